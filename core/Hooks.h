@@ -1,0 +1,42 @@
+// The yield and busy hooks: long computations offer the user interface a chance to process
+// pending events, and long commands hold a busy guard so that a second one only beeps.
+// Both cost nothing when nothing is installed (computing code and tests).
+#pragma once
+
+namespace vel {
+
+using YieldHook = void (*)();
+using BusyHook = void (*)(bool busy);
+
+namespace detail {
+extern YieldHook g_yieldHook;
+extern BusyHook g_busyHook;
+extern int g_busyDepth;
+}  // namespace detail
+
+// Installs the hook called by YieldToEvents (nullptr removes it).
+void SetYieldHook(YieldHook hook);
+// Installs the hook told when the first busy guard is taken and the last one released.
+void SetBusyHook(BusyHook hook);
+
+// Offers one yield to pending window events.
+inline void YieldToEvents() {
+    if (detail::g_yieldHook) detail::g_yieldHook();
+}
+
+// Scoped busy state of a long computing command. A guard constructed while another is held
+// does not acquire: its caller beeps and returns.
+class BusyGuard {
+public:
+    BusyGuard();
+    ~BusyGuard();
+    BusyGuard(const BusyGuard&) = delete;
+    BusyGuard& operator=(const BusyGuard&) = delete;
+    bool acquired() const { return acquired_; }
+    static bool isBusy() { return detail::g_busyDepth > 0; }
+
+private:
+    bool acquired_ = false;
+};
+
+}  // namespace vel

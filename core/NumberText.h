@@ -1,0 +1,41 @@
+// Numbers and dates as text in the fixed en-US forms the program writes and reads, whatever
+// the locale: decimal point ".", dates M/D/YYYY, the database's ISO dates YYYY-MM-DD.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vel {
+
+// Plain number-to-text of a single-precision value: at most 7 significant digits, no
+// trailing zeros, a leading "0" before the point ("0.5"), exponent form "1.5E+20" / "1.5E-06"
+// when the decimal exponent is below -5 or reaches the digit count; "0" for zero.
+std::string formatSingle(float v);
+// The same with at most 15 significant digits, for double-precision values.
+std::string formatDouble(double v);
+
+// Parses a decimal number in the en-US form (optional sign, digits, ".", exponent); the whole
+// trimmed text must be the number. Returns nothing otherwise.
+std::optional<double> parseNumber(std::string_view text);
+
+struct Date {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    friend bool operator==(const Date&, const Date&) = default;
+};
+
+// True when the date exists in the Gregorian calendar (years 100..9999).
+bool isValidDate(const Date& d);
+// Parses "M/D/YYYY" or "YYYY-MM-DD" (the program's own forms); nothing for other text.
+std::optional<Date> parseDate(std::string_view text);
+// "M/D/YYYY", the program's short date form.
+std::string formatShortDate(const Date& d);
+// "YYYY-MM-DD", the database's form.
+std::string formatIsoDate(const Date& d);
+// Days since 1899-12-30 (the serial date), for day arithmetic and weekdays.
+long dateSerial(const Date& d);
+Date dateFromSerial(long serial);
+
+}  // namespace vel

@@ -1,0 +1,94 @@
+// The process-wide tables: bounds, the trade-date accessor and the trading log.
+#include <gtest/gtest.h>
+
+#include "AppState.h"
+#include "CoreFixture.h"
+
+namespace vel {
+namespace {
+
+using AppStateTest = testing::CoreFixture;
+
+TEST_F(AppStateTest, SymbolTableHasIndexes1To10000) {
+    LoadedSymbols(1) = "AAA";
+    LoadedSymbols(10000) = "ZZZ";
+    EXPECT_EQ(LoadedSymbols(1), "AAA");
+    EXPECT_THROW(LoadedSymbols(0), SubscriptRangeError);
+    EXPECT_THROW(LoadedSymbols(10001), SubscriptRangeError);
+}
+
+TEST_F(AppStateTest, TradeDateOfDayReadsThroughDayOffset) {
+    LoadedTradeDates.redim(1, 5, "empty date");
+    LoadedTradeDates(3) = "1/4/2000";
+    LoadedTradeDates(5) = "1/6/2000";
+    DayOffset = 2;
+    EXPECT_EQ(TradeDateOfDay(1), "1/4/2000");
+    EXPECT_EQ(TradeDateOfDay(2), "empty date");
+    EXPECT_EQ(TradeDateOfDay(3), "1/6/2000");
+    EXPECT_THROW(TradeDateOfDay(4), SubscriptRangeError);
+    EXPECT_THROW(TradeDateOfDay(-2), SubscriptRangeError);
+}
+
+TEST_F(AppStateTest, NoHistoryMeansNoTradeDate) { EXPECT_THROW(TradeDateOfDay(1), SubscriptRangeError); }
+
+TEST_F(AppStateTest, TradingLogOpensAndClosesRallies) {
+    TradingLogAddBuyPosition(5);
+    TradingLogSetSellPosition(9);
+    TradingLogAddBuyPosition(12);
+    EXPECT_EQ(RallyCount, 2);
+    EXPECT_EQ(TradingLog(1, 1), 5);
+    EXPECT_EQ(TradingLog(1, 2), 9);
+    EXPECT_EQ(TradingLog(2, 1), 12);
+}
+
+TEST_F(AppStateTest, A2001stRallyRaisesWithoutChangingTheLog) {
+    for (int r = 1; r <= kMaxRallies; ++r) {
+        TradingLogAddBuyPosition(r);
+        TradingLogSetSellPosition(r + 1);
+    }
+    EXPECT_EQ(RallyCount, kMaxRallies);
+    EXPECT_THROW(TradingLogAddBuyPosition(3000), SubscriptRangeError);
+    EXPECT_EQ(RallyCount, kMaxRallies);
+    EXPECT_EQ(TradingLog(kMaxRallies, 1), kMaxRallies);
+    EXPECT_THROW(TradingLog(kMaxRallies + 1, 1), SubscriptRangeError);
+    EXPECT_THROW(TradingLog(1, 3), SubscriptRangeError);
+}
+
+TEST_F(AppStateTest, TradingLogDaysAre16Bit) {
+    EXPECT_THROW(TradingLogAddBuyPosition(40000), OverflowError);
+    EXPECT_EQ(RallyCount, 0);
+}
+
+TEST_F(AppStateTest, ResetRestoresDefaults) {
+    defPastDays = 40;
+    defStockSymbolString = "IBM";
+    BasketFlag(11000) = 1;
+    IntervalLimit(200, 3) = 2.0f;
+    ResetAppState();
+    EXPECT_EQ(defPastDays, 12);
+    EXPECT_EQ(defCommission, 0.5f);
+    EXPECT_EQ(defStockSymbolString, "QQQ");
+    EXPECT_EQ(defSymbolsInChartPane, 11);
+    EXPECT_EQ(BasketFlag(11000), 0);
+    EXPECT_EQ(IntervalLimit(200, 3), 0.0f);
+    EXPECT_THROW(IntervalLimit(201, 1), SubscriptRangeError);
+    EXPECT_THROW(StockResults(1, 46), SubscriptRangeError);
+}
+
+TEST_F(AppStateTest, BusyGuardAdmitsOneCommandAtATime) {
+    static int changes = 0;
+    changes = 0;
+    SetBusyHook([](bool) { ++changes; });
+    {
+        BusyGuard first;
+        EXPECT_TRUE(first.acquired());
+        BusyGuard second;
+        EXPECT_FALSE(second.acquired());
+        EXPECT_TRUE(BusyGuard::isBusy());
+    }
+    EXPECT_FALSE(BusyGuard::isBusy());
+    EXPECT_EQ(changes, 2);
+}
+
+}  // namespace
+}  // namespace vel
