@@ -154,6 +154,12 @@ public:
     // their spreads in coordinate CoordDim + 1; -1 unless both spreads are above 0.
     float CorelationOf2Vectors(long VectorNum1, long VectorNum2, float OriginalDim) const;
 
+    // ---- Least-squares kernels, their drivers, signal generators, stock behaviour --------
+    // (section: kernels)
+
+    // ---- Moving windows, statistics, polynomial base, exports, columns, interval groups --
+    // (section: analysis)
+
 private:
     enum Kind : std::uint8_t { kEmpty = 0, kWhole = 1, kSingle = 2, kDouble = 3 };
 
