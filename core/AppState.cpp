@@ -54,10 +54,27 @@ std::int16_t BasketCount = 0;
 Table2D<float> IntervalLimit("IntervalLimit", 1, 200, 1, 3);
 std::int16_t IntervalCount = 0;
 
+Table1D<std::int16_t> ImportColumnType("ImportColumnType", 1, 20, 0);
+Table1D<std::string> ImportColumnName("ImportColumnName", 1, 20);
+
 std::string ProgramFolderPath;
 std::string DataFolderPath;
 std::string HistoryDatabasePath;
 std::string ResultsFolderPath;
+std::string ImportSourcePath;
+std::int16_t ImportSourceType = 0;
+std::string ImportFileExtension;
+std::int16_t ImportSourceStatus = 0;
+std::string HistoryName;
+std::string HistoryFileName;
+std::string ResultsName;
+std::string ResultsFileName;
+std::string ResultsDatabasePath;
+std::string ResultsReportPath;
+std::string ImportFilePath;
+std::string ImportFileSymbol;
+std::string ImportFileExtUpper;
+std::string BrowserPath;
 
 std::int16_t defPastDays = 12;
 float defCommission = 0.5f;
@@ -71,6 +88,13 @@ std::int16_t RallyToDisplay = 1;
 std::int16_t AutoRunMode = 0;
 std::int16_t SilentMode = 0;
 std::string ReportKind;
+std::string CommandLineText;
+std::string AutoRunFileName;
+std::string DwnResultFilePath;
+bool DownloadFinished = false;
+std::int16_t ErrorPosition = 0;
+std::int16_t ColNumSelDone = 0;
+std::int16_t ColNumSelAccepted = 0;
 
 void SetParameterDefaults() {
     defPastDays = 12;
@@ -105,14 +129,37 @@ void ResetAppState() {
     BasketCount = 0;
     IntervalLimit.clear();
     IntervalCount = 0;
+    ImportColumnType.clear();
+    ImportColumnName.clear();
     ProgramFolderPath.clear();
     DataFolderPath.clear();
     HistoryDatabasePath.clear();
     ResultsFolderPath.clear();
+    ImportSourcePath.clear();
+    ImportSourceType = 0;
+    ImportFileExtension.clear();
+    ImportSourceStatus = 0;
+    HistoryName.clear();
+    HistoryFileName.clear();
+    ResultsName.clear();
+    ResultsFileName.clear();
+    ResultsDatabasePath.clear();
+    ResultsReportPath.clear();
+    ImportFilePath.clear();
+    ImportFileSymbol.clear();
+    ImportFileExtUpper.clear();
+    BrowserPath.clear();
     SetParameterDefaults();
     AutoRunMode = 0;
     SilentMode = 0;
     ReportKind.clear();
+    CommandLineText.clear();
+    AutoRunFileName.clear();
+    DwnResultFilePath.clear();
+    DownloadFinished = false;
+    ErrorPosition = 0;
+    ColNumSelDone = 0;
+    ColNumSelAccepted = 0;
 }
 
 }  // namespace vel

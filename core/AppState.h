@@ -62,11 +62,35 @@ extern std::int16_t BasketCount;
 extern Table2D<float> IntervalLimit;
 extern std::int16_t IntervalCount;
 
+// ---- Import column tables ---------------------------------------------------------------
+// Columns 1..20 of an EOD text import: column 1 is the symbol taken from the file's name,
+// columns 2..20 the fields of a line. Type code: 0 not defined, 1 number, 2 text, 3 date.
+extern Table1D<std::int16_t> ImportColumnType;
+// Role name per column: "Symbol", "TradeDate", "Price", "Volume", or "" for no role.
+extern Table1D<std::string> ImportColumnName;
+
 // ---- Paths (folder paths end with "/") ---------------------------------------------------
 extern std::string ProgramFolderPath;
 extern std::string DataFolderPath;
 extern std::string HistoryDatabasePath;
 extern std::string ResultsFolderPath;
+// The import source (a text file, a folder chosen through one of its files, or a database)
+// and its type: 1 one text file, 2 a folder of text files, 3 an existing history database.
+extern std::string ImportSourcePath;
+extern std::int16_t ImportSourceType;
+extern std::string ImportFileExtension;  // extension of the import text files, without "."
+extern std::int16_t ImportSourceStatus;  // 0 source found and paths set, 1 missing
+extern std::string HistoryName;          // "History"
+extern std::string HistoryFileName;      // "History.mdb"
+extern std::string ResultsName;          // "Results"
+extern std::string ResultsFileName;      // "Results.mdb"
+extern std::string ResultsDatabasePath;  // the interval tables' database in the RESULTS folder
+extern std::string ResultsReportPath;    // "Vellicor.html" in the RESULTS folder
+// The import file last split into symbol and extension (".CSV", upper case).
+extern std::string ImportFilePath;
+extern std::string ImportFileSymbol;
+extern std::string ImportFileExtUpper;
+extern std::string BrowserPath;  // the web browser program, "" until found
 
 // ---- Program parameters -----------------------------------------------------------------
 extern std::int16_t defPastDays;
@@ -82,6 +106,19 @@ extern std::int16_t RallyToDisplay;
 extern std::int16_t AutoRunMode;  // 1 while an unattended run is active
 extern std::int16_t SilentMode;   // non-zero: no questions
 extern std::string ReportKind;    // "Timing", "Swinging", "Special" or "General"
+
+// The command line, trimmed and without one pair of enclosing quotes.
+extern std::string CommandLineText;
+// The .autorun file to run: a bare file name in the program folder.
+extern std::string AutoRunFileName;
+// The downloader's result file of a running unattended download, and whether it has appeared.
+extern std::string DwnResultFilePath;
+extern bool DownloadFinished;
+// The number of the database step that is running (shown in the database error message).
+extern std::int16_t ErrorPosition;
+// Outcome of the column-number dialog of the import: done, and 1 when accepted.
+extern std::int16_t ColNumSelDone;
+extern std::int16_t ColNumSelAccepted;
 
 // Sets the parameter defaults the program starts with.
 void SetParameterDefaults();

@@ -2,6 +2,7 @@
 #include "NumberText.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -67,6 +68,32 @@ std::optional<int> readInt(std::string_view t, size_t& pos, int minDigits, int m
 
 std::string formatSingle(float v) { return formatSignificant(v, 7); }
 std::string formatDouble(double v) { return formatSignificant(v, 15); }
+
+std::string formatSingleExport(float v) {
+    std::string t = formatSingle(v);
+    const bool negative = !t.empty() && t.front() == '-';
+    if (negative) t.erase(0, 1);
+    if (t.size() > 1 && t[0] == '0' && t[1] == '.') t.erase(0, 1);
+    return (negative ? "-" : " ") + t;
+}
+
+std::string formatWholeExport(long v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, v < 0 ? "%ld" : " %ld", v);
+    return buf;
+}
+
+std::string formatSingleRoundTrip(float v) {
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
+
+std::string formatDoubleRoundTrip(double v) {
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
 
 std::optional<double> parseNumber(std::string_view text) {
     text = trim(text);

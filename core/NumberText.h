@@ -15,6 +15,18 @@ std::string formatSingle(float v);
 // The same with at most 15 significant digits, for double-precision values.
 std::string formatDouble(double v);
 
+// The number form of the comma-separated text exports: a blank before a number that is 0 or
+// positive and a minus sign before a negative one, no "0" before the point (" .5", "-.25"),
+// otherwise the digits and exponent form of formatSingle (" 1.1", " 1.234568E+07", " 0").
+std::string formatSingleExport(float v);
+// The same form for a whole number (counters): " 3", "-7".
+std::string formatWholeExport(long v);
+
+// The shortest decimal text that parseNumber reads back as exactly the same value ("0.1",
+// "1e-07", "-2.5"); for files that the program reads again.
+std::string formatSingleRoundTrip(float v);
+std::string formatDoubleRoundTrip(double v);
+
 // Parses a decimal number in the en-US form (optional sign, digits, ".", exponent); the whole
 // trimmed text must be the number. Returns nothing otherwise.
 std::optional<double> parseNumber(std::string_view text);

@@ -156,9 +156,192 @@ public:
 
     // ---- Least-squares kernels, their drivers, signal generators, stock behaviour --------
     // (section: kernels)
+    // Point kernels over the trailing window of PointsCount days ending at PointPos, oldest
+    // day first. The window fits when 5 <= PointsCount <= 50 and PointPos >= PointsCount; any
+    // other length is simply not computed. Each kernel first yields once to pending events,
+    // then rounds VectorNum to a 16-bit vector number (halves to even; OverflowError outside).
+    // The day's own cell is read in every case, so PointPos must address a cell. Sums run in
+    // double precision; results are singles (OverflowError beyond the single range).
+    // Slope per day of the least-squares degree-4 polynomial at PointPos, 0 when the window
+    // does not fit; with IsRelative divided by the day's value (a fraction per day, no factor
+    // 100), and 0 where that value is 0.
+    float PointFirstDerivation(const Num& VectorNum, long PointPos, long PointsCount,
+                               bool IsRelative) const;
+    // Value of the same polynomial at PointPos; the day's own value when the window does not
+    // fit.
+    float PointInterpolation(const Num& VectorNum, long PointPos, long PointsCount) const;
+    // Yields once and returns 0; reads no cell.
+    float PointSecDerivation(const Num& VectorNum, long PointPos, long PointsCount) const;
+    // Slope in percent of the day's value per day of the least-squares quadratic over the 4 (A)
+    // or 8 (B) days ending at PointPos: 100 * slope / y(PointPos); the plain slope where
+    // y(PointPos) is 0; 0 when PointPos is below the window length. No yield.
+    float CalcRelDerivationA(long CurVectorNum, long PointPos) const;
+    float CalcRelDerivationB(long CurVectorNum, long PointPos) const;
+
+    // Vector-wide drivers. Each first sets days 1..CoordDim of ToVectorNum to 0 (so a From
+    // equal to To gives zeros), then writes single values at the days of its range; all other
+    // days keep 0. The window range is max(1, ChartFrom1 - 100)..min(ChartTo1, CoordDim), both
+    // taken when the driver starts (ChartFrom1 - 100 on the tagged value, then rounded to 16
+    // bits, halves to even). The kernels yield once per written day.
+    void VectorFirstDerivation(long FromVectorNum, long ToVectorNum, long PointsCount,
+                               bool IsRelative);
+    // Every day 1..CoordDim, whatever the window.
+    void VectorInterpolation(long FromVectorNum, long ToVectorNum, long PointsCount);
+    // The window range; the kernel gives 0, so the target ends all 0.
+    void VectorSecDerivation(long FromVectorNum, long ToVectorNum, long PointsCount);
+    // Slope at the newest day of the least-squares quadratic over six days, on
+    // max(6, ChartFrom1 - 100)..min(ChartTo1, CoordDim); nothing when ChartTo1 is below 6.
+    void CoordFirstDerivation6p2d(long FromVectorNum, long ToVectorNum);
+    // Curvature (second derivative) of the least-squares quadratic over four days, on days
+    // 4..CoordDim: 0.5 * (y(i-3) - y(i-2) - y(i-1) + y(i)), each partial sum rounded to single.
+    void Coord4PointDerivation(long FromVectorNum, long ToVectorNum);
+
+    // BUY-SELL signals. Level crossings rewrite days 1..CoordDim of VectorNum in place with the
+    // whole-number sell value where y <= level (>= 0 for the crossing below) and the buy value
+    // elsewhere; the spare coordinates keep what they held.
+    void CoordCrossingAboveZeroLevelSignal(long VectorNum, long SellSignalValue,
+                                           long BuySignalValue);
+    void CoordCrossingAboveSpecifiedLevelSignal(float SpecifiedLevel, long VectorNum,
+                                                long SellSignalValue, long BuySignalValue);
+    void CoordCrossingBelowZeroLevelSignal(long VectorNum, long SellSignalValue,
+                                           long BuySignalValue);
+    // Sets days 1..CoordDim of SignalVector to the sell value (single), then walks the shown
+    // window ChartFrom1..ChartTo1 (unclamped): buy when the trend rises above TrendHighLevel
+    // while flat, sell when it falls below TrendLowLevel or the price declines more than
+    // PriceDeclinePercent below its highest value since the buy. Holding days carry the buy
+    // value from the buy day to the day before the sell. All comparisons strict.
+    void CoordCrossing3ParamsSignal(long PriceVector, long TrendVector, long SignalVector,
+                                    float TrendLowLevel, float TrendHighLevel,
+                                    float PriceDeclinePercent, long SellSignalValue,
+                                    long BuySignalValue);
+    // The same state machine over one curve: buy (+100) when it rises above BuySignalLowValue
+    // while flat, sell (-100) when it falls below SellSignalHighValue; days 1..CoordDim are
+    // preset to -100.
+    void CoordCrossingTwoLevelsSignal(long FromVectorNum, long SignalVector,
+                                      long SellSignalHighValue, long BuySignalLowValue);
+    // Rebuilds TradingLog, RallyCount, LastTradeAction and LastTradeActionDay from the signal
+    // over the shown window: a value above 0 buys while flat, below 0 sells while holding (the
+    // sell is tested first); a rally still open at the end gets the sell day ChartTo1 + 1. The
+    // vector is only read. A 2001st rally raises the table's SubscriptRangeError.
+    void SignalVectorTransformToTradingPositionsSign(long SignalVector) const;
+    // (agreeing days - other days) / days over FromPos..ToPos (unclamped), as a signed square
+    // root in -1..1; a day where either value is 0 never agrees. 0 for an empty range.
+    float CoordFromToSignalCorrelation(long VectorNum1, long VectorNum2, long FromPos,
+                                       long ToPos) const;
+
+    // Behaviour classes of a stock into ToVectorNum..ToVectorNum + 3 (100 or the whole 0 per
+    // day: advancing/declining price with advancing/declining money volume, by the signs of the
+    // smoothed gradients kept in ToVectorNum + 5 and + 7; + 4 and + 6 hold the raw gradients).
+    // When PolynomialGradientDays >= CoordDim only the four classes are cleared.
+    void CoordStockBehaviour(long FromVectorNum1, long FromVectorNum2, long ToVectorNum,
+                             long PolynomialGradientDays, long PolynomialSmoothDays);
 
     // ---- Moving windows, statistics, polynomial base, exports, columns, interval groups --
     // (section: analysis)
+    // Window transforms over coordinates 1..CoordDim. Each coordinate is written as soon as it
+    // is computed, so with the same vector as source and target later windows read earlier
+    // results (y, the value at i itself, is always the source's value before the call).
+    // Trailing mean of max(1, i - MALength + 1)..i; MALength below 1 raises
+    // DivisionByZeroError before anything is written.
+    void CoordMA(long MALength, long FromVectorNum, long ToVectorNum);
+    // 100 * (y - mean) / mean as a double; the whole number 0 where the mean is <= 0.
+    void CoordMARelDif(long MALength, long FromVectorNum, long ToVectorNum);
+    // Percent drop below the trailing maximum, rise above the trailing minimum (doubles; the
+    // whole number 0 where the extreme is <= 0 or MALength is below 1).
+    void CoordMaxRelDif(long MALength, long FromVectorNum, long ToVectorNum);
+    void CoordMinRelDif(long MALength, long FromVectorNum, long ToVectorNum);
+    // Clears the target, then the mean of the centred window cut at both ends, as single.
+    // A negative Radius raises DivisionByZeroError after the clearing.
+    void CoordAllRadiusSmooth(long Radius, long FromVectorNum, long ToVectorNum);
+    // Clears the target, then from day DayCount + 1 the percent change from DayCount days
+    // before (single; 0 where the past price is <= 0).
+    void CoordPastProfit(long PriceVectorNum, long ProfitVectorNum, long DayCount);
+    // Copies the source, then for a length 3..100 below CoordDim the median of each full
+    // trailing window (the larger middle value for an even length) from day PastMedianLength.
+    void CoordPastMedian(long FromVectorNum, long ToVectorNum, long PastMedianLength);
+
+    // Statistics over the group period GroupFrom..GroupTo (unclamped; a day outside the matrix
+    // raises SubscriptRangeError). Results are singles, except the two means, which come as
+    // computed and are the whole number 0 for an empty period. Guarded divisions give 0.
+    Num GroupProfit(long VectorNum) const;
+    Num GroupCoordValueGrowth(long VectorNum) const;
+    Num GroupPriceDecline(long VectorNum) const;
+    Num GroupPriceIncrease(long VectorNum) const;
+    // 0 also for a one-day period, where the line through first and last is undefined.
+    Num GroupPriceLinearity(long VectorNum) const;
+    Num GroupCoordAverage(long VectorNum) const;
+    Num GroupMoneyVolumeAverage(long PriceVectorNum, long VolumeVectorNum) const;
+    // Statistics over FromPos..ToPos, clamped to 1..CoordDim (a reversed range collapses onto
+    // ToPos). Vector numbers and FromPos are rounded half to even.
+    float ScalarFromToRelStdDevi(const Num& OriginalVectorNum, const Num& SmoothedVectorNum,
+                                 const Num& FromPos, long ToPos) const;
+    float ScalarFromToCoordAverage(const Num& VectorNum, const Num& FromPos, long ToPos) const;
+    // Mean of the values >= LevelValue (or <= LevelValue); 0 when none.
+    float CoordFromToConditionalAverage(const Num& VectorNum, const Num& FromPos, long ToPos,
+                                        float LevelValue, bool CoordIsGreaterAsLevel) const;
+    float ScalarFromToCoordMinimum(const Num& VectorNum, const Num& FromPos, long ToPos) const;
+    float ScalarFromToCoordMaximum(const Num& VectorNum, const Num& FromPos, long ToPos) const;
+
+    // Orthonormal polynomial base. The builders dimension the store as VectorBaseEmpty does
+    // (with derivatives the Base region has 3 * BaseDim rows: base, first and second
+    // differences), set BaseCount = BaseDim and build the Gram polynomials in the Base rows.
+    void VectorBaseLegender(long ThisCoordDim, long ThisWorkDim, long ThisHelpDim,
+                            long ThisChartDim, long ThisModelDim, long ThisBaseDim,
+                            long ThisBufferDim);
+    void VectorBaseLegenderWithDerivations(long ThisCoordDim, long ThisWorkDim, long ThisHelpDim,
+                                           long ThisChartDim, long ThisModelDim, long ThisBaseDim,
+                                           long ThisBufferDim);
+    // Coordinates 1..BaseDim of ToVectorNum receive the coefficients of FromVectorNum (the
+    // rest up to CoordDim 0); Norm becomes its length.
+    void VectorBaseCalcCoef(long FromVectorNum, long ToVectorNum);
+    // ToVectorNum becomes the sum of the base vectors weighted by the coefficients.
+    void VectorCreateNew(long BaseCoefVectorNum, long ToVectorNum);
+    // The base file: a header of CoordDim, BaseCount and 0, then base vectors 1..BaseCount,
+    // coordinates 1..CoordDim + 5, one value per CR LF line (an empty cell: an empty line).
+    // FileError when the file cannot be written.
+    void VectorBaseSave(const std::string& ToFilePath) const;
+    // Reads a base file into the Base rows and sets BaseCount = BaseDim. A file that cannot be
+    // read, whose header does not fit the store, or whose body is short or not numeric raises
+    // FileError and leaves the store as it was.
+    void VectorBaseLoad(const std::string& FromFilePath);
+
+    // Comma-separated exports: CR LF lines, every field followed by ", ", numbers in the export
+    // form (formatSingleExport). The file is created or emptied; FileError when it cannot be
+    // written. An export that fails midway leaves the lines written so far, closed.
+    void ExportVector(long VectorNum, const std::string& CSVFilePath) const;
+    // Day, trade date, then the vectors' values; these two show the busy state and yield.
+    void ExportVectors(long FromVectorNum, long ToVectorNum, const std::string& CSVFilePath) const;
+    // As ExportVectors over CoordDim + 30 lines, "Aux.col." for the spare coordinates.
+    void ExportVectorsPlus(long FromVectorNum, long ToVectorNum,
+                           const std::string& CSVFilePath) const;
+    void ExportVectorBase(const std::string& CSVFilePath) const;
+    void ExportVectorBaseCoords(const std::string& CSVFilePath) const;
+    void ExportVectorBufferCoords(const std::string& CSVFilePath) const;
+    void ExportVectorBufferCoordsWithStockSymbols(const std::string& CSVFilePath) const;
+    // Rows 1..RowCount of columns SourceColumn..TargetColumn of the table from SourceVector.
+    void ExportColumns(long SourceColumn, long SourceVector, long TargetColumn, long RowCount,
+                       const std::string& CSVFilePath) const;
+
+    // Column tables: row i of a column is the cell (first vector + i - 1, column). Rows are
+    // handled from 1 up, each finished before the next is read; values are written as singles.
+    void ColumnCopy(long SourceColumn, long SourceVector, long TargetColumn, long TargetVector,
+                    long RowCount);
+    void ColumnsCombine(long SourceColumn, long SourceVector, float MullCoef, long TargetColumn,
+                        long TargetVector, long RowCount);
+    void ColumnCoefMull(long SourceColumn, long SourceVector, float MullCoef, long RowCount);
+    void ColumnClear(long SourceColumn, long SourceVector, long RowCount);
+    // Target := descending rank of the source (1 = largest; ties in row order; values at or
+    // below -e^30 keep 0).
+    void ColumnDESCRanking(long SourceColumn, long SourceVector, long TargetColumn,
+                           long TargetVector, long RowCount);
+
+    // Interval groups over the used Buffer vectors as rows. Mean of column FromClm over the
+    // rows with LimitLow <= value < LimitHigh; 0 when none.
+    float ScalarColumnLimitAverage(long FromClm, const Num& LimitHigh, float LimitLow) const;
+    // Splits [-e^40, e^40) LevelPower times (at most 6) at the interval means into
+    // IntervalLimit / IntervalCount and writes each row's interval number (1 = highest, 0 for
+    // none) into column ToClm.
+    void CalcIntervalGroups(const Num& FromClm, const Num& ToClm, long LevelPower);
 
 private:
     enum Kind : std::uint8_t { kEmpty = 0, kWhole = 1, kSingle = 2, kDouble = 3 };
