@@ -12,9 +12,15 @@ configure: deps
 build: configure
 	@cmake --build build -j $(JOBS)
 
-# Until the main window exists the main job is the store benchmark.
+# Builds and starts Vellicor (offscreen when there is no display; ARGS is its command line).
+# Under CI (CI set) it is ended after RUN_SECONDS seconds by SIGTERM, its end command.
+RUN_SECONDS ?= 5
 run: build
-	@./build/bin/vellicor_bench
+	@if [ -n "$$CI" ]; then \
+	  timeout --preserve-status -s TERM $(RUN_SECONDS) ./build/bin/Vellicor $(ARGS); \
+	else \
+	  ./build/bin/Vellicor $(ARGS); \
+	fi
 
 test: build
 	@cd build && ctest --output-on-failure -j $(JOBS)

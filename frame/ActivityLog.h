@@ -1,0 +1,29 @@
+// The activity log of both programs: one line per major step in a text file of the program
+// folder ("Vellicor.log", "Tarquel.log"), opened and closed for every line so that the log is
+// complete up to the last event however the process ends.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vel {
+
+// The full path of the log file, set by OpenActivityLog.
+extern std::string ActivityLogPath;
+
+// A log file longer than this is begun anew at the next start.
+constexpr std::uintmax_t kActivityLogLimit = 2000000;
+
+// Sets ActivityLogPath to the name in ProgramFolderPath (which the caller has set) and
+// prepares the file: a missing or empty file, or one longer than kActivityLogLimit bytes, is
+// created empty; otherwise a separator line of 74 "*" is appended. Also makes the log the
+// place where unattended message boxes are written. A file that cannot be written is reported
+// once on standard error; the program goes on.
+void OpenActivityLog(const std::string& name);
+
+// Appends "Date: " date "  Time: " time " >> " text and CR LF, the date M/D/YYYY and the time
+// h:mm:ss AM/PM of the door's clock. Line breaks inside the text become blanks, so every
+// entry stays one line. Does nothing before OpenActivityLog.
+void WriteActivityLog(const std::string& text);
+
+}  // namespace vel

@@ -1,0 +1,146 @@
+// The path table and the main window's command state.
+#include "AppPaths.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "AppState.h"
+#include "DirectoryListing.h"
+#include "Door.h"
+#include "FilePaths.h"
+#include "Hooks.h"
+#include "MainWindowView.h"
+#include "Progress.h"
+
+namespace fs = std::filesystem;
+
+namespace vel {
+
+namespace {
+
+const char* const kHistoryName = "History";
+const char* const kHistoryFileName = "History.mdb";
+const char* const kResultsFolderName = "RESULTS/";
+
+void ShowFolderProblem(const std::string& first, const std::string& second) {
+    door().MessageBox(first + "\r\n" + second, "Vellicor", MsgButtons::OK);
+}
+
+}  // namespace
+
+void SetPathsFromImportSource() {
+    DataFolderPath.clear();
+    HistoryName.clear();
+    HistoryFileName.clear();
+    const std::string source = ImportSourcePath.empty() ? HistoryDatabasePath : ImportSourcePath;
+    HistoryDatabasePath.clear();
+    ImportFileExtension.clear();
+
+    const std::string name = source.empty() ? std::string() : FindFirst(source, EntryKind::Files);
+    if (name.empty()) {
+        ImportSourceStatus = 1;
+        return;
+    }
+    const std::string folder = source.substr(0, source.size() - name.size());
+    if (ImportSourceType == 2) {
+        const size_t dot = name.rfind('.');
+        if (dot != std::string::npos && dot > 0) ImportFileExtension = name.substr(dot + 1);
+    }
+    DataFolderPath = AsFolderPath(folder);
+    HistoryName = kHistoryName;
+    HistoryFileName = kHistoryFileName;
+    HistoryDatabasePath = JoinPath(DataFolderPath, HistoryFileName);
+    ImportSourceStatus = 0;
+}
+
+void SetPathsFromDataFolder() {
+    HistoryName = kHistoryName;
+    HistoryFileName = kHistoryFileName;
+    HistoryDatabasePath = JoinPath(DataFolderPath, HistoryFileName);
+    ResultsFolderPath = JoinPath(DataFolderPath, kResultsFolderName);
+    ResultsName = "Results";
+    ResultsFileName = "Results.mdb";
+    ResultsDatabasePath = JoinPath(ResultsFolderPath, ResultsFileName);
+    ResultsReportPath = JoinPath(ResultsFolderPath, "Vellicor.html");
+    ImportFileExtension.clear();
+}
+
+void SetPathsFromHistoryDatabase() {
+    const std::string chosen = HistoryDatabasePath;
+    DataFolderPath.clear();
+    HistoryName.clear();
+    HistoryFileName.clear();
+    HistoryDatabasePath.clear();
+    if (chosen.empty()) return;
+    const std::string name = FindFirst(chosen, EntryKind::Files);
+    if (name.empty()) {
+        door().Beep();
+        return;
+    }
+    DataFolderPath = AsFolderPath(chosen.substr(0, chosen.size() - name.size()));
+    SetPathsFromDataFolder();
+}
+
+bool PrepareResultsFolder() {
+    const std::string expected =
+        DataFolderPath.empty() ? std::string() : JoinPath(DataFolderPath, kResultsFolderName);
+    if (DataFolderPath.empty() || !fs::path(DataFolderPath).is_absolute() ||
+        ResultsFolderPath != expected) {
+        ShowFolderProblem(
+            "RESULTS folder cannot be prepared!",
+            "Data folder path is not set or is not a full path: \"" + DataFolderPath + "\"");
+        return false;
+    }
+    std::error_code ec;
+    const auto st = fs::symlink_status(ResultsFolderPath, ec);
+    if (!fs::exists(st)) {
+        if (!fs::create_directory(ResultsFolderPath, ec) || ec) {
+            ShowFolderProblem("RESULTS folder cannot be created!", ResultsFolderPath);
+            return false;
+        }
+        return true;
+    }
+    if (!fs::is_directory(st)) {
+        ShowFolderProblem("RESULTS folder cannot be prepared!",
+                          "It is not a folder: " + ResultsFolderPath);
+        return false;
+    }
+    bool ok = true;
+    for (const auto& name : ListDirectory(ResultsFolderPath, "*.*", EntryKind::Files)) {
+        const std::string path = JoinPath(ResultsFolderPath, name);
+        if (!fs::remove(path, ec) || ec) {
+            ShowFolderProblem("File in RESULTS folder cannot be deleted!", path);
+            ok = false;
+            break;
+        }
+    }
+    return ok;
+}
+
+void DisableMainCommands() {
+    SetHistoryCommandsEnabled(false);
+    YieldToEvents();
+}
+
+void EnableMainCommands() {
+    SetHistoryCommandsEnabled(true);
+    YieldToEvents();
+}
+
+void ClearMainStatusLabels() {
+    SetMainLabel(MainLabel::LoadedStockData, "");
+    SetMainLabel(MainLabel::PerformedTask, "");
+    SetMainLabel(MainLabel::PerformedAction, "");
+    SetMainLabel(MainLabel::Remark, "");
+    ProgressEnd();
+    YieldToEvents();
+}
+
+void ResetProgressDisplay() {
+    SetMainLabel(MainLabel::PerformedTask, "");
+    SetMainLabel(MainLabel::PerformedAction, "");
+    ProgressEnd();
+    YieldToEvents();
+}
+
+}  // namespace vel

@@ -1,0 +1,68 @@
+// The entry points through which the frame's commands reach the subsystems that own them
+// (history database, charts, unattended runs). Each is a table of functions that the owning
+// library fills at start-up (Vellicor's RegisterSubsystemCommands); an entry left empty means
+// the function is not built: the frame then beeps and logs "<name>: this function is not built
+// yet." instead of running it.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace vel {
+
+// History database: import, split coefficients, loading, history reports.
+struct HistoryEntryPoints {
+    // Asks for the import source and builds "History.mdb" from it.
+    std::function<void()> ImportHistoryFromText;
+    // Loads HistoryDatabasePath into the vector stores (paths already set by the caller).
+    std::function<void()> LoadHistory;
+    // The split commands on the chosen database file.
+    std::function<void(const std::string& databasePath)> EstimateSplitEvents;
+    // Shows the split events editor modally on the database (it keeps the path itself).
+    std::function<void(const std::string& databasePath)> EditSplitEvents;
+    std::function<void(const std::string& databasePath)> UpdateSplitCoefficients;
+    std::function<void(const std::string& databasePath)> RemoveSplitCoefficients;
+    // Writes the page of user-adjusted splits of the database to reportPath (not shown).
+    std::function<void(const std::string& databasePath, const std::string& reportPath)>
+        WriteUserAdjustedSplitsReport;
+    // Writes "PseudoSplits.html" into ResultsFolderPath (not shown).
+    std::function<void()> WritePseudoSplitsReport;
+};
+
+// Charts: the chart window.
+struct ChartsEntryPoints {
+    // Shows the chart window modelessly, creating it on first use.
+    std::function<void()> ShowChartWindow;
+    // Rebuilds the chart window's menu captions; empty while no chart window exists.
+    std::function<void()> RefreshMenuCaptions;
+};
+
+// Unattended runs, driven by the .autorun file AutoRunFileName.
+struct AutomationEntryPoints {
+    std::function<void()> RunAutorunMode;
+    std::function<void()> RunAutorunLoadHistory;
+    std::function<void()> RunDemonstrationMode;
+};
+
+extern HistoryEntryPoints HistoryCommands;
+extern ChartsEntryPoints ChartsCommands;
+extern AutomationEntryPoints AutomationCommands;
+
+// Beeps and logs "<name>: this function is not built yet.".
+void EntryPointNotBuilt(const std::string& name);
+
+// Runs the entry point, or reports it as not built when it is empty. True when it ran.
+template <class F, class... Args>
+bool RunEntryPoint(const F& entry, const std::string& name, Args&&... args) {
+    if (!entry) {
+        EntryPointNotBuilt(name);
+        return false;
+    }
+    entry(std::forward<Args>(args)...);
+    return true;
+}
+
+// Empties every entry point (the state before registration).
+void ClearEntryPoints();
+
+}  // namespace vel

@@ -1,0 +1,87 @@
+// The start of Vellicor.
+#include "StartUp.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "ActivityLog.h"
+#include "AppState.h"
+#include "DirectoryListing.h"
+#include "Door.h"
+#include "EntryPoints.h"
+#include "FilePaths.h"
+#include "Hooks.h"
+#include "SmallRoutines.h"
+
+namespace vel {
+
+namespace {
+
+bool EndsWithAutorun(const std::string& name) {
+    const std::string ending = ".autorun";
+    if (name.size() < ending.size()) return false;
+    return std::equal(ending.begin(), ending.end(), name.end() - ending.size(), [](char a, char b) {
+        return a == std::tolower(static_cast<unsigned char>(b));
+    });
+}
+
+}  // namespace
+
+std::string CommandLineErrorText() {
+    return "Vellicor command line options error!\r\n"
+           "Command line options = " +
+           CommandLineText +
+           "\r\n"
+           "Valid command line syntax = <Program folder>\\Vellicor.exe   <Autorun file "
+           "name>.autorun \r\n"
+           "End of program!\r\n";
+}
+
+void ParseCommandLine() {
+    AutoRunFileName = StripEnclosingQuotes(CommandLineText);
+    AutoRunMode = 0;
+    if (AutoRunFileName.empty()) return;
+    AutoRunMode = 2;
+    // The argument is a bare file name in the program folder; a path is not supported.
+    if (AutoRunFileName.find('/') != std::string::npos) return;
+    const std::string found =
+        FindFirst(JoinPath(ProgramFolderPath, AutoRunFileName), EntryKind::Files);
+    if (found.size() >= 9 && EndsWithAutorun(AutoRunFileName)) AutoRunMode = 1;
+}
+
+void Main(const std::string& commandLine, const std::string& executableFolder,
+          const std::function<void()>& showWindows) {
+    ProgramFolderPath = AsFolderPath(executableFolder);
+    OpenActivityLog("Vellicor.log");
+    WriteActivityLog("Starting Vellicor.");
+
+    BrowserPath.clear();
+    SetParameterDefaults();
+    SilentMode = 0;
+
+    if (showWindows) showWindows();
+    YieldToEvents();
+
+    CommandLineText = StripEnclosingQuotes(commandLine);
+    if (CommandLineText.empty()) {
+        AutoRunMode = 0;
+        YieldToEvents();
+    } else {
+        ParseCommandLine();
+    }
+
+    if (AutoRunMode == 0) {
+        WriteActivityLog("Starting manual mode.");
+    } else if (AutoRunMode == 1) {
+        WriteActivityLog("Starting automatic mode with command line: " + CommandLineText);
+        RunEntryPoint(AutomationCommands.RunAutorunMode, "RunAutorunMode");
+        YieldToEvents();
+    } else {
+        WriteActivityLog("Command line options error! Command line options = " + CommandLineText);
+        door().MessageBox(CommandLineErrorText(), "Vellicor", MsgButtons::OK);
+        YieldToEvents();
+        door().EndProcess(1);
+    }
+}
+
+}  // namespace vel

@@ -1,0 +1,65 @@
+// The frame window.
+#include "frmMDI.h"
+
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include "MainCommands.h"
+
+namespace vel {
+
+namespace {
+frmMDI* g_current = nullptr;
+}
+
+frmMDI::frmMDI() : area_(new QMdiArea(this)) {
+    setObjectName(QStringLiteral("frmMDI"));
+    setWindowTitle(QStringLiteral("Vellicor"));
+    setCentralWidget(area_);
+    resize(1000, 720);
+    g_current = this;
+}
+
+frmMDI::~frmMDI() {
+    if (g_current == this) g_current = nullptr;
+}
+
+frmMDI* frmMDI::current() {
+    return g_current;
+}
+
+QMdiSubWindow* frmMDI::AddChild(QWidget* child) {
+    return area_->addSubWindow(child);
+}
+
+void frmMDI::Arrange(ArrangeMode mode) {
+    if (mode == ArrangeMode::Cascade) {
+        area_->cascadeSubWindows();
+        return;
+    }
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* w : area_->subWindowList())
+        if (w->isVisible() && !w->isMinimized()) windows.append(w);
+    if (windows.isEmpty()) return;
+    const QRect r = area_->viewport()->rect();
+    const int n = static_cast<int>(windows.size());
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow* w = windows[i];
+        if (w->isMaximized()) w->showNormal();
+        if (mode == ArrangeMode::TileHorizontal) {
+            const int top = r.height() * i / n;
+            w->setGeometry(0, top, r.width(), r.height() * (i + 1) / n - top);
+        } else {
+            const int left = r.width() * i / n;
+            w->setGeometry(left, 0, r.width() * (i + 1) / n - left, r.height());
+        }
+    }
+}
+
+void frmMDI::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    mnuEndOfProgram_Click();
+}
+
+}  // namespace vel

@@ -1,0 +1,78 @@
+// The activity log: its size rule at start and the shape of its lines.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "ActivityLog.h"
+#include "Door.h"
+#include "FrameFixture.h"
+
+namespace vel {
+namespace {
+
+const std::string kSeparator(74, '*');
+
+class ActivityLogTest : public testing::FrameFixture {
+  protected:
+    std::string LogPath() const { return TempPath("Vellicor.log"); }
+    void WriteBytes(std::uintmax_t size) {
+        std::ofstream out(LogPath(), std::ios::binary);
+        out << std::string(static_cast<size_t>(size), 'x');
+    }
+    std::string Raw() const {
+        std::ifstream in(LogPath(), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+};
+
+TEST_F(ActivityLogTest, NewLogStartsWithTheFirstEntryAndNoSeparator) {
+    OpenActivityLog("Vellicor.log");
+    EXPECT_EQ(ActivityLogPath, LogPath());
+    EXPECT_EQ(Raw(), "");
+    WriteActivityLog("Starting Vellicor.");
+    EXPECT_EQ(Raw(), "Date: 12/31/2002  Time: 6:05:01 PM >> Starting Vellicor.\r\n");
+}
+
+TEST_F(ActivityLogTest, EmptyFileStaysEmptyWithoutSeparator) {
+    WriteBytes(0);
+    OpenActivityLog("Vellicor.log");
+    EXPECT_EQ(Raw(), "");
+}
+
+TEST_F(ActivityLogTest, FileOfExactlyTheLimitKeepsItsContentAndGetsASeparator) {
+    WriteBytes(kActivityLogLimit);
+    OpenActivityLog("Vellicor.log");
+    const std::string raw = Raw();
+    ASSERT_EQ(raw.size(), kActivityLogLimit + 76);
+    EXPECT_EQ(raw.substr(0, 3), "xxx");
+    EXPECT_EQ(raw.substr(kActivityLogLimit), kSeparator + "\r\n");
+}
+
+TEST_F(ActivityLogTest, FileOneByteOverTheLimitIsBegunAnew) {
+    WriteBytes(kActivityLogLimit + 1);
+    OpenActivityLog("Vellicor.log");
+    EXPECT_EQ(Raw(), "");
+}
+
+TEST_F(ActivityLogTest, SmallFileGetsSeparatorThenEntries) {
+    WriteBytes(10);
+    OpenActivityLog("Vellicor.log");
+    door_.now = DateTime{Date{2003, 1, 2}, 0, 7, 9};
+    WriteActivityLog("");
+    WriteActivityLog("Two\r\nlines\r\n");
+    EXPECT_EQ(Raw(), "xxxxxxxxxx" + kSeparator +
+                         "\r\n"
+                         "Date: 1/2/2003  Time: 12:07:09 AM >> \r\n"
+                         "Date: 1/2/2003  Time: 12:07:09 AM >> Two lines\r\n");
+}
+
+TEST_F(ActivityLogTest, UnattendedMessagesGoIntoTheLog) {
+    OpenActivityLog("Vellicor.log");
+    door_.display = false;
+    door().MessageBox("File not found!", "Vellicor", MsgButtons::OK);
+    EXPECT_EQ(LogTexts(), std::vector<std::string>{"Message: File not found!"});
+}
+
+}  // namespace
+}  // namespace vel

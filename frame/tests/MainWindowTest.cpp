@@ -1,0 +1,279 @@
+// The frame and main windows (built offscreen): menus, toolbar, command states, the autorun
+// list, window arrangement; and the commands they run, with the entry points of the subsystems
+// that own them.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "AppPaths.h"
+#include "AppState.h"
+#include "EntryPoints.h"
+#include "FrameFixture.h"
+#include "MainCommands.h"
+#include "VectorStores.h"
+#include "frmMDI.h"
+#include "frmMain.h"
+
+namespace vel {
+namespace {
+
+using testing::ProcessEnded;
+
+const char* const kHistoryCommands[] = {"mnuStockChartsAndScreening", "mnuFindPseudoSplits",
+                                        "mnuUserAdjustedSplits"};
+
+class MainWindowTest : public testing::FrameFixture {
+  protected:
+    void Touch(const std::string& name) { std::ofstream(TempPath(name)) << "x"; }
+    // Builds and loads the main window inside a frame, as the start does.
+    void LoadWindows() {
+        frame = std::make_unique<frmMDI>();
+        main = new frmMain(frame.get());
+        frame->AddChild(main);
+        main->Load();
+    }
+    void TearDown() override {
+        frame.reset();
+        FrameFixture::TearDown();
+    }
+    std::unique_ptr<frmMDI> frame;
+    frmMain* main = nullptr;
+};
+
+TEST_F(MainWindowTest, MenusCarryTheirCaptionsInOrder) {
+    LoadWindows();
+    QStringList menus;
+    for (QAction* a : main->menuBar()->actions()) menus << a->text();
+    EXPECT_EQ(menus, (QStringList{"Stock data", "Processing", "Help", "Window", "Exit"}));
+    auto* stockData = main->findChild<QMenu*>("mnuStockData");
+    ASSERT_NE(stockData, nullptr);
+    QStringList items;
+    for (QAction* a : stockData->actions()) items << (a->isSeparator() ? "-" : a->objectName());
+    EXPECT_EQ(items, (QStringList{"mnuLoadHistory", "-", "mnuImportFromText",
+                                  "mnuEstimateSplitEvents", "mnuEditEstimatedStockSplits",
+                                  "mnuUpdateSplitCoeficients", "mnuRemoveSplitCoeficients",
+                                  "mnuViewSplitCoeficients", "-", "mnuDownloadFromWeb"}));
+    EXPECT_EQ(main->MenuItem("mnuUpdateSplitCoeficients")->text(),
+              "         Update stock split coeficients in History table");
+    EXPECT_EQ(main->MenuItem("mnuTileHorizontal")->text(), "Tile horizontally");
+    EXPECT_EQ(main->windowTitle(), "Main menu.");
+    // The toolbar's tool tip is the text with its period, the description the text without.
+    EXPECT_EQ(main->ToolbarButton("edit")->toolTip(), "Edit selected Autorun file.");
+    EXPECT_EQ(main->ToolbarButton("edit")->statusTip(), "Edit selected Autorun file");
+    EXPECT_EQ(frame->windowTitle(), "Vellicor");
+}
+
+TEST_F(MainWindowTest, HistoryCommandsAreOffAfterLoadAndOnAfterEnable) {
+    LoadWindows();
+    for (const char* name : kHistoryCommands)
+        EXPECT_FALSE(main->MenuItem(name)->isEnabled()) << name;
+    EXPECT_FALSE(main->ToolbarButton("charts")->isEnabled());
+    EXPECT_TRUE(main->MenuItem("mnuLoadHistory")->isEnabled());
+    EXPECT_TRUE(main->ToolbarButton("find")->isEnabled());
+
+    EnableMainCommands();
+    for (const char* name : kHistoryCommands)
+        EXPECT_TRUE(main->MenuItem(name)->isEnabled()) << name;
+    EXPECT_TRUE(main->ToolbarButton("charts")->isEnabled());
+
+    DisableMainCommands();
+    EXPECT_FALSE(main->MenuItem("mnuFindPseudoSplits")->isEnabled());
+    EXPECT_FALSE(main->ToolbarButton("charts")->isEnabled());
+    EXPECT_TRUE(main->MenuItem("mnuDemonstration")->isEnabled());
+}
+
+TEST_F(MainWindowTest, LoadCreatesStoresAndShowsTheRemark) {
+    LoadWindows();
+    EXPECT_NE(MainVectors, nullptr);
+    EXPECT_NE(VolumeVectors, nullptr);
+    EXPECT_NE(ScreeningVectors, nullptr);
+    EXPECT_EQ(main->StatusLabel("labRemark")->text(),
+              "You have to use English(US) regional settings when downloading EOD stock history "
+              "from YAHOO!");
+    EXPECT_EQ(main->StatusLabel("Label3")->text(), "      Performed task:");
+    EXPECT_EQ(CommonDialogFolder, TempFolder());
+    SetMainLabel(MainLabel::PerformedAction, "Step 3");
+    EXPECT_EQ(main->StatusLabel("labPerformedAction")->text(), "Step 3");
+    SetProgressBarValue(42.7);
+    EXPECT_EQ(main->ProgressBar()->value(), 42);
+}
+
+TEST_F(MainWindowTest, EmptyProgramFolderGivesAnEmptyAutorunList) {
+    LoadWindows();
+    EXPECT_EQ(main->AutorunList()->count(), 0);
+    EXPECT_EQ(main->AutorunList()->currentIndex(), -1);
+    EXPECT_EQ(AutorunListText(), "");
+}
+
+TEST_F(MainWindowTest, OneAutorunFileIsListedAndSelected) {
+    Touch("daily.AUTORUN");
+    Touch("notes.txt");
+    LoadWindows();
+    EXPECT_EQ(main->AutorunList()->count(), 1);
+    EXPECT_EQ(main->AutorunList()->currentIndex(), 0);
+    EXPECT_EQ(AutorunListText(), "daily.AUTORUN");
+}
+
+TEST_F(MainWindowTest, AutorunListHoldsTheFirstThousandFiles) {
+    for (int i = 0; i < 1200; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "run%04d.autorun", i);
+        Touch(name);
+    }
+    LoadWindows();
+    ASSERT_EQ(main->AutorunList()->count(), 1000);
+    EXPECT_EQ(main->AutorunList()->itemText(0), "run0000.autorun");
+    EXPECT_EQ(main->AutorunList()->itemText(999), "run0999.autorun");
+    main->AutorunList()->setCurrentIndex(5);
+    EXPECT_EQ(AutorunListText(), "run0005.autorun");
+}
+
+TEST_F(MainWindowTest, TileHorizontallyStacksFullWidthChildren) {
+    LoadWindows();
+    frame->resize(800, 600);
+    frame->show();
+    auto* other = new QWidget;
+    frame->AddChild(other)->show();
+    main->MenuItem("mnuTileHorizontal")->trigger();
+    const auto windows = frame->mdiArea()->subWindowList();
+    ASSERT_EQ(windows.size(), 2);
+    const int width = frame->mdiArea()->viewport()->width();
+    EXPECT_EQ(windows[0]->geometry().width(), width);
+    EXPECT_EQ(windows[1]->geometry().width(), width);
+    EXPECT_EQ(windows[0]->geometry().top(), 0);
+    EXPECT_EQ(windows[1]->geometry().top(), windows[0]->geometry().bottom() + 1);
+
+    main->MenuItem("mnuTileVertically")->trigger();
+    EXPECT_EQ(windows[0]->geometry().left(), 0);
+    EXPECT_EQ(windows[1]->geometry().left(), windows[0]->geometry().right() + 1);
+    EXPECT_EQ(windows[1]->geometry().top(), 0);
+}
+
+TEST_F(MainWindowTest, SmallWindowIsNotLaidOut) {
+    LoadWindows();
+    frame->resize(900, 700);
+    frame->show();
+    main->parentWidget()->resize(640, 480);
+    const QRect panel = main->StatusPanel()->geometry();
+    main->parentWidget()->resize(640, 2500 / 15);  // 2500 twips high
+    EXPECT_EQ(main->StatusPanel()->geometry(), panel);
+    main->parentWidget()->resize(700, 520);
+    EXPECT_NE(main->StatusPanel()->geometry(), panel);
+}
+
+TEST_F(MainWindowTest, FindKeyLoadsAHistoryAndEnablesTheCommandsAfterwards) {
+    LoadWindows();
+    Touch("History.mdb");
+    bool enabledDuringLoad = true;
+    std::string loadedPath;
+    HistoryCommands.LoadHistory = [&] {
+        enabledDuringLoad = HistoryCommandsEnabled();
+        loadedPath = HistoryDatabasePath;
+    };
+    door_.QueueOpenFile(TempPath("History.mdb"));
+    Toolbar1_ButtonClick("find");
+    const auto dialogs = door_.CallsOf("open");
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].title, "Select History.mdb database");
+    EXPECT_EQ(dialogs[0].text, "Database (History.mdb)|history.mdb");
+    EXPECT_FALSE(enabledDuringLoad);
+    EXPECT_EQ(loadedPath, TempPath("History.mdb"));
+    EXPECT_EQ(ResultsFolderPath, TempPath("RESULTS/"));
+    EXPECT_EQ(main->StatusLabel("labLoadedStockData")->text().toStdString(),
+              TempPath("History.mdb"));
+    EXPECT_TRUE(main->ToolbarButton("charts")->isEnabled());
+}
+
+TEST_F(MainWindowTest, CancelledOrVanishedDatabaseDoesNothingButBeep) {
+    int runs = 0;
+    HistoryCommands.LoadHistory = [&] { ++runs; };
+    HistoryCommands.EstimateSplitEvents = [&](const std::string&) { ++runs; };
+    door_.QueueOpenFile("");
+    mnuLoadHistory_Click();
+    door_.QueueOpenFile(TempPath("gone.mdb"));
+    mnuEstimateSplitEvents_Click();
+    EXPECT_EQ(runs, 0);
+    EXPECT_EQ(door_.Beeps(), 1);
+    EXPECT_TRUE(HistoryCommandsEnabled());
+}
+
+TEST_F(MainWindowTest, CommandsWithoutTheirSubsystemBeepAndLog) {
+    OpenActivityLog("Vellicor.log");
+    mnuImportFromText_Click();
+    mnuDemonstration_Click();
+    mnuStockChartsAndScreening_Click();
+    EXPECT_EQ(door_.Beeps(), 3);
+    EXPECT_EQ(LogTexts(),
+              (std::vector<std::string>{"ImportHistoryFromText: this function is not built yet.",
+                                        "RunDemonstrationMode: this function is not built yet.",
+                                        "ShowChartWindow: this function is not built yet."}));
+    // A report command without its writer shows no page.
+    Touch("History.mdb");
+    HistoryDatabasePath = TempPath("History.mdb");
+    mnuUserAdjustedSplits_Click();
+    EXPECT_TRUE(door_.CallsOf("browser").empty());
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(MainWindowTest, AutorunCommandsTakeTheTrimmedListText) {
+    std::vector<std::string> seen;
+    AutomationCommands.RunAutorunMode = [&] { seen.push_back("auto " + AutoRunFileName); };
+    AutomationCommands.RunAutorunLoadHistory = [&] { seen.push_back("load " + AutoRunFileName); };
+    SetAutorunList({"daily.autorun"});
+    SetAutorunListText("  daily.autorun ");
+    Toolbar1_ButtonClick("autorun");
+    Toolbar1_ButtonClick("load");
+    Toolbar1_ButtonClick("Load");  // keys are compared exactly
+    EXPECT_EQ(seen, (std::vector<std::string>{"auto daily.autorun", "load daily.autorun"}));
+
+    Toolbar1_ButtonClick("edit");
+    const auto edits = door_.CallsOf("editor");
+    ASSERT_EQ(edits.size(), 1u);
+    EXPECT_EQ(edits[0].text, TempPath("daily.autorun"));
+}
+
+TEST_F(MainWindowTest, DownloaderIsStartedWithoutArgumentsAndAFailureIsReported) {
+    door_.startSucceeds = false;
+    door_.QueueMessageAnswer(MsgAnswer::OK);
+    mnuDownloadFromWeb_Click();
+    const auto starts = door_.CallsOf("start");
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].text, TempPath("Tarquel"));
+    EXPECT_TRUE(starts[0].args.empty());
+    EXPECT_EQ(Messages(),
+              std::vector<std::string>{"Program cannot be started!\r\n" + TempPath("Tarquel")});
+}
+
+TEST_F(MainWindowTest, DownloadingTimerStopsWhenTheResultFileAppears) {
+    LoadWindows();
+    DwnResultFilePath = TempPath("daily.dwnresult");
+    SetDownloadingTimerInterval(2000);
+    EXPECT_TRUE(main->DownloadingTimer().isActive());
+    DownloadingTimer_Timer();
+    EXPECT_FALSE(DownloadFinished);
+    Touch("daily.dwnresult");
+    DownloadingTimer_Timer();
+    EXPECT_TRUE(DownloadFinished);
+    EXPECT_FALSE(main->DownloadingTimer().isActive());
+}
+
+TEST_F(MainWindowTest, ExitKeyLogsAndEndsTheProcess) {
+    OpenActivityLog("Vellicor.log");
+    EXPECT_THROW(Toolbar1_ButtonClick("exit"), ProcessEnded);
+    EXPECT_EQ(LogTexts(), std::vector<std::string>{"Exiting Vellicor."});
+    Toolbar1_ButtonClick("nothing");
+    EXPECT_EQ(door_.CallsOf("end").size(), 1u);
+}
+
+}  // namespace
+}  // namespace vel

@@ -1,0 +1,139 @@
+// The start of Vellicor and its command line: manual mode, the unattended run, and the error
+// that ends the program.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "AppState.h"
+#include "EntryPoints.h"
+#include "FrameFixture.h"
+#include "StartUp.h"
+
+namespace vel {
+namespace {
+
+using testing::ProcessEnded;
+
+class StartUpTest : public testing::FrameFixture {
+  protected:
+    void SetUp() override {
+        FrameFixture::SetUp();
+        AutomationCommands.RunAutorunMode = [this] {
+            ++autorunRuns;
+            autorunFileSeen = AutoRunFileName;
+        };
+    }
+    void Touch(const std::string& name) { std::ofstream(TempPath(name)) << "x"; }
+    // Runs Main in the temporary program folder; true when it ended the process.
+    bool RunMain(const std::string& commandLine) {
+        try {
+            Main(commandLine, TempFolder(), [this] { ++windowsShown; });
+        } catch (const ProcessEnded& e) {
+            endStatus = e.status;
+            return true;
+        }
+        return false;
+    }
+    int windowsShown = 0;
+    int autorunRuns = 0;
+    std::string autorunFileSeen;
+    int endStatus = 0;
+};
+
+TEST_F(StartUpTest, EmptyCommandLineStartsManualMode) {
+    defPastDays = 99;
+    SilentMode = 1;
+    BrowserPath = "/usr/bin/old";
+    EXPECT_FALSE(RunMain("   "));
+    EXPECT_EQ(LogTexts(),
+              (std::vector<std::string>{"Starting Vellicor.", "Starting manual mode."}));
+    EXPECT_EQ(AutoRunMode, 0);
+    EXPECT_EQ(windowsShown, 1);
+    EXPECT_EQ(defPastDays, 12);
+    EXPECT_EQ(SilentMode, 0);
+    EXPECT_EQ(BrowserPath, "");
+    EXPECT_EQ(ProgramFolderPath, TempFolder());
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(StartUpTest, QuotedAutorunFileStartsTheUnattendedRun) {
+    Touch("demo.autorun");
+    EXPECT_FALSE(RunMain("  \"demo.autorun\" "));
+    EXPECT_EQ(AutoRunMode, 1);
+    EXPECT_EQ(autorunRuns, 1);
+    EXPECT_EQ(autorunFileSeen, "demo.autorun");
+    EXPECT_EQ(LogTexts(), (std::vector<std::string>{
+                              "Starting Vellicor.",
+                              "Starting automatic mode with command line: demo.autorun"}));
+}
+
+TEST_F(StartUpTest, EndingIsComparedWithoutRegardToCaseAndNineCharactersSuffice) {
+    Touch("x.AutoRun");
+    CommandLineText = "x.AutoRun";
+    ParseCommandLine();
+    EXPECT_EQ(AutoRunMode, 1);
+    EXPECT_EQ(AutoRunFileName, "x.AutoRun");
+
+    Touch(".autorun");
+    CommandLineText = ".autorun";
+    ParseCommandLine();
+    EXPECT_EQ(AutoRunMode, 2);
+
+    CommandLineText = "";
+    ParseCommandLine();
+    EXPECT_EQ(AutoRunMode, 0);
+}
+
+TEST_F(StartUpTest, MissingFilesPathsAndOtherEndingsAreErrors) {
+    for (const char* name : {"missing.autorun", "notes.txt", "sub/in.autorun"}) {
+        std::filesystem::create_directories(TempPath("sub"));
+        Touch("notes.txt");
+        Touch("sub/in.autorun");
+        CommandLineText = name;
+        ParseCommandLine();
+        EXPECT_EQ(AutoRunMode, 2) << name;
+    }
+}
+
+TEST_F(StartUpTest, CommandLineErrorLogsShowsTheBoxAndEndsTheProcess) {
+    Touch("notes.txt");
+    door_.QueueMessageAnswer(MsgAnswer::OK);
+    ASSERT_TRUE(RunMain("notes.txt"));
+    EXPECT_NE(endStatus, 0);
+    EXPECT_EQ(AutoRunMode, 2);
+    EXPECT_EQ(autorunRuns, 0);
+    EXPECT_EQ(LogTexts(),
+              (std::vector<std::string>{"Starting Vellicor.",
+                                        "Command line options error! Command line options = "
+                                        "notes.txt"}));
+    const auto boxes = door_.CallsOf("message");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text,
+              "Vellicor command line options error!\r\n"
+              "Command line options = notes.txt\r\n"
+              "Valid command line syntax = <Program folder>\\Vellicor.exe   <Autorun file "
+              "name>.autorun \r\n"
+              "End of program!\r\n");
+    EXPECT_EQ(boxes[0].title, "Vellicor");
+    EXPECT_EQ(boxes[0].buttons, MsgButtons::OK);
+    // The box is answered before the process ends, and nothing is logged after it.
+    ASSERT_GE(door_.Calls().size(), 2u);
+    EXPECT_EQ(door_.Calls().back().kind, "end");
+}
+
+TEST_F(StartUpTest, WithoutDisplayTheErrorBoxIsLoggedAndStillEndsTheProcess) {
+    door_.display = false;
+    ASSERT_TRUE(RunMain("nothing.txt"));
+    const auto texts = LogTexts();
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[1], "Command line options error! Command line options = nothing.txt");
+    EXPECT_EQ(texts[2].rfind("Message: Vellicor command line options error! Command line "
+                             "options = nothing.txt Valid command line syntax",
+                             0),
+              0u);
+    EXPECT_NE(endStatus, 0);
+}
+
+}  // namespace
+}  // namespace vel

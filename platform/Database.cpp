@@ -1,0 +1,587 @@
+// SQLite through its C API: connections, statements, make-table selects, appended tables and
+// the rounding of SINGLE columns.
+#include "Database.h"
+
+#include <sqlite3.h>
+
+#include <cctype>
+#include <cmath>
+#include <filesystem>
+#include <set>
+
+namespace vel {
+
+namespace {
+
+[[noreturn]] void fail(sqlite3* db, int rc) {
+    const int code = db ? sqlite3_extended_errcode(db) : rc;
+    const char* msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    throw SqlError(code, msg ? msg : "database error");
+}
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(a[i])) !=
+            std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+// The first keyword of a statement, upper-cased.
+std::string firstKeyword(std::string_view sql) {
+    size_t i = 0;
+    while (i < sql.size() && std::isspace(static_cast<unsigned char>(sql[i]))) ++i;
+    std::string k;
+    while (i < sql.size() && std::isalpha(static_cast<unsigned char>(sql[i])))
+        k += static_cast<char>(std::toupper(static_cast<unsigned char>(sql[i++])));
+    return k;
+}
+
+// CSNG(x): x rounded to single precision; null stays null; text that is no number and values
+// beyond the single range are errors, as a single-precision field refuses them.
+void csngFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    sqlite3_value* v = argv[0];
+    int type = sqlite3_value_type(v);
+    if (type == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    if (type == SQLITE_TEXT || type == SQLITE_BLOB) {
+        type = sqlite3_value_numeric_type(v);
+        if (type != SQLITE_INTEGER && type != SQLITE_FLOAT) {
+            sqlite3_result_error(ctx, "Data type mismatch: a SINGLE field takes numbers only", -1);
+            return;
+        }
+    }
+    const double d = sqlite3_value_double(v);
+    const float f = static_cast<float>(d);
+    if (std::isinf(f) && !std::isinf(d)) {
+        sqlite3_result_error(ctx, "Overflow: value beyond the SINGLE range", -1);
+        return;
+    }
+    sqlite3_result_double(ctx, static_cast<double>(f));
+}
+
+}  // namespace
+
+DbType DbTypeFromDeclared(std::string_view declared) {
+    while (!declared.empty() && declared.front() == ' ') declared.remove_prefix(1);
+    while (!declared.empty() && declared.back() == ' ') declared.remove_suffix(1);
+    if (equalsNoCase(declared, "DOUBLE")) return DbType::Double;
+    if (equalsNoCase(declared, "SINGLE")) return DbType::Single;
+    if (equalsNoCase(declared, "INTEGER")) return DbType::Integer;
+    if (equalsNoCase(declared, "TEXT")) return DbType::Text;
+    if (equalsNoCase(declared, "DATE")) return DbType::Date;
+    return DbType::Other;
+}
+
+const char* DbTypeName(DbType type) {
+    switch (type) {
+        case DbType::Double: return "DOUBLE";
+        case DbType::Single: return "SINGLE";
+        case DbType::Integer: return "INTEGER";
+        case DbType::Text: return "TEXT";
+        case DbType::Date: return "DATE";
+        default: return "";
+    }
+}
+
+std::string QuoteIdentifier(std::string_view name) {
+    std::string q = "\"";
+    for (char c : name) {
+        if (c == '"') q += '"';
+        q += c;
+    }
+    q += '"';
+    return q;
+}
+
+// ---- DbValue ----------------------------------------------------------------------------
+
+double DbValue::toDouble() const {
+    switch (v_.index()) {
+        case 1: return static_cast<double>(std::get<1>(v_));
+        case 2: return std::get<2>(v_);
+        case 3: {
+            const std::string& s = std::get<3>(v_);
+            char* end = nullptr;
+            const double d = std::strtod(s.c_str(), &end);
+            return end && end != s.c_str() ? d : 0.0;
+        }
+        default: return 0.0;
+    }
+}
+
+std::int64_t DbValue::toInteger() const {
+    switch (v_.index()) {
+        case 1: return std::get<1>(v_);
+        case 2: return static_cast<std::int64_t>(std::get<2>(v_));
+        case 3: return static_cast<std::int64_t>(toDouble());
+        default: return 0;
+    }
+}
+
+std::string DbValue::toText() const {
+    switch (v_.index()) {
+        case 1: return std::to_string(std::get<1>(v_));
+        case 2: {
+            char buf[40];
+            sqlite3_snprintf(sizeof buf, buf, "%!.15g", std::get<2>(v_));
+            return buf;
+        }
+        case 3: return std::get<3>(v_);
+        default: return "";
+    }
+}
+
+// ---- Statement --------------------------------------------------------------------------
+
+Statement::Statement(sqlite3* db, std::string_view sql) : db_(db) {
+    const char* tail = nullptr;
+    const int rc = sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &stmt_, &tail);
+    if (rc != SQLITE_OK) fail(db, rc);
+    if (!stmt_) throw SqlError(SQLITE_MISUSE, "empty SQL statement");
+    for (const char* p = tail; p && p < sql.data() + sql.size(); ++p) {
+        if (!std::isspace(static_cast<unsigned char>(*p)) && *p != ';') {
+            sqlite3_finalize(stmt_);
+            stmt_ = nullptr;
+            throw SqlError(SQLITE_MISUSE, "one SQL statement expected");
+        }
+    }
+}
+
+Statement::Statement(Statement&& other) noexcept : db_(other.db_), stmt_(other.stmt_) {
+    other.stmt_ = nullptr;
+}
+
+Statement& Statement::operator=(Statement&& other) noexcept {
+    if (this != &other) {
+        sqlite3_finalize(stmt_);
+        db_ = other.db_;
+        stmt_ = other.stmt_;
+        other.stmt_ = nullptr;
+    }
+    return *this;
+}
+
+Statement::~Statement() { sqlite3_finalize(stmt_); }
+
+void Statement::bind(int i, const DbValue& value) {
+    switch (value.raw().index()) {
+        case 1: bindInteger(i, std::get<1>(value.raw())); break;
+        case 2: bindDouble(i, std::get<2>(value.raw())); break;
+        case 3: bindText(i, std::get<3>(value.raw())); break;
+        default: bindNull(i); break;
+    }
+}
+
+void Statement::bindNull(int i) {
+    const int rc = sqlite3_bind_null(stmt_, i);
+    if (rc != SQLITE_OK) fail(db_, rc);
+}
+
+void Statement::bindInteger(int i, std::int64_t v) {
+    const int rc = sqlite3_bind_int64(stmt_, i, v);
+    if (rc != SQLITE_OK) fail(db_, rc);
+}
+
+void Statement::bindDouble(int i, double v) {
+    const int rc = sqlite3_bind_double(stmt_, i, v);
+    if (rc != SQLITE_OK) fail(db_, rc);
+}
+
+void Statement::bindText(int i, std::string_view v) {
+    const int rc = sqlite3_bind_text(stmt_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+    if (rc != SQLITE_OK) fail(db_, rc);
+}
+
+void Statement::bindTextStatic(int i, std::string_view v) {
+    const int rc = sqlite3_bind_text(stmt_, i, v.data(), static_cast<int>(v.size()), SQLITE_STATIC);
+    if (rc != SQLITE_OK) fail(db_, rc);
+}
+
+void Statement::bindAll(std::initializer_list<DbValue> values) {
+    int i = 1;
+    for (const auto& v : values) bind(i++, v);
+}
+
+bool Statement::step() {
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    sqlite3_reset(stmt_);
+    fail(db_, rc);
+}
+
+void Statement::run() {
+    while (step()) {
+    }
+}
+
+void Statement::reset() { sqlite3_reset(stmt_); }
+
+int Statement::columnCount() const { return sqlite3_column_count(stmt_); }
+
+std::string Statement::columnName(int i) const {
+    const char* n = sqlite3_column_name(stmt_, i);
+    return n ? n : "";
+}
+
+int Statement::columnIndex(std::string_view name) const {
+    const int n = columnCount();
+    for (int i = 0; i < n; ++i)
+        if (equalsNoCase(columnName(i), name)) return i;
+    throw SqlError(SQLITE_ERROR, "Item not found in this collection: " + std::string(name));
+}
+
+DbType Statement::columnDeclaredType(int i) const {
+    const char* d = sqlite3_column_decltype(stmt_, i);
+    return d ? DbTypeFromDeclared(d) : DbType::Other;
+}
+
+bool Statement::isNull(int i) const { return sqlite3_column_type(stmt_, i) == SQLITE_NULL; }
+
+bool Statement::isNumeric(int i) const {
+    const int t = sqlite3_column_type(stmt_, i);
+    return t == SQLITE_INTEGER || t == SQLITE_FLOAT;
+}
+
+double Statement::getDouble(int i) const { return sqlite3_column_double(stmt_, i); }
+
+std::int64_t Statement::getInteger(int i) const { return sqlite3_column_int64(stmt_, i); }
+
+std::string Statement::getText(int i) const { return std::string(getTextView(i)); }
+
+std::string_view Statement::getTextView(int i) const {
+    const unsigned char* t = sqlite3_column_text(stmt_, i);
+    if (!t) return {};
+    return std::string_view(reinterpret_cast<const char*>(t),
+                            static_cast<size_t>(sqlite3_column_bytes(stmt_, i)));
+}
+
+DbValue Statement::get(int i) const {
+    switch (sqlite3_column_type(stmt_, i)) {
+        case SQLITE_INTEGER: return DbValue(static_cast<long long>(getInteger(i)));
+        case SQLITE_FLOAT: return DbValue(getDouble(i));
+        case SQLITE_TEXT:
+        case SQLITE_BLOB: return DbValue(getText(i));
+        default: return DbValue();
+    }
+}
+
+// ---- TableAppender ----------------------------------------------------------------------
+
+TableAppender::TableAppender(Database& db, const std::string& table) : db_(&db) {
+    const auto cols = db.tableColumns(table);
+    if (cols.empty()) throw SqlError(SQLITE_ERROR, "no such table: " + table);
+    for (const auto& c : cols) {
+        if (c.type != DbType::Single) continue;
+        db.execute("DROP TRIGGER IF EXISTS " +
+                   QuoteIdentifier(Database::SingleTriggerName(table, c.name, true)));
+        triggersSetAside_ = true;
+    }
+    std::string sql = "INSERT INTO " + QuoteIdentifier(table) + " (";
+    std::string params;
+    for (size_t i = 0; i < cols.size(); ++i) {
+        names_.push_back(cols[i].name);
+        types_.push_back(cols[i].type);
+        if (i) sql += ", ";
+        sql += QuoteIdentifier(cols[i].name);
+        params += i ? ", ?" : "?";
+    }
+    sql += ") VALUES (" + params + ")";
+    insert_ = db.prepare(sql);
+}
+
+TableAppender::~TableAppender() {
+    if (!triggersSetAside_) return;
+    insert_ = Statement();
+    try {
+        db_->ensureSingleRounding();
+    } catch (...) {
+        // A database that cannot take them now gets them back when it is next opened.
+    }
+}
+
+void TableAppender::addNew() { sqlite3_clear_bindings(insert_.handle()); }
+
+int TableAppender::fieldIndex(std::string_view name) const {
+    for (size_t i = 0; i < names_.size(); ++i)
+        if (equalsNoCase(names_[i], name)) return static_cast<int>(i);
+    throw SqlError(SQLITE_ERROR, "Item not found in this collection: " + std::string(name));
+}
+
+void TableAppender::set(int field, const DbValue& value) {
+    if (value.isInteger() || value.isDouble()) {
+        if (types_[static_cast<size_t>(field)] == DbType::Single || value.isDouble())
+            setDouble(field, value.toDouble());
+        else
+            setInteger(field, value.toInteger());
+        return;
+    }
+    insert_.bind(field + 1, value);
+}
+
+void TableAppender::setDouble(int field, double v) {
+    if (types_[static_cast<size_t>(field)] == DbType::Single) {
+        const float f = static_cast<float>(v);
+        if (std::isinf(f) && !std::isinf(v))
+            throw SqlError(SQLITE_ERROR, "Overflow: value beyond the SINGLE range");
+        v = f;
+    }
+    insert_.bindDouble(field + 1, v);
+}
+
+void TableAppender::setInteger(int field, std::int64_t v) {
+    if (types_[static_cast<size_t>(field)] == DbType::Single)
+        setDouble(field, static_cast<double>(v));
+    else
+        insert_.bindInteger(field + 1, v);
+}
+
+void TableAppender::setTextStatic(int field, std::string_view v) {
+    insert_.bindTextStatic(field + 1, v);
+}
+
+void TableAppender::update() {
+    insert_.run();
+    insert_.reset();
+}
+
+// ---- Database ---------------------------------------------------------------------------
+
+Database Database::openWith(const std::string& path, int flags) {
+    Database d;
+    const int rc = sqlite3_open_v2(path.c_str(), &d.db_, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        const std::string msg = d.db_ ? sqlite3_errmsg(d.db_) : sqlite3_errstr(rc);
+        sqlite3_close_v2(d.db_);
+        d.db_ = nullptr;
+        throw SqlError(rc, msg + ": " + path);
+    }
+    d.path_ = path;
+    sqlite3_extended_result_codes(d.db_, 1);
+    sqlite3_busy_timeout(d.db_, 5000);
+    sqlite3_create_function_v2(d.db_, "CSNG", 1,
+                               SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                               csngFunction, nullptr, nullptr, nullptr);
+    return d;
+}
+
+Database Database::Create(const std::string& path) {
+    std::error_code ec;
+    if (path.empty() || std::filesystem::exists(path, ec))
+        throw SqlError(SQLITE_CANTOPEN, "Database already exists: " + path);
+    Database d = openWith(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    d.execute("PRAGMA page_size=8192");
+    d.execute("PRAGMA user_version=1");  // the first write makes the file
+    return d;
+}
+
+Database Database::Open(const std::string& path) {
+    std::error_code ec;
+    if (path.empty() || !std::filesystem::is_regular_file(path, ec))
+        throw SqlError(SQLITE_CANTOPEN, "Could not find file '" + path + "'.");
+    Database d = openWith(path, SQLITE_OPEN_READWRITE);
+    d.scalar("SELECT count(*) FROM sqlite_schema");  // refuses a file of another kind
+    if (!sqlite3_db_readonly(d.db_, "main")) d.ensureSingleRounding();
+    return d;
+}
+
+Database::Database(Database&& other) noexcept : db_(other.db_), path_(std::move(other.path_)) {
+    other.db_ = nullptr;
+}
+
+Database& Database::operator=(Database&& other) noexcept {
+    if (this != &other) {
+        close();
+        db_ = other.db_;
+        path_ = std::move(other.path_);
+        other.db_ = nullptr;
+    }
+    return *this;
+}
+
+Database::~Database() { close(); }
+
+void Database::close() {
+    if (!db_) return;
+    if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+}
+
+void Database::useBuildSettings() {
+    execute("PRAGMA synchronous=OFF");
+    execute("PRAGMA cache_size=-262144");
+    execute("PRAGMA temp_store=MEMORY");
+}
+
+Statement Database::prepare(std::string_view sql) {
+    if (!db_) throw SqlError(SQLITE_MISUSE, "Object invalid or no longer set.");
+    return Statement(db_, sql);
+}
+
+void Database::execute(std::string_view sql, std::initializer_list<DbValue> values) {
+    Statement s = prepare(sql);
+    s.bindAll(values);
+    s.run();
+    const std::string k = firstKeyword(sql);
+    if (k == "CREATE" || k == "ALTER") {
+        s = Statement();
+        ensureSingleRounding();
+    }
+}
+
+DbValue Database::scalar(std::string_view sql, std::initializer_list<DbValue> values) {
+    Statement s = prepare(sql);
+    s.bindAll(values);
+    if (!s.step() || s.columnCount() < 1) return DbValue();
+    return s.get(0);
+}
+
+void Database::selectInto(const std::string& table, std::string_view select,
+                          std::initializer_list<DbValue> values,
+                          const std::map<std::string, DbType>& exprTypes) {
+    if (tableExists(table)) throw SqlError(SQLITE_ERROR, "table " + table + " already exists");
+    std::string create = "CREATE TABLE " + QuoteIdentifier(table) + " (";
+    std::string picks;
+    bool wrap = false;
+    {
+        Statement s = prepare(select);
+        const int n = s.columnCount();
+        if (n < 1) throw SqlError(SQLITE_ERROR, "a make-table select needs result columns");
+        for (int i = 0; i < n; ++i) {
+            const std::string name = s.columnName(i);
+            const char* decl = sqlite3_column_decltype(s.handle(), i);
+            const DbType source = decl ? DbTypeFromDeclared(decl) : DbType::Other;
+            std::string declared;
+            DbType type;
+            if (auto it = exprTypes.find(name); it != exprTypes.end()) {
+                type = it->second;
+                declared = DbTypeName(type);
+            } else if (decl) {
+                declared = decl;
+                type = source;
+            } else {
+                throw SqlError(SQLITE_ERROR, "no type for the result column " + name);
+            }
+            if (i) create += ", ";
+            create += QuoteIdentifier(name);
+            create += ' ';
+            create += declared;
+            // A SINGLE column filled from another SINGLE column holds rounded values already.
+            const bool round = type == DbType::Single && source != DbType::Single;
+            wrap = wrap || round;
+            if (i) picks += ", ";
+            if (round) {
+                picks += "CSNG(";
+                picks += QuoteIdentifier(name);
+                picks += ')';
+            } else {
+                picks += QuoteIdentifier(name);
+            }
+        }
+    }
+    create += ")";
+    {
+        Statement c = prepare(create);
+        c.run();
+    }
+    std::string insert = "INSERT INTO " + QuoteIdentifier(table) + " ";
+    if (wrap)
+        insert += "SELECT " + picks + " FROM (" + std::string(select) + ")";
+    else
+        insert += std::string(select);
+    {
+        Statement ins = prepare(insert);
+        ins.bindAll(values);
+        ins.run();
+    }
+    ensureSingleRounding();
+}
+
+bool Database::tableExists(std::string_view table) {
+    Statement s = prepare(
+        "SELECT 1 FROM sqlite_schema WHERE type IN ('table','view') AND name = ?1 COLLATE NOCASE");
+    s.bindText(1, table);
+    return s.step();
+}
+
+std::vector<DbColumn> Database::tableColumns(std::string_view table) {
+    std::vector<DbColumn> cols;
+    Statement s = prepare("SELECT name, type FROM pragma_table_info(?1) ORDER BY cid");
+    s.bindText(1, table);
+    while (s.step()) {
+        DbColumn c;
+        c.name = s.getText(0);
+        c.declared = s.getText(1);
+        c.type = DbTypeFromDeclared(c.declared);
+        cols.push_back(std::move(c));
+    }
+    return cols;
+}
+
+std::int64_t Database::changes() const { return db_ ? sqlite3_changes64(db_) : 0; }
+
+void Database::begin() { execute("BEGIN"); }
+void Database::commit() { execute("COMMIT"); }
+void Database::rollback() {
+    if (db_ && !sqlite3_get_autocommit(db_)) execute("ROLLBACK");
+}
+bool Database::inTransaction() const { return db_ && !sqlite3_get_autocommit(db_); }
+
+std::string Database::SingleTriggerName(const std::string& table, const std::string& column,
+                                        bool insert) {
+    return "vel_single_" + table + "_" + column + (insert ? "_ins" : "_upd");
+}
+
+void Database::ensureSingleRounding() {
+    std::vector<std::pair<std::string, bool>> tables;  // name, without rowid
+    {
+        Statement s = prepare(
+            "SELECT name, wr FROM pragma_table_list WHERE schema='main' AND type='table' "
+            "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'");
+        while (s.step()) tables.emplace_back(s.getText(0), s.getInteger(1) != 0);
+    }
+    std::set<std::string> triggers;
+    {
+        Statement s = prepare("SELECT name FROM sqlite_schema WHERE type='trigger'");
+        while (s.step()) triggers.insert(s.getText(0));
+    }
+    for (const auto& [t, withoutRowid] : tables) {
+        const auto columns = tableColumns(t);
+        // How a trigger finds the row it rounds: its rowid, or its primary key.
+        std::string where;
+        if (!withoutRowid) {
+            where = "rowid = NEW.rowid";
+        } else {
+            Statement pk = prepare("SELECT name FROM pragma_table_info(?1) WHERE pk > 0 ORDER BY pk");
+            pk.bindText(1, t);
+            while (pk.step()) {
+                const std::string q = QuoteIdentifier(pk.getText(0));
+                if (!where.empty()) where += " AND ";
+                where += q + " = NEW." + q;
+            }
+        }
+        for (const auto& c : columns) {
+            if (c.type != DbType::Single) continue;
+            const std::string qt = QuoteIdentifier(t), qc = QuoteIdentifier(c.name);
+            const std::string body = " WHEN NEW." + qc + " IS NOT CSNG(NEW." + qc +
+                                     ") BEGIN UPDATE " + qt + " SET " + qc + " = CSNG(NEW." + qc +
+                                     ") WHERE " + where + "; END";
+            const std::string ins = SingleTriggerName(t, c.name, true);
+            const std::string upd = SingleTriggerName(t, c.name, false);
+            if (!triggers.count(ins))
+                prepare("CREATE TRIGGER " + QuoteIdentifier(ins) + " AFTER INSERT ON " + qt + body)
+                    .run();
+            if (!triggers.count(upd))
+                prepare("CREATE TRIGGER " + QuoteIdentifier(upd) + " AFTER UPDATE OF " + qc +
+                        " ON " + qt + body)
+                    .run();
+        }
+    }
+}
+
+}  // namespace vel

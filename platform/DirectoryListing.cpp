@@ -1,0 +1,96 @@
+// Directory listing with patterns.
+#include "DirectoryListing.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+
+#include "FilePaths.h"
+
+namespace fs = std::filesystem;
+
+namespace vel {
+
+namespace {
+
+bool HasWildcards(const std::string& s) {
+    return s.find_first_of("*?") != std::string::npos;
+}
+
+char Lower(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+
+bool KindMatches(const fs::path& p, EntryKind kind) {
+    std::error_code ec;
+    const auto st = fs::status(p, ec);
+    if (ec) return false;
+    const bool isDir = fs::is_directory(st);
+    const bool isFile = !isDir && fs::exists(st);
+    switch (kind) {
+        case EntryKind::Files:
+            return isFile;
+        case EntryKind::Folders:
+            return isDir;
+        case EntryKind::FilesAndFolders:
+            return isFile || isDir;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool MatchesPattern(const std::string& name, const std::string& pattern) {
+    const std::string pat = pattern == "*.*" ? std::string("*") : pattern;
+    // Iterative glob match with one backtracking point for the last "*".
+    size_t n = 0, p = 0, starP = std::string::npos, starN = 0;
+    while (n < name.size()) {
+        if (p < pat.size() && (pat[p] == '?' || Lower(pat[p]) == Lower(name[n]))) {
+            ++n;
+            ++p;
+        } else if (p < pat.size() && pat[p] == '*') {
+            starP = p++;
+            starN = n;
+        } else if (starP != std::string::npos) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pat.size() && pat[p] == '*') ++p;
+    return p == pat.size();
+}
+
+std::vector<std::string> ListDirectory(const std::string& folder, const std::string& pattern,
+                                       EntryKind kind) {
+    std::vector<std::string> names;
+    const fs::path dir = folder.empty() ? fs::path(".") : fs::path(folder);
+    std::error_code ec;
+    fs::directory_iterator it(dir, ec), end;
+    if (ec) return names;
+    for (; it != end; it.increment(ec)) {
+        if (ec) break;
+        const std::string name = it->path().filename().string();
+        if (name == "." || name == "..") continue;
+        if (!MatchesPattern(name, pattern)) continue;
+        if (!KindMatches(it->path(), kind)) continue;
+        names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string FindFirst(const std::string& path, EntryKind kind) {
+    const std::string name = FileNameOf(path);
+    if (name.empty()) return {};
+    const std::string folder = FolderOf(path);
+    if (HasWildcards(name)) {
+        const auto names = ListDirectory(folder, name, kind);
+        return names.empty() ? std::string() : names.front();
+    }
+    return KindMatches(fs::path(path), kind) ? name : std::string();
+}
+
+}  // namespace vel

@@ -1,0 +1,198 @@
+// The Qt door.
+#include "QtDoor.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDateTime>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QProcess>
+#include <QStandardPaths>
+#include <cstdio>
+#include <cstdlib>
+
+#include "FileFilter.h"
+
+namespace vel {
+
+namespace {
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+QString TitleOrProgram(const std::string& title) {
+    return title.empty() ? QCoreApplication::applicationName() : Q(title);
+}
+
+QStringList NameFilters(const std::string& filter) {
+    QStringList list;
+    for (const auto& f : DialogNameFilters(filter)) list << Q(f);
+    return list;
+}
+
+std::string RunFileDialog(QFileDialog::AcceptMode mode, const std::string& title,
+                          const std::string& filter, const std::string& startFolder,
+                          const std::string& defaultName) {
+    QFileDialog dialog(QApplication::activeWindow(), Q(title), Q(startFolder));
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+    const QStringList filters = NameFilters(filter);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        dialog.selectNameFilter(filters.front());
+    }
+    if (!defaultName.empty()) dialog.selectFile(Q(defaultName));
+    if (dialog.exec() != QDialog::Accepted) return {};
+    const QStringList chosen = dialog.selectedFiles();
+    return chosen.isEmpty() ? std::string() : chosen.front().toStdString();
+}
+
+}  // namespace
+
+QtDoor::QtDoor() {
+    sinceYield_.start();
+}
+
+MsgAnswer QtDoor::MessageBox(const std::string& text, const std::string& title,
+                             MsgButtons buttons) {
+    if (DialogsAreUnattended()) {
+        LogUnattendedMessage(text);
+        return UnattendedAnswer(buttons);
+    }
+    QMessageBox::StandardButtons qb = QMessageBox::Ok;
+    switch (buttons) {
+        case MsgButtons::OK:
+            qb = QMessageBox::Ok;
+            break;
+        case MsgButtons::OKCancel:
+            qb = QMessageBox::Ok | QMessageBox::Cancel;
+            break;
+        case MsgButtons::YesNo:
+            qb = QMessageBox::Yes | QMessageBox::No;
+            break;
+        case MsgButtons::YesNoCancel:
+            qb = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+            break;
+    }
+    const bool question = buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel;
+    QMessageBox box(question ? QMessageBox::Question : QMessageBox::Information,
+                    TitleOrProgram(title), Q(text), qb, QApplication::activeWindow());
+    switch (box.exec()) {
+        case QMessageBox::Yes:
+            return MsgAnswer::Yes;
+        case QMessageBox::No:
+            return MsgAnswer::No;
+        case QMessageBox::Cancel:
+            return MsgAnswer::Cancel;
+        case QMessageBox::Ok:
+            return MsgAnswer::OK;
+        default:
+            // Closed by the window's close button.
+            return qb.testFlag(QMessageBox::Cancel) ? MsgAnswer::Cancel
+                   : question                       ? MsgAnswer::No
+                                                    : MsgAnswer::OK;
+    }
+}
+
+std::optional<std::string> QtDoor::InputBox(const std::string& prompt, const std::string& title,
+                                            const std::string& proposal) {
+    if (DialogsAreUnattended()) return std::nullopt;
+    bool ok = false;
+    const QString text = QInputDialog::getText(QApplication::activeWindow(), TitleOrProgram(title),
+                                               Q(prompt), QLineEdit::Normal, Q(proposal), &ok);
+    if (!ok) return std::nullopt;
+    return text.toStdString();
+}
+
+std::string QtDoor::OpenFileDialog(const std::string& title, const std::string& filter,
+                                   const std::string& startFolder) {
+    if (DialogsAreUnattended()) return {};
+    return RunFileDialog(QFileDialog::AcceptOpen, title, filter, startFolder, {});
+}
+
+std::string QtDoor::SaveFileDialog(const std::string& title, const std::string& filter,
+                                   const std::string& startFolder, const std::string& defaultName) {
+    if (DialogsAreUnattended()) return {};
+    return RunFileDialog(QFileDialog::AcceptSave, title, filter, startFolder, defaultName);
+}
+
+void QtDoor::Beep() {
+    QApplication::beep();
+}
+
+void QtDoor::SetHourglass(bool on) {
+    if (on == hourglass_) return;
+    hourglass_ = on;
+    if (on)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
+}
+
+std::string QtDoor::ClipboardText() {
+    return QGuiApplication::clipboard()->text().toStdString();
+}
+
+void QtDoor::SetClipboardText(const std::string& text) {
+    QGuiApplication::clipboard()->setText(Q(text));
+}
+
+bool QtDoor::StartProgram(const std::string& program, const std::vector<std::string>& args) {
+    if (program.empty()) return false;
+    QStringList list;
+    for (const auto& a : args) list << Q(a);
+    return QProcess::startDetached(Q(program), list);
+}
+
+bool QtDoor::OpenInBrowser(const std::string& browser, const std::string& target) {
+    return StartProgram(browser, {target});
+}
+
+bool QtDoor::OpenInTextEditor(const std::string& path) {
+    for (const char* var : {"VISUAL", "EDITOR"}) {
+        const QString value = qEnvironmentVariable(var).trimmed();
+        if (value.isEmpty()) continue;
+        QStringList parts = QProcess::splitCommand(value);
+        if (parts.isEmpty()) continue;
+        const QString program = parts.takeFirst();
+        parts << Q(path);
+        return QProcess::startDetached(program, parts);
+    }
+    const std::string opener = FindProgram("xdg-open");
+    return !opener.empty() && StartProgram(opener, {path});
+}
+
+std::string QtDoor::FindProgram(const std::string& name) {
+    return QStandardPaths::findExecutable(Q(name)).toStdString();
+}
+
+void QtDoor::Yield() {
+    if (sinceYield_.elapsed() < 20) return;
+    QCoreApplication::processEvents();
+    sinceYield_.restart();
+}
+
+DateTime QtDoor::Now() {
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDate d = now.date();
+    const QTime t = now.time();
+    return DateTime{Date{d.year(), d.month(), d.day()}, t.hour(), t.minute(), t.second()};
+}
+
+void QtDoor::EndProcess(int status) {
+    std::fflush(nullptr);
+    std::_Exit(status);
+}
+
+bool QtDoor::HasDisplay() {
+    if (!QGuiApplication::instance()) return false;
+    const QString platform = QGuiApplication::platformName();
+    return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+}
+
+}  // namespace vel

@@ -1,0 +1,148 @@
+// The database layer: opening never creates, declared types survive make-table selects,
+// SINGLE columns round whatever writes them, transactions roll back, values are bound.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "Database.h"
+
+namespace fs = std::filesystem;
+
+namespace vel {
+namespace {
+
+class DatabaseTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("vel_db_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        path_ = (dir_ / "History.mdb").string();
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    fs::path dir_;
+    std::string path_;
+};
+
+TEST_F(DatabaseTest, OpeningNeverCreatesAndRefusesOtherFiles) {
+    EXPECT_THROW(Database::Open(path_), SqlError);
+    EXPECT_FALSE(fs::exists(path_));
+    std::ofstream(path_) << "Symbol,TradeDate,Price,Volume\r\nIBM,1/2/2020,1,2\r\n";
+    EXPECT_THROW(Database::Open(path_), SqlError);
+    fs::remove(path_);
+    Database::Create(path_).close();
+    EXPECT_THROW(Database::Create(path_), SqlError);  // an existing file is never replaced
+    Database db = Database::Open(path_);
+    EXPECT_TRUE(db.isOpen());
+}
+
+TEST_F(DatabaseTest, SingleColumnsRoundWhateverWritesThem) {
+    const double exact = 0.1, rounded = static_cast<double>(0.1f);
+    ASSERT_NE(exact, rounded);
+    {
+        Database db = Database::Create(path_);
+        db.execute("CREATE TABLE T (S SINGLE, D DOUBLE)");
+        db.execute("INSERT INTO T (S, D) VALUES (?1, ?2)", {exact, exact});
+        TableAppender app(db, "T");
+        app.addNew();
+        app.set("S", exact);
+        app.set("D", exact);
+        app.update();
+        db.execute("UPDATE T SET S = S * 3, D = D * 3");
+        db.selectInto("U", "SELECT D AS S2, S FROM T", {}, {{"S2", DbType::Single}});
+        Statement r = db.prepare("SELECT S, D FROM T");
+        while (r.step()) {
+            EXPECT_EQ(r.getDouble(0), static_cast<double>(static_cast<float>(rounded * 3)));
+            EXPECT_EQ(r.getDouble(1), exact * 3);
+        }
+        Statement u = db.prepare("SELECT S2 FROM U");
+        ASSERT_TRUE(u.step());
+        EXPECT_EQ(u.getDouble(0), static_cast<double>(static_cast<float>(exact * 3)));
+        EXPECT_THROW(db.execute("INSERT INTO T (S) VALUES ('abc')"), SqlError);
+        EXPECT_THROW(db.execute("INSERT INTO T (S) VALUES (1e300)"), SqlError);
+    }
+    // A later connection keeps rounding, and an added SINGLE column rounds too.
+    Database db = Database::Open(path_);
+    db.execute("ALTER TABLE T ADD COLUMN C SINGLE");
+    db.execute("UPDATE T SET C = ?1", {exact});
+    EXPECT_EQ(db.scalar("SELECT max(C) FROM T").toDouble(), rounded);
+    db.execute("INSERT INTO U (S2) VALUES (?1)", {exact});
+    EXPECT_EQ(db.scalar("SELECT S2 FROM U ORDER BY rowid DESC LIMIT 1").toDouble(), rounded);
+}
+
+TEST_F(DatabaseTest, MakeTableSelectKeepsDeclaredTypesAndOrder) {
+    Database db = Database::Create(path_);
+    db.execute("CREATE TABLE H1 (Symbol TEXT, TradeDate DATE, Price DOUBLE, Volume DOUBLE)");
+    const char* rows[][2] = {{"B", "2020-01-03"}, {"A", "2020-01-02"}, {"C", "2020-01-01"}};
+    for (auto& r : rows)
+        db.execute("INSERT INTO H1 VALUES (?1, ?2, 1.5, 100)", {r[0], r[1]});
+    db.selectInto("H2", "SELECT H1.*, 1 AS SplitCoef FROM H1 WHERE Price > ?1 ORDER BY TradeDate",
+                  {0.0}, {{"SplitCoef", DbType::Single}});
+    db.selectInto("TD", "SELECT TradeDate, Count(*) AS SymbolCount FROM H2 GROUP BY TradeDate",
+                  {}, {{"SymbolCount", DbType::Integer}});
+    const auto h2 = db.tableColumns("H2");
+    ASSERT_EQ(h2.size(), 5u);
+    EXPECT_EQ(h2[0].type, DbType::Text);
+    EXPECT_EQ(h2[1].type, DbType::Date);
+    EXPECT_EQ(h2[2].type, DbType::Double);
+    EXPECT_EQ(h2[4].type, DbType::Single);
+    const auto td = db.tableColumns("TD");
+    EXPECT_EQ(td[0].type, DbType::Date);
+    EXPECT_EQ(td[1].type, DbType::Integer);
+    // Rows are stored in the select's order.
+    Statement s = db.prepare("SELECT Symbol FROM H2 ORDER BY rowid");
+    std::string order;
+    while (s.step()) order += s.getText(0);
+    EXPECT_EQ(order, "CAB");
+    // An untyped expression, or an existing table, makes nothing.
+    EXPECT_THROW(db.selectInto("X", "SELECT Price * 2 AS P2 FROM H1"), SqlError);
+    EXPECT_FALSE(db.tableExists("X"));
+    EXPECT_THROW(db.selectInto("h2", "SELECT * FROM H1"), SqlError);
+}
+
+TEST_F(DatabaseTest, TransactionRollsBackTablesAndRows) {
+    Database db = Database::Create(path_);
+    db.execute("CREATE TABLE T (Symbol TEXT)");
+    db.execute("INSERT INTO T VALUES ('KEEP')");
+    try {
+        Database::Transaction tx(db);
+        db.execute("INSERT INTO T VALUES ('LOST')");
+        db.selectInto("T2", "SELECT * FROM T");
+        db.execute("DROP TABLE T");
+        db.execute("SELECT * FROM Missing");  // fails: the guard rolls back
+        tx.commit();
+        FAIL() << "the failing statement did not throw";
+    } catch (const SqlError& e) {
+        EXPECT_NE(std::string(e.what()).find("Missing"), std::string::npos);
+    }
+    EXPECT_FALSE(db.inTransaction());
+    EXPECT_FALSE(db.tableExists("T2"));
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM T").toInteger(), 1);
+    {
+        Database::Transaction tx(db);
+        db.execute("INSERT INTO T VALUES ('NEW')");
+        tx.commit();
+    }
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM T").toInteger(), 2);
+}
+
+TEST_F(DatabaseTest, ValuesAreBoundNotPasted) {
+    Database db = Database::Create(path_);
+    db.execute("CREATE TABLE T (Symbol TEXT, N INTEGER)");
+    const std::string evil = "X'); DROP TABLE T; --";
+    db.execute("INSERT INTO T VALUES (?1, ?2)", {evil, 7});
+    Statement s = db.prepare("SELECT * FROM T WHERE Symbol = ?1");
+    s.bindText(1, evil);
+    ASSERT_TRUE(s.step());
+    EXPECT_EQ(s.field("symbol").toText(), evil);
+    EXPECT_EQ(s.field("N").toInteger(), 7);
+    EXPECT_THROW(s.field("Nothing"), SqlError);
+    EXPECT_THROW(db.execute("INSERT INTO T VALUES (1, 2); DROP TABLE T"), SqlError);
+    EXPECT_TRUE(db.tableExists("T"));
+}
+
+}  // namespace
+}  // namespace vel

@@ -1,0 +1,123 @@
+// Folder paths, directory listing with patterns, CR LF text files and dialog filters.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "DirectoryListing.h"
+#include "Errors.h"
+#include "FileFilter.h"
+#include "FilePaths.h"
+#include "PlatformFixture.h"
+#include "TextFile.h"
+
+namespace vel {
+namespace {
+
+class FilesTest : public testing::PlatformFixture {
+  protected:
+    void Touch(const std::string& name, const std::string& content = "x") {
+        std::ofstream(TempPath(name), std::ios::binary) << content;
+    }
+    std::string Raw(const std::string& name) {
+        std::ifstream in(TempPath(name), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+};
+
+TEST(FilePaths, FoldersEndWithOneSlashAndNamesJoinThroughIt) {
+    EXPECT_EQ(AsFolderPath("/data/eod"), "/data/eod/");
+    EXPECT_EQ(AsFolderPath("/data/eod//"), "/data/eod/");
+    EXPECT_EQ(AsFolderPath(""), "");
+    EXPECT_EQ(JoinPath("/data/eod/", "History.mdb"), "/data/eod/History.mdb");
+    EXPECT_EQ(JoinPath("/data/eod", "RESULTS/"), "/data/eod/RESULTS/");
+    EXPECT_EQ(JoinPath("", "History.mdb"), "History.mdb");
+    EXPECT_EQ(FileNameOf("/a/b/c.csv"), "c.csv");
+    EXPECT_EQ(FileNameOf("/a/b/"), "");
+    EXPECT_EQ(FolderOf("/a/b/c.csv"), "/a/b/");
+    EXPECT_EQ(FolderOf("c.csv"), "");
+}
+
+TEST(Patterns, MatchRegardlessOfCaseWithBothWildcards) {
+    EXPECT_TRUE(MatchesPattern("Demo.AutoRun", "*.autorun"));
+    EXPECT_TRUE(MatchesPattern("README", "*.*"));
+    EXPECT_FALSE(MatchesPattern("demo.autorun.bak", "*.autorun"));
+    EXPECT_TRUE(MatchesPattern("a1.csv", "a?.csv"));
+    EXPECT_FALSE(MatchesPattern("a12.csv", "a?.csv"));
+    EXPECT_TRUE(MatchesPattern("x.autorun", "*.autorun"));
+    EXPECT_TRUE(MatchesPattern("aXbXc", "a*b*c"));
+    EXPECT_FALSE(MatchesPattern("", "?"));
+}
+
+TEST_F(FilesTest, ListingIsSortedAndKeepsFilesAndFoldersApart) {
+    Touch("b.csv");
+    Touch("A.CSV");
+    Touch("c.txt");
+    std::filesystem::create_directory(TempPath("d.csv"));
+    EXPECT_EQ(ListDirectory(TempFolder(), "*.csv", EntryKind::Files),
+              (std::vector<std::string>{"A.CSV", "b.csv"}));
+    EXPECT_EQ(ListDirectory(TempFolder(), "*.csv", EntryKind::Folders),
+              std::vector<std::string>{"d.csv"});
+    EXPECT_EQ(ListDirectory(TempFolder(), "*.csv", EntryKind::FilesAndFolders).size(), 3u);
+    EXPECT_TRUE(ListDirectory(TempPath("missing/"), "*", EntryKind::Files).empty());
+}
+
+TEST_F(FilesTest, FindFirstNeedsTheExactNameWithoutWildcards) {
+    Touch("demo.autorun");
+    EXPECT_EQ(FindFirst(TempPath("demo.autorun"), EntryKind::Files), "demo.autorun");
+    EXPECT_EQ(FindFirst(TempPath("*.AUTORUN"), EntryKind::Files), "demo.autorun");
+    EXPECT_EQ(FindFirst(TempPath("nothing.txt"), EntryKind::Files), "");
+    EXPECT_EQ(FindFirst(TempFolder(), EntryKind::FilesAndFolders), "");
+    std::filesystem::create_directory(TempPath("sub"));
+    EXPECT_EQ(FindFirst(TempPath("sub"), EntryKind::Files), "");
+    EXPECT_EQ(FindFirst(TempPath("sub"), EntryKind::FilesAndFolders), "sub");
+}
+
+TEST_F(FilesTest, WritesCrLfAndReadsEveryLineEnd) {
+    WriteTextLines(TempPath("w.txt"), {"one", "", "three"});
+    EXPECT_EQ(Raw("w.txt"), "one\r\n\r\nthree\r\n");
+    AppendTextLine(TempPath("w.txt"), "four");
+    EXPECT_EQ(ReadTextLines(TempPath("w.txt")),
+              (std::vector<std::string>{"one", "", "three", "four"}));
+
+    Touch("mixed.txt", "a\nb\rc\r\n\r\nd");
+    EXPECT_EQ(ReadTextLines(TempPath("mixed.txt")),
+              (std::vector<std::string>{"a", "b", "c", "", "d"}));
+    Touch("empty.txt", "");
+    EXPECT_TRUE(ReadTextLines(TempPath("empty.txt")).empty());
+    EXPECT_THROW(ReadTextLines(TempPath("missing.txt")), FileError);
+}
+
+TEST_F(FilesTest, WholeWriteReplacesTheFileAndLeavesNoTemporaryFile) {
+    Touch("r.dwnresult", "old");
+    WriteTextLinesWhole(TempPath("r.dwnresult"), {"OK"});
+    EXPECT_EQ(Raw("r.dwnresult"), "OK\r\n");
+    EXPECT_EQ(ListDirectory(TempFolder(), "*", EntryKind::Files),
+              std::vector<std::string>{"r.dwnresult"});
+    EXPECT_THROW(WriteTextLinesWhole(TempPath("no/such/folder.txt"), {"x"}), FileError);
+}
+
+TEST_F(FilesTest, WriterRefusesAFileItCannotOpen) {
+    EXPECT_THROW(TextFileWriter(TempPath("missing/x.txt")), FileError);
+    TextFileWriter w(TempPath("rows.csv"));
+    w.WriteLine("Symbol, Profit");
+    w.Write("QQQ");
+    w.WriteLine(", 1.5");
+    w.Close();
+    w.Close();
+    EXPECT_EQ(Raw("rows.csv"), "Symbol, Profit\r\nQQQ, 1.5\r\n");
+}
+
+TEST(DialogFilters, PairsBecomeCaseFreeNameFilters) {
+    EXPECT_EQ(DialogNameFilters("Database (History.mdb)|history.mdb"),
+              std::vector<std::string>{
+                  "Database (History.mdb) ([hH][iI][sS][tT][oO][rR][yY].[mM][dD][bB])"});
+    EXPECT_EQ(DialogNameFilters("Text (*.txt;*.csv)|*.txt;*.csv|Programs (*)|*"),
+              (std::vector<std::string>{"Text (*.txt;*.csv) (*.[tT][xX][tT] *.[cC][sS][vV])",
+                                        "Programs (*) (*)"}));
+    EXPECT_TRUE(DialogNameFilters("No pattern").empty());
+}
+
+}  // namespace
+}  // namespace vel
