@@ -292,8 +292,11 @@ void ShowFrameAndMainWindows() {
     auto* frame = new frmMDI();
     frame->show();
     auto* main = new frmMain(frame);
+    const QSize designSize = main->size();
     QMdiSubWindow* child = frame->AddChild(main);
     child->setAttribute(Qt::WA_DeleteOnClose, false);
+    // The sub-window starts at its content's hint; give it the window's design size.
+    child->resize(designSize + (child->size() - child->contentsRect().size()));
     child->show();
     main->Load();
 }
