@@ -71,6 +71,7 @@ float clsVectors::PointFirstDerivation(const Num& VectorNum, long PointPos, long
     }
     const double yp = cell(at(v, p)).toDouble();
     if (!IsRelative) return kernelResult(s);
+    checkedDouble(s);  // an undefined sum raises on both roads, not only on the absolute one
     if (yp == 0.0) return 0.0f;
     return kernelResult(s / yp);
 }

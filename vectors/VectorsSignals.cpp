@@ -190,14 +190,15 @@ void clsVectors::CoordCrossing3ParamsSignal(long PriceVector, long TrendVector, 
 void clsVectors::CoordCrossingTwoLevelsSignal(long FromVectorNum, long SignalVector,
                                               long SellSignalHighValue, long BuySignalLowValue) {
     CoordAllSetConst(SignalVector, -100.0f);
-    const float sellBelow = static_cast<float>(SellSignalHighValue);
-    const float buyAbove = static_cast<float>(BuySignalLowValue);
+    // The levels are single precision; each day's value is compared as stored.
+    const double sellBelow = static_cast<float>(SellSignalHighValue);
+    const double buyAbove = static_cast<float>(BuySignalLowValue);
     float sig = -100.0f;
     int state = 1;  // 1 flat, 2 bought today, 3 holding, 4 sold today
     const long from = ChartFrom1.toInt16();
     const long to = ChartTo1;
     for (long i = from; i <= to; ++i) {
-        const float y = cellSingle(at(FromVectorNum, i));
+        const double y = cell(at(FromVectorNum, i)).toDouble();
         if (y > buyAbove && state == 1) {
             state = 2;
             sig = 100.0f;
