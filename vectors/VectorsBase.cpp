@@ -1,6 +1,7 @@
 // clsVectors: the orthonormal polynomial base (Gram polynomials on the coordinate numbers) in
 // the Base region, its first and second differences, coefficients and rebuilding of vectors,
 // and the base file.
+#include <charconv>
 #include <cmath>
 #include <optional>
 
@@ -90,6 +91,18 @@ std::string baseFileText(const Num& n) {
         default:
             return std::string();
     }
+}
+
+// A validated number text rounded once, straight to single precision: going through a double
+// first would round twice and miss the value written for a few singles. Falls back to the
+// double's rounding where the text is out of the single range (overflow stays infinite).
+float singleFromText(std::string_view text, double asDouble) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '+')) text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    float f = 0.0f;
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), f);
+    if (r.ec == std::errc() && r.ptr == text.data() + text.size()) return f;
+    return static_cast<float>(asDouble);
 }
 
 // A field of the base file as a number: empty gives 0, other text nothing.
@@ -191,7 +204,7 @@ void clsVectors::VectorBaseLoad(const std::string& FromFilePath) {
     std::vector<float> values(needed);
     for (size_t n = 0; n < needed; ++n) {
         const auto x = baseFileNumber(fields[3 + n]);
-        const float f = x ? static_cast<float>(*x) : 0.0f;
+        const float f = x ? singleFromText(fields[3 + n], *x) : 0.0f;
         if (!x || std::isinf(f))
             fail("holds \"" + std::string(fields[3 + n]) + "\" where value " +
                  std::to_string(n + 1) + " is due");

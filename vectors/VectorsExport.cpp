@@ -53,10 +53,11 @@ void clsVectors::ExportVector(long VectorNum, const std::string& CSVFilePath) co
 
 void clsVectors::ExportVectors(long FromVectorNum, long ToVectorNum,
                                const std::string& CSVFilePath) const {
-    // The busy state (hourglass) is released again on every way out, errors included.
-    BusyGuard busy;
-    YieldToEvents();
     {
+        // The busy state (hourglass) is released on every way out, errors included, and
+        // before the closing yield.
+        BusyGuard busy;
+        YieldToEvents();
         detail::LineFile out(CSVFilePath);
         const long last = coordDim_;
         std::string line;
@@ -75,9 +76,9 @@ void clsVectors::ExportVectors(long FromVectorNum, long ToVectorNum,
 
 void clsVectors::ExportVectorsPlus(long FromVectorNum, long ToVectorNum,
                                    const std::string& CSVFilePath) const {
-    BusyGuard busy;
-    YieldToEvents();
     {
+        BusyGuard busy;
+        YieldToEvents();
         const long last = int16Of(static_cast<long>(coordDim_) + 30);
         detail::LineFile out(CSVFilePath);
         const long days = coordDim_;

@@ -28,14 +28,17 @@ struct DayRange {
     long to;
 };
 DayRange clampDays(long coordDim, const Num& FromPos, long ToPos) {
-    long from = FromPos.toInt16();
+    // The start is clamped as the number it is and rounded only where it becomes a day, so a
+    // far-out start is clamped rather than overflowing.
+    double from = FromPos.toDouble();
     long to = ToPos;
     if (from < 1) from = 1;
     if (to < 1) to = 1;
     if (from > coordDim) from = coordDim;
     if (to > coordDim) to = coordDim;
-    if (from > to) from = to;
-    return {from, to};
+    long day = toInt16(from);
+    if (day > to) day = to;
+    return {day, to};
 }
 
 }  // namespace

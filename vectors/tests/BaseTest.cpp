@@ -148,6 +148,14 @@ TEST_F(BaseTest, SaveAndLoadRoundTripBitExact) {
             ASSERT_TRUE(identical(w.CoordGetSingleValue(q(k), i), v.CoordGetSingleValue(q(k), i)));
         for (long i = 26; i <= 30; ++i) EXPECT_EQ(w.CoordGetSingleValue(q(k), i).toDouble(), 0.0);
     }
+    // A single whose shortest text lies next to a halfway point between two singles reads back
+    // exactly only when it is rounded once.
+    v.CoordSetSingleValue(q(1), 1, 0x1.5c87fap-84f);
+    v.CoordSetSingleValue(q(1), 2, -0x1.5c87fap-84f);
+    v.VectorBaseSave(path);
+    w.VectorBaseLoad(path);
+    EXPECT_EQ(w.CoordGetSingleValue(q(1), 1).singleValue(), 0x1.5c87fap-84f);
+    EXPECT_EQ(w.CoordGetSingleValue(q(1), 2).singleValue(), -0x1.5c87fap-84f);
 }
 
 TEST_F(BaseTest, LoadReadsCommasAndLineEndsAndKeepsWhatTheFileDoesNotCover) {

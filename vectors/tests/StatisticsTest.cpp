@@ -115,6 +115,9 @@ TEST_F(StatisticsTest, DayRangesAreClampedOnCopies) {
     EXPECT_EQ(v.ScalarFromToCoordMinimum(Num(1), Num(-4), 3), 1.0f);
     EXPECT_EQ(v.ScalarFromToCoordMinimum(Num(1), Num(7), 4), 16.0f);  // collapsed onto day 4
     EXPECT_EQ(v.ScalarFromToCoordMaximum(Num(1), Num(7), 4), 16.0f);
+    // A start far outside the 16-bit range is clamped, not an overflow.
+    EXPECT_EQ(v.ScalarFromToCoordAverage(Num(1), Num(40000), 10), 100.0f);
+    EXPECT_EQ(v.ScalarFromToCoordMinimum(Num(1), Num(-1e6), 2), 1.0f);
     v.CoordAllSetConst(3, -2.5f);
     EXPECT_EQ(v.ScalarFromToCoordMinimum(Num(3), Num(1), 10), -2.5f);
     EXPECT_EQ(v.ScalarFromToCoordMaximum(Num(3), Num(1), 10), -2.5f);
