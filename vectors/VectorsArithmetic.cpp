@@ -36,25 +36,15 @@ void clsVectors::CoordAllCombine(long FromVectorNum, float MullCoef, long ToVect
 }
 
 void clsVectors::CoordAllSetLinear(long VectorNum) {
-    const long last = coordDim_;
-    if (last < 1) return;
-    const size_t b = rowBase(VectorNum);
-    const long n = inside(last);
-    for (long i = 1; i <= n; ++i) putWhole(b + i - 1, static_cast<std::int32_t>(i));
-    failBeyond(VectorNum, last);
+    forEachDay(VectorNum, coordDim_, [&](size_t c, long i) { putWhole(c, static_cast<std::int32_t>(i)); });
 }
 
 void clsVectors::CoordAllSetKvadratic(long VectorNum, const Num& coefA, const Num& coefB, float coefC) {
-    const long last = coordDim_;
-    if (last < 1) return;
-    const size_t b = rowBase(VectorNum);
-    const long n = inside(last);
     const Num c(coefC);
-    for (long i = 1; i <= n; ++i) {
+    forEachDay(VectorNum, coordDim_, [&](size_t cell, long i) {
         const Num x(static_cast<int>(i));
-        put(b + i - 1, ((coefA * x) * x + coefB * x) + c);
-    }
-    failBeyond(VectorNum, last);
+        put(cell, ((coefA * x) * x + coefB * x) + c);
+    });
 }
 
 void clsVectors::CoordAllMull(long VectorNum1, long VectorNum2, long ToVectorNum) {
@@ -106,97 +96,60 @@ void clsVectors::CoordAllCoefMull(long VectorNum, float MullCoef) {
 }
 
 void clsVectors::CoordCoefAdd(long VectorNum, float AddCoef) {
-    const long last = coordDim_;
-    if (last < 1) return;
-    const size_t b = rowBase(VectorNum);
-    const long n = inside(last);
     const Num c(AddCoef);
-    for (long i = 0; i < n; ++i) put(b + i, cell(b + i) + c);
-    failBeyond(VectorNum, last);
+    forEachDay(VectorNum, coordDim_, [&](size_t i, long) { put(i, cell(i) + c); });
 }
 
 void clsVectors::CoordSqr(long VectorNum) {
-    const long last = coordDim_;
-    if (last < 1) return;
-    const size_t b = rowBase(VectorNum);
-    const long n = inside(last);
-    for (long i = 0; i < n; ++i) {
-        const float s = cellSingle(b + i);
+    forEachDay(VectorNum, coordDim_, [&](size_t i, long) {
+        const float s = cellSingle(i);
         if (s <= 0.0f)
-            putWhole(b + i, 0);
+            putWhole(i, 0);
         else
-            putDouble(b + i, std::sqrt(static_cast<double>(s)));
-    }
-    failBeyond(VectorNum, last);
+            putDouble(i, std::sqrt(static_cast<double>(s)));
+    });
 }
 
 void clsVectors::CoordSign(long VectorNum) {
-    const long last = coordDim_;
-    if (last < 1) return;
-    const size_t b = rowBase(VectorNum);
-    const long n = inside(last);
-    for (long i = 0; i < n; ++i) {
-        const float s = cellSingle(b + i);
+    forEachDay(VectorNum, coordDim_, [&](size_t i, long) {
+        const float s = cellSingle(i);
         if (s > 0.0f)
-            putWhole(b + i, 100);
+            putWhole(i, 100);
         else if (s < 0.0f)
-            putWhole(b + i, -100);
-    }
-    failBeyond(VectorNum, last);
+            putWhole(i, -100);
+    });
 }
 
 void clsVectors::CoordAllAbs(long VectorNum) {
-    const long last = coordDim_;
-    if (last < 1) return;
-    const size_t b = rowBase(VectorNum);
-    const long n = inside(last);
-    for (long i = 0; i < n; ++i) {
-        const float s = cellSingle(b + i);
-        if (s < 0.0f) putSingle(b + i, -s);
-    }
-    failBeyond(VectorNum, last);
+    forEachDay(VectorNum, coordDim_, [&](size_t i, long) {
+        const float s = cellSingle(i);
+        if (s < 0.0f) putSingle(i, -s);
+    });
 }
 
 void clsVectors::CoordLog(long VectorNum) {
-    const long last = coordDim_;
-    if (last < 1) return;
-    const size_t b = rowBase(VectorNum);
-    const long n = inside(last);
-    for (long i = 0; i < n; ++i) {
-        const float s = cellSingle(b + i);
+    forEachDay(VectorNum, coordDim_, [&](size_t i, long) {
+        const float s = cellSingle(i);
         if (s <= 0.0f)
-            putWhole(b + i, 0);
+            putWhole(i, 0);
         else
-            putDouble(b + i, std::log(static_cast<double>(s)));
-    }
-    failBeyond(VectorNum, last);
+            putDouble(i, std::log(static_cast<double>(s)));
+    });
 }
 
 void clsVectors::CoordExp(long VectorNum) {
-    const long last = coordDim_;
-    if (last < 1) return;
-    const size_t b = rowBase(VectorNum);
-    const long n = inside(last);
-    for (long i = 0; i < n; ++i) {
-        const double e = std::exp(static_cast<double>(cellSingle(b + i)));
-        putDouble(b + i, checkedDouble(e));
-    }
-    failBeyond(VectorNum, last);
+    forEachDay(VectorNum, coordDim_, [&](size_t i, long) {
+        putDouble(i, checkedDouble(std::exp(static_cast<double>(cellSingle(i)))));
+    });
 }
 
 void clsVectors::CoordQuantify(long VectorNum, float Quantum) {
-    const long last = coordDim_;
-    if (last < 1) return;
-    const size_t b = rowBase(VectorNum);
-    const long n = inside(last);
-    for (long i = 0; i < n; ++i) {
-        const float s = cellSingle(b + i);
+    forEachDay(VectorNum, coordDim_, [&](size_t i, long) {
+        const float s = cellSingle(i);
         if (Quantum == 0.0f) throw DivisionByZeroError("CoordQuantify: Quantum is 0");
-        const double q = static_cast<double>(s) / Quantum;
-        const std::int16_t k = toInt16(q);
-        putSingle(b + i, checkedSingle(static_cast<double>(static_cast<float>(k)) * Quantum));
-    }
-    failBeyond(VectorNum, last);
+        const std::int16_t k = toInt16(static_cast<double>(s) / Quantum);
+        putSingle(i, checkedSingle(static_cast<double>(static_cast<float>(k)) * Quantum));
+    });
 }
 
 void clsVectors::CoordAllSetRandom(long VectorNum) {

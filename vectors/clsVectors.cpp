@@ -76,46 +76,39 @@ void clsVectors::BufferZeroHelp() {
     for (long k = 1; k <= dim; ++k) CoordAllSetConst(helpStart_ + k - 1, 0.0f);
 }
 
+namespace {
+// CoordDim + 30, the last spare coordinate, formed in 16-bit arithmetic.
+long lastSpare(long coordDim) {
+    const long last = coordDim + 30;
+    if (last > 32767) throw OverflowError("CoordDim + 30 exceeds 32767");
+    return last;
+}
+}  // namespace
+
 void clsVectors::CoordAllSetConst(long VectorNum, float CoordValue) {
-    const long last = coordDim_;
-    if (last < 1) return;
-    const size_t b = rowBase(VectorNum);
-    const long n = inside(last);
-    for (long i = 0; i < n; ++i) putSingle(b + i, CoordValue);
-    failBeyond(VectorNum, last);
+    forEachDay(VectorNum, coordDim_, [&](size_t i, long) { putSingle(i, CoordValue); });
 }
 
 void clsVectors::CoordAllSetConstPlus(long VectorNum, float CoordValue) {
-    const long last = static_cast<long>(coordDim_) + 30;
-    if (last > 32767) throw OverflowError("CoordDim + 30 exceeds 32767");
+    forEachDay(VectorNum, lastSpare(coordDim_), [&](size_t i, long) { putSingle(i, CoordValue); });
+}
+
+void clsVectors::copyDays(long FromVectorNum, long ToVectorNum, long last) {
     if (last < 1) return;
-    const size_t b = rowBase(VectorNum);
+    const size_t from = rowBase(FromVectorNum);
+    const size_t to = rowBase(ToVectorNum);
     const long n = inside(last);
-    for (long i = 0; i < n; ++i) putSingle(b + i, CoordValue);
-    failBeyond(VectorNum, last);
+    if (from != to)
+        for (long i = 0; i < n; ++i) put(to + i, cell(from + i));
+    failBeyond(FromVectorNum, last);
 }
 
 void clsVectors::VectorCopy(long FromVectorNum, long ToVectorNum) {
-    const long last = coordDim_;
-    if (last < 1) return;
-    const size_t from = rowBase(FromVectorNum);
-    const size_t to = rowBase(ToVectorNum);
-    const long n = inside(last);
-    if (from != to)
-        for (long i = 0; i < n; ++i) put(to + i, cell(from + i));
-    failBeyond(FromVectorNum, last);
+    copyDays(FromVectorNum, ToVectorNum, coordDim_);
 }
 
 void clsVectors::VectorCopyPlus(long FromVectorNum, long ToVectorNum) {
-    const long last = static_cast<long>(coordDim_) + 30;
-    if (last > 32767) throw OverflowError("CoordDim + 30 exceeds 32767");
-    if (last < 1) return;
-    const size_t from = rowBase(FromVectorNum);
-    const size_t to = rowBase(ToVectorNum);
-    const long n = inside(last);
-    if (from != to)
-        for (long i = 0; i < n; ++i) put(to + i, cell(from + i));
-    failBeyond(FromVectorNum, last);
+    copyDays(FromVectorNum, ToVectorNum, lastSpare(coordDim_));
 }
 
 void clsVectors::VectorPush(long FromVectorNum, clsVectors& ToClass, long ToVectorNum) {

@@ -368,6 +368,19 @@ private:
     void failBeyond(long v, long last) const {
         if (last > cols_) throwCell(v, cols_ + 1);
     }
+    // Copies days 1..last cell by cell, kinds unchanged (a vector onto itself changes nothing).
+    void copyDays(long FromVectorNum, long ToVectorNum, long last);
+    // Runs fn(cell index, day) over days 1..last of one vector under the error convention:
+    // nothing for an empty range, the vector checked before the first cell, the days inside
+    // the matrix processed, then the subscript error of the first day beyond it.
+    template <class F>
+    void forEachDay(long VectorNum, long last, F&& fn) {
+        if (last < 1) return;
+        const size_t b = rowBase(VectorNum);
+        const long n = inside(last);
+        for (long i = 1; i <= n; ++i) fn(b + static_cast<size_t>(i - 1), i);
+        failBeyond(VectorNum, last);
+    }
 
     Num cell(size_t i) const {
         switch (kinds_[i]) {
