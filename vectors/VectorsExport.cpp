@@ -53,33 +53,21 @@ void clsVectors::ExportVector(long VectorNum, const std::string& CSVFilePath) co
 
 void clsVectors::ExportVectors(long FromVectorNum, long ToVectorNum,
                                const std::string& CSVFilePath) const {
+    exportDays(FromVectorNum, ToVectorNum, CSVFilePath, coordDim_);
+}
+
+void clsVectors::ExportVectorsPlus(long FromVectorNum, long ToVectorNum,
+                                   const std::string& CSVFilePath) const {
+    exportDays(FromVectorNum, ToVectorNum, CSVFilePath, int16Of(static_cast<long>(coordDim_) + 30));
+}
+
+void clsVectors::exportDays(long FromVectorNum, long ToVectorNum, const std::string& CSVFilePath,
+                            long last) const {
     {
         // The busy state (hourglass) is released on every way out, errors included, and
         // before the closing yield.
         BusyGuard busy;
         YieldToEvents();
-        detail::LineFile out(CSVFilePath);
-        const long last = coordDim_;
-        std::string line;
-        for (long d = 1; d <= last; ++d) {
-            line.clear();
-            addWhole(line, d);
-            addText(line, TradeDateOfDay(d));
-            for (long v = FromVectorNum; v <= ToVectorNum; ++v)
-                addValue(line, CoordGetSingle(v, d));
-            out.writeLine(line);
-        }
-        out.close();
-    }
-    YieldToEvents();
-}
-
-void clsVectors::ExportVectorsPlus(long FromVectorNum, long ToVectorNum,
-                                   const std::string& CSVFilePath) const {
-    {
-        BusyGuard busy;
-        YieldToEvents();
-        const long last = int16Of(static_cast<long>(coordDim_) + 30);
         detail::LineFile out(CSVFilePath);
         const long days = coordDim_;
         std::string line;
@@ -112,45 +100,27 @@ void clsVectors::ExportVectorBase(const std::string& CSVFilePath) const {
 }
 
 void clsVectors::ExportVectorBaseCoords(const std::string& CSVFilePath) const {
-    const long coords = int16Of(static_cast<long>(coordDim_) + 5);
-    detail::LineFile out(CSVFilePath);
-    const long count = baseCount_;
-    std::string line;
-    for (long k = 1; k <= count; ++k) {
-        line.clear();
-        addWhole(line, k);
-        const long v = int16Of(baseStart_ + k - 1);
-        for (long i = 1; i <= coords; ++i) addValue(line, CoordGetSingle(v, i));
-        out.writeLine(line);
-    }
-    out.close();
+    exportRegionRows(CSVFilePath, baseStart_, baseCount_, false);
 }
 
 void clsVectors::ExportVectorBufferCoords(const std::string& CSVFilePath) const {
-    const long coords = int16Of(static_cast<long>(coordDim_) + 5);
-    detail::LineFile out(CSVFilePath);
-    const long count = bufferCount_;
-    std::string line;
-    for (long k = 1; k <= count; ++k) {
-        line.clear();
-        addWhole(line, k);
-        const long v = int16Of(bufferStart_ + k - 1);
-        for (long i = 1; i <= coords; ++i) addValue(line, CoordGetSingle(v, i));
-        out.writeLine(line);
-    }
-    out.close();
+    exportRegionRows(CSVFilePath, bufferStart_, bufferCount_, false);
 }
 
 void clsVectors::ExportVectorBufferCoordsWithStockSymbols(const std::string& CSVFilePath) const {
+    exportRegionRows(CSVFilePath, bufferStart_, bufferCount_, true);
+}
+
+void clsVectors::exportRegionRows(const std::string& CSVFilePath, long start, long count,
+                                  bool withSymbols) const {
     const long coords = int16Of(static_cast<long>(coordDim_) + 5);
     detail::LineFile out(CSVFilePath);
-    const long count = bufferCount_;
     std::string line;
     for (long k = 1; k <= count; ++k) {
         line.clear();
-        addText(line, LoadedSymbols(k));
+        if (withSymbols) addText(line, LoadedSymbols(k));
         addWhole(line, k);
-        const long v = int16Of(bufferStart_ + k - 1);
+        const long v = int16Of(start + k - 1);
         for (long i = 1; i <= coords; ++i) addValue(line, CoordGetSingle(v, i));
         out.writeLine(line);
     }

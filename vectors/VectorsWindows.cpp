@@ -16,23 +16,26 @@ long bound16(long v) {
 
 }  // namespace
 
+Num clsVectors::trailingMean(size_t row, long day, long length, const char* caller) const {
+    const long first = std::max(1L, bound16(day - length + 1));
+    Num sum(0);
+    float count = 0.0f;
+    for (long j = first; j <= day; ++j) {
+        sum = sum + cell(row + j - 1);
+        count = count + 1.0f;
+    }
+    if (count == 0.0f)
+        throw DivisionByZeroError(std::string(caller) + ": moving-average length below 1");
+    return sum / Num(count);
+}
+
 void clsVectors::CoordMA(long MALength, long FromVectorNum, long ToVectorNum) {
     const long last = coordDim_;
     if (last < 1) return;
     const size_t from = rowBase(FromVectorNum);
     const size_t to = rowBase(ToVectorNum);
     const long n = inside(last);
-    for (long i = 1; i <= n; ++i) {
-        const long first = std::max(1L, bound16(i - MALength + 1));
-        Num sum(0);
-        float count = 0.0f;
-        for (long j = first; j <= i; ++j) {
-            sum = sum + cell(from + j - 1);
-            count = count + 1.0f;
-        }
-        if (count == 0.0f) throw DivisionByZeroError("CoordMA: moving-average length below 1");
-        put(to + i - 1, sum / Num(count));
-    }
+    for (long i = 1; i <= n; ++i) put(to + i - 1, trailingMean(from, i, MALength, "CoordMA"));
     failBeyond(FromVectorNum, last);
 }
 
@@ -43,16 +46,7 @@ void clsVectors::CoordMARelDif(long MALength, long FromVectorNum, long ToVectorN
     const size_t to = rowBase(ToVectorNum);
     const long n = inside(last);
     for (long i = 1; i <= n; ++i) {
-        const long first = std::max(1L, bound16(i - MALength + 1));
-        Num sum(0);
-        float count = 0.0f;
-        for (long j = first; j <= i; ++j) {
-            sum = sum + cell(from + j - 1);
-            count = count + 1.0f;
-        }
-        if (count == 0.0f)
-            throw DivisionByZeroError("CoordMARelDif: moving-average length below 1");
-        const Num mean = sum / Num(count);
+        const Num mean = trailingMean(from, i, MALength, "CoordMARelDif");
         const Num y = cell(from + i - 1);
         if (mean > Num(0))
             putDouble(to + i - 1, checkedDouble(100.0 * (y - mean).toDouble() / mean.toDouble()));

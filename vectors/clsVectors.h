@@ -368,6 +368,18 @@ private:
     void failBeyond(long v, long last) const {
         if (last > cols_) throwCell(v, cols_ + 1);
     }
+    // Days 1..last, one line each: the day, its trade date ("Aux.col." past CoordDim), then the
+    // vectors From..To; with the busy state held and a yield before and after.
+    void exportDays(long FromVectorNum, long ToVectorNum, const std::string& CSVFilePath,
+                    long last) const;
+    // Vectors start..start + count - 1 of a region, one line each: the stock symbol of row k
+    // when asked, k, then coordinates 1..CoordDim + 5.
+    void exportRegionRows(const std::string& CSVFilePath, long start, long count,
+                          bool withSymbols) const;
+    // Mean of days max(1, day - length + 1)..day of the row starting at cell index `row`, summed
+    // in dynamic arithmetic and divided by the single count; a length below 1 (an empty
+    // window) raises DivisionByZeroError naming the caller.
+    Num trailingMean(size_t row, long day, long length, const char* caller) const;
     // Copies days 1..last cell by cell, kinds unchanged (a vector onto itself changes nothing).
     void copyDays(long FromVectorNum, long ToVectorNum, long last);
     // Runs fn(cell index, day) over days 1..last of one vector under the error convention:
