@@ -12,10 +12,13 @@
 #include "Door.h"
 #include "EntryPoints.h"
 #include "Hooks.h"
+#include "ImportDialogs.h"
 #include "MainCommands.h"
 #include "QtDoor.h"
 #include "StartUp.h"
+#include "frmHistoryImport.h"
 #include "frmMain.h"
+#include "frmSplitsEdit.h"
 
 namespace {
 
@@ -44,7 +47,11 @@ void RouteEndSignalsToEndCommand(QObject* parent) {
 // The registration point of the subsystems' commands: each library that owns commands of the
 // main window fills its entry points here (HistoryCommands, ChartsCommands,
 // AutomationCommands of EntryPoints.h). An entry left empty is reported as not built.
-void RegisterSubsystemCommands() {}
+void RegisterSubsystemCommands() {
+    vel::RegisterSplitCommands();
+    vel::RegisterHistoryCommands();
+    vel::InstallHistoryImportWindows();
+}
 
 bool HasDisplay() {
     return !qEnvironmentVariableIsEmpty("DISPLAY") ||

@@ -78,12 +78,18 @@ DbType DbTypeFromDeclared(std::string_view declared) {
 
 const char* DbTypeName(DbType type) {
     switch (type) {
-        case DbType::Double: return "DOUBLE";
-        case DbType::Single: return "SINGLE";
-        case DbType::Integer: return "INTEGER";
-        case DbType::Text: return "TEXT";
-        case DbType::Date: return "DATE";
-        default: return "";
+        case DbType::Double:
+            return "DOUBLE";
+        case DbType::Single:
+            return "SINGLE";
+        case DbType::Integer:
+            return "INTEGER";
+        case DbType::Text:
+            return "TEXT";
+        case DbType::Date:
+            return "DATE";
+        default:
+            return "";
     }
 }
 
@@ -101,37 +107,47 @@ std::string QuoteIdentifier(std::string_view name) {
 
 double DbValue::toDouble() const {
     switch (v_.index()) {
-        case 1: return static_cast<double>(std::get<1>(v_));
-        case 2: return std::get<2>(v_);
+        case 1:
+            return static_cast<double>(std::get<1>(v_));
+        case 2:
+            return std::get<2>(v_);
         case 3: {
             const std::string& s = std::get<3>(v_);
             char* end = nullptr;
             const double d = std::strtod(s.c_str(), &end);
             return end && end != s.c_str() ? d : 0.0;
         }
-        default: return 0.0;
+        default:
+            return 0.0;
     }
 }
 
 std::int64_t DbValue::toInteger() const {
     switch (v_.index()) {
-        case 1: return std::get<1>(v_);
-        case 2: return static_cast<std::int64_t>(std::get<2>(v_));
-        case 3: return static_cast<std::int64_t>(toDouble());
-        default: return 0;
+        case 1:
+            return std::get<1>(v_);
+        case 2:
+            return static_cast<std::int64_t>(std::get<2>(v_));
+        case 3:
+            return static_cast<std::int64_t>(toDouble());
+        default:
+            return 0;
     }
 }
 
 std::string DbValue::toText() const {
     switch (v_.index()) {
-        case 1: return std::to_string(std::get<1>(v_));
+        case 1:
+            return std::to_string(std::get<1>(v_));
         case 2: {
             char buf[40];
             sqlite3_snprintf(sizeof buf, buf, "%!.15g", std::get<2>(v_));
             return buf;
         }
-        case 3: return std::get<3>(v_);
-        default: return "";
+        case 3:
+            return std::get<3>(v_);
+        default:
+            return "";
     }
 }
 
@@ -165,14 +181,24 @@ Statement& Statement::operator=(Statement&& other) noexcept {
     return *this;
 }
 
-Statement::~Statement() { sqlite3_finalize(stmt_); }
+Statement::~Statement() {
+    sqlite3_finalize(stmt_);
+}
 
 void Statement::bind(int i, const DbValue& value) {
     switch (value.raw().index()) {
-        case 1: bindInteger(i, std::get<1>(value.raw())); break;
-        case 2: bindDouble(i, std::get<2>(value.raw())); break;
-        case 3: bindText(i, std::get<3>(value.raw())); break;
-        default: bindNull(i); break;
+        case 1:
+            bindInteger(i, std::get<1>(value.raw()));
+            break;
+        case 2:
+            bindDouble(i, std::get<2>(value.raw()));
+            break;
+        case 3:
+            bindText(i, std::get<3>(value.raw()));
+            break;
+        default:
+            bindNull(i);
+            break;
     }
 }
 
@@ -192,7 +218,8 @@ void Statement::bindDouble(int i, double v) {
 }
 
 void Statement::bindText(int i, std::string_view v) {
-    const int rc = sqlite3_bind_text(stmt_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+    const int rc =
+        sqlite3_bind_text(stmt_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
     if (rc != SQLITE_OK) fail(db_, rc);
 }
 
@@ -206,7 +233,21 @@ void Statement::bindAll(std::initializer_list<DbValue> values) {
     for (const auto& v : values) bind(i++, v);
 }
 
+namespace {
+long g_failingStep = 0;
+}  // namespace
+
+long InjectStepFailure(long n) {
+    const long left = g_failingStep;
+    g_failingStep = n > 0 ? n : 0;
+    return left;
+}
+
 bool Statement::step() {
+    if (g_failingStep > 0 && --g_failingStep == 0) {
+        sqlite3_reset(stmt_);
+        throw SqlError(SQLITE_IOERR, "disk I/O error");
+    }
     const int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
@@ -219,9 +260,13 @@ void Statement::run() {
     }
 }
 
-void Statement::reset() { sqlite3_reset(stmt_); }
+void Statement::reset() {
+    sqlite3_reset(stmt_);
+}
 
-int Statement::columnCount() const { return sqlite3_column_count(stmt_); }
+int Statement::columnCount() const {
+    return sqlite3_column_count(stmt_);
+}
 
 std::string Statement::columnName(int i) const {
     const char* n = sqlite3_column_name(stmt_, i);
@@ -240,18 +285,26 @@ DbType Statement::columnDeclaredType(int i) const {
     return d ? DbTypeFromDeclared(d) : DbType::Other;
 }
 
-bool Statement::isNull(int i) const { return sqlite3_column_type(stmt_, i) == SQLITE_NULL; }
+bool Statement::isNull(int i) const {
+    return sqlite3_column_type(stmt_, i) == SQLITE_NULL;
+}
 
 bool Statement::isNumeric(int i) const {
     const int t = sqlite3_column_type(stmt_, i);
     return t == SQLITE_INTEGER || t == SQLITE_FLOAT;
 }
 
-double Statement::getDouble(int i) const { return sqlite3_column_double(stmt_, i); }
+double Statement::getDouble(int i) const {
+    return sqlite3_column_double(stmt_, i);
+}
 
-std::int64_t Statement::getInteger(int i) const { return sqlite3_column_int64(stmt_, i); }
+std::int64_t Statement::getInteger(int i) const {
+    return sqlite3_column_int64(stmt_, i);
+}
 
-std::string Statement::getText(int i) const { return std::string(getTextView(i)); }
+std::string Statement::getText(int i) const {
+    return std::string(getTextView(i));
+}
 
 std::string_view Statement::getTextView(int i) const {
     const unsigned char* t = sqlite3_column_text(stmt_, i);
@@ -262,11 +315,15 @@ std::string_view Statement::getTextView(int i) const {
 
 DbValue Statement::get(int i) const {
     switch (sqlite3_column_type(stmt_, i)) {
-        case SQLITE_INTEGER: return DbValue(static_cast<long long>(getInteger(i)));
-        case SQLITE_FLOAT: return DbValue(getDouble(i));
+        case SQLITE_INTEGER:
+            return DbValue(static_cast<long long>(getInteger(i)));
+        case SQLITE_FLOAT:
+            return DbValue(getDouble(i));
         case SQLITE_TEXT:
-        case SQLITE_BLOB: return DbValue(getText(i));
-        default: return DbValue();
+        case SQLITE_BLOB:
+            return DbValue(getText(i));
+        default:
+            return DbValue();
     }
 }
 
@@ -304,7 +361,9 @@ TableAppender::~TableAppender() {
     }
 }
 
-void TableAppender::addNew() { sqlite3_clear_bindings(insert_.handle()); }
+void TableAppender::addNew() {
+    sqlite3_clear_bindings(insert_.handle());
+}
 
 int TableAppender::fieldIndex(std::string_view name) const {
     for (size_t i = 0; i < names_.size(); ++i)
@@ -403,7 +462,9 @@ Database& Database::operator=(Database&& other) noexcept {
     return *this;
 }
 
-Database::~Database() { close(); }
+Database::~Database() {
+    close();
+}
 
 void Database::close() {
     if (!db_) return;
@@ -523,14 +584,22 @@ std::vector<DbColumn> Database::tableColumns(std::string_view table) {
     return cols;
 }
 
-std::int64_t Database::changes() const { return db_ ? sqlite3_changes64(db_) : 0; }
+std::int64_t Database::changes() const {
+    return db_ ? sqlite3_changes64(db_) : 0;
+}
 
-void Database::begin() { execute("BEGIN"); }
-void Database::commit() { execute("COMMIT"); }
+void Database::begin() {
+    execute("BEGIN");
+}
+void Database::commit() {
+    execute("COMMIT");
+}
 void Database::rollback() {
     if (db_ && !sqlite3_get_autocommit(db_)) execute("ROLLBACK");
 }
-bool Database::inTransaction() const { return db_ && !sqlite3_get_autocommit(db_); }
+bool Database::inTransaction() const {
+    return db_ && !sqlite3_get_autocommit(db_);
+}
 
 std::string Database::SingleTriggerName(const std::string& table, const std::string& column,
                                         bool insert) {
@@ -557,7 +626,8 @@ void Database::ensureSingleRounding() {
         if (!withoutRowid) {
             where = "rowid = NEW.rowid";
         } else {
-            Statement pk = prepare("SELECT name FROM pragma_table_info(?1) WHERE pk > 0 ORDER BY pk");
+            Statement pk =
+                prepare("SELECT name FROM pragma_table_info(?1) WHERE pk > 0 ORDER BY pk");
             pk.bindText(1, t);
             while (pk.step()) {
                 const std::string q = QuoteIdentifier(pk.getText(0));

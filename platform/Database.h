@@ -270,6 +270,12 @@ private:
     std::string path_;
 };
 
+// Fault injection for tests: the n-th statement step from now on (1: the next one) fails with
+// a disk I/O error, as a failing disk would make it; 0 switches the injection off. A step that
+// failed switches it off too. Returns how many steps the previous injection still had to go
+// (0 when its failure came or there was none).
+long InjectStepFailure(long n);
+
 // Quotes a name for use as an identifier in SQL text ("a""b").
 std::string QuoteIdentifier(std::string_view name);
 

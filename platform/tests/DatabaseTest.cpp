@@ -77,12 +77,11 @@ TEST_F(DatabaseTest, MakeTableSelectKeepsDeclaredTypesAndOrder) {
     Database db = Database::Create(path_);
     db.execute("CREATE TABLE H1 (Symbol TEXT, TradeDate DATE, Price DOUBLE, Volume DOUBLE)");
     const char* rows[][2] = {{"B", "2020-01-03"}, {"A", "2020-01-02"}, {"C", "2020-01-01"}};
-    for (auto& r : rows)
-        db.execute("INSERT INTO H1 VALUES (?1, ?2, 1.5, 100)", {r[0], r[1]});
+    for (auto& r : rows) db.execute("INSERT INTO H1 VALUES (?1, ?2, 1.5, 100)", {r[0], r[1]});
     db.selectInto("H2", "SELECT H1.*, 1 AS SplitCoef FROM H1 WHERE Price > ?1 ORDER BY TradeDate",
                   {0.0}, {{"SplitCoef", DbType::Single}});
-    db.selectInto("TD", "SELECT TradeDate, Count(*) AS SymbolCount FROM H2 GROUP BY TradeDate",
-                  {}, {{"SymbolCount", DbType::Integer}});
+    db.selectInto("TD", "SELECT TradeDate, Count(*) AS SymbolCount FROM H2 GROUP BY TradeDate", {},
+                  {{"SymbolCount", DbType::Integer}});
     const auto h2 = db.tableColumns("H2");
     ASSERT_EQ(h2.size(), 5u);
     EXPECT_EQ(h2[0].type, DbType::Text);

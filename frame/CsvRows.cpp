@@ -1,0 +1,46 @@
+// The row buffer of the result CSV files.
+#include "CsvRows.h"
+
+namespace vel {
+
+Table1D<std::string> CsvHeader("CsvHeader", 0, kMaxCsvItems);
+Table1D<std::string> CsvValue("CsvValue", 0, kMaxCsvItems);
+std::int16_t CsvItemCount = 0;
+
+namespace {
+
+std::string JoinItems(const Table1D<std::string>& items) {
+    std::string line;
+    for (int i = 1; i <= CsvItemCount; ++i) {
+        line += items(i);
+        if (i < CsvItemCount) line += ", ";
+    }
+    return line;
+}
+
+}  // namespace
+
+void AddCSVItem(const std::string& header, const std::string& value) {
+    const int next = CsvItemCount + 1;
+    // Both tables are checked before anything changes, so a full row stays as it was.
+    std::string& h = CsvHeader(next);
+    std::string& v = CsvValue(next);
+    h = header;
+    v = value;
+    CsvItemCount = static_cast<std::int16_t>(next);
+}
+
+std::string GetCSVHeaderLine() {
+    return JoinItems(CsvHeader);
+}
+
+std::string GetCSVValueLine() {
+    return JoinItems(CsvValue);
+}
+
+void PrintCSVRow(TextFileWriter& file, std::int32_t rowNumber) {
+    if (rowNumber == 1) file.WriteLine(GetCSVHeaderLine());
+    file.WriteLine(GetCSVValueLine());
+}
+
+}  // namespace vel

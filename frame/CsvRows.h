@@ -1,0 +1,36 @@
+// The rows of the result CSV files: a writer collects the cells of one row as pairs of a column
+// header and a value, then prints the row to the file it has opened; the header line is
+// printed once, before row 1. Cells are written as the caller formatted them, joined by ", ",
+// without quoting, and every line ends with CR LF.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "Tables.h"
+#include "TextFile.h"
+
+namespace vel {
+
+// The most items one row holds.
+constexpr int kMaxCsvItems = 100;
+
+// The row buffer: items 1..CsvItemCount hold the current row (index 0 holds nothing). A writer
+// sets CsvItemCount to 0 before it adds the items of each row.
+extern Table1D<std::string> CsvHeader;  // 0..100
+extern Table1D<std::string> CsvValue;   // 0..100
+extern std::int16_t CsvItemCount;       // 0..100
+
+// Appends one item to the row. A 101st item raises SubscriptRangeError and leaves the buffer
+// as it was.
+void AddCSVItem(const std::string& header, const std::string& value);
+
+// The headers (values) of items 1..CsvItemCount joined by ", "; "" for an empty row.
+std::string GetCSVHeaderLine();
+std::string GetCSVValueLine();
+
+// Prints the header line first when rowNumber is 1, then the value line, each as one line of
+// the file. Throws FileError on a failed write.
+void PrintCSVRow(TextFileWriter& file, std::int32_t rowNumber);
+
+}  // namespace vel

@@ -1,0 +1,353 @@
+// The database build: the SQL pipeline from History1 to History, TradeDates, DayCount,
+// DayMoney and SplitEvents, with the completion step that makes History dense.
+#include "HistoryBuild.h"
+
+#include <string_view>
+#include <vector>
+
+#include "ActivityLog.h"
+#include "AppPaths.h"
+#include "AppState.h"
+#include "Door.h"
+#include "Hooks.h"
+#include "MainWindowView.h"
+#include "NumberText.h"
+#include "Progress.h"
+
+namespace vel {
+
+std::int32_t History1RecordCount = 0;
+Table1D<float> SymbolDayPrices("SymbolDayPrices", 1, 26000, 0.0f);
+Table1D<float> SymbolDayVolumes("SymbolDayVolumes", 1, 26000, 0.0f);
+
+namespace {
+
+// A value that a step needs is missing (an average over no rows, an empty table's minimum).
+class NullValueError : public DatabaseError {
+public:
+    NullValueError() : DatabaseError("Invalid use of Null") {}
+};
+
+void ShowAction(const std::string& text) {
+    SetMainLabel(MainLabel::PerformedAction, text);
+    YieldToEvents();
+}
+
+double NumberOf(const DbValue& v) {
+    if (v.isNull()) throw NullValueError();
+    return v.toDouble();
+}
+
+// A threshold is kept in single precision and written into its statement as decimal text; the
+// bound value is what that text stands for.
+double ThresholdAsWritten(double product) {
+    const float t = checkedSingle(product);
+    return *parseNumber(formatSingle(t));
+}
+
+DbType FieldType(const std::vector<DbColumn>& columns, std::string_view name) {
+    for (const auto& c : columns) {
+        if (c.name.size() != name.size()) continue;
+        bool same = true;
+        for (size_t i = 0; i < name.size() && same; ++i)
+            same = std::toupper(static_cast<unsigned char>(c.name[i])) ==
+                   std::toupper(static_cast<unsigned char>(name[i]));
+        if (same) return c.type;
+    }
+    throw SqlError(1, "Item not found in this collection: " + std::string(name));
+}
+
+// Shows the fatal message, logs and ends the process (the door does not come back).
+void FatalTypeMismatch(Database& db, const std::string& logLine) {
+    door().MessageBox(
+        "Fatal data type mismatch! Check Regional Settings in Control Panel!\r\n"
+        "You have to use English(US) regional settings when downloading EOD stock history from "
+        "YAHOO!\r\n"
+        "End of program follows!\r\n",
+        "Vellicor", MsgButtons::OK);
+    db.close();
+    WriteActivityLog(logLine);
+    door().EndProcess(1);
+}
+
+// The History table's fields that the completion writes.
+struct HistoryFields {
+    int symbol, tradeDate, dateNum, price, volume, splitCoef;
+};
+
+// Appends n rows of the symbol (DateNum f .. f + n - 1) from the day arrays, then clears them.
+void WriteSymbolHistoryRows(TableAppender& history, const HistoryFields& fields,
+                            const std::vector<DbValue>& tradeDates, const std::string& symbol,
+                            std::int16_t n, std::int16_t f) {
+    for (int i = 1; i <= n; ++i) {
+        const int dateNum = f + i - 1;
+        history.addNew();
+        history.setTextStatic(fields.symbol, symbol);
+        const DbValue& date = tradeDates[static_cast<size_t>(i)];
+        if (date.isText())
+            history.setTextStatic(fields.tradeDate, std::get<std::string>(date.raw()));
+        else
+            history.set(fields.tradeDate, date);
+        history.setInteger(fields.dateNum, dateNum);
+        history.setDouble(fields.price, SymbolDayPrices(i));
+        history.setDouble(fields.volume, SymbolDayVolumes(i));
+        history.setDouble(fields.splitCoef, 1.0);
+        history.update();
+    }
+    for (int i = 1; i <= kMaxCompletionDays; ++i) {
+        SymbolDayPrices(i) = 0.0f;
+        SymbolDayVolumes(i) = 0.0f;
+    }
+}
+
+}  // namespace
+
+int ErrorNumberOf(const std::exception& error) {
+    if (auto* sql = dynamic_cast<const SqlError*>(&error)) return sql->code();
+    if (dynamic_cast<const NullValueError*>(&error)) return 94;
+    if (dynamic_cast<const SubscriptRangeError*>(&error)) return 9;
+    if (dynamic_cast<const OverflowError*>(&error)) return 6;
+    if (dynamic_cast<const DivisionByZeroError*>(&error)) return 11;
+    if (dynamic_cast<const FileError*>(&error)) return 75;
+    return 5;
+}
+
+void ShowHistoryErrorHandler(const std::exception& error) {
+    door().MessageBox("Vellicor error handler:\r\nPosition: " + std::to_string(ErrorPosition) +
+                          "  Error: " + std::to_string(ErrorNumberOf(error)) + "   " + error.what(),
+                      "Vellicor", MsgButtons::OK);
+}
+
+void FillPriceGaps(std::int16_t dayCount) {
+    float last = 0.0f;
+    for (int i = 1; i <= dayCount; ++i) {
+        float& p = SymbolDayPrices(i);
+        if (p > 0.0f)
+            last = p;
+        else if (p == 0.0f)
+            p = last;
+    }
+    last = 0.0f;
+    for (int i = dayCount; i >= 1; --i) {
+        float& p = SymbolDayPrices(i);
+        if (p > 0.0f)
+            last = p;
+        else if (p == 0.0f)
+            p = last;
+    }
+}
+
+void MakeHistoryTableComplete(Database& db) {
+    for (int i = 1; i <= kMaxCompletionDays; ++i) {
+        SymbolDayPrices(i) = 0.0f;
+        SymbolDayVolumes(i) = 0.0f;
+    }
+    ErrorPosition = 8;
+    std::int16_t first, last, dayCount;
+    {
+        Statement s = db.prepare(
+            "SELECT min(History4.DateNum) AS DateNumMin, max(History4.DateNum) AS DateNumMax "
+            "FROM History4");
+        s.step();
+        first = toInt16(NumberOf(s.get(0)));
+        last = toInt16(NumberOf(s.get(1)));
+        dayCount = toInt16(static_cast<double>(last) - first + 1);
+        if (dayCount > kMaxCompletionDays) {
+            dayCount = kMaxCompletionDays;
+            first = static_cast<std::int16_t>(last - (kMaxCompletionDays - 1));
+        }
+    }
+    // History has History4's columns; its rows are kept in the order of their key, so that
+    // one symbol's days are read in DateNum order without a scan.
+    {
+        std::string create = "CREATE TABLE History (";
+        for (const auto& c : db.tableColumns("History4")) {
+            create += QuoteIdentifier(c.name);
+            create += ' ';
+            create += c.declared;
+            create += ", ";
+        }
+        create += "PRIMARY KEY (Symbol, DateNum)) WITHOUT ROWID";
+        db.execute(create);
+    }
+
+    // The trade date of every DateNum that the rows carry (the TradeDate of TradeDates).
+    std::vector<DbValue> tradeDates(static_cast<size_t>(dayCount) + 1);
+    {
+        Statement s =
+            db.prepare("SELECT DateNum, TradeDate FROM TradeDates WHERE DateNum BETWEEN ?1 AND ?2");
+        s.bindAll({static_cast<int>(first), static_cast<int>(last)});
+        while (s.step()) tradeDates[static_cast<size_t>(s.getInteger(0) - first + 1)] = s.get(1);
+    }
+
+    const std::int64_t rows = db.scalar("SELECT count(*) FROM History4").toInteger();
+    ProgressStart(static_cast<long>(rows));
+    {
+        TableAppender history(db, "History");
+        const HistoryFields fields{history.fieldIndex("Symbol"),  history.fieldIndex("TradeDate"),
+                                   history.fieldIndex("DateNum"), history.fieldIndex("Price"),
+                                   history.fieldIndex("Volume"),  history.fieldIndex("SplitCoef")};
+        std::int32_t symbolCount = 0;
+        std::string previous;
+        {
+            Statement rs = db.prepare(
+                "SELECT Symbol, DateNum, Price, Volume FROM History4 ORDER BY Symbol, DateNum");
+            while (rs.step()) {
+                ProgressStep();
+                const std::int16_t dateNum = toInt16(rs.getDouble(1));
+                if (dateNum < first || dateNum > last) continue;
+                const int i = dateNum - first + 1;
+                const float price = checkedSingle(rs.getDouble(2));
+                const float volume = checkedSingle(rs.getDouble(3));
+                const std::string_view symbol = rs.getTextView(0);
+                if (symbolCount == 0 || symbol != previous) {
+                    if (symbolCount > 0) {
+                        FillPriceGaps(dayCount);
+                        WriteSymbolHistoryRows(history, fields, tradeDates, previous, dayCount,
+                                               first);
+                    }
+                    ++symbolCount;
+                    previous.assign(symbol);
+                }
+                SymbolDayPrices(i) = price;
+                SymbolDayVolumes(i) = volume;
+            }
+        }
+        if (symbolCount > 0) {
+            FillPriceGaps(dayCount);
+            WriteSymbolHistoryRows(history, fields, tradeDates, previous, dayCount, first);
+        }
+    }
+    db.execute("DROP TABLE History4");
+    db.ensureSingleRounding();  // History's own rounding, set aside while it was appended
+    YieldToEvents();
+    ProgressEnd();
+}
+
+bool BuildHistoryDatabase(const std::string& databasePath) {
+    ErrorPosition = 31;
+    try {
+        Database db = Database::Open(databasePath);
+        db.useBuildSettings();
+        History1RecordCount = toInt32(db.scalar("SELECT count(*) FROM History1").toDouble());
+        if (History1RecordCount < 1) {
+            History1RecordCount = 0;
+            YieldToEvents();
+            return false;
+        }
+        const auto columns = db.tableColumns("History1");
+        const DbType priceType = FieldType(columns, "Price");
+        const DbType volumeType = FieldType(columns, "Volume");
+        const DbType symbolType = FieldType(columns, "Symbol");
+        ProgressStart(20);
+        ProgressInit();
+        ProgressStep();
+        YieldToEvents();
+        if (priceType != DbType::Double || volumeType != DbType::Double) {
+            FatalTypeMismatch(db, "Fatal data type mismatch!");
+            return false;
+        }
+        if (symbolType != DbType::Text) {
+            FatalTypeMismatch(db, "Fatal Symbol data type mismatch!");
+            return false;
+        }
+
+        Database::Transaction transaction(db);
+        ProgressStep();
+        ShowAction("Adding splits column ...");
+        // History1's rows with a price and a volume, and the split coefficient 1 on each.
+        db.selectInto("History2",
+                      "SELECT History1.*, 1 AS SplitCoef FROM History1 WHERE Price>0 AND Volume>0",
+                      {}, {{"SplitCoef", DbType::Single}});
+        for (int k = 0; k < 3; ++k) ProgressStep();
+
+        ProgressStep();
+        ShowAction("Creating split events table ...");
+        db.selectInto(
+            "SplitEvents",
+            "SELECT History2.Symbol, History2.TradeDate, History2.SplitCoef FROM History2 "
+            "WHERE History2.SplitCoef<0");
+
+        ShowAction("Creating TradeDates table ...");
+        db.selectInto("TradeDates1",
+                      "SELECT TradeDate, Count(*) AS SymbolCount FROM History2 GROUP BY TradeDate "
+                      "ORDER BY TradeDate",
+                      {}, {{"SymbolCount", DbType::Integer}});
+        const double dateThreshold = ThresholdAsWritten(
+            0.5 *
+            NumberOf(db.scalar("SELECT avg(SymbolCount) AS SymbolCountAvg FROM TradeDates1")));
+        db.selectInto("TradeDates",
+                      "SELECT TradeDates1.* FROM TradeDates1 WHERE SymbolCount>?1 "
+                      "ORDER BY TradeDate DESC LIMIT 3000",
+                      {dateThreshold});
+        db.execute("ALTER TABLE TradeDates ADD COLUMN DateNum Integer");
+        std::int32_t tradeDateCount = 0;
+        {
+            Statement number = db.prepare("UPDATE TradeDates SET DateNum=?1 WHERE rowid=?2");
+            Statement order = db.prepare("SELECT rowid FROM TradeDates ORDER BY TradeDate");
+            while (order.step()) {
+                ++tradeDateCount;
+                number.reset();
+                number.bindAll({tradeDateCount, static_cast<long long>(order.getInteger(0))});
+                number.run();
+            }
+        }
+        YieldToEvents();
+        ProgressStep();
+
+        ShowAction("Creating History table ...");
+        // The row order of History3 and History4 is never seen: DayCount groups and the
+        // completion step reads History4 sorted.
+        db.selectInto("History3",
+                      "SELECT History2.*, TradeDates.DateNum FROM History2, TradeDates "
+                      "WHERE History2.TradeDate=TradeDates.TradeDate");
+        db.execute("DROP TABLE History2");
+        db.selectInto("DayCount",
+                      "SELECT History3.Symbol, Count(History3.DateNum) AS DayCount FROM History3 "
+                      "GROUP BY History3.Symbol",
+                      {}, {{"DayCount", DbType::Integer}});
+        const double symbolThreshold = ThresholdAsWritten(
+            0.6 * NumberOf(db.scalar("SELECT avg(DayCount) AS AvgDayCount FROM DayCount")));
+        // DayCount holds each symbol once, so the join is a filter by symbol.
+        db.selectInto("History4",
+                      "SELECT History3.* FROM History3 WHERE History3.Symbol IN "
+                      "(SELECT DayCount.Symbol FROM DayCount WHERE DayCount.DayCount>=?1)",
+                      {symbolThreshold});
+        db.execute("DROP TABLE History3");
+
+        ShowAction("Making History table complete ...");
+        MakeHistoryTableComplete(db);
+
+        ShowAction("Creating DayMoney table ...");
+        ProgressStart(4);
+        ProgressInit();
+        ProgressStep();
+        db.selectInto("DayMoney",
+                      "SELECT History.Symbol, avg(History.Price*History.Volume) AS DayMoneyAvg "
+                      "FROM History WHERE History.DateNum>?1 GROUP BY History.Symbol "
+                      "ORDER BY avg(History.Price*History.Volume) DESC",
+                      {tradeDateCount - 5}, {{"DayMoneyAvg", DbType::Double}});
+        ProgressStep();
+        transaction.commit();
+    } catch (const std::exception& e) {
+        ShowHistoryErrorHandler(e);
+        ResetProgressDisplay();
+        return false;
+    }
+    YieldToEvents();
+    YieldToEvents();
+    SetMainLabel(MainLabel::PerformedAction, "");
+    SetMainLabel(MainLabel::PerformedTask, "");
+    YieldToEvents();
+    ProgressEnd();
+    if (AutoRunMode == 0) {
+        door().MessageBox(
+            "End of historical data importing!\r\nUse stock splits adjustment commands, if "
+            "necessary!\r\n",
+            "Vellicor", MsgButtons::OK);
+        YieldToEvents();
+    }
+    return true;
+}
+
+}  // namespace vel

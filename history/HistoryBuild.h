@@ -1,0 +1,50 @@
+// The database build: the raw table History1 of "History.mdb" becomes the dense History table
+// of the kept symbols over the kept trading days, the numbered TradeDates, DayCount, DayMoney
+// (the average daily money volume of the five newest days) and an empty SplitEvents table.
+// The build runs in one transaction: it completes, or it shows the error in the error-handler
+// form and leaves the database as it was.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <string>
+
+#include "Database.h"
+#include "Tables.h"
+
+namespace vel {
+
+// Rows of History1 found by the last build; 0 when it had none (the unattended run reads it).
+extern std::int32_t History1RecordCount;
+
+// The days of the symbol being completed: entry i stands for DateNum first + i - 1.
+constexpr int kMaxCompletionDays = 6000;
+extern Table1D<float> SymbolDayPrices;   // 1..26000, entries 1..6000 used
+extern Table1D<float> SymbolDayVolumes;  // 1..26000, entries 1..6000 used
+
+// The error-handler message: "Vellicor error handler:", a line break, "Position: " with
+// ErrorPosition, "  Error: " with the error's number, three blanks and its text. Titled
+// "Vellicor", shown in every mode.
+void ShowHistoryErrorHandler(const std::exception& error);
+// The number shown for an error: the engine's code for a database error, else the classic
+// run-time numbers (9 subscript, 6 overflow, 11 division by zero, 75 file access, 5 others).
+int ErrorNumberOf(const std::exception& error);
+
+// Builds the tables in the database at the path (History1 must exist, none of the built
+// tables may). Sets History1RecordCount; with no History1 row it returns at once, changing
+// nothing. Price or Volume not DOUBLE, or Symbol not TEXT: the fatal regional-settings
+// message, the log line, and the process ends. Any other failure: the error-handler message
+// (position 31, or 8 from the completion step on), the database unchanged. The final message
+// is shown unless AutoRunMode is 1. Returns true when the tables were built.
+bool BuildHistoryDatabase(const std::string& databasePath);
+
+// The completion step inside the build's transaction: the table History with one row per
+// symbol of History4 and per DateNum from its first to its last (at most the 6000 newest),
+// prices of missing days filled from the previous (else the next) traded day, volume 0 there,
+// SplitCoef 1, TradeDate from TradeDates; then History4 is dropped. Sets ErrorPosition 8.
+void MakeHistoryTableComplete(Database& db);
+// Fills the zero entries 1..dayCount of SymbolDayPrices: forward with the last positive price
+// seen, then backward with the next one (leading days get the first traded price).
+void FillPriceGaps(std::int16_t dayCount);
+
+}  // namespace vel

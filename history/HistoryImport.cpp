@@ -1,0 +1,176 @@
+// The import procedures with status labels, progress, hourglass and log.
+#include "HistoryImport.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+#include "ActivityLog.h"
+#include "AppPaths.h"
+#include "AppState.h"
+#include "Database.h"
+#include "DirectoryListing.h"
+#include "Door.h"
+#include "EodImport.h"
+#include "FilePaths.h"
+#include "HistoryBuild.h"
+#include "Hooks.h"
+#include "MainWindowView.h"
+#include "Progress.h"
+#include "SmallRoutines.h"
+
+namespace vel {
+
+std::int32_t ImportFolderFileCount = 0;
+std::vector<std::string> ImportFolderFileNames;
+
+namespace {
+
+constexpr std::size_t kChunk = 1 << 16;
+
+// Number of chunks the file is read in, plus one: the progress steps of one file.
+long ChunkSteps(const std::string& path) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    return ec ? 1 : std::lround(static_cast<double>(size) / kChunk + 1.0);
+}
+
+// Shows the file in the action label (unless a caller shows its own), the hourglass and an
+// empty progress bar of the file's steps.
+void BeginFile(const std::string& label, const std::string& path) {
+    if (MainLabelText(MainLabel::PerformedAction).empty()) {
+        SetMainLabel(MainLabel::PerformedAction, label + path);
+        YieldToEvents();
+    }
+    door().SetHourglass(true);
+    YieldToEvents();
+    ProgressStart(ChunkSteps(path));
+}
+
+void EndFile() {
+    ProgressEnd();
+    door().SetHourglass(false);
+    YieldToEvents();
+    SetMainLabel(MainLabel::PerformedAction, "");
+    YieldToEvents();
+}
+
+// One file into the open database (inside the caller's transaction).
+void ImportFileInto(Database& db, const std::string& table, const std::string& path) {
+    BeginFile("Processing single text file  ", path);
+    SplitFilePathParts(path);
+    ImportFileSymbol = SymbolFromFileName(path);
+    ImportTextFileRows(db, table, path, [] { ProgressStep(); });
+    EndFile();
+}
+
+// The number as the plain conversion writes it: a blank before a number that is not negative.
+std::string Blanked(long n) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, n < 0 ? "%ld" : " %ld", n);
+    return buf;
+}
+
+void RemoveDatabaseFiles(const std::string& path) {
+    std::error_code ec;
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+        std::filesystem::remove(path + suffix, ec);
+}
+
+}  // namespace
+
+bool AnalyzeTextFileColumns(const std::string& path) {
+    BeginFile("Processing single text file  ", path);
+    bool ok = true;
+    try {
+        AnalyzeTextColumns(path, [] { ProgressStep(); });
+    } catch (const std::exception& e) {
+        ShowHistoryErrorHandler(e);
+        ok = false;
+    }
+    EndFile();
+    return ok;
+}
+
+bool CreateHistoryDatabase() {
+    ErrorPosition = 32;
+    try {
+        std::error_code ec;
+        if (DataFolderPath.empty()) throw FileError("Path not found: the data folder is empty");
+        std::filesystem::create_directories(DataFolderPath, ec);
+        if (ec) throw FileError("Path not found: " + DataFolderPath);
+        if (FileExists(HistoryDatabasePath)) RemoveDatabaseFiles(HistoryDatabasePath);
+        Database db = Database::Create(HistoryDatabasePath);
+        Database::Transaction transaction(db);
+        db.execute(History1CreateStatement());
+        transaction.commit();
+    } catch (const std::exception& e) {
+        ShowHistoryErrorHandler(e);
+        return false;
+    }
+    YieldToEvents();
+    return true;
+}
+
+bool ImportSingleTextFile(const std::string& databasePath, const std::string& table,
+                          const std::string& filePath) {
+    try {
+        Database db = Database::Open(databasePath);
+        db.useBuildSettings();
+        Database::Transaction transaction(db);
+        ImportFileInto(db, table, filePath);
+        transaction.commit();
+    } catch (const std::exception& e) {
+        ShowHistoryErrorHandler(e);
+        ResetProgressDisplay();
+        return false;
+    }
+    return true;
+}
+
+bool ImportHistoryFolderFiles(const std::string& databasePath, const std::string& table) {
+    SetMainLabel(MainLabel::PerformedTask, "Creating " + databasePath);
+    SetMainLabel(MainLabel::PerformedAction, "");
+    YieldToEvents();
+    // This import's folder, whatever another command sets while this one yields.
+    const std::string folder = DataFolderPath;
+    ImportFolderFileNames.clear();
+    for (const auto& name : ListDirectory(folder, "*", EntryKind::Files)) {
+        const size_t dot = name.find_last_of('.');
+        const bool hasExtension = dot != std::string::npos && dot > 0;
+        const bool match = ImportFileExtension.empty()
+                               ? !hasExtension
+                               : hasExtension && MatchesPattern(name, "*." + ImportFileExtension);
+        if (!match) continue;
+        if (static_cast<int>(ImportFolderFileNames.size()) >= kMaxImportFolderFiles) break;
+        ImportFolderFileNames.push_back(name);
+    }
+    ImportFolderFileCount = static_cast<std::int32_t>(ImportFolderFileNames.size());
+    try {
+        Database db = Database::Open(databasePath);
+        db.useBuildSettings();
+        Database::Transaction transaction(db);
+        const long n = ImportFolderFileCount;
+        for (long k = 1; k <= n; ++k) {
+            const std::string path =
+                JoinPath(folder, ImportFolderFileNames[static_cast<size_t>(k - 1)]);
+            WriteActivityLog("Importing file nr.:" + Blanked(k) + " FilePath=" + path);
+            SetMainLabel(MainLabel::PerformedTask, "Creating " + databasePath);
+            SetMainLabel(MainLabel::PerformedAction,
+                         "Importing   " + Blanked(k) + " /" + Blanked(n) + "    " + path);
+            YieldToEvents();
+            ImportFileInto(db, table, path);
+        }
+        transaction.commit();
+    } catch (const std::exception& e) {
+        ShowHistoryErrorHandler(e);
+        ResetProgressDisplay();
+        return false;
+    }
+    SetMainLabel(MainLabel::PerformedTask, "");
+    SetMainLabel(MainLabel::PerformedAction, "");
+    YieldToEvents();
+    return true;
+}
+
+}  // namespace vel

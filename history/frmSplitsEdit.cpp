@@ -1,0 +1,286 @@
+// The split events editor and the registration of the split commands.
+#include "frmSplitsEdit.h"
+
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <vector>
+
+#include "AppState.h"
+#include "Door.h"
+#include "EntryPoints.h"
+#include "HistoryBuild.h"
+#include "HistoryReports.h"
+#include "Hooks.h"
+#include "MainWindowView.h"
+#include "SplitCoefficients.h"
+
+namespace vel {
+
+namespace {
+
+void Refuse(const std::string& message) {
+    door().MessageBox(message, "Vellicor", MsgButtons::OK);
+}
+
+const char* const kHelpLines[] = {
+    "Use upper case characters to edit a stock symbol.",
+    "To edit existing data, click on a selected field, another click on the selected character "
+    "of the edited field and use keyboard to edit changes.",
+    "To delete some stock split, click on the stock symbol, then click on the leftmost control "
+    "field to select the row and hit delete key on keyboard.",
+    "To make some stock split ignored, set SplitCoef = 1.0",
+    "To edit new stock split, enter values in the row marked with * (asterisk)",
+};
+
+}  // namespace
+
+// ---- SplitEventsModel -------------------------------------------------------------------
+
+SplitEventsModel::SplitEventsModel(SplitEventsTable& table, QObject* parent)
+    : QAbstractTableModel(parent), table_(table) {}
+
+int SplitEventsModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : table_.rowCount() + 1;
+}
+
+int SplitEventsModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : SplitEventsTable::kColumnCount;
+}
+
+QVariant SplitEventsModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) return {};
+    const int c = index.column();
+    if (index.row() == table_.rowCount())
+        return QString::fromStdString(pending_[static_cast<size_t>(c)]);
+    const auto& r = table_.row(index.row());
+    const std::string& text = c == SplitEventsTable::SymbolColumn ? r.symbol
+                              : c == SplitEventsTable::DateColumn ? r.date
+                                                                  : r.coef;
+    return QString::fromStdString(text);
+}
+
+QVariant SplitEventsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole) return {};
+    if (orientation == Qt::Horizontal)
+        return QString::fromLatin1(SplitEventsTable::ColumnName(section));
+    return section == table_.rowCount() ? QStringLiteral("*") : QString();
+}
+
+Qt::ItemFlags SplitEventsModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable;
+}
+
+bool SplitEventsModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || role != Qt::EditRole) return false;
+    const std::string text = value.toString().toStdString();
+    const int row = index.row();
+    if (row < table_.rowCount()) {
+        std::string refusal;
+        try {
+            refusal = table_.setCell(row, index.column(), text);
+        } catch (const std::exception& e) {
+            refusal = std::string("Split event cannot be saved!\r\n") + e.what();
+        }
+        if (!refusal.empty()) {
+            Refuse(refusal);
+            return false;
+        }
+        emit dataChanged(this->index(row, 0), this->index(row, SplitEventsTable::kColumnCount - 1));
+        return true;
+    }
+    pending_[static_cast<size_t>(index.column())] = text;
+    emit dataChanged(index, index);
+    const bool filled = std::all_of(pending_.begin(), pending_.end(), [](const std::string& t) {
+        return t.find_first_not_of(' ') != std::string::npos;
+    });
+    if (filled) {
+        const std::string refusal = CommitNewRow();
+        if (!refusal.empty()) Refuse(refusal);
+    }
+    return true;
+}
+
+bool SplitEventsModel::HasPendingNewRow() const {
+    return std::any_of(pending_.begin(), pending_.end(), [](const std::string& t) {
+        return t.find_first_not_of(' ') != std::string::npos;
+    });
+}
+
+std::string SplitEventsModel::CommitNewRow() {
+    if (!HasPendingNewRow()) return {};
+    // The new event goes in front of the new row, which moves down by one; the whole grid is
+    // shown anew, also when the database refuses the row.
+    std::string refusal;
+    beginResetModel();
+    try {
+        refusal = table_.addRow(pending_[0], pending_[1], pending_[2]);
+    } catch (const std::exception& e) {
+        refusal = std::string("Split event cannot be saved!\r\n") + e.what();
+    }
+    if (refusal.empty()) pending_ = {};
+    endResetModel();
+    return refusal;
+}
+
+bool SplitEventsModel::removeRows(int row, int count, const QModelIndex& parent) {
+    if (parent.isValid() || row < 0 || count < 1 || row + count > table_.rowCount() + 1)
+        return false;
+    if (row + count == table_.rowCount() + 1) {
+        pending_ = {};
+        emit dataChanged(index(table_.rowCount(), 0),
+                         index(table_.rowCount(), SplitEventsTable::kColumnCount - 1));
+        if (--count == 0) return true;
+    }
+    beginResetModel();
+    std::string refusal;
+    try {
+        for (int i = row + count - 1; i >= row; --i) table_.removeRow(i);
+    } catch (const std::exception& e) {
+        refusal = std::string("Split event cannot be deleted!\r\n") + e.what();
+    }
+    endResetModel();
+    if (!refusal.empty()) Refuse(refusal);
+    return refusal.empty();
+}
+
+// ---- frmSplitsEdit ----------------------------------------------------------------------
+
+frmSplitsEdit::frmSplitsEdit(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Edit split events."));
+    setModal(true);
+    auto* layout = new QVBoxLayout(this);
+    auto* caption = new QLabel(QStringLiteral("Split events"), this);
+    grid_ = new QTableView(this);
+    grid_->setObjectName(QStringLiteral("DBGrid1"));
+    grid_->setSelectionBehavior(QAbstractItemView::SelectItems);
+    grid_->installEventFilter(this);
+    help_ = new QLabel(this);
+    help_->setObjectName(QStringLiteral("labSplitHelp"));
+    help_->setWordWrap(true);
+    quit_ = new QPushButton(QStringLiteral("Save and Quit"), this);
+    quit_->setObjectName(QStringLiteral("cmdQuit"));
+    layout->addWidget(caption);
+    layout->addWidget(grid_, 1);
+    layout->addWidget(help_);
+    layout->addWidget(quit_);
+    connect(quit_, &QPushButton::clicked, this, [this] { cmdQuit_Click(); });
+    resize(640, 480);
+}
+
+frmSplitsEdit::~frmSplitsEdit() {
+    grid_->setModel(nullptr);
+    Form_Terminate();
+}
+
+bool frmSplitsEdit::Form_Load() {
+    QString help;
+    for (const char* line : kHelpLines) help += QString::fromLatin1(line) + QLatin1Char('\n');
+    help_->setText(help);
+    try {
+        table_ = std::make_unique<SplitEventsTable>(SplitsDatabasePath);
+    } catch (const std::exception& e) {
+        ShowHistoryErrorHandler(e);
+        return false;
+    }
+    model_ = std::make_unique<SplitEventsModel>(*table_);
+    grid_->setModel(model_.get());
+    grid_->horizontalHeader()->setStretchLastSection(true);
+    return true;
+}
+
+void frmSplitsEdit::cmdQuit_Click() {
+    if (model_ && model_->HasPendingNewRow()) {
+        const std::string refusal = model_->CommitNewRow();
+        if (!refusal.empty()) {
+            Refuse(refusal + "\r\nComplete or empty the row marked with * (asterisk)!");
+            return;
+        }
+    }
+    SetMainLabel(MainLabel::PerformedTask, "");
+    SetMainLabel(MainLabel::PerformedAction, "");
+    accept();
+    door().MessageBox(
+        "Editing of stock split events is over!\r\nNo changes in History table made!\r\n"
+        "Now, you can update stock split coeficients in History table!\r\n",
+        "Vellicor", MsgButtons::OK);
+}
+
+bool frmSplitsEdit::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == grid_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        // Keys typed into an open cell editor reach the editor, not the grid.
+        DeleteSelectedRows();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmSplitsEdit::DeleteSelectedRows() {
+    if (!model_ || !grid_->selectionModel()) return;
+    std::vector<int> rows;
+    for (const QModelIndex& i : grid_->selectionModel()->selectedRows()) rows.push_back(i.row());
+    std::sort(rows.rbegin(), rows.rend());
+    for (int r : rows) model_->removeRows(r, 1);
+}
+
+void frmSplitsEdit::closeEvent(QCloseEvent* event) {
+    Form_Terminate();
+    QDialog::closeEvent(event);
+}
+
+void frmSplitsEdit::Form_Terminate() {
+    SetMainLabel(MainLabel::PerformedTask, "");
+    SetMainLabel(MainLabel::PerformedAction, "");
+}
+
+// ---- Commands -----------------------------------------------------------------------------
+
+void ShowSplitEventsEditor(const std::string& databasePath) {
+    SplitsDatabasePath = databasePath;
+    frmSplitsEdit window;
+    if (window.Form_Load()) window.exec();
+}
+
+namespace {
+
+// Runs a computing command under the busy guard; a second one started meanwhile beeps.
+template <class F>
+void Guarded(const F& command) {
+    BusyGuard guard;
+    if (!guard.acquired()) {
+        door().Beep();
+        return;
+    }
+    command();
+}
+
+}  // namespace
+
+void RegisterSplitCommands() {
+    HistoryCommands.EstimateSplitEvents = [](const std::string& path) {
+        Guarded([&] { EstimateSplitEvents(path); });
+    };
+    HistoryCommands.EditSplitEvents = [](const std::string& path) {
+        Guarded([&] { ShowSplitEventsEditor(path); });
+    };
+    HistoryCommands.UpdateSplitCoefficients = [](const std::string& path) {
+        Guarded([&] { UpdateSplitCoefficients(path); });
+    };
+    HistoryCommands.RemoveSplitCoefficients = [](const std::string& path) {
+        Guarded([&] { RemoveSplitCoefficients(path); });
+    };
+    HistoryCommands.WriteUserAdjustedSplitsReport = [](const std::string& path,
+                                                       const std::string& page) {
+        Guarded([&] { WriteUserAdjustedSplitsReport(path, page); });
+    };
+    HistoryCommands.WritePseudoSplitsReport = [] { Guarded([] { WritePseudoSplitsReport(); }); };
+}
+
+}  // namespace vel

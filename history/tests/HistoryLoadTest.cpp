@@ -1,0 +1,180 @@
+// The history load: order by money volume, split adjustment, the 3000-day and 10000-symbol
+// limits, the trade dates of the window, and a failed load that keeps what was loaded.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "HistoryLoad.h"
+#include "HistoryTestSupport.h"
+
+namespace vel {
+namespace {
+
+using testing::BuiltRow;
+
+class HistoryLoadTest : public testing::HistoryFixture {
+protected:
+    // Loads the database at the path as the load command does.
+    bool Load(const std::string& path) {
+        HistoryDatabasePath = path;
+        return LoadHistory();
+    }
+    static float Price(long item, long day) {
+        return MainVectors->CoordGetSingle(MainVectors->BufferStart() + item - 1, day);
+    }
+    static float Volume(long item, long day) {
+        return VolumeVectors->CoordGetSingle(VolumeVectors->BufferStart() + item - 1, day);
+    }
+};
+
+std::vector<BuiltRow> FourSymbols() {
+    std::vector<BuiltRow> rows;
+    for (int n = 1; n <= 4; ++n) {
+        rows.push_back({"A", n, 10.0 + n, 100});
+        rows.push_back({"B", n, 20.0 + n, 200, n >= 3 ? 2.0f : 1.0f});
+        rows.push_back({"C", n, 30.0 + n, 300});
+        rows.push_back({"D", n, 40.0 + n, 0});
+    }
+    return rows;
+}
+
+TEST_F(HistoryLoadTest, LoadsByMoneyVolumeWithSplitAdjustmentAlongEitherRoute) {
+    const std::vector<std::pair<std::string, double>> money = {
+        {"A", 100}, {"B", 300}, {"C", 300}, {"D", 0}};
+    std::vector<std::vector<float>> seen;
+    for (bool plain : {false, true}) {
+        const std::string path = TempPath(plain ? "plain/History.mdb" : "History.mdb");
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        WriteBuilt(path, FourSymbols(), money, 4, plain);
+        BasketFlag(7) = 1;
+        BasketCount = 1;
+        ASSERT_TRUE(Load(path)) << (plain ? "plain" : "kept in key order");
+        EXPECT_EQ(LoadedSymbolCount, 3);  // D has no money volume
+        EXPECT_EQ(SymbolCountInDB, 4);
+        EXPECT_EQ(MainVectors->BufferCount(), 3);
+        EXPECT_EQ(VolumeVectors->BufferCount(), 3);
+        EXPECT_EQ(MainVectors->BufferDim(), 4);
+        EXPECT_EQ(LoadedSymbols(1), "B");  // equal averages by symbol
+        EXPECT_EQ(LoadedSymbols(2), "C");
+        EXPECT_EQ(LoadedSymbols(3), "A");
+        EXPECT_EQ(Price(1, 2), 22.0f);
+        EXPECT_EQ(Price(1, 3), 11.5f);  // 23 / 2
+        EXPECT_EQ(Volume(1, 3), 400.0f);
+        EXPECT_EQ(Price(3, 4), 14.0f);
+        EXPECT_EQ(DayOffset, 0);
+        EXPECT_EQ(LoadedDayCount, 4);
+        EXPECT_EQ(TradeDateOfDay(1), "1/2/2020");
+        EXPECT_EQ(BasketCount, 0);
+        EXPECT_EQ(BasketFlag(7), 0);
+        EXPECT_TRUE(std::filesystem::is_directory(ResultsFolderPath));
+        EXPECT_EQ(ResultsFolderPath, DataFolderPath + "RESULTS/");
+        std::vector<float> values;
+        for (long i = 1; i <= 3; ++i)
+            for (long d = 1; d <= 4; ++d) values.insert(values.end(), {Price(i, d), Volume(i, d)});
+        seen.push_back(values);
+    }
+    EXPECT_EQ(seen[0], seen[1]);
+}
+
+TEST_F(HistoryLoadTest, LoadsTheNewestThreeThousandDays) {
+    std::vector<BuiltRow> rows;
+    for (int n = 3; n <= 3004; ++n) rows.push_back({"ONE", n, static_cast<double>(n), 1});
+    WriteBuilt(HistoryDatabasePath, rows, {{"ONE", 1}}, 3004);
+    ASSERT_TRUE(Load(HistoryDatabasePath));
+    EXPECT_EQ(DateNumMin, 3);
+    EXPECT_EQ(FirstLoadedDateNum, 5);
+    EXPECT_EQ(DayOffset, 4);
+    EXPECT_EQ(LoadedDayCount, 3000);
+    EXPECT_EQ(MainVectors->CoordDim(), 3000);
+    EXPECT_EQ(Price(1, 1), 5.0f);
+    EXPECT_EQ(Price(1, 3000), 3004.0f);
+    EXPECT_EQ(TradeDateOfDay(1), "1/6/2020");
+    EXPECT_EQ(LoadedTradeDates(4), "empty date");
+
+    // A smallest DateNum above 1 is the first day.
+    rows.clear();
+    for (int n = 3; n <= 10; ++n) rows.push_back({"ONE", n, static_cast<double>(n), 1});
+    const std::string path = TempPath("short/History.mdb");
+    std::filesystem::create_directories(TempPath("short"));
+    WriteBuilt(path, rows, {{"ONE", 1}}, 10);
+    ASSERT_TRUE(Load(path));
+    EXPECT_EQ(DayOffset, 2);
+    EXPECT_EQ(Price(1, 1), 3.0f);
+    EXPECT_EQ(TradeDateOfDay(8), "1/11/2020");
+}
+
+TEST_F(HistoryLoadTest, LoadsAtMostTenThousandSymbols) {
+    std::vector<BuiltRow> rows;
+    std::vector<std::pair<std::string, double>> money;
+    for (int s = 0; s <= kMaxSymbols; ++s) {
+        char symbol[16];
+        std::snprintf(symbol, sizeof symbol, "S%d", 100000 + s);
+        rows.push_back({symbol, 1, 1.0 + s, 1});
+        money.emplace_back(symbol, 1e6 - s);
+    }
+    WriteBuilt(HistoryDatabasePath, rows, money, 1);
+    ASSERT_TRUE(Load(HistoryDatabasePath));
+    EXPECT_EQ(SymbolCountInDB, kMaxSymbols + 1);
+    EXPECT_EQ(SymbolsToLoad, kMaxSymbols);
+    EXPECT_EQ(LoadedSymbolCount, kMaxSymbols);
+    EXPECT_EQ(LoadedSymbols(kMaxSymbols), "S109999");
+    EXPECT_EQ(Price(kMaxSymbols, 1), static_cast<float>(kMaxSymbols));
+}
+
+TEST_F(HistoryLoadTest, ADayWithoutARowShowsZeroNotTheSymbolBefore) {
+    WriteBuilt(HistoryDatabasePath, {{"A", 1, 5, 5}, {"A", 2, 6, 6}, {"B", 1, 7, 7}},
+               {{"A", 2}, {"B", 1}}, 2, true);
+    ASSERT_TRUE(Load(HistoryDatabasePath));
+    EXPECT_EQ(Price(2, 1), 7.0f);
+    EXPECT_EQ(Price(2, 2), 0.0f);
+    EXPECT_EQ(Volume(2, 2), 0.0f);
+}
+
+TEST_F(HistoryLoadTest, AFailedLoadKeepsThePreviousHistory) {
+    WriteBuilt(HistoryDatabasePath, FourSymbols(), {{"A", 1}, {"B", 2}}, 4);
+    ASSERT_TRUE(Load(HistoryDatabasePath));
+    const std::string loaded = HistoryDatabasePath;
+    const std::string results = ResultsFolderPath;
+    std::ofstream(results + "Report.html") << "kept";
+    const clsVectors* store = MainVectors.get();
+
+    const std::string other = TempPath("other/History.mdb");
+    std::filesystem::create_directories(TempPath("other"));
+    {
+        Database db = Database::Create(other);
+        db.execute(
+            "CREATE TABLE History (Symbol TEXT, Price DOUBLE, Volume DOUBLE, "
+            "SplitCoef SINGLE, DateNum INTEGER)");
+        db.execute("INSERT INTO History VALUES ('Z', 1, 1, 1, 1)");
+    }
+    EXPECT_FALSE(Load(other));  // no TradeDates, no DayMoney
+    EXPECT_EQ(door_.CallsOf("message").back().text.rfind("Vellicor error handler:", 0), 0u);
+    EXPECT_EQ(MainVectors.get(), store);
+    EXPECT_EQ(LoadedSymbolCount, 2);
+    EXPECT_EQ(LoadedSymbols(1), "B");
+    EXPECT_EQ(Price(1, 2), 22.0f);
+    EXPECT_EQ(HistoryDatabasePath, loaded);
+    EXPECT_EQ(ResultsFolderPath, results);
+    EXPECT_FALSE(std::filesystem::exists(TempPath("other/RESULTS")));
+    EXPECT_TRUE(std::filesystem::exists(results + "Report.html"));
+
+    {
+        Database db = Database::Open(other);
+        db.execute("DELETE FROM History");
+    }
+    EXPECT_FALSE(Load(other));  // an empty History table
+    EXPECT_NE(door_.CallsOf("message").back().text.find("holds no rows"), std::string::npos);
+    EXPECT_EQ(LoadedSymbols(2), "A");
+}
+
+TEST(TradeDateText, NumbersAsDigitsDatesInTheShortForm) {
+    EXPECT_EQ(TradeDateText("", true, 20200102.0), "20200102");
+    EXPECT_EQ(TradeDateText("20200102", false, 0), "20200102");
+    EXPECT_EQ(TradeDateText("2020-01-02", false, 0), "1/2/2020");
+    EXPECT_EQ(TradeDateText("Q1", false, 0), "Q1");
+}
+
+}  // namespace
+}  // namespace vel

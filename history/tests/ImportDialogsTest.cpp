@@ -1,0 +1,236 @@
+// The interactive import: the source dialog's states, the column validation, the run from the
+// main window's command with the dialogs answered by a script and the scripted door, and the
+// load of the database it built.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "EntryPoints.h"
+#include "EodGenerator.h"
+#include "EodImport.h"
+#include "HistoryImport.h"
+#include "HistoryLoad.h"
+#include "HistoryTestSupport.h"
+#include "ImportDialogs.h"
+#include "MainCommands.h"
+#include "MainWindowView.h"
+
+namespace vel {
+namespace {
+
+class ImportDialogsTest : public testing::HistoryFixture {
+protected:
+    void SetUp() override {
+        HistoryFixture::SetUp();
+        AutoRunMode = 0;
+        ClearEntryPoints();
+        RegisterHistoryCommands();
+    }
+    void TearDown() override {
+        SetImportFormPresenters({}, {});
+        ClearEntryPoints();
+        HistoryFixture::TearDown();
+    }
+    // The dialogs answered by scripts; each counts how often it was shown.
+    void Script(std::function<void(HistoryImportForm&)> source,
+                std::function<void(ColumnNumberForm&)> columns) {
+        SetImportFormPresenters(
+            [this, source](HistoryImportForm& f) {
+                ++sourceShown;
+                source(f);
+            },
+            [this, columns](ColumnNumberForm& f) {
+                ++columnsShown;
+                preview = f.Text1;
+                columns(f);
+            });
+    }
+    static std::function<void(ColumnNumberForm&)> Numbers(const char* s, const char* d,
+                                                          const char* p, const char* v) {
+        return [=](ColumnNumberForm& f) {
+            f.Text2 = s;
+            f.Text3 = d;
+            f.Text4 = p;
+            f.Text5 = v;
+            f.cmdContinue_Click();
+        };
+    }
+    int Count(const std::string& fragment) const {
+        int n = 0;
+        for (const auto& m : Messages()) n += m.find(fragment) != std::string::npos;
+        return n;
+    }
+    int sourceShown = 0, columnsShown = 0;
+    std::string preview;
+};
+
+TEST_F(ImportDialogsTest, SourceDialogStartsAtAFolderAndEmptiesThePathOnAnotherKind) {
+    ImportSourceType = 1;
+    BrowserPath = "/usr/bin/browser";
+    HistoryImportForm f;
+    f.Form_Load();
+    EXPECT_EQ(ImportSourceType, 2);
+    EXPECT_TRUE(f.Option(2));
+    EXPECT_FALSE(f.Option(1));
+    EXPECT_EQ(BrowserPath, "");
+    door_.QueueOpenFile("/data/ibm.csv");
+    f.cmdBrowse_Click();
+    EXPECT_EQ(door_.CallsOf("open").back().title, "Select historical text data for importing.");
+    EXPECT_EQ(f.Text1, "/data/ibm.csv");
+    f.Option2_Click();  // the kind already chosen keeps the path
+    EXPECT_EQ(f.Text1, "/data/ibm.csv");
+    f.Option3_Click();
+    EXPECT_EQ(f.Text1, "");
+    EXPECT_TRUE(f.Option(3));
+    door_.QueueOpenFile("");
+    f.cmdBrowse_Click();
+    EXPECT_EQ(door_.CallsOf("open").back().text, "History.mdb database (History.mdb)|History.mdb");
+    f.Text1 = "/typed/History.mdb";
+    f.cmdContinueEODselect_Click();
+    EXPECT_TRUE(f.Unloaded());
+    EXPECT_EQ(ImportSourcePath, "/typed/History.mdb");
+}
+
+TEST_F(ImportDialogsTest, ColumnNumbersMustBeDistinctTypedColumnsOneToNineteen) {
+    for (int c = 1; c <= 20; ++c) ImportColumnType(c) = c <= 8 ? 1 : 0;
+    EXPECT_TRUE(ValidateImportColumnNumbers("1", " 2", "06", "7"));
+    EXPECT_EQ(ImportColumnName(1), "Symbol");
+    EXPECT_EQ(ImportColumnName(2), "TradeDate");
+    EXPECT_EQ(ImportColumnName(6), "Price");
+    EXPECT_EQ(ImportColumnName(7), "Volume");
+    ImportColumnType(20) = 1;
+    const char* refused[][4] = {{"20", "2", "6", "7"}, {"0", "2", "6", "7"},
+                                {"-1", "2", "6", "7"}, {"abc", "2", "6", "7"},
+                                {"", "2", "6", "7"},   {"2", "02", "6", "7"},
+                                {"1", "2", "6", "9"},  {"1.5", "2", "6", "7"}};
+    for (const auto& r : refused) {
+        EXPECT_FALSE(ValidateImportColumnNumbers(r[0], r[1], r[2], r[3])) << r[0] << " " << r[1];
+        for (int c = 1; c <= 20; ++c) EXPECT_EQ(ImportColumnName(c), "");
+    }
+}
+
+TEST_F(ImportDialogsTest, AnImportThroughTheMainWindowBuildsAHistoryThatLoads) {
+    eodgen::Options o;
+    o.symbols = 12;
+    o.days = 80;
+    o.splitRate = 0.5;
+    o.dateForm = eodgen::DateForm::DayMonYY;
+    const auto generated = eodgen::WriteSymbolFiles(TempPath("eod"), o);
+    Script(
+        [&](HistoryImportForm& f) {
+            f.Option1_Click();
+            f.Option2_Click();
+            f.cmdBrowse_Click();
+            f.cmdContinueEODselect_Click();
+        },
+        Numbers("1", "2", "6", "7"));
+    door_.QueueOpenFile(generated.files[3]);  // the folder, chosen through one of its files
+    door_.QueueMessageAnswer(MsgAnswer::OK);  // "End of historical data importing!"
+    mnuImportFromText_Click();
+    EXPECT_EQ(sourceShown, 1);
+    EXPECT_EQ(columnsShown, 1);
+    // The header line is text, so the date and number columns are just below 100 percent.
+    EXPECT_NE(preview.find("TEXT 100.0000  DATE 98."), std::string::npos)
+        << preview.substr(preview.size() - 310);
+    EXPECT_EQ(Count("End of historical data importing!"), 1);
+    const std::string database = TempPath("eod/History.mdb");
+    EXPECT_EQ(HistoryDatabasePath, database);
+    EXPECT_EQ(ImportFolderFileNames.size(), 12u);
+    {
+        Database db = Database::Open(database);
+        EXPECT_EQ(db.scalar("SELECT count(*) FROM History1").toInteger(), generated.rows);
+        EXPECT_EQ(db.scalar("SELECT count(*) FROM History").toInteger(), 12 * 80);
+    }
+
+    door_.QueueOpenFile(database);
+    mnuLoadHistory_Click();
+    EXPECT_EQ(LoadedSymbolCount, 12);
+    EXPECT_EQ(LoadedDayCount, 80);
+    EXPECT_EQ(MainLabelText(MainLabel::LoadedStockData), database);
+    EXPECT_TRUE(HistoryCommandsEnabled());
+    EXPECT_EQ(TradeDateOfDay(1), formatShortDate(generated.tradeDates.front()));
+    // A split shows in the raw prices: the loaded prices carry it until the split commands
+    // set its coefficient.
+    EXPECT_FALSE(generated.splits.empty());
+}
+
+TEST_F(ImportDialogsTest, CancelInvalidPathsAndRefusedNumbersChangeNothing) {
+    Script([](HistoryImportForm& f) { f.cmdCancel_Click(); }, Numbers("1", "2", "6", "7"));
+    mnuImportFromText_Click();
+    EXPECT_TRUE(Messages().empty());
+
+    Script(
+        [](HistoryImportForm& f) {
+            f.Text1 = "  /no/such/file.csv ";
+            f.cmdContinueEODselect_Click();
+        },
+        Numbers("1", "2", "6", "7"));
+    door_.QueueMessageAnswer(MsgAnswer::OK);
+    mnuImportFromText_Click();
+    EXPECT_EQ(Messages().back(), "/no/such/file.csv  is not valid file path!");
+
+    eodgen::Options o;
+    o.symbols = 2;
+    o.days = 10;
+    const auto generated = eodgen::WriteSymbolFiles(TempPath("eod"), o);
+    Script(
+        [&](HistoryImportForm& f) {
+            f.Text1 = generated.files[0];
+            f.cmdContinueEODselect_Click();
+        },
+        Numbers("1", "2", "6", "6"));
+    mnuImportFromText_Click();
+    EXPECT_EQ(door_.Beeps(), 1);
+    EXPECT_FALSE(std::filesystem::exists(TempPath("eod/History.mdb")));
+}
+
+TEST_F(ImportDialogsTest, ADatabaseImportAfterATextImportBuildsOnce) {
+    eodgen::Options o;
+    o.symbols = 3;
+    o.days = 12;
+    const auto generated = eodgen::WriteSymbolFiles(TempPath("eod"), o);
+    Script(
+        [&](HistoryImportForm& f) {
+            f.Option1_Click();
+            f.Text1 = generated.files[0];
+            f.cmdContinueEODselect_Click();
+        },
+        Numbers("1", "2", "6", "7"));
+    door_.QueueMessageAnswer(MsgAnswer::OK);
+    mnuImportFromText_Click();
+    EXPECT_EQ(Count("End of historical data importing!"), 1);
+
+    // Directly after it, an existing database with only History1: built once, no column dialog.
+    std::filesystem::create_directories(TempPath("db3"));
+    HistoryDatabasePath = TempPath("db3/History.mdb");
+    WriteHistory1({{"A", testing::Day(0), 1, 1}, {"A", testing::Day(1), 2, 2}});
+    Script(
+        [&](HistoryImportForm& f) {
+            f.Option3_Click();
+            f.Text1 = TempPath("db3/History.mdb");
+            f.cmdContinueEODselect_Click();
+        },
+        Numbers("1", "2", "6", "7"));
+    door_.QueueMessageAnswer(MsgAnswer::OK);
+    mnuImportFromText_Click();
+    EXPECT_EQ(columnsShown, 1);  // the text import's only
+    EXPECT_EQ(Count("Vellicor error handler:"), 0);
+    EXPECT_EQ(Count("End of historical data importing!"), 2);
+    Database db = Database::Open(TempPath("db3/History.mdb"));
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM History").toInteger(), 2);
+}
+
+TEST_F(ImportDialogsTest, ASecondDatabaseCommandWhileOneRunsOnlyBeeps) {
+    BusyGuard running;
+    RunEntryPoint(HistoryCommands.ImportHistoryFromText, "ImportHistoryFromText");
+    EXPECT_EQ(sourceShown, 0);
+    EXPECT_EQ(door_.Beeps(), 1);
+    HistoryDatabasePath = TempPath("History.mdb");
+    RunEntryPoint(HistoryCommands.LoadHistory, "LoadHistory");
+    EXPECT_EQ(door_.Beeps(), 2);
+    EXPECT_EQ(MainLabelText(MainLabel::PerformedTask), "");
+}
+
+}  // namespace
+}  // namespace vel
