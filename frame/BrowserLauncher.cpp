@@ -12,8 +12,6 @@
 
 namespace vel {
 
-const char* const kProgramWebSite = "https://vellicor.example.org/";
-
 namespace {
 
 const char* const kBrowserIni = "Browser.ini";

@@ -10,9 +10,6 @@
 
 namespace vel {
 
-// The address of the program's web page.
-extern const char* const kProgramWebSite;
-
 // Sets BrowserPath by the search above, or empties it (after "Internet browser not found!")
 // when no browser is found and the user picks none. Runs at every call.
 void FindBrowser();

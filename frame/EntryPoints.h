@@ -7,6 +7,10 @@
 
 #include <functional>
 #include <string>
+#include <type_traits>
+
+#include "Door.h"
+#include "Hooks.h"
 
 namespace vel {
 
@@ -14,19 +18,21 @@ namespace vel {
 struct HistoryEntryPoints {
     // Asks for the import source and builds "History.mdb" from it.
     std::function<void()> ImportHistoryFromText;
-    // Loads HistoryDatabasePath into the vector stores (paths already set by the caller).
-    std::function<void()> LoadHistory;
+    // Loads HistoryDatabasePath into the vector stores (paths already set by the caller); true
+    // when it was loaded. A failed load keeps the previous history and its paths.
+    std::function<bool()> LoadHistory;
     // The split commands on the chosen database file.
     std::function<void(const std::string& databasePath)> EstimateSplitEvents;
     // Shows the split events editor modally on the database (it keeps the path itself).
     std::function<void(const std::string& databasePath)> EditSplitEvents;
     std::function<void(const std::string& databasePath)> UpdateSplitCoefficients;
     std::function<void(const std::string& databasePath)> RemoveSplitCoefficients;
-    // Writes the page of user-adjusted splits of the database to reportPath (not shown).
-    std::function<void(const std::string& databasePath, const std::string& reportPath)>
+    // Writes the page of user-adjusted splits of the database to reportPath (not shown); true
+    // when the page was written.
+    std::function<bool(const std::string& databasePath, const std::string& reportPath)>
         WriteUserAdjustedSplitsReport;
-    // Writes "PseudoSplits.html" into ResultsFolderPath (not shown).
-    std::function<void()> WritePseudoSplitsReport;
+    // Writes "PseudoSplits.html" into ResultsFolderPath (not shown); true when written.
+    std::function<bool()> WritePseudoSplitsReport;
 };
 
 // Charts: the chart window.
@@ -51,15 +57,38 @@ extern AutomationEntryPoints AutomationCommands;
 // Beeps and logs "<name>: this function is not built yet.".
 void EntryPointNotBuilt(const std::string& name);
 
-// Runs the entry point, or reports it as not built when it is empty. True when it ran.
+// Runs the entry point, or reports it as not built when it is empty. Returns what an entry
+// with a result returns, true after an entry without one, and false when it is not built.
 template <class F, class... Args>
 bool RunEntryPoint(const F& entry, const std::string& name, Args&&... args) {
     if (!entry) {
         EntryPointNotBuilt(name);
         return false;
     }
-    entry(std::forward<Args>(args)...);
-    return true;
+    if constexpr (std::is_same_v<decltype(entry(std::forward<Args>(args)...)), bool>) {
+        return entry(std::forward<Args>(args)...);
+    } else {
+        entry(std::forward<Args>(args)...);
+        return true;
+    }
+}
+
+// Runs a long command under the busy guard; one started while another runs only beeps.
+// Returns what a command with a result returns, true after one without, false when it did
+// not run.
+template <class F>
+bool RunGuarded(F&& command) {
+    BusyGuard guard;
+    if (!guard.acquired()) {
+        door().Beep();
+        return false;
+    }
+    if constexpr (std::is_void_v<std::invoke_result_t<F>>) {
+        command();
+        return true;
+    } else {
+        return command();
+    }
 }
 
 // Empties every entry point (the state before registration).

@@ -13,6 +13,7 @@
 #include "FileDialogs.h"
 #include "FilePaths.h"
 #include "Hooks.h"
+#include "HtmlReport.h"
 #include "MainWindowView.h"
 #include "SmallRoutines.h"
 #include "VectorStores.h"
@@ -109,17 +110,25 @@ void DownloadingTimer_Timer() {
 }
 
 void mnuLoadHistory_Click() {
+    // A second long command only beeps, before anything of the running one is touched.
+    if (BusyGuard::isBusy()) {
+        door().Beep();
+        return;
+    }
     const std::string path = ChooseHistoryDatabase();
     if (path.empty()) return;
+    // A failed load keeps the previous history: its label and its commands come back.
+    const std::string loadedBefore = MainLabelText(MainLabel::LoadedStockData);
+    const bool commandsBefore = HistoryCommandsEnabled();
     HistoryDatabasePath = path;
     ClearMainStatusLabels();
     DisableMainCommands();
     SetPathsFromHistoryDatabase();
     SetPathsFromDataFolder();
-    RunEntryPoint(HistoryCommands.LoadHistory, "LoadHistory");
+    const bool loaded = RunEntryPoint(HistoryCommands.LoadHistory, "LoadHistory");
     ResetProgressDisplay();
-    SetMainLabel(MainLabel::LoadedStockData, HistoryDatabasePath);
-    EnableMainCommands();
+    SetMainLabel(MainLabel::LoadedStockData, loaded ? HistoryDatabasePath : loadedBefore);
+    if (loaded || commandsBefore) EnableMainCommands();
 }
 
 void mnuImportFromText_Click() {
@@ -205,7 +214,7 @@ void mnuViewFAQ_Click() {
 }
 
 void mnuVisitProgramWebSite_Click() {
-    ShowURLInBrowser(kProgramWebSite);
+    ShowFileInBrowser(ProgramWebPageAddress());
 }
 
 void mnuMailOpinion_Click() {

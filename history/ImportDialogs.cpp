@@ -30,17 +30,6 @@ int ColumnNumber(const std::string& text) {
     return static_cast<int>(*n);
 }
 
-// Runs the command unless another long command holds the busy guard (then only a beep).
-template <class F>
-void Guarded(F&& command) {
-    BusyGuard guard;
-    if (!guard.acquired()) {
-        door().Beep();
-        return;
-    }
-    command();
-}
-
 }  // namespace
 
 // ---- frmHistoryImport --------------------------------------------------------------------
@@ -218,8 +207,8 @@ void RunHistoryImport() {
 }
 
 void RegisterHistoryCommands() {
-    HistoryCommands.ImportHistoryFromText = [] { Guarded([] { ImportHistoryFromText(); }); };
-    HistoryCommands.LoadHistory = [] { Guarded([] { LoadHistory(); }); };
+    HistoryCommands.ImportHistoryFromText = [] { RunGuarded([] { ImportHistoryFromText(); }); };
+    HistoryCommands.LoadHistory = [] { return RunGuarded([] { return LoadHistory(); }); };
 }
 
 }  // namespace vel

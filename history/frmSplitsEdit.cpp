@@ -248,39 +248,27 @@ void ShowSplitEventsEditor(const std::string& databasePath) {
     if (window.Form_Load()) window.exec();
 }
 
-namespace {
-
-// Runs a computing command under the busy guard; a second one started meanwhile beeps.
-template <class F>
-void Guarded(const F& command) {
-    BusyGuard guard;
-    if (!guard.acquired()) {
-        door().Beep();
-        return;
-    }
-    command();
-}
-
-}  // namespace
 
 void RegisterSplitCommands() {
     HistoryCommands.EstimateSplitEvents = [](const std::string& path) {
-        Guarded([&] { EstimateSplitEvents(path); });
+        RunGuarded([&] { EstimateSplitEvents(path); });
     };
     HistoryCommands.EditSplitEvents = [](const std::string& path) {
-        Guarded([&] { ShowSplitEventsEditor(path); });
+        RunGuarded([&] { ShowSplitEventsEditor(path); });
     };
     HistoryCommands.UpdateSplitCoefficients = [](const std::string& path) {
-        Guarded([&] { UpdateSplitCoefficients(path); });
+        RunGuarded([&] { UpdateSplitCoefficients(path); });
     };
     HistoryCommands.RemoveSplitCoefficients = [](const std::string& path) {
-        Guarded([&] { RemoveSplitCoefficients(path); });
+        RunGuarded([&] { RemoveSplitCoefficients(path); });
     };
     HistoryCommands.WriteUserAdjustedSplitsReport = [](const std::string& path,
                                                        const std::string& page) {
-        Guarded([&] { WriteUserAdjustedSplitsReport(path, page); });
+        return RunGuarded([&] { return WriteUserAdjustedSplitsReport(path, page); });
     };
-    HistoryCommands.WritePseudoSplitsReport = [] { Guarded([] { WritePseudoSplitsReport(); }); };
+    HistoryCommands.WritePseudoSplitsReport = [] {
+        return RunGuarded([] { return WritePseudoSplitsReport(); });
+    };
 }
 
 }  // namespace vel

@@ -179,6 +179,7 @@ TEST_F(MainWindowTest, FindKeyLoadsAHistoryAndEnablesTheCommandsAfterwards) {
     HistoryCommands.LoadHistory = [&] {
         enabledDuringLoad = HistoryCommandsEnabled();
         loadedPath = HistoryDatabasePath;
+        return true;
     };
     door_.QueueOpenFile(TempPath("History.mdb"));
     Toolbar1_ButtonClick("find");
@@ -194,9 +195,42 @@ TEST_F(MainWindowTest, FindKeyLoadsAHistoryAndEnablesTheCommandsAfterwards) {
     EXPECT_TRUE(main->ToolbarButton("charts")->isEnabled());
 }
 
+TEST_F(MainWindowTest, AFailedLoadKeepsWhatWasLoadedBefore) {
+    LoadWindows();
+    Touch("History.mdb");
+    Touch("Other.mdb");
+    bool succeed = true;
+    HistoryCommands.LoadHistory = [&] { return succeed; };
+    // Nothing loaded yet: a failed load leaves the history commands disabled.
+    succeed = false;
+    door_.QueueOpenFile(TempPath("History.mdb"));
+    mnuLoadHistory_Click();
+    EXPECT_FALSE(HistoryCommandsEnabled());
+    EXPECT_EQ(main->StatusLabel("labLoadedStockData")->text().toStdString(), "");
+    succeed = true;
+    door_.QueueOpenFile(TempPath("History.mdb"));
+    mnuLoadHistory_Click();
+    succeed = false;
+    door_.QueueOpenFile(TempPath("Other.mdb"));
+    mnuLoadHistory_Click();
+    EXPECT_TRUE(HistoryCommandsEnabled());
+    EXPECT_EQ(main->StatusLabel("labLoadedStockData")->text().toStdString(),
+              TempPath("History.mdb"));
+}
+
+TEST_F(MainWindowTest, LoadingWhileACommandRunsOnlyBeeps) {
+    int runs = 0;
+    HistoryCommands.LoadHistory = [&] { return ++runs > 0; };
+    BusyGuard running;
+    mnuLoadHistory_Click();
+    EXPECT_EQ(runs, 0);
+    EXPECT_EQ(door_.Beeps(), 1);
+    EXPECT_TRUE(door_.CallsOf("open").empty());
+}
+
 TEST_F(MainWindowTest, CancelledOrVanishedDatabaseDoesNothingButBeep) {
     int runs = 0;
-    HistoryCommands.LoadHistory = [&] { ++runs; };
+    HistoryCommands.LoadHistory = [&] { return ++runs > 0; };
     HistoryCommands.EstimateSplitEvents = [&](const std::string&) { ++runs; };
     door_.QueueOpenFile("");
     mnuLoadHistory_Click();
