@@ -21,7 +21,9 @@ inline std::vector<Entry>& registry() {
 }
 
 struct Register {
-    Register(const char* name, std::function<void()> fn) { registry().push_back({name, std::move(fn)}); }
+    Register(const char* name, std::function<void()> fn) {
+        registry().push_back({name, std::move(fn)});
+    }
 };
 
 inline void report(const char* name, double value, const char* unit) {

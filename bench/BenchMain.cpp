@@ -22,7 +22,8 @@ int main(int argc, char** argv) {
             _exit(0);
         }
         int status = 0;
-        if (pid < 0 || waitpid(pid, &status, 0) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        if (pid < 0 || waitpid(pid, &status, 0) < 0 || !WIFEXITED(status) ||
+            WEXITSTATUS(status) != 0) {
             std::printf("bench %s failed\n", b.name);
             ++failures;
         }

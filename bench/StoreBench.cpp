@@ -18,7 +18,8 @@ void storeFullSize() {
     bench::Stopwatch push;
     for (int s = 1; s <= stocks; ++s) {
         for (int d = 1; d <= days; ++d) {
-            MainVectors.CoordSetSingleValue(1, d, 10.0f + static_cast<float>((s * 31 + d * 7) % 997) * 0.01f);
+            MainVectors.CoordSetSingleValue(
+                1, d, 10.0f + static_cast<float>((s * 31 + d * 7) % 997) * 0.01f);
             MainVectors.CoordSetSingleValue(2, d, static_cast<float>(1000 + (s * 13 + d) % 5000));
         }
         MainVectors.VectorPushToBuffer(1, MainVectors);

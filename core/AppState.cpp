@@ -19,7 +19,9 @@ Table1D<std::string> LoadedSymbols("LoadedSymbols", 1, kMaxSymbols);
 Table1D<std::string> LoadedTradeDates("LoadedTradeDates", 1, 0, "empty date");
 std::int32_t DayOffset = 0;
 
-const std::string& TradeDateOfDay(long d) { return LoadedTradeDates(d + DayOffset); }
+const std::string& TradeDateOfDay(long d) {
+    return LoadedTradeDates(d + DayOffset);
+}
 
 Num ChartFrom1;
 std::int16_t ChartTo1 = 0;

@@ -53,7 +53,7 @@ void TradingLogAddBuyPosition(long BuyPos);
 void TradingLogSetSellPosition(long SellPos);
 
 // ---- Stock results and Stock Basket -----------------------------------------------------
-extern Table2D<float> StockResults;  // rows 1..11000, columns 1..45
+extern Table2D<float> StockResults;       // rows 1..11000, columns 1..45
 extern Table1D<std::int16_t> BasketFlag;  // 1..11000: 0 out, 1 in
 extern std::int16_t BasketCount;
 

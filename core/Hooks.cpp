@@ -9,8 +9,12 @@ BusyHook g_busyHook = nullptr;
 int g_busyDepth = 0;
 }  // namespace detail
 
-void SetYieldHook(YieldHook hook) { detail::g_yieldHook = hook; }
-void SetBusyHook(BusyHook hook) { detail::g_busyHook = hook; }
+void SetYieldHook(YieldHook hook) {
+    detail::g_yieldHook = hook;
+}
+void SetBusyHook(BusyHook hook) {
+    detail::g_busyHook = hook;
+}
 
 BusyGuard::BusyGuard() {
     if (detail::g_busyDepth > 0) return;

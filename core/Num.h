@@ -29,7 +29,8 @@ inline double checkedDouble(double x) {
 // Rounds to the nearest whole number, halves to the even neighbour.
 inline double roundHalfEven(double x) {
     const double r = std::round(x);  // halves away from zero
-    if (std::fabs(x - std::trunc(x)) == 0.5 && std::fmod(r, 2.0) != 0.0) return r - std::copysign(1.0, x);
+    if (std::fabs(x - std::trunc(x)) == 0.5 && std::fmod(r, 2.0) != 0.0)
+        return r - std::copysign(1.0, x);
     return r;
 }
 
@@ -77,19 +78,27 @@ public:
     // The value as a double (exact for every kind); empty reads as 0.
     constexpr double toDouble() const {
         switch (kind_) {
-            case Kind::Whole: return w_;
-            case Kind::Single: return f_;
-            case Kind::Double: return d_;
-            default: return 0.0;
+            case Kind::Whole:
+                return w_;
+            case Kind::Single:
+                return f_;
+            case Kind::Double:
+                return d_;
+            default:
+                return 0.0;
         }
     }
     // The value as single: empty gives 0, a double is rounded; OverflowError beyond the range.
     float toSingle() const {
         switch (kind_) {
-            case Kind::Whole: return static_cast<float>(w_);
-            case Kind::Single: return f_;
-            case Kind::Double: return checkedSingle(d_);
-            default: return 0.0f;
+            case Kind::Whole:
+                return static_cast<float>(w_);
+            case Kind::Single:
+                return f_;
+            case Kind::Double:
+                return checkedSingle(d_);
+            default:
+                return 0.0f;
         }
     }
     // Half-to-even conversion to 16 bits, OverflowError outside the range.
@@ -103,10 +112,14 @@ public:
     friend bool identical(const Num& a, const Num& b) {
         if (a.kind_ != b.kind_) return false;
         switch (a.kind_) {
-            case Kind::Whole: return a.w_ == b.w_;
-            case Kind::Single: return a.f_ == b.f_ || (a.f_ != a.f_ && b.f_ != b.f_);
-            case Kind::Double: return a.d_ == b.d_;
-            default: return true;
+            case Kind::Whole:
+                return a.w_ == b.w_;
+            case Kind::Single:
+                return a.f_ == b.f_ || (a.f_ != a.f_ && b.f_ != b.f_);
+            case Kind::Double:
+                return a.d_ == b.d_;
+            default:
+                return true;
         }
     }
 
@@ -135,9 +148,11 @@ private:
         if (ka == Kind::Whole && kb == Kind::Whole) {
             const std::int64_t x = a.kind_ == Kind::Whole ? a.w_ : 0;
             const std::int64_t y = b.kind_ == Kind::Whole ? b.w_ : 0;
-            if (op == '/') return Num(checkedDouble(static_cast<double>(x) / static_cast<double>(y)));
+            if (op == '/')
+                return Num(checkedDouble(static_cast<double>(x) / static_cast<double>(y)));
             const std::int64_t r = op == '+' ? x + y : op == '-' ? x - y : x * y;
-            if (r >= std::numeric_limits<std::int32_t>::min() && r <= std::numeric_limits<std::int32_t>::max())
+            if (r >= std::numeric_limits<std::int32_t>::min() &&
+                r <= std::numeric_limits<std::int32_t>::max())
                 return Num(static_cast<int>(r));
             return Num(static_cast<double>(r));
         }

@@ -44,7 +44,9 @@ std::string formatSignificant(double v, int digits) {
 
 constexpr int kDaysInMonth[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
 
-bool isLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool isLeap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 std::string_view trim(std::string_view t) {
     while (!t.empty() && std::isspace(static_cast<unsigned char>(t.front()))) t.remove_prefix(1);
@@ -66,8 +68,12 @@ std::optional<int> readInt(std::string_view t, size_t& pos, int minDigits, int m
 
 }  // namespace
 
-std::string formatSingle(float v) { return formatSignificant(v, 7); }
-std::string formatDouble(double v) { return formatSignificant(v, 15); }
+std::string formatSingle(float v) {
+    return formatSignificant(v, 7);
+}
+std::string formatDouble(double v) {
+    return formatSignificant(v, 15);
+}
 
 std::string formatSingleExport(float v) {
     std::string t = formatSingle(v);
@@ -104,7 +110,8 @@ std::optional<double> parseNumber(std::string_view text) {
     while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) ++i, digits = true;
     if (i < text.size() && text[i] == '.') {
         ++i;
-        while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) ++i, digits = true;
+        while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])))
+            ++i, digits = true;
     }
     if (!digits) return std::nullopt;
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {

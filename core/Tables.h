@@ -48,7 +48,11 @@ template <class T>
 class Table2D {
 public:
     Table2D(const char* name, int rlo, int rhi, int clo, int chi)
-        : name_(name), rlo_(rlo), rhi_(rhi), clo_(clo), chi_(chi),
+        : name_(name),
+          rlo_(rlo),
+          rhi_(rhi),
+          clo_(clo),
+          chi_(chi),
           v_(static_cast<size_t>(rhi - rlo + 1) * static_cast<size_t>(chi - clo + 1), T()) {}
     T& operator()(long r, long c) {
         if (r < rlo_ || r > rhi_ || c < clo_ || c > chi_) throwSubscript2(name_, r, c);

@@ -15,7 +15,7 @@ enum class ArrangeMode { Cascade = 0, TileHorizontal = 1, TileVertical = 2 };
 
 // What the main window shows. Every call comes on the user-interface thread.
 class MainWindowView {
-  public:
+public:
     virtual ~MainWindowView() = default;
     virtual void ShowLabel(MainLabel label, const std::string& text) = 0;
     // Sets the progress bar (0..100) and makes it visible.

@@ -14,7 +14,7 @@ namespace vel {
 
 class frmMDI : public QMainWindow {
     Q_OBJECT
-  public:
+public:
     frmMDI();
     ~frmMDI() override;
 
@@ -28,11 +28,11 @@ class frmMDI : public QMainWindow {
     // by side, full height) over the visible child windows that are not minimised.
     void Arrange(ArrangeMode mode);
 
-  protected:
+protected:
     // MDIForm_Unload: the end command of the program.
     void closeEvent(QCloseEvent* event) override;
 
-  private:
+private:
     QMdiArea* area_;
 };
 

@@ -23,7 +23,7 @@ class frmMDI;
 
 class frmMain : public QMainWindow, public MainWindowView {
     Q_OBJECT
-  public:
+public:
     // Builds the window's controls; the frame (may be null) arranges the child windows.
     explicit frmMain(frmMDI* frame = nullptr);
     ~frmMain() override;
@@ -48,12 +48,12 @@ class frmMain : public QMainWindow, public MainWindowView {
     void ShowDownloadingTimerInterval(int ms) override;
     void ArrangeChildWindows(ArrangeMode mode) override;
 
-  protected:
+protected:
     // Form_Unload: the end command of the program.
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-  private:
+private:
     void BuildMenus();
     void BuildToolbar();
     void BuildControls();

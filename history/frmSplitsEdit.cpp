@@ -248,7 +248,6 @@ void ShowSplitEventsEditor(const std::string& databasePath) {
     if (window.Form_Load()) window.exec();
 }
 
-
 void RegisterSplitCommands() {
     HistoryCommands.EstimateSplitEvents = [](const std::string& path) {
         RunGuarded([&] { EstimateSplitEvents(path); });

@@ -27,7 +27,7 @@ struct DateTime {
 std::string formatLongTime(const DateTime& t);
 
 class Door {
-  public:
+public:
     virtual ~Door() = default;
 
     // Shows a message box and returns the button chosen. While dialogs are unattended (see

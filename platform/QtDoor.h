@@ -9,7 +9,7 @@
 namespace vel {
 
 class QtDoor : public Door {
-  public:
+public:
     QtDoor();
 
     MsgAnswer MessageBox(const std::string& text, const std::string& title,
@@ -35,7 +35,7 @@ class QtDoor : public Door {
     [[noreturn]] void EndProcess(int status) override;
     bool HasDisplay() override;
 
-  private:
+private:
     QElapsedTimer sinceYield_;
     bool hourglass_ = false;
 };

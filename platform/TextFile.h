@@ -24,7 +24,7 @@ void AppendTextLine(const std::string& path, const std::string& line);
 // An open text file written line by line with CR LF ends, as a writer that prints rows keeps
 // its file open. Closed when destroyed.
 class TextFileWriter {
-  public:
+public:
     enum class Mode { Replace, Append };
     // Opens the file; throws FileError when it cannot be opened.
     TextFileWriter(const std::string& path, Mode mode = Mode::Replace);
@@ -40,7 +40,7 @@ class TextFileWriter {
     void Close();
     const std::string& path() const { return path_; }
 
-  private:
+private:
     std::string path_;
     std::FILE* file_ = nullptr;
 };

@@ -36,10 +36,12 @@ void clsVectors::CoordAllCombine(long FromVectorNum, float MullCoef, long ToVect
 }
 
 void clsVectors::CoordAllSetLinear(long VectorNum) {
-    forEachDay(VectorNum, coordDim_, [&](size_t c, long i) { putWhole(c, static_cast<std::int32_t>(i)); });
+    forEachDay(VectorNum, coordDim_,
+               [&](size_t c, long i) { putWhole(c, static_cast<std::int32_t>(i)); });
 }
 
-void clsVectors::CoordAllSetKvadratic(long VectorNum, const Num& coefA, const Num& coefB, float coefC) {
+void clsVectors::CoordAllSetKvadratic(long VectorNum, const Num& coefA, const Num& coefB,
+                                      float coefC) {
     const Num c(coefC);
     forEachDay(VectorNum, coordDim_, [&](size_t cell, long i) {
         const Num x(static_cast<int>(i));
@@ -83,8 +85,8 @@ void clsVectors::CoordAllCoefMull(long VectorNum, float MullCoef) {
     const Num c(MullCoef);
     for (long i = 0; i < n; ++i) {
         if (kinds_[b + i] == kSingle) {
-            const float r = static_cast<float>(static_cast<double>(std::bit_cast<float>(payload_[b + i])) *
-                                               MullCoef);
+            const float r = static_cast<float>(
+                static_cast<double>(std::bit_cast<float>(payload_[b + i])) * MullCoef);
             if (!std::isinf(r)) {
                 payload_[b + i] = std::bit_cast<std::uint32_t>(r);
                 continue;
@@ -212,8 +214,9 @@ float clsVectors::ScalarMullOfVectors(long VectorNum1, long VectorNum2) const {
     for (long i = 0; i < n; ++i) {
         if (kinds_[v1 + i] == kSingle && kinds_[v2 + i] == kSingle) {
             // Single times single, rounded; then plus the single accumulator, rounded.
-            const float p = static_cast<float>(static_cast<double>(std::bit_cast<float>(payload_[v1 + i])) *
-                                               std::bit_cast<float>(payload_[v2 + i]));
+            const float p =
+                static_cast<float>(static_cast<double>(std::bit_cast<float>(payload_[v1 + i])) *
+                                   std::bit_cast<float>(payload_[v2 + i]));
             if (!std::isinf(p)) {
                 acc = checkedSingle(static_cast<double>(p) + acc);
                 continue;
@@ -266,7 +269,8 @@ float clsVectors::ScalarAllAverage(long VectorNum) const {
     if (last >= 1) {
         const size_t b = rowBase(VectorNum);
         const long n = inside(last);
-        for (long i = 0; i < n; ++i) acc = checkedSingle(static_cast<double>(acc) + cellSingle(b + i));
+        for (long i = 0; i < n; ++i)
+            acc = checkedSingle(static_cast<double>(acc) + cellSingle(b + i));
         failBeyond(VectorNum, last);
     }
     if (last == 0) throw DivisionByZeroError("ScalarAllAverage: CoordDim is 0");
@@ -306,7 +310,8 @@ float clsVectors::CorelationOf2Vectors(long VectorNum1, long VectorNum2, float O
     const float a = checkedSingle(static_cast<double>(s) / N);
     const float cov = checkedSingle(static_cast<double>(a) - m1 * m2);
     const Num spread = sigma1 * sigma2;
-    if (spread.toDouble() == 0.0) throw DivisionByZeroError("CorelationOf2Vectors: zero spread product");
+    if (spread.toDouble() == 0.0)
+        throw DivisionByZeroError("CorelationOf2Vectors: zero spread product");
     return checkedSingle(static_cast<double>(cov) / spread.toDouble());
 }
 

@@ -8,15 +8,16 @@ namespace vel {
 clsVectors::clsVectors() = default;
 
 void clsVectors::throwCell(long VectorNum, long CoordNum) const {
-    throw SubscriptRangeError("Subscript out of range: Vectors(" + std::to_string(VectorNum) + ", " +
-                              std::to_string(CoordNum) + ") of a store of " + std::to_string(rows_) +
-                              " vectors x " + std::to_string(cols_) + " coordinates");
+    throw SubscriptRangeError("Subscript out of range: Vectors(" + std::to_string(VectorNum) +
+                              ", " + std::to_string(CoordNum) + ") of a store of " +
+                              std::to_string(rows_) + " vectors x " + std::to_string(cols_) +
+                              " coordinates");
 }
 
 void clsVectors::VectorBaseEmpty(long ThisCoordDim, long ThisWorkDim, long ThisHelpDim,
                                  long ThisChartDim, long ThisModelDim, long ThisBaseDim,
                                  long ThisBufferDim) {
-    const long sizes[] = {ThisCoordDim, ThisWorkDim, ThisHelpDim, ThisChartDim,
+    const long sizes[] = {ThisCoordDim, ThisWorkDim, ThisHelpDim,  ThisChartDim,
                           ThisModelDim, ThisBaseDim, ThisBufferDim};
     for (long s : sizes) {
         if (s < 0) throw SubscriptRangeError("VectorBaseEmpty: negative size " + std::to_string(s));
@@ -115,14 +116,16 @@ void clsVectors::VectorPush(long FromVectorNum, clsVectors& ToClass, long ToVect
     const long n = std::min<long>(coordDim_, ToClass.coordDim_);
     ToClass.CoordAllSetConst(ToVectorNum, 0.0f);
     for (long i = 1; i <= n; ++i)
-        ToClass.CoordSetSingleValue(ToVectorNum, i, CoordGetSingleValue(FromVectorNum, i).toSingle());
+        ToClass.CoordSetSingleValue(ToVectorNum, i,
+                                    CoordGetSingleValue(FromVectorNum, i).toSingle());
 }
 
 void clsVectors::VectorPop(clsVectors& FromClass, long FromVectorNum, long ToVectorNum) {
     const long n = std::min<long>(FromClass.coordDim_, coordDim_);
     CoordAllSetConst(ToVectorNum, 0.0f);
     for (long i = 1; i <= n; ++i)
-        CoordSetSingleValue(ToVectorNum, i, FromClass.CoordGetSingleValue(FromVectorNum, i).toSingle());
+        CoordSetSingleValue(ToVectorNum, i,
+                            FromClass.CoordGetSingleValue(FromVectorNum, i).toSingle());
 }
 
 void clsVectors::VectorPushToBase(long FromVectorNum, clsVectors& ToClass) {
@@ -146,7 +149,8 @@ void clsVectors::VectorPopFromBase(clsVectors& FromClass, long BaseVectorNum, lo
         VectorPop(FromClass, FromClass.BaseStart() + BaseVectorNum - 1, ToVectorNum);
 }
 
-void clsVectors::VectorPopFromBuffer(clsVectors& FromClass, long BufferVectorNum, long ToVectorNum) {
+void clsVectors::VectorPopFromBuffer(clsVectors& FromClass, long BufferVectorNum,
+                                     long ToVectorNum) {
     if (BufferVectorNum >= 1 && BufferVectorNum <= FromClass.BufferCount())
         VectorPop(FromClass, FromClass.BufferStart() + BufferVectorNum - 1, ToVectorNum);
 }

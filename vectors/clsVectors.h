@@ -37,9 +37,13 @@ public:
     // ---- Public variables and their accessors --------------------------------------------
     // The accessors only read or store: storing a size or start re-dimensions nothing and
     // moves no vector. A value outside the 16-bit range raises OverflowError.
-#define VEL_VECTORS_ACCESSOR(Name, member)                                    \
-    std::int16_t Name() const { return member; }                             \
-    void Set##Name(long value) { member = toInt16(static_cast<double>(value)); }
+#define VEL_VECTORS_ACCESSOR(Name, member)            \
+    std::int16_t Name() const {                       \
+        return member;                                \
+    }                                                 \
+    void Set##Name(long value) {                      \
+        member = toInt16(static_cast<double>(value)); \
+    }
     VEL_VECTORS_ACCESSOR(CoordDim, coordDim_)
     VEL_VECTORS_ACCESSOR(WorkStart, workStart_)
     VEL_VECTORS_ACCESSOR(WorkDim, workDim_)
@@ -60,14 +64,26 @@ public:
     VEL_VECTORS_ACCESSOR(BufferDim, bufferDim_)
     VEL_VECTORS_ACCESSOR(BufferCount, bufferCount_)
 #undef VEL_VECTORS_ACCESSOR
-    float Norm() const { return norm_; }
-    void SetNorm(float value) { norm_ = value; }
-    float Distance() const { return distance_; }
-    void SetDistance(float value) { distance_ = value; }
+    float Norm() const {
+        return norm_;
+    }
+    void SetNorm(float value) {
+        norm_ = value;
+    }
+    float Distance() const {
+        return distance_;
+    }
+    void SetDistance(float value) {
+        distance_ = value;
+    }
 
     // The real shape of the matrix: vectors and coordinates per vector (0 before dimensioning).
-    long TotalVectors() const { return rows_; }
-    long TotalCoords() const { return cols_; }
+    long TotalVectors() const {
+        return rows_;
+    }
+    long TotalCoords() const {
+        return cols_;
+    }
 
     // ---- Dimensioning and element access -------------------------------------------------
     // Lays out the six regions one after another from vector 1, sets every count to 0 and
@@ -86,14 +102,18 @@ public:
         putSingle(i, CoordValue);
     }
     // The number stored in the cell, in its own kind (empty for a cell nothing wrote).
-    Num CoordGetSingleValue(long VectorNum, long CoordNum) const { return cell(at(VectorNum, CoordNum)); }
+    Num CoordGetSingleValue(long VectorNum, long CoordNum) const {
+        return cell(at(VectorNum, CoordNum));
+    }
     // Stores any tagged number in the cell, keeping its kind (for operations whose results are
     // whole or double numbers).
     void CoordSetValue(long VectorNum, long CoordNum, const Num& value) {
         put(at(VectorNum, CoordNum), value);
     }
     // The cell's value as single: empty gives 0, a double is rounded (OverflowError beyond).
-    float CoordGetSingle(long VectorNum, long CoordNum) const { return cellSingle(at(VectorNum, CoordNum)); }
+    float CoordGetSingle(long VectorNum, long CoordNum) const {
+        return cellSingle(at(VectorNum, CoordNum));
+    }
 
     // Coordinates 1..CoordDim (Plus: 1..CoordDim + 30) receive the single-precision value.
     void CoordAllSetConst(long VectorNum, float CoordValue);
@@ -130,8 +150,8 @@ public:
     void CoordSqr(long VectorNum);   // s <= 0: whole 0; else the root as double
     void CoordSign(long VectorNum);  // 100 / -100 whole; 0 left unchanged
     void CoordAllAbs(long VectorNum);
-    void CoordLog(long VectorNum);   // s <= 0: whole 0; else ln s as double
-    void CoordExp(long VectorNum);   // e^s as double; OverflowError beyond the double range
+    void CoordLog(long VectorNum);  // s <= 0: whole 0; else ln s as double
+    void CoordExp(long VectorNum);  // e^s as double; OverflowError beyond the double range
     // Rounds to whole multiples of Quantum (halves to even); Quantum 0 raises
     // DivisionByZeroError, a multiple outside 16 bits OverflowError.
     void CoordQuantify(long VectorNum, float Quantum);
@@ -364,7 +384,9 @@ private:
     }
     // Coordinates 1..last are processed as 1..inside(last), then failBeyond(last) raises the
     // subscript error of the first coordinate outside the matrix, if any.
-    long inside(long last) const { return std::min(last, cols_); }
+    long inside(long last) const {
+        return std::min(last, cols_);
+    }
     void failBeyond(long v, long last) const {
         if (last > cols_) throwCell(v, cols_ + 1);
     }
@@ -396,18 +418,26 @@ private:
 
     Num cell(size_t i) const {
         switch (kinds_[i]) {
-            case kWhole: return Num::whole(std::bit_cast<std::int32_t>(payload_[i]));
-            case kSingle: return Num::single(std::bit_cast<float>(payload_[i]));
-            case kDouble: return Num::dbl(doubles_[payload_[i]]);
-            default: return Num();
+            case kWhole:
+                return Num::whole(std::bit_cast<std::int32_t>(payload_[i]));
+            case kSingle:
+                return Num::single(std::bit_cast<float>(payload_[i]));
+            case kDouble:
+                return Num::dbl(doubles_[payload_[i]]);
+            default:
+                return Num();
         }
     }
     float cellSingle(size_t i) const {
         switch (kinds_[i]) {
-            case kSingle: return std::bit_cast<float>(payload_[i]);
-            case kWhole: return static_cast<float>(std::bit_cast<std::int32_t>(payload_[i]));
-            case kDouble: return checkedSingle(doubles_[payload_[i]]);
-            default: return 0.0f;
+            case kSingle:
+                return std::bit_cast<float>(payload_[i]);
+            case kWhole:
+                return static_cast<float>(std::bit_cast<std::int32_t>(payload_[i]));
+            case kDouble:
+                return checkedSingle(doubles_[payload_[i]]);
+            default:
+                return 0.0f;
         }
     }
     void releaseDouble(size_t i) {
@@ -447,10 +477,18 @@ private:
     }
     void put(size_t i, const Num& n) {
         switch (n.kind()) {
-            case Num::Kind::Whole: putWhole(i, n.wholeValue()); break;
-            case Num::Kind::Single: putSingle(i, n.singleValue()); break;
-            case Num::Kind::Double: putDouble(i, n.doubleValue()); break;
-            default: putEmpty(i); break;
+            case Num::Kind::Whole:
+                putWhole(i, n.wholeValue());
+                break;
+            case Num::Kind::Single:
+                putSingle(i, n.singleValue());
+                break;
+            case Num::Kind::Double:
+                putDouble(i, n.doubleValue());
+                break;
+            default:
+                putEmpty(i);
+                break;
         }
     }
 

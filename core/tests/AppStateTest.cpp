@@ -29,7 +29,9 @@ TEST_F(AppStateTest, TradeDateOfDayReadsThroughDayOffset) {
     EXPECT_THROW(TradeDateOfDay(-2), SubscriptRangeError);
 }
 
-TEST_F(AppStateTest, NoHistoryMeansNoTradeDate) { EXPECT_THROW(TradeDateOfDay(1), SubscriptRangeError); }
+TEST_F(AppStateTest, NoHistoryMeansNoTradeDate) {
+    EXPECT_THROW(TradeDateOfDay(1), SubscriptRangeError);
+}
 
 TEST_F(AppStateTest, TradingLogOpensAndClosesRallies) {
     TradingLogAddBuyPosition(5);

@@ -14,7 +14,7 @@ namespace {
 const std::string kSeparator(74, '*');
 
 class ActivityLogTest : public testing::FrameFixture {
-  protected:
+protected:
     std::string LogPath() const { return TempPath("Vellicor.log"); }
     void WriteBytes(std::uintmax_t size) {
         std::ofstream out(LogPath(), std::ios::binary);

@@ -16,7 +16,7 @@ namespace vel {
 namespace {
 
 class AppPathsTest : public testing::FrameFixture {
-  protected:
+protected:
     static void Touch(const std::string& path) { std::ofstream(path) << "x"; }
 };
 

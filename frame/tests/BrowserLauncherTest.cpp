@@ -15,7 +15,7 @@ namespace vel {
 namespace {
 
 class BrowserLauncherTest : public testing::FrameFixture {
-  protected:
+protected:
     void SetUp() override {
         FrameFixture::SetUp();
         report = TempPath("RESULTS report.html");

@@ -19,7 +19,7 @@
 namespace vel::testing {
 
 class FrameFixture : public PlatformFixture {
-  protected:
+protected:
     void SetUp() override {
         PlatformFixture::SetUp();
         ResetFrame();
@@ -46,7 +46,7 @@ class FrameFixture : public PlatformFixture {
         return texts;
     }
 
-  private:
+private:
     static void ResetFrame() {
         ResetMainWindowState();
         ClearEntryPoints();

@@ -33,7 +33,7 @@ const char* const kHistoryCommands[] = {"mnuStockChartsAndScreening", "mnuFindPs
                                         "mnuUserAdjustedSplits"};
 
 class MainWindowTest : public testing::FrameFixture {
-  protected:
+protected:
     void Touch(const std::string& name) { std::ofstream(TempPath(name)) << "x"; }
     // Builds and loads the main window inside a frame, as the start does.
     void LoadWindows() {

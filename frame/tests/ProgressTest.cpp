@@ -9,7 +9,7 @@ namespace vel {
 namespace {
 
 class ProgressTest : public testing::FrameFixture {
-  protected:
+protected:
     void SetUp() override {
         FrameFixture::SetUp();
         InstallMainWindowView(&view);

@@ -9,7 +9,7 @@
 namespace vel::testing {
 
 class RecordingView : public MainWindowView {
-  public:
+public:
     void ShowLabel(MainLabel, const std::string&) override { ++labelChanges; }
     void ShowProgressValue(double value) override { progressShown.push_back(value); }
     void ShowHistoryCommandsEnabled(bool enabled) override { enabledStates.push_back(enabled); }

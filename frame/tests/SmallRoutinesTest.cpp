@@ -16,7 +16,7 @@ namespace vel {
 namespace {
 
 class SmallRoutinesTest : public testing::FrameFixture {
-  protected:
+protected:
     static void Touch(const std::string& path) { std::ofstream(path) << "x"; }
 };
 
@@ -92,7 +92,7 @@ TEST_F(SmallRoutinesTest, FindStockSymbolIndexMatchesWithoutRegardToCase) {
 }
 
 class IntervalTableTest : public testing::FrameFixture {
-  protected:
+protected:
     void SetUp() override {
         FrameFixture::SetUp();
         ResultsDatabasePath = TempPath("Results.mdb");

@@ -16,7 +16,7 @@ namespace {
 using testing::ProcessEnded;
 
 class StartUpTest : public testing::FrameFixture {
-  protected:
+protected:
     void SetUp() override {
         FrameFixture::SetUp();
         AutomationCommands.RunAutorunMode = [this] {

@@ -17,7 +17,7 @@ void Collect(const std::string& line) {
 }
 
 class DoorTest : public testing::PlatformFixture {
-  protected:
+protected:
     void SetUp() override {
         PlatformFixture::SetUp();
         g_logged.clear();

@@ -16,7 +16,7 @@ namespace vel {
 namespace {
 
 class FilesTest : public testing::PlatformFixture {
-  protected:
+protected:
     void Touch(const std::string& name, const std::string& content = "x") {
         std::ofstream(TempPath(name), std::ios::binary) << content;
     }

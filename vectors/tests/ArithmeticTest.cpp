@@ -160,7 +160,8 @@ TEST_F(ArithmeticTest, RandomValuesAreCentredDrawsFromTheUnitInterval) {
 
 TEST_F(ArithmeticTest, DayOfYearCountsLoadedDaysPerYearThroughTheOffset) {
     LoadedTradeDates.redim(1, 6, "empty date");
-    const char* dates[] = {"1/2/1990", "12/30/1999", "12/31/1999", "1/3/2000", "empty date", "1/5/2000"};
+    const char* dates[] = {"1/2/1990", "12/30/1999", "12/31/1999",
+                           "1/3/2000", "empty date", "1/5/2000"};
     for (int d = 1; d <= 6; ++d) LoadedTradeDates(d) = dates[d - 1];
     DayOffset = 1;
     v.VectorBaseEmpty(4, 3, 0, 0, 0, 0, 0);  // days 1..4 are DateNums 2..5

@@ -14,7 +14,7 @@ namespace vel {
 namespace {
 
 class BaseTest : public testing::CoreFixture {
-  protected:
+protected:
     double get(long vec, long c) const { return v.CoordGetSingleValue(vec, c).toDouble(); }
     long q(long k) const { return v.BaseStart() + k - 1; }
     clsVectors v;

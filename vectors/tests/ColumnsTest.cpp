@@ -14,7 +14,7 @@ namespace vel {
 namespace {
 
 class ColumnsTest : public testing::CoreFixture {
-  protected:
+protected:
     void SetUp() override {
         CoreFixture::SetUp();
         v.VectorBaseEmpty(4, 0, 0, 0, 0, 0, 60);

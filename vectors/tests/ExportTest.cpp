@@ -20,7 +20,7 @@ std::vector<int> g_busyCalls;
 int g_yields = 0;
 
 class ExportTest : public testing::CoreFixture {
-  protected:
+protected:
     void SetUp() override {
         CoreFixture::SetUp();
         g_busyCalls.clear();

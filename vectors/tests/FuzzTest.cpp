@@ -66,16 +66,23 @@ TEST_F(FuzzTest, RandomOperationsAgreeWithTheCellByCellModel) {
                     break;
                 }
                 case 1:
-                    model = [&] { for (long i = 1; i <= last; ++i) m.at(a, i) = Num(x); };
+                    model = [&] {
+                        for (long i = 1; i <= last; ++i) m.at(a, i) = Num(x);
+                    };
                     store = [&] { v.CoordAllSetConst(a, x); };
                     break;
                 case 2:
-                    model = [&] { for (long i = 1; i <= last + 30; ++i) m.at(a, i) = Num(x); };
+                    model = [&] {
+                        for (long i = 1; i <= last + 30; ++i) m.at(a, i) = Num(x);
+                    };
                     store = [&] { v.CoordAllSetConstPlus(a, x); };
                     break;
                 case 3:
                     model = [&] {
-                        for (long i = 1; i <= last; ++i) { const Num s = m.at(a, i); m.at(t, i) = s; }
+                        for (long i = 1; i <= last; ++i) {
+                            const Num s = m.at(a, i);
+                            m.at(t, i) = s;
+                        }
                     };
                     store = [&] { v.VectorCopy(a, t); };
                     break;
@@ -90,13 +97,19 @@ TEST_F(FuzzTest, RandomOperationsAgreeWithTheCellByCellModel) {
                     break;
                 case 5:
                     model = [&] {
-                        for (long i = 1; i <= last; ++i) { const Num s = m.at(a, i); m.at(a, i) = s * Num(x); }
+                        for (long i = 1; i <= last; ++i) {
+                            const Num s = m.at(a, i);
+                            m.at(a, i) = s * Num(x);
+                        }
                     };
                     store = [&] { v.CoordAllCoefMull(a, x); };
                     break;
                 case 6:
                     model = [&] {
-                        for (long i = 1; i <= last; ++i) { const Num s = m.at(a, i); m.at(a, i) = s + Num(x); }
+                        for (long i = 1; i <= last; ++i) {
+                            const Num s = m.at(a, i);
+                            m.at(a, i) = s + Num(x);
+                        }
                     };
                     store = [&] { v.CoordCoefAdd(a, x); };
                     break;
@@ -123,8 +136,10 @@ TEST_F(FuzzTest, RandomOperationsAgreeWithTheCellByCellModel) {
                     model = [&] {
                         for (long i = 1; i <= last; ++i) {
                             const float s = m.at(a, i).toSingle();
-                            if (s > 0) m.at(a, i) = Num(100);
-                            else if (s < 0) m.at(a, i) = Num(-100);
+                            if (s > 0)
+                                m.at(a, i) = Num(100);
+                            else if (s < 0)
+                                m.at(a, i) = Num(-100);
                         }
                     };
                     store = [&] { v.CoordSign(a); };
@@ -140,8 +155,20 @@ TEST_F(FuzzTest, RandomOperationsAgreeWithTheCellByCellModel) {
                     break;
             }
             int modelError = 0, storeError = 0;
-            try { model(); } catch (const SubscriptRangeError&) { modelError = 1; } catch (const VellicorError&) { modelError = 2; }
-            try { store(); } catch (const SubscriptRangeError&) { storeError = 1; } catch (const VellicorError&) { storeError = 2; }
+            try {
+                model();
+            } catch (const SubscriptRangeError&) {
+                modelError = 1;
+            } catch (const VellicorError&) {
+                modelError = 2;
+            }
+            try {
+                store();
+            } catch (const SubscriptRangeError&) {
+                storeError = 1;
+            } catch (const VellicorError&) {
+                storeError = 2;
+            }
             // Where a bad vector and an arithmetic error meet at the same coordinate, either may
             // come first; what matters is that both stop there with the same cells written.
             ASSERT_EQ(storeError != 0, modelError != 0) << "round " << round << " step " << step;

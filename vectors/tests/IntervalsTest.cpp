@@ -16,7 +16,7 @@ namespace {
 const float kTop = static_cast<float>(std::exp(40.0));
 
 class IntervalsTest : public testing::CoreFixture {
-  protected:
+protected:
     // A table of `values` in column 1 of the Buffer rows, BufferCount = their number.
     void stocks(std::initializer_list<float> values) {
         v.VectorBaseEmpty(5, 2, 0, 0, 0, 0, 100);

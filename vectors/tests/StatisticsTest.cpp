@@ -14,7 +14,7 @@ namespace vel {
 namespace {
 
 class StatisticsTest : public testing::CoreFixture {
-  protected:
+protected:
     void SetUp() override {
         CoreFixture::SetUp();
         v.VectorBaseEmpty(10, 6, 0, 0, 0, 0, 0);

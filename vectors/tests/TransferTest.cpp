@@ -11,7 +11,8 @@ class TransferTest : public testing::CoreFixture {
 protected:
     // A store of `days` coordinates whose vector 1 holds 1, 2, 3, ... as singles.
     static void fillRamp(clsVectors& v, long vec) {
-        for (long c = 1; c <= v.CoordDim(); ++c) v.CoordSetSingleValue(vec, c, static_cast<float>(c));
+        for (long c = 1; c <= v.CoordDim(); ++c)
+            v.CoordSetSingleValue(vec, c, static_cast<float>(c));
     }
 };
 

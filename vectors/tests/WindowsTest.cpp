@@ -12,7 +12,7 @@ namespace vel {
 namespace {
 
 class WindowsTest : public testing::CoreFixture {
-  protected:
+protected:
     void dim(long coords) { v.VectorBaseEmpty(coords, 6, 0, 0, 0, 0, 0); }
     void set(long vec, std::initializer_list<float> values) {
         long c = 1;

@@ -18,7 +18,7 @@
 namespace vel::testing {
 
 class PlatformFixture : public CoreFixture {
-  protected:
+protected:
     void SetUp() override {
         CoreFixture::SetUp();
         InstallDoor(&door_);
@@ -45,7 +45,7 @@ class PlatformFixture : public CoreFixture {
 
     ScriptedDoor door_;
 
-  private:
+private:
     static void YieldThroughDoor() { door().Yield(); }
     std::string temp_;
 };

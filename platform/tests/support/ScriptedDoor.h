@@ -31,7 +31,7 @@ struct DoorCall {
 };
 
 class ScriptedDoor : public Door {
-  public:
+public:
     // ---- answers, taken in order; the kind of the next dialog must match --------------------
     void QueueMessageAnswer(MsgAnswer answer) { queue_.push_back({"message", answer, {}}); }
     void QueueInput(std::optional<std::string> text) { queue_.push_back({"input", {}, text}); }
@@ -123,7 +123,7 @@ class ScriptedDoor : public Door {
     }
     bool HasDisplay() override { return display; }
 
-  private:
+private:
     struct Answer {
         std::string kind;
         MsgAnswer answer = MsgAnswer::OK;
