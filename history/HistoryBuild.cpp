@@ -57,8 +57,10 @@ DbType FieldType(const std::vector<DbColumn>& columns, std::string_view name) {
     throw SqlError(1, "Item not found in this collection: " + std::string(name));
 }
 
-// Shows the fatal message, logs and ends the process (the door does not come back).
+// Logs the failure, shows the fatal message and ends the process (the door does not come
+// back). The log line comes first, so the log tells why even while the box waits.
 void FatalTypeMismatch(Database& db, const std::string& logLine) {
+    WriteActivityLog(logLine);
     door().MessageBox(
         "Fatal data type mismatch! Check Regional Settings in Control Panel!\r\n"
         "You have to use English(US) regional settings when downloading EOD stock history from "
@@ -66,7 +68,6 @@ void FatalTypeMismatch(Database& db, const std::string& logLine) {
         "End of program follows!\r\n",
         "Vellicor", MsgButtons::OK);
     db.close();
-    WriteActivityLog(logLine);
     door().EndProcess(1);
 }
 

@@ -32,8 +32,8 @@ int ErrorNumberOf(const std::exception& error);
 
 // Builds the tables in the database at the path (History1 must exist, none of the built
 // tables may). Sets History1RecordCount; with no History1 row it returns at once, changing
-// nothing. Price or Volume not DOUBLE, or Symbol not TEXT: the fatal regional-settings
-// message, the log line, and the process ends. Any other failure: the error-handler message
+// nothing. Price or Volume not DOUBLE, or Symbol not TEXT: the log line, the fatal
+// regional-settings message, and the process ends. Any other failure: the error-handler message
 // (position 31, or 8 from the completion step on), the database unchanged. The final message
 // is shown unless AutoRunMode is 1. Returns true when the tables were built.
 bool BuildHistoryDatabase(const std::string& databasePath);

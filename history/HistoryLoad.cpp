@@ -268,6 +268,8 @@ void LoadRows(Database& db, LoadResult& r, bool indexed) {
 
 LoadResult ReadHistory() {
     LoadResult r;
+    // The scan's step number covers the opening of the database as well.
+    ErrorPosition = 1;
     Database db = Database::Open(HistoryDatabasePath);
     db.execute("PRAGMA cache_size=-32768");
     // One snapshot for all the reads, whatever another program writes meanwhile.
@@ -319,7 +321,9 @@ bool LoadHistory() {
     SetPathsFromHistoryDatabase();
     SetPathsFromDataFolder();
     LoadResult r;
-    bool ok = !HistoryDatabasePath.empty();
+    // A missing database leaves the data folder empty (after a beep); the database path then
+    // names no chosen file and is not opened.
+    bool ok = !DataFolderPath.empty();
     if (ok) {
         try {
             r = ReadHistory();

@@ -22,10 +22,11 @@ extern std::int32_t LoadedSymbolCount;   // symbols loaded
 
 // Loads the database at HistoryDatabasePath (its folder becomes the data folder). On success
 // the three stores are sized anew and filled, the Stock Basket is emptied and the RESULTS
-// folder beside the database is created or emptied; returns true. On failure (missing file
-// or table, empty History table, a RESULTS folder that cannot be prepared, any engine error)
-// the error is shown, the paths are those of the previous load again, and nothing else has
-// changed; returns false.
+// folder beside the database is created or emptied; returns true. On failure the paths are
+// those of the previous load again, nothing else has changed, and it returns false: a missing
+// file only beeps; a RESULTS folder that cannot be prepared shows its own message; a missing
+// table, an empty History table or any engine error shows the error handler (position 1 while
+// the database is opened and scanned, 5 from the trade dates on).
 bool LoadHistory();
 
 // The text of a stored trade date as the load keeps it: a number as its whole digits, a date

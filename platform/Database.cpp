@@ -474,7 +474,8 @@ void Database::close() {
 }
 
 void Database::useBuildSettings() {
-    execute("PRAGMA synchronous=OFF");
+    // Writes keep their full syncs: the database being rebuilt may be the user's only copy of
+    // the history and its split events, and one transaction costs only a few syncs.
     execute("PRAGMA cache_size=-262144");
     execute("PRAGMA temp_store=MEMORY");
 }

@@ -196,9 +196,9 @@ public:
     void close();
     const std::string& path() const { return path_; }
 
-    // Settings for a database that is being built or bulk-loaded: no waiting for the disk at
-    // commits, a large page cache, sorts in memory. Safe against a crash of the program; a
-    // crash of the machine during a build may leave the database to be built again.
+    // Settings for a database that is being built or bulk-loaded: a large page cache and sorts
+    // in memory. Commits still wait for the disk, so a crash of the machine leaves the database
+    // as it was before the build's transaction.
     void useBuildSettings();
 
     // Prepares one statement.

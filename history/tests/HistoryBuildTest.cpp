@@ -217,9 +217,14 @@ TEST_F(HistoryBuildTest, APriceOfAnotherTypeEndsTheProgram) {
               "Fatal data type mismatch! Check Regional Settings in Control Panel!\r\n"
               "You have to use English(US) regional settings when downloading EOD stock history "
               "from YAHOO!\r\nEnd of program follows!\r\n");
+    // Unattended, the box goes to the log too: the failure line stands before it.
     std::stringstream log;
     log << std::ifstream(TempPath("Vellicor.log")).rdbuf();
-    EXPECT_NE(log.str().find(" >> Fatal data type mismatch!\r\n"), std::string::npos);
+    const size_t failure = log.str().find(" >> Fatal data type mismatch!\r\n");
+    const size_t box = log.str().find("Message: Fatal data type mismatch! Check");
+    ASSERT_NE(failure, std::string::npos) << log.str();
+    ASSERT_NE(box, std::string::npos) << log.str();
+    EXPECT_LT(failure, box) << log.str();
 }
 
 }  // namespace

@@ -167,6 +167,24 @@ TEST_F(HistoryLoadTest, AFailedLoadKeepsThePreviousHistory) {
     EXPECT_FALSE(Load(other));  // an empty History table
     EXPECT_NE(door_.CallsOf("message").back().text.find("holds no rows"), std::string::npos);
     EXPECT_EQ(LoadedSymbols(2), "A");
+
+    // A file that is no database: the error carries the scan's step number.
+    std::ofstream(other) << "not a database";
+    ErrorPosition = 31;
+    EXPECT_FALSE(Load(other));
+    EXPECT_EQ(
+        door_.CallsOf("message").back().text.rfind("Vellicor error handler:\r\nPosition: 1 ", 0),
+        0u)
+        << door_.CallsOf("message").back().text;
+
+    // A database that is gone: a beep, and no other file is opened in its place.
+    const size_t messages = door_.CallsOf("message").size();
+    const int beeps = door_.Beeps();
+    EXPECT_FALSE(Load(TempPath("gone/History.mdb")));
+    EXPECT_EQ(door_.Beeps(), beeps + 1);
+    EXPECT_EQ(door_.CallsOf("message").size(), messages);
+    EXPECT_EQ(HistoryDatabasePath, loaded);
+    EXPECT_EQ(LoadedSymbols(1), "B");
 }
 
 TEST(TradeDateText, NumbersAsDigitsDatesInTheShortForm) {
