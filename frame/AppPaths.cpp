@@ -41,7 +41,9 @@ void SetPathsFromImportSource() {
         ImportSourceStatus = 1;
         return;
     }
-    const std::string folder = source.substr(0, source.size() - name.size());
+    // The folder part of the source: the found name may differ in length from a last part
+    // with wildcards ("/data/eod/*.csv" finding "aapl.csv").
+    const std::string folder = FolderOf(source);
     if (ImportSourceType == 2) {
         const size_t dot = name.rfind('.');
         if (dot != std::string::npos && dot > 0) ImportFileExtension = name.substr(dot + 1);
@@ -77,7 +79,7 @@ void SetPathsFromHistoryDatabase() {
         door().Beep();
         return;
     }
-    DataFolderPath = AsFolderPath(chosen.substr(0, chosen.size() - name.size()));
+    DataFolderPath = AsFolderPath(FolderOf(chosen));
     SetPathsFromDataFolder();
 }
 

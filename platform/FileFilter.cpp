@@ -53,7 +53,8 @@ std::vector<std::string> DialogNameFilters(const std::string& filter) {
             const std::string t = Trim(p);
             if (t.empty()) continue;
             if (!patterns.empty()) patterns += ' ';
-            patterns += CaseFreePattern(t);
+            // "*.*" means every file, also one without a dot, as in the directory listing.
+            patterns += t == "*.*" ? std::string("*") : CaseFreePattern(t);
         }
         if (patterns.empty()) continue;
         result.push_back(parts[i] + " (" + patterns + ")");

@@ -12,7 +12,8 @@ namespace vel {
 std::string CaseFreePattern(const std::string& pattern);
 
 // One name filter per description and pattern pair: "description (p1 p2)" with the patterns
-// made case-free. A description without a pattern is dropped.
+// made case-free; "*.*" becomes "*" (every file, also one without a dot). A description
+// without a pattern is dropped.
 std::vector<std::string> DialogNameFilters(const std::string& filter);
 
 }  // namespace vel

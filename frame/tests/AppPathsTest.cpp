@@ -39,6 +39,13 @@ TEST_F(AppPathsTest, ImportFolderChosenThroughOneFileGivesFolderDatabaseAndExten
     EXPECT_EQ(ImportFileExtension, "");
     EXPECT_EQ(DataFolderPath, TempPath("Data/EOD/"));
 
+    // A typed pattern names the folder through the first file it matches.
+    ImportSourcePath = TempPath("Data/EOD/*.CSV");
+    SetPathsFromImportSource();
+    EXPECT_EQ(ImportSourceStatus, 0);
+    EXPECT_EQ(DataFolderPath, TempPath("Data/EOD/"));
+    EXPECT_EQ(ImportFileExtension, "csv");
+
     // A single text file keeps no extension.
     ImportSourceType = 1;
     ImportSourcePath = TempPath("Data/EOD/aapl.csv");
@@ -74,6 +81,10 @@ TEST_F(AppPathsTest, ChosenDatabaseIsAddressedAsHistoryMdbInItsFolder) {
     EXPECT_EQ(ResultsDatabasePath, TempPath("RESULTS/Results.mdb"));
     EXPECT_EQ(ResultsReportPath, TempPath("RESULTS/Vellicor.html"));
     EXPECT_EQ(door_.Beeps(), 0);
+
+    HistoryDatabasePath = TempPath("*.mdb");
+    SetPathsFromHistoryDatabase();
+    EXPECT_EQ(DataFolderPath, TempFolder());
 
     HistoryDatabasePath = TempPath("missing.mdb");
     SetPathsFromHistoryDatabase();

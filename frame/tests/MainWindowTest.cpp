@@ -105,7 +105,17 @@ TEST_F(MainWindowTest, LoadCreatesStoresAndShowsTheRemark) {
     SetMainLabel(MainLabel::PerformedAction, "Step 3");
     EXPECT_EQ(main->StatusLabel("labPerformedAction")->text(), "Step 3");
     SetProgressBarValue(42.7);
-    EXPECT_EQ(main->ProgressBar()->value(), 42);
+    EXPECT_EQ(main->ProgressBar()->value(), 43);
+}
+
+TEST_F(MainWindowTest, BarShows99AfterEveryAnnouncedStep) {
+    LoadWindows();
+    // 1000 single-precision steps of 0.099 add up to just under 99.
+    ProgressStart(1000);
+    for (int i = 0; i < 1000; ++i) ProgressStep();
+    EXPECT_EQ(main->ProgressBar()->value(), 99);
+    ProgressEnd();
+    EXPECT_EQ(main->ProgressBar()->value(), 0);
 }
 
 TEST_F(MainWindowTest, EmptyProgramFolderGivesAnEmptyAutorunList) {

@@ -116,6 +116,10 @@ TEST(DialogFilters, PairsBecomeCaseFreeNameFilters) {
     EXPECT_EQ(DialogNameFilters("Text (*.txt;*.csv)|*.txt;*.csv|Programs (*)|*"),
               (std::vector<std::string>{"Text (*.txt;*.csv) (*.[tT][xX][tT] *.[cC][sS][vV])",
                                         "Programs (*) (*)"}));
+    // "All (*.*)" must list a file without a dot too.
+    EXPECT_EQ(DialogNameFilters("Text files (*.txt; *.csv)|*.txt;*.csv;|All (*.*)|*.*"),
+              (std::vector<std::string>{"Text files (*.txt; *.csv) (*.[tT][xX][tT] *.[cC][sS][vV])",
+                                        "All (*.*) (*)"}));
     EXPECT_TRUE(DialogNameFilters("No pattern").empty());
 }
 
