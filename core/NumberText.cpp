@@ -3,6 +3,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -122,9 +123,19 @@ std::optional<double> parseNumber(std::string_view text) {
         if (!ed) return std::nullopt;
     }
     if (i != text.size()) return std::nullopt;
-    const std::string s(text);
-    const double v = std::strtod(s.c_str(), nullptr);
-    if (!std::isfinite(v)) return std::nullopt;
+    // Read with the locale-free reader: the decimal point is "." whatever the user's locale.
+    std::string_view digitsText = text;
+    if (digitsText.front() == '+') digitsText.remove_prefix(1);
+    double v = 0.0;
+    const auto r = std::from_chars(digitsText.data(), digitsText.data() + digitsText.size(), v);
+    if (r.ec == std::errc::result_out_of_range) {
+        // Beyond the double range: too large is no number; too small is zero.
+        const bool tiny = text.find("e-") != std::string_view::npos ||
+                          text.find("E-") != std::string_view::npos;
+        if (!tiny) return std::nullopt;
+        return digitsText.front() == '-' ? -0.0 : 0.0;
+    }
+    if (r.ec != std::errc() || !std::isfinite(v)) return std::nullopt;
     return v;
 }
 

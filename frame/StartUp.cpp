@@ -74,7 +74,8 @@ void Main(const std::string& commandLine, const std::string& executableFolder,
         WriteActivityLog("Starting manual mode.");
     } else if (AutoRunMode == 1) {
         WriteActivityLog("Starting automatic mode with command line: " + CommandLineText);
-        RunEntryPoint(AutomationCommands.RunAutorunMode, "RunAutorunMode");
+        // Without the unattended run there is no run active: dialogs are shown again.
+        if (!RunEntryPoint(AutomationCommands.RunAutorunMode, "RunAutorunMode")) AutoRunMode = 0;
         YieldToEvents();
     } else {
         WriteActivityLog("Command line options error! Command line options = " + CommandLineText);

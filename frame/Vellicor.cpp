@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <clocale>
 #include <QSocketNotifier>
 #include <csignal>
 #include <string>
@@ -64,6 +65,9 @@ int main(int argc, char** argv) {
     if (!HasDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // Qt takes the user's locale for the C library; numbers are read and written in the fixed
+    // en-US form whatever the locale, so the numeric part goes back to "C".
+    std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("Vellicor"));
 
     vel::QtDoor qtDoor;

@@ -68,6 +68,14 @@ TEST_F(StartUpTest, QuotedAutorunFileStartsTheUnattendedRun) {
                               "Starting automatic mode with command line: demo.autorun"}));
 }
 
+TEST_F(StartUpTest, WithoutTheUnattendedRunNoRunStaysActive) {
+    AutomationCommands.RunAutorunMode = nullptr;
+    Touch("demo.autorun");
+    EXPECT_FALSE(RunMain("demo.autorun"));
+    EXPECT_EQ(AutoRunMode, 0);
+    EXPECT_EQ(door_.Beeps(), 1);
+}
+
 TEST_F(StartUpTest, EndingIsComparedWithoutRegardToCaseAndNineCharactersSuffice) {
     Touch("x.AutoRun");
     CommandLineText = "x.AutoRun";
