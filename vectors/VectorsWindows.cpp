@@ -57,28 +57,15 @@ void clsVectors::CoordMARelDif(long MALength, long FromVectorNum, long ToVectorN
 }
 
 void clsVectors::CoordMaxRelDif(long MALength, long FromVectorNum, long ToVectorNum) {
-    const long last = coordDim_;
-    if (last < 1) return;
-    const size_t from = rowBase(FromVectorNum);
-    const size_t to = rowBase(ToVectorNum);
-    const long n = inside(last);
-    float m = 0.0f;  // kept from one coordinate to the next
-    for (long i = 1; i <= n; ++i) {
-        const long first = std::max(1L, bound16(i - MALength + 1));
-        for (long j = first; j <= i; ++j) {
-            const Num x = cell(from + j - 1);
-            if (j == first || x.toDouble() > m) m = x.toSingle();
-        }
-        const Num y = cell(from + i - 1);
-        if (m > 0.0f)
-            putDouble(to + i - 1, checkedDouble(100.0 * (Num(m) - y).toDouble() / m));
-        else
-            putWhole(to + i - 1, 0);
-    }
-    failBeyond(FromVectorNum, last);
+    trailingExtremeRelDif(MALength, FromVectorNum, ToVectorNum, true);
 }
 
 void clsVectors::CoordMinRelDif(long MALength, long FromVectorNum, long ToVectorNum) {
+    trailingExtremeRelDif(MALength, FromVectorNum, ToVectorNum, false);
+}
+
+void clsVectors::trailingExtremeRelDif(long MALength, long FromVectorNum, long ToVectorNum,
+                                       bool maximum) {
     const long last = coordDim_;
     if (last < 1) return;
     const size_t from = rowBase(FromVectorNum);
@@ -89,11 +76,13 @@ void clsVectors::CoordMinRelDif(long MALength, long FromVectorNum, long ToVector
         const long first = std::max(1L, bound16(i - MALength + 1));
         for (long j = first; j <= i; ++j) {
             const Num x = cell(from + j - 1);
-            if (j == first || x.toDouble() < m) m = x.toSingle();
+            if (j == first || (maximum ? x.toDouble() > m : x.toDouble() < m)) m = x.toSingle();
         }
         const Num y = cell(from + i - 1);
+        // The distance from the extreme toward the value: below the maximum, above the minimum.
+        const Num distance = maximum ? Num(m) - y : y - Num(m);
         if (m > 0.0f)
-            putDouble(to + i - 1, checkedDouble(100.0 * (y - Num(m)).toDouble() / m));
+            putDouble(to + i - 1, checkedDouble(100.0 * distance.toDouble() / m));
         else
             putWhole(to + i - 1, 0);
     }

@@ -402,6 +402,9 @@ private:
     // in dynamic arithmetic and divided by the single count; a length below 1 (an empty
     // window) raises DivisionByZeroError naming the caller.
     Num trailingMean(size_t row, long day, long length, const char* caller) const;
+    // CoordMaxRelDif (maximum) and CoordMinRelDif: the percent distance of each day's value from
+    // the extreme of its trailing window, 0 where the extreme is not above 0.
+    void trailingExtremeRelDif(long MALength, long FromVectorNum, long ToVectorNum, bool maximum);
     // Copies days 1..last cell by cell, kinds unchanged (a vector onto itself changes nothing).
     void copyDays(long FromVectorNum, long ToVectorNum, long last);
     // Runs fn(cell index, day) over days 1..last of one vector under the error convention:
