@@ -1,0 +1,94 @@
+// The Qt backend of the chart.
+#include "QtChartImage.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QLineF>
+#include <QPainter>
+#include <QPen>
+#include <cmath>
+#include <vector>
+
+namespace vel {
+
+namespace {
+
+QColor QtColour(ChartColour c) {
+    const Rgb rgb = PaletteRgb(c);
+    return QColor(rgb.r, rgb.g, rgb.b);
+}
+
+// The font of the chart's pictures: small, aliased, the same on every machine that has the
+// DejaVu fonts.
+QFont ChartFont() {
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(9);
+    font.setStyleStrategy(QFont::NoAntialias);
+    return font;
+}
+
+}  // namespace
+
+void DrawDisplayList(const DisplayList& list, double scaleWidth, double scaleHeight,
+                     QImage& image) {
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::TextAntialiasing, false);
+    painter.setFont(ChartFont());
+    const double sx = scaleWidth > 0 ? image.width() / scaleWidth : 0.0;
+    const double sy = scaleHeight > 0 ? image.height() / scaleHeight : 0.0;
+    const double ascent = QFontMetricsF(painter.font()).ascent();
+
+    std::vector<QLineF> batch;
+    QPen pen;
+    auto flush = [&] {
+        if (batch.empty()) return;
+        painter.setPen(pen);
+        painter.drawLines(batch.data(), static_cast<int>(batch.size()));
+        batch.clear();
+    };
+    auto use = [&](ChartColour colour, int width) {
+        const QColor c = QtColour(colour);
+        if (pen.color() == c && pen.widthF() == width) return;
+        flush();
+        pen = QPen(c);
+        pen.setWidth(width);
+        pen.setCosmetic(true);
+    };
+    pen.setColor(QColor(1, 2, 3));  // differs from every palette entry: the first use sets it
+
+    for (const ChartPrimitive& p : list.Items()) {
+        switch (p.kind) {
+            case PrimitiveKind::Line:
+                use(p.colour, p.width);
+                batch.emplace_back(p.x1 * sx, p.y1 * sy, p.x2 * sx, p.y2 * sy);
+                break;
+            case PrimitiveKind::Circle:
+                use(p.colour, p.width);
+                flush();
+                painter.setPen(pen);
+                painter.setBrush(Qt::NoBrush);
+                painter.drawEllipse(QPointF(p.x1 * sx, p.y1 * sy), p.x2 * sx, p.x2 * sy);
+                break;
+            case PrimitiveKind::Text:
+                use(p.colour, 1);
+                flush();
+                painter.setPen(pen);
+                painter.drawText(QPointF(p.x1 * sx, p.y1 * sy + ascent),
+                                 QString::fromStdString(p.text));
+                break;
+        }
+    }
+    flush();
+}
+
+QImage RenderChartTarget(const ChartTarget& target) {
+    const int w = std::max(1, static_cast<int>(std::lround(target.ScaleWidth() / kTwipsPerPixel)));
+    const int h = std::max(1, static_cast<int>(std::lround(target.ScaleHeight() / kTwipsPerPixel)));
+    QImage image(w, h, QImage::Format_RGB32);
+    DrawDisplayList(target.List(), target.ScaleWidth(), target.ScaleHeight(), image);
+    return image;
+}
+
+}  // namespace vel
