@@ -3,7 +3,6 @@
 
 #include <cctype>
 #include <charconv>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -130,8 +129,8 @@ std::optional<double> parseNumber(std::string_view text) {
     const auto r = std::from_chars(digitsText.data(), digitsText.data() + digitsText.size(), v);
     if (r.ec == std::errc::result_out_of_range) {
         // Beyond the double range: too large is no number; too small is zero.
-        const bool tiny = text.find("e-") != std::string_view::npos ||
-                          text.find("E-") != std::string_view::npos;
+        const bool tiny =
+            text.find("e-") != std::string_view::npos || text.find("E-") != std::string_view::npos;
         if (!tiny) return std::nullopt;
         return digitsText.front() == '-' ? -0.0 : 0.0;
     }

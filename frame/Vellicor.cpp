@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <clocale>
 #include <QSocketNotifier>
+#include <clocale>
 #include <csignal>
 #include <string>
 
