@@ -36,6 +36,10 @@ public:
         v_.assign(static_cast<size_t>(hi_ - lo_ + 1), init);
     }
     void clear() { v_.assign(v_.size(), init_); }
+    // Same bounds, same fill value and same entries (the names are not compared).
+    friend bool operator==(const Table1D& a, const Table1D& b) {
+        return a.lo_ == b.lo_ && a.hi_ == b.hi_ && a.init_ == b.init_ && a.v_ == b.v_;
+    }
 
 private:
     const char* name_;
@@ -67,6 +71,11 @@ public:
     int colLower() const { return clo_; }
     int colUpper() const { return chi_; }
     void clear() { v_.assign(v_.size(), T()); }
+    // Same bounds and same entries (the names are not compared).
+    friend bool operator==(const Table2D& a, const Table2D& b) {
+        return a.rlo_ == b.rlo_ && a.rhi_ == b.rhi_ && a.clo_ == b.clo_ && a.chi_ == b.chi_ &&
+               a.v_ == b.v_;
+    }
 
 private:
     const char* name_;

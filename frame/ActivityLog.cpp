@@ -9,12 +9,15 @@
 #include "Door.h"
 #include "FilePaths.h"
 #include "NumberText.h"
+#include "ProcessState.h"
 
 namespace vel {
 
-std::string ActivityLogPath;
+ActivityLogState ActivityLog;
 
 namespace {
+
+const StateGroup<ActivityLog> kActivityLogGroup("ActivityLog");
 
 const char* const kSeparator =
     "**************************************************************************";

@@ -8,8 +8,13 @@
 
 namespace vel {
 
-// The full path of the log file, set by OpenActivityLog.
-extern std::string ActivityLogPath;
+struct ActivityLogState {
+    // The full path of the log file, set by OpenActivityLog.
+    std::string ActivityLogPath;
+    bool operator==(const ActivityLogState&) const = default;
+};
+extern ActivityLogState ActivityLog;
+inline std::string& ActivityLogPath = ActivityLog.ActivityLogPath;
 
 // A log file longer than this is begun anew at the next start.
 constexpr std::uintmax_t kActivityLogLimit = 2000000;

@@ -1,13 +1,15 @@
 // The row buffer of the result CSV files.
 #include "CsvRows.h"
 
+#include "ProcessState.h"
+
 namespace vel {
 
-Table1D<std::string> CsvHeader("CsvHeader", 0, kMaxCsvItems);
-Table1D<std::string> CsvValue("CsvValue", 0, kMaxCsvItems);
-std::int16_t CsvItemCount = 0;
+CsvRowState CsvRow;
 
 namespace {
+
+const StateGroup<CsvRow> kCsvRowGroup("CsvRow");
 
 std::string JoinItems(const Table1D<std::string>& items) {
     std::string line;

@@ -17,9 +17,16 @@ constexpr int kMaxCsvItems = 100;
 
 // The row buffer: items 1..CsvItemCount hold the current row (index 0 holds nothing). A writer
 // sets CsvItemCount to 0 before it adds the items of each row.
-extern Table1D<std::string> CsvHeader;  // 0..100
-extern Table1D<std::string> CsvValue;   // 0..100
-extern std::int16_t CsvItemCount;       // 0..100
+struct CsvRowState {
+    Table1D<std::string> CsvHeader{"CsvHeader", 0, kMaxCsvItems};  // 0..100
+    Table1D<std::string> CsvValue{"CsvValue", 0, kMaxCsvItems};    // 0..100
+    std::int16_t CsvItemCount = 0;                                 // 0..100
+    bool operator==(const CsvRowState&) const = default;
+};
+extern CsvRowState CsvRow;
+inline Table1D<std::string>& CsvHeader = CsvRow.CsvHeader;
+inline Table1D<std::string>& CsvValue = CsvRow.CsvValue;
+inline std::int16_t& CsvItemCount = CsvRow.CsvItemCount;
 
 // Appends one item to the row. A 101st item raises SubscriptRangeError and leaves the buffer
 // as it was.

@@ -4,12 +4,15 @@
 #include "Door.h"
 #include "FilePaths.h"
 #include "Hooks.h"
+#include "ProcessState.h"
 
 namespace vel {
 
-std::string CommonDialogFolder;
+FileDialogState FileDialogs;
 
 namespace {
+
+const StateGroup<FileDialogs> kFileDialogsGroup("FileDialogs");
 
 // Remembers the chosen file's folder for the next dialog; "" stays "".
 std::string Remember(const std::string& chosen) {

@@ -7,8 +7,13 @@
 
 namespace vel {
 
-// The folder the next file dialog opens in.
-extern std::string CommonDialogFolder;
+struct FileDialogState {
+    // The folder the next file dialog opens in.
+    std::string CommonDialogFolder;
+    bool operator==(const FileDialogState&) const = default;
+};
+extern FileDialogState FileDialogs;
+inline std::string& CommonDialogFolder = FileDialogs.CommonDialogFolder;
 
 // The filter is "description|pattern|...", for example "Database (History.mdb)|history.mdb".
 std::string ShowOpenFileDialog(const std::string& title, const std::string& filter);

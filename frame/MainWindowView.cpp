@@ -3,29 +3,39 @@
 
 #include <array>
 
+#include "ProcessState.h"
+
 namespace vel {
 
 namespace {
-MainWindowView* g_view = nullptr;
-std::array<std::string, 4> g_labels;
-double g_progress = 0;
-bool g_historyCommandsEnabled = true;
-std::vector<std::string> g_autorunItems;
-std::string g_autorunText;
-int g_timerInterval = 0;
+
+// What the main window shows, kept here so it exists without a window.
+struct MainWindowState {
+    MainWindowView* view = nullptr;
+    std::array<std::string, 4> labels;
+    double progress = 0;
+    bool historyCommandsEnabled = true;
+    std::vector<std::string> autorunItems;
+    std::string autorunText;
+    int timerInterval = 0;
+    bool operator==(const MainWindowState&) const = default;
+};
+MainWindowState g_main;
+const StateGroup<g_main> kMainWindowGroup("MainWindow");
 
 std::string& Label(MainLabel label) {
-    return g_labels[static_cast<size_t>(label)];
+    return g_main.labels[static_cast<size_t>(label)];
 }
+
 }  // namespace
 
 void InstallMainWindowView(MainWindowView* view) {
-    g_view = view;
+    g_main.view = view;
 }
 
 void SetMainLabel(MainLabel label, const std::string& text) {
     Label(label) = text;
-    if (g_view) g_view->ShowLabel(label, text);
+    if (g_main.view) g_main.view->ShowLabel(label, text);
 }
 
 const std::string& MainLabelText(MainLabel label) {
@@ -33,62 +43,56 @@ const std::string& MainLabelText(MainLabel label) {
 }
 
 void SetProgressBarValue(double value) {
-    g_progress = value;
-    if (g_view) g_view->ShowProgressValue(value);
+    g_main.progress = value;
+    if (g_main.view) g_main.view->ShowProgressValue(value);
 }
 
 double ProgressBarValue() {
-    return g_progress;
+    return g_main.progress;
 }
 
 void SetHistoryCommandsEnabled(bool enabled) {
-    g_historyCommandsEnabled = enabled;
-    if (g_view) g_view->ShowHistoryCommandsEnabled(enabled);
+    g_main.historyCommandsEnabled = enabled;
+    if (g_main.view) g_main.view->ShowHistoryCommandsEnabled(enabled);
 }
 
 bool HistoryCommandsEnabled() {
-    return g_historyCommandsEnabled;
+    return g_main.historyCommandsEnabled;
 }
 
 void SetAutorunList(const std::vector<std::string>& items) {
-    g_autorunItems = items;
-    g_autorunText = items.empty() ? std::string() : items.front();
-    if (g_view) g_view->ShowAutorunList(g_autorunItems, g_autorunText);
+    g_main.autorunItems = items;
+    g_main.autorunText = items.empty() ? std::string() : items.front();
+    if (g_main.view) g_main.view->ShowAutorunList(g_main.autorunItems, g_main.autorunText);
 }
 
 const std::vector<std::string>& AutorunListItems() {
-    return g_autorunItems;
+    return g_main.autorunItems;
 }
 
 void SetAutorunListText(const std::string& text) {
-    g_autorunText = text;
+    g_main.autorunText = text;
 }
 
 const std::string& AutorunListText() {
-    return g_autorunText;
+    return g_main.autorunText;
 }
 
 void SetDownloadingTimerInterval(int ms) {
-    g_timerInterval = ms < 0 ? 0 : ms;
-    if (g_view) g_view->ShowDownloadingTimerInterval(g_timerInterval);
+    g_main.timerInterval = ms < 0 ? 0 : ms;
+    if (g_main.view) g_main.view->ShowDownloadingTimerInterval(g_main.timerInterval);
 }
 
 int DownloadingTimerInterval() {
-    return g_timerInterval;
+    return g_main.timerInterval;
 }
 
 void ArrangeChildWindows(ArrangeMode mode) {
-    if (g_view) g_view->ArrangeChildWindows(mode);
+    if (g_main.view) g_main.view->ArrangeChildWindows(mode);
 }
 
 void ResetMainWindowState() {
-    g_view = nullptr;
-    for (auto& l : g_labels) l.clear();
-    g_progress = 0;
-    g_historyCommandsEnabled = true;
-    g_autorunItems.clear();
-    g_autorunText.clear();
-    g_timerInterval = 0;
+    g_main = MainWindowState{};
 }
 
 }  // namespace vel

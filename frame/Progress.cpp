@@ -4,12 +4,15 @@
 #include "Door.h"
 #include "Hooks.h"
 #include "MainWindowView.h"
+#include "ProcessState.h"
 
 namespace vel {
 
-float ProgressStepSize = 99.0f;
-double ProgressValue = 0;
-double ProgressShownValue = 0;
+ProgressState Progress;
+
+namespace {
+const StateGroup<Progress> kProgressGroup("Progress");
+}
 
 void ProgressStart(long steps) {
     if (steps < 1) steps = 1;

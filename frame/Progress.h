@@ -6,9 +6,16 @@
 
 namespace vel {
 
-extern float ProgressStepSize;     // percent per step: 99 / the number of steps
-extern double ProgressValue;       // the accumulated percentage
-extern double ProgressShownValue;  // the accumulated percentage at the last redraw
+struct ProgressState {
+    float ProgressStepSize = 99.0f;  // percent per step: 99 / the number of steps
+    double ProgressValue = 0;        // the accumulated percentage
+    double ProgressShownValue = 0;   // the accumulated percentage at the last redraw
+    bool operator==(const ProgressState&) const = default;
+};
+extern ProgressState Progress;
+inline float& ProgressStepSize = Progress.ProgressStepSize;
+inline double& ProgressValue = Progress.ProgressValue;
+inline double& ProgressShownValue = Progress.ProgressShownValue;
 
 // Counts `steps` steps (fewer than 1 count as 1), then ProgressInit.
 void ProgressStart(long steps);

@@ -9,7 +9,6 @@
 #include "AppState.h"
 #include "DirectoryListing.h"
 #include "EntryPoints.h"
-#include "VectorStores.h"
 
 namespace vel {
 
@@ -72,7 +71,7 @@ void FindStockSymbolIndex() {
     defStockSymbolString = Upper(TrimBlanks(defStockSymbolString));
     defStockSymbolIndex = 0;
     if (!defStockSymbolString.empty()) {
-        const long count = MainVectors ? MainVectors->BufferCount() : 0;
+        const long count = LoadedSymbolCount;
         for (long i = 1; i <= count; ++i) {
             if (Upper(TrimBlanks(LoadedSymbols(i))) == defStockSymbolString)
                 defStockSymbolIndex = static_cast<std::int16_t>(i);

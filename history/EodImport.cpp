@@ -6,10 +6,6 @@
 
 namespace vel {
 
-Table2D<std::int32_t> ImportColumnKindCount("ImportColumnKindCount", 1, kImportColumns, 1, 3);
-std::string ImportPreviewText;
-std::int32_t ImportPreviewLineCount = 0;
-
 namespace {
 
 constexpr std::size_t kCell = 13;

@@ -13,16 +13,11 @@
 #include "AppState.h"
 #include "Database.h"
 #include "EodText.h"
+#include "HistoryState.h"
 
 namespace vel {
 
-// Per column 1..20, the analysed lines whose field was a number (1), text (2), date (3).
-extern Table2D<std::int32_t> ImportColumnKindCount;
-// The preview that the column dialog shows: two head lines, one line per analysed line, two
-// foot lines; every line 300 characters and CR LF.
-extern std::string ImportPreviewText;
-// Lines taken into the analysis so far (at most 98 fit into the preview).
-extern std::int32_t ImportPreviewLineCount;
+// ImportColumnKindCount, ImportPreviewText and ImportPreviewLineCount: HistoryState.h.
 
 // Starts an analysis: counts 0, preview head only, role names emptied.
 void BeginColumnAnalysis();

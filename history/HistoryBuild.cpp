@@ -16,10 +16,6 @@
 
 namespace vel {
 
-std::int32_t History1RecordCount = 0;
-Table1D<float> SymbolDayPrices("SymbolDayPrices", 1, 26000, 0.0f);
-Table1D<float> SymbolDayVolumes("SymbolDayVolumes", 1, 26000, 0.0f);
-
 namespace {
 
 // A value that a step needs is missing (an average over no rows, an empty table's minimum).

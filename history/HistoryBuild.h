@@ -10,17 +10,14 @@
 #include <string>
 
 #include "Database.h"
+#include "HistoryState.h"
 #include "Tables.h"
 
 namespace vel {
 
-// Rows of History1 found by the last build; 0 when it had none (the unattended run reads it).
-extern std::int32_t History1RecordCount;
-
-// The days of the symbol being completed: entry i stands for DateNum first + i - 1.
+// History1RecordCount and the completion's SymbolDayPrices and SymbolDayVolumes:
+// HistoryState.h. The completion uses entries 1..kMaxCompletionDays of the day arrays.
 constexpr int kMaxCompletionDays = 6000;
-extern Table1D<float> SymbolDayPrices;   // 1..26000, entries 1..6000 used
-extern Table1D<float> SymbolDayVolumes;  // 1..26000, entries 1..6000 used
 
 // The error-handler message: "Vellicor error handler:", a line break, "Position: " with
 // ErrorPosition, "  Error: " with the error's number, three blanks and its text. Titled

@@ -21,9 +21,6 @@
 
 namespace vel {
 
-std::int32_t ImportFolderFileCount = 0;
-std::vector<std::string> ImportFolderFileNames;
-
 namespace {
 
 constexpr std::size_t kChunk = 1 << 16;

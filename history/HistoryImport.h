@@ -9,14 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "HistoryState.h"
+
 namespace vel {
 
 // The most files one folder import takes (the first ones in name order).
 constexpr int kMaxImportFolderFiles = 10000;
 
-// The files kept by the last folder import (names, not paths).
-extern std::int32_t ImportFolderFileCount;
-extern std::vector<std::string> ImportFolderFileNames;
+// ImportFolderFileCount and ImportFolderFileNames, the files of the last folder import:
+// HistoryState.h.
 
 // Types the 20 columns from the file and builds the preview (EodImport.h). False, after the
 // error message, when the file cannot be read.

@@ -21,14 +21,6 @@
 
 namespace vel {
 
-std::int32_t SymbolCountInDB = 0;
-std::int32_t DateNumMin = 0, DateNumMax = 0;
-std::int32_t FirstLoadedDateNum = 0;
-std::int32_t LastLoadedDateNum = 0;
-std::int32_t LoadedDayCount = 0;
-std::int32_t SymbolsToLoad = 0;
-std::int32_t LoadedSymbolCount = 0;
-
 namespace {
 
 // The path table as a load leaves it; restored when a later load fails.
@@ -52,8 +44,10 @@ struct PathTable {
         ResultsDatabasePath = resultsDatabase;
         ResultsReportPath = resultsReport;
     }
+    bool operator==(const PathTable&) const = default;
 };
 PathTable g_loadedPaths;
+const StateGroup<g_loadedPaths> kLoadedPathsGroup("LoadedPaths");
 
 void ShowAction(const std::string& text) {
     SetMainLabel(MainLabel::PerformedAction, text);
@@ -340,6 +334,7 @@ bool LoadHistory() {
         return false;
     }
 
+    LoadedHistory = LoadedHistoryState{};
     SymbolCountInDB = r.symbolCountInDB;
     DateNumMin = r.dateNumMin;
     DateNumMax = r.dateNumMax;
@@ -355,11 +350,9 @@ bool LoadHistory() {
     LoadedTradeDates.redim(1, r.last, "empty date");
     for (std::int32_t n = r.first; n <= r.last; ++n)
         LoadedTradeDates(n) = r.tradeDates[static_cast<size_t>(n)];
-    LoadedSymbols.clear();
     for (std::int32_t i = 1; i <= LoadedSymbolCount; ++i)
         LoadedSymbols(i) = r.symbols[static_cast<size_t>(i - 1)];
-    BasketFlag.clear();
-    BasketCount = 0;
+    Basket = BasketState{};
     g_loadedPaths = PathTable::Current();
     SetMainLabel(MainLabel::PerformedTask, "");
     SetMainLabel(MainLabel::PerformedAction, "");

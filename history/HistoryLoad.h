@@ -9,16 +9,12 @@
 #include <cstdint>
 #include <string>
 
+#include "AppState.h"
+
 namespace vel {
 
-// The window and counts of the last successful load (this module owns them).
-extern std::int32_t SymbolCountInDB;  // distinct symbols of the History table
-extern std::int32_t DateNumMin, DateNumMax;
-extern std::int32_t FirstLoadedDateNum;  // the largest of 1, DateNumMin and DateNumMax - 2999
-extern std::int32_t LastLoadedDateNum;   // DateNumMax
-extern std::int32_t LoadedDayCount;      // day indexes: LastLoadedDateNum - DayOffset
-extern std::int32_t SymbolsToLoad;       // SymbolCountInDB, at most 10000: the Buffer sizes
-extern std::int32_t LoadedSymbolCount;   // symbols loaded
+// The window and counts of the last successful load (SymbolCountInDB, LoadedDayCount,
+// LoadedSymbolCount, ...) are members of the loaded history group, LoadedHistory (AppState.h).
 
 // Loads the database at HistoryDatabasePath (its folder becomes the data folder). On success
 // the three stores are sized anew and filled, the Stock Basket is emptied and the RESULTS

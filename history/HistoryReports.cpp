@@ -116,7 +116,7 @@ bool WriteHistoryReportPage(const std::string& path, const std::vector<std::stri
 
 bool WriteProfitDistributionReport() {
     if (!HistoryIsLoaded()) return false;
-    const long count = MainVectors->BufferCount();
+    const long count = LoadedSymbolCount;
     const long e = MainVectors->CoordDim();
     const long s = e - defPastDays < 1 ? 1 : e - defPastDays;
     const long l = e - kLongTermDays < 1 ? 1 : e - kLongTermDays;
@@ -201,7 +201,7 @@ bool WriteProfitDistributionReport() {
 
 bool WritePseudoSplitsReport() {
     if (!HistoryIsLoaded()) return false;
-    const long count = MainVectors->BufferCount();
+    const long count = LoadedSymbolCount;
     const long days = MainVectors->CoordDim();
 
     ProgressStart(count);

@@ -22,8 +22,6 @@
 
 namespace vel {
 
-std::string SplitsDatabasePath;
-
 namespace {
 
 // The rows of the symbols whose coefficients are not all 1, each symbol's newest day first.

@@ -11,10 +11,11 @@
 
 #include <string>
 
+#include "HistoryState.h"
+
 namespace vel {
 
-// The database shown in the split events editor; set by the command that opens the editor.
-extern std::string SplitsDatabasePath;
+// SplitsDatabasePath, the database shown in the split events editor: HistoryState.h.
 
 // Replaces the rows of SplitEvents by one event per fall of a symbol's price to at most
 // 1/1.4 of the day before: dated the older day, coefficient the price ratio rounded to a

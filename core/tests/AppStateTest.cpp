@@ -3,6 +3,7 @@
 
 #include "AppState.h"
 #include "CoreFixture.h"
+#include "ProcessState.h"
 
 namespace vel {
 namespace {
@@ -61,20 +62,49 @@ TEST_F(AppStateTest, TradingLogDaysAre16Bit) {
     EXPECT_EQ(RallyCount, 0);
 }
 
-TEST_F(AppStateTest, ResetRestoresDefaults) {
+TEST_F(AppStateTest, ResetPutsEveryGroupBackWhole) {
+    EXPECT_EQ(StateGroupsNotAtStart(), "");
     defPastDays = 40;
     defStockSymbolString = "IBM";
     BasketFlag(11000) = 1;
     IntervalLimit(200, 3) = 2.0f;
-    ResetAppState();
+    LoadedTradeDates.redim(1, 3, "empty date");
+    ChartFrom1 = Num(3);
+    ErrorPosition = 5;
+    EXPECT_EQ(StateGroupsNotAtStart(),
+              "LoadedHistory, DayWindow, Basket, Intervals, Parameters, CurrentRun");
+    ResetProcessState();
+    EXPECT_EQ(StateGroupsNotAtStart(), "");
+    EXPECT_EQ(Parameters, ParameterState{});
     EXPECT_EQ(defPastDays, 12);
-    EXPECT_EQ(defCommission, 0.5f);
     EXPECT_EQ(defStockSymbolString, "QQQ");
-    EXPECT_EQ(defSymbolsInChartPane, 11);
-    EXPECT_EQ(BasketFlag(11000), 0);
-    EXPECT_EQ(IntervalLimit(200, 3), 0.0f);
+    // The tables keep their bounds.
     EXPECT_THROW(IntervalLimit(201, 1), SubscriptRangeError);
     EXPECT_THROW(StockResults(1, 46), SubscriptRangeError);
+    EXPECT_THROW(LoadedTradeDates(1), SubscriptRangeError);
+}
+
+TEST_F(AppStateTest, NamesAreTheMembersOfTheirGroups) {
+    DataFolderPath = "/data/";
+    RallyCount = 3;
+    EXPECT_EQ(Paths.DataFolderPath, "/data/");
+    EXPECT_EQ(Rallies.RallyCount, 3);
+    const PathState saved = Paths;
+    Paths = PathState{};
+    EXPECT_EQ(DataFolderPath, "");
+    Paths = saved;
+    EXPECT_EQ(DataFolderPath, "/data/");
+}
+
+TEST_F(AppStateTest, ParameterDefaultsAreTheGroupsStartValues) {
+    defCommission = 2.0f;
+    RallyToDisplay = 4;
+    SetParameterDefaults();
+    EXPECT_EQ(Parameters, ParameterState{});
+    EXPECT_EQ(defCommission, 0.5f);
+    EXPECT_EQ(defCorrelation, 0.5f);
+    EXPECT_EQ(defSymbolsInChartPane, 11);
+    EXPECT_EQ(RallyToDisplay, 1);
 }
 
 TEST_F(AppStateTest, BusyGuardAdmitsOneCommandAtATime) {

@@ -10,7 +10,6 @@
 #include "FrameFixture.h"
 #include "IntervalTable.h"
 #include "SmallRoutines.h"
-#include "VectorStores.h"
 
 namespace vel {
 namespace {
@@ -73,9 +72,7 @@ TEST_F(SmallRoutinesTest, FindStockSymbolIndexMatchesWithoutRegardToCase) {
     EXPECT_EQ(defStockSymbolString, "QQQ");
     EXPECT_EQ(defStockSymbolIndex, 0);
 
-    CreateVectorStores();
-    MainVectors->VectorBaseEmpty(5, 1, 1, 1, 1, 1, 3);
-    MainVectors->SetBufferCount(3);
+    LoadedSymbolCount = 3;
     LoadedSymbols(1) = "SPY";
     LoadedSymbols(2) = " QQQ";
     LoadedSymbols(3) = "IBM";

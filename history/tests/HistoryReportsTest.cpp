@@ -184,6 +184,7 @@ TEST_F(HistoryReportsTest, RatioLimitsZeroVolumesAndEscapingOnHandMadeVectors) {
     MainVectors->VectorPushToBuffer(1, *MainVectors);
     VolumeVectors->VectorPushToBuffer(1, *VolumeVectors);
     LoadedSymbols(1) = "A&B";
+    LoadedSymbolCount = 1;
     ResultsFolderPath = TempFolder();
     HistoryDatabasePath = TempPath("x<y>.mdb");
 

@@ -1,22 +1,23 @@
-// Base fixture: every test starts and ends with the process-wide tables at their start
-// values and no hooks installed.
+// The base fixture of every test: each test starts and ends with every process state group at
+// its start values (ResetProcessState) and no hooks installed.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include "AppState.h"
 #include "Hooks.h"
+#include "ProcessState.h"
 
 namespace vel::testing {
 
 class CoreFixture : public ::testing::Test {
 protected:
-    void SetUp() override { resetAll(); }
-    void TearDown() override { resetAll(); }
+    void SetUp() override { ResetAll(); }
+    void TearDown() override { ResetAll(); }
 
 private:
-    static void resetAll() {
-        ResetAppState();
+    static void ResetAll() {
+        ResetProcessState();
         SetYieldHook(nullptr);
         SetBusyHook(nullptr);
     }

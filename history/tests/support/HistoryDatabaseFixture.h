@@ -1,7 +1,7 @@
-// The fixture of the tests that need a built "History.mdb": the platform fixture with the
-// program folder in the temporary folder, the frame's state reset, and helpers that import the
-// EOD text files of a data folder, build the database and load it with the program's own
-// procedures.
+// The fixture of the tests that need a built "History.mdb": the frame's fixture (the program
+// folder in the temporary folder) with a data folder, and helpers that import the EOD text
+// files of that folder, build the database and load it with the program's own procedures.
+// LoadedHistory.h gives a generated history of a given size in one line.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,49 +16,32 @@
 #include "EntryPoints.h"
 #include "EodImport.h"
 #include "FilePaths.h"
+#include "FrameFixture.h"
 #include "HistoryBuild.h"
 #include "HistoryLoad.h"
+#include "LoadedHistory.h"
 #include "MainWindowView.h"
-#include "PlatformFixture.h"
 #include "Progress.h"
 #include "TextFile.h"
 #include "VectorStores.h"
 
 namespace vel::testing {
 
-class HistoryDatabaseFixture : public PlatformFixture {
+class HistoryDatabaseFixture : public FrameFixture {
 protected:
     void SetUp() override {
-        PlatformFixture::SetUp();
-        ResetFrameState();
-        ProgramFolderPath = TempFolder();
+        FrameFixture::SetUp();
         DataFolder = TempPath("data/");
         std::filesystem::create_directories(DataFolder);
-    }
-    void TearDown() override {
-        ResetFrameState();
-        PlatformFixture::TearDown();
     }
 
     // Imports every "*.csv" of the data folder with the date, price and volume in the given
     // columns (2 = a line's first field) and builds "History.mdb" there. Returns its path.
     std::string BuildDatabase(int dateColumn, int priceColumn, int volumeColumn) {
-        const auto files = ListDirectory(DataFolder, "*.csv", EntryKind::Files);
-        AnalyzeTextColumns(JoinPath(DataFolder, files.at(0)));
-        ImportColumnName(1) = "Symbol";
-        ImportColumnName(dateColumn) = "TradeDate";
-        ImportColumnName(priceColumn) = "Price";
-        ImportColumnName(volumeColumn) = "Volume";
-        const std::string path = JoinPath(DataFolder, "History.mdb");
-        {
-            Database db = Database::Create(path);
-            db.execute(History1CreateStatement());
-            Database::Transaction transaction(db);
-            for (const auto& f : files) ImportTextFileRows(db, "History1", JoinPath(DataFolder, f));
-            transaction.commit();
-        }
         door_.QueueMessageAnswer(MsgAnswer::OK);  // "End of historical data importing!"
-        EXPECT_TRUE(BuildHistoryDatabase(path));
+        const std::string path =
+            BuildHistoryFromFolder(DataFolder, dateColumn, priceColumn, volumeColumn);
+        EXPECT_FALSE(path.empty());
         return path;
     }
     void Load(const std::string& path) {
@@ -82,14 +65,6 @@ protected:
     }
 
     std::string DataFolder;
-
-private:
-    static void ResetFrameState() {
-        ResetMainWindowState();
-        ClearEntryPoints();
-        DropVectorStores();
-        ProgressEnd();
-    }
 };
 
 }  // namespace vel::testing

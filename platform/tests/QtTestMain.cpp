@@ -1,12 +1,14 @@
-// The test program of the frame: GoogleTest with one QApplication on the offscreen platform,
-// so the windows can be built and inspected without a display.
+// The main of the test programs that build windows or run the Qt door: GoogleTest inside one
+// QApplication on the offscreen platform, so nothing is shown and no display is needed.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <clocale>
 
+#include "QtEnvironment.h"
+
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    vel::PrepareQtEnvironment(true);
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");  // as the program does: numbers in the fixed en-US form
     ::testing::InitGoogleTest(&argc, argv);

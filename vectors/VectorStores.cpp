@@ -1,11 +1,15 @@
 // The three vector stores of the process.
 #include "VectorStores.h"
 
+#include "ProcessState.h"
+
 namespace vel {
 
-std::unique_ptr<clsVectors> MainVectors;
-std::unique_ptr<clsVectors> VolumeVectors;
-std::unique_ptr<clsVectors> ScreeningVectors;
+VectorStoreState VectorStores;
+
+namespace {
+const StateGroup<VectorStores> kVectorStoresGroup("VectorStores");
+}
 
 void CreateVectorStores() {
     MainVectors = std::make_unique<clsVectors>();
@@ -14,9 +18,7 @@ void CreateVectorStores() {
 }
 
 void DropVectorStores() {
-    MainVectors.reset();
-    VolumeVectors.reset();
-    ScreeningVectors.reset();
+    VectorStores = VectorStoreState{};
 }
 
 }  // namespace vel

@@ -1,6 +1,7 @@
 // The executable Vellicor: the Qt application with the Qt door, the yield hook, SIGTERM and
-// SIGINT as the end command, the commands of the subsystems, and the start (Main). Without a
-// display it runs on Qt's offscreen platform.
+// SIGINT as the end command, the one place that wires every subsystem's commands and windows
+// into the frame (RegisterSubsystemCommands), and the start (Main). Without a display it runs
+// on Qt's offscreen platform.
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 #include "ImportDialogs.h"
 #include "MainCommands.h"
 #include "QtDoor.h"
+#include "QtEnvironment.h"
 #include "StartUp.h"
 #include "frmHistoryImport.h"
 #include "frmMain.h"
@@ -54,16 +56,10 @@ void RegisterSubsystemCommands() {
     vel::InstallHistoryImportWindows();
 }
 
-bool HasDisplay() {
-    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
-           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!HasDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    vel::PrepareQtEnvironment();
     QApplication app(argc, argv);
     // Qt takes the user's locale for the C library; numbers are read and written in the fixed
     // en-US form whatever the locale, so the numeric part goes back to "C".

@@ -1,6 +1,6 @@
-// The fixture of the frame's tests: the platform fixture (scripted door, fixed clock, temporary
-// folder) with the program folder set to the temporary folder and the frame's own state (main
-// window state, entry points, vector stores, log path, dialog folder, progress) at its start.
+// The fixture of the tests of the frame and of every folder above it: the platform fixture
+// (every state group at its start, scripted door, fixed clock, temporary folder) with the
+// program folder set to the temporary folder, and readers of the log and the message boxes.
 #pragma once
 
 #include <string>
@@ -22,12 +22,7 @@ class FrameFixture : public PlatformFixture {
 protected:
     void SetUp() override {
         PlatformFixture::SetUp();
-        ResetFrame();
         ProgramFolderPath = TempFolder();
-    }
-    void TearDown() override {
-        ResetFrame();
-        PlatformFixture::TearDown();
     }
 
     // The texts of the log's entry lines (behind " >> "); separator lines as they are.
@@ -44,18 +39,6 @@ protected:
         std::vector<std::string> texts;
         for (const auto& c : door_.CallsOf("message")) texts.push_back(c.text);
         return texts;
-    }
-
-private:
-    static void ResetFrame() {
-        ResetMainWindowState();
-        ClearEntryPoints();
-        DropVectorStores();
-        ActivityLogPath.clear();
-        CommonDialogFolder.clear();
-        ProgressStepSize = 99.0f;
-        ProgressValue = 0;
-        ProgressShownValue = 0;
     }
 };
 
