@@ -85,17 +85,18 @@ void ImportAndBuild() {
     ImportColumnName(6) = "Price";
     ImportColumnName(7) = "Volume";
     CreateHistoryDatabase();
+    // The text import fills and builds the new database beside "History.mdb".
+    const std::string database = NewHistoryDatabasePath(HistoryDatabasePath);
 
     bench::Stopwatch import;
-    ImportHistoryFolderFiles(HistoryDatabasePath, "History1");
+    ImportHistoryFolderFiles(database, "History1");
     const double importSeconds = import.seconds();
-    const auto rows =
-        Database::Open(HistoryDatabasePath).scalar("SELECT count(*) FROM History1").toInteger();
+    const auto rows = Database::Open(database).scalar("SELECT count(*) FROM History1").toInteger();
     bench::report("import_rows", static_cast<double>(rows) / importSeconds, "rows/s");
     bench::report("import_seconds_2000x3000", importSeconds, "s");
 
     bench::Stopwatch build;
-    BuildHistoryDatabase(HistoryDatabasePath);
+    BuildHistoryDatabase(database);
     bench::report("history_build_2000x3000", build.seconds(), "s");
     std::filesystem::remove_all(folder);
     InstallDoor(nullptr);

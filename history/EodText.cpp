@@ -1,6 +1,10 @@
 // End-of-day text: the chunked line reader, quotes, fields and the field kinds.
 #include "EodText.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -139,41 +143,57 @@ std::optional<Date> ReadDateField(std::string_view field) {
     if (t.empty()) return std::nullopt;
     size_t pos = 0;
     int y = 0, m = 0, d = 0;
-    if (isDigit(t[0])) {
-        if (t.size() == 10 && t[4] == '-' && t[7] == '-') {  // YYYY-MM-DD
-            if (!readDigits(t, pos, 4, 4, y) || t[pos++] != '-') return std::nullopt;
-            if (!readDigits(t, pos, 2, 2, m) || t[pos++] != '-') return std::nullopt;
-            if (!readDigits(t, pos, 2, 2, d) || pos != t.size()) return std::nullopt;
-            return checked(y, m, d);
-        }
-        if (!readDigits(t, pos, 1, 2, d) || pos >= t.size()) return std::nullopt;
-        if (t[pos] == '/') {  // M/D/YYYY
-            m = d;
-            ++pos;
-            if (!readDigits(t, pos, 1, 2, d) || pos >= t.size() || t[pos++] != '/')
-                return std::nullopt;
-            if (!readDigits(t, pos, 4, 4, y) || pos != t.size()) return std::nullopt;
-            return checked(y, m, d);
-        }
-        if (t[pos++] != '-') return std::nullopt;  // D-Mon-YY or D-Mon-YYYY
-        m = readMonthName(t, pos);
-        if (m == 0 || pos >= t.size() || t[pos++] != '-') return std::nullopt;
-        const size_t yearStart = pos;
-        if (!readDigits(t, pos, 2, 4, y) || pos != t.size()) return std::nullopt;
-        const size_t yearDigits = pos - yearStart;
-        if (yearDigits == 2)
+    // A year of two or four digits ending the text; two digits 00-29 are 20xx, 30-99 19xx.
+    auto readYear = [&](bool twoDigitsToo) {
+        const size_t start = pos;
+        if (!readDigits(t, pos, 2, 4, y) || pos != t.size()) return false;
+        const size_t digits = pos - start;
+        if (digits == 2 && twoDigitsToo) {
             y += y < 30 ? 2000 : 1900;
-        else if (yearDigits != 4)
-            return std::nullopt;
+            return true;
+        }
+        return digits == 4;
+    };
+    if (isDigit(t[0])) {
+        const size_t start = pos;
+        int first = 0;
+        readDigits(t, pos, 1, 4, first);
+        if (pos >= t.size() || (t[pos] != '-' && t[pos] != '/')) return std::nullopt;
+        const char sep = t[pos++];
+        if (pos - 1 - start == 4) {  // YYYY-M-D or YYYY/M/D, padded or not
+            y = first;
+            if (!readDigits(t, pos, 1, 2, m) || pos >= t.size() || t[pos++] != sep)
+                return std::nullopt;
+            if (!readDigits(t, pos, 1, 2, d) || pos != t.size()) return std::nullopt;
+            return checked(y, m, d);
+        }
+        if (pos - 1 - start > 2) return std::nullopt;
+        if (sep == '/' || (pos < t.size() && isDigit(t[pos]))) {  // M/D/YYYY, M/D/YY, M-D-YYYY
+            m = first;
+            if (!readDigits(t, pos, 1, 2, d) || pos >= t.size() || t[pos++] != sep)
+                return std::nullopt;
+            if (!readYear(sep == '/')) return std::nullopt;
+            return checked(y, m, d);
+        }
+        d = first;  // D-Mon-YY or D-Mon-YYYY
+        m = readMonthName(t, pos);
+        if (m == 0 || pos >= t.size() || t[pos++] != '-' || !readYear(true)) return std::nullopt;
         return checked(y, m, d);
     }
-    // Mon D, YYYY
+    // Mon D, YYYY or Mon D, YY or Mon D YYYY
     m = readMonthName(t, pos);
     if (m == 0 || pos >= t.size() || t[pos] != ' ') return std::nullopt;
     while (pos < t.size() && t[pos] == ' ') ++pos;
-    if (!readDigits(t, pos, 1, 2, d) || pos >= t.size() || t[pos++] != ',') return std::nullopt;
+    if (!readDigits(t, pos, 1, 2, d) || pos >= t.size()) return std::nullopt;
+    if (t[pos] == ',') {
+        ++pos;
+        while (pos < t.size() && t[pos] == ' ') ++pos;
+        if (!readYear(true)) return std::nullopt;
+        return checked(y, m, d);
+    }
+    if (t[pos] != ' ') return std::nullopt;
     while (pos < t.size() && t[pos] == ' ') ++pos;
-    if (!readDigits(t, pos, 4, 4, y) || pos != t.size()) return std::nullopt;
+    if (!readYear(false)) return std::nullopt;
     return checked(y, m, d);
 }
 
@@ -291,8 +311,21 @@ void EodLineReader::finish() {
 
 void ReadEodFileLines(const std::string& path, const EodLineReader::LineHandler& handler,
                       const std::function<void()>& onChunk, std::size_t chunkSize) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!f) throw FileError("File not found: " + path);
+    // Opened without waiting, so that a FIFO or a device named like a data file is refused
+    // instead of blocking the import until something writes to it.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) throw FileError("File not found: " + path);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw FileError("Not a regular file: " + path);
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(::fdopen(fd, "rb"), &std::fclose);
+    if (!f) {
+        ::close(fd);
+        throw FileError("File not found: " + path);
+    }
     if (chunkSize < 1) chunkSize = 1;
     std::vector<char> buf(chunkSize);
     EodLineReader reader(handler);

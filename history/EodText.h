@@ -39,8 +39,9 @@ bool IsTokenSeparator(std::string_view c);
 std::optional<double> ReadNumberField(std::string_view field);
 // True when ReadNumberField reads the field (without making the value where it can tell).
 bool IsNumberField(std::string_view field);
-// The field read as a date in one of the forms ISO "YYYY-MM-DD", "M/D/YYYY", "D-Mon-YY",
-// "D-Mon-YYYY" or "Mon D, YYYY" (English month abbreviations in any case; a two-digit year
+// The field read as a date in one of the forms "YYYY-M-D" and "YYYY/M/D" (ISO, padded or
+// not), "M/D/YYYY", "M/D/YY", "M-D-YYYY", "D-Mon-YY", "D-Mon-YYYY", "Mon D, YYYY",
+// "Mon D, YY" or "Mon D YYYY" (English month abbreviations in any case; a two-digit year
 // 00-29 is 2000-2029, 30-99 is 1930-1999). Nothing for any other text or an impossible date.
 std::optional<Date> ReadDateField(std::string_view field);
 // The kind of a field: number, else date, else text (an empty field is text).
@@ -89,7 +90,8 @@ private:
 };
 
 // Reads a file in chunks of `chunkSize` bytes through an EodLineReader; `onChunk` runs once
-// per chunk read (progress). Throws FileError when the file cannot be opened or read.
+// per chunk read (progress). Throws FileError when the file cannot be opened or read, or is
+// not a regular file (a FIFO or a device is refused at once, never waited on).
 void ReadEodFileLines(const std::string& path, const EodLineReader::LineHandler& handler,
                       const std::function<void()>& onChunk = {}, std::size_t chunkSize = 1 << 16);
 

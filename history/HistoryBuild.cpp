@@ -67,6 +67,18 @@ void FatalTypeMismatch(Database& db, const std::string& logLine) {
     door().EndProcess(1);
 }
 
+// False when History1's TradeDate column is declared as text and holds a value that is neither
+// an ISO date nor a number: its trading days would be numbered in alphabetical order. A
+// column of the date or a number type orders its days itself.
+bool TradeDatesCanBeOrdered(Database& db, const std::vector<DbColumn>& columns) {
+    const DbType type = FieldType(columns, "TradeDate");
+    if (type != DbType::Text && type != DbType::Other) return true;
+    return !db.prepare(
+                  "SELECT 1 FROM History1 WHERE typeof(TradeDate)='text' AND NOT (TradeDate GLOB "
+                  "'[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]') LIMIT 1")
+                .step();
+}
+
 // The History table's fields that the completion writes.
 struct HistoryFields {
     int symbol, tradeDate, dateNum, price, volume, splitCoef;
@@ -221,7 +233,17 @@ void MakeHistoryTableComplete(Database& db) {
     ProgressEnd();
 }
 
-bool BuildHistoryDatabase(const std::string& databasePath) {
+void ShowNoTradeDatesMessage(const std::string& databasePath) {
+    WriteActivityLog("The TradeDate column holds no dates: " + databasePath);
+    door().MessageBox(
+        "The TradeDate column holds no dates!\r\n"
+        "Its values are text, not dates in a form the import reads, so the trading days cannot "
+        "be put in order.\r\n"
+        "Nothing was changed.\r\n",
+        "Vellicor", MsgButtons::OK);
+}
+
+bool BuildHistoryTables(const std::string& databasePath) {
     ErrorPosition = 31;
     try {
         Database db = Database::Open(databasePath);
@@ -246,6 +268,12 @@ bool BuildHistoryDatabase(const std::string& databasePath) {
         }
         if (symbolType != DbType::Text) {
             FatalTypeMismatch(db, "Fatal Symbol data type mismatch!");
+            return false;
+        }
+        if (!TradeDatesCanBeOrdered(db, columns)) {
+            db.close();
+            ResetProgressDisplay();
+            ShowNoTradeDatesMessage(databasePath);
             return false;
         }
 
@@ -337,13 +365,21 @@ bool BuildHistoryDatabase(const std::string& databasePath) {
     SetMainLabel(MainLabel::PerformedTask, "");
     YieldToEvents();
     ProgressEnd();
-    if (AutoRunMode == 0) {
-        door().MessageBox(
-            "End of historical data importing!\r\nUse stock splits adjustment commands, if "
-            "necessary!\r\n",
-            "Vellicor", MsgButtons::OK);
-        YieldToEvents();
-    }
+    return true;
+}
+
+void ShowHistoryBuildEnd() {
+    if (AutoRunMode != 0) return;
+    door().MessageBox(
+        "End of historical data importing!\r\nUse stock splits adjustment commands, if "
+        "necessary!\r\n",
+        "Vellicor", MsgButtons::OK);
+    YieldToEvents();
+}
+
+bool BuildHistoryDatabase(const std::string& databasePath) {
+    if (!BuildHistoryTables(databasePath)) return false;
+    ShowHistoryBuildEnd();
     return true;
 }
 

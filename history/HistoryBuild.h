@@ -30,10 +30,19 @@ int ErrorNumberOf(const std::exception& error);
 // Builds the tables in the database at the path (History1 must exist, none of the built
 // tables may). Sets History1RecordCount; with no History1 row it returns at once, changing
 // nothing. Price or Volume not DOUBLE, or Symbol not TEXT: the log line, the fatal
-// regional-settings message, and the process ends. Any other failure: the error-handler message
-// (position 31, or 8 from the completion step on), the database unchanged. The final message
-// is shown unless AutoRunMode is 1. Returns true when the tables were built.
+// regional-settings message, and the process ends. A TradeDate column that holds text other
+// than ISO dates: the log line and the no-dates message, nothing changed (such dates cannot be
+// put in order). Any other failure: the error-handler message (position 31, or 8 from the
+// completion step on), the database unchanged. Returns true when the tables were built.
+bool BuildHistoryTables(const std::string& databasePath);
+// "End of historical data importing!", unless AutoRunMode is 1.
+void ShowHistoryBuildEnd();
+// BuildHistoryTables, then ShowHistoryBuildEnd when the tables were built.
 bool BuildHistoryDatabase(const std::string& databasePath);
+
+// The refusal of a TradeDate column without dates: the log line naming the database, then the
+// message (shown in every mode).
+void ShowNoTradeDatesMessage(const std::string& databasePath);
 
 // The completion step inside the build's transaction: the table History with one row per
 // symbol of History4 and per DateNum from its first to its last (at most the 6000 newest),

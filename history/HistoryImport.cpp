@@ -1,6 +1,9 @@
 // The import procedures with status labels, progress, hourglass and log.
 #include "HistoryImport.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -68,10 +71,28 @@ std::string Blanked(long n) {
     return buf;
 }
 
-void RemoveDatabaseFiles(const std::string& path) {
+void RemoveDatabaseFiles(const std::string& path, bool withMainFile = true) {
     std::error_code ec;
     for (const char* suffix : {"", "-journal", "-wal", "-shm"})
-        std::filesystem::remove(path + suffix, ec);
+        if (withMainFile || *suffix) std::filesystem::remove(path + suffix, ec);
+}
+
+// Makes a rename in the folder survive a crash of the machine.
+void SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// Whether the name is one of the folder import's: "." and the extension at its end (any case),
+// or no extension at all when the import has none.
+bool HasImportExtension(const std::string& name) {
+    const size_t dot = name.find_last_of('.');
+    const bool hasExtension = dot != std::string::npos && dot > 0;
+    return ImportFileExtension.empty()
+               ? !hasExtension
+               : hasExtension && MatchesPattern(name, "*." + ImportFileExtension);
 }
 
 }  // namespace
@@ -89,23 +110,81 @@ bool AnalyzeTextFileColumns(const std::string& path) {
     return ok;
 }
 
+std::string NewHistoryDatabasePath(const std::string& databasePath) {
+    return databasePath + ".new";
+}
+
 bool CreateHistoryDatabase() {
     ErrorPosition = 32;
+    const std::string path = NewHistoryDatabasePath(HistoryDatabasePath);
     try {
         std::error_code ec;
         if (DataFolderPath.empty()) throw FileError("Path not found: the data folder is empty");
         std::filesystem::create_directories(DataFolderPath, ec);
         if (ec) throw FileError("Path not found: " + DataFolderPath);
-        if (FileExists(HistoryDatabasePath)) RemoveDatabaseFiles(HistoryDatabasePath);
-        Database db = Database::Create(HistoryDatabasePath);
+        RemoveDatabaseFiles(path);
+        Database db = Database::Create(path);
         Database::Transaction transaction(db);
         db.execute(History1CreateStatement());
         transaction.commit();
     } catch (const std::exception& e) {
+        if (!DataFolderPath.empty()) RemoveDatabaseFiles(path);
         ShowHistoryErrorHandler(e);
         return false;
     }
     YieldToEvents();
+    return true;
+}
+
+bool ReplaceHistoryDatabase(const std::string& databasePath) {
+    std::error_code ec;
+    // A journal left by a crash belongs to the previous database: opening it rolls the journal
+    // back, so that no stale journal is ever taken for the new database's.
+    if (std::filesystem::exists(databasePath + "-journal", ec)) {
+        try {
+            Database::Open(databasePath);
+        } catch (const std::exception&) {
+        }
+    }
+    std::filesystem::rename(NewHistoryDatabasePath(databasePath), databasePath, ec);
+    if (ec) {
+        ShowHistoryErrorHandler(
+            FileError("Path/File access error: " + databasePath + " (" + ec.message() + ")"));
+        return false;
+    }
+    RemoveDatabaseFiles(databasePath, false);
+    SyncFolder(FolderOf(databasePath));
+    return true;
+}
+
+void DiscardNewHistoryDatabase(const std::string& databasePath) {
+    RemoveDatabaseFiles(NewHistoryDatabasePath(databasePath));
+}
+
+bool ImportTextHistory(int sourceType, const std::string& source) {
+    // This import's database, whatever another command sets while this one yields.
+    const std::string database = HistoryDatabasePath;
+    for (int c = 1; c <= kImportColumns; ++c) {
+        if (ImportColumnName(c) == "TradeDate" && ImportColumnType(c) == kKindText) {
+            ShowNoTradeDatesMessage(database);
+            return false;
+        }
+    }
+    if (!CreateHistoryDatabase()) return false;
+    const std::string fresh = NewHistoryDatabasePath(database);
+    bool ok = false;
+    if (sourceType == 1) {
+        WriteActivityLog("Importing single file: Filepath=" + source);
+        ok = ImportSingleTextFile(fresh, "History1", source);
+    } else {
+        ok = ImportHistoryFolderFiles(fresh, "History1");
+    }
+    ok = ok && BuildHistoryTables(fresh) && ReplaceHistoryDatabase(database);
+    if (!ok) {
+        DiscardNewHistoryDatabase(database);
+        return false;
+    }
+    ShowHistoryBuildEnd();
     return true;
 }
 
@@ -132,13 +211,11 @@ bool ImportHistoryFolderFiles(const std::string& databasePath, const std::string
     // This import's folder, whatever another command sets while this one yields.
     const std::string folder = DataFolderPath;
     ImportFolderFileNames.clear();
+    for (const auto& name : ListDirectory(folder, "*", EntryKind::Others))
+        if (HasImportExtension(name))
+            WriteActivityLog("Not a regular file, skipped: " + JoinPath(folder, name));
     for (const auto& name : ListDirectory(folder, "*", EntryKind::Files)) {
-        const size_t dot = name.find_last_of('.');
-        const bool hasExtension = dot != std::string::npos && dot > 0;
-        const bool match = ImportFileExtension.empty()
-                               ? !hasExtension
-                               : hasExtension && MatchesPattern(name, "*." + ImportFileExtension);
-        if (!match) continue;
+        if (!HasImportExtension(name)) continue;
         if (static_cast<int>(ImportFolderFileNames.size()) >= kMaxImportFolderFiles) break;
         ImportFolderFileNames.push_back(name);
     }

@@ -3,7 +3,6 @@
 
 #include <cmath>
 
-#include "ActivityLog.h"
 #include "AppPaths.h"
 #include "AppState.h"
 #include "Door.h"
@@ -188,15 +187,8 @@ void RunHistoryImport() {
     const std::string source = ImportSourcePath;
     switch (ImportSourceType) {
         case 1:
-            if (!CreateHistoryDatabase()) return;
-            WriteActivityLog("Importing single file: Filepath=" + source);
-            if (!ImportSingleTextFile(database, "History1", source)) return;
-            BuildHistoryDatabase(database);
-            break;
         case 2:
-            if (!CreateHistoryDatabase()) return;
-            if (!ImportHistoryFolderFiles(database, "History1")) return;
-            BuildHistoryDatabase(database);
+            ImportTextHistory(ImportSourceType, source);
             break;
         case 3:
             BuildHistoryDatabase(database);

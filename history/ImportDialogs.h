@@ -85,8 +85,9 @@ void SetImportFormPresenters(HistoryImportPresenter importForm, ColumnNumberPres
 void ImportHistoryFromText();
 // Types 1 and 2: the analysis and the column dialog; type 3: the build of the chosen database.
 void PrepareTextImport();
-// Creates and fills the database according to ImportSourceType, then builds it. A failed step
-// ends the run (its error was shown); nothing is built from a partial import.
+// Types 1 and 2: the text import into a new "History.mdb" (ImportTextHistory), which replaces
+// the old one only when complete; type 3: the build of the chosen database in place. A failed
+// step ends the run (its error was shown); nothing is built from a partial import.
 void RunHistoryImport();
 
 // Fills the frame's history entry points: the import and the load commands. Each holds the

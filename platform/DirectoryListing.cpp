@@ -24,19 +24,18 @@ char Lower(char c) {
 
 bool KindMatches(const fs::path& p, EntryKind kind) {
     std::error_code ec;
-    const auto st = fs::status(p, ec);
-    if (ec) return false;
-    const bool isDir = fs::is_directory(st);
-    const bool isFile = !isDir && fs::exists(st);
-    switch (kind) {
-        case EntryKind::Files:
-            return isFile;
-        case EntryKind::Folders:
-            return isDir;
-        case EntryKind::FilesAndFolders:
-            return isFile || isDir;
+    auto st = fs::status(p, ec);
+    if (ec || !fs::exists(st)) {
+        // A link that points nowhere is an entry of its own kind.
+        st = fs::symlink_status(p, ec);
+        if (ec || !fs::is_symlink(st)) return false;
+        return kind == EntryKind::Others;
     }
-    return false;
+    if (fs::is_directory(st))
+        return kind == EntryKind::Folders || kind == EntryKind::FilesAndFolders;
+    if (fs::is_regular_file(st))
+        return kind == EntryKind::Files || kind == EntryKind::FilesAndFolders;
+    return kind == EntryKind::Others;
 }
 
 }  // namespace

@@ -8,7 +8,10 @@
 
 namespace vel {
 
-enum class EntryKind { Files = 1, Folders = 2, FilesAndFolders = 3 };
+// Files are regular files and Folders are folders (a link counts as what it points to); Others
+// are the entries that are neither (FIFOs, devices, sockets, broken links), which the program
+// never opens as files: opening a FIFO would wait for a writer forever.
+enum class EntryKind { Files = 1, Folders = 2, FilesAndFolders = 3, Others = 4 };
 
 // True when the name matches the wildcard pattern ("*" any run, "?" one character), compared
 // without regard to case. The pattern "*.*" matches every name, also one without a dot.

@@ -108,6 +108,29 @@ TEST_F(EodImportTest, StoresMatchingLinesOnlyWithTheirKinds) {
                                         "IBM 2020-01-06 11.0 0.0", "IBM 2020-01-09 2.5 7.0"}));
 }
 
+TEST_F(EodImportTest, EveryDateFormIsTypedAsADateAndStoredAsItsIsoDate) {
+    const std::string path = write("dates.csv",
+                                   "Date,Close,Volume\n"
+                                   "1/2/20,1,1\n"
+                                   "2020/1/3,2,1\n"
+                                   "1-6-2020,3,1\n"
+                                   "2020-1-7,4,1\n"
+                                   "Jan 8 2020,5,1\n"
+                                   "\"Jan 9, 20\",6,1\n"
+                                   "12/31/99,7,1\n");
+    AnalyzeTextColumns(path);
+    ASSERT_EQ(ImportColumnType(2), kKindDate);
+    ImportColumnName(1) = "Symbol";
+    ImportColumnName(2) = "TradeDate";
+    ImportColumnName(3) = "Price";
+    ImportColumnName(4) = "Volume";
+    Database db = Database::Create(TempPath("History.mdb"));
+    db.execute(History1CreateStatement());
+    EXPECT_EQ(ImportTextFileRows(db, "History1", path), 7);
+    EXPECT_EQ(db.scalar("SELECT group_concat(TradeDate, ' ') FROM History1").toText(),
+              "2020-01-02 2020-01-03 2020-01-06 2020-01-07 2020-01-08 2020-01-09 1999-12-31");
+}
+
 TEST_F(EodImportTest, TextIsUpperCasedAndADigitNamedFileMatchesNothing) {
     const std::string text = "Symbol,Date,Close,Volume\nmsft,1/2/2020,5,6\nibm,1/3/2020,7,8\n";
     AnalyzeTextColumns(write("all.txt", text));

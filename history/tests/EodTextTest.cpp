@@ -92,21 +92,42 @@ TEST(FieldKinds, NumbersIncludingExponents) {
 
 TEST(FieldKinds, EveryDateFormAndOnlyRealDates) {
     const Date d{2020, 1, 2};
-    EXPECT_EQ(ReadDateField("2020-01-02"), d);
-    EXPECT_EQ(ReadDateField("1/2/2020"), d);
-    EXPECT_EQ(ReadDateField("01/02/2020"), d);
-    EXPECT_EQ(ReadDateField("2-Jan-20"), d);
-    EXPECT_EQ(ReadDateField("02-JAN-2020"), d);
-    EXPECT_EQ(ReadDateField("Jan 2, 2020"), d);
-    EXPECT_EQ(ReadDateField("jan  2,2020"), d);
-    EXPECT_EQ(ReadDateField("31-Dec-29"), (Date{2029, 12, 31}));
-    EXPECT_EQ(ReadDateField("1-Jan-30"), (Date{1930, 1, 1}));
-    EXPECT_EQ(ReadDateField("29-Feb-2000"), (Date{2000, 2, 29}));
+    const std::pair<const char*, Date> forms[] = {{"2020-01-02", d},
+                                                  {"2020-1-2", d},
+                                                  {"2020-1-02", d},
+                                                  {"2020/1/2", d},
+                                                  {"2020/01/02", d},
+                                                  {"1/2/2020", d},
+                                                  {"01/02/2020", d},
+                                                  {"1/2/20", d},
+                                                  {"12/31/29", {2029, 12, 31}},
+                                                  {"1/1/30", {1930, 1, 1}},
+                                                  {"1/2/99", {1999, 1, 2}},
+                                                  {"1/2/00", {2000, 1, 2}},
+                                                  {"1-2-2020", d},
+                                                  {"01-02-2020", d},
+                                                  {"2-Jan-20", d},
+                                                  {"02-JAN-2020", d},
+                                                  {"31-Dec-29", {2029, 12, 31}},
+                                                  {"1-Jan-30", {1930, 1, 1}},
+                                                  {"29-Feb-2000", {2000, 2, 29}},
+                                                  {"Jan 2, 2020", d},
+                                                  {"jan  2,2020", d},
+                                                  {"Jan 2, 20", d},
+                                                  {"Dec 31, 29", {2029, 12, 31}},
+                                                  {"Jan 1, 30", {1930, 1, 1}},
+                                                  {"Jan 2 2020", d},
+                                                  {"JAN  2  2020", d},
+                                                  {" 1/2/20 ", d}};
+    for (const auto& [text, date] : forms) EXPECT_EQ(ReadDateField(text), date) << text;
     for (const char* t :
-         {"2/30/2020", "29-Feb-1900", "2020-1-02", "13/1/2020", "1/2/20", "2-Jan-020", "2-Jnu-2020",
-          "Jan 2 2020", "2020/01/02", "Jan 32, 2020", "January 2, 2020"})
+         {"2/30/2020",       "29-Feb-1900", "2/29/00x",     "13/1/2020", "1/2/020",
+          "1/2/2",           "2-Jan-020",   "1-2-20",       "2020-1/2",  "2020/13/1",
+          "2020-02-30",      "20201-1-2",   "123/1/2020",   "Jan 2 20",  "Jan 32, 2020",
+          "January 2, 2020", "Jan 2,",      "Jan 2, 2020x", "1/2/2020/", "-1/2/2020"})
         EXPECT_FALSE(ReadDateField(t)) << t;
     EXPECT_EQ(FieldKindOf("1/2/2020"), kKindDate);
+    EXPECT_EQ(FieldKindOf("1/2/20"), kKindDate);
     EXPECT_EQ(FieldKindOf("20200102"), kKindNumber);  // a number first
     EXPECT_EQ(FieldKindOf("MSFT"), kKindText);
 }

@@ -199,6 +199,43 @@ TEST_F(HistoryBuildTest, AFailureAtAnyStepLeavesTheDatabaseAsItWas) {
     EXPECT_EQ(door_.CallsOf("message").size(), static_cast<size_t>(failures));
 }
 
+TEST_F(HistoryBuildTest, ATradeDateColumnOfTextIsRefusedWithNothingChanged) {
+    ProgramFolderPath = TempFolder();
+    OpenActivityLog("Vellicor.log");
+    {
+        Database db = Database::Create(HistoryDatabasePath);
+        db.execute(
+            "CREATE TABLE History1 (Symbol TEXT, TradeDate TEXT, Price DOUBLE, Volume DOUBLE)");
+        // In alphabetical order "10.1.2020" would come before "9.1.2020".
+        for (const char* date : {"9.1.2020", "10.1.2020", "2020-01-11"})
+            db.execute("INSERT INTO History1 VALUES ('A', ?1, 1, 1)", {date});
+    }
+    const std::string before = testing::DumpDatabase(HistoryDatabasePath);
+    EXPECT_FALSE(BuildHistoryDatabase(HistoryDatabasePath));
+    EXPECT_EQ(Messages().back(),
+              "The TradeDate column holds no dates!\r\nIts values are text, not dates in a form "
+              "the import reads, so the trading days cannot be put in order.\r\nNothing was "
+              "changed.\r\n");
+    EXPECT_EQ(testing::DumpDatabase(HistoryDatabasePath), before);
+    std::stringstream log;
+    log << std::ifstream(TempPath("Vellicor.log")).rdbuf();
+    EXPECT_NE(log.str().find(" >> The TradeDate column holds no dates: " + HistoryDatabasePath),
+              std::string::npos)
+        << log.str();
+    EXPECT_FALSE(door_.hourglass);
+
+    // ISO dates in a text column order their days themselves.
+    {
+        Database db = Database::Open(HistoryDatabasePath);
+        db.execute("UPDATE History1 SET TradeDate='2020-01-09' WHERE TradeDate='9.1.2020'");
+        db.execute("UPDATE History1 SET TradeDate='2020-01-10' WHERE TradeDate='10.1.2020'");
+    }
+    ASSERT_TRUE(BuildHistoryDatabase(HistoryDatabasePath));
+    Database db = Database::Open(HistoryDatabasePath);
+    EXPECT_EQ(Column(db, "SELECT TradeDate FROM TradeDates ORDER BY DateNum"),
+              (std::vector<std::string>{"2020-01-09", "2020-01-10", "2020-01-11"}));
+}
+
 TEST_F(HistoryBuildTest, APriceOfAnotherTypeEndsTheProgram) {
     ProgramFolderPath = TempFolder();
     OpenActivityLog("Vellicor.log");

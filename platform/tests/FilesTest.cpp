@@ -1,5 +1,6 @@
 // Folder paths, directory listing with patterns, CR LF text files and dialog filters.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -61,6 +62,16 @@ TEST_F(FilesTest, ListingIsSortedAndKeepsFilesAndFoldersApart) {
               std::vector<std::string>{"d.csv"});
     EXPECT_EQ(ListDirectory(TempFolder(), "*.csv", EntryKind::FilesAndFolders).size(), 3u);
     EXPECT_TRUE(ListDirectory(TempPath("missing/"), "*", EntryKind::Files).empty());
+
+    // A FIFO and a broken link are no files: opening them would hang or fail.
+    ASSERT_EQ(::mkfifo(TempPath("fifo.csv").c_str(), 0600), 0);
+    std::filesystem::create_symlink(TempPath("gone.csv"), TempPath("broken.csv"));
+    std::filesystem::create_symlink(TempPath("b.csv"), TempPath("link.csv"));
+    EXPECT_EQ(ListDirectory(TempFolder(), "*.csv", EntryKind::Files),
+              (std::vector<std::string>{"A.CSV", "b.csv", "link.csv"}));
+    EXPECT_EQ(ListDirectory(TempFolder(), "*.csv", EntryKind::Others),
+              (std::vector<std::string>{"broken.csv", "fifo.csv"}));
+    EXPECT_EQ(FindFirst(TempPath("fifo.csv"), EntryKind::Files), "");
 }
 
 TEST_F(FilesTest, FindFirstNeedsTheExactNameWithoutWildcards) {

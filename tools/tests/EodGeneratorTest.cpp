@@ -1,10 +1,12 @@
 // The EOD generator: the same options give the same bytes, the files hold what was asked for
 // (symbols, days, header, gaps, splits), and every date form reads back as the same day.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "EodGenerator.h"
@@ -106,6 +108,90 @@ TEST_F(EodGeneratorTest, EveryDateFormReadsBackAsItsDay) {
     const std::string text = Read(r.files.front());
     EXPECT_EQ(text.rfind("Symbol,Date,Open,High,Low,Close,Volume\r\nAAAA,\"Jan 4, 2010\",", 0), 0u)
         << text.substr(0, 80);
+}
+
+// Runs the program with the arguments and returns what it printed; `status` gets its exit code.
+std::string RunProgram(const std::vector<std::string>& args, int& status) {
+    int fds[2];
+    if (::pipe(fds) != 0) return "no pipe";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(fds[1], 1);
+        ::close(fds[0]);
+        ::close(fds[1]);
+        std::vector<char*> argv;
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    std::string out;
+    char buf[4096];
+    for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
+        out.append(buf, static_cast<size_t>(n));
+    ::close(fds[0]);
+    int raw = 0;
+    ::waitpid(child, &raw, 0);
+    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return out;
+}
+
+// The sample command of the README makes what the README promises: gaps, late starts and
+// stock splits.
+TEST_F(EodGeneratorTest, TheReadmeSampleCommandGivesGapsLateStartsAndSplits) {
+    std::stringstream readme;
+    readme << std::ifstream(VELLICOR_README).rdbuf();
+    const std::string text = readme.str();
+    const size_t start = text.find("`build/bin/generate_eod ");
+    ASSERT_NE(start, std::string::npos);
+    const size_t end = text.find('`', start + 1);
+    const std::string sentence = text.substr(end, text.find('.', end) - end);
+    for (const char* promise : {"gaps", "late starts", "stock splits"})
+        EXPECT_NE(sentence.find(promise), std::string::npos) << sentence;
+    std::istringstream command(text.substr(start + 1, end - start - 1));
+    std::vector<std::string> args;
+    for (std::string word; command >> word;) {
+        if (word == "build/bin/generate_eod") word = GENERATE_EOD;
+        if (word == "FOLDER") word = Folder("sample");
+        args.push_back(word);
+    }
+    int status = -1;
+    const std::string out = RunProgram(args, status);
+    ASSERT_EQ(status, 0) << out;
+    EXPECT_NE(out.find("split AAA"), std::string::npos) << out;
+
+    // Per file: the first date, and whether a weekday is missing between its first and last.
+    int lateStarts = 0, withGaps = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(Folder("sample"))) {
+        std::istringstream in(Read(entry.path().string()));
+        std::string line;
+        std::getline(in, line);  // the header
+        long first = -1, previous = -1;
+        bool gap = false;
+        while (std::getline(in, line)) {
+            const auto date = ReadDateField(line.substr(0, line.find(',')));
+            ASSERT_TRUE(date) << line;
+            const long serial = dateSerial(*date);
+            if (first < 0) first = serial;
+            // From Friday to Monday is 3 days; any other step above 1 skips a trading day.
+            if (previous >= 0 && serial - previous > (serial % 7 == 2 ? 3 : 1)) gap = true;
+            previous = serial;
+        }
+        lateStarts += first > dateSerial(Date{2010, 1, 4});
+        withGaps += gap;
+    }
+    EXPECT_GT(lateStarts, 0);
+    EXPECT_GT(withGaps, 0);
+
+    const std::string help = RunProgram({GENERATE_EOD, "--help"}, status);
+    EXPECT_EQ(status, 0);
+    for (const char* option :
+         {"--out", "--single", "--symbols", "--days", "--date-form", "--no-header", "--gap-rate",
+          "--late-rate", "--split-rate", "--seed", "--line-end", "--ext"})
+        EXPECT_NE(help.find(option), std::string::npos) << option;
+    RunProgram({GENERATE_EOD, "--out", Folder("x"), "--days", "ten"}, status);
+    EXPECT_EQ(status, 2);
 }
 
 }  // namespace
