@@ -19,6 +19,7 @@
 #include "QtDoor.h"
 #include "QtEnvironment.h"
 #include "StartUp.h"
+#include "frmChartView.h"
 #include "frmHistoryImport.h"
 #include "frmMain.h"
 #include "frmSplitsEdit.h"
@@ -54,6 +55,7 @@ void RegisterSubsystemCommands() {
     vel::RegisterSplitCommands();
     vel::RegisterHistoryCommands();
     vel::InstallHistoryImportWindows();
+    vel::RegisterChartWindow();
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ Table2D<float> ChartLevel = [] {
     return t;
 }();
 Table2D<std::int32_t> ChartPaneRect("ChartPaneRect", 1, kMaxChartCurves + 1, 1, 4);
-std::int16_t ChartClickX = 0;
+std::int32_t ChartClickX = 0;
 float PlotOriginX = 0.0f, PlotScaleX = 0.0f;
 ChartTarget* ChartPicture = &UnshownChartTarget();
 

@@ -25,7 +25,7 @@ extern Table2D<float> ChartLevel;
 // Pane i (1..N): Left, Top, Right, Bottom in target units; entry N + 1 the outer frame.
 extern Table2D<std::int32_t> ChartPaneRect;
 // The X of a pending left click on the chart, 0 = none; the painter turns it into CursorDay.
-extern std::int16_t ChartClickX;
+extern std::int32_t ChartClickX;
 // The plot area's x origin and x scale (units per day) of the last painted pane.
 extern float PlotOriginX, PlotScaleX;
 

@@ -41,6 +41,9 @@ struct ChartsEntryPoints {
     std::function<void()> ShowChartWindow;
     // Rebuilds the chart window's menu captions; empty while no chart window exists.
     std::function<void()> RefreshMenuCaptions;
+    // Told by every successful history load: an open chart window builds itself anew on the
+    // new history.
+    std::function<void()> HistoryLoaded;
 };
 
 // Unattended runs, driven by the .autorun file AutoRunFileName.

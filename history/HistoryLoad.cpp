@@ -11,6 +11,7 @@
 #include "AppState.h"
 #include "Database.h"
 #include "Door.h"
+#include "EntryPoints.h"
 #include "EodText.h"
 #include "HistoryBuild.h"
 #include "Hooks.h"
@@ -357,6 +358,7 @@ bool LoadHistory() {
     SetMainLabel(MainLabel::PerformedTask, "");
     SetMainLabel(MainLabel::PerformedAction, "");
     ProgressEnd();
+    if (ChartsCommands.HistoryLoaded) ChartsCommands.HistoryLoaded();
     return true;
 }
 

@@ -1,0 +1,143 @@
+// The chart window as a Qt window: a child window of the frame with its own menu bar (every
+// item of the chart menus, hidden items invisible, F-key shortcuts), the control strip of
+// buttons, labels, the delay list, the two day-window scroll bars and the cursor control, the
+// Money Volume Tree, the chart picture with its cursor line, and the status bar. It shows
+// what the chart window's procedures decide and passes every event to them; it computes
+// nothing itself.
+#pragma once
+
+#include <QImage>
+#include <QMainWindow>
+#include <QTimer>
+#include <map>
+#include <memory>
+
+#include "ChartTarget.h"
+#include "ChartWindow.h"
+#include "ChartWindowControls.h"
+
+class QAbstractButton;
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QScrollBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace vel {
+
+class frmChartView;
+
+// The picture box Picture1: shows the chart target as an image, with the cursor line.
+class ChartPictureBox : public QWidget {
+    Q_OBJECT
+public:
+    explicit ChartPictureBox(frmChartView* window);
+    ChartTarget& Target() { return target_; }
+    const QImage& Image() const { return image_; }
+    // Draws the target anew (its presenter).
+    void Redraw();
+    void SetCursorLine(double xTwips);
+    double CursorLineX() const { return cursorLineX_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    frmChartView* window_;
+    ChartTarget target_;
+    QImage image_;
+    double cursorLineX_ = -1;
+};
+
+class frmChartView : public QMainWindow, public ChartWindowControls {
+    Q_OBJECT
+public:
+    frmChartView();
+    ~frmChartView() override;
+
+    // Form_Load: installs the window as the chart view and builds it on the loaded history.
+    void Load();
+    ChartWindow& Model() { return model_; }
+
+    // The menu item, top-level menu or control with the control name (nullptr when none).
+    QAction* MenuItem(const QString& name) const;
+    QMenu* Menu(const QString& name) const;
+    QWidget* Control(const QString& name) const;
+    QTreeWidget* Tree() const { return tree_; }
+    QScrollBar* ScrollBar(DayScrollBar bar) const;
+    ChartPictureBox* PictureBox() const { return picture_; }
+    QMenu* PoppedUpMenu() const { return popped_; }
+
+    // Runs a command procedure as the window's events do: errors reach the error box, never
+    // the event loop.
+    static void RunCommand(const std::function<void()>& command);
+
+    // ---- ChartWindowControls -------------------------------------------------------------
+    void SetScrollBarRange(DayScrollBar bar, int min, int max, int smallChange,
+                           int largeChange) override;
+    int ScrollBarValue(DayScrollBar bar) const override;
+    int ScrollBarMin(DayScrollBar bar) const override;
+    int ScrollBarMax(DayScrollBar bar) const override;
+    void SetScrollBarValue(DayScrollBar bar, int value) override;
+    void SetScrollBarEnabled(DayScrollBar bar, bool enabled) override;
+    void BuildTree(const std::vector<std::string>& symbols) override;
+    std::string SelectedNodeKey() const override;
+    void SelectNode(int node) override;
+    void SetMenuCaption(const std::string& name, const std::string& caption) override;
+    void SetMenuEnabled(const std::string& name, bool enabled) override;
+    void SetControlEnabled(const std::string& name, bool enabled) override;
+    void PopupToolsMenu(double x, double y) override;
+    void SetDelayList(const std::vector<std::string>& items, int selected) override;
+    void ShowStatusText(const std::string& text) override;
+    void ShowLabel(ChartLabel label, const std::string& text) override;
+    void MoveCursorLine(double x) override;
+    bool IsMinimized() const override;
+    TwipsRect OuterRect() const override;
+    TwipsRect InnerRect() const override;
+    TwipsRect TreeRect() const override;
+    TwipsRect PictureRect() const override;
+    void SetTreeRect(const TwipsRect& r) override;
+    void SetPictureRect(const TwipsRect& r) override;
+    ChartTarget& Picture() override;
+    void ShowWindow() override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildControls();
+    QAbstractButton* Button(const char* name, const char* caption, int left, int top, int width,
+                            int height, const std::function<void()>& click);
+    QLabel* Label(const char* name, const char* text, int left, int top, int width, int height);
+
+    ChartWindow model_;
+    QWidget* central_ = nullptr;
+    QTreeWidget* tree_ = nullptr;
+    ChartPictureBox* picture_ = nullptr;
+    QScrollBar* hscroll1_ = nullptr;
+    QScrollBar* hscroll2_ = nullptr;
+    QComboBox* delays_ = nullptr;
+    QMenu* popped_ = nullptr;
+    std::map<std::string, QAction*> items_;
+    std::map<std::string, QMenu*> menus_;
+    std::map<ChartLabel, QLabel*> labels_;
+    QTimer slideShowTimer_;
+};
+
+// Shows the chart window inside the frame, creating and loading it on first use.
+void ShowChartWindow();
+// The chart window of the process (nullptr before its first use).
+frmChartView* ChartWindowWidget();
+// Closes and destroys the chart window (the end of a test).
+void DestroyChartWindow();
+// Fills the frame's charts entry points (ShowChartWindow, RefreshMenuCaptions, HistoryLoaded)
+// and registers the chart window's commands.
+void RegisterChartWindow();
+
+}  // namespace vel
