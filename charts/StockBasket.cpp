@@ -31,7 +31,7 @@ void ClearSymbolMemory() {
 }
 
 long LoadedStockCount() {
-    return MainVectors ? MainVectors->BufferCount() : 0;
+    return LoadedSymbolCount;
 }
 
 namespace {

@@ -27,7 +27,7 @@ extern std::int16_t SymbolMemoryCount;
 // Forgets every remembered stock.
 void ClearSymbolMemory();
 
-// The number of loaded stocks (MainVectors' BufferCount; 0 without stores).
+// The number of loaded stocks N (LoadedSymbolCount, the Buffer counts of the stores).
 long LoadedStockCount();
 
 // ---- Stock list files ---------------------------------------------------------------------

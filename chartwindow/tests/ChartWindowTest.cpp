@@ -113,7 +113,6 @@ TEST_F(ChartWindowTest, MenuBarHoldsEveryItemWithHiddenItemsCallableByName) {
 }
 
 TEST_F(ChartWindowTest, AliasesRunTheirItemAndUnbuiltItemsBeepAndLog) {
-    OpenActivityLog("Vellicor.log");
     ProgramFolderPath = TempFolder();
     OpenActivityLog("Vellicor.log");
     FillStockBasket();

@@ -50,6 +50,9 @@ inline void LoadSyntheticHistory(long stocks, long days,
         ++serial;
     }
     DayOffset = 0;
+    LoadedSymbolCount = static_cast<std::int32_t>(stocks);
+    LoadedDayCount = static_cast<std::int32_t>(days);
+    SymbolsToLoad = SymbolCountInDB = LoadedSymbolCount;
     ChartFrom1 = Num(1);
     ChartTo1 = static_cast<std::int16_t>(days);
     ChartFrom2 = 1;
