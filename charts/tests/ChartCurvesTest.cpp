@@ -6,6 +6,8 @@
 #include "ChartCurves.h"
 #include "ChartView.h"
 #include "ChartsFixture.h"
+#include "ProcessState.h"
+#include "StockBasket.h"
 #include "VectorStores.h"
 
 namespace vel {
@@ -109,6 +111,20 @@ TEST_F(ChartCurvesTest, DayRangeShowsTheLastDaysWithinTheHistory) {
         EXPECT_EQ(ChartFrom1.toInt16(), 100);
         EXPECT_EQ(ChartTo1, 100);
     }
+}
+
+TEST_F(ChartCurvesTest, TheProcessStateResetReachesTheCharts) {
+    AppendChartCurve("c");
+    ChartLevel(3, 2) = 1;
+    ChartClickX = 9;
+    SymbolMemoryCount = 2;
+    BasketPointer = 4;
+    StockListFilePath = "x.csv";
+    SetChartStatusText("busy");
+    EXPECT_NE(StateGroupsNotAtStart().find("Charts"), std::string::npos);
+    ResetProcessState();
+    EXPECT_EQ(StateGroupsNotAtStart(), "");
+    EXPECT_EQ(ChartPicture, &UnshownChartTarget());
 }
 
 }  // namespace

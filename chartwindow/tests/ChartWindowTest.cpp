@@ -24,6 +24,7 @@
 #include "ChartWindowCommands.h"
 #include "ChartsFixture.h"
 #include "EntryPoints.h"
+#include "LoadedHistory.h"
 #include "MainCommands.h"
 #include "SmallRoutines.h"
 #include "StockBasket.h"
@@ -453,6 +454,57 @@ TEST_F(ChartWindowTest, TheMainWindowsChartsCommandOpensTheWindow) {
     w = ChartWindowWidget();
     EXPECT_EQ(w->Tree()->topLevelItem(0)->childCount(), 30);
     EXPECT_EQ(ChartPicture, &w->PictureBox()->Target());
+}
+
+}  // namespace
+}  // namespace vel
+
+namespace vel {
+namespace {
+
+// The window on histories generated, built and loaded by the program's own import and load.
+class ChartWindowOnGeneratedHistoryTest : public testing::ChartsFixture {
+protected:
+    void TearDown() override {
+        DestroyChartWindow();
+        ChartsFixture::TearDown();
+    }
+};
+
+TEST_F(ChartWindowOnGeneratedHistoryTest, EveryLoadRebuildsTheOpenWindow) {
+    AnalysisCommands.TradingLogDataClear = [] { RallyCount = 0; };
+    RegisterChartWindow();
+    testing::LoadGeneratedHistory(TempPath("first/"), 12, 80);
+    ShowChartWindow();
+    frmChartView* w = ChartWindowWidget();
+    ASSERT_EQ(w->Tree()->topLevelItem(0)->childCount(), 12);
+    FillStockBasket();
+    w->ScrollBar(DayScrollBar::Last)->setValue(70);
+    DisplayedStockIndex = 12;
+    DisplayStockCurves();
+    ASSERT_EQ(MainVectors->ChartCount(), 7);
+
+    // The second load goes through the load itself, which tells the open window.
+    testing::LoadGeneratedHistory(TempPath("second/"), 5, 40);
+    EXPECT_EQ(LoadedSymbolCount, 5);
+    QTreeWidgetItem* root = w->Tree()->topLevelItem(0);
+    ASSERT_EQ(root->childCount(), 5);
+    EXPECT_EQ(root->child(4)->text(0).toStdString(), LoadedSymbols(5));
+    EXPECT_EQ(w->ScrollBar(DayScrollBar::Last)->maximum(), 40);
+    EXPECT_EQ(w->ScrollBar(DayScrollBar::Last)->value(), 40);
+    EXPECT_EQ(ChartTo1, 40);
+    EXPECT_EQ(CursorDay, 40);
+    EXPECT_EQ(BasketCount, 0);
+    EXPECT_EQ(DisplayedStockIndex, 1);
+    EXPECT_EQ(ChartCaption(1), "Stock price for " + LoadedSymbols(1));
+    EXPECT_EQ(w->findChild<QLabel*>("labSymbols")->text(), " 1 / 5");
+    EXPECT_TRUE(w->findChild<QLabel*>("labChartFromTo")
+                    ->text()
+                    .endsWith(QString::fromStdString(TradeDateOfDay(40))));
+    w->MenuItem("mnuFillStockBasket")->trigger();
+    EXPECT_EQ(BasketCount, 5);
+    w->findChild<QPushButton*>("cmdBasketNext")->click();
+    EXPECT_EQ(DisplayedStockIndex, 2);
 }
 
 }  // namespace
