@@ -157,11 +157,13 @@ void frmChartView::BuildMenus() {
 }
 
 QAbstractButton* frmChartView::Button(const char* name, const char* caption, int left, int top,
-                                      int width, int height, const std::function<void()>& click) {
+                                      int width, int height) {
     auto* b = new QPushButton(QString::fromLatin1(caption), central_);
     b->setObjectName(QString::fromLatin1(name));
     b->setGeometry(Px(left), Px(top), Px(width), Px(height));
-    connect(b, &QPushButton::clicked, this, [click] { RunCommand(click); });
+    const std::string command = name;
+    connect(b, &QPushButton::clicked, this,
+            [command] { RunCommand([&] { RunChartCommand(command); }); });
     return b;
 }
 
@@ -198,33 +200,25 @@ void frmChartView::BuildControls() {
     delays_->setToolTip(QStringLiteral("Slide Show  delay"));
     delays_->setGeometry(Px(140), Px(120), Px(1455), Px(315));
 
-    auto command = [](const char* name) {
-        const std::string n = name;
-        return [n] { RunChartCommand(n); };
-    };
-    Button("cmdTreeSlideShow", "SlideShow / Break", 140, 480, 1455, 255,
-           command("cmdTreeSlideShow"));
-    Button("cmdPreviousStock", "Previous", 140, 780, 730, 255, command("cmdPreviousStock"));
-    Button("cmdNextStock", "Next", 860, 780, 730, 255, command("cmdNextStock"));
-    Button("cmdTop", "Top", 140, 1080, 730, 255, command("cmdTop"));
-    Button("cmdFind", "Find", 860, 1080, 730, 255, command("cmdFind"));
+    Button("cmdTreeSlideShow", "SlideShow / Break", 140, 480, 1455, 255);
+    Button("cmdPreviousStock", "Previous", 140, 780, 730, 255);
+    Button("cmdNextStock", "Next", 860, 780, 730, 255);
+    Button("cmdTop", "Top", 140, 1080, 730, 255);
+    Button("cmdFind", "Find", 860, 1080, 730, 255);
     labels_[ChartLabel::Symbols] = Label("labSymbols", "Symbols:", 120, 1440, 1460, 255);
     Label("Label1", "Stock Basket:", 2160, 160, 1215, 255);
     labels_[ChartLabel::BasketCount] = Label("labBasketCount", "Count", 3480, 160, 2175, 255);
-    Button("cmdBasketSlideShow", "SlideShow / Break", 4080, 480, 1575, 255,
-           command("cmdBasketSlideShow"));
-    Button("cmdBasketOut", "Take out", 5880, 120, 975, 255, command("cmdBasketOut"));
-    Button("cmdBasketTop", "Top", 7080, 120, 975, 255, command("cmdBasketTop"));
-    Button("cmdBasketPrevious", "Previous", 8280, 120, 975, 255, command("cmdBasketPrevious"));
-    Button("cmdBasketIn", "Put in", 5880, 480, 975, 255, command("cmdBasketIn"));
-    Button("cmdBasketBottom", "Bottom", 7080, 480, 975, 255, command("cmdBasketBottom"));
-    Button("cmdBasketNext", "Next", 8280, 500, 975, 255, command("cmdBasketNext"));
-    Button("cmdIndividualStockTiming", "Individual stock timing", 1830, 870, 2355, 255,
-           command("cmdIndividualStockTiming"));
-    Button("cmdIndividualStockSwining", "Individual stock swinging", 4320, 870, 2295, 255,
-           command("cmdIndividualStockSwining"));
+    Button("cmdBasketSlideShow", "SlideShow / Break", 4080, 480, 1575, 255);
+    Button("cmdBasketOut", "Take out", 5880, 120, 975, 255);
+    Button("cmdBasketTop", "Top", 7080, 120, 975, 255);
+    Button("cmdBasketPrevious", "Previous", 8280, 120, 975, 255);
+    Button("cmdBasketIn", "Put in", 5880, 480, 975, 255);
+    Button("cmdBasketBottom", "Bottom", 7080, 480, 975, 255);
+    Button("cmdBasketNext", "Next", 8280, 500, 975, 255);
+    Button("cmdIndividualStockTiming", "Individual stock timing", 1830, 870, 2355, 255);
+    Button("cmdIndividualStockSwining", "Individual stock swinging", 4320, 870, 2295, 255);
     Button("cmdIndividualStockSwingingSpecial", "Individual stock swinging special", 6740, 870,
-           2500, 255, command("cmdIndividualStockSwingingSpecial"));
+           2500, 255);
 
     hscroll1_ = new QScrollBar(Qt::Horizontal, central_);
     hscroll1_->setObjectName(QStringLiteral("HScroll1"));
@@ -269,7 +263,7 @@ void frmChartView::BuildControls() {
     }
     labels_[ChartLabel::ChartFromTo] =
         Label("labChartFromTo", "Chart Limits", 2760, 1520, 5175, 255);
-    Button("cmdEnlargeChart", "Enlarge chart", 8040, 1520, 1215, 255, command("cmdEnlargeChart"));
+    Button("cmdEnlargeChart", "Enlarge chart", 8040, 1520, 1215, 255);
 
     tree_ = new QTreeWidget(central_);
     tree_->setObjectName(QStringLiteral("TreeView1"));

@@ -112,8 +112,9 @@ protected:
 private:
     void BuildMenus();
     void BuildControls();
+    // A button that runs the command of its name.
     QAbstractButton* Button(const char* name, const char* caption, int left, int top, int width,
-                            int height, const std::function<void()>& click);
+                            int height);
     QLabel* Label(const char* name, const char* text, int left, int top, int width, int height);
 
     ChartWindow model_;
