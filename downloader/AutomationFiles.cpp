@@ -1,0 +1,118 @@
+// The automation files and the save folder.
+#include "AutomationFiles.h"
+
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "ActivityLog.h"
+#include "AppState.h"
+#include "DirectoryListing.h"
+#include "Door.h"
+#include "DownloadText.h"
+#include "DownloaderState.h"
+#include "Errors.h"
+#include "FilePaths.h"
+#include "Hooks.h"
+#include "NumberText.h"
+#include "TextFile.h"
+
+namespace vel {
+
+namespace {
+
+// A count text is usable when it is a number (blanks around it allowed) greater than 0.
+bool IsPositiveNumber(const std::string& text) {
+    const auto v = parseNumber(text);
+    return v && std::isfinite(*v) && *v > 0;
+}
+
+}  // namespace
+
+std::string AddTrailingBackslash(const std::string& text) {
+    std::string s = Trim(text);
+    if (!s.empty() && s.back() != '/') s += '/';
+    return s;
+}
+
+bool IsFilePresent(const std::string& path) {
+    const std::string p = Trim(path);
+    if (p.empty()) return false;
+    try {
+        return !FindFirst(p, EntryKind::Files).empty();
+    } catch (...) {
+        return false;
+    }
+}
+
+void ReadAutomationParameters() {
+    AutomationListPath.clear();
+    AutomationSaveFolder.clear();
+    AutomationResultPath.clear();
+    AutomationMaxURLCount = "9999";
+    AutomationResultText = "ERROR";
+    AutomationMode = 2;
+
+    const std::string paramsPath = CommandLineText;
+    if (!IsFilePresent(paramsPath)) return;
+    std::vector<std::string> lines(4);
+    LineReader reader(Trim(paramsPath));
+    for (auto& line : lines) {
+        if (!reader.Next(line)) break;
+        line = Trim(line);
+    }
+    if (!IsFilePresent(lines[0])) return;
+
+    AutomationListPath = lines[0];
+    if (!lines[1].empty()) AutomationSaveFolder = AddTrailingBackslash(lines[1]);
+    if (!lines[2].empty()) AutomationResultPath = lines[2];
+    if (!lines[3].empty()) AutomationMaxURLCount = lines[3];
+    if (!IsPositiveNumber(AutomationMaxURLCount)) AutomationMaxURLCount = "9999";
+    AutomationMode = 1;
+}
+
+void WriteAutomationResult() {
+    if (AutomationResultPath.empty() || AutomationMode <= 0) return;
+    try {
+        WriteTextLinesWhole(AutomationResultPath, {AutomationResultText});
+    } catch (const FileError& e) {
+        WriteActivityLog(std::string("The result file cannot be written: ") + e.what());
+    }
+    YieldToEvents();
+}
+
+std::string SaveFolderQuestion() {
+    return "Selected folder:  " + SaveFolder +
+           "\r\nDo you wish to delete old stock files? \r\nAnswer YES if downloading new "
+           "data.\r\nAnswer NO after download break.";
+}
+
+bool PrepareSaveFolder() {
+    if (SaveFolder.empty()) {
+        WriteActivityLog("No save folder for the list of URLs: " + URLListPath);
+        return false;
+    }
+    std::error_code ec;
+    if (!std::filesystem::exists(SaveFolder, ec)) {
+        std::filesystem::create_directories(SaveFolder, ec);
+        if (!ec) return true;
+    }
+    if (!std::filesystem::is_directory(SaveFolder, ec)) {
+        WriteActivityLog("Save folder cannot be created: " + SaveFolder);
+        return false;
+    }
+    const std::vector<std::string> files = ListDirectory(SaveFolder, "*.*", EntryKind::Files);
+    if (files.empty()) return true;
+    if (AutomationMode == 0 &&
+        door().MessageBox(SaveFolderQuestion(), "", MsgButtons::YesNo) != MsgAnswer::Yes)
+        return true;
+    for (const auto& name : files) {
+        const std::string path = JoinPath(SaveFolder, name);
+        if (!std::filesystem::remove(path, ec) && ec)
+            WriteActivityLog("File cannot be deleted: " + path);
+    }
+    return true;
+}
+
+}  // namespace vel

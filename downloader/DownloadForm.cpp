@@ -1,0 +1,363 @@
+// The download window's procedures.
+#include "DownloadForm.h"
+
+#include <QMetaObject>
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+
+#include "ActivityLog.h"
+#include "AppState.h"
+#include "AutomationFiles.h"
+#include "DirectoryListing.h"
+#include "Door.h"
+#include "DownloadText.h"
+#include "DownloaderState.h"
+#include "Errors.h"
+#include "FilePaths.h"
+#include "Hooks.h"
+#include "NumberText.h"
+#include "TextFile.h"
+#include "UrlList.h"
+
+namespace vel {
+
+namespace {
+
+bool IsExistingFile(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec);
+}
+
+}  // namespace
+
+DownloadForm::DownloadForm(QObject* parent) : QObject(parent) {
+    endProgram = [](int status) { door().EndProcess(status); };
+    for (auto& control : controls_) {
+        control = std::make_unique<ctlURLDownload>(network_);
+        connect(control.get(), &ctlURLDownload::attemptEnded, this, &DownloadForm::SchedulePump);
+    }
+}
+
+DownloadForm::~DownloadForm() = default;
+
+ctlURLDownload& DownloadForm::Control(int n) {
+    return *controls_.at(static_cast<size_t>(n - 1));
+}
+
+void DownloadForm::SetView(DownloadFormView* view) {
+    view_ = view;
+    if (!view_) return;
+    view_->ShowStatusText(statusText_);
+    view_->ShowIndicator(indicatorText_);
+    view_->ShowUrlLists(urlListItems_, urlListText_);
+    view_->ShowListChoiceVisible(listChoiceVisible_);
+    view_->ShowRunCommandsEnabled(runCommandsEnabled_);
+}
+
+void DownloadForm::SetStatus(const std::string& text) {
+    statusText_ = text;
+    if (view_) view_->ShowStatusText(text);
+}
+
+void DownloadForm::SetListChoiceVisible(bool visible) {
+    listChoiceVisible_ = visible;
+    if (view_) view_->ShowListChoiceVisible(visible);
+}
+
+void DownloadForm::SetRunCommandsEnabled(bool enabled) {
+    runCommandsEnabled_ = enabled;
+    if (view_) view_->ShowRunCommandsEnabled(enabled);
+}
+
+void DownloadForm::AdvanceIndicator(int shownOffset) {
+    IndicatorCounter = IndicatorCounter + 1 > 1 ? 0 : IndicatorCounter + 1;
+    indicatorText_ = std::to_string(IndicatorCounter + shownOffset);
+    if (view_) view_->ShowIndicator(indicatorText_);
+}
+
+void DownloadForm::Form_Load() {
+    RefreshComboBoxURLs();
+    DownloadBreak = false;
+    SetStatus("To start downloading, select some list of URLs and click on 'DOWNLOAD' button.");
+    YieldToEvents();
+}
+
+void DownloadForm::RefreshComboBoxURLs() {
+    urlListItems_.clear();
+    for (const char* ending : {".eodurls", ".htmurls"})
+        for (const auto& name :
+             ListDirectory(ProgramFolderPath, std::string("*") + ending, EntryKind::Files))
+            if (EndsWithNoCase(name, ending)) urlListItems_.push_back(name);
+    urlListText_ = urlListItems_.empty() ? std::string() : urlListItems_.front();
+    if (view_) view_->ShowUrlLists(urlListItems_, urlListText_);
+    YieldToEvents();
+}
+
+void DownloadForm::GetURLListPath() {
+    URLListPath = urlListItems_.empty() ? std::string() : JoinPath(ProgramFolderPath, urlListText_);
+    if (!IsFilePresent(URLListPath)) URLListPath.clear();
+    YieldToEvents();
+}
+
+void DownloadForm::StartDownloading() {
+    DownloadBreak = false;
+    if (AutomationMode == 0)
+        GetURLListPath();
+    else
+        URLListPath = AutomationListPath;
+    URLListName = URLListPath.empty() ? std::string() : FindFirst(URLListPath, EntryKind::Files);
+    if (URLListName.empty()) {
+        if (AutomationMode == 0)
+            door().MessageBox("Problems with list of URLs! No downloading!", "Tarquel",
+                              MsgButtons::OK);
+        else
+            mnuQuitDownloading_Click();
+        return;
+    }
+    GetSaveFolder(URLListPath);
+    if (AutomationMode != 0 && !AutomationSaveFolder.empty()) SaveFolder = AutomationSaveFolder;
+    if (!PrepareSaveFolder()) {
+        if (AutomationMode == 0)
+            door().MessageBox("Problems with save folder! No downloading!", "Tarquel",
+                              MsgButtons::OK);
+        else
+            mnuQuitDownloading_Click();
+        return;
+    }
+    LoadAndSaveByURLlist(URLListPath, SaveFolder);
+}
+
+void DownloadForm::LoadAndSaveByURLlist(const std::string& listPath,
+                                        const std::string& saveFolder) {
+    SetStatus(" Reading and parsing URL list. Wait, please ...");
+    YieldToEvents();
+    ReadUrlList(listPath, Entries);
+    SetStatus(AutomationMode == 0
+                  ? " Downloading, started with an manual command. Wait, please ..."
+                  : " Downloading, started with an automatic command. Wait, please ...");
+    YieldToEvents();
+    if (!Entries.empty()) {
+        try {
+            WriteTextLines(JoinPath(saveFolder, URLListName), FolderNoteLines(listPath));
+        } catch (const FileError& e) {
+            WriteActivityLog(e.what());
+        }
+    }
+    count_ = static_cast<int>(Entries.size());
+    if (AutomationMode != 0) {
+        const auto limit = parseNumber(AutomationMaxURLCount);
+        if (limit && *limit < count_) count_ = static_cast<int>(std::nearbyint(*limit));
+    }
+    SaveFolder = saveFolder;
+    DownloadBreak = false;
+    next_ = 1;
+    if (count_ <= 0) {
+        count_ = 0;
+        FinishRun();
+        return;
+    }
+    phase_ = Phase::Dispatching;
+    Pump();
+}
+
+void DownloadForm::SchedulePump() {
+    if (pumpScheduled_ || phase_ == Phase::Idle) return;
+    pumpScheduled_ = true;
+    QMetaObject::invokeMethod(this, &DownloadForm::Pump, Qt::QueuedConnection);
+}
+
+void DownloadForm::Pump() {
+    pumpScheduled_ = false;
+    // A yield inside the pump may deliver the event of another control: it is taken up by
+    // the pass that runs, never by a second pass inside the first.
+    if (inPump_) {
+        pumpAgain_ = true;
+        return;
+    }
+    inPump_ = true;
+    do {
+        pumpAgain_ = false;
+        if (phase_ == Phase::Dispatching) {
+            AdvanceIndicator(0);
+            while (next_ <= count_ && !DownloadBreak && DispatchNext()) ++next_;
+            if (next_ > count_ && !DownloadBreak) phase_ = Phase::Waiting;
+        }
+        if (phase_ == Phase::Waiting && !DownloadBreak) {
+            AdvanceIndicator(2);
+            if (EndDownloading()) {
+                inPump_ = false;
+                FinishRun();
+                return;
+            }
+        }
+    } while (pumpAgain_ && phase_ != Phase::Idle);
+    inPump_ = false;
+}
+
+bool DownloadForm::DispatchNext() {
+    const std::string& entry = Entries[static_cast<size_t>(next_ - 1)];
+    const ListEntry parts = SplitListEntry(entry);
+    if (!IsSafeSaveName(parts.fileName)) {
+        WriteActivityLog("Refused file name (empty, absolute or outside the save folder): " +
+                         MaskPasswords(entry));
+        return true;
+    }
+    if (!IsFetchableUrl(SplitCredentials(parts.urlPart).url)) {
+        WriteActivityLog("Refused URL (only http and https are fetched): " + MaskPasswords(entry));
+        return true;
+    }
+    const std::string savePath = JoinPath(SaveFolder, parts.fileName);
+    YieldToEvents();
+    if (IsExistingFile(savePath)) {
+        WriteActivityLog("This URL was downloaded before: " + MaskPasswords(entry));
+        YieldToEvents();
+        return true;
+    }
+    ctlURLDownload* control = FindFreeDownloader();
+    if (!control || DownloadBreak) return false;
+    control->DownloadIndex = static_cast<std::int16_t>(next_);
+    control->DownloadIndexMax = static_cast<std::int16_t>(count_);
+    control->DownloadURL = parts.urlPart;
+    control->SaveFilePath = savePath;
+    control->PassCount = 0;
+    control->PassCountMax = PassCountMax;
+    control->SaveOnError = SaveOnError;
+    control->ProcessTimeOut = AttemptTimeOut;
+    WriteActivityLog("Start downloading URL=" + MaskPasswords(control->DownloadURL));
+    control->StartDownload();
+    YieldToEvents();
+    return true;
+}
+
+ctlURLDownload* DownloadForm::FindFreeDownloader() {
+    ctlURLDownload* candidate = nullptr;
+    for (int n = kControlCount; n >= 1 && !DownloadBreak; --n) {
+        ctlURLDownload& c = Control(n);
+        const std::int16_t r = c.ProcessResult;
+        if (r == 0 || r == 2 || (r == 3 && c.PassCount >= c.PassCountMax))
+            candidate = &c;
+        else if (r == 3)
+            c.StartDownload();
+    }
+    return DownloadBreak ? nullptr : candidate;
+}
+
+bool DownloadForm::EndDownloading() {
+    bool done = true;
+    for (int n = kControlCount; n >= 1 && !DownloadBreak; --n) {
+        ctlURLDownload& c = Control(n);
+        if (c.ProcessResult == 3 && c.PassCount < c.PassCountMax) {
+            c.StartDownload();
+            done = false;
+        } else if (c.ProcessResult == 1) {
+            done = false;
+        }
+    }
+    if (DownloadBreak) return false;
+    if (done) {
+        AutomationResultText = "OK";
+        WriteAutomationResult();
+    }
+    return done;
+}
+
+void DownloadForm::FinishRun() {
+    phase_ = Phase::Idle;
+    if (count_ == 0) {
+        SetStatus(" No valid URLs found! End of downloading!");
+        door().Beep();
+        YieldToEvents();
+    } else if (!DownloadBreak) {
+        SetStatus(" End of downloading!");
+        YieldToEvents();
+        door().Beep();
+        YieldToEvents();
+    }
+    emit runEnded();
+    if (AutomationMode != 0) {
+        WriteAutomationResult();
+        mnuQuitDownloading_Click();
+    }
+}
+
+void DownloadForm::BreakDownloading() {
+    for (auto& control : controls_) {
+        control->CancelDownload();
+        YieldToEvents();
+    }
+}
+
+void DownloadForm::mnuStartDownloading_Click() {
+    // A second run while one is active is ignored.
+    if (IsRunning()) {
+        door().Beep();
+        return;
+    }
+    StartDownloading();
+}
+
+void DownloadForm::mnuBreakDownloading_Click() {
+    DownloadBreak = true;
+    SetStatus("Break of downloading.");
+    YieldToEvents();
+    BreakDownloading();
+    WriteAutomationResult();
+    if (IsRunning()) FinishRun();
+}
+
+void DownloadForm::mnuQuitDownloading_Click() {
+    if (quitting_) return;
+    quitting_ = true;
+    DownloadBreak = true;
+    SetStatus("Program exit.");
+    YieldToEvents();
+    BreakDownloading();
+    WriteAutomationResult();
+    const bool wasRunning = IsRunning();
+    phase_ = Phase::Idle;
+    if (wasRunning) emit runEnded();
+    Form_Unload();
+    endProgram(0);
+}
+
+void DownloadForm::mnuEditListOfURLs_Click() {
+    GetURLListPath();
+    if (!URLListPath.empty()) door().OpenInTextEditor(URLListPath);
+}
+
+void DownloadForm::mnuGeneratingURLs_Click() {
+    if (view_) view_->ShowGenerator();
+}
+
+void DownloadForm::Toolbar_ButtonClick(const std::string& key) {
+    if (key == "urls")
+        mnuEditListOfURLs_Click();
+    else if (key == "download")
+        mnuStartDownloading_Click();
+    else if (key == "generate")
+        mnuGeneratingURLs_Click();
+    else if (key == "break")
+        mnuBreakDownloading_Click();
+    else if (key == "quit")
+        mnuQuitDownloading_Click();
+    else
+        door().MessageBox("Unxpected Downloader nemu activity - error!", "", MsgButtons::OK);
+}
+
+void DownloadForm::Form_Resize(int width, int height, bool minimized, int controlLeft) {
+    if (minimized || width <= kMinimumWindowSize || height <= kMinimumWindowSize) return;
+    const int controlWidth = std::max(width - 2 * controlLeft, kMinimumControlWidth);
+    for (auto& control : controls_) control->ResizeControlWidth(controlWidth);
+    YieldToEvents();
+}
+
+void DownloadForm::Form_Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    WriteAutomationResult();
+    WriteActivityLog("Exiting Tarquel.");
+}
+
+}  // namespace vel

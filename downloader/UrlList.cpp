@@ -1,0 +1,147 @@
+// URL list files.
+#include "UrlList.h"
+
+#include <QUrl>
+
+#include "DownloadText.h"
+#include "DownloaderState.h"
+
+namespace vel {
+
+namespace {
+
+const std::string kSaveTo = "SaveTo(";
+const std::string kClose = "):";
+
+// Takes a leading "Keyword(" value "):" off the text: true and the trimmed value and the
+// trimmed rest when the text begins with the keyword and holds "):" after it.
+bool TakeLeadingPart(const std::string& text, const std::string& keyword, std::string& value,
+                     std::string& rest) {
+    if (!StartsWithNoCase(text, keyword)) return false;
+    const size_t close = text.find(kClose);
+    if (close == std::string::npos || close < keyword.size()) return false;
+    value = Trim(text.substr(keyword.size(), close - keyword.size()));
+    rest = Trim(text.substr(close + kClose.size()));
+    return true;
+}
+
+bool IsSeparator(char c) {
+    return c == '/' || c == '\\';
+}
+
+}  // namespace
+
+bool IsValidListLine(const std::string& line) {
+    const std::string s = Trim(line);
+    return StartsWithNoCase(s, kSaveTo) && s.find(kClose, kSaveTo.size()) != std::string::npos;
+}
+
+ListEntry SplitListEntry(const std::string& line) {
+    ListEntry e;
+    std::string name;
+    std::string rest;
+    if (TakeLeadingPart(Trim(line), kSaveTo, name, rest)) {
+        e.fileName = name;
+        e.urlPart = rest.substr(0, kMaxUrlPartLength);
+    }
+    return e;
+}
+
+bool ReadUrlList(const std::string& path, std::vector<std::string>& entries) {
+    entries.clear();
+    LineReader reader(path);
+    if (!reader.isOpen()) return false;
+    std::string line;
+    while (static_cast<int>(entries.size()) < kMaxListEntries && reader.Next(line)) {
+        line = Trim(line);
+        if (IsValidListLine(line)) entries.push_back(line);
+    }
+    return true;
+}
+
+void GetSaveFolder(const std::string& listPath) {
+    SaveFolder.clear();
+    PassCountMax = 1;
+    SaveOnError = false;
+    const size_t htm = FindNoCase(listPath, ".htmurls");
+    const size_t eod = FindNoCase(listPath, ".eodurls");
+    if (htm != std::string::npos && htm >= 1) {
+        SaveFolder = Trim(listPath.substr(0, htm)) + "-HTM/";
+        PassCountMax = 3;
+    } else if (eod != std::string::npos && eod >= 1) {
+        SaveFolder = Trim(listPath.substr(0, eod)) + "-EOD/";
+        PassCountMax = 5;
+        SaveOnError = true;
+    }
+}
+
+bool IsSafeSaveName(const std::string& name) {
+    if (name.empty() || IsSeparator(name.front())) return false;
+    if (name.size() >= 2 && name[1] == ':') return false;  // a drive letter
+    if (IsSeparator(name.back())) return false;
+    size_t start = 0;
+    while (start <= name.size()) {
+        size_t end = start;
+        while (end < name.size() && !IsSeparator(name[end])) ++end;
+        const std::string part = name.substr(start, end - start);
+        if (part == "..") return false;
+        if (end == name.size() && part == ".") return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+UrlCredentials SplitCredentials(const std::string& urlPart) {
+    UrlCredentials c;
+    c.url = Trim(urlPart);
+    std::string value;
+    std::string rest;
+    if (TakeLeadingPart(c.url, "UserName(", value, rest)) {
+        c.userName = value;
+        c.url = rest;
+    }
+    if (TakeLeadingPart(c.url, "Password(", value, rest)) {
+        c.password = value;
+        c.url = rest;
+    }
+    return c;
+}
+
+bool IsFetchableUrl(const std::string& url) {
+    const QUrl u(QString::fromStdString(url), QUrl::TolerantMode);
+    if (!u.isValid()) return false;
+    const QString scheme = u.scheme().toLower();
+    return (scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
+           !u.host().isEmpty();
+}
+
+std::string MaskPasswords(const std::string& text) {
+    std::string s = text;
+    const std::string keyword = "Password(";
+    for (size_t at = FindNoCase(s, keyword); at != std::string::npos;
+         at = FindNoCase(s, keyword, at + 1)) {
+        const size_t from = at + keyword.size();
+        const size_t close = s.find(kClose, from);
+        if (close == std::string::npos) {
+            s.replace(from, std::string::npos, "***");
+            break;
+        }
+        s.replace(from, close - from, "***");
+    }
+    for (size_t at = s.find("://"); at != std::string::npos; at = s.find("://", at + 3)) {
+        const size_t authority = at + 3;
+        const size_t end = s.find_first_of("/?# ", authority);
+        const size_t atSign = s.rfind('@', end == std::string::npos ? s.size() : end);
+        if (atSign == std::string::npos || atSign < authority) continue;
+        const size_t colon = s.find(':', authority);
+        if (colon == std::string::npos || colon > atSign) continue;
+        s.replace(colon + 1, atSign - colon - 1, "***");
+    }
+    return s;
+}
+
+std::vector<std::string> FolderNoteLines(const std::string& listPath) {
+    return {"New content of this folder was downloaded by using this list of URLs : ", listPath};
+}
+
+}  // namespace vel

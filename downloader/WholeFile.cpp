@@ -1,0 +1,73 @@
+// Files written whole or not at all.
+#include "WholeFile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+
+namespace vel {
+
+WholeFile::WholeFile(std::string target) : target_(std::move(target)) {}
+
+WholeFile::~WholeFile() {
+    Discard();
+}
+
+bool WholeFile::Open() {
+    Discard();
+    // A name of its own per process and file; the file gets the usual permissions (umask).
+    static unsigned counter = 0;
+    for (int tries = 0; tries < 100; ++tries) {
+        const std::string name =
+            target_ + ".part-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+        fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ >= 0) {
+            temp_ = name;
+            return true;
+        }
+        if (errno != EEXIST) return false;
+    }
+    return false;
+}
+
+bool WholeFile::Write(const char* data, size_t size) {
+    if (fd_ < 0) return false;
+    while (size > 0) {
+        const ssize_t n = ::write(fd_, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool WholeFile::Commit() {
+    if (fd_ < 0) return false;
+    const bool closed = ::close(fd_) == 0;
+    fd_ = -1;
+    if (!closed || std::rename(temp_.c_str(), target_.c_str()) != 0) {
+        Discard();
+        return false;
+    }
+    temp_.clear();
+    return true;
+}
+
+void WholeFile::Discard() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!temp_.empty()) {
+        ::unlink(temp_.c_str());
+        temp_.clear();
+    }
+}
+
+}  // namespace vel

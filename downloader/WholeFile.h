@@ -1,0 +1,36 @@
+// A file written whole or not at all: the bytes go to a temporary file beside the target
+// (a unique name of the target's folder), which is renamed onto the target only when all of
+// them are written, so a reader finds the old file, no file, or the whole new one.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace vel {
+
+class WholeFile {
+public:
+    explicit WholeFile(std::string target);
+    // A file that was not committed is removed.
+    ~WholeFile();
+    WholeFile(const WholeFile&) = delete;
+    WholeFile& operator=(const WholeFile&) = delete;
+
+    // Creates the temporary file; false when the folder cannot take it.
+    bool Open();
+    // Appends the bytes; false on a write error (the file is then useless).
+    bool Write(const char* data, size_t size);
+    // Closes the temporary file and renames it onto the target; false on failure, when the
+    // temporary file is removed and the target left as it was.
+    bool Commit();
+    // Removes the temporary file; the target stays as it was.
+    void Discard();
+    bool isOpen() const { return fd_ >= 0; }
+
+private:
+    std::string target_;
+    std::string temp_;
+    int fd_ = -1;
+};
+
+}  // namespace vel

@@ -1,0 +1,133 @@
+// The download control: downloads one URL at a time over HTTP or HTTPS into a file, as a
+// state machine over the program's one QNetworkAccessManager, driven by its signals and by a
+// deadline timer. The download window holds five of them and its scheduler gives each free
+// one the next URL and restarts failed ones. The body is streamed to a temporary file beside
+// the target and renamed onto it only when the whole response has arrived.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+class QUrl;
+
+namespace vel {
+
+class ctlURLDownload;
+class WholeFile;
+
+// What shows a control: its three labels and two text boxes, and its width.
+class DownloadControlView {
+public:
+    virtual ~DownloadControlView() = default;
+    virtual void ShowTexts(const ctlURLDownload& control) = 0;
+    virtual void ShowWidths(std::int32_t controlWidth, std::int32_t textBoxWidth) = 0;
+};
+
+// The caption of the transfer state shown in labAction ("Standstill" .. "Comm. error", and
+// n & " ???" for a state outside 0 to 12). State 12 shows "Saving buffer".
+std::string TransferStateCaption(int state);
+
+class ctlURLDownload : public QObject {
+    Q_OBJECT
+
+public:
+    // The transfer states reported to Inet1_StateChanged.
+    static constexpr int kRequesting = 5;
+    static constexpr int kReceiving = 7;
+    static constexpr int kCommError = 11;
+    static constexpr int kComplete = 12;
+    // Redirects followed within one attempt at most.
+    static constexpr int kMaxRedirects = 10;
+
+    explicit ctlURLDownload(QNetworkAccessManager& network, QObject* parent = nullptr);
+    ~ctlURLDownload() override;
+
+    // ---- properties (the scheduler reads and writes them directly) -----------------------
+    std::int16_t DownloadIndex = 0;     // number of this URL among the run's URLs
+    std::int16_t DownloadIndexMax = 0;  // number of URLs of the run
+    std::string DownloadURL;            // the list line's URL part, credentials included
+    std::string SaveFilePath;           // the file that receives the response
+    // Whether a response whose reading failed is still saved. A body that breaks off is a
+    // communication error here and never saved under its name, whatever this says.
+    bool SaveOnError = true;
+    std::int16_t ProcessTimeOut = 90;  // deadline of one whole attempt, in seconds
+    std::int32_t ControlWidth = 0;
+    std::int16_t PassCountMax = 0;   // attempts allowed for this URL
+    std::int16_t ProcessResult = 0;  // 0 idle, 1 running, 2 saved, 3 error
+    std::int16_t ProcessStatus = 0;  // the last transfer state
+    std::int16_t PassCount = 0;      // attempts started for this URL
+    std::int16_t TransferError = 0;  // 1 when saving the response failed in this attempt
+
+    // ---- what the control shows -----------------------------------------------------------
+    std::string labUrlNum;
+    std::string labAction;
+    std::string labAttempt;
+    std::string URLText;
+    std::string SavePathText;
+
+    // Starts (or restarts) the transfer of DownloadURL into SaveFilePath: takes the user name
+    // and password parts off the URL part, counts the attempt, cancels a transfer still
+    // running, and sends the GET. The outcome comes through Inet1_StateChanged. An address
+    // that is not http or https, or an empty save path, ends the attempt in error at once.
+    void StartDownload();
+    // Stops any transfer, drops what it received, empties the texts and returns to idle.
+    void CancelDownload();
+    // Sets ControlWidth and the text boxes' width (the width less their left edge, the frame
+    // margin and a gap, but at least a minimum) and shows them.
+    void ResizeControlWidth(std::int32_t ControlWidthValue);
+    // A state reported by the transfer: shows its caption; 11 (communication error, also the
+    // deadline) and states outside 0 to 12 end the attempt in error; 12 saves the response.
+    void Inet1_StateChanged(int State);
+
+    // True while a transfer is executing.
+    bool IsExecuting() const;
+    void SetView(DownloadControlView* view);
+
+    // Text box geometry of ResizeControlWidth, in pixels.
+    static constexpr std::int32_t kTextBoxLeft = 120;
+    static constexpr std::int32_t kFrameMargin = 8;
+    static constexpr std::int32_t kTextBoxGap = 13;
+    static constexpr std::int32_t kTextBoxMinWidth = 67;
+
+signals:
+    // The attempt ended: ProcessResult became 2 (saved) or 3 (error).
+    void attemptEnded();
+
+private:
+    void OnReadyRead();
+    void OnMetaDataChanged();
+    void OnFinished();
+    // Sends the GET of one step of the attempt (the address, or a redirect's target).
+    void Request(const QUrl& url);
+    void FollowRedirect(const QUrl& target);
+    void OnDeadline();
+    // Takes the body received so far into the temporary file; false on a write error.
+    bool TakeBody();
+    // The response is complete: renames the temporary file onto SaveFilePath and logs it.
+    void SaveBufferToFile();
+    // Ends the attempt in error when saving failed.
+    void FailSaving();
+    // Detaches and aborts the transfer and drops the temporary file.
+    void DropTransfer();
+    void EndAttempt(std::int16_t result);
+    void Show();
+
+    QNetworkAccessManager& network_;
+    QPointer<QNetworkReply> reply_;
+    std::unique_ptr<WholeFile> file_;
+    QTimer deadline_;
+    qint64 received_ = 0;
+    int redirects_ = 0;
+    std::string CurURL;
+    std::string CurUserName;
+    std::string CurPassword;
+    DownloadControlView* view_ = nullptr;
+};
+
+}  // namespace vel

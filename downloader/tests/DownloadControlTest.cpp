@@ -1,0 +1,290 @@
+// The download control against the loopback server: byte-exact files, error pages, broken
+// bodies, refused and stalled transfers, credentials, redirects, restarts and cancels.
+#include <gtest/gtest.h>
+
+#include <QNetworkAccessManager>
+
+#include "DownloaderFixture.h"
+#include "TestHttpServer.h"
+#include "ctlURLDownload.h"
+
+namespace vel {
+namespace {
+
+using testing::GeneratedBody;
+using testing::HttpBehaviour;
+using testing::TestHttpServer;
+
+HttpBehaviour Body(const std::string& body, int status = 200) {
+    HttpBehaviour b;
+    b.status = status;
+    b.body = body;
+    return b;
+}
+
+class DownloadControlTest : public testing::DownloaderFixture {
+protected:
+    void SetUp() override {
+        DownloaderFixture::SetUp();
+        control = std::make_unique<ctlURLDownload>(network);
+    }
+    void TearDown() override {
+        control.reset();
+        DownloaderFixture::TearDown();
+    }
+    // Starts one attempt of the URL part into the file of the temporary folder and waits
+    // until it has ended; the result.
+    int Download(const std::string& urlPart, const std::string& name, int timeoutMs = 10000) {
+        control->DownloadURL = urlPart;
+        control->SaveFilePath = TempPath(name);
+        control->StartDownload();
+        EXPECT_TRUE(RunUntil([&] { return control->ProcessResult != 1; }, timeoutMs));
+        return control->ProcessResult;
+    }
+    // The entries of the temporary folder other than the log.
+    std::vector<std::string> SavedNames() const {
+        std::vector<std::string> names;
+        for (const auto& n : ListDirectoryNames())
+            if (n != "Tarquel.log") names.push_back(n);
+        return names;
+    }
+
+    TestHttpServer server;
+    QNetworkAccessManager network;
+    std::unique_ptr<ctlURLDownload> control;
+};
+
+TEST_F(DownloadControlTest, SavesTheBodyByteForByteAndLogsTheAttempt) {
+    std::string body;
+    for (int i = 0; i < 3; ++i)
+        for (int c = 0; c < 256; ++c) body += static_cast<char>(c);
+    body += "\r\nlast line without end";
+    server.Route("/a.csv", Body(body));
+    control->DownloadIndex = 7;
+    control->DownloadIndexMax = 120;
+    control->PassCountMax = 5;
+    EXPECT_EQ(Download(server.Url("/a.csv"), "A.csv"), 2);
+    EXPECT_EQ(ReadFile(TempPath("A.csv")), body);
+    EXPECT_EQ(SavedNames(), std::vector<std::string>{"A.csv"});
+    EXPECT_EQ(control->labUrlNum, "7 of\r\n     120");
+    EXPECT_EQ(control->labAttempt, " 1/5");
+    EXPECT_EQ(control->labAction, "Buffer saved!");
+    EXPECT_EQ(control->URLText, "URL=" + server.Url("/a.csv"));
+    EXPECT_EQ(control->SavePathText, "SavePath=" + TempPath("A.csv"));
+    EXPECT_EQ(control->ProcessStatus, ctlURLDownload::kComplete);
+    EXPECT_EQ(control->TransferError, 0);
+    EXPECT_EQ(LogCount("Attempt= 1 Saved URL=" + server.Url("/a.csv")), 1);
+}
+
+TEST_F(DownloadControlTest, AnEmptyResponseSavesAnEmptyFile) {
+    server.Route("/empty", Body(""));
+    EXPECT_EQ(Download(server.Url("/empty"), "E.csv"), 2);
+    EXPECT_TRUE(Exists(TempPath("E.csv")));
+    EXPECT_EQ(ReadFile(TempPath("E.csv")), "");
+}
+
+TEST_F(DownloadControlTest, ErrorPagesAreSavedLikeAnyContent) {
+    server.Route("/gone", Body("<html>no such symbol</html>", 404));
+    server.Route("/broken", Body("server trouble", 500));
+    EXPECT_EQ(Download(server.Url("/gone"), "G.csv"), 2);
+    EXPECT_EQ(ReadFile(TempPath("G.csv")), "<html>no such symbol</html>");
+    EXPECT_EQ(Download(server.Url("/broken"), "B.csv"), 2);
+    EXPECT_EQ(ReadFile(TempPath("B.csv")), "server trouble");
+}
+
+TEST_F(DownloadControlTest, ABrokenOffBodyIsAnErrorAndLeavesNoFile) {
+    HttpBehaviour b = Body(GeneratedBody(100000));
+    b.truncateAt = 40000;
+    server.Route("/cut", b);
+    HttpBehaviour big;
+    big.generatedSize = 3000000;
+    big.truncateAt = 2000000;
+    server.Route("/bigcut", big);
+    control->SaveOnError = true;  // not even an EOD list keeps half a file
+    EXPECT_EQ(Download(server.Url("/cut"), "C.csv"), 3);
+    EXPECT_EQ(Download(server.Url("/bigcut"), "D.csv"), 3);
+    EXPECT_EQ(control->labAction, "Comm. error");
+    EXPECT_TRUE(SavedNames().empty());
+    EXPECT_EQ(LogCount("Attempt="), 0);
+}
+
+TEST_F(DownloadControlTest, RefusedAndDroppedConnectionsAreErrors) {
+    HttpBehaviour drop;
+    drop.closeWithoutAnswer = true;
+    server.Route("/drop", drop);
+    EXPECT_EQ(Download("http://127.0.0.1:" + std::to_string(TestHttpServer::RefusingPort()) + "/x",
+                       "R.csv"),
+              3);
+    EXPECT_EQ(Download(server.Url("/drop"), "D.csv"), 3);
+    EXPECT_EQ(control->ProcessStatus, ctlURLDownload::kCommError);
+    EXPECT_TRUE(SavedNames().empty());
+}
+
+TEST_F(DownloadControlTest, AStalledTransferEndsAtItsDeadline) {
+    HttpBehaviour stall;
+    stall.stall = true;
+    server.Route("/stall", stall);
+    control->ProcessTimeOut = 1;
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(Download(server.Url("/stall"), "S.csv"), 3);
+    EXPECT_GE(clock.elapsed(), 900);
+    EXPECT_EQ(control->labAction, "Comm. error");
+    EXPECT_TRUE(RunUntil([&] { return server.InFlight() == 0; }));
+    EXPECT_TRUE(SavedNames().empty());
+}
+
+TEST_F(DownloadControlTest, ASlowBodyThatKeepsComingStillMeetsTheDeadline) {
+    // Qt's own transfer time-out measures inactivity only; the deadline is for the attempt.
+    HttpBehaviour slow;
+    slow.delayMs = 1500;
+    slow.body = "late";
+    server.Route("/slow", slow);
+    control->ProcessTimeOut = 1;
+    EXPECT_EQ(Download(server.Url("/slow"), "S.csv"), 3);
+    EXPECT_FALSE(Exists(TempPath("S.csv")));
+}
+
+TEST_F(DownloadControlTest, CredentialsAreSentAndTheAddressAfterThemIsRequested) {
+    HttpBehaviour secret = Body("private data");
+    secret.basicUser = "bob";
+    secret.basicPassword = "s3cret";
+    server.Route("/secret", secret);
+    const std::string urlPart = "UserName(bob):Password(s3cret):" + server.Url("/secret");
+    EXPECT_EQ(Download(urlPart, "P.csv"), 2);
+    EXPECT_EQ(ReadFile(TempPath("P.csv")), "private data");
+    EXPECT_EQ(server.AuthorizationsFor("/secret").back(), "Basic Ym9iOnMzY3JldA==");
+    EXPECT_EQ(control->URLText, "URL=" + server.Url("/secret"));
+    // The log shows the whole URL part with the user name, never the password.
+    EXPECT_EQ(LogCount("Attempt= 1 Saved URL=UserName(bob):Password(***):" + server.Url("/secret")),
+              1);
+    for (const auto& line : LogTexts()) EXPECT_EQ(line.find("s3cret"), std::string::npos);
+}
+
+TEST_F(DownloadControlTest, APasswordAloneIsSentWithAnEmptyUserName) {
+    HttpBehaviour secret = Body("ok");
+    secret.basicPassword = "pw";
+    server.Route("/pw", secret);
+    EXPECT_EQ(Download("Password(pw):" + server.Url("/pw"), "P.csv"), 2);
+    EXPECT_EQ(ReadFile(TempPath("P.csv")), "ok");
+}
+
+TEST_F(DownloadControlTest, WrongCredentialsAreOfferedOnceAndTheRefusalIsTheContent) {
+    HttpBehaviour secret = Body("private data");
+    secret.basicUser = "bob";
+    secret.basicPassword = "right";
+    server.Route("/secret", secret);
+    EXPECT_EQ(Download("UserName(bob):Password(wrong):" + server.Url("/secret"), "W.csv"), 2);
+    EXPECT_EQ(ReadFile(TempPath("W.csv")), "Unauthorized");
+    EXPECT_LE(server.RequestsFor("/secret"), 2);
+}
+
+TEST_F(DownloadControlTest, RedirectsOnHttpAreFollowed) {
+    HttpBehaviour moved;
+    moved.location = "/new";
+    server.Route("/old", moved);
+    server.Route("/new", Body("new place"));
+    EXPECT_EQ(Download(server.Url("/old"), "N.csv"), 2);
+    EXPECT_EQ(ReadFile(TempPath("N.csv")), "new place");
+    EXPECT_EQ(server.RequestsFor("/new"), 1);
+}
+
+TEST_F(DownloadControlTest, ARedirectToAnotherSchemeIsRefused) {
+    HttpBehaviour moved;
+    moved.location = "file:///etc/passwd";
+    server.Route("/evil", moved);
+    EXPECT_EQ(Download(server.Url("/evil"), "X.csv"), 3);
+    EXPECT_FALSE(Exists(TempPath("X.csv")));
+    EXPECT_EQ(LogCount("Refused redirect to: file:///etc/passwd"), 1);
+}
+
+TEST_F(DownloadControlTest, CredentialsDoNotFollowARedirectToAnotherHost) {
+    HttpBehaviour moved;
+    moved.location = "http://localhost:" + std::to_string(server.port()) + "/secret";
+    server.Route("/hop", moved);
+    HttpBehaviour secret = Body("private");
+    secret.basicUser = "bob";
+    secret.basicPassword = "s3cret";
+    server.Route("/secret", secret);
+    Download("UserName(bob):Password(s3cret):" + server.Url("/hop"), "H.csv");
+    EXPECT_EQ(server.AuthorizationsFor("/secret"), std::vector<std::string>{""});
+    EXPECT_EQ(ReadFile(TempPath("H.csv")), "Unauthorized");
+
+    // A redirect on the same host keeps them.
+    HttpBehaviour near;
+    near.location = "/secret";
+    server.Route("/near", near);
+    EXPECT_EQ(Download("UserName(bob):Password(s3cret):" + server.Url("/near"), "N.csv"), 2);
+    EXPECT_EQ(ReadFile(TempPath("N.csv")), "private");
+}
+
+TEST_F(DownloadControlTest, ARedirectLoopEndsInError) {
+    HttpBehaviour loop;
+    loop.location = "/loop";
+    server.Route("/loop", loop);
+    EXPECT_EQ(Download(server.Url("/loop"), "L.csv"), 3);
+    EXPECT_EQ(server.RequestsFor("/loop"), ctlURLDownload::kMaxRedirects + 1);
+    EXPECT_TRUE(SavedNames().empty());
+}
+
+TEST_F(DownloadControlTest, OnlyHttpAndHttpsAddressesAreRequested) {
+    WriteFile(TempPath("local.txt"), "local secret");
+    EXPECT_EQ(Download("file://" + TempPath("local.txt"), "F.csv"), 3);
+    EXPECT_EQ(Download("ftp://127.0.0.1/x", "G.csv"), 3);
+    EXPECT_FALSE(Exists(TempPath("F.csv")));
+    EXPECT_FALSE(Exists(TempPath("G.csv")));
+    EXPECT_EQ(LogCount("Refused URL (only http and https are fetched): "), 2);
+    EXPECT_EQ(server.Requests(), 0);
+}
+
+TEST_F(DownloadControlTest, StartingARunningControlCancelsItAndCountsTheAttempt) {
+    HttpBehaviour stall;
+    stall.stall = true;
+    server.Route("/stall", stall);
+    control->DownloadURL = server.Url("/stall");
+    control->SaveFilePath = TempPath("S.csv");
+    control->StartDownload();
+    ASSERT_TRUE(RunUntil([&] { return server.InFlight() == 1; }));
+    control->StartDownload();
+    EXPECT_EQ(control->PassCount, 2);
+    EXPECT_EQ(control->ProcessResult, 1);
+    ASSERT_TRUE(RunUntil([&] { return server.RequestsFor("/stall") == 2; }));
+    // The first transfer was dropped: one transfer in flight.
+    EXPECT_TRUE(RunUntil([&] { return server.InFlight() == 1; }));
+    control->CancelDownload();
+    EXPECT_EQ(control->ProcessResult, 0);
+    EXPECT_EQ(control->ProcessStatus, 0);
+    EXPECT_EQ(control->labAction, "");
+    EXPECT_EQ(control->URLText, "");
+    EXPECT_FALSE(control->IsExecuting());
+    EXPECT_TRUE(RunUntil([&] { return server.InFlight() == 0; }));
+}
+
+TEST_F(DownloadControlTest, AnUndefinedStateEndsTheAttemptInError) {
+    control->Inet1_StateChanged(13);
+    EXPECT_EQ(control->labAction, "13 ???");
+    EXPECT_EQ(control->ProcessResult, 3);
+    EXPECT_EQ(control->ProcessStatus, 13);
+    EXPECT_EQ(TransferStateCaption(3), "Conecting");
+    EXPECT_EQ(TransferStateCaption(9), "Disconecting");
+    EXPECT_EQ(TransferStateCaption(-1), "-1 ???");
+}
+
+TEST_F(DownloadControlTest, AFileThatCannotBeWrittenEndsTheAttemptWithoutALogLine) {
+    server.Route("/a", Body("data"));
+    EXPECT_EQ(Download(server.Url("/a"), "NoSuchFolder/A.csv"), 3);
+    EXPECT_EQ(control->TransferError, 1);
+    EXPECT_NE(control->labAction, "Buffer saved!");
+    EXPECT_EQ(LogCount("Attempt="), 0);
+}
+
+TEST_F(DownloadControlTest, ALargeBodyArrivesWhole) {
+    HttpBehaviour big;
+    big.generatedSize = 8 * 1024 * 1024 + 13;
+    server.Route("/big", big);
+    EXPECT_EQ(Download(server.Url("/big"), "Big.bin"), 2);
+    EXPECT_EQ(ReadFile(TempPath("Big.bin")), GeneratedBody(big.generatedSize));
+}
+
+}  // namespace
+}  // namespace vel

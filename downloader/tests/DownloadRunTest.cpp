@@ -1,0 +1,419 @@
+// The download run against the loopback server: dispatch over five controls, retries by
+// list kind, break, quit and resume, lists of 0, 1 and 10000 URLs, refused lines, and the
+// automatic run with its result file.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "AppState.h"
+#include "DownloadForm.h"
+#include "DownloaderFixture.h"
+#include "DownloaderState.h"
+#include "TestHttpServer.h"
+
+namespace vel {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::HttpBehaviour;
+using testing::TestHttpServer;
+
+HttpBehaviour Body(const std::string& body, int delayMs = 0) {
+    HttpBehaviour b;
+    b.body = body;
+    b.delayMs = delayMs;
+    return b;
+}
+
+HttpBehaviour Stall() {
+    HttpBehaviour b;
+    b.stall = true;
+    return b;
+}
+
+// An answer that breaks off after its first bytes: an attempt in error every time (Qt sends a
+// request again by itself only when no answer came at all).
+HttpBehaviour Broken() {
+    HttpBehaviour b;
+    b.body = "0123456789";
+    b.truncateAt = 3;
+    return b;
+}
+
+// The list entry "F<i>.csv=<folder><i>" of WriteList.
+std::string NumberedEntry(int i, const std::string& folder) {
+    const std::string n = std::to_string(i);
+    std::string entry = "F";
+    entry += n;
+    entry += ".csv=";
+    entry += folder;
+    entry += n;
+    return entry;
+}
+
+class DownloadRunTest : public testing::DownloaderFixture {
+protected:
+    void SetUp() override {
+        DownloaderFixture::SetUp();
+        form = std::make_unique<DownloadForm>();
+        form->endProgram = [this](int status) { ended.push_back(status); };
+    }
+    void TearDown() override {
+        form.reset();
+        DownloaderFixture::TearDown();
+    }
+    // Writes a list in the program folder: each entry "name=path" becomes a line "SaveTo(name):"
+    // with the server's URL of the path; other lines are written as they are.
+    void WriteList(const std::string& listName, const std::vector<std::string>& lines) {
+        std::string text;
+        for (const auto& l : lines) {
+            const size_t eq = l.find('=');
+            if (eq != std::string::npos && l.rfind("SaveTo(", 0) != 0)
+                text += "SaveTo(" + l.substr(0, eq) + "):" + server.Url(l.substr(eq + 1)) + "\r\n";
+            else
+                text += l + "\r\n";
+        }
+        WriteFile(TempPath(listName), text);
+    }
+    // Chooses the list in the window and starts a manual run; waits for its end.
+    bool RunManual(const std::string& listName, int timeoutMs = 20000) {
+        form->Form_Load();
+        form->SetUrlListText(listName);
+        form->mnuStartDownloading_Click();
+        return RunUntil([&] { return !form->IsRunning(); }, timeoutMs);
+    }
+    // Sets up an automatic run of the list with a result file (and the save folder, if any).
+    void PrepareAutomatic(const std::string& listName, const std::string& saveFolder = "",
+                          const std::string& maxCount = "9999") {
+        AutomationMode = 1;
+        AutoRunMode = 1;
+        AutomationListPath = TempPath(listName);
+        AutomationSaveFolder = saveFolder;
+        AutomationResultPath = TempPath("Run.dwnresult");
+        AutomationMaxURLCount = maxCount;
+        AutomationResultText = "ERROR";
+    }
+    bool RunAutomatic(int timeoutMs = 20000) {
+        form->Form_Load();
+        form->mnuStartDownloading_Click();
+        return RunUntil([&] { return !ended.empty(); }, timeoutMs);
+    }
+    std::string Result() { return ReadFile(TempPath("Run.dwnresult")); }
+    // The entries of a folder without the note file of the list.
+    std::vector<std::string> Downloaded(const std::string& folder, const std::string& note) {
+        std::vector<std::string> names;
+        for (const auto& n : ListDirectoryNames(TempPath(folder)))
+            if (n != note) names.push_back(n);
+        return names;
+    }
+
+    TestHttpServer server;
+    std::unique_ptr<DownloadForm> form;
+    std::vector<int> ended;
+};
+
+TEST_F(DownloadRunTest, AListOfThreeLinesAndTwoCommentsDownloadsThree) {
+    server.Route("/1", Body("one"));
+    server.Route("/2", Body("two\r\n"));
+    server.Route("/3", Body(""));
+    WriteList("Daily.eodurls", {"; a comment", "A.csv=/1", "  saveto(B.csv):" + server.Url("/2"),
+                                "* another", "C.csv=/3"});
+    ASSERT_TRUE(RunManual("Daily.eodurls"));
+    EXPECT_EQ(ReadFile(TempPath("Daily-EOD/A.csv")), "one");
+    EXPECT_EQ(ReadFile(TempPath("Daily-EOD/B.csv")), "two\r\n");
+    EXPECT_EQ(ReadFile(TempPath("Daily-EOD/C.csv")), "");
+    EXPECT_EQ(ReadFile(TempPath("Daily-EOD/Daily.eodurls")),
+              "New content of this folder was downloaded by using this list of URLs : \r\n" +
+                  TempPath("Daily.eodurls") + "\r\n");
+    EXPECT_EQ(LogCount("Start downloading URL="), 3);
+    EXPECT_EQ(LogCount("Attempt= 1 Saved URL="), 3);
+    EXPECT_EQ(form->StatusText(), " End of downloading!");
+    EXPECT_EQ(door_.Beeps(), 1);
+    // The three went to controls 1 to 3, numbered 1 to 3 of 3.
+    EXPECT_EQ(form->Control(1).labUrlNum, "1 of\r\n     3");
+    EXPECT_EQ(form->Control(3).labUrlNum, "3 of\r\n     3");
+    EXPECT_EQ(form->Control(4).ProcessResult, 0);
+    // Manual mode writes no result file.
+    EXPECT_TRUE(ended.empty());
+}
+
+TEST_F(DownloadRunTest, AFailingUrlIsTriedAsOftenAsItsListKindAllows) {
+    server.Route("/fail", Broken());
+    WriteList("E.eodurls", {"X.csv=/fail"});
+    ASSERT_TRUE(RunManual("E.eodurls"));
+    EXPECT_EQ(server.RequestsFor("/fail"), 5);
+    EXPECT_EQ(form->Control(1).PassCount, 5);
+    EXPECT_EQ(form->Control(1).labAttempt, " 5/5");
+    server.ResetCounts();
+    WriteList("H.htmurls", {"X.html=/fail"});
+    ASSERT_TRUE(RunManual("H.htmurls"));
+    EXPECT_EQ(server.RequestsFor("/fail"), 3);
+    // A list of neither kind, with the folder of an automatic run, tries once. Given up
+    // silently: no file, no log line, and the run still ends with "OK".
+    server.ResetCounts();
+    WriteList("Plain.list", {"X.txt=/fail"});
+    PrepareAutomatic("Plain.list", TempPath("Out/"));
+    ASSERT_TRUE(RunAutomatic());
+    EXPECT_EQ(server.RequestsFor("/fail"), 1);
+    EXPECT_EQ(Downloaded("Out", "Plain.list"), std::vector<std::string>{});
+    EXPECT_EQ(Result(), "OK\r\n");
+    EXPECT_EQ(LogCount("Attempt="), 0);
+}
+
+TEST_F(DownloadRunTest, ARetryThatSucceedsSavesTheFile) {
+    // The first two attempts break off; the third gets the whole body.
+    HttpBehaviour cut = Body("0123456789");
+    cut.truncateAt = 4;
+    server.Route("/flaky", cut);
+    WriteList("F.htmurls", {"F.html=/flaky"});
+    form->Form_Load();
+    form->SetUrlListText("F.htmurls");
+    form->mnuStartDownloading_Click();
+    ASSERT_TRUE(RunUntil([&] { return server.RequestsFor("/flaky") == 2; }));
+    server.Route("/flaky", Body("0123456789"));
+    ASSERT_TRUE(RunUntil([&] { return !form->IsRunning(); }));
+    EXPECT_EQ(ReadFile(TempPath("F-HTM/F.html")), "0123456789");
+    EXPECT_GE(LogCount("Attempt= 2 Saved URL=") + LogCount("Attempt= 3 Saved URL="), 1);
+}
+
+TEST_F(DownloadRunTest, AtMostFiveTransfersAreInFlight) {
+    server.RoutePrefix("/slow/", Body("x", 60));
+    std::vector<std::string> lines;
+    for (int i = 1; i <= 23; ++i) lines.push_back(NumberedEntry(i, "/slow/"));
+    WriteList("Slow.eodurls", lines);
+    ASSERT_TRUE(RunManual("Slow.eodurls"));
+    EXPECT_EQ(server.MaxInFlight(), 5);
+    EXPECT_EQ(server.Requests(), 23);
+    EXPECT_EQ(Downloaded("Slow-EOD", "Slow.eodurls").size(), 23u);
+}
+
+TEST_F(DownloadRunTest, TheLowestNumberedFreeControlGetsTheNextUrl) {
+    form->Control(1).ProcessResult = 1;
+    form->Control(2).ProcessResult = 0;
+    form->Control(3).ProcessResult = 1;
+    form->Control(4).ProcessResult = 2;
+    form->Control(5).ProcessResult = 1;
+    EXPECT_EQ(form->FindFreeDownloader(), &form->Control(2));
+    // A failed control with attempts left is restarted, one with none left is free.
+    form->Control(2).ProcessResult = 1;
+    form->Control(4).ProcessResult = 1;
+    ctlURLDownload& used = form->Control(5);
+    used.ProcessResult = 3;
+    used.PassCount = 3;
+    used.PassCountMax = 3;
+    EXPECT_EQ(form->FindFreeDownloader(), &used);
+    ctlURLDownload& retry = form->Control(3);
+    retry.ProcessResult = 3;
+    retry.PassCount = 1;
+    retry.PassCountMax = 3;
+    retry.DownloadURL = "ftp://not.fetched/";
+    retry.SaveFilePath = TempPath("R");
+    form->FindFreeDownloader();
+    EXPECT_EQ(retry.PassCount, 2);
+}
+
+TEST_F(DownloadRunTest, BreakCancelsEveryTransferAndResumeSkipsWhatWasSaved) {
+    server.Route("/1", Body("one"));
+    server.Route("/2", Body("two"));
+    for (int i = 3; i <= 9; ++i) server.Route("/" + std::to_string(i), Stall());
+    std::vector<std::string> lines;
+    for (int i = 1; i <= 9; ++i) lines.push_back(NumberedEntry(i, "/"));
+    WriteList("B.eodurls", lines);
+    form->Form_Load();
+    form->SetUrlListText("B.eodurls");
+    form->mnuStartDownloading_Click();
+    ASSERT_TRUE(RunUntil([&] { return server.InFlight() == 5 && server.Requests() == 7; }));
+
+    form->mnuBreakDownloading_Click();
+    EXPECT_FALSE(form->IsRunning());
+    EXPECT_EQ(form->StatusText(), "Break of downloading.");
+    for (int n = 1; n <= 5; ++n) EXPECT_EQ(form->Control(n).ProcessResult, 0) << n;
+    EXPECT_TRUE(RunUntil([&] { return server.InFlight() == 0; }));
+    RunFor(100);
+    EXPECT_EQ(server.Requests(), 7);  // nothing dispatched after the break
+    EXPECT_EQ(Downloaded("B-EOD", "B.eodurls"),
+              (std::vector<std::string>{"F1.csv", "F2.csv"}));  // no half files
+
+    // Resume: answer No to the folder question; the saved files are skipped.
+    for (int i = 3; i <= 9; ++i) server.Route("/" + std::to_string(i), Body(std::to_string(i)));
+    door_.QueueMessageAnswer(MsgAnswer::No);
+    form->mnuStartDownloading_Click();
+    ASSERT_TRUE(RunUntil([&] { return !form->IsRunning(); }));
+    EXPECT_EQ(LogCount("This URL was downloaded before: SaveTo(F1.csv):"), 1);
+    EXPECT_EQ(LogCount("This URL was downloaded before: SaveTo(F2.csv):"), 1);
+    EXPECT_EQ(server.RequestsFor("/1"), 1);
+    EXPECT_EQ(Downloaded("B-EOD", "B.eodurls").size(), 9u);
+    EXPECT_EQ(ReadFile(TempPath("B-EOD/F9.csv")), "9");
+    EXPECT_EQ(form->StatusText(), " End of downloading!");
+}
+
+TEST_F(DownloadRunTest, QuitDuringARunEndsTheProgramWithErrorAsResult) {
+    for (int i = 1; i <= 6; ++i) server.Route("/" + std::to_string(i), Stall());
+    std::vector<std::string> lines;
+    for (int i = 1; i <= 6; ++i) lines.push_back(NumberedEntry(i, "/"));
+    WriteList("Q.eodurls", lines);
+    PrepareAutomatic("Q.eodurls");
+    form->Form_Load();
+    form->mnuStartDownloading_Click();
+    ASSERT_TRUE(RunUntil([&] { return server.InFlight() == 5; }));
+    form->mnuQuitDownloading_Click();
+    EXPECT_EQ(ended, std::vector<int>{0});
+    EXPECT_FALSE(form->IsRunning());
+    EXPECT_EQ(form->StatusText(), "Program exit.");
+    EXPECT_EQ(Result(), "ERROR\r\n");
+    EXPECT_EQ(LogTexts().back(), "Exiting Tarquel.");
+    EXPECT_TRUE(RunUntil([&] { return server.InFlight() == 0; }));
+    // A second quit (the window's close after the quit) does nothing more.
+    form->mnuQuitDownloading_Click();
+    EXPECT_EQ(LogCount("Exiting Tarquel."), 1);
+}
+
+TEST_F(DownloadRunTest, AListWithoutValidLinesEndsAtOnce) {
+    WriteList("None.eodurls", {"; nothing", "bad line"});
+    ASSERT_TRUE(RunManual("None.eodurls"));
+    EXPECT_EQ(form->StatusText(), " No valid URLs found! End of downloading!");
+    EXPECT_EQ(door_.Beeps(), 1);
+    EXPECT_EQ(ListDirectoryNames(TempPath("None-EOD")), std::vector<std::string>{});
+    // Automatic: the result stays "ERROR" and the program ends.
+    PrepareAutomatic("None.eodurls");
+    ASSERT_TRUE(RunAutomatic());
+    EXPECT_EQ(Result(), "ERROR\r\n");
+}
+
+TEST_F(DownloadRunTest, AListOfOneUrl) {
+    server.Route("/only", Body("single"));
+    WriteList("One.htmurls", {"Only.html=/only"});
+    ASSERT_TRUE(RunManual("One.htmurls"));
+    EXPECT_EQ(ReadFile(TempPath("One-HTM/Only.html")), "single");
+    EXPECT_EQ(form->Control(1).labUrlNum, "1 of\r\n     1");
+}
+
+TEST_F(DownloadRunTest, AListOf10000Urls) {
+    server.RoutePrefix("/s/", Body("d"));
+    std::string text;
+    for (int i = 1; i <= 10000; ++i) {
+        const std::string n = std::to_string(i);
+        text += "SaveTo(" + n + ".csv):" + server.Url("/s/" + n) + "\r\n";
+    }
+    WriteFile(TempPath("Big.eodurls"), text);
+    ASSERT_TRUE(RunManual("Big.eodurls", 120000));
+    EXPECT_EQ(server.Requests(), 10000);
+    EXPECT_LE(server.MaxInFlight(), 5);
+    EXPECT_EQ(Downloaded("Big-EOD", "Big.eodurls").size(), 10000u);
+    EXPECT_EQ(LogCount("Attempt= 1 Saved URL="), 10000);
+}
+
+TEST_F(DownloadRunTest, AnAutomaticRunWritesOkAndEndsTheProgram) {
+    server.Route("/a", Body("A"));
+    server.Route("/b", Body("B"));
+    server.Route("/c", Body("C"));
+    WriteList("Auto.eodurls", {"A.csv=/a", "B.csv=/b", "C.csv=/c"});
+    fs::create_directories(TempPath("Data/Sub"));
+    WriteFile(TempPath("Data/History.mdb"), "old");
+    PrepareAutomatic("Auto.eodurls", TempPath("Data/"), "2");
+    ASSERT_TRUE(RunAutomatic());
+    EXPECT_EQ(ended, std::vector<int>{0});
+    EXPECT_EQ(Result(), "OK\r\n");
+    // The old files went without a question; only the first two lines were downloaded.
+    EXPECT_EQ(Downloaded("Data", "Auto.eodurls"),
+              (std::vector<std::string>{"A.csv", "B.csv", "Sub"}));
+    EXPECT_TRUE(door_.CallsOf("message").empty());
+    EXPECT_EQ(form->StatusText(), "Program exit.");
+    EXPECT_EQ(LogTexts().back(), "Exiting Tarquel.");
+}
+
+TEST_F(DownloadRunTest, AnAutomaticRunWhoseListVanishedQuitsWithError) {
+    PrepareAutomatic("Gone.eodurls");
+    ASSERT_TRUE(RunAutomatic());
+    EXPECT_EQ(Result(), "ERROR\r\n");
+    EXPECT_TRUE(door_.CallsOf("message").empty());
+}
+
+TEST_F(DownloadRunTest, UnsafeNamesAndAddressesAreRefusedAndLogged) {
+    server.Route("/ok", Body("fine"));
+    WriteList("U.htmurls", {"SaveTo(../Evil.html):" + server.Url("/ok"),
+                            "SaveTo(" + TempPath("Abs.html") + "):" + server.Url("/ok"),
+                            "SaveTo(  ):" + server.Url("/ok"), "SaveTo(F.html):file:///etc/passwd",
+                            "Good.html=/ok"});
+    ASSERT_TRUE(RunManual("U.htmurls"));
+    EXPECT_EQ(LogCount("Refused file name (empty, absolute or outside the save folder): "), 3);
+    EXPECT_EQ(LogCount("Refused URL (only http and https are fetched): "), 1);
+    EXPECT_FALSE(Exists(TempPath("Evil.html")));
+    EXPECT_FALSE(Exists(TempPath("Abs.html")));
+    EXPECT_EQ(Downloaded("U-HTM", "U.htmurls"), std::vector<std::string>{"Good.html"});
+    EXPECT_EQ(server.Requests(), 1);
+}
+
+TEST_F(DownloadRunTest, ManualRunsWithoutAListOrAFolderDoNotStart) {
+    form->Form_Load();
+    door_.QueueMessageAnswer(MsgAnswer::OK);
+    form->mnuStartDownloading_Click();  // nothing chosen
+    WriteFile(TempPath("Typed.list"), "SaveTo(A):http://127.0.0.1/\r\n");
+    WriteFile(TempPath("Other.eodurls"), "");
+    form->RefreshComboBoxURLs();
+    form->SetUrlListText("Typed.list");
+    door_.QueueMessageAnswer(MsgAnswer::OK);
+    form->mnuStartDownloading_Click();  // a list name of neither kind has no save folder
+    const auto boxes = door_.CallsOf("message");
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, "Problems with list of URLs! No downloading!");
+    EXPECT_EQ(boxes[0].title, "Tarquel");
+    EXPECT_EQ(boxes[1].text, "Problems with save folder! No downloading!");
+    EXPECT_FALSE(form->IsRunning());
+    EXPECT_EQ(server.Requests(), 0);
+}
+
+TEST_F(DownloadRunTest, ASecondStartDuringARunOnlyBeeps) {
+    server.Route("/s", Stall());
+    WriteList("S.htmurls", {"S.html=/s"});
+    form->Form_Load();
+    form->SetUrlListText("S.htmurls");
+    form->mnuStartDownloading_Click();
+    ASSERT_TRUE(form->IsRunning());
+    form->mnuStartDownloading_Click();
+    EXPECT_EQ(door_.Beeps(), 1);
+    form->mnuBreakDownloading_Click();
+}
+
+TEST_F(DownloadRunTest, AStalledTransferIsRetriedAfterItsDeadline) {
+    server.Route("/stall", Stall());
+    WriteList("T.htmurls", {"T.html=/stall"});
+    form->AttemptTimeOut = 1;
+    ASSERT_TRUE(RunManual("T.htmurls", 15000));
+    EXPECT_EQ(server.RequestsFor("/stall"), 3);
+    EXPECT_FALSE(Exists(TempPath("T-HTM/T.html")));
+    EXPECT_EQ(form->StatusText(), " End of downloading!");
+}
+
+TEST_F(DownloadRunTest, TheListBoxOffersUrlListsAndTheCommandsRunByKey) {
+    for (const char* name : {"b.htmurls", "a.HTMURLS", "z.eodurls", "y.txt"})
+        WriteFile(TempPath(name), "");
+    form->Form_Load();
+    EXPECT_EQ(form->UrlListItems(),
+              (std::vector<std::string>{"z.eodurls", "a.HTMURLS", "b.htmurls"}));
+    EXPECT_EQ(form->UrlListText(), "z.eodurls");
+    EXPECT_EQ(form->StatusText(),
+              "To start downloading, select some list of URLs and click on 'DOWNLOAD' button.");
+    form->Toolbar_ButtonClick("urls");
+    const auto editor = door_.CallsOf("editor");
+    ASSERT_EQ(editor.size(), 1u);
+    EXPECT_EQ(editor[0].text, TempPath("z.eodurls"));
+    door_.QueueMessageAnswer(MsgAnswer::OK);
+    form->Toolbar_ButtonClick("other");
+    EXPECT_EQ(door_.CallsOf("message").back().text, "Unxpected Downloader nemu activity - error!");
+    form->Toolbar_ButtonClick("quit");
+    EXPECT_EQ(ended, std::vector<int>{0});
+}
+
+TEST_F(DownloadRunTest, ResizingGivesEveryControlTheWindowWidth) {
+    form->Form_Resize(900, 600, false, 10);
+    for (int n = 1; n <= 5; ++n) EXPECT_EQ(form->Control(n).ControlWidth, 880);
+    form->Form_Resize(150, 600, false, 10);  // too small: nothing changes
+    EXPECT_EQ(form->Control(1).ControlWidth, 880);
+    form->Form_Resize(900, 600, true, 10);  // minimized: nothing changes
+    form->Form_Resize(250, 600, false, 100);
+    EXPECT_EQ(form->Control(1).ControlWidth, DownloadForm::kMinimumControlWidth);
+}
+
+}  // namespace
+}  // namespace vel

@@ -1,0 +1,134 @@
+// The real program, copied into a temporary program folder and run headless: an unattended
+// download ending with its result file, unusable lists and parameters, and SIGTERM as quit.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <csignal>
+#include <filesystem>
+
+#include "DownloaderFixture.h"
+#include "TestHttpServer.h"
+
+namespace vel {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::GeneratedBody;
+using testing::HttpBehaviour;
+using testing::TestHttpServer;
+
+class TarquelProgramTest : public testing::DownloaderFixture {
+protected:
+    void SetUp() override {
+        DownloaderFixture::SetUp();
+        fs::copy_file(TARQUEL_BINARY, TempPath("Tarquel"));
+    }
+    void TearDown() override {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+        DownloaderFixture::TearDown();
+    }
+    // Starts the program in its folder without a display; the arguments as given.
+    void Start(const QStringList& args) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        env.remove("QT_QPA_PLATFORM");
+        process.setProcessEnvironment(env);
+        process.setProgram(QString::fromStdString(TempPath("Tarquel")));
+        process.setArguments(args);
+        process.start();
+        ASSERT_TRUE(process.waitForStarted(10000));
+    }
+    // Runs the event loop (the server lives in it) until the program has ended; its status.
+    int WaitForEnd(int timeoutMs = 30000) {
+        EXPECT_TRUE(RunUntil([&] { return process.state() == QProcess::NotRunning; }, timeoutMs));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        return process.exitCode();
+    }
+    // Writes the parameters file of an unattended run of the list.
+    std::string WriteParameters(const std::string& list, const std::string& folder) {
+        const std::string path = TempPath("Daily Run.dwnparams");
+        WriteFile(path, TempPath(list) + "\r\n" + folder + "\r\n" + TempPath("Daily.dwnresult") +
+                            "\r\n\r\n");
+        return path;
+    }
+
+    TestHttpServer server;
+    QProcess process;
+};
+
+TEST_F(TarquelProgramTest, AnUnattendedRunEndsWithItsResultFileOk) {
+    std::string list;
+    for (int i = 1; i <= 12; ++i) {
+        const std::string n = std::to_string(i);
+        HttpBehaviour b;
+        b.generatedSize = 1000 * i + 7;
+        b.delayMs = 20;
+        server.Route("/eod/" + n, b);
+        list += "SaveTo(S" + n + ".csv):" + server.Url("/eod/" + n) + "\r\n";
+    }
+    WriteFile(TempPath("Daily.eodurls"), list);
+    const std::string params = WriteParameters("Daily.eodurls", TempPath("Daily-EOD"));
+    Start({QString::fromStdString(params)});
+    EXPECT_EQ(WaitForEnd(), 0);
+    EXPECT_EQ(ReadFile(TempPath("Daily.dwnresult")), "OK\r\n");
+    for (int i = 1; i <= 12; ++i)
+        EXPECT_EQ(ReadFile(TempPath("Daily-EOD/S" + std::to_string(i) + ".csv")),
+                  GeneratedBody(1000 * i + 7))
+            << i;
+    EXPECT_LE(server.MaxInFlight(), 5);
+    const auto log = LogTexts();
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[0], "Starting Tarquel.");
+    EXPECT_EQ(log[1], "Starting automatic mode with coomand line: " + params);
+    EXPECT_EQ(log.back(), "Exiting Tarquel.");
+    EXPECT_EQ(LogCount("Attempt= 1 Saved URL="), 12);
+}
+
+TEST_F(TarquelProgramTest, AListWithoutValidLinesEndsWithError) {
+    WriteFile(TempPath("Daily.eodurls"), "; nothing to download\r\nhttp://h/x\r\n");
+    Start({QString::fromStdString(WriteParameters("Daily.eodurls", ""))});
+    EXPECT_EQ(WaitForEnd(), 0);
+    EXPECT_EQ(ReadFile(TempPath("Daily.dwnresult")), "ERROR\r\n");
+    EXPECT_EQ(LogCount("Message: "), 0);  // no box: only the status line and the result
+}
+
+TEST_F(TarquelProgramTest, UnusableParametersEndTheProgramWithoutAResultFile) {
+    Start({QString::fromStdString(WriteParameters("Missing.eodurls", ""))});
+    EXPECT_EQ(WaitForEnd(), 1);
+    EXPECT_FALSE(Exists(TempPath("Daily.dwnresult")));
+    EXPECT_EQ(LogCount("Message: Tarquel automation parameters error! End of program!"), 1);
+}
+
+TEST_F(TarquelProgramTest, SigtermQuitsAnUnattendedRunWithError) {
+    HttpBehaviour stall;
+    stall.stall = true;
+    server.RoutePrefix("/stall/", stall);
+    std::string list;
+    for (int i = 1; i <= 8; ++i)
+        list += "SaveTo(S" + std::to_string(i) + ".csv):" + server.Url("/stall/x") + "\r\n";
+    WriteFile(TempPath("Daily.eodurls"), list);
+    Start({QString::fromStdString(WriteParameters("Daily.eodurls", TempPath("Out")))});
+    ASSERT_TRUE(RunUntil([&] { return server.InFlight() == 5; }));
+    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    EXPECT_EQ(WaitForEnd(), 0);
+    EXPECT_EQ(ReadFile(TempPath("Daily.dwnresult")), "ERROR\r\n");
+    EXPECT_EQ(LogTexts().back(), "Exiting Tarquel.");
+    EXPECT_TRUE(RunUntil([&] { return server.InFlight() == 0; }));
+    EXPECT_EQ(ListDirectoryNames(TempPath("Out")), std::vector<std::string>{"Daily.eodurls"});
+}
+
+TEST_F(TarquelProgramTest, SigtermEndsManualUseAsTheQuitCommand) {
+    Start({});
+    ASSERT_TRUE(RunUntil([&] { return LogCount("Starting Tarquel.") == 1; }));
+    RunFor(200);
+    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    EXPECT_EQ(WaitForEnd(), 0);
+    EXPECT_EQ(LogTexts().back(), "Exiting Tarquel.");
+}
+
+}  // namespace
+}  // namespace vel

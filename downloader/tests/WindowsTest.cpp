@@ -1,0 +1,150 @@
+// The download window and the generator window, built offscreen: captions, commands by key,
+// what the window shows of its form, the automatic mode's restrictions, closing as quit.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+
+#include "DownloadForm.h"
+#include "DownloaderFixture.h"
+#include "TestHttpServer.h"
+#include "frmGenerateURLs.h"
+#include "frmTarquel.h"
+
+namespace vel {
+namespace {
+
+using testing::HttpBehaviour;
+using testing::TestHttpServer;
+
+class WindowsTest : public testing::DownloaderFixture {
+protected:
+    void SetUp() override {
+        DownloaderFixture::SetUp();
+        form = std::make_unique<DownloadForm>();
+        form->endProgram = [this](int status) { ended.push_back(status); };
+        window = std::make_unique<frmTarquel>(*form);
+    }
+    void TearDown() override {
+        window.reset();
+        form.reset();
+        DownloaderFixture::TearDown();
+    }
+    std::unique_ptr<DownloadForm> form;
+    std::unique_ptr<frmTarquel> window;
+    std::vector<int> ended;
+};
+
+TEST_F(WindowsTest, MenusAndToolbarCarryTheirCaptions) {
+    EXPECT_EQ(window->windowTitle(), "Tarquel");
+    QStringList menus;
+    for (QAction* a : window->menuBar()->actions()) menus << a->text();
+    EXPECT_EQ(menus, (QStringList{"Downloading", "Viewing"}));
+    EXPECT_EQ(window->MenuItem("mnuQuitDownloading")->text(), "Quit downloading and Exit program");
+    EXPECT_EQ(window->MenuItem("mnuGeneratingURLs")->text(), "Generating  URLs");
+    EXPECT_EQ(window->MenuItem("mnuEditListOfURLs")->text(), "View and Edit selected list of URLs");
+    EXPECT_EQ(window->ToolbarButton("download")->text(), "DOWNLOAD");
+    EXPECT_EQ(window->ToolbarButton("generate")->toolTip(), "Generate list of URLs");
+    EXPECT_EQ(window->ToolbarButton("quit")->text(), "EXIT");
+    EXPECT_EQ(window->ComboURLList()->toolTip(), "Sesect some list of URLs for downloading.");
+}
+
+TEST_F(WindowsTest, TheWindowShowsTheListsAndTheStatusOfItsForm) {
+    WriteFile(TempPath("B.htmurls"), "");
+    WriteFile(TempPath("A.eodurls"), "");
+    form->Form_Load();
+    EXPECT_EQ(window->ComboURLList()->count(), 2);
+    EXPECT_EQ(window->ComboURLList()->currentText(), "A.eodurls");
+    EXPECT_EQ(window->statusBar()->currentMessage(),
+              "To start downloading, select some list of URLs and click on 'DOWNLOAD' button.");
+    // A typed or chosen name is the form's list text.
+    window->ComboURLList()->setCurrentText("B.htmurls");
+    EXPECT_EQ(form->UrlListText(), "B.htmurls");
+}
+
+TEST_F(WindowsTest, AutomaticModeHidesTheListAndDisablesFourButtons) {
+    form->SetListChoiceVisible(false);
+    form->SetRunCommandsEnabled(false);
+    window->show();
+    EXPECT_FALSE(window->ComboURLList()->isVisible());
+    for (const char* key : {"urls", "download", "generate", "break"})
+        EXPECT_FALSE(window->ToolbarButton(key)->isEnabled()) << key;
+    EXPECT_TRUE(window->ToolbarButton("quit")->isEnabled());
+    EXPECT_TRUE(window->MenuItem("mnuBreakDownloading")->isEnabled());
+    window->hide();
+}
+
+TEST_F(WindowsTest, TheControlsShowTheirDownload) {
+    TestHttpServer server;
+    HttpBehaviour b;
+    b.body = "x";
+    server.Route("/a", b);
+    WriteFile(TempPath("W.htmurls"), "SaveTo(A.html):" + server.Url("/a") + "\r\n");
+    form->Form_Load();
+    window->ToolbarButton("download")->trigger();
+    ASSERT_TRUE(RunUntil([&] { return !form->IsRunning(); }));
+    ctlURLDownloadWidget* shown = window->ControlWidget(1);
+    EXPECT_EQ(shown->labUrlNum->text(), "1 of\n     1");
+    EXPECT_EQ(shown->labAction->text(), "Buffer saved!");
+    EXPECT_EQ(shown->labAttempt->text(), " 1/3");
+    EXPECT_EQ(shown->URLText->text().toStdString(), "URL=" + server.Url("/a"));
+    EXPECT_EQ(window->statusBar()->currentMessage(), " End of downloading!");
+    EXPECT_FALSE(window->IndicatorLabel()->text().isEmpty());
+}
+
+TEST_F(WindowsTest, ResizingWidensTheControlsAndTheirTextBoxes) {
+    window->resize(900, 600);
+    window->show();
+    const int inner = window->centralWidget()->width();
+    EXPECT_EQ(form->Control(3).ControlWidth, inner - 2 * frmTarquel::kControlLeft);
+    EXPECT_EQ(window->ControlWidget(3)->width(), inner - 2 * frmTarquel::kControlLeft);
+    EXPECT_EQ(window->ControlWidget(3)->URLText->width(),
+              inner - 2 * frmTarquel::kControlLeft - ctlURLDownload::kTextBoxLeft -
+                  ctlURLDownload::kFrameMargin - ctlURLDownload::kTextBoxGap);
+    window->hide();
+}
+
+TEST_F(WindowsTest, ClosingTheWindowIsTheQuitCommand) {
+    window->show();
+    window->close();
+    EXPECT_EQ(ended, std::vector<int>{0});
+    EXPECT_EQ(LogTexts().back(), "Exiting Tarquel.");
+    window->hide();
+}
+
+TEST_F(WindowsTest, TheGeneratorWritesAListAndRefreshesTheDownloadWindow) {
+    WriteFile(TempPath("Daily.eodpatt"), "SaveTo(<STOCKSYMBOL>.csv):http://h/<LINEINDEX>\r\n");
+    WriteFile(TempPath("Stocks.txt"), "MSFT\r\nIBM\r\n");
+    int refreshed = 0;
+    frmGenerateURLs generator([&] { ++refreshed; });
+    EXPECT_EQ(generator.windowTitle(), "Tarquel - Generating URLs");
+    EXPECT_EQ(generator.ComboPattern->currentText(), "Daily.eodpatt");
+    EXPECT_EQ(generator.ComboList->currentText(), "Stocks.txt");
+    door_.QueueMessageAnswer(MsgAnswer::OK);
+    generator.findChild<QPushButton*>("cmdGenerate")->click();
+    EXPECT_EQ(refreshed, 1);
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Saved to:  " + TempPath("Stocks.eodurls")});
+    EXPECT_EQ(ReadFile(TempPath("Stocks.eodurls")),
+              "SaveTo(MSFT.csv):http://h/0001\r\nSaveTo(IBM.csv):http://h/0002\r\n");
+
+    generator.findChild<QPushButton*>("cmdGenerateAndView")->click();
+    EXPECT_EQ(refreshed, 2);
+    ASSERT_EQ(door_.CallsOf("editor").size(), 1u);
+    EXPECT_EQ(door_.CallsOf("editor")[0].text, TempPath("Stocks.eodurls"));
+    generator.findChild<QPushButton*>("cmdViewPattern")->click();
+    EXPECT_EQ(door_.CallsOf("editor").back().text, TempPath("Daily.eodpatt"));
+
+    // Nothing chosen: a beep, no list.
+    generator.ComboList->setCurrentText("");
+    generator.findChild<QPushButton*>("cmdGenerate")->click();
+    EXPECT_EQ(door_.Beeps(), 1);
+}
+
+}  // namespace
+}  // namespace vel

@@ -1,0 +1,95 @@
+// The fixture of the downloader's tests: the platform fixture (scripted door, fixed clock,
+// temporary folder, every state group at its start) with the program folder set to the
+// temporary folder, the log "Tarquel.log" open there, and helpers to write and read files and to
+// run the event loop until a condition holds.
+#pragma once
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "ActivityLog.h"
+#include "AppState.h"
+#include "DirectoryListing.h"
+#include "DownloaderState.h"
+#include "PlatformFixture.h"
+#include "TextFile.h"
+
+namespace vel::testing {
+
+class DownloaderFixture : public PlatformFixture {
+protected:
+    void SetUp() override {
+        PlatformFixture::SetUp();
+        ProgramFolderPath = TempFolder();
+        OpenActivityLog("Tarquel.log");
+    }
+    void TearDown() override {
+        // Lets deleted replies and sockets go before the next test.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        PlatformFixture::TearDown();
+    }
+
+    // Writes the text as it is (no line ends added).
+    void WriteFile(const std::string& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    std::string ReadFile(const std::string& path) const {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    bool Exists(const std::string& path) const { return std::filesystem::exists(path); }
+    // The names of the entries of a folder (the temporary folder by default), sorted.
+    std::vector<std::string> ListDirectoryNames(const std::string& folder = "") const {
+        return ListDirectory(folder.empty() ? TempFolder() : folder, "*",
+                             EntryKind::FilesAndFolders);
+    }
+
+    // The texts of the log's entry lines (behind " >> "); separator lines as they are.
+    std::vector<std::string> LogTexts() const {
+        std::vector<std::string> texts;
+        if (!Exists(ActivityLogPath)) return texts;
+        for (const auto& line : ReadTextLines(ActivityLogPath)) {
+            const size_t at = line.find(" >> ");
+            texts.push_back(at == std::string::npos ? line : line.substr(at + 4));
+        }
+        return texts;
+    }
+    // The number of log entries that begin with the text.
+    int LogCount(const std::string& prefix) const {
+        int n = 0;
+        for (const auto& t : LogTexts())
+            if (t.rfind(prefix, 0) == 0) ++n;
+        return n;
+    }
+    std::vector<std::string> Messages() const {
+        std::vector<std::string> texts;
+        for (const auto& c : door_.CallsOf("message")) texts.push_back(c.text);
+        return texts;
+    }
+
+    // Runs the event loop until the condition holds or the time is up; true when it held.
+    bool RunUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done()) {
+            if (clock.elapsed() > timeoutMs) return false;
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        }
+        return true;
+    }
+    // Runs the event loop for the time.
+    void RunFor(int ms) {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+};
+
+}  // namespace vel::testing

@@ -1,0 +1,283 @@
+// The loopback HTTP server of the downloader's tests.
+#include "TestHttpServer.h"
+
+#include <QTcpSocket>
+#include <QTimer>
+#include <algorithm>
+
+namespace vel::testing {
+
+namespace {
+
+constexpr std::int64_t kPiece = 64 * 1024;
+constexpr std::int64_t kMaxQueued = 256 * 1024;
+
+std::string Lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+std::string Reason(int status) {
+    switch (status) {
+        case 200:
+            return "OK";
+        case 301:
+            return "Moved Permanently";
+        case 302:
+            return "Found";
+        case 401:
+            return "Unauthorized";
+        case 404:
+            return "Not Found";
+        case 500:
+            return "Internal Server Error";
+        default:
+            return "Status";
+    }
+}
+
+// An answer with a status and a short body, and nothing else special.
+HttpBehaviour Plain(int status, const std::string& body) {
+    HttpBehaviour b;
+    b.status = status;
+    b.body = body;
+    return b;
+}
+
+}  // namespace
+
+std::string GeneratedBody(std::int64_t size) {
+    std::string s(static_cast<size_t>(size), '\0');
+    for (std::int64_t i = 0; i < size; ++i) s[static_cast<size_t>(i)] = GeneratedByte(i);
+    return s;
+}
+
+// One client connection: the bytes of the request being read, and the transfer in flight.
+struct TestHttpServer::Connection {
+    QByteArray pending;
+    bool inFlight = false;
+    bool answering = false;
+    bool keepAlive = true;
+    // A generated body being sent: the next offset, where it stops, its announced size.
+    std::int64_t next = 0;
+    std::int64_t stop = -1;
+    bool closeAfter = false;
+};
+
+TestHttpServer::TestHttpServer() {
+    connect(&server_, &QTcpServer::newConnection, this, &TestHttpServer::OnNewConnection);
+    server_.setMaxPendingConnections(1000);
+    server_.listen(QHostAddress::LocalHost, 0);
+}
+
+TestHttpServer::~TestHttpServer() {
+    for (auto& [socket, connection] : connections_) {
+        socket->disconnect(this);
+        socket->abort();
+        socket->deleteLater();
+        delete connection;
+    }
+}
+
+void TestHttpServer::Route(const std::string& path, const HttpBehaviour& behaviour) {
+    routes_[path] = behaviour;
+}
+
+void TestHttpServer::RoutePrefix(const std::string& prefix, const HttpBehaviour& behaviour) {
+    prefixes_.emplace_back(prefix, behaviour);
+}
+
+std::string TestHttpServer::Url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(port()) + path;
+}
+
+int TestHttpServer::RequestsFor(const std::string& path) const {
+    const auto it = requestsFor_.find(path);
+    return it == requestsFor_.end() ? 0 : it->second;
+}
+
+std::vector<std::string> TestHttpServer::AuthorizationsFor(const std::string& path) const {
+    const auto it = authorizations_.find(path);
+    return it == authorizations_.end() ? std::vector<std::string>() : it->second;
+}
+
+void TestHttpServer::ResetCounts() {
+    requests_ = 0;
+    maxInFlight_ = inFlight_;
+    requestsFor_.clear();
+    authorizations_.clear();
+}
+
+quint16 TestHttpServer::RefusingPort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = probe.serverPort();
+    probe.close();
+    return port;
+}
+
+const HttpBehaviour* TestHttpServer::Find(const std::string& path) const {
+    const auto it = routes_.find(path);
+    if (it != routes_.end()) return &it->second;
+    for (const auto& [prefix, behaviour] : prefixes_)
+        if (path.rfind(prefix, 0) == 0) return &behaviour;
+    return nullptr;
+}
+
+void TestHttpServer::OnNewConnection() {
+    while (QTcpSocket* socket = server_.nextPendingConnection()) {
+        connections_[socket] = new Connection;
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { OnReadyRead(socket); });
+        connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { SendGenerated(socket); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+            const auto it = connections_.find(socket);
+            if (it == connections_.end()) return;
+            if (it->second->inFlight) --inFlight_;
+            delete it->second;
+            connections_.erase(it);
+            socket->deleteLater();
+        });
+    }
+}
+
+void TestHttpServer::OnReadyRead(QTcpSocket* socket) {
+    const auto it = connections_.find(socket);
+    if (it == connections_.end()) return;
+    Connection& c = *it->second;
+    c.pending += socket->readAll();
+    if (c.answering) return;
+    const qsizetype end = c.pending.indexOf("\r\n\r\n");
+    if (end < 0) return;
+    const std::string head = c.pending.left(end).toStdString();
+    c.pending.remove(0, end + 4);
+
+    std::string path;
+    std::string auth;
+    bool keepAlive = true;
+    size_t lineStart = 0;
+    for (int lineNo = 0; lineStart <= head.size(); ++lineNo) {
+        size_t lineEnd = head.find("\r\n", lineStart);
+        if (lineEnd == std::string::npos) lineEnd = head.size();
+        const std::string line = head.substr(lineStart, lineEnd - lineStart);
+        if (lineNo == 0) {
+            const size_t a = line.find(' ');
+            const size_t b = line.find(' ', a + 1);
+            path = line.substr(a + 1, b - a - 1);
+            path = path.substr(0, path.find('?'));
+        } else {
+            const size_t colon = line.find(':');
+            if (colon != std::string::npos) {
+                const std::string name = Lower(line.substr(0, colon));
+                std::string value = line.substr(colon + 1);
+                value.erase(0, value.find_first_not_of(' '));
+                if (name == "authorization") auth = value;
+                if (name == "connection" && Lower(value) == "close") keepAlive = false;
+            }
+        }
+        lineStart = lineEnd + 2;
+    }
+    HandleRequest(socket, path, auth, keepAlive);
+}
+
+void TestHttpServer::HandleRequest(QTcpSocket* socket, const std::string& path,
+                                   const std::string& auth, bool keepAlive) {
+    Connection& c = *connections_[socket];
+    ++requests_;
+    ++requestsFor_[path];
+    authorizations_[path].push_back(auth);
+    c.inFlight = true;
+    c.answering = true;
+    maxInFlight_ = std::max(maxInFlight_, ++inFlight_);
+
+    static const HttpBehaviour kNotFound = Plain(404, "Not found");
+    const HttpBehaviour* found = Find(path);
+    const HttpBehaviour b = found ? *found : kNotFound;
+    if (b.closeWithoutAnswer) {
+        socket->disconnectFromHost();
+        return;
+    }
+    if (b.stall) return;
+    if (b.delayMs > 0)
+        QTimer::singleShot(b.delayMs, socket, [this, socket, b, auth, keepAlive] {
+            Answer(socket, b, auth, keepAlive);
+        });
+    else
+        Answer(socket, b, auth, keepAlive);
+}
+
+void TestHttpServer::Answer(QTcpSocket* socket, const HttpBehaviour& behaviour,
+                            const std::string& auth, bool keepAlive) {
+    const auto it = connections_.find(socket);
+    if (it == connections_.end()) return;
+    Connection& c = *it->second;
+
+    HttpBehaviour b = behaviour;
+    if (!b.basicUser.empty() || !b.basicPassword.empty()) {
+        const std::string expected =
+            "Basic " +
+            QByteArray::fromStdString(b.basicUser + ":" + b.basicPassword).toBase64().toStdString();
+        if (auth != expected) b = Plain(401, "Unauthorized");
+    }
+    const std::int64_t size =
+        b.generatedSize >= 0 ? b.generatedSize : static_cast<std::int64_t>(b.body.size());
+    int status = b.status;
+    if (!b.location.empty() && status == 200) status = 302;
+    std::string head = "HTTP/1.1 " + std::to_string(status) + " " + Reason(status) + "\r\n";
+    if (!b.location.empty()) head += "Location: " + b.location + "\r\n";
+    if (status == 401) head += "WWW-Authenticate: Basic realm=\"tests\"\r\n";
+    if (!b.closeDelimited) head += "Content-Length: " + std::to_string(size) + "\r\n";
+    const bool close = !keepAlive || b.closeDelimited || b.truncateAt >= 0;
+    head += close ? "Connection: close\r\n" : "Connection: keep-alive\r\n";
+    head += "Content-Type: application/octet-stream\r\n\r\n";
+    socket->write(head.data(), static_cast<qint64>(head.size()));
+
+    const std::int64_t stop = b.truncateAt >= 0 ? std::min(b.truncateAt, size) : size;
+    if (b.generatedSize >= 0) {
+        c.next = 0;
+        c.stop = stop;
+        c.closeAfter = close;
+        SendGenerated(socket);
+        return;
+    }
+    socket->write(b.body.data(), stop);
+    EndTransfer(socket, close);
+}
+
+void TestHttpServer::SendGenerated(QTcpSocket* socket) {
+    const auto it = connections_.find(socket);
+    if (it == connections_.end()) return;
+    Connection& c = *it->second;
+    if (c.stop < 0) return;
+    char piece[kPiece];
+    while (c.next < c.stop && socket->bytesToWrite() < kMaxQueued) {
+        const std::int64_t n = std::min(kPiece, c.stop - c.next);
+        for (std::int64_t i = 0; i < n; ++i) piece[i] = GeneratedByte(c.next + i);
+        socket->write(piece, n);
+        c.next += n;
+    }
+    if (c.next >= c.stop) {
+        c.stop = -1;
+        EndTransfer(socket, c.closeAfter);
+    }
+}
+
+void TestHttpServer::EndTransfer(QTcpSocket* socket, bool close) {
+    const auto it = connections_.find(socket);
+    if (it == connections_.end()) return;
+    Connection& c = *it->second;
+    if (c.inFlight) {
+        c.inFlight = false;
+        --inFlight_;
+    }
+    c.answering = false;
+    if (close) {
+        socket->disconnectFromHost();
+        return;
+    }
+    // The next request of a kept-alive connection may already wait in the buffer.
+    if (!c.pending.isEmpty())
+        QTimer::singleShot(0, socket, [this, socket] { OnReadyRead(socket); });
+}
+
+}  // namespace vel::testing
