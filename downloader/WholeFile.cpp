@@ -10,6 +10,25 @@
 
 namespace vel {
 
+namespace {
+
+long g_failureIn = 0;
+
+// True when the injected failure is due now.
+bool InjectedFailure() {
+    if (g_failureIn <= 0 || --g_failureIn > 0) return false;
+    errno = ENOSPC;
+    return true;
+}
+
+}  // namespace
+
+long InjectFileFailure(long n) {
+    const long left = g_failureIn;
+    g_failureIn = n;
+    return left;
+}
+
 WholeFile::WholeFile(std::string target) : target_(std::move(target)) {}
 
 WholeFile::~WholeFile() {
@@ -18,6 +37,7 @@ WholeFile::~WholeFile() {
 
 bool WholeFile::Open() {
     Discard();
+    if (InjectedFailure()) return false;
     // A name of its own per process and file; the file gets the usual permissions (umask).
     static unsigned counter = 0;
     for (int tries = 0; tries < 100; ++tries) {
@@ -34,7 +54,7 @@ bool WholeFile::Open() {
 }
 
 bool WholeFile::Write(const char* data, size_t size) {
-    if (fd_ < 0) return false;
+    if (fd_ < 0 || InjectedFailure()) return false;
     while (size > 0) {
         const ssize_t n = ::write(fd_, data, size);
         if (n < 0) {
@@ -49,6 +69,10 @@ bool WholeFile::Write(const char* data, size_t size) {
 
 bool WholeFile::Commit() {
     if (fd_ < 0) return false;
+    if (InjectedFailure()) {
+        Discard();
+        return false;
+    }
     const bool closed = ::close(fd_) == 0;
     fd_ = -1;
     if (!closed || std::rename(temp_.c_str(), target_.c_str()) != 0) {

@@ -33,4 +33,10 @@ private:
     int fd_ = -1;
 };
 
+// Fault injection for tests: the n-th file operation of WholeFile from now on (1: the next
+// Open, Write or Commit) fails as a full disk would make it; 0 switches the injection off. A
+// failure switches it off too. Returns how many operations the previous injection still had
+// to go (0 when its failure came or there was none).
+long InjectFileFailure(long n);
+
 }  // namespace vel

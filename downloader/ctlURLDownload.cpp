@@ -114,7 +114,10 @@ void ctlURLDownload::StartDownload() {
     URLText = "URL=" + CurURL;
     SavePathText = "SavePath=" + SaveFilePath;
     Show();
+    const unsigned started = cancels_;
     YieldToEvents();
+    // A cancel that came while the window had its events (a break, a quit) stands.
+    if (cancels_ != started) return;
 
     DropTransfer();
     TransferError = 0;
@@ -159,6 +162,7 @@ void ctlURLDownload::Request(const QUrl& url) {
 }
 
 void ctlURLDownload::CancelDownload() {
+    ++cancels_;
     labUrlNum.clear();
     labAction.clear();
     labAttempt.clear();

@@ -124,6 +124,7 @@ private:
     QTimer deadline_;
     qint64 received_ = 0;
     int redirects_ = 0;
+    unsigned cancels_ = 0;  // counts CancelDownload calls
     std::string CurURL;
     std::string CurUserName;
     std::string CurPassword;

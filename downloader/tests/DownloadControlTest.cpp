@@ -260,6 +260,27 @@ TEST_F(DownloadControlTest, StartingARunningControlCancelsItAndCountsTheAttempt)
     EXPECT_TRUE(RunUntil([&] { return server.InFlight() == 0; }));
 }
 
+// The control cancelled by the window's events at the yield of StartDownload (a break at
+// that moment) stays cancelled: no request goes out.
+ctlURLDownload* g_cancelTarget = nullptr;
+int g_yieldsUntilCancel = 0;
+
+TEST_F(DownloadControlTest, ACancelDuringTheStartsYieldStands) {
+    server.Route("/a", Body("data"));
+    control->DownloadURL = server.Url("/a");
+    control->SaveFilePath = TempPath("A.csv");
+    g_cancelTarget = control.get();
+    g_yieldsUntilCancel = 1;
+    SetYieldHook([] {
+        if (g_yieldsUntilCancel > 0 && --g_yieldsUntilCancel == 0) g_cancelTarget->CancelDownload();
+    });
+    control->StartDownload();
+    EXPECT_EQ(control->ProcessResult, 0);
+    EXPECT_FALSE(control->IsExecuting());
+    RunFor(50);
+    EXPECT_EQ(server.Requests(), 0);
+}
+
 TEST_F(DownloadControlTest, AnUndefinedStateEndsTheAttemptInError) {
     control->Inet1_StateChanged(13);
     EXPECT_EQ(control->labAction, "13 ???");

@@ -10,6 +10,7 @@
 #include "DownloaderFixture.h"
 #include "DownloaderState.h"
 #include "TestHttpServer.h"
+#include "WholeFile.h"
 
 namespace vel {
 namespace {
@@ -185,6 +186,37 @@ TEST_F(DownloadRunTest, AtMostFiveTransfersAreInFlight) {
     EXPECT_EQ(server.MaxInFlight(), 5);
     EXPECT_EQ(server.Requests(), 23);
     EXPECT_EQ(Downloaded("Slow-EOD", "Slow.eodurls").size(), 23u);
+}
+
+// Fault injection: the 1st, 2nd, ... file operation of the downloads fails, until none fails.
+// Each time the failed attempt is tried again, every file ends up whole, and no temporary file
+// is left behind.
+TEST_F(DownloadRunTest, AFailedWriteAtAnyPointIsRetriedAndLeavesNoHalfFile) {
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"Empty.html", ""},
+        {"Small.html", "small page"},
+        {"Big.html", testing::GeneratedBody(300000)},
+        {"Mid.html", testing::GeneratedBody(70000)}};
+    std::vector<std::string> lines;
+    for (const auto& [name, body] : files) {
+        server.Route("/" + name, Body(body));
+        lines.push_back(name + "=/" + name);
+    }
+    WriteList("F.htmurls", lines);
+    int failures = 0;
+    for (long n = 1; n < 1000; ++n) {
+        fs::remove_all(TempPath("F-HTM"));
+        const int retriedBefore = LogCount("Attempt= 2 Saved URL=");
+        InjectFileFailure(n);
+        ASSERT_TRUE(RunManual("F.htmurls"));
+        if (InjectFileFailure(0) > 0) break;  // the run ended before its n-th file operation
+        ++failures;
+        EXPECT_EQ(LogCount("Attempt= 2 Saved URL=") - retriedBefore, 1) << "failing op " << n;
+        EXPECT_EQ(ListDirectoryNames(TempPath("F-HTM")).size(), files.size() + 1) << n;
+        for (const auto& [name, body] : files)
+            ASSERT_EQ(ReadFile(TempPath("F-HTM/" + name)), body) << name << ", failing op " << n;
+    }
+    EXPECT_GE(failures, 12);
 }
 
 TEST_F(DownloadRunTest, TheLowestNumberedFreeControlGetsTheNextUrl) {

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <random>
+#include <regex>
 
 #include "DownloaderFixture.h"
 #include "DownloaderState.h"
@@ -57,6 +58,61 @@ TEST_F(UrlListTest, AListContributesAtMost10000Lines) {
     ASSERT_TRUE(ReadUrlList(TempPath("Big.eodurls"), entries));
     ASSERT_EQ(entries.size(), 10000u);
     EXPECT_EQ(entries.back(), "SaveTo(10000.csv):http://h/10000");
+}
+
+// Random lines of list tokens against a pattern of the line format: the same lines are valid
+// and they split into the same name and URL part.
+TEST_F(UrlListTest, FuzzedLinesAreReadAsTheFormatSays) {
+    const std::regex line(R"(^[ \t]*[Ss][Aa][Vv][Ee][Tt][Oo]\((.*?)\):(.*?)[ \t]*$)");
+    const std::vector<std::string> tokens = {"SaveTo(",   "saveTO(",   "):", ")",     "(",
+                                             ":",         " ",         "\t", "a.csv", "UserName(",
+                                             "Password(", "http://h/", ";",  "x"};
+    std::mt19937 rng(7);
+    int valid = 0;
+    for (int i = 0; i < 20000; ++i) {
+        std::string text;
+        const int count = static_cast<int>(rng() % 8);
+        for (int k = 0; k < count; ++k) text += tokens[rng() % tokens.size()];
+        std::smatch m;
+        const bool expected = std::regex_match(text, m, line);
+        ASSERT_EQ(IsValidListLine(text), expected) << "[" << text << "]";
+        if (!expected) continue;
+        ++valid;
+        const ListEntry e = SplitListEntry(text);
+        auto trim = [](std::string s) {
+            s.erase(0, s.find_first_not_of(" \t"));
+            s.erase(s.find_last_not_of(" \t") + 1);
+            return s;
+        };
+        EXPECT_EQ(e.fileName, trim(m[1].str())) << text;
+        EXPECT_EQ(e.urlPart, trim(m[2].str())) << text;
+    }
+    EXPECT_GT(valid, 500);
+}
+
+// Random URL parts with credentials: the masked text never holds the password, and the user
+// name and address read from it are those of the original.
+TEST_F(UrlListTest, FuzzedCredentialsAreMaskedWithoutChangingTheRest) {
+    const std::vector<std::string> users = {"", "bob", "Ann Lee"};
+    const std::vector<std::string> urls = {"http://h/a", "https://h/b?Password=1",
+                                           "http://u:PW7secret@h/c", "http://h/(x):y"};
+    std::mt19937 rng(11);
+    for (int i = 0; i < 2000; ++i) {
+        const std::string password = "PW" + std::to_string(rng() % 10) + "secret";
+        const std::string user = users[rng() % users.size()];
+        std::string part;
+        if (rng() % 2) part += "UserName(" + user + "):";
+        if (rng() % 3) part += (rng() % 2 ? "Password(" : "PASSWORD(") + password + "):";
+        part += urls[rng() % urls.size()];
+        const std::string masked = MaskPasswords("SaveTo(A.csv):" + part);
+        EXPECT_EQ(masked.find(password), std::string::npos) << part;
+        EXPECT_EQ(masked.find("PW7secret"), std::string::npos) << part;
+        const UrlCredentials before = SplitCredentials(part);
+        const UrlCredentials after = SplitCredentials(SplitListEntry(masked).urlPart);
+        EXPECT_EQ(after.userName, before.userName) << part;
+        EXPECT_EQ(after.url.substr(0, 8), before.url.substr(0, 8)) << part;
+        EXPECT_LE(after.url.size(), before.url.size()) << part;
+    }
 }
 
 TEST_F(UrlListTest, TheListKindGivesFolderAttemptsAndSaving) {
