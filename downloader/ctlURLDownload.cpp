@@ -204,6 +204,11 @@ void ctlURLDownload::OnMetaDataChanged() {
 }
 
 void ctlURLDownload::OnReadyRead() {
+    // The page of a redirect is not the content.
+    if (reply_ && !RedirectTarget(*reply_).isEmpty()) {
+        reply_->readAll();
+        return;
+    }
     if (!TakeBody()) FailSaving();
 }
 
@@ -274,7 +279,9 @@ void ctlURLDownload::OnDeadline() {
 void ctlURLDownload::SaveBufferToFile() {
     labAction = "Saving buffer";
     Show();
+    const unsigned started = cancels_;
     YieldToEvents();
+    if (cancels_ != started) return;
     TransferError = 0;
     if (!TakeBody()) {
         FailSaving();

@@ -281,6 +281,25 @@ TEST_F(DownloadControlTest, ACancelDuringTheStartsYieldStands) {
     EXPECT_EQ(server.Requests(), 0);
 }
 
+TEST_F(DownloadControlTest, ACancelWhileSavingLeavesNoFile) {
+    server.Route("/a", Body("data"));
+    control->DownloadURL = server.Url("/a");
+    control->SaveFilePath = TempPath("A.csv");
+    g_cancelTarget = control.get();
+    SetYieldHook([] {
+        if (g_cancelTarget && g_cancelTarget->labAction == "Saving buffer") {
+            ctlURLDownload* c = g_cancelTarget;
+            g_cancelTarget = nullptr;
+            c->CancelDownload();
+        }
+    });
+    control->StartDownload();
+    ASSERT_TRUE(RunUntil([&] { return control->ProcessResult != 1; }));
+    EXPECT_EQ(control->ProcessResult, 0);
+    EXPECT_TRUE(SavedNames().empty());
+    EXPECT_EQ(LogCount("Attempt="), 0);
+}
+
 TEST_F(DownloadControlTest, AnUndefinedStateEndsTheAttemptInError) {
     control->Inet1_StateChanged(13);
     EXPECT_EQ(control->labAction, "13 ???");
