@@ -192,7 +192,8 @@ void TestHttpServer::HandleRequest(QTcpSocket* socket, const std::string& path,
 
     static const HttpBehaviour kNotFound = Plain(404, "Not found");
     const HttpBehaviour* found = Find(path);
-    const HttpBehaviour b = found ? *found : kNotFound;
+    HttpBehaviour b = found ? *found : kNotFound;
+    if (b.truncateTimes >= 0 && requestsFor_[path] > b.truncateTimes) b.truncateAt = -1;
     if (b.closeWithoutAnswer) {
         socket->disconnectFromHost();
         return;

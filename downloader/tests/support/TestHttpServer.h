@@ -27,6 +27,7 @@ struct HttpBehaviour {
     int delayMs = 0;                  // the answer waits this long
     bool stall = false;               // no answer at all; the connection stays open
     std::int64_t truncateAt = -1;     // >= 0: the announced body breaks off after this many bytes
+    int truncateTimes = -1;           // >= 0: only the first this many answers break off
     bool closeWithoutAnswer = false;  // the connection is closed at once, no answer
     bool closeDelimited = false;      // no Content-Length; the body ends when the server closes
     std::string basicUser;            // when set, Basic credentials are required
