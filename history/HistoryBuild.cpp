@@ -2,6 +2,7 @@
 // DayMoney and SplitEvents, with the completion step that makes History dense.
 #include "HistoryBuild.h"
 
+#include <cctype>
 #include <string_view>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "AppPaths.h"
 #include "AppState.h"
 #include "Door.h"
+#include "HistoryBuildSteps.h"
 #include "Hooks.h"
 #include "MainWindowView.h"
 #include "NumberText.h"
@@ -16,13 +18,7 @@
 
 namespace vel {
 
-namespace {
-
-// A value that a step needs is missing (an average over no rows, an empty table's minimum).
-class NullValueError : public DatabaseError {
-public:
-    NullValueError() : DatabaseError("Invalid use of Null") {}
-};
+namespace build {
 
 void ShowAction(const std::string& text) {
     SetMainLabel(MainLabel::PerformedAction, text);
@@ -32,13 +28,6 @@ void ShowAction(const std::string& text) {
 double NumberOf(const DbValue& v) {
     if (v.isNull()) throw NullValueError();
     return v.toDouble();
-}
-
-// A threshold is kept in single precision and written into its statement as decimal text; the
-// bound value is what that text stands for.
-double ThresholdAsWritten(double product) {
-    const float t = checkedSingle(product);
-    return *parseNumber(formatSingle(t));
 }
 
 DbType FieldType(const std::vector<DbColumn>& columns, std::string_view name) {
@@ -52,6 +41,104 @@ DbType FieldType(const std::vector<DbColumn>& columns, std::string_view name) {
     }
     throw SqlError(1, "Item not found in this collection: " + std::string(name));
 }
+
+namespace {
+
+// A threshold is kept in single precision and written into its statement as decimal text; the
+// bound value is what that text stands for.
+double ThresholdAsWritten(double product) {
+    const float t = checkedSingle(product);
+    return *parseNumber(formatSingle(t));
+}
+
+}  // namespace
+
+void MakeSplitEvents(Database& db, const std::string& history2) {
+    db.selectInto("SplitEvents",
+                  "SELECT History2.Symbol, History2.TradeDate, History2.SplitCoef FROM " +
+                      history2 + " WHERE History2.SplitCoef<0");
+}
+
+std::int32_t MakeTradeDates(Database& db) {
+    const double dateThreshold = ThresholdAsWritten(
+        0.5 * NumberOf(db.scalar("SELECT avg(SymbolCount) AS SymbolCountAvg FROM TradeDates1")));
+    db.selectInto("TradeDates",
+                  "SELECT TradeDates1.* FROM TradeDates1 WHERE SymbolCount>?1 "
+                  "ORDER BY TradeDate DESC LIMIT 3000",
+                  {dateThreshold});
+    db.execute("ALTER TABLE TradeDates ADD COLUMN DateNum Integer");
+    std::int32_t tradeDateCount = 0;
+    Statement number = db.prepare("UPDATE TradeDates SET DateNum=?1 WHERE rowid=?2");
+    Statement order = db.prepare("SELECT rowid FROM TradeDates ORDER BY TradeDate");
+    while (order.step()) {
+        ++tradeDateCount;
+        number.reset();
+        number.bindAll({tradeDateCount, static_cast<long long>(order.getInteger(0))});
+        number.run();
+    }
+    return tradeDateCount;
+}
+
+double SymbolThreshold(Database& db) {
+    return ThresholdAsWritten(
+        0.6 * NumberOf(db.scalar("SELECT avg(DayCount) AS AvgDayCount FROM DayCount")));
+}
+
+CompletionWindow WindowOf(const DbValue& smallest, const DbValue& largest) {
+    CompletionWindow w;
+    w.first = toInt16(NumberOf(smallest));
+    w.last = toInt16(NumberOf(largest));
+    w.dayCount = toInt16(static_cast<double>(w.last) - w.first + 1);
+    if (w.dayCount > kMaxCompletionDays) {
+        w.dayCount = kMaxCompletionDays;
+        w.first = static_cast<std::int16_t>(w.last - (kMaxCompletionDays - 1));
+    }
+    return w;
+}
+
+std::string HistoryCreateStatement(const std::string& createTable,
+                                   const std::vector<DbColumn>& columns) {
+    std::string create = createTable + " (";
+    for (const auto& c : columns) {
+        create += QuoteIdentifier(c.name);
+        create += ' ';
+        create += c.declared;
+        create += ", ";
+    }
+    create += "PRIMARY KEY (Symbol, DateNum)) WITHOUT ROWID";
+    return create;
+}
+
+std::vector<DbValue> CompletionTradeDates(Database& db, const CompletionWindow& window) {
+    std::vector<DbValue> tradeDates(static_cast<size_t>(window.dayCount) + 1);
+    Statement s =
+        db.prepare("SELECT DateNum, TradeDate FROM TradeDates WHERE DateNum BETWEEN ?1 AND ?2");
+    s.bindAll({static_cast<int>(window.first), static_cast<int>(window.last)});
+    while (s.step()) tradeDates[static_cast<size_t>(s.getInteger(0) - window.first + 1)] = s.get(1);
+    return tradeDates;
+}
+
+void ClearDayArrays() {
+    for (int i = 1; i <= kMaxCompletionDays; ++i) {
+        SymbolDayPrices(i) = 0.0f;
+        SymbolDayVolumes(i) = 0.0f;
+    }
+}
+
+void MakeDayMoney(Database& db, std::int32_t tradeDateCount, const std::string& history) {
+    db.selectInto("DayMoney",
+                  "SELECT History.Symbol, avg(History.Price*History.Volume) AS DayMoneyAvg FROM " +
+                      history +
+                      " WHERE History.DateNum>?1 GROUP BY History.Symbol "
+                      "ORDER BY avg(History.Price*History.Volume) DESC",
+                  {tradeDateCount - 5}, {{"DayMoneyAvg", DbType::Double}});
+}
+
+}  // namespace build
+
+using namespace build;
+
+namespace {
 
 // Logs the failure, shows the fatal message and ends the process (the door does not come
 // back). The log line comes first, so the log tells why even while the box waits.
@@ -103,17 +190,14 @@ void WriteSymbolHistoryRows(TableAppender& history, const HistoryFields& fields,
         history.setDouble(fields.splitCoef, 1.0);
         history.update();
     }
-    for (int i = 1; i <= kMaxCompletionDays; ++i) {
-        SymbolDayPrices(i) = 0.0f;
-        SymbolDayVolumes(i) = 0.0f;
-    }
+    ClearDayArrays();
 }
 
 }  // namespace
 
 int ErrorNumberOf(const std::exception& error) {
     if (auto* sql = dynamic_cast<const SqlError*>(&error)) return sql->code();
-    if (dynamic_cast<const NullValueError*>(&error)) return 94;
+    if (dynamic_cast<const build::NullValueError*>(&error)) return 94;
     if (dynamic_cast<const SubscriptRangeError*>(&error)) return 9;
     if (dynamic_cast<const OverflowError*>(&error)) return 6;
     if (dynamic_cast<const DivisionByZeroError*>(&error)) return 11;
@@ -147,47 +231,20 @@ void FillPriceGaps(std::int16_t dayCount) {
 }
 
 void MakeHistoryTableComplete(Database& db) {
-    for (int i = 1; i <= kMaxCompletionDays; ++i) {
-        SymbolDayPrices(i) = 0.0f;
-        SymbolDayVolumes(i) = 0.0f;
-    }
+    ClearDayArrays();
     ErrorPosition = 8;
-    std::int16_t first, last, dayCount;
+    CompletionWindow window;
     {
         Statement s = db.prepare(
             "SELECT min(History4.DateNum) AS DateNumMin, max(History4.DateNum) AS DateNumMax "
             "FROM History4");
         s.step();
-        first = toInt16(NumberOf(s.get(0)));
-        last = toInt16(NumberOf(s.get(1)));
-        dayCount = toInt16(static_cast<double>(last) - first + 1);
-        if (dayCount > kMaxCompletionDays) {
-            dayCount = kMaxCompletionDays;
-            first = static_cast<std::int16_t>(last - (kMaxCompletionDays - 1));
-        }
+        window = WindowOf(s.get(0), s.get(1));
     }
-    // History has History4's columns; its rows are kept in the order of their key, so that
-    // one symbol's days are read in DateNum order without a scan.
-    {
-        std::string create = "CREATE TABLE History (";
-        for (const auto& c : db.tableColumns("History4")) {
-            create += QuoteIdentifier(c.name);
-            create += ' ';
-            create += c.declared;
-            create += ", ";
-        }
-        create += "PRIMARY KEY (Symbol, DateNum)) WITHOUT ROWID";
-        db.execute(create);
-    }
-
+    const std::int16_t first = window.first, last = window.last, dayCount = window.dayCount;
+    db.execute(HistoryCreateStatement("CREATE TABLE History", db.tableColumns("History4")));
     // The trade date of every DateNum that the rows carry (the TradeDate of TradeDates).
-    std::vector<DbValue> tradeDates(static_cast<size_t>(dayCount) + 1);
-    {
-        Statement s =
-            db.prepare("SELECT DateNum, TradeDate FROM TradeDates WHERE DateNum BETWEEN ?1 AND ?2");
-        s.bindAll({static_cast<int>(first), static_cast<int>(last)});
-        while (s.step()) tradeDates[static_cast<size_t>(s.getInteger(0) - first + 1)] = s.get(1);
-    }
+    const std::vector<DbValue> tradeDates = CompletionTradeDates(db, window);
 
     const std::int64_t rows = db.scalar("SELECT count(*) FROM History4").toInteger();
     ProgressStart(static_cast<long>(rows));
@@ -243,14 +300,15 @@ void ShowNoTradeDatesMessage(const std::string& databasePath) {
         "Vellicor", MsgButtons::OK);
 }
 
-bool BuildHistoryTables(const std::string& databasePath) {
+bool BuildHistoryTables(const std::string& databasePath, BuildRoad road) {
     ErrorPosition = 31;
+    // The roads count the rows as they read them; a build that fails before leaves 0, never the
+    // count of an earlier build.
+    History1RecordCount = 0;
     try {
         Database db = Database::Open(databasePath);
         db.useBuildSettings();
-        History1RecordCount = toInt32(db.scalar("SELECT count(*) FROM History1").toDouble());
-        if (History1RecordCount < 1) {
-            History1RecordCount = 0;
+        if (!db.prepare("SELECT 1 FROM History1 LIMIT 1").step()) {
             YieldToEvents();
             return false;
         }
@@ -271,6 +329,7 @@ bool BuildHistoryTables(const std::string& databasePath) {
             return false;
         }
         if (!TradeDatesCanBeOrdered(db, columns)) {
+            History1RecordCount = toInt32(db.scalar("SELECT count(*) FROM History1").toDouble());
             db.close();
             ResetProgressDisplay();
             ShowNoTradeDatesMessage(databasePath);
@@ -278,81 +337,8 @@ bool BuildHistoryTables(const std::string& databasePath) {
         }
 
         Database::Transaction transaction(db);
-        ProgressStep();
-        ShowAction("Adding splits column ...");
-        // History1's rows with a price and a volume, and the split coefficient 1 on each.
-        db.selectInto("History2",
-                      "SELECT History1.*, 1 AS SplitCoef FROM History1 WHERE Price>0 AND Volume>0",
-                      {}, {{"SplitCoef", DbType::Single}});
-        for (int k = 0; k < 3; ++k) ProgressStep();
-
-        ProgressStep();
-        ShowAction("Creating split events table ...");
-        db.selectInto(
-            "SplitEvents",
-            "SELECT History2.Symbol, History2.TradeDate, History2.SplitCoef FROM History2 "
-            "WHERE History2.SplitCoef<0");
-
-        ShowAction("Creating TradeDates table ...");
-        db.selectInto("TradeDates1",
-                      "SELECT TradeDate, Count(*) AS SymbolCount FROM History2 GROUP BY TradeDate "
-                      "ORDER BY TradeDate",
-                      {}, {{"SymbolCount", DbType::Integer}});
-        const double dateThreshold = ThresholdAsWritten(
-            0.5 *
-            NumberOf(db.scalar("SELECT avg(SymbolCount) AS SymbolCountAvg FROM TradeDates1")));
-        db.selectInto("TradeDates",
-                      "SELECT TradeDates1.* FROM TradeDates1 WHERE SymbolCount>?1 "
-                      "ORDER BY TradeDate DESC LIMIT 3000",
-                      {dateThreshold});
-        db.execute("ALTER TABLE TradeDates ADD COLUMN DateNum Integer");
-        std::int32_t tradeDateCount = 0;
-        {
-            Statement number = db.prepare("UPDATE TradeDates SET DateNum=?1 WHERE rowid=?2");
-            Statement order = db.prepare("SELECT rowid FROM TradeDates ORDER BY TradeDate");
-            while (order.step()) {
-                ++tradeDateCount;
-                number.reset();
-                number.bindAll({tradeDateCount, static_cast<long long>(order.getInteger(0))});
-                number.run();
-            }
-        }
-        YieldToEvents();
-        ProgressStep();
-
-        ShowAction("Creating History table ...");
-        // The row order of History3 and History4 is never seen: DayCount groups and the
-        // completion step reads History4 sorted.
-        db.selectInto("History3",
-                      "SELECT History2.*, TradeDates.DateNum FROM History2, TradeDates "
-                      "WHERE History2.TradeDate=TradeDates.TradeDate");
-        db.execute("DROP TABLE History2");
-        db.selectInto("DayCount",
-                      "SELECT History3.Symbol, Count(History3.DateNum) AS DayCount FROM History3 "
-                      "GROUP BY History3.Symbol",
-                      {}, {{"DayCount", DbType::Integer}});
-        const double symbolThreshold = ThresholdAsWritten(
-            0.6 * NumberOf(db.scalar("SELECT avg(DayCount) AS AvgDayCount FROM DayCount")));
-        // DayCount holds each symbol once, so the join is a filter by symbol.
-        db.selectInto("History4",
-                      "SELECT History3.* FROM History3 WHERE History3.Symbol IN "
-                      "(SELECT DayCount.Symbol FROM DayCount WHERE DayCount.DayCount>=?1)",
-                      {symbolThreshold});
-        db.execute("DROP TABLE History3");
-
-        ShowAction("Making History table complete ...");
-        MakeHistoryTableComplete(db);
-
-        ShowAction("Creating DayMoney table ...");
-        ProgressStart(4);
-        ProgressInit();
-        ProgressStep();
-        db.selectInto("DayMoney",
-                      "SELECT History.Symbol, avg(History.Price*History.Volume) AS DayMoneyAvg "
-                      "FROM History WHERE History.DateNum>?1 GROUP BY History.Symbol "
-                      "ORDER BY avg(History.Price*History.Volume) DESC",
-                      {tradeDateCount - 5}, {{"DayMoneyAvg", DbType::Double}});
-        ProgressStep();
+        BuildWasFused = false;
+        if (road != BuildRoad::Fused || !BuildTablesFused(db)) BuildTablesStepByStep(db);
         transaction.commit();
     } catch (const std::exception& e) {
         ShowHistoryErrorHandler(e);
@@ -366,6 +352,59 @@ bool BuildHistoryTables(const std::string& databasePath) {
     YieldToEvents();
     ProgressEnd();
     return true;
+}
+
+void BuildTablesStepByStep(Database& db) {
+    History1RecordCount = toInt32(db.scalar("SELECT count(*) FROM History1").toDouble());
+    ProgressStep();
+    ShowAction("Adding splits column ...");
+    // History1's rows with a price and a volume, and the split coefficient 1 on each.
+    db.selectInto("History2",
+                  "SELECT History1.*, 1 AS SplitCoef FROM History1 WHERE Price>0 AND Volume>0", {},
+                  {{"SplitCoef", DbType::Single}});
+    for (int k = 0; k < 3; ++k) ProgressStep();
+
+    ProgressStep();
+    ShowAction("Creating split events table ...");
+    MakeSplitEvents(db, "History2");
+
+    ShowAction("Creating TradeDates table ...");
+    db.selectInto("TradeDates1",
+                  "SELECT TradeDate, Count(*) AS SymbolCount FROM History2 GROUP BY TradeDate "
+                  "ORDER BY TradeDate",
+                  {}, {{"SymbolCount", DbType::Integer}});
+    const std::int32_t tradeDateCount = MakeTradeDates(db);
+    YieldToEvents();
+    ProgressStep();
+
+    ShowAction("Creating History table ...");
+    // The row order of History3 and History4 is never seen: DayCount groups and the
+    // completion step reads History4 sorted.
+    db.selectInto("History3",
+                  "SELECT History2.*, TradeDates.DateNum FROM History2, TradeDates "
+                  "WHERE History2.TradeDate=TradeDates.TradeDate");
+    db.execute("DROP TABLE History2");
+    db.selectInto("DayCount",
+                  "SELECT History3.Symbol, Count(History3.DateNum) AS DayCount FROM History3 "
+                  "GROUP BY History3.Symbol",
+                  {}, {{"DayCount", DbType::Integer}});
+    const double symbolThreshold = SymbolThreshold(db);
+    // DayCount holds each symbol once, so the join is a filter by symbol.
+    db.selectInto("History4",
+                  "SELECT History3.* FROM History3 WHERE History3.Symbol IN "
+                  "(SELECT DayCount.Symbol FROM DayCount WHERE DayCount.DayCount>=?1)",
+                  {symbolThreshold});
+    db.execute("DROP TABLE History3");
+
+    ShowAction("Making History table complete ...");
+    MakeHistoryTableComplete(db);
+
+    ShowAction("Creating DayMoney table ...");
+    ProgressStart(4);
+    ProgressInit();
+    ProgressStep();
+    MakeDayMoney(db, tradeDateCount, "History");
+    ProgressStep();
 }
 
 void ShowHistoryBuildEnd() {

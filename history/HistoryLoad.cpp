@@ -2,9 +2,14 @@
 #include "HistoryLoad.h"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <cstdio>
+#include <exception>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "AppPaths.h"
@@ -211,7 +216,108 @@ private:
     bool collecting_ = false;
 };
 
-void LoadRows(Database& db, LoadResult& r, bool indexed) {
+// The rows of one symbol from the window on, through the index.
+const char* const kSymbolRows =
+    "SELECT Price, Volume, DateNum, SplitCoef FROM History WHERE Symbol=?1 AND DateNum>=?2 "
+    "ORDER BY DateNum";
+
+// Reads the symbols at positions 1..n of `order` (stock item numbers 1..n) on `readers`
+// connections at once, each reader taking the next block of symbols and writing their prices
+// and volumes straight into their Buffer vectors, as the single reader's pushes leave them;
+// then the Buffer counts, and Work vectors 1 and 2 of the price store as the last symbol left
+// them. Every reader holds a snapshot taken while the caller's read transaction holds its own,
+// so all see the same database. The error of the first failing symbol is thrown. False, with
+// the stores to be emptied again, when a symbol of those positions has no row in the window:
+// the stock numbers then differ from the positions, which the single reader sorts out.
+bool ReadRowsInParallel(LoadResult& r, const std::vector<std::string>& order, long n, int readers) {
+    constexpr long kBlock = 16;
+    std::atomic<long> next{0}, done{0}, failedAt{n};
+    std::vector<std::uint8_t> empty(static_cast<size_t>(n), 0);
+    std::mutex mutex;
+    std::condition_variable finished;
+    int running = readers;
+    std::exception_ptr error;
+    const std::string path = HistoryDatabasePath;
+    auto fail = [&](long position) {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (position < failedAt) {
+            failedAt = position;
+            error = std::current_exception();
+        }
+    };
+    auto read = [&] {
+        long p = 0;
+        try {
+            Database db = Database::OpenReadOnly(path);
+            db.execute("PRAGMA cache_size=-2048");
+            Statement rows = db.prepare(kSymbolRows);
+            std::vector<std::int32_t> written(static_cast<size_t>(r.dayCount) + 1, -1);
+            for (long begin; (begin = next.fetch_add(kBlock)) < failedAt;) {
+                for (p = begin; p < std::min(begin + kBlock, n) && p < failedAt; ++p) {
+                    const std::string& symbol = order[static_cast<size_t>(p)];
+                    const long prices = r.main->BufferStart() + p;
+                    const long volumes = r.volume->BufferStart() + p;
+                    rows.reset();
+                    rows.bindTextStatic(1, symbol);
+                    rows.bindInteger(2, r.first);
+                    bool any = false;
+                    while (rows.step()) {
+                        const double dateNum = rows.getDouble(2);
+                        if (dateNum < r.first || dateNum > r.last) continue;
+                        const double split = rows.isNull(3) ? 0.0 : rows.getDouble(3);
+                        if (split == 0.0)
+                            throw DivisionByZeroError("Division by zero: SplitCoef of " + symbol);
+                        const long d = static_cast<long>(dateNum) - r.dayOffset;
+                        r.main->CoordSetSingleValue(prices, d,
+                                                    checkedSingle(rows.getDouble(0) / split));
+                        r.volume->CoordSetSingleValue(volumes, d,
+                                                      checkedSingle(rows.getDouble(1) * split));
+                        written[static_cast<size_t>(d)] = static_cast<std::int32_t>(p);
+                        any = true;
+                    }
+                    for (long d = 1; d <= r.dayCount; ++d) {
+                        if (written[static_cast<size_t>(d)] == p) continue;
+                        r.main->CoordSetSingleValue(prices, d, 0.0f);
+                        r.volume->CoordSetSingleValue(volumes, d, 0.0f);
+                    }
+                    empty[static_cast<size_t>(p)] = !any;
+                    ++done;
+                }
+            }
+        } catch (...) {
+            fail(p);
+        }
+        std::lock_guard<std::mutex> lock(mutex);
+        --running;
+        finished.notify_one();
+    };
+    std::vector<std::thread> threads;
+    for (int k = 0; k < readers; ++k) threads.emplace_back(read);
+    // The window stays served while the readers work.
+    long shown = 0;
+    for (bool all = false; !all;) {
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            all = finished.wait_for(lock, std::chrono::milliseconds(20),
+                                    [&] { return running == 0; });
+        }
+        for (const long now = done; shown < now; ++shown) ProgressStep();
+    }
+    for (auto& t : threads) t.join();
+    if (error) std::rethrow_exception(error);
+    if (std::find(empty.begin(), empty.end(), 1) != empty.end()) return false;
+    r.symbols.assign(order.begin(), order.begin() + n);
+    r.main->SetBufferCount(n);
+    r.volume->SetBufferCount(n);
+    for (long d = 1; d <= r.dayCount; ++d) {
+        r.main->CoordSetSingleValue(1, d, r.main->CoordGetSingle(r.main->BufferStart() + n - 1, d));
+        r.main->CoordSetSingleValue(2, d,
+                                    r.volume->CoordGetSingle(r.volume->BufferStart() + n - 1, d));
+    }
+    return true;
+}
+
+void LoadRows(Database& db, LoadResult& r, bool indexed, int readers) {
     ProgressInit();
     SymbolCollector collector(r);
     if (indexed) {
@@ -226,9 +332,15 @@ void LoadRows(Database& db, LoadResult& r, bool indexed) {
         ProgressStart(static_cast<long>(order.size()));
         ShowAction("Loading " + HistoryDatabasePath);
         ProgressInit();
-        Statement rows = db.prepare(
-            "SELECT Price, Volume, DateNum, SplitCoef FROM History "
-            "WHERE Symbol=?1 AND DateNum>=?2 ORDER BY DateNum");
+        const long n = std::min<long>(static_cast<long>(order.size()), r.symbolsToLoad);
+        if (readers > 1 && n > 1) {
+            if (ReadRowsInParallel(r, order, n, readers)) return;
+            r.volume->VectorBaseEmpty(r.dayCount, 60, 20, 10, 20, 20, r.symbolsToLoad);
+            r.main->VectorBaseEmpty(r.dayCount, 100, 100, 100, r.symbolsToLoad, 100,
+                                    r.symbolsToLoad);
+            ProgressInit();
+        }
+        Statement rows = db.prepare(kSymbolRows);
         for (const auto& symbol : order) {
             ProgressStep();
             rows.reset();
@@ -261,7 +373,7 @@ void LoadRows(Database& db, LoadResult& r, bool indexed) {
     collector.Finish();
 }
 
-LoadResult ReadHistory() {
+LoadResult ReadHistory(int readers) {
     LoadResult r;
     // The scan's step number covers the opening of the database as well.
     ErrorPosition = 1;
@@ -286,7 +398,7 @@ LoadResult ReadHistory() {
     r.volume->VectorBaseEmpty(r.dayCount, 60, 20, 10, 20, 20, r.symbolsToLoad);
     r.main->VectorBaseEmpty(r.dayCount, 100, 100, 100, r.symbolsToLoad, 100, r.symbolsToLoad);
     LoadTradeDates(db, r);
-    LoadRows(db, r, indexed);
+    LoadRows(db, r, indexed, readers);
     snapshot.commit();
     db.close();
     YieldToEvents();
@@ -310,7 +422,9 @@ std::string TradeDateText(const std::string& stored, bool storedAsNumber, double
     return stored;
 }
 
-bool LoadHistory() {
+bool LoadHistory(int readers) {
+    if (readers < 1)
+        readers = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
     SetMainLabel(MainLabel::PerformedTask, "Load " + HistoryDatabasePath);
     YieldToEvents();
     SetPathsFromHistoryDatabase();
@@ -321,7 +435,7 @@ bool LoadHistory() {
     bool ok = !DataFolderPath.empty();
     if (ok) {
         try {
-            r = ReadHistory();
+            r = ReadHistory(readers);
         } catch (const std::exception& e) {
             ShowHistoryErrorHandler(e);
             ok = false;

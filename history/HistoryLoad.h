@@ -23,7 +23,10 @@ namespace vel {
 // file only beeps; a RESULTS folder that cannot be prepared shows its own message; a missing
 // table, an empty History table or any engine error shows the error handler (position 1 while
 // the database is opened and scanned, 5 from the trade dates on).
-bool LoadHistory();
+// The rows are read by `readers` connections at once, each a share of the symbols, where the
+// History table is kept in the order of its key (0: one per core, at most 8); 1 reads them one
+// symbol after the other on one connection. Both leave the same stores and tables.
+bool LoadHistory(int readers = 0);
 
 // The text of a stored trade date as the load keeps it: a number as its whole digits, a date
 // in the form M/D/YYYY, anything else as stored.

@@ -43,12 +43,15 @@ struct HistoryBuildState {
     // The days of the symbol being completed: entry i stands for DateNum first + i - 1.
     Table1D<float> SymbolDayPrices{"SymbolDayPrices", 1, 26000, 0.0f};    // entries 1..6000 used
     Table1D<float> SymbolDayVolumes{"SymbolDayVolumes", 1, 26000, 0.0f};  // entries 1..6000 used
+    // Whether the last build took the fused road (BuildRoad::Fused, and a raw table it takes).
+    bool BuildWasFused = false;
     bool operator==(const HistoryBuildState&) const = default;
 };
 extern HistoryBuildState BuildRun;
 inline std::int32_t& History1RecordCount = BuildRun.History1RecordCount;
 inline Table1D<float>& SymbolDayPrices = BuildRun.SymbolDayPrices;
 inline Table1D<float>& SymbolDayVolumes = BuildRun.SymbolDayVolumes;
+inline bool& BuildWasFused = BuildRun.BuildWasFused;
 
 // ---- The split events editor --------------------------------------------------------------
 struct SplitEditorState {

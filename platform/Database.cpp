@@ -6,6 +6,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <exception>
 #include <filesystem>
 #include <set>
 
@@ -63,7 +64,179 @@ void csngFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
     sqlite3_result_double(ctx, static_cast<double>(f));
 }
 
+// ---- The row source of a bulk insert: an eponymous virtual table "vel_rows" whose hidden
+// column takes the source (bound as a pointer), so that one INSERT ... SELECT reads it.
+
+constexpr int kRowColumns = 64;
+const char* const kRowSourcePointer = "vel_RowSource";
+
+// What the insert binds: the source, and the exception that stopped it.
+struct RowFeed {
+    RowSource* source = nullptr;
+    std::exception_ptr error;
+};
+
+struct RowCursor {
+    sqlite3_vtab_cursor base;
+    RowFeed* feed = nullptr;
+    bool eof = true;
+    sqlite3_int64 row = 0;
+};
+
+int rowsConnect(sqlite3* db, void*, int, const char* const*, sqlite3_vtab** out, char**) {
+    std::string schema = "CREATE TABLE x(";
+    for (int i = 0; i < kRowColumns; ++i) {
+        schema += 'c';
+        schema += std::to_string(i);
+        schema += ", ";
+    }
+    schema += "feed HIDDEN)";
+    const int rc = sqlite3_declare_vtab(db, schema.c_str());
+    if (rc != SQLITE_OK) return rc;
+    auto* vtab = static_cast<sqlite3_vtab*>(sqlite3_malloc(sizeof(sqlite3_vtab)));
+    if (!vtab) return SQLITE_NOMEM;
+    *vtab = sqlite3_vtab{};
+    *out = vtab;
+    return SQLITE_OK;
+}
+
+int rowsDisconnect(sqlite3_vtab* vtab) {
+    sqlite3_free(vtab);
+    return SQLITE_OK;
+}
+
+// Only a scan with the feed given is possible.
+int rowsBestIndex(sqlite3_vtab*, sqlite3_index_info* info) {
+    for (int i = 0; i < info->nConstraint; ++i) {
+        const auto& c = info->aConstraint[i];
+        if (c.iColumn == kRowColumns && c.op == SQLITE_INDEX_CONSTRAINT_EQ && c.usable) {
+            info->aConstraintUsage[i].argvIndex = 1;
+            info->aConstraintUsage[i].omit = 1;
+            info->estimatedCost = 1e6;
+            return SQLITE_OK;
+        }
+    }
+    return SQLITE_CONSTRAINT;
+}
+
+int rowsOpen(sqlite3_vtab*, sqlite3_vtab_cursor** out) {
+    auto* cursor = new (std::nothrow) RowCursor();
+    if (!cursor) return SQLITE_NOMEM;
+    *out = &cursor->base;
+    return SQLITE_OK;
+}
+
+int rowsClose(sqlite3_vtab_cursor* cursor) {
+    delete reinterpret_cast<RowCursor*>(cursor);
+    return SQLITE_OK;
+}
+
+// Moves the source on, keeping an exception for the caller of the insert.
+int rowsAdvance(RowCursor* c) {
+    try {
+        c->eof = !c->feed->source->next();
+        ++c->row;
+        return SQLITE_OK;
+    } catch (...) {
+        c->feed->error = std::current_exception();
+        c->eof = true;
+        return SQLITE_ERROR;
+    }
+}
+
+int rowsFilter(sqlite3_vtab_cursor* cursor, int, const char*, int argc, sqlite3_value** argv) {
+    auto* c = reinterpret_cast<RowCursor*>(cursor);
+    c->feed = argc == 1 ? static_cast<RowFeed*>(sqlite3_value_pointer(argv[0], kRowSourcePointer))
+                        : nullptr;
+    if (!c->feed || !c->feed->source) return SQLITE_MISUSE;
+    c->row = 0;
+    return rowsAdvance(c);
+}
+
+int rowsNext(sqlite3_vtab_cursor* cursor) {
+    return rowsAdvance(reinterpret_cast<RowCursor*>(cursor));
+}
+
+int rowsEof(sqlite3_vtab_cursor* cursor) {
+    return reinterpret_cast<RowCursor*>(cursor)->eof ? 1 : 0;
+}
+
+int rowsColumn(sqlite3_vtab_cursor* cursor, sqlite3_context* ctx, int column) {
+    auto* c = reinterpret_cast<RowCursor*>(cursor);
+    if (column >= kRowColumns) return SQLITE_OK;
+    try {
+        RowValue value(ctx);
+        c->feed->source->value(column, value);
+        return SQLITE_OK;
+    } catch (...) {
+        c->feed->error = std::current_exception();
+        sqlite3_result_error(ctx, "the row source failed", -1);
+        return SQLITE_ERROR;
+    }
+}
+
+int rowsRowid(sqlite3_vtab_cursor* cursor, sqlite3_int64* rowid) {
+    *rowid = reinterpret_cast<RowCursor*>(cursor)->row;
+    return SQLITE_OK;
+}
+
+// Eponymous only (no xCreate): the table exists on every connection without being created.
+const sqlite3_module kRowsModule = {.iVersion = 0,
+                                    .xCreate = nullptr,
+                                    .xConnect = rowsConnect,
+                                    .xBestIndex = rowsBestIndex,
+                                    .xDisconnect = rowsDisconnect,
+                                    .xDestroy = nullptr,
+                                    .xOpen = rowsOpen,
+                                    .xClose = rowsClose,
+                                    .xFilter = rowsFilter,
+                                    .xNext = rowsNext,
+                                    .xEof = rowsEof,
+                                    .xColumn = rowsColumn,
+                                    .xRowid = rowsRowid,
+                                    .xUpdate = nullptr,
+                                    .xBegin = nullptr,
+                                    .xSync = nullptr,
+                                    .xCommit = nullptr,
+                                    .xRollback = nullptr,
+                                    .xFindFunction = nullptr,
+                                    .xRename = nullptr,
+                                    .xSavepoint = nullptr,
+                                    .xRelease = nullptr,
+                                    .xRollbackTo = nullptr,
+                                    .xShadowName = nullptr};
+
 }  // namespace
+
+void RowValue::setNull() {
+    sqlite3_result_null(static_cast<sqlite3_context*>(context_));
+}
+void RowValue::setInteger(std::int64_t v) {
+    sqlite3_result_int64(static_cast<sqlite3_context*>(context_), v);
+}
+void RowValue::setDouble(double v) {
+    sqlite3_result_double(static_cast<sqlite3_context*>(context_), v);
+}
+void RowValue::setText(std::string_view v) {
+    sqlite3_result_text(static_cast<sqlite3_context*>(context_), v.data(),
+                        static_cast<int>(v.size()), SQLITE_TRANSIENT);
+}
+void RowValue::set(const DbValue& v) {
+    switch (v.raw().index()) {
+        case 1:
+            setInteger(std::get<1>(v.raw()));
+            break;
+        case 2:
+            setDouble(std::get<2>(v.raw()));
+            break;
+        case 3:
+            setText(std::get<3>(v.raw()));
+            break;
+        default:
+            setNull();
+            break;
+    }
+}
 
 DbType DbTypeFromDeclared(std::string_view declared) {
     while (!declared.empty() && declared.front() == ' ') declared.remove_prefix(1);
@@ -294,6 +467,10 @@ bool Statement::isNumeric(int i) const {
     return t == SQLITE_INTEGER || t == SQLITE_FLOAT;
 }
 
+bool Statement::isText(int i) const {
+    return sqlite3_column_type(stmt_, i) == SQLITE_TEXT;
+}
+
 double Statement::getDouble(int i) const {
     return sqlite3_column_double(stmt_, i);
 }
@@ -425,6 +602,7 @@ Database Database::openWith(const std::string& path, int flags) {
     sqlite3_create_function_v2(d.db_, "CSNG", 1,
                                SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
                                csngFunction, nullptr, nullptr, nullptr);
+    sqlite3_create_module_v2(d.db_, "vel_rows", &kRowsModule, nullptr, nullptr);
     return d;
 }
 
@@ -445,6 +623,15 @@ Database Database::Open(const std::string& path) {
     Database d = openWith(path, SQLITE_OPEN_READWRITE);
     d.scalar("SELECT count(*) FROM sqlite_schema");  // refuses a file of another kind
     if (!sqlite3_db_readonly(d.db_, "main")) d.ensureSingleRounding();
+    return d;
+}
+
+Database Database::OpenReadOnly(const std::string& path) {
+    std::error_code ec;
+    if (path.empty() || !std::filesystem::is_regular_file(path, ec))
+        throw SqlError(SQLITE_CANTOPEN, "Could not find file '" + path + "'.");
+    Database d = openWith(path, SQLITE_OPEN_READONLY);
+    d.scalar("SELECT count(*) FROM sqlite_schema");  // refuses a file of another kind
     return d;
 }
 
@@ -562,6 +749,27 @@ void Database::selectInto(const std::string& table, std::string_view select,
         ins.run();
     }
     ensureSingleRounding();
+}
+
+std::int64_t Database::insertRows(const std::string& table, int columns, RowSource& source) {
+    if (columns < 1 || columns > kRowColumns)
+        throw SqlError(SQLITE_ERROR, "a bulk insert takes 1 to 64 columns");
+    std::string sql = "INSERT INTO " + QuoteIdentifier(table) + " SELECT ";
+    for (int i = 0; i < columns; ++i) {
+        sql += i ? ", c" : "c";
+        sql += std::to_string(i);
+    }
+    sql += " FROM vel_rows(?1)";
+    Statement insert = prepare(sql);
+    RowFeed feed{&source, nullptr};
+    sqlite3_bind_pointer(insert.handle(), 1, &feed, kRowSourcePointer, nullptr);
+    try {
+        insert.run();
+    } catch (const SqlError&) {
+        if (feed.error) std::rethrow_exception(feed.error);
+        throw;
+    }
+    return changes();
 }
 
 bool Database::tableExists(std::string_view table) {

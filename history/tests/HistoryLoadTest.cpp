@@ -1,5 +1,6 @@
 // The history load: order by money volume, split adjustment, the 3000-day and 10000-symbol
-// limits, the trade dates of the window, and a failed load that keeps what was loaded.
+// limits, the trade dates of the window, a failed load that keeps what was loaded, and the
+// readers in parallel that leave what the single reader leaves.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -8,6 +9,7 @@
 
 #include "HistoryLoad.h"
 #include "HistoryTestSupport.h"
+#include "LoadedHistory.h"
 
 namespace vel {
 namespace {
@@ -185,6 +187,91 @@ TEST_F(HistoryLoadTest, AFailedLoadKeepsThePreviousHistory) {
     EXPECT_EQ(door_.CallsOf("message").size(), messages);
     EXPECT_EQ(HistoryDatabasePath, loaded);
     EXPECT_EQ(LoadedSymbols(1), "B");
+}
+
+// Everything a store holds: its public variables, then every cell of its matrix with its kind.
+std::vector<std::string> StoreCells(const clsVectors& store) {
+    std::vector<std::string> cells = {
+        std::to_string(store.CoordDim()) + " " + std::to_string(store.WorkCount()) + " " +
+        std::to_string(store.HelpCount()) + " " + std::to_string(store.ChartCount()) + " " +
+        std::to_string(store.ModelCount()) + " " + std::to_string(store.BaseCount()) + " " +
+        std::to_string(store.BufferStart()) + " " + std::to_string(store.BufferCount()) + " " +
+        std::to_string(store.TotalVectors()) + " " + std::to_string(store.TotalCoords())};
+    for (long v = 1; v <= store.TotalVectors(); ++v) {
+        for (long c = 1; c <= store.TotalCoords(); ++c) {
+            const Num n = store.CoordGetSingleValue(v, c);
+            cells.push_back(std::to_string(v) + "," + std::to_string(c) + ": " +
+                            std::to_string(static_cast<int>(n.kind())) + " " +
+                            std::to_string(n.toDouble()));
+        }
+    }
+    return cells;
+}
+
+// The same cells, or a failure naming the first that differs.
+void ExpectSameCells(const std::vector<std::string>& a, const std::vector<std::string>& b,
+                     const char* store) {
+    ASSERT_EQ(a.size(), b.size()) << store;
+    const auto [x, y] = std::mismatch(a.begin(), a.end(), b.begin());
+    if (x != a.end()) ADD_FAILURE() << store << ": " << *x << " against " << *y;
+}
+
+TEST_F(HistoryLoadTest, ReadersInParallelLeaveWhatTheSingleReaderLeaves) {
+    eodgen::Options o = testing::GeneratedHistoryOptions(45, 260, 5);
+    o.gapRate = 0.05;
+    o.lateStartRate = 0.3;
+    o.splitRate = 0.3;
+    const std::string built = testing::LoadGeneratedHistory(TempFolder(), o);
+    // Split coefficients, and a day without a row (the load shows 0 there).
+    {
+        Database db = Database::Open(built);
+        db.execute("UPDATE History SET SplitCoef=2.5 WHERE DateNum < 100 AND Symbol < 'AAAK'");
+        db.execute("DELETE FROM History WHERE Symbol='AAAC' AND DateNum=200");
+    }
+    auto loadWith = [&](int readers) {
+        HistoryDatabasePath = built;
+        EXPECT_TRUE(LoadHistory(readers)) << readers << " readers";
+        return std::make_tuple(LoadedHistory, StoreCells(*MainVectors), StoreCells(*VolumeVectors),
+                               StoreCells(*ScreeningVectors));
+    };
+    const auto single = loadWith(1);
+    const std::int32_t count = std::get<0>(single).LoadedSymbolCount;
+    EXPECT_GT(count, 30);
+    for (int readers : {2, 4, 7}) {
+        const auto parallel = loadWith(readers);
+        EXPECT_TRUE(std::get<0>(parallel) == std::get<0>(single)) << readers << " readers";
+        ExpectSameCells(std::get<1>(parallel), std::get<1>(single), "MainVectors");
+        ExpectSameCells(std::get<2>(parallel), std::get<2>(single), "VolumeVectors");
+        ExpectSameCells(std::get<3>(parallel), std::get<3>(single), "ScreeningVectors");
+    }
+
+    // A money volume without rows moves every later stock up one number: the single reader's
+    // numbering stands.
+    {
+        Database db = Database::Open(built);
+        db.execute("INSERT INTO DayMoney VALUES ('AAAZZ', 1e12)");
+    }
+    const auto moved = loadWith(1);
+    EXPECT_EQ(std::get<0>(moved).LoadedSymbolCount, count);
+    const auto movedParallel = loadWith(4);
+    EXPECT_TRUE(std::get<0>(movedParallel) == std::get<0>(moved));
+    ExpectSameCells(std::get<1>(movedParallel), std::get<1>(moved), "MainVectors");
+
+    // A split coefficient of 0 fails both ways with the first failing symbol's error.
+    {
+        Database db = Database::Open(built);
+        db.execute("UPDATE History SET SplitCoef=0 WHERE DateNum=250 AND Symbol IN (?1, ?2)",
+                   {std::get<0>(single).LoadedSymbols(30), std::get<0>(single).LoadedSymbols(3)});
+    }
+    const size_t messages = door_.CallsOf("message").size();
+    for (int readers : {1, 4}) {
+        HistoryDatabasePath = built;
+        EXPECT_FALSE(LoadHistory(readers));
+    }
+    const auto calls = door_.CallsOf("message");
+    ASSERT_EQ(calls.size(), messages + 2);
+    EXPECT_EQ(calls[messages].text, calls[messages + 1].text);
+    EXPECT_NE(calls[messages].text.find("Division by zero: SplitCoef of "), std::string::npos);
 }
 
 TEST(TradeDateText, NumbersAsDigitsDatesInTheShortForm) {

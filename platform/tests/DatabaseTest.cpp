@@ -1,5 +1,6 @@
 // The database layer: opening never creates, declared types survive make-table selects,
-// SINGLE columns round whatever writes them, transactions roll back, values are bound.
+// SINGLE columns round whatever writes them, transactions roll back, values are bound, bulk
+// inserts store what row-by-row appends store.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -71,6 +72,87 @@ TEST_F(DatabaseTest, SingleColumnsRoundWhateverWritesThem) {
     EXPECT_EQ(db.scalar("SELECT max(C) FROM T").toDouble(), rounded);
     db.execute("INSERT INTO U (S2) VALUES (?1)", {exact});
     EXPECT_EQ(db.scalar("SELECT S2 FROM U ORDER BY rowid DESC LIMIT 1").toDouble(), rounded);
+}
+
+std::string KeyOfRow(int row) {
+    std::string key = "S";
+    key += std::to_string(row / 3);
+    return key;
+}
+
+// Rows 0..n-1: a text, a whole number, a double, a null and a single.
+class CountingRows : public RowSource {
+public:
+    CountingRows(int n, int failAt = -1) : n_(n), failAt_(failAt) {}
+    bool next() override {
+        if (++row_ == failAt_) throw FileError("the source failed");
+        return row_ < n_;
+    }
+    void value(int column, RowValue& out) override {
+        switch (column) {
+            case 0:
+                out.setText(KeyOfRow(row_));
+                break;
+            case 1:
+                out.setInteger(row_ % 3);
+                break;
+            case 2:
+                out.set(DbValue(row_ * 0.1));
+                break;
+            case 3:
+                out.setNull();
+                break;
+            default:
+                out.setDouble(row_ * 0.1);
+                break;
+        }
+    }
+
+private:
+    int n_, failAt_, row_ = -1;
+};
+
+TEST_F(DatabaseTest, BulkInsertStoresWhatAppendsStore) {
+    Database db = Database::Create(path_);
+    const char* columns = "(K TEXT, N INTEGER, D DOUBLE, X TEXT, S SINGLE, PRIMARY KEY (K, N))";
+    db.execute(std::string("CREATE TABLE Bulk ") + columns + " WITHOUT ROWID");
+    db.execute(std::string("CREATE TABLE Appended ") + columns + " WITHOUT ROWID");
+    CountingRows rows(300);
+    EXPECT_EQ(db.insertRows("Bulk", 5, rows), 300);
+    {
+        Database::Transaction transaction(db);
+        TableAppender app(db, "Appended");
+        for (int r = 0; r < 300; ++r) {
+            const std::string key = KeyOfRow(r);
+            app.addNew();
+            app.setTextStatic(0, key);
+            app.setInteger(1, r % 3);
+            app.setDouble(2, r * 0.1);
+            app.setDouble(4, r * 0.1);
+            app.update();
+        }
+        transaction.commit();
+    }
+    auto dump = [&](const char* table) {
+        std::string out;
+        Statement s = db.prepare(std::string("SELECT quote(K), quote(N), quote(D), quote(X), "
+                                             "quote(S) FROM ") +
+                                 table);
+        while (s.step())
+            for (int i = 0; i < 5; ++i) out += s.getText(i) + (i == 4 ? "\n" : "|");
+        return out;
+    };
+    EXPECT_EQ(dump("Bulk"), dump("Appended"));
+    EXPECT_EQ(db.scalar("SELECT S FROM Bulk WHERE K='S0' AND N=1").toDouble(),
+              static_cast<double>(0.1f));
+
+    // A source that fails stops the insert, which then changes nothing.
+    db.execute("DELETE FROM Bulk");
+    CountingRows failing(300, 150);
+    EXPECT_THROW(db.insertRows("Bulk", 5, failing), FileError);
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM Bulk").toInteger(), 0);
+    CountingRows few(3);
+    EXPECT_THROW(db.insertRows("Bulk", 65, few), SqlError);
 }
 
 TEST_F(DatabaseTest, MakeTableSelectKeepsDeclaredTypesAndOrder) {
