@@ -102,15 +102,61 @@ void ImportAndBuild() {
     InstallDoor(nullptr);
 }
 
+// The rows of a built history: every symbol on every DateNum, with made-up prices and volumes.
+class BuiltRows : public RowSource {
+public:
+    BuiltRows(int symbols, int days, const std::vector<std::string>& dates)
+        : symbols_(symbols), days_(days), dates_(dates) {}
+    bool next() override {
+        if (++day_ > days_) {
+            day_ = 1;
+            if (++symbol_ >= symbols_) return false;
+            name_ = eodgen::SymbolName(symbol_);
+        }
+        return true;
+    }
+    void value(int column, RowValue& out) override {
+        switch (column) {
+            case 0:
+                out.setText(name_);
+                break;
+            case 1:
+                out.setText(dates_[static_cast<size_t>(day_ - 1)]);
+                break;
+            case 2:
+                out.setDouble(Price(symbol_, day_));
+                break;
+            case 3:
+                out.setDouble(Volume(symbol_, day_));
+                break;
+            case 4:
+                out.setDouble(1.0);
+                break;
+            default:
+                out.setInteger(day_);
+                break;
+        }
+    }
+    static double Price(int s, int d) { return 10.0 + ((s * 31 + d * 7) % 997) * 0.01; }
+    static double Volume(int s, int d) { return 1000.0 + (s * 13 + d) % 5000; }
+
+private:
+    int symbols_, days_;
+    const std::vector<std::string>& dates_;
+    int symbol_ = 0, day_ = 0;
+    std::string name_ = eodgen::SymbolName(0);
+};
+
 // A built history written directly, as the build leaves it: History (dense, kept in the order of
 // Symbol and DateNum), TradeDates and DayMoney.
 void WriteBuiltHistory(const std::string& path, int symbols, int days) {
     Database db = Database::Create(path);
-    db.useBuildSettings();
+    db.execute("PRAGMA cache_size=-16384");  // rows in key order need few pages at hand
     Database::Transaction transaction(db);
-    db.execute(
-        "CREATE TABLE History (Symbol TEXT, TradeDate DATE, Price DOUBLE, Volume DOUBLE, "
-        "SplitCoef SINGLE, DateNum INTEGER, PRIMARY KEY (Symbol, DateNum)) WITHOUT ROWID");
+    db.prepare(
+          "CREATE TABLE History (Symbol TEXT, TradeDate DATE, Price DOUBLE, Volume DOUBLE, "
+          "SplitCoef SINGLE, DateNum INTEGER, PRIMARY KEY (Symbol, DateNum)) WITHOUT ROWID")
+        .run();
     db.execute("CREATE TABLE TradeDates (TradeDate DATE, SymbolCount INTEGER, DateNum INTEGER)");
     db.execute("CREATE TABLE DayMoney (Symbol TEXT, DayMoneyAvg DOUBLE)");
     std::vector<std::string> dates;
@@ -118,24 +164,14 @@ void WriteBuiltHistory(const std::string& path, int symbols, int days) {
         dates.push_back(formatIsoDate(dateFromSerial(40000 + d)));
         db.execute("INSERT INTO TradeDates VALUES (?1, ?2, ?3)", {dates.back(), symbols, d});
     }
-    TableAppender history(db, "History");
+    BuiltRows rows(symbols, days, dates);
+    db.insertRows("History", 6, rows);
+    db.ensureSingleRounding();
     for (int s = 0; s < symbols; ++s) {
-        const std::string symbol = eodgen::SymbolName(s);
         double money = 0;
-        for (int d = 1; d <= days; ++d) {
-            const double price = 10.0 + ((s * 31 + d * 7) % 997) * 0.01;
-            const double volume = 1000.0 + (s * 13 + d) % 5000;
-            if (d > days - 5) money += price * volume;
-            history.addNew();
-            history.setTextStatic(0, symbol);
-            history.setTextStatic(1, dates[static_cast<size_t>(d - 1)]);
-            history.setDouble(2, price);
-            history.setDouble(3, volume);
-            history.setDouble(4, 1.0);
-            history.setInteger(5, d);
-            history.update();
-        }
-        db.execute("INSERT INTO DayMoney VALUES (?1, ?2)", {symbol, money / 5});
+        for (int d = days - 4; d <= days; ++d)
+            money += BuiltRows::Price(s, d) * BuiltRows::Volume(s, d);
+        db.execute("INSERT INTO DayMoney VALUES (?1, ?2)", {eodgen::SymbolName(s), money / 5});
     }
     transaction.commit();
 }

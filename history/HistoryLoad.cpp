@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -227,8 +228,9 @@ const char* const kSymbolRows =
 // then the Buffer counts, and Work vectors 1 and 2 of the price store as the last symbol left
 // them. Every reader holds a snapshot taken while the caller's read transaction holds its own,
 // so all see the same database. The error of the first failing symbol is thrown. False, with
-// the stores to be emptied again, when a symbol of those positions has no row in the window:
-// the stock numbers then differ from the positions, which the single reader sorts out.
+// the stores to be emptied again, when a symbol of those positions has no row in the window
+// (the stock numbers then differ from the positions, which the single reader sorts out) or no
+// reader could open a connection or start.
 bool ReadRowsInParallel(LoadResult& r, const std::vector<std::string>& order, long n, int readers) {
     constexpr long kBlock = 16;
     std::atomic<long> next{0}, done{0}, failedAt{n};
@@ -247,10 +249,20 @@ bool ReadRowsInParallel(LoadResult& r, const std::vector<std::string>& order, lo
     };
     auto read = [&] {
         long p = 0;
+        Database db;
+        Statement rows;
         try {
-            Database db = Database::OpenReadOnly(path);
+            db = Database::OpenReadOnly(path);
             db.execute("PRAGMA cache_size=-2048");
-            Statement rows = db.prepare(kSymbolRows);
+            rows = db.prepare(kSymbolRows);
+        } catch (...) {
+            // A reader without a connection takes no symbols; the others take them all.
+            std::lock_guard<std::mutex> lock(mutex);
+            --running;
+            finished.notify_one();
+            return;
+        }
+        try {
             std::vector<std::int32_t> written(static_cast<size_t>(r.dayCount) + 1, -1);
             for (long begin; (begin = next.fetch_add(kBlock)) < failedAt;) {
                 for (p = begin; p < std::min(begin + kBlock, n) && p < failedAt; ++p) {
@@ -292,7 +304,13 @@ bool ReadRowsInParallel(LoadResult& r, const std::vector<std::string>& order, lo
         finished.notify_one();
     };
     std::vector<std::thread> threads;
-    for (int k = 0; k < readers; ++k) threads.emplace_back(read);
+    try {
+        while (static_cast<int>(threads.size()) < readers) threads.emplace_back(read);
+    } catch (const std::system_error&) {
+        // Fewer threads than asked: those that run take all the symbols.
+        std::lock_guard<std::mutex> lock(mutex);
+        running -= readers - static_cast<int>(threads.size());
+    }
     // The window stays served while the readers work.
     long shown = 0;
     for (bool all = false; !all;) {
@@ -305,7 +323,7 @@ bool ReadRowsInParallel(LoadResult& r, const std::vector<std::string>& order, lo
     }
     for (auto& t : threads) t.join();
     if (error) std::rethrow_exception(error);
-    if (std::find(empty.begin(), empty.end(), 1) != empty.end()) return false;
+    if (done < n || std::find(empty.begin(), empty.end(), 1) != empty.end()) return false;
     r.symbols.assign(order.begin(), order.begin() + n);
     r.main->SetBufferCount(n);
     r.volume->SetBufferCount(n);
@@ -378,7 +396,9 @@ LoadResult ReadHistory(int readers) {
     // The scan's step number covers the opening of the database as well.
     ErrorPosition = 1;
     Database db = Database::Open(HistoryDatabasePath);
-    db.execute("PRAGMA cache_size=-32768");
+    // The reads seek from symbol to symbol or run through the table once: a small page cache
+    // serves them, and leaves the memory to the stores.
+    db.execute("PRAGMA cache_size=-4096");
     // One snapshot for all the reads, whatever another program writes meanwhile.
     Database::Transaction snapshot(db);
     const bool indexed = HasSymbolIndex(db);
