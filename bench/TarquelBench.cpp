@@ -131,9 +131,7 @@ void Efficiency() {
 
 void IdleCpu() {
     Setting s("idle");
-    HttpBehaviour stall;
-    stall.stall = true;
-    s.server.RoutePrefix("/s/", stall);
+    s.server.RoutePrefix("/s/", testing::Stalled());
     s.WriteList("Idle.htmurls", "/s/", 5);
     DownloadForm form;
     form.Form_Load();

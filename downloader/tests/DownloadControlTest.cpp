@@ -13,14 +13,8 @@ namespace {
 
 using testing::GeneratedBody;
 using testing::HttpBehaviour;
+using testing::Page;
 using testing::TestHttpServer;
-
-HttpBehaviour Body(const std::string& body, int status = 200) {
-    HttpBehaviour b;
-    b.status = status;
-    b.body = body;
-    return b;
-}
 
 class DownloadControlTest : public testing::DownloaderFixture {
 protected:
@@ -59,7 +53,7 @@ TEST_F(DownloadControlTest, SavesTheBodyByteForByteAndLogsTheAttempt) {
     for (int i = 0; i < 3; ++i)
         for (int c = 0; c < 256; ++c) body += static_cast<char>(c);
     body += "\r\nlast line without end";
-    server.Route("/a.csv", Body(body));
+    server.Route("/a.csv", Page(body));
     control->DownloadIndex = 7;
     control->DownloadIndexMax = 120;
     control->PassCountMax = 5;
@@ -77,15 +71,15 @@ TEST_F(DownloadControlTest, SavesTheBodyByteForByteAndLogsTheAttempt) {
 }
 
 TEST_F(DownloadControlTest, AnEmptyResponseSavesAnEmptyFile) {
-    server.Route("/empty", Body(""));
+    server.Route("/empty", Page(""));
     EXPECT_EQ(Download(server.Url("/empty"), "E.csv"), 2);
     EXPECT_TRUE(Exists(TempPath("E.csv")));
     EXPECT_EQ(ReadFile(TempPath("E.csv")), "");
 }
 
 TEST_F(DownloadControlTest, ErrorPagesAreSavedLikeAnyContent) {
-    server.Route("/gone", Body("<html>no such symbol</html>", 404));
-    server.Route("/broken", Body("server trouble", 500));
+    server.Route("/gone", Page("<html>no such symbol</html>", 404));
+    server.Route("/broken", Page("server trouble", 500));
     EXPECT_EQ(Download(server.Url("/gone"), "G.csv"), 2);
     EXPECT_EQ(ReadFile(TempPath("G.csv")), "<html>no such symbol</html>");
     EXPECT_EQ(Download(server.Url("/broken"), "B.csv"), 2);
@@ -93,7 +87,7 @@ TEST_F(DownloadControlTest, ErrorPagesAreSavedLikeAnyContent) {
 }
 
 TEST_F(DownloadControlTest, ABrokenOffBodyIsAnErrorAndLeavesNoFile) {
-    HttpBehaviour b = Body(GeneratedBody(100000));
+    HttpBehaviour b = Page(GeneratedBody(100000));
     b.truncateAt = 40000;
     server.Route("/cut", b);
     HttpBehaviour big;
@@ -121,9 +115,7 @@ TEST_F(DownloadControlTest, RefusedAndDroppedConnectionsAreErrors) {
 }
 
 TEST_F(DownloadControlTest, AStalledTransferEndsAtItsDeadline) {
-    HttpBehaviour stall;
-    stall.stall = true;
-    server.Route("/stall", stall);
+    server.Route("/stall", testing::Stalled());
     control->ProcessTimeOut = 1;
     QElapsedTimer clock;
     clock.start();
@@ -146,7 +138,7 @@ TEST_F(DownloadControlTest, ASlowBodyThatKeepsComingStillMeetsTheDeadline) {
 }
 
 TEST_F(DownloadControlTest, CredentialsAreSentAndTheAddressAfterThemIsRequested) {
-    HttpBehaviour secret = Body("private data");
+    HttpBehaviour secret = Page("private data");
     secret.basicUser = "bob";
     secret.basicPassword = "s3cret";
     server.Route("/secret", secret);
@@ -162,7 +154,7 @@ TEST_F(DownloadControlTest, CredentialsAreSentAndTheAddressAfterThemIsRequested)
 }
 
 TEST_F(DownloadControlTest, APasswordAloneIsSentWithAnEmptyUserName) {
-    HttpBehaviour secret = Body("ok");
+    HttpBehaviour secret = Page("ok");
     secret.basicPassword = "pw";
     server.Route("/pw", secret);
     EXPECT_EQ(Download("Password(pw):" + server.Url("/pw"), "P.csv"), 2);
@@ -170,7 +162,7 @@ TEST_F(DownloadControlTest, APasswordAloneIsSentWithAnEmptyUserName) {
 }
 
 TEST_F(DownloadControlTest, WrongCredentialsAreOfferedOnceAndTheRefusalIsTheContent) {
-    HttpBehaviour secret = Body("private data");
+    HttpBehaviour secret = Page("private data");
     secret.basicUser = "bob";
     secret.basicPassword = "right";
     server.Route("/secret", secret);
@@ -183,7 +175,7 @@ TEST_F(DownloadControlTest, RedirectsOnHttpAreFollowed) {
     HttpBehaviour moved;
     moved.location = "/new";
     server.Route("/old", moved);
-    server.Route("/new", Body("new place"));
+    server.Route("/new", Page("new place"));
     EXPECT_EQ(Download(server.Url("/old"), "N.csv"), 2);
     EXPECT_EQ(ReadFile(TempPath("N.csv")), "new place");
     EXPECT_EQ(server.RequestsFor("/new"), 1);
@@ -202,7 +194,7 @@ TEST_F(DownloadControlTest, CredentialsDoNotFollowARedirectToAnotherHost) {
     HttpBehaviour moved;
     moved.location = "http://localhost:" + std::to_string(server.port()) + "/secret";
     server.Route("/hop", moved);
-    HttpBehaviour secret = Body("private");
+    HttpBehaviour secret = Page("private");
     secret.basicUser = "bob";
     secret.basicPassword = "s3cret";
     server.Route("/secret", secret);
@@ -238,9 +230,7 @@ TEST_F(DownloadControlTest, OnlyHttpAndHttpsAddressesAreRequested) {
 }
 
 TEST_F(DownloadControlTest, StartingARunningControlCancelsItAndCountsTheAttempt) {
-    HttpBehaviour stall;
-    stall.stall = true;
-    server.Route("/stall", stall);
+    server.Route("/stall", testing::Stalled());
     control->DownloadURL = server.Url("/stall");
     control->SaveFilePath = TempPath("S.csv");
     control->StartDownload();
@@ -266,7 +256,7 @@ ctlURLDownload* g_cancelTarget = nullptr;
 int g_yieldsUntilCancel = 0;
 
 TEST_F(DownloadControlTest, ACancelDuringTheStartsYieldStands) {
-    server.Route("/a", Body("data"));
+    server.Route("/a", Page("data"));
     control->DownloadURL = server.Url("/a");
     control->SaveFilePath = TempPath("A.csv");
     g_cancelTarget = control.get();
@@ -282,7 +272,7 @@ TEST_F(DownloadControlTest, ACancelDuringTheStartsYieldStands) {
 }
 
 TEST_F(DownloadControlTest, ACancelWhileSavingLeavesNoFile) {
-    server.Route("/a", Body("data"));
+    server.Route("/a", Page("data"));
     control->DownloadURL = server.Url("/a");
     control->SaveFilePath = TempPath("A.csv");
     g_cancelTarget = control.get();
@@ -311,7 +301,7 @@ TEST_F(DownloadControlTest, AnUndefinedStateEndsTheAttemptInError) {
 }
 
 TEST_F(DownloadControlTest, AFileThatCannotBeWrittenEndsTheAttemptWithoutALogLine) {
-    server.Route("/a", Body("data"));
+    server.Route("/a", Page("data"));
     EXPECT_EQ(Download(server.Url("/a"), "NoSuchFolder/A.csv"), 3);
     EXPECT_EQ(control->TransferError, 1);
     EXPECT_NE(control->labAction, "Buffer saved!");

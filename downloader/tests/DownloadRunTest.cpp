@@ -17,20 +17,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::HttpBehaviour;
+using testing::Page;
+using testing::Stalled;
 using testing::TestHttpServer;
-
-HttpBehaviour Body(const std::string& body, int delayMs = 0) {
-    HttpBehaviour b;
-    b.body = body;
-    b.delayMs = delayMs;
-    return b;
-}
-
-HttpBehaviour Stall() {
-    HttpBehaviour b;
-    b.stall = true;
-    return b;
-}
 
 // An answer that breaks off after its first bytes: an attempt in error every time (Qt sends a
 // request again by itself only when no answer came at all).
@@ -114,9 +103,9 @@ protected:
 };
 
 TEST_F(DownloadRunTest, AListOfThreeLinesAndTwoCommentsDownloadsThree) {
-    server.Route("/1", Body("one"));
-    server.Route("/2", Body("two\r\n"));
-    server.Route("/3", Body(""));
+    server.Route("/1", Page("one"));
+    server.Route("/2", Page("two\r\n"));
+    server.Route("/3", Page(""));
     WriteList("Daily.eodurls", {"; a comment", "A.csv=/1", "  saveto(B.csv):" + server.Url("/2"),
                                 "* another", "C.csv=/3"});
     ASSERT_TRUE(RunManual("Daily.eodurls"));
@@ -163,7 +152,7 @@ TEST_F(DownloadRunTest, AFailingUrlIsTriedAsOftenAsItsListKindAllows) {
 
 TEST_F(DownloadRunTest, ARetryThatSucceedsSavesTheFile) {
     // The first two answers break off; the third brings the whole body.
-    HttpBehaviour flaky = Body("0123456789");
+    HttpBehaviour flaky = Page("0123456789");
     flaky.truncateAt = 4;
     flaky.truncateTimes = 2;
     server.Route("/flaky", flaky);
@@ -175,7 +164,7 @@ TEST_F(DownloadRunTest, ARetryThatSucceedsSavesTheFile) {
 }
 
 TEST_F(DownloadRunTest, AtMostFiveTransfersAreInFlight) {
-    server.RoutePrefix("/slow/", Body("x", 150));
+    server.RoutePrefix("/slow/", Page("x", 200, 150));
     std::vector<std::string> lines;
     for (int i = 1; i <= 23; ++i) lines.push_back(NumberedEntry(i, "/slow/"));
     WriteList("Slow.eodurls", lines);
@@ -196,7 +185,7 @@ TEST_F(DownloadRunTest, AFailedWriteAtAnyPointIsRetriedAndLeavesNoHalfFile) {
         {"Mid.html", testing::GeneratedBody(70000)}};
     std::vector<std::string> lines;
     for (const auto& [name, body] : files) {
-        server.Route("/" + name, Body(body));
+        server.Route("/" + name, Page(body));
         lines.push_back(name + "=/" + name);
     }
     WriteList("F.htmurls", lines);
@@ -242,9 +231,9 @@ TEST_F(DownloadRunTest, TheLowestNumberedFreeControlGetsTheNextUrl) {
 }
 
 TEST_F(DownloadRunTest, BreakCancelsEveryTransferAndResumeSkipsWhatWasSaved) {
-    server.Route("/1", Body("one"));
-    server.Route("/2", Body("two"));
-    for (int i = 3; i <= 9; ++i) server.Route("/" + std::to_string(i), Stall());
+    server.Route("/1", Page("one"));
+    server.Route("/2", Page("two"));
+    for (int i = 3; i <= 9; ++i) server.Route("/" + std::to_string(i), Stalled());
     std::vector<std::string> lines;
     for (int i = 1; i <= 9; ++i) lines.push_back(NumberedEntry(i, "/"));
     WriteList("B.eodurls", lines);
@@ -264,7 +253,7 @@ TEST_F(DownloadRunTest, BreakCancelsEveryTransferAndResumeSkipsWhatWasSaved) {
               (std::vector<std::string>{"F1.csv", "F2.csv"}));  // no half files
 
     // Resume: answer No to the folder question; the saved files are skipped.
-    for (int i = 3; i <= 9; ++i) server.Route("/" + std::to_string(i), Body(std::to_string(i)));
+    for (int i = 3; i <= 9; ++i) server.Route("/" + std::to_string(i), Page(std::to_string(i)));
     door_.QueueMessageAnswer(MsgAnswer::No);
     form->mnuStartDownloading_Click();
     ASSERT_TRUE(RunUntil([&] { return !form->IsRunning(); }));
@@ -277,7 +266,7 @@ TEST_F(DownloadRunTest, BreakCancelsEveryTransferAndResumeSkipsWhatWasSaved) {
 }
 
 TEST_F(DownloadRunTest, QuitDuringARunEndsTheProgramWithErrorAsResult) {
-    for (int i = 1; i <= 6; ++i) server.Route("/" + std::to_string(i), Stall());
+    for (int i = 1; i <= 6; ++i) server.Route("/" + std::to_string(i), Stalled());
     std::vector<std::string> lines;
     for (int i = 1; i <= 6; ++i) lines.push_back(NumberedEntry(i, "/"));
     WriteList("Q.eodurls", lines);
@@ -310,7 +299,7 @@ TEST_F(DownloadRunTest, AListWithoutValidLinesEndsAtOnce) {
 }
 
 TEST_F(DownloadRunTest, AListOfOneUrl) {
-    server.Route("/only", Body("single"));
+    server.Route("/only", Page("single"));
     WriteList("One.htmurls", {"Only.html=/only"});
     ASSERT_TRUE(RunManual("One.htmurls"));
     EXPECT_EQ(ReadFile(TempPath("One-HTM/Only.html")), "single");
@@ -318,7 +307,7 @@ TEST_F(DownloadRunTest, AListOfOneUrl) {
 }
 
 TEST_F(DownloadRunTest, AListOf10000Urls) {
-    server.RoutePrefix("/s/", Body("d"));
+    server.RoutePrefix("/s/", Page("d"));
     std::string text;
     for (int i = 1; i <= 10000; ++i) {
         const std::string n = std::to_string(i);
@@ -333,9 +322,9 @@ TEST_F(DownloadRunTest, AListOf10000Urls) {
 }
 
 TEST_F(DownloadRunTest, AnAutomaticRunWritesOkAndEndsTheProgram) {
-    server.Route("/a", Body("A"));
-    server.Route("/b", Body("B"));
-    server.Route("/c", Body("C"));
+    server.Route("/a", Page("A"));
+    server.Route("/b", Page("B"));
+    server.Route("/c", Page("C"));
     WriteList("Auto.eodurls", {"A.csv=/a", "B.csv=/b", "C.csv=/c"});
     fs::create_directories(TempPath("Data/Sub"));
     WriteFile(TempPath("Data/History.mdb"), "old");
@@ -359,7 +348,7 @@ TEST_F(DownloadRunTest, AnAutomaticRunWhoseListVanishedQuitsWithError) {
 }
 
 TEST_F(DownloadRunTest, UnsafeNamesAndAddressesAreRefusedAndLogged) {
-    server.Route("/ok", Body("fine"));
+    server.Route("/ok", Page("fine"));
     WriteList("U.htmurls", {"SaveTo(../Evil.html):" + server.Url("/ok"),
                             "SaveTo(" + TempPath("Abs.html") + "):" + server.Url("/ok"),
                             "SaveTo(  ):" + server.Url("/ok"), "SaveTo(F.html):file:///etc/passwd",
@@ -393,7 +382,7 @@ TEST_F(DownloadRunTest, ManualRunsWithoutAListOrAFolderDoNotStart) {
 }
 
 TEST_F(DownloadRunTest, ASecondStartDuringARunOnlyBeeps) {
-    server.Route("/s", Stall());
+    server.Route("/s", Stalled());
     WriteList("S.htmurls", {"S.html=/s"});
     form->Form_Load();
     form->SetUrlListText("S.htmurls");
@@ -405,7 +394,7 @@ TEST_F(DownloadRunTest, ASecondStartDuringARunOnlyBeeps) {
 }
 
 TEST_F(DownloadRunTest, AStalledTransferIsRetriedAfterItsDeadline) {
-    server.Route("/stall", Stall());
+    server.Route("/stall", Stalled());
     WriteList("T.htmurls", {"T.html=/stall"});
     form->AttemptTimeOut = 1;
     ASSERT_TRUE(RunManual("T.htmurls", 15000));

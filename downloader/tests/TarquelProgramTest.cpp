@@ -104,9 +104,7 @@ TEST_F(TarquelProgramTest, UnusableParametersEndTheProgramWithoutAResultFile) {
 }
 
 TEST_F(TarquelProgramTest, SigtermQuitsAnUnattendedRunWithError) {
-    HttpBehaviour stall;
-    stall.stall = true;
-    server.RoutePrefix("/stall/", stall);
+    server.RoutePrefix("/stall/", testing::Stalled());
     std::string list;
     for (int i = 1; i <= 8; ++i)
         list += "SaveTo(S" + std::to_string(i) + ".csv):" + server.Url("/stall/x") + "\r\n";

@@ -82,9 +82,7 @@ TEST_F(WindowsTest, AutomaticModeHidesTheListAndDisablesFourButtons) {
 
 TEST_F(WindowsTest, TheControlsShowTheirDownload) {
     TestHttpServer server;
-    HttpBehaviour b;
-    b.body = "x";
-    server.Route("/a", b);
+    server.Route("/a", testing::Page("x"));
     WriteFile(TempPath("W.htmurls"), "SaveTo(A.html):" + server.Url("/a") + "\r\n");
     form->Form_Load();
     window->ToolbarButton("download")->trigger();

@@ -37,15 +37,21 @@ std::string Reason(int status) {
     }
 }
 
-// An answer with a status and a short body, and nothing else special.
-HttpBehaviour Plain(int status, const std::string& body) {
+}  // namespace
+
+HttpBehaviour Page(const std::string& body, int status, int delayMs) {
     HttpBehaviour b;
     b.status = status;
     b.body = body;
+    b.delayMs = delayMs;
     return b;
 }
 
-}  // namespace
+HttpBehaviour Stalled() {
+    HttpBehaviour b;
+    b.stall = true;
+    return b;
+}
 
 std::string GeneratedBody(std::int64_t size) {
     std::string s(static_cast<size_t>(size), '\0');
@@ -190,7 +196,7 @@ void TestHttpServer::HandleRequest(QTcpSocket* socket, const std::string& path,
     c.answering = true;
     maxInFlight_ = std::max(maxInFlight_, ++inFlight_);
 
-    static const HttpBehaviour kNotFound = Plain(404, "Not found");
+    static const HttpBehaviour kNotFound = Page("Not found", 404);
     const HttpBehaviour* found = Find(path);
     HttpBehaviour b = found ? *found : kNotFound;
     if (b.truncateTimes >= 0 && requestsFor_[path] > b.truncateTimes) b.truncateAt = -1;
@@ -218,7 +224,7 @@ void TestHttpServer::Answer(QTcpSocket* socket, const HttpBehaviour& behaviour,
         const std::string expected =
             "Basic " +
             QByteArray::fromStdString(b.basicUser + ":" + b.basicPassword).toBase64().toStdString();
-        if (auth != expected) b = Plain(401, "Unauthorized");
+        if (auth != expected) b = Page("Unauthorized", 401);
     }
     const std::int64_t size =
         b.generatedSize >= 0 ? b.generatedSize : static_cast<std::int64_t>(b.body.size());

@@ -35,6 +35,11 @@ struct HttpBehaviour {
     std::string location;  // a redirect target (status 302 unless another is set)
 };
 
+// An answer with the body and status, after the delay.
+HttpBehaviour Page(const std::string& body, int status = 200, int delayMs = 0);
+// No answer at all: the request stays in flight until the client drops it.
+HttpBehaviour Stalled();
+
 // The byte at an offset of a generated body.
 inline char GeneratedByte(std::int64_t offset) {
     return static_cast<char>((offset * 7 + offset / 251) & 0xFF);
