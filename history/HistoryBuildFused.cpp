@@ -206,6 +206,33 @@ bool FusedRoadTakes(Database& db, const std::vector<DbColumn>& columns) {
     return true;
 }
 
+// Makes `table` (TradeDates1 or DayCount) with the columns `column` and `countName` INTEGER: the
+// texts and their counts, through a make-table select over a temporary table of them in the
+// order of the texts, which gives the rows and the order that grouping the intermediate table
+// by that column gives.
+void MakeCountTable(Database& db, const std::string& table, const DbColumn& column,
+                    const std::string& countName,
+                    const std::vector<std::pair<std::string_view, std::int32_t>>& counts) {
+    const std::string name = QuoteIdentifier(column.name);
+    db.prepare("CREATE TEMP TABLE vel_Counts (" + name + ' ' + column.declared + ", " +
+               QuoteIdentifier(countName) + " INTEGER)")
+        .run();
+    {
+        Statement insert = db.prepare("INSERT INTO temp.vel_Counts VALUES (?1, ?2)");
+        for (const auto& [text, count] : counts) {
+            insert.reset();
+            insert.bindTextStatic(1, text);
+            insert.bindInteger(2, count);
+            insert.run();
+        }
+    }
+    db.selectInto(table,
+                  "SELECT " + name + ", " + QuoteIdentifier(countName) +
+                      " FROM temp.vel_Counts ORDER BY " + name,
+                  {}, {{countName, DbType::Integer}});
+    db.prepare("DROP TABLE temp.vel_Counts").run();
+}
+
 // What a column of History holds.
 enum class Role { Symbol, TradeDate, Price, Volume, SplitCoef, DateNum, Empty };
 
@@ -330,24 +357,12 @@ bool BuildTablesFused(Database& db) {
     db.prepare("DROP TABLE temp.vel_History2").run();
 
     ShowAction("Creating TradeDates table ...");
-    const std::string date = QuoteIdentifier(dateColumn.name);
-    db.prepare("CREATE TEMP TABLE vel_DateCounts (" + date + ' ' + dateColumn.declared +
-               ", SymbolCount INTEGER)")
-        .run();
     {
-        Statement insert = db.prepare("INSERT INTO temp.vel_DateCounts VALUES (?1, ?2)");
-        for (std::uint32_t d = 0; d < raw.dates.size(); ++d) {
-            insert.reset();
-            insert.bindText(1, raw.dates.text(d));
-            insert.bindInteger(2, raw.perDate[d]);
-            insert.run();
-        }
+        std::vector<std::pair<std::string_view, std::int32_t>> counts;
+        for (std::uint32_t d = 0; d < raw.dates.size(); ++d)
+            counts.emplace_back(raw.dates.text(d), raw.perDate[d]);
+        MakeCountTable(db, "TradeDates1", dateColumn, "SymbolCount", counts);
     }
-    // The same rows in the same order as grouping History2 by TradeDate gives.
-    db.selectInto("TradeDates1",
-                  "SELECT " + date + ", SymbolCount FROM temp.vel_DateCounts ORDER BY " + date, {},
-                  {{"SymbolCount", DbType::Integer}});
-    db.prepare("DROP TABLE temp.vel_DateCounts").run();
     const std::int32_t tradeDateCount = MakeTradeDates(db);
     YieldToEvents();
     ProgressStep();
@@ -360,28 +375,16 @@ bool BuildTablesFused(Database& db) {
             if (const auto d = raw.dates.find(s.getTextView(0)))
                 dateNums[*d] = static_cast<std::int32_t>(s.getInteger(1));
     }
-    const std::string symbol = QuoteIdentifier(symbolColumn.name);
-    db.prepare("CREATE TEMP TABLE vel_DayCounts (" + symbol + ' ' + symbolColumn.declared +
-               ", DayCount INTEGER)")
-        .run();
     {
-        Statement insert = db.prepare("INSERT INTO temp.vel_DayCounts VALUES (?1, ?2)");
+        std::vector<std::pair<std::string_view, std::int32_t>> counts;
         for (std::uint32_t s = 0; s < raw.symbols.size(); ++s) {
             std::int32_t days = 0;
             for (std::size_t r = raw.starts[s]; r < raw.starts[s + 1]; ++r)
                 days += dateNums[raw.rows[r].date] != 0;
-            if (days == 0) continue;
-            insert.reset();
-            insert.bindText(1, raw.symbols.text(s));
-            insert.bindInteger(2, days);
-            insert.run();
+            if (days > 0) counts.emplace_back(raw.symbols.text(s), days);
         }
+        MakeCountTable(db, "DayCount", symbolColumn, "DayCount", counts);
     }
-    // The same rows in the same order as grouping History3 by Symbol gives.
-    db.selectInto("DayCount",
-                  "SELECT " + symbol + ", DayCount FROM temp.vel_DayCounts ORDER BY " + symbol, {},
-                  {{"DayCount", DbType::Integer}});
-    db.prepare("DROP TABLE temp.vel_DayCounts").run();
     // The symbols of History4 in the order of their text, as DayCount lists them.
     std::vector<std::uint32_t> kept;
     {

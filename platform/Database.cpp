@@ -616,23 +616,23 @@ Database Database::Create(const std::string& path) {
     return d;
 }
 
-Database Database::Open(const std::string& path) {
+Database Database::openExisting(const std::string& path, int flags) {
     std::error_code ec;
     if (path.empty() || !std::filesystem::is_regular_file(path, ec))
         throw SqlError(SQLITE_CANTOPEN, "Could not find file '" + path + "'.");
-    Database d = openWith(path, SQLITE_OPEN_READWRITE);
+    Database d = openWith(path, flags);
     d.scalar("SELECT count(*) FROM sqlite_schema");  // refuses a file of another kind
+    return d;
+}
+
+Database Database::Open(const std::string& path) {
+    Database d = openExisting(path, SQLITE_OPEN_READWRITE);
     if (!sqlite3_db_readonly(d.db_, "main")) d.ensureSingleRounding();
     return d;
 }
 
 Database Database::OpenReadOnly(const std::string& path) {
-    std::error_code ec;
-    if (path.empty() || !std::filesystem::is_regular_file(path, ec))
-        throw SqlError(SQLITE_CANTOPEN, "Could not find file '" + path + "'.");
-    Database d = openWith(path, SQLITE_OPEN_READONLY);
-    d.scalar("SELECT count(*) FROM sqlite_schema");  // refuses a file of another kind
-    return d;
+    return openExisting(path, SQLITE_OPEN_READONLY);
 }
 
 Database::Database(Database&& other) noexcept : db_(other.db_), path_(std::move(other.path_)) {

@@ -301,6 +301,8 @@ public:
 
 private:
     static Database openWith(const std::string& path, int flags);
+    // An existing database file of this engine; SqlError otherwise.
+    static Database openExisting(const std::string& path, int flags);
 
     sqlite3* db_ = nullptr;
     std::string path_;
