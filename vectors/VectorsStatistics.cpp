@@ -43,9 +43,29 @@ DayRange clampDays(long coordDim, const Num& FromPos, long ToPos) {
 
 }  // namespace
 
+namespace {
+
+// Sums in float arithmetic give what the dynamic sums of singles give as long as they stay
+// finite (beyond the single range the dynamic sum widens to double; NaN and infinity are left
+// to the plain form, which raises or carries them as it does).
+bool finite(float x) {
+    return std::isfinite(x);
+}
+
+}  // namespace
+
 Num clsVectors::GroupCoordAverage(long VectorNum) const {
     const long from = GroupFrom.toInt16();
     const long to = GroupTo;
+    if (singleDays(VectorNum, from, to)) {
+        const size_t row = rowBase(VectorNum);
+        float sum = 0.0f, count = 0.0f;
+        for (long d = from; d <= to; ++d) {
+            sum = sum + singleAt(row, d);
+            count = count + 1.0f;
+        }
+        if (finite(sum)) return Num(sum / count);
+    }
     Num sum(0);
     float count = 0.0f;
     for (long d = from; d <= to; ++d) {
@@ -110,6 +130,24 @@ Num clsVectors::GroupPriceLinearity(long VectorNum) const {
     const Num span = Num(static_cast<int>(GroupTo)) - GroupFrom;
     if (span == Num(0)) return Num(0.0f);
     const Num rise = last - first;
+    if (GroupFrom.isWhole() && first.isSingle() && rise.isSingle() &&
+        singleDays(VectorNum, from, to)) {
+        // The line in the order of the dynamic form: first + (rise * whole offset) / whole span.
+        const size_t row = rowBase(VectorNum);
+        const float f = first.singleValue(), r = rise.singleValue();
+        const float s = static_cast<float>(span.wholeValue());
+        float sum = 0.0f, count = 0.0f;
+        for (long d = from; d <= to; ++d) {
+            const float offset = static_cast<float>(d - GroupFrom.wholeValue());
+            const float e = singleAt(row, d) - (f + r * offset / s);
+            sum = sum + e * e;
+            count = count + 1.0f;
+        }
+        if (finite(sum)) {
+            if (count == 0.0f || avg <= 0.0f) return Num(0.0f);
+            return Num(checkedSingle(100.0 * std::sqrt(static_cast<double>(sum / count)) / avg));
+        }
+    }
     Num sum(0);
     float count = 0.0f;
     for (long d = from; d <= to; ++d) {
@@ -125,6 +163,15 @@ Num clsVectors::GroupPriceLinearity(long VectorNum) const {
 Num clsVectors::GroupMoneyVolumeAverage(long PriceVectorNum, long VolumeVectorNum) const {
     const long from = GroupFrom.toInt16();
     const long to = GroupTo;
+    if (singleDays(PriceVectorNum, from, to) && singleDays(VolumeVectorNum, from, to)) {
+        const size_t price = rowBase(PriceVectorNum), volume = rowBase(VolumeVectorNum);
+        float sum = 0.0f, count = 0.0f;
+        for (long d = from; d <= to; ++d) {
+            sum = sum + singleAt(price, d) * singleAt(volume, d);
+            count = count + 1.0f;
+        }
+        if (finite(sum)) return Num(sum / count);
+    }
     Num sum(0);
     float count = 0.0f;
     for (long d = from; d <= to; ++d) {
@@ -141,6 +188,24 @@ float clsVectors::ScalarFromToRelStdDevi(const Num& OriginalVectorNum, const Num
     const long original = OriginalVectorNum.toInt16();
     const long smoothed = SmoothedVectorNum.toInt16();
     const DayRange r = clampDays(coordDim_, FromPos, ToPos);
+    if (singleDays(original, r.from, r.to) && singleDays(smoothed, r.from, r.to)) {
+        const size_t o = rowBase(original), sm = rowBase(smoothed);
+        float squares = 0.0f, levels = 0.0f, count = 0.0f;
+        for (long d = r.from; d <= r.to; ++d) {
+            const float x = singleAt(o, d), y = singleAt(sm, d);
+            const float diff = x - y;
+            squares = squares + diff * diff;
+            levels = levels + static_cast<float>(static_cast<double>(x + y) / 2.0);
+            count = count + 1.0f;
+        }
+        if (finite(squares) && finite(levels)) {
+            const float meanSquare = squares / count, meanLevel = levels / count;
+            if (meanLevel > 0.0f)
+                return checkedSingle(100.0 * std::sqrt(static_cast<double>(meanSquare)) /
+                                     static_cast<double>(meanLevel));
+            return 0.0f;
+        }
+    }
     Num squares(0);
     Num levels(0);
     float count = 0.0f;
@@ -163,6 +228,15 @@ float clsVectors::ScalarFromToCoordAverage(const Num& VectorNum, const Num& From
                                            long ToPos) const {
     const long v = VectorNum.toInt16();
     const DayRange r = clampDays(coordDim_, FromPos, ToPos);
+    if (singleDays(v, r.from, r.to)) {
+        const size_t row = rowBase(v);
+        float sum = 0.0f, count = 0.0f;
+        for (long d = r.from; d <= r.to; ++d) {
+            sum = sum + singleAt(row, d);
+            count = count + 1.0f;
+        }
+        if (finite(sum)) return sum / count;
+    }
     Num sum(0);
     float count = 0.0f;
     for (long d = r.from; d <= r.to; ++d) {

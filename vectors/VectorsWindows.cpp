@@ -2,6 +2,9 @@
 // extremes, trailing median, centred mean) and the past profit of a price vector. Every
 // coordinate is written as soon as it is computed, in increasing order.
 #include <algorithm>
+#include <cmath>
+#include <functional>
+#include <vector>
 
 #include "clsVectors.h"
 
@@ -90,8 +93,11 @@ void clsVectors::trailingExtremeRelDif(long MALength, long FromVectorNum, long T
 }
 
 void clsVectors::CoordAllRadiusSmooth(long Radius, long FromVectorNum, long ToVectorNum) {
-    const long last = coordDim_;
     CoordAllSetConst(ToVectorNum, 0.0f);
+    // The fast road stops before the first day whose mean it cannot give; the days it wrote
+    // hold what the plain form writes again.
+    if (fastRoads_ && radiusSmoothSingles(Radius, FromVectorNum, ToVectorNum)) return;
+    const long last = coordDim_;
     for (long i = 1; i <= last; ++i) {
         const long first = std::max(1L, bound16(i - Radius));
         const long end = std::min(last, bound16(i + Radius));
@@ -104,6 +110,34 @@ void clsVectors::CoordAllRadiusSmooth(long Radius, long FromVectorNum, long ToVe
         if (count == 0.0f) throw DivisionByZeroError("CoordAllRadiusSmooth: negative radius");
         CoordSetSingleValue(ToVectorNum, i, (sum / Num(count)).toSingle());
     }
+}
+
+bool clsVectors::radiusSmoothSingles(long Radius, long FromVectorNum, long ToVectorNum) {
+    const long last = coordDim_;
+    // Only where nothing can fail and every bound stays within 16 bits: a source apart from the
+    // target, inside the matrix, holding singles on every day.
+    if (FromVectorNum == ToVectorNum || Radius < 0 || last < 1 || last > cols_ ||
+        Radius > 32767 - last)
+        return false;
+    if (!singleDays(FromVectorNum, 1, last)) return false;
+    const size_t from = rowBase(FromVectorNum);
+    const size_t to = rowBase(ToVectorNum);
+    for (long i = 1; i <= last; ++i) {
+        const long first = std::max(1L, i - Radius);
+        const long end = std::min(last, i + Radius);
+        // The dynamic sum of singles: each addition rounded to single, as float addition is.
+        float sum = 0.0f, count = 0.0f;
+        for (long j = first; j <= end; ++j) {
+            sum = sum + singleAt(from, j);
+            count = count + 1.0f;
+        }
+        const float mean = sum / count;
+        // A sum beyond the single range (widened to double by the dynamic arithmetic), or a
+        // value that is not a finite number, is left to the plain form.
+        if (!std::isfinite(mean)) return false;
+        putSingle(to + static_cast<size_t>(i - 1), mean);
+    }
+    return true;
 }
 
 void clsVectors::CoordPastProfit(long PriceVectorNum, long ProfitVectorNum, long DayCount) {
@@ -124,23 +158,72 @@ void clsVectors::CoordPastMedian(long FromVectorNum, long ToVectorNum, long Past
     const long len = PastMedianLength;
     VectorCopy(FromVectorNum, ToVectorNum);
     if (last <= len || len <= 2 || len > 100) return;
-    float buffer[101];  // indexes 1..len
+    if (!fastRoads_ || last > cols_) return pastMedianDays(FromVectorNum, ToVectorNum, len, len);
     const long middle = len / 2 + (len % 2);
+    // The window's values by age (ring, coordinate c at c % len) and, apart from NaN, in the
+    // order of the plain form's sort: descending, equal values oldest first, which is what a
+    // bubble sort that never swaps equal values leaves. Each step removes the oldest value and
+    // inserts the newest, so a step costs the length of the window, not its square.
+    float ring[100];
+    std::vector<float> sorted;
+    sorted.reserve(static_cast<size_t>(len));
+    long nans = 0;
+    auto insert = [&](float x) {
+        if (std::isnan(x)) return void(++nans);
+        // After every value at or above x: the newest of its equals.
+        auto at = std::upper_bound(sorted.begin(), sorted.end(), x, std::greater<float>());
+        sorted.insert(at, x);
+    };
+    auto remove = [&](float x, bool newest) {
+        if (std::isnan(x)) return void(--nans);
+        auto range = std::equal_range(sorted.begin(), sorted.end(), x, std::greater<float>());
+        sorted.erase(newest ? range.second - 1 : range.first);
+    };
+    for (long c = 1; c <= len; ++c) insert(ring[c % len] = CoordGetSingle(FromVectorNum, c));
     for (long i = len; i <= last; ++i) {
+        if (i > len) {
+            remove(ring[i % len], false);  // coordinate i - len, the oldest
+            insert(ring[i % len] = CoordGetSingle(FromVectorNum, i));
+        }
+        float median;
+        if (nans == 0) {
+            median = sorted[static_cast<size_t>(middle - 1)];
+        } else {
+            // NaN is neither above nor below anything: the plain sort's own order decides.
+            float buffer[101];
+            for (long k = 1; k <= len; ++k) buffer[k] = ring[(i - len + k) % len];
+            median = bubbleMedian(buffer, len);
+        }
+        CoordSetSingleValue(ToVectorNum, i, median);
+        if (FromVectorNum == ToVectorNum) {
+            // The next windows read the median where the source value was.
+            remove(ring[i % len], true);
+            insert(ring[i % len] = CoordGetSingle(FromVectorNum, i));
+        }
+    }
+}
+
+void clsVectors::pastMedianDays(long FromVectorNum, long ToVectorNum, long len, long first) {
+    float buffer[101];  // indexes 1..len
+    for (long i = first; i <= coordDim_; ++i) {
         for (long k = 1; k <= len; ++k) buffer[k] = CoordGetSingle(FromVectorNum, i - len + k);
-        // Bubble sort, descending; equal values are never swapped.
-        bool swapped = true;
-        while (swapped) {
-            swapped = false;
-            for (long j = 2; j <= len; ++j) {
-                if (buffer[j - 1] < buffer[j]) {
-                    std::swap(buffer[j - 1], buffer[j]);
-                    swapped = true;
-                }
+        CoordSetSingleValue(ToVectorNum, i, bubbleMedian(buffer, len));
+    }
+}
+
+float clsVectors::bubbleMedian(float* buffer, long len) {
+    // Bubble sort, descending; equal values are never swapped.
+    bool swapped = true;
+    while (swapped) {
+        swapped = false;
+        for (long j = 2; j <= len; ++j) {
+            if (buffer[j - 1] < buffer[j]) {
+                std::swap(buffer[j - 1], buffer[j]);
+                swapped = true;
             }
         }
-        CoordSetSingleValue(ToVectorNum, i, buffer[middle]);
     }
+    return buffer[len / 2 + (len % 2)];
 }
 
 }  // namespace vel

@@ -149,6 +149,15 @@ void clsVectors::VectorPopFromBase(clsVectors& FromClass, long BaseVectorNum, lo
         VectorPop(FromClass, FromClass.BaseStart() + BaseVectorNum - 1, ToVectorNum);
 }
 
+bool clsVectors::singleDays(long VectorNum, long from, long to) const {
+    if (!fastRoads_ || from > to || from < 1 || to > cols_ || VectorNum < 1 || VectorNum > rows_)
+        return false;
+    const size_t row = static_cast<size_t>(VectorNum - 1) * static_cast<size_t>(cols_);
+    for (long d = from; d <= to; ++d)
+        if (kinds_[row + static_cast<size_t>(d - 1)] != kSingle) return false;
+    return true;
+}
+
 void clsVectors::VectorPopFromBuffer(clsVectors& FromClass, long BufferVectorNum,
                                      long ToVectorNum) {
     if (BufferVectorNum >= 1 && BufferVectorNum <= FromClass.BufferCount())

@@ -85,6 +85,20 @@ public:
         return cols_;
     }
 
+    // ---- Fast roads -------------------------------------------------------------------------
+    // Some operations take a fast road where it gives exactly the cells, results and errors of
+    // their plain form: float arithmetic where every cell read is a single and no sum leaves
+    // the single range (the dynamic arithmetic of singles rounds each step to single too), and
+    // a sliding window for the past median. Switched off, every operation takes its plain
+    // form, the oracle of the tests. On at start; process-wide; not to be switched while an
+    // operation runs on any thread.
+    static void SetFastRoads(bool on) {
+        fastRoads_ = on;
+    }
+    static bool FastRoads() {
+        return fastRoads_;
+    }
+
     // ---- Dimensioning and element access -------------------------------------------------
     // Lays out the six regions one after another from vector 1, sets every count to 0 and
     // replaces the matrix by one of (sum of the sizes) vectors of ThisCoordDim + 30 empty cells.
@@ -271,13 +285,16 @@ public:
     void CoordMaxRelDif(long MALength, long FromVectorNum, long ToVectorNum);
     void CoordMinRelDif(long MALength, long FromVectorNum, long ToVectorNum);
     // Clears the target, then the mean of the centred window cut at both ends, as single.
-    // A negative Radius raises DivisionByZeroError after the clearing.
+    // A negative Radius raises DivisionByZeroError after the clearing. (Fast road: a source of
+    // singles apart from the target is summed in float arithmetic.)
     void CoordAllRadiusSmooth(long Radius, long FromVectorNum, long ToVectorNum);
     // Clears the target, then from day DayCount + 1 the percent change from DayCount days
     // before (single; 0 where the past price is <= 0).
     void CoordPastProfit(long PriceVectorNum, long ProfitVectorNum, long DayCount);
     // Copies the source, then for a length 3..100 below CoordDim the median of each full
     // trailing window (the larger middle value for an even length) from day PastMedianLength.
+    // (Fast road: the window slides, so a day costs the window's length, not its square; the
+    // plain form sorts every window anew by bubble sort.)
     void CoordPastMedian(long FromVectorNum, long ToVectorNum, long PastMedianLength);
 
     // Statistics over the group period GroupFrom..GroupTo (unclamped; a day outside the matrix
@@ -405,6 +422,21 @@ private:
     // CoordMaxRelDif (maximum) and CoordMinRelDif: the percent distance of each day's value from
     // the extreme of its trailing window, 0 where the extreme is not above 0.
     void trailingExtremeRelDif(long MALength, long FromVectorNum, long ToVectorNum, bool maximum);
+    // The plain past median of days first..CoordDim, each window read from the cells.
+    void pastMedianDays(long FromVectorNum, long ToVectorNum, long len, long first);
+    // The value at place len / 2 rounded up of buffer[1..len] after a descending bubble sort
+    // that never swaps equal values (the buffer is sorted in place).
+    static float bubbleMedian(float* buffer, long len);
+    // True when the fast roads are on and days from..to (a non-empty range) of the vector lie
+    // inside the matrix and all hold singles.
+    bool singleDays(long VectorNum, long from, long to) const;
+    // The single held by day `day` of the row starting at cell index `row` (singles only).
+    float singleAt(size_t row, long day) const {
+        return std::bit_cast<float>(payload_[row + static_cast<size_t>(day - 1)]);
+    }
+    // CoordAllRadiusSmooth on a source of singles in float arithmetic, after the clearing;
+    // false (and the target partly written) where the plain form must do it.
+    bool radiusSmoothSingles(long Radius, long FromVectorNum, long ToVectorNum);
     // Copies days 1..last cell by cell, kinds unchanged (a vector onto itself changes nothing).
     void copyDays(long FromVectorNum, long ToVectorNum, long last);
     // Runs fn(cell index, day) over days 1..last of one vector under the error convention:
@@ -494,6 +526,8 @@ private:
                 break;
         }
     }
+
+    static inline bool fastRoads_ = true;
 
     // Public variables.
     std::int16_t coordDim_ = 20;

@@ -2,9 +2,15 @@
 // target gives, bad lengths, the spare coordinates, and single-precision accumulation order.
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cmath>
+#include <cstdint>
 #include <random>
+#include <string>
+#include <typeinfo>
 #include <vector>
 
+#include "AppState.h"
 #include "CoreFixture.h"
 #include "clsVectors.h"
 
@@ -170,6 +176,150 @@ TEST_F(WindowsTest, AccumulationIsSingleStepByStepAsAFloatReference) {
                 sum += x[j], count += 1.0f;
             ASSERT_TRUE(identical(get(3, i), Num(sum / count))) << "smooth " << len << " day " << i;
         }
+    }
+}
+
+// Same kind and the same bits (so 0 and -0 differ; any two NaN agree).
+bool sameBits(const Num& a, const Num& b) {
+    if (a.kind() != b.kind()) return false;
+    if (a.isSingle())
+        return std::bit_cast<std::uint32_t>(a.singleValue()) ==
+                   std::bit_cast<std::uint32_t>(b.singleValue()) ||
+               (std::isnan(a.singleValue()) && std::isnan(b.singleValue()));
+    if (a.isDouble())
+        return std::bit_cast<std::uint64_t>(a.doubleValue()) ==
+               std::bit_cast<std::uint64_t>(b.doubleValue());
+    return identical(a, b);
+}
+
+// The bits of a result, for comparing the two roads.
+std::string bitsOf(const Num& x) {
+    return std::to_string(static_cast<int>(x.kind())) + ":" +
+           (x.isSingle()   ? std::to_string(std::bit_cast<std::uint32_t>(x.singleValue()))
+            : x.isDouble() ? std::to_string(std::bit_cast<std::uint64_t>(x.doubleValue()))
+                           : x.toString());
+}
+
+// Two stores with the same cells, one run on the fast roads and one on the plain roads; after
+// each operation both returned the same bits, hold identical cells (kind and bits) and raised
+// the same error, if any.
+class FastRoadTest : public testing::CoreFixture {
+protected:
+    void TearDown() override {
+        clsVectors::SetFastRoads(true);
+        testing::CoreFixture::TearDown();
+    }
+    void dim(long coords, long rows) {
+        for (clsVectors* s : {&fast, &plain}) s->VectorBaseEmpty(coords, rows, 0, 0, 0, 0, 0);
+    }
+    void set(long vec, long c, const Num& x) {
+        fast.CoordSetValue(vec, c, x);
+        plain.CoordSetValue(vec, c, x);
+    }
+    // Runs op (which returns the text of its result) on both stores and compares.
+    template <class Op>
+    void expectSame(Op op, const std::string& what) {
+        std::string results[2];
+        clsVectors* stores[2] = {&fast, &plain};
+        for (int road = 0; road < 2; ++road) {
+            clsVectors::SetFastRoads(road == 0);
+            try {
+                results[road] = op(*stores[road]);
+            } catch (const std::exception& e) {
+                results[road] = typeid(e).name();
+            }
+        }
+        clsVectors::SetFastRoads(true);
+        ASSERT_EQ(results[0], results[1]) << what;
+        for (long vec = 1; vec <= fast.TotalVectors(); ++vec)
+            for (long c = 1; c <= fast.TotalCoords(); ++c)
+                ASSERT_TRUE(
+                    sameBits(fast.CoordGetSingleValue(vec, c), plain.CoordGetSingleValue(vec, c)))
+                    << what << " vector " << vec << " day " << c << ": "
+                    << fast.CoordGetSingleValue(vec, c).toString() << " against "
+                    << plain.CoordGetSingleValue(vec, c).toString();
+    }
+    clsVectors fast, plain;
+};
+
+// Random rows of singles with ties, signed zeros, NaN, huge values whose sums overflow, and
+// cells of the other kinds; random lengths, radii, periods and targets (the source itself
+// included).
+TEST_F(FastRoadTest, EveryFastRoadEqualsThePlainForm) {
+    std::mt19937 gen(20261210u);
+    auto pick = [&](long lo, long hi) { return std::uniform_int_distribution<long>(lo, hi)(gen); };
+    const float specials[] = {0.0f, -0.0f, 1.0f, 1.0f, 2.0f, 3e38f, -3e38f, std::nanf("")};
+    for (int round = 0; round < 600; ++round) {
+        const std::string r = " round " + std::to_string(round);
+        const long days = pick(1, 140);
+        dim(days, 3);
+        // 0: singles with every bit of their mantissa in use; 1: quarters (many ties) and the
+        // special values; 2: also whole and empty cells; 3: also doubles; 4: signed zeros and
+        // ones, where only the order of equal values decides which zero is the median; 5: huge
+        // values whose sums leave the single range; 6: on every second day the same huge value
+        // in every vector, so that sums of two vectors leave the single range while their
+        // differences stay small
+        const int mix = static_cast<int>(pick(0, 6));
+        for (long vec = 1; vec <= 3; ++vec) {
+            for (long c = 1; c <= days + 30; ++c) {
+                const long k = pick(0, 19);
+                Num x(static_cast<float>(pick(-20, 20)) / 4.0f);
+                if (mix == 0) x = Num(std::uniform_real_distribution<float>(-100.0f, 100.0f)(gen));
+                if (mix == 4) x = Num(specials[pick(0, 3)] * (pick(0, 1) ? 1.0f : -1.0f));
+                if (mix == 5 && k < 10) x = Num(static_cast<float>(pick(-3, 3)) * 1e38f);
+                if (mix == 6 && c % 2 == 0) x = Num(2e38f);
+                if (mix >= 1 && mix <= 3 && k == 0) x = Num(specials[pick(0, 7)]);
+                if (mix >= 2 && mix <= 3 && k == 1) x = Num(static_cast<int>(pick(-5, 5)));
+                if (mix >= 2 && mix <= 3 && k == 2) x = Num();
+                if (mix == 3 && k == 3) x = Num(pick(0, 1) ? 0.125 : 1e300);
+                set(vec, c, x);
+            }
+        }
+        const long from = pick(1, 3), to = pick(0, 3) == 0 ? from : pick(1, 3);
+        // A period mostly inside the days, sometimes reversed or beyond them; its start whole
+        // or single.
+        const long first = pick(-2, days + 3),
+                   last = pick(0, 4) == 0 ? pick(-2, days + 40) : pick(first, days);
+        GroupFrom = pick(0, 3) == 0 ? Num(static_cast<float>(first)) : Num(static_cast<int>(first));
+        GroupTo = static_cast<std::int16_t>(last);
+        const std::string period =
+            " period " + std::to_string(first) + ".." + std::to_string(last) + r;
+        expectSame([&](clsVectors& s) { return bitsOf(s.GroupCoordAverage(from)); },
+                   "group average" + period);
+        expectSame([&](clsVectors& s) { return bitsOf(s.GroupCoordValueGrowth(from)); },
+                   "group growth" + period);
+        expectSame([&](clsVectors& s) { return bitsOf(s.GroupPriceLinearity(from)); },
+                   "group linearity" + period);
+        expectSame([&](clsVectors& s) { return bitsOf(s.GroupMoneyVolumeAverage(from, to)); },
+                   "money volume" + period);
+        const Num start =
+            pick(0, 3) == 0 ? Num(static_cast<float>(first) + 0.5f) : Num(static_cast<int>(first));
+        expectSame(
+            [&](clsVectors& s) {
+                return bitsOf(
+                    Num(s.ScalarFromToCoordAverage(Num(static_cast<int>(from)), start, last)));
+            },
+            "average" + period);
+        expectSame(
+            [&](clsVectors& s) {
+                return bitsOf(Num(s.ScalarFromToRelStdDevi(
+                    Num(static_cast<int>(from)), Num(static_cast<int>(to)), start, last)));
+            },
+            "relative deviation" + period);
+        const long len = pick(0, 5) == 0 ? pick(-1, 120) : pick(3, std::min(100L, days + 1));
+        expectSame(
+            [&](clsVectors& s) {
+                s.CoordPastMedian(from, to, len);
+                return std::string();
+            },
+            "median " + std::to_string(len) + r);
+        const long radius = pick(0, 9) == 0 ? pick(-1, 200) : pick(0, 8);
+        expectSame(
+            [&](clsVectors& s) {
+                s.CoordAllRadiusSmooth(radius, from, to);
+                return std::string();
+            },
+            "smooth " + std::to_string(radius) + r);
     }
 }
 
