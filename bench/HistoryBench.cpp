@@ -10,8 +10,8 @@
 
 #include "AppState.h"
 #include "Bench.h"
+#include "BenchDoor.h"
 #include "Database.h"
-#include "Door.h"
 #include "EodGenerator.h"
 #include "EodImport.h"
 #include "HistoryBuild.h"
@@ -23,41 +23,6 @@ namespace {
 
 using namespace vel;
 
-// A door that shows nothing and answers every box with OK.
-class BenchDoor : public Door {
-public:
-    MsgAnswer MessageBox(const std::string& text, const std::string&, MsgButtons) override {
-        if (text.find("error") != std::string::npos) std::fprintf(stderr, "%s\n", text.c_str());
-        return MsgAnswer::OK;
-    }
-    std::optional<std::string> InputBox(const std::string&, const std::string&,
-                                        const std::string&) override {
-        return std::nullopt;
-    }
-    std::string OpenFileDialog(const std::string&, const std::string&,
-                               const std::string&) override {
-        return {};
-    }
-    std::string SaveFileDialog(const std::string&, const std::string&, const std::string&,
-                               const std::string&) override {
-        return {};
-    }
-    void Beep() override {}
-    void SetHourglass(bool) override {}
-    std::string ClipboardText() override { return {}; }
-    void SetClipboardText(const std::string&) override {}
-    bool StartProgram(const std::string&, const std::vector<std::string>&) override {
-        return false;
-    }
-    bool OpenInBrowser(const std::string&, const std::string&) override { return false; }
-    bool OpenInTextEditor(const std::string&) override { return false; }
-    std::string FindProgram(const std::string&) override { return {}; }
-    void Yield() override {}
-    DateTime Now() override { return DateTime{Date{2024, 1, 2}, 12, 0, 0}; }
-    [[noreturn]] void EndProcess(int status) override { std::exit(status); }
-    bool HasDisplay() override { return false; }
-};
-
 std::string BenchFolder(const std::string& name) {
     const auto dir = std::filesystem::temp_directory_path() /
                      ("vellicor-bench-" + std::to_string(::getpid()) + "-" + name);
@@ -67,7 +32,7 @@ std::string BenchFolder(const std::string& name) {
 }
 
 void ImportAndBuild() {
-    BenchDoor door;
+    bench::BenchDoor door;
     InstallDoor(&door);
     AutoRunMode = 1;
     const std::string folder = BenchFolder("import");
@@ -199,7 +164,7 @@ void Load() {
 void LoadChild() {
     const char* path = std::getenv("VELLICOR_BENCH_LOAD_DB");
     if (!path) return;
-    BenchDoor door;
+    bench::BenchDoor door;
     InstallDoor(&door);
     CreateVectorStores();
     HistoryDatabasePath = path;

@@ -36,6 +36,10 @@ struct AnalysisEntryPoints {
     std::function<void()> ImportTradingLog;
     std::function<void()> ExportTradingLog;
     std::function<void(std::int16_t workVector)> InvertTradingLog;
+    // Sets every day of MainVectors' vector to the outside value, then the days BuyPos to
+    // SellPos - 1 of every rally to the inside value (the chart export's trade signal).
+    std::function<void(long vectorNum, long outsideValue, long insideValue)>
+        TradingLogToSignalVector;
     std::function<void()> ShowBasicTradingMessage;
 
     // ---- Optimisations of one stock over the shown window (price vector and first work vector

@@ -6,8 +6,11 @@
 #include <QLineF>
 #include <QPainter>
 #include <QPen>
+#include <QSaveFile>
 #include <cmath>
 #include <vector>
+
+#include "ChartExport.h"
 
 namespace vel {
 
@@ -89,6 +92,22 @@ QImage RenderChartTarget(const ChartTarget& target) {
     QImage image(w, h, QImage::Format_RGB32);
     DrawDisplayList(target.List(), target.ScaleWidth(), target.ScaleHeight(), image);
     return image;
+}
+
+std::string WriteChartBitmap(const ChartTarget& target, const std::string& path) {
+    const QImage image = RenderChartTarget(target).convertToFormat(QImage::Format_RGB888);
+    QSaveFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly)) return file.errorString().toStdString();
+    if (!image.save(&file, "BMP")) {
+        file.cancelWriting();
+        return "the picture could not be encoded";
+    }
+    if (!file.commit()) return file.errorString().toStdString();
+    return "";
+}
+
+void InstallQtChartBitmapWriter() {
+    InstallChartBitmapWriter(WriteChartBitmap);
 }
 
 }  // namespace vel

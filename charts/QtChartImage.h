@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QImage>
+#include <string>
 
 #include "ChartTarget.h"
 #include "DisplayList.h"
@@ -19,5 +20,11 @@ void DrawDisplayList(const DisplayList& list, double scaleWidth, double scaleHei
 
 // The target drawn on a new image of its size in pixels (its scale size / kTwipsPerPixel).
 QImage RenderChartTarget(const ChartTarget& target);
+
+// Writes the target's picture as a 24-bit BMP file, whole or not at all; "" when written, else
+// the reason. The chart export's picture writer.
+std::string WriteChartBitmap(const ChartTarget& target, const std::string& path);
+// Makes WriteChartBitmap the chart export's picture writer.
+void InstallQtChartBitmapWriter();
 
 }  // namespace vel

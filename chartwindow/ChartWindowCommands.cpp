@@ -7,6 +7,7 @@
 #include "AppState.h"
 #include "BrowserLauncher.h"
 #include "ChartCurves.h"
+#include "ChartExport.h"
 #include "ChartWindow.h"
 #include "DirectoryListing.h"
 #include "Door.h"
@@ -106,6 +107,14 @@ void ViewResearchData() {
         return;
     }
     ShowFolderInBrowser(folder);
+}
+
+// The chart export commands: a save dialog proposing the file in the RESULTS folder; a chosen
+// path is written, a cancelled dialog does nothing.
+void SaveChartAs(const char* title, const char* filter, const char* name,
+                 bool (*save)(const std::string&)) {
+    const std::string path = ShowSaveFileDialog(title, filter, JoinPath(ResultsFolderPath, name));
+    if (!path.empty()) save(path);
 }
 
 void Register(const char* name, std::function<void()> procedure) {
@@ -252,6 +261,14 @@ void RegisterChartWindowCommands() {
         });
     });
     Register("mnuShowResultsFolder", [] { ShowFolderInBrowser(ResultsFolderPath); });
+    Register("mnuSaveChartAsBMPfile", [] {
+        SaveChartAs("Enter or select *.bmp file name.", "Bitmap files (*.bmp)|*.bmp", "Chart.bmp",
+                    SaveChartAsBMP);
+    });
+    Register("mnuSaveChartAsCSVfile", [] {
+        SaveChartAs("Enter or select *.csv file name.", "CSV files (*.csv)|*.csv", "Chart.csv",
+                    SaveChartAsCSV);
+    });
 
     // ---- Stocks
     // ----------------------------------------------------------------------------------
@@ -342,6 +359,12 @@ void RegisterChartWindowCommands() {
     Register("mnuRunTarquel",
              [] { StartProgramOrReport(JoinPath(ProgramFolderPath, "Tarquel"), {}); });
     Register("mnuViewResearchData", ViewResearchData);
+    Register("mnuGenerateStockResearchURLList", [] {
+        WithMembers([] {
+            RunEntryPoint(AutomationCommands.GenerateResearchLinksURLs,
+                          "GenerateResearchLinksURLs");
+        });
+    });
     Register("mnuCascade", mnuCascade_Click);
     Register("mnuTileHorizontally", mnuTileHorizontally_Click);
     Register("mnuTileVertically", mnuTileVertically_Click);

@@ -28,6 +28,7 @@
 #include "EntryPoints.h"
 #include "Errors.h"
 #include "QtChartImage.h"
+#include "frmChartEnlarge.h"
 #include "frmMDI.h"
 
 namespace vel {
@@ -50,8 +51,8 @@ QString Q(const std::string& s) {
 
 // ---- The picture ------------------------------------------------------------------------
 
-ChartPictureBox::ChartPictureBox(frmChartView* window)
-    : QWidget(window), window_(window), target_(8985, 3975) {
+ChartPictureBox::ChartPictureBox(QWidget* parent, Handlers handlers)
+    : QWidget(parent), handlers_(std::move(handlers)), target_(8985, 3975) {
     setObjectName(QStringLiteral("Picture1"));
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -85,18 +86,18 @@ void ChartPictureBox::mousePressEvent(QMouseEvent* event) {
                                                             : 4;
     const double x = event->position().x() * kTwipsPerPixel;
     const double y = event->position().y() * kTwipsPerPixel;
-    frmChartView::RunCommand([&] { window_->Model().Picture1_MouseDown(button, 0, x, y); });
+    if (handlers_.mouseDown) frmChartView::RunCommand([&] { handlers_.mouseDown(button, x, y); });
 }
 
 void ChartPictureBox::mouseMoveEvent(QMouseEvent* event) {
-    const double x = event->position().x() * kTwipsPerPixel;
-    const double y = event->position().y() * kTwipsPerPixel;
-    window_->Model().Picture1_MouseMove(0, 0, x, y);
+    if (handlers_.mouseMove)
+        handlers_.mouseMove(event->position().x() * kTwipsPerPixel,
+                            event->position().y() * kTwipsPerPixel);
 }
 
 void ChartPictureBox::resizeEvent(QResizeEvent*) {
     target_.SetScaleSize(width() * kTwipsPerPixel, height() * kTwipsPerPixel);
-    frmChartView::RunCommand([this] { window_->Model().Picture1_Resize(); });
+    if (handlers_.resized) frmChartView::RunCommand(handlers_.resized);
     if (image_.size() != size()) Redraw();
 }
 
@@ -275,7 +276,11 @@ void frmChartView::BuildControls() {
     connect(tree_, &QTreeWidget::itemClicked, this,
             [this] { RunCommand([this] { model_.TreeView1_NodeClick(); }); });
 
-    picture_ = new ChartPictureBox(this);
+    picture_ = new ChartPictureBox(
+        this,
+        {[this](int button, double x, double y) { model_.Picture1_MouseDown(button, 0, x, y); },
+         [this](double x, double y) { model_.Picture1_MouseMove(0, 0, x, y); },
+         [this] { model_.Picture1_Resize(); }});
     picture_->setParent(central_);
     picture_->setGeometry(Px(1690), Px(1800), Px(8985), Px(3975));
 
@@ -493,6 +498,8 @@ void DestroyChartWindow() {
 
 void RegisterChartWindow() {
     RegisterChartWindowCommands();
+    RegisterChartCommand("cmdEnlargeChart", cmdEnlargeChart_Click);
+    InstallQtChartBitmapWriter();
     ChartsCommands.ShowChartWindow = ShowChartWindow;
     ChartsCommands.RefreshMenuCaptions = [] {
         if (g_widget) g_widget->Model().RefreshMenuCaptions();

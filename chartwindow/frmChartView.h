@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QMainWindow>
 #include <QTimer>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -29,15 +30,23 @@ namespace vel {
 
 class frmChartView;
 
-// The picture box Picture1: shows the chart target as an image, with the cursor line.
+// The picture box Picture1 of a chart window: shows its drawing target as an image, with the
+// cursor line, and hands mouse presses (button 1 left, 2 right, 4 other), moves and resizes to
+// its window's procedures; positions are in twips.
 class ChartPictureBox : public QWidget {
     Q_OBJECT
 public:
-    explicit ChartPictureBox(frmChartView* window);
+    struct Handlers {
+        std::function<void(int button, double x, double y)> mouseDown;
+        std::function<void(double x, double y)> mouseMove;
+        std::function<void()> resized;
+    };
+    ChartPictureBox(QWidget* parent, Handlers handlers);
     ChartTarget& Target() { return target_; }
     const QImage& Image() const { return image_; }
     // Draws the target anew (its presenter).
     void Redraw();
+    // The cursor line at x (twips); a negative x hides it.
     void SetCursorLine(double xTwips);
     double CursorLineX() const { return cursorLineX_; }
 
@@ -48,7 +57,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    frmChartView* window_;
+    Handlers handlers_;
     ChartTarget target_;
     QImage image_;
     double cursorLineX_ = -1;

@@ -22,7 +22,8 @@ bool EntryPointsAreEmpty() {
                  h.WriteUserAdjustedSplitsReport, h.WritePseudoSplitsReport) &&
            empty(ChartsCommands.ShowChartWindow, ChartsCommands.RefreshMenuCaptions) &&
            empty(AutomationCommands.RunAutorunMode, AutomationCommands.RunAutorunLoadHistory,
-                 AutomationCommands.RunDemonstrationMode);
+                 AutomationCommands.RunDemonstrationMode,
+                 AutomationCommands.GenerateResearchLinksURLs);
 }
 
 // The tables are filled once at start; tests start and end with them empty.

@@ -51,6 +51,8 @@ struct AutomationEntryPoints {
     std::function<void()> RunAutorunMode;
     std::function<void()> RunAutorunLoadHistory;
     std::function<void()> RunDemonstrationMode;
+    // Writes the research link list of the Stock Basket's symbols for the downloader.
+    std::function<void()> GenerateResearchLinksURLs;
 };
 
 extern HistoryEntryPoints HistoryCommands;

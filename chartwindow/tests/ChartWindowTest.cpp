@@ -122,12 +122,12 @@ TEST_F(ChartWindowTest, AliasesRunTheirItemAndUnbuiltItemsBeepAndLog) {
     EXPECT_EQ(BasketCount, 0);
     EXPECT_TRUE(ChartCommandBuilt("mnuFillStockBasket1"));
     const int beeps = door_.Beeps();
-    w->MenuItem("mnuSaveChartAsBMPfile")->trigger();
+    w->MenuItem("mnuSaveStockBasket")->trigger();
     EXPECT_FALSE(RunChartCommand("mnuSelectRallyToDisplay"));
     EXPECT_EQ(door_.Beeps(), beeps + 2);
     std::ifstream log(ActivityLogPath);
     const std::string text((std::istreambuf_iterator<char>(log)), {});
-    EXPECT_NE(text.find("mnuSaveChartAsBMPfile_Click: this function is not built yet."),
+    EXPECT_NE(text.find("mnuSaveStockBasket_Click: this function is not built yet."),
               std::string::npos);
     // A market calculation whose analysis is not built reports the analysis procedure.
     FillStockBasket();

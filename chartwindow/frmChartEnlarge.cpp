@@ -1,0 +1,122 @@
+// The enlarged chart pane as a Qt window.
+#include "frmChartEnlarge.h"
+
+#include <QCloseEvent>
+#include <QMdiSubWindow>
+#include <cmath>
+
+#include "ChartCurves.h"
+#include "QtChartImage.h"
+#include "frmMDI.h"
+
+namespace vel {
+
+namespace {
+
+frmChartEnlarge* g_pane = nullptr;
+
+int Px(double twips) {
+    return static_cast<int>(std::lround(twips / kTwipsPerPixel));
+}
+
+}  // namespace
+
+frmChartEnlarge::frmChartEnlarge() : model_(*this) {
+    setObjectName(QStringLiteral("frmChartEnlarge"));
+    setWindowTitle(QString::fromLatin1(kChartEnlargeCaption));
+    picture_ = new ChartPictureBox(
+        this,
+        {[this](int button, double x, double y) { model_.Picture1_MouseDown(button, 0, x, y); },
+         [this](double x, double y) { model_.Picture1_MouseMove(0, 0, x, y); }, nullptr});
+    picture_->setVisible(false);
+    resize(800, 600);
+    g_pane = this;
+}
+
+frmChartEnlarge::~frmChartEnlarge() {
+    if (ChartPicture == &picture_->Target()) {
+        ChartClickX = 0;
+        ChartPicture = &UnshownChartTarget();
+    }
+    if (g_pane == this) g_pane = nullptr;
+}
+
+QWidget* frmChartEnlarge::Outer() {
+    return parentWidget() ? parentWidget() : this;
+}
+
+void frmChartEnlarge::SetPictureVisible(bool visible) {
+    picture_->setVisible(visible);
+}
+
+bool frmChartEnlarge::PictureVisible() const {
+    return picture_->isVisible();
+}
+
+void frmChartEnlarge::Maximize() {
+    Outer()->showMaximized();
+}
+
+double frmChartEnlarge::ScaleWidth() const {
+    return width() * kTwipsPerPixel;
+}
+
+double frmChartEnlarge::ScaleHeight() const {
+    return height() * kTwipsPerPixel;
+}
+
+void frmChartEnlarge::SetPictureRect(const TwipsRect& r) {
+    picture_->setGeometry(Px(r.left), Px(r.top), std::max(1, Px(r.width)),
+                          std::max(1, Px(r.height)));
+}
+
+ChartTarget& frmChartEnlarge::Picture() {
+    return picture_->Target();
+}
+
+void frmChartEnlarge::SetCursorLine(bool visible, double x1, double, double, double) {
+    picture_->SetCursorLine(visible ? x1 : -1.0);
+}
+
+void frmChartEnlarge::closeEvent(QCloseEvent* event) {
+    if (loaded_) {
+        loaded_ = false;
+        frmChartView::RunCommand([this] { model_.Form_Unload(); });
+    }
+    event->accept();
+}
+
+void cmdEnlargeChart_Click() {
+    if (!g_pane) {
+        auto* pane = new frmChartEnlarge();
+        if (frmMDI* frame = frmMDI::current()) {
+            QMdiSubWindow* sub = frame->AddChild(pane);
+            sub->setAttribute(Qt::WA_DeleteOnClose, false);
+        }
+    }
+    frmChartEnlarge* pane = g_pane;
+    pane->Outer()->show();
+    pane->show();
+    if (!pane->loaded_) {
+        pane->loaded_ = true;
+        frmChartView::RunCommand([pane] { pane->Model().Form_Load(); });
+    }
+    pane->Outer()->raise();
+}
+
+frmChartEnlarge* ChartEnlargeWidget() {
+    return g_pane;
+}
+
+void CloseChartEnlarge() {
+    if (g_pane) g_pane->Outer()->close();
+}
+
+void DestroyChartEnlarge() {
+    if (!g_pane) return;
+    CloseChartEnlarge();
+    QWidget* outer = g_pane->Outer();
+    delete outer;
+}
+
+}  // namespace vel

@@ -1,0 +1,55 @@
+// The enlarged chart pane as a Qt window: one picture box with the cursor line, placed by the
+// pane's procedures; it shows what they decide and passes every event to them.
+#pragma once
+
+#include <QWidget>
+
+#include "ChartEnlarge.h"
+#include "frmChartView.h"
+
+namespace vel {
+
+void cmdEnlargeChart_Click();
+
+class frmChartEnlarge : public QWidget, public ChartEnlargeControls {
+    Q_OBJECT
+public:
+    frmChartEnlarge();
+    ~frmChartEnlarge() override;
+
+    ChartEnlarge& Model() { return model_; }
+    ChartPictureBox* PictureBox() const { return picture_; }
+    // The window that frames it (its sub-window inside the frame, or itself).
+    QWidget* Outer();
+
+    // ---- ChartEnlargeControls --------------------------------------------------------------
+    void SetPictureVisible(bool visible) override;
+    bool PictureVisible() const override;
+    void Maximize() override;
+    double ScaleWidth() const override;
+    double ScaleHeight() const override;
+    void SetPictureRect(const TwipsRect& r) override;
+    ChartTarget& Picture() override;
+    void SetCursorLine(bool visible, double x1, double y1, double x2, double y2) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    friend void cmdEnlargeChart_Click();
+    ChartEnlarge model_;
+    ChartPictureBox* picture_ = nullptr;
+    bool loaded_ = false;
+};
+
+// The chart window's "Enlarge chart" button: shows the pane (not modal), loading it when it is
+// not open; created on first use.
+void cmdEnlargeChart_Click();
+// The pane of the process (nullptr before its first use).
+frmChartEnlarge* ChartEnlargeWidget();
+// Closes the pane when it is open (its unload gives the painting back).
+void CloseChartEnlarge();
+// Closes and destroys the pane (the end of a test).
+void DestroyChartEnlarge();
+
+}  // namespace vel
