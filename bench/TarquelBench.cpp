@@ -18,6 +18,7 @@
 
 #include "AppState.h"
 #include "Bench.h"
+#include "BenchDoor.h"
 #include "Door.h"
 #include "DownloadForm.h"
 #include "TestHttpServer.h"
@@ -27,41 +28,6 @@ namespace {
 using namespace vel;
 using testing::HttpBehaviour;
 using testing::TestHttpServer;
-
-// A door that shows nothing: no display, so every box is answered by the unattended rule.
-class QuietDoor : public Door {
-public:
-    MsgAnswer MessageBox(const std::string& text, const std::string&, MsgButtons b) override {
-        std::fprintf(stderr, "%s\n", text.c_str());
-        return UnattendedAnswer(b);
-    }
-    std::optional<std::string> InputBox(const std::string&, const std::string&,
-                                        const std::string&) override {
-        return std::nullopt;
-    }
-    std::string OpenFileDialog(const std::string&, const std::string&,
-                               const std::string&) override {
-        return {};
-    }
-    std::string SaveFileDialog(const std::string&, const std::string&, const std::string&,
-                               const std::string&) override {
-        return {};
-    }
-    void Beep() override {}
-    void SetHourglass(bool) override {}
-    std::string ClipboardText() override { return {}; }
-    void SetClipboardText(const std::string&) override {}
-    bool StartProgram(const std::string&, const std::vector<std::string>&) override {
-        return false;
-    }
-    bool OpenInBrowser(const std::string&, const std::string&) override { return false; }
-    bool OpenInTextEditor(const std::string&) override { return false; }
-    std::string FindProgram(const std::string&) override { return {}; }
-    void Yield() override {}
-    DateTime Now() override { return DateTime{Date{2024, 1, 2}, 12, 0, 0}; }
-    [[noreturn]] void EndProcess(int status) override { std::exit(status); }
-    bool HasDisplay() override { return false; }
-};
 
 // The Qt application, the door and a program folder of one benchmark process.
 struct Setting {
@@ -101,7 +67,7 @@ struct Setting {
     char arg0[8] = "bench";
     char* argv[2] = {arg0, nullptr};
     QCoreApplication app;
-    QuietDoor door;
+    bench::BenchDoor door;
     TestHttpServer server;
 };
 
