@@ -11,10 +11,11 @@
 #include <csignal>
 #include <string>
 
+#include "CommandBarrier.h"
 #include "Door.h"
 #include "EntryPoints.h"
+#include "HistoryCommands.h"
 #include "Hooks.h"
-#include "ImportDialogs.h"
 #include "MainCommands.h"
 #include "QtDoor.h"
 #include "QtEnvironment.h"
@@ -22,7 +23,6 @@
 #include "frmChartView.h"
 #include "frmHistoryImport.h"
 #include "frmMain.h"
-#include "frmSplitsEdit.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ void RouteEndSignalsToEndCommand(QObject* parent) {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) return;
     auto* notifier = new QSocketNotifier(g_signalPipe[1], QSocketNotifier::Read, parent);
     QObject::connect(notifier, &QSocketNotifier::activated, parent,
-                     [] { vel::mnuEndOfProgram_Click(); });
+                     [] { vel::RunCommand(&vel::mnuEndOfProgram_Click); });
     struct sigaction action {};
     action.sa_handler = &OnEndSignal;
     sigemptyset(&action.sa_mask);
@@ -48,13 +48,13 @@ void RouteEndSignalsToEndCommand(QObject* parent) {
     sigaction(SIGINT, &action, nullptr);
 }
 
-// The registration point of the subsystems' commands: each library that owns commands of the
-// main window fills its entry points here (HistoryCommands, ChartsCommands,
-// AutomationCommands of EntryPoints.h). An entry left empty is reported as not built.
-void RegisterSubsystemCommands() {
-    vel::RegisterSplitCommands();
+// The registration point of the subsystems: each library that owns commands of the main
+// window fills its entry points here (HistoryCommands, ChartsCommands, AutomationCommands of
+// EntryPoints.h; an entry left empty is reported as not built), and each window library makes
+// the door show its forms.
+void RegisterSubsystemCommands(vel::Door& door) {
     vel::RegisterHistoryCommands();
-    vel::InstallHistoryImportWindows();
+    vel::RegisterHistoryWindows(door);
     vel::RegisterChartWindow();
 }
 
@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
     vel::InstallDoor(&qtDoor);
     vel::SetYieldHook([] { vel::door().Yield(); });
     RouteEndSignalsToEndCommand(&app);
-    RegisterSubsystemCommands();
+    RegisterSubsystemCommands(qtDoor);
 
     // The command line as one text, the arguments joined by blanks.
     std::string commandLine;
@@ -80,7 +80,9 @@ int main(int argc, char** argv) {
         if (i > 1) commandLine += ' ';
         commandLine += argv[i];
     }
-    vel::Main(commandLine, QCoreApplication::applicationDirPath().toStdString(),
-              &vel::ShowFrameAndMainWindows);
+    vel::RunCommand([&] {
+        vel::Main(commandLine, QCoreApplication::applicationDirPath().toStdString(),
+                  &vel::ShowFrameAndMainWindows);
+    });
     return app.exec();
 }

@@ -1,47 +1,23 @@
-// A door for the benchmarks: it shows nothing and answers every box with OK.
+// A door for the benchmarks: it shows nothing (no display, so every box is answered by the
+// unattended rule); a box that reports an error is printed.
 #pragma once
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
-#include <vector>
 
 #include "Door.h"
+#include "SilentDoor.h"
 
 namespace vel::bench {
 
-class BenchDoor : public Door {
+class BenchDoor : public SilentDoor {
 public:
-    MsgAnswer MessageBox(const std::string& text, const std::string&, MsgButtons) override {
-        if (text.find("error") != std::string::npos) std::fprintf(stderr, "%s\n", text.c_str());
-        return MsgAnswer::OK;
+    BenchDoor() {
+        SetMessageLogSink([](const std::string& line) {
+            if (line.find("error") != std::string::npos) std::fprintf(stderr, "%s\n", line.c_str());
+        });
     }
-    std::optional<std::string> InputBox(const std::string&, const std::string&,
-                                        const std::string&) override {
-        return std::nullopt;
-    }
-    std::string OpenFileDialog(const std::string&, const std::string&,
-                               const std::string&) override {
-        return {};
-    }
-    std::string SaveFileDialog(const std::string&, const std::string&, const std::string&,
-                               const std::string&) override {
-        return {};
-    }
-    void Beep() override {}
-    void SetHourglass(bool) override {}
-    std::string ClipboardText() override { return {}; }
-    void SetClipboardText(const std::string&) override {}
-    bool StartProgram(const std::string&, const std::vector<std::string>&) override {
-        return false;
-    }
-    bool OpenInBrowser(const std::string&, const std::string&) override { return false; }
-    bool OpenInTextEditor(const std::string&) override { return false; }
-    std::string FindProgram(const std::string&) override { return {}; }
-    void Yield() override {}
-    DateTime Now() override { return DateTime{Date{2024, 1, 2}, 12, 0, 0}; }
-    [[noreturn]] void EndProcess(int status) override { std::exit(status); }
-    bool HasDisplay() override { return false; }
+    ~BenchDoor() override { SetMessageLogSink(nullptr); }
 };
 
 }  // namespace vel::bench

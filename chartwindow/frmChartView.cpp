@@ -24,6 +24,7 @@
 #include "ChartCurves.h"
 #include "ChartMenus.h"
 #include "ChartWindowCommands.h"
+#include "CommandBarrier.h"
 #include "Door.h"
 #include "EntryPoints.h"
 #include "Errors.h"
@@ -120,14 +121,7 @@ frmChartView::~frmChartView() {
 }
 
 void frmChartView::RunCommand(const std::function<void()>& command) {
-    try {
-        command();
-    } catch (const std::exception& e) {
-        door().SetHourglass(false);
-        WriteActivityLog(std::string("Vellicor error handler: ") + e.what());
-        door().MessageBox(std::string("Vellicor error handler:\r\n  Error: ") + e.what(),
-                          "Vellicor", MsgButtons::OK);
-    }
+    vel::RunCommand(command);
 }
 
 void frmChartView::BuildMenus() {

@@ -45,4 +45,10 @@ public:
     using VellicorError::VellicorError;
 };
 
+// A value that a step needs is missing (an average over no rows, an empty table's minimum).
+class NullValueError : public DatabaseError {
+public:
+    NullValueError() : DatabaseError("Invalid use of Null") {}
+};
+
 }  // namespace vel

@@ -9,6 +9,7 @@
 #include <string>
 #include <type_traits>
 
+#include "CommandBarrier.h"
 #include "Door.h"
 #include "Hooks.h"
 
@@ -62,20 +63,25 @@ extern AutomationEntryPoints AutomationCommands;
 // Beeps and logs "<name>: this function is not built yet.".
 void EntryPointNotBuilt(const std::string& name);
 
-// Runs the entry point, or reports it as not built when it is empty. Returns what an entry
-// with a result returns, true after an entry without one, and false when it is not built.
+// Runs the entry point through the command barrier, or reports it as not built when it is
+// empty. Returns what an entry with a result returns, true after an entry without one, and
+// false when it is not built or stopped with an error (shown in the error-handler box).
 template <class F, class... Args>
 bool RunEntryPoint(const F& entry, const std::string& name, Args&&... args) {
     if (!entry) {
         EntryPointNotBuilt(name);
         return false;
     }
-    if constexpr (std::is_same_v<decltype(entry(std::forward<Args>(args)...)), bool>) {
-        return entry(std::forward<Args>(args)...);
-    } else {
-        entry(std::forward<Args>(args)...);
-        return true;
-    }
+    bool result = false;
+    RunCommand([&] {
+        if constexpr (std::is_same_v<decltype(entry(std::forward<Args>(args)...)), bool>) {
+            result = entry(std::forward<Args>(args)...);
+        } else {
+            entry(std::forward<Args>(args)...);
+            result = true;
+        }
+    });
+    return result;
 }
 
 // Runs a long command under the busy guard; one started while another runs only beeps.

@@ -6,7 +6,7 @@
 
 #include "AppState.h"
 #include "Database.h"
-#include "Door.h"
+#include "ErrorHandler.h"
 #include "Hooks.h"
 #include "NumberText.h"
 
@@ -19,12 +19,6 @@ bool IsPlainName(const std::string& name) {
     for (char c : name)
         if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
     return true;
-}
-
-void ShowDatabaseError(const std::string& error) {
-    door().MessageBox("Vellicor error handler:\r\nPosition: " + std::to_string(ErrorPosition) +
-                          "\r\n  Error: " + error,
-                      "Vellicor", MsgButtons::OK);
 }
 
 }  // namespace
@@ -53,7 +47,7 @@ void SaveIntervalTable(const std::string& tableName, const std::string& variable
                        const std::string& format) {
     ErrorPosition = 22;
     if (!IsPlainName(tableName)) {
-        ShowDatabaseError("Table name is not valid: " + tableName);
+        ShowErrorHandler(DatabaseError("Table name is not valid: " + tableName));
         return;
     }
     try {
@@ -73,7 +67,7 @@ void SaveIntervalTable(const std::string& tableName, const std::string& variable
         }
         transaction.commit();
     } catch (const VellicorError& e) {
-        ShowDatabaseError(e.what());
+        ShowErrorHandler(e);
     }
     YieldToEvents();
 }

@@ -3,6 +3,9 @@
 
 #include <array>
 
+#include "CommandBarrier.h"
+#include "Door.h"
+#include "MainCommands.h"
 #include "ProcessState.h"
 
 namespace vel {
@@ -18,6 +21,7 @@ struct MainWindowState {
     std::vector<std::string> autorunItems;
     std::string autorunText;
     int timerInterval = 0;
+    TimerId timer = 0;  // the pending tick of the downloading timer
     bool operator==(const MainWindowState&) const = default;
 };
 MainWindowState g_main;
@@ -78,9 +82,24 @@ const std::string& AutorunListText() {
     return g_main.autorunText;
 }
 
+namespace {
+
+// One tick: the timer's command, then the next tick while the interval stays set.
+void DownloadingTimerTick() {
+    g_main.timer = 0;
+    RunCommand(&DownloadingTimer_Timer);
+    if (g_main.timerInterval > 0 && g_main.timer == 0)
+        g_main.timer = door().StartTimer(g_main.timerInterval, &DownloadingTimerTick);
+}
+
+}  // namespace
+
 void SetDownloadingTimerInterval(int ms) {
     g_main.timerInterval = ms < 0 ? 0 : ms;
-    if (g_main.view) g_main.view->ShowDownloadingTimerInterval(g_main.timerInterval);
+    if (g_main.timer != 0) door().CancelTimer(g_main.timer);
+    g_main.timer = 0;
+    if (g_main.timerInterval > 0)
+        g_main.timer = door().StartTimer(g_main.timerInterval, &DownloadingTimerTick);
 }
 
 int DownloadingTimerInterval() {

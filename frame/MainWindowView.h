@@ -1,8 +1,8 @@
 // The main window as the rest of the program sees it: the four status labels, the progress
 // bar, the enabled state of the history-dependent commands, the autorun list, the downloading
-// timer and the arrangement of the frame's child windows. The values live here, so computing
-// code and tests work without widgets; the main window, once loaded, installs itself as the
-// view and shows every change.
+// timer (a door timer, so tests step it) and the arrangement of the frame's child windows. The
+// values live here, so computing code and tests work without widgets; the main window, once loaded,
+// installs itself as the view and shows every change.
 #pragma once
 
 #include <string>
@@ -24,8 +24,6 @@ public:
     // Replaces the autorun list's items and shows the text (the selected item, or "").
     virtual void ShowAutorunList(const std::vector<std::string>& items,
                                  const std::string& text) = 0;
-    // 0 stops the downloading timer; otherwise it fires every `ms` milliseconds.
-    virtual void ShowDownloadingTimerInterval(int ms) = 0;
     virtual void ArrangeChildWindows(ArrangeMode mode) = 0;
 };
 
@@ -50,6 +48,8 @@ const std::vector<std::string>& AutorunListItems();
 void SetAutorunListText(const std::string& text);
 const std::string& AutorunListText();
 
+// The downloading timer: 0 stops it; otherwise DownloadingTimer_Timer runs (through the
+// command barrier) every `ms` milliseconds of the door's monotonic clock.
 void SetDownloadingTimerInterval(int ms);
 int DownloadingTimerInterval();
 

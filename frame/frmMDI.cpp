@@ -5,6 +5,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
+#include "CommandBarrier.h"
 #include "MainCommands.h"
 
 namespace vel {
@@ -59,7 +60,7 @@ void frmMDI::Arrange(ArrangeMode mode) {
 
 void frmMDI::closeEvent(QCloseEvent* event) {
     event->ignore();
-    mnuEndOfProgram_Click();
+    RunCommand(&mnuEndOfProgram_Click);
 }
 
 }  // namespace vel

@@ -13,6 +13,7 @@
 #include <QToolBar>
 #include <cmath>
 
+#include "CommandBarrier.h"
 #include "MainCommands.h"
 #include "frmMDI.h"
 
@@ -52,7 +53,6 @@ frmMain::frmMain(frmMDI* frame) : frame_(frame) {
     BuildMenus();
     BuildToolbar();
     BuildControls();
-    connect(&downloadingTimer_, &QTimer::timeout, this, [] { DownloadingTimer_Timer(); });
     resize(Px(9600), Px(6600));
 }
 
@@ -78,7 +78,7 @@ void frmMain::BuildMenus() {
             }
             QAction* a = menu->addAction(QString::fromUtf8(item.caption));
             a->setObjectName(QString::fromUtf8(item.name));
-            connect(a, &QAction::triggered, this, [run = item.run] { run(); });
+            connect(a, &QAction::triggered, this, [run = item.run] { RunCommand(run); });
         }
     };
     addMenu(
@@ -136,7 +136,7 @@ void frmMain::BuildToolbar() {
         a->setStatusTip(description);
         a->setWhatsThis(description);
         connect(a, &QAction::triggered, this,
-                [k = std::string(b.key)] { Toolbar1_ButtonClick(k); });
+                [k = std::string(b.key)] { RunCommand([&k] { Toolbar1_ButtonClick(k); }); });
     }
 }
 
@@ -249,20 +249,13 @@ void frmMain::ShowAutorunList(const std::vector<std::string>& items, const std::
     filling_ = false;
 }
 
-void frmMain::ShowDownloadingTimerInterval(int ms) {
-    if (ms <= 0)
-        downloadingTimer_.stop();
-    else
-        downloadingTimer_.start(ms);
-}
-
 void frmMain::ArrangeChildWindows(ArrangeMode mode) {
     if (frame_) frame_->Arrange(mode);
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
     event->ignore();
-    mnuEndOfProgram_Click();
+    RunCommand(&mnuEndOfProgram_Click);
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {

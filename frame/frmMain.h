@@ -6,7 +6,6 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QTimer>
 
 #include "MainWindowView.h"
 
@@ -38,14 +37,12 @@ public:
     QLabel* StatusLabel(const QString& name) const;
     QProgressBar* ProgressBar() const { return progress_; }
     QFrame* StatusPanel() const { return picture1_; }
-    const QTimer& DownloadingTimer() const { return downloadingTimer_; }
 
     // MainWindowView
     void ShowLabel(MainLabel label, const std::string& text) override;
     void ShowProgressValue(double value) override;
     void ShowHistoryCommandsEnabled(bool enabled) override;
     void ShowAutorunList(const std::vector<std::string>& items, const std::string& text) override;
-    void ShowDownloadingTimerInterval(int ms) override;
     void ArrangeChildWindows(ArrangeMode mode) override;
 
 protected:
@@ -74,7 +71,6 @@ private:
     QLabel* labRemark_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QToolBar* toolbar1_ = nullptr;
-    QTimer downloadingTimer_;
     bool filling_ = false;
     bool installed_ = false;
 };

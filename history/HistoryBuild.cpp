@@ -195,22 +195,6 @@ void WriteSymbolHistoryRows(TableAppender& history, const HistoryFields& fields,
 
 }  // namespace
 
-int ErrorNumberOf(const std::exception& error) {
-    if (auto* sql = dynamic_cast<const SqlError*>(&error)) return sql->code();
-    if (dynamic_cast<const build::NullValueError*>(&error)) return 94;
-    if (dynamic_cast<const SubscriptRangeError*>(&error)) return 9;
-    if (dynamic_cast<const OverflowError*>(&error)) return 6;
-    if (dynamic_cast<const DivisionByZeroError*>(&error)) return 11;
-    if (dynamic_cast<const FileError*>(&error)) return 75;
-    return 5;
-}
-
-void ShowHistoryErrorHandler(const std::exception& error) {
-    door().MessageBox("Vellicor error handler:\r\nPosition: " + std::to_string(ErrorPosition) +
-                          "  Error: " + std::to_string(ErrorNumberOf(error)) + "   " + error.what(),
-                      "Vellicor", MsgButtons::OK);
-}
-
 void FillPriceGaps(std::int16_t dayCount) {
     float last = 0.0f;
     for (int i = 1; i <= dayCount; ++i) {
@@ -341,7 +325,7 @@ bool BuildHistoryTables(const std::string& databasePath, BuildRoad road) {
         if (road != BuildRoad::Fused || !BuildTablesFused(db)) BuildTablesStepByStep(db);
         transaction.commit();
     } catch (const std::exception& e) {
-        ShowHistoryErrorHandler(e);
+        ShowErrorHandler(e);
         ResetProgressDisplay();
         return false;
     }

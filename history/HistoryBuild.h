@@ -10,6 +10,7 @@
 #include <string>
 
 #include "Database.h"
+#include "ErrorHandler.h"
 #include "HistoryState.h"
 #include "Tables.h"
 
@@ -18,14 +19,6 @@ namespace vel {
 // History1RecordCount and the completion's SymbolDayPrices and SymbolDayVolumes:
 // HistoryState.h. The completion uses entries 1..kMaxCompletionDays of the day arrays.
 constexpr int kMaxCompletionDays = 6000;
-
-// The error-handler message: "Vellicor error handler:", a line break, "Position: " with
-// ErrorPosition, "  Error: " with the error's number, three blanks and its text. Titled
-// "Vellicor", shown in every mode.
-void ShowHistoryErrorHandler(const std::exception& error);
-// The number shown for an error: the engine's code for a database error, else the classic
-// run-time numbers (9 subscript, 6 overflow, 11 division by zero, 75 file access, 5 others).
-int ErrorNumberOf(const std::exception& error);
 
 // The two roads of the build, which finish with the same database (tables, columns, types,
 // values and row order). The step-by-step road makes the intermediate tables History2,

@@ -103,7 +103,7 @@ bool AnalyzeTextFileColumns(const std::string& path) {
     try {
         AnalyzeTextColumns(path, [] { ProgressStep(); });
     } catch (const std::exception& e) {
-        ShowHistoryErrorHandler(e);
+        ShowErrorHandler(e);
         ok = false;
     }
     EndFile();
@@ -129,7 +129,7 @@ bool CreateHistoryDatabase() {
         transaction.commit();
     } catch (const std::exception& e) {
         if (!DataFolderPath.empty()) RemoveDatabaseFiles(path);
-        ShowHistoryErrorHandler(e);
+        ShowErrorHandler(e);
         return false;
     }
     YieldToEvents();
@@ -148,7 +148,7 @@ bool ReplaceHistoryDatabase(const std::string& databasePath) {
     }
     std::filesystem::rename(NewHistoryDatabasePath(databasePath), databasePath, ec);
     if (ec) {
-        ShowHistoryErrorHandler(
+        ShowErrorHandler(
             FileError("Path/File access error: " + databasePath + " (" + ec.message() + ")"));
         return false;
     }
@@ -197,7 +197,7 @@ bool ImportSingleTextFile(const std::string& databasePath, const std::string& ta
         ImportFileInto(db, table, filePath);
         transaction.commit();
     } catch (const std::exception& e) {
-        ShowHistoryErrorHandler(e);
+        ShowErrorHandler(e);
         ResetProgressDisplay();
         return false;
     }
@@ -237,7 +237,7 @@ bool ImportHistoryFolderFiles(const std::string& databasePath, const std::string
         }
         transaction.commit();
     } catch (const std::exception& e) {
-        ShowHistoryErrorHandler(e);
+        ShowErrorHandler(e);
         ResetProgressDisplay();
         return false;
     }

@@ -457,7 +457,7 @@ bool LoadHistory(int readers) {
         try {
             r = ReadHistory(readers);
         } catch (const std::exception& e) {
-            ShowHistoryErrorHandler(e);
+            ShowErrorHandler(e);
             ok = false;
         }
     }

@@ -19,9 +19,6 @@ namespace vel {
 
 namespace {
 
-HistoryImportPresenter g_importPresenter;
-ColumnNumberPresenter g_columnPresenter;
-
 // A column number as typed: a whole number, else 0.
 int ColumnNumber(const std::string& text) {
     const auto n = ReadNumberField(text);
@@ -139,17 +136,14 @@ bool ValidateImportColumnNumbers(const std::string& symbol, const std::string& d
     return true;
 }
 
-void SetImportFormPresenters(HistoryImportPresenter importForm, ColumnNumberPresenter columnForm) {
-    g_importPresenter = std::move(importForm);
-    g_columnPresenter = std::move(columnForm);
-}
-
 // ---- the import --------------------------------------------------------------------------
 
 void ImportHistoryFromText() {
     HistoryImportForm form;
     form.Form_Load();
-    if (g_importPresenter && !DialogsAreUnattended()) g_importPresenter(form);
+    // A dialog that is not shown (no window may block) or closed without its buttons counts
+    // as cancelled.
+    door().ShowForm(form);
     if (!form.Unloaded()) form.cmdCancel_Click();
     YieldToEvents();
     if (FileExists(ImportSourcePath)) {
@@ -176,7 +170,7 @@ void PrepareTextImport() {
     ColumnNumberForm form;
     form.Form_Load();
     form.Text1 = ImportPreviewText;
-    if (g_columnPresenter && !DialogsAreUnattended()) g_columnPresenter(form);
+    door().ShowForm(form);
     if (!form.Unloaded()) form.cmdCancel_Click();
     YieldToEvents();
 }
@@ -196,11 +190,6 @@ void RunHistoryImport() {
         default:
             break;
     }
-}
-
-void RegisterHistoryCommands() {
-    HistoryCommands.ImportHistoryFromText = [] { RunGuarded([] { ImportHistoryFromText(); }); };
-    HistoryCommands.LoadHistory = [] { return RunGuarded([] { return LoadHistory(); }); };
 }
 
 }  // namespace vel

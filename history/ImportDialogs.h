@@ -1,12 +1,11 @@
 // The interactive import: the source dialog (what to import and which file), the column
 // dialog (which column holds the symbol, the date, the price and the volume), their
-// validation, and the run from the main window's command. The dialogs are plain state and
-// event procedures here; a presenter shows them modally (the program's windows, or a test's
-// script).
+// validation, and the run from the main window's command. The dialogs are forms: plain state
+// and event procedures here, shown modally through the door (the program's windows, or a
+// test's script).
 #pragma once
 
 #include <array>
-#include <functional>
 #include <string>
 
 namespace vel {
@@ -73,12 +72,6 @@ private:
 bool ValidateImportColumnNumbers(const std::string& symbol, const std::string& date,
                                  const std::string& price, const std::string& volume);
 
-// Show a dialog modally until it unloads. Without a presenter, or while no window may block,
-// a dialog counts as cancelled.
-using HistoryImportPresenter = std::function<void(HistoryImportForm&)>;
-using ColumnNumberPresenter = std::function<void(ColumnNumberForm&)>;
-void SetImportFormPresenters(HistoryImportPresenter importForm, ColumnNumberPresenter columnForm);
-
 // The main window's command "Create History.mdb from text file(s)": the source dialog, the
 // paths from the chosen file, then the analysis and column dialog (text sources) and the
 // import and build; a path that names no file gives "<path>  is not valid file path!".
@@ -89,9 +82,5 @@ void PrepareTextImport();
 // the old one only when complete; type 3: the build of the chosen database in place. A failed
 // step ends the run (its error was shown); nothing is built from a partial import.
 void RunHistoryImport();
-
-// Fills the frame's history entry points: the import and the load commands. Each holds the
-// busy guard: started while another long command runs, it only beeps.
-void RegisterHistoryCommands();
 
 }  // namespace vel

@@ -55,7 +55,7 @@ Database OpenSplitDatabase(const std::string& path, bool needsSplitEvents) {
 
 // Shows the error of a failed step and clears the status display.
 void ReportFailure(const std::exception& e) {
-    ShowHistoryErrorHandler(e);
+    ShowErrorHandler(e);
     SetMainLabel(MainLabel::PerformedTask, "");
     SetMainLabel(MainLabel::PerformedAction, "");
     ProgressEnd();

@@ -12,8 +12,12 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "CommandBarrier.h"
+#include "Door.h"
+#include "HistoryCommands.h"
 #include "ImportDialogs.h"
 #include "frmMDI.h"
+#include "frmSplitsEdit.h"
 
 namespace vel {
 
@@ -48,9 +52,11 @@ frmHistoryImport::frmHistoryImport(HistoryImportForm& form, QWidget* owner)
         option_[k] = new QRadioButton(QString::fromLatin1(captions[k]));
         options->addWidget(option_[k]);
         connect(option_[k], &QRadioButton::clicked, this, [this, k] {
-            if (k == 0) form_.Option1_Click();
-            if (k == 1) form_.Option2_Click();
-            if (k == 2) form_.Option3_Click();
+            RunCommand([this, k] {
+                if (k == 0) form_.Option1_Click();
+                if (k == 1) form_.Option2_Click();
+                if (k == 2) form_.Option3_Click();
+            });
             Refresh();
         });
     }
@@ -63,16 +69,16 @@ frmHistoryImport::frmHistoryImport(HistoryImportForm& form, QWidget* owner)
     auto* cont = new QPushButton(QStringLiteral("Continue"));
     auto* cancel = new QPushButton(QStringLiteral("Cancel"));
     connect(browse, &QPushButton::clicked, this, [this] {
-        form_.cmdBrowse_Click();
+        RunCommand([this] { form_.cmdBrowse_Click(); });
         Refresh();
     });
     connect(cont, &QPushButton::clicked, this, [this] {
         form_.Text1 = text1_->text().toStdString();
-        form_.cmdContinueEODselect_Click();
+        RunCommand([this] { form_.cmdContinueEODselect_Click(); });
         accept();
     });
     connect(cancel, &QPushButton::clicked, this, [this] {
-        form_.cmdCancel_Click();
+        RunCommand([this] { form_.cmdCancel_Click(); });
         QDialog::reject();
     });
     auto* path = new QHBoxLayout;
@@ -139,11 +145,11 @@ frmColNumSel::frmColNumSel(ColumnNumberForm& form, QWidget* owner) : QDialog(own
     auto* cont = new QPushButton(QStringLiteral("Continue"));
     auto* cancel = new QPushButton(QStringLiteral("Cancel"));
     connect(cont, &QPushButton::clicked, this, [this] {
-        form_.cmdContinue_Click();
+        RunCommand([this] { form_.cmdContinue_Click(); });
         accept();
     });
     connect(cancel, &QPushButton::clicked, this, [this] {
-        form_.cmdCancel_Click();
+        RunCommand([this] { form_.cmdCancel_Click(); });
         QDialog::reject();
     });
     auto* buttons = new QVBoxLayout;
@@ -165,16 +171,19 @@ void frmColNumSel::reject() {
     QDialog::reject();
 }
 
-void InstallHistoryImportWindows() {
-    SetImportFormPresenters(
-        [](HistoryImportForm& form) {
-            frmHistoryImport window(form, Owner());
-            window.exec();
-        },
-        [](ColumnNumberForm& form) {
-            frmColNumSel window(form, Owner());
-            window.exec();
-        });
+void RegisterHistoryWindows(Door& door) {
+    door.SetFormPresenter<HistoryImportForm>([](HistoryImportForm& form) {
+        frmHistoryImport window(form, Owner());
+        window.exec();
+    });
+    door.SetFormPresenter<ColumnNumberForm>([](ColumnNumberForm& form) {
+        frmColNumSel window(form, Owner());
+        window.exec();
+    });
+    door.SetFormPresenter<SplitEventsEditorForm>([](SplitEventsEditorForm&) {
+        frmSplitsEdit window(Owner());
+        if (window.Form_Load()) window.exec();
+    });
 }
 
 }  // namespace vel

@@ -11,6 +11,7 @@ class QRadioButton;
 
 namespace vel {
 
+class Door;
 class HistoryImportForm;
 class ColumnNumberForm;
 
@@ -43,7 +44,8 @@ private:
     QLineEdit* number_[4];
 };
 
-// Makes the import show these windows modally, owned by the frame window.
-void InstallHistoryImportWindows();
+// Makes the door show the history's forms in their windows, modally and owned by the frame
+// window: the import's source and column dialogs, and the split events editor.
+void RegisterHistoryWindows(Door& door);
 
 }  // namespace vel

@@ -12,13 +12,10 @@
 #include <vector>
 
 #include "AppState.h"
+#include "CommandBarrier.h"
 #include "Door.h"
-#include "EntryPoints.h"
 #include "HistoryBuild.h"
-#include "HistoryReports.h"
-#include "Hooks.h"
 #include "MainWindowView.h"
-#include "SplitCoefficients.h"
 
 namespace vel {
 
@@ -170,7 +167,8 @@ frmSplitsEdit::frmSplitsEdit(QWidget* parent) : QDialog(parent) {
     layout->addWidget(grid_, 1);
     layout->addWidget(help_);
     layout->addWidget(quit_);
-    connect(quit_, &QPushButton::clicked, this, [this] { cmdQuit_Click(); });
+    connect(quit_, &QPushButton::clicked, this,
+            [this] { RunCommand([this] { cmdQuit_Click(); }); });
     resize(640, 480);
 }
 
@@ -186,7 +184,7 @@ bool frmSplitsEdit::Form_Load() {
     try {
         table_ = std::make_unique<SplitEventsTable>(SplitsDatabasePath);
     } catch (const std::exception& e) {
-        ShowHistoryErrorHandler(e);
+        ShowErrorHandler(e);
         return false;
     }
     model_ = std::make_unique<SplitEventsModel>(*table_);
@@ -238,36 +236,6 @@ void frmSplitsEdit::closeEvent(QCloseEvent* event) {
 void frmSplitsEdit::Form_Terminate() {
     SetMainLabel(MainLabel::PerformedTask, "");
     SetMainLabel(MainLabel::PerformedAction, "");
-}
-
-// ---- Commands -----------------------------------------------------------------------------
-
-void ShowSplitEventsEditor(const std::string& databasePath) {
-    SplitsDatabasePath = databasePath;
-    frmSplitsEdit window;
-    if (window.Form_Load()) window.exec();
-}
-
-void RegisterSplitCommands() {
-    HistoryCommands.EstimateSplitEvents = [](const std::string& path) {
-        RunGuarded([&] { EstimateSplitEvents(path); });
-    };
-    HistoryCommands.EditSplitEvents = [](const std::string& path) {
-        RunGuarded([&] { ShowSplitEventsEditor(path); });
-    };
-    HistoryCommands.UpdateSplitCoefficients = [](const std::string& path) {
-        RunGuarded([&] { UpdateSplitCoefficients(path); });
-    };
-    HistoryCommands.RemoveSplitCoefficients = [](const std::string& path) {
-        RunGuarded([&] { RemoveSplitCoefficients(path); });
-    };
-    HistoryCommands.WriteUserAdjustedSplitsReport = [](const std::string& path,
-                                                       const std::string& page) {
-        return RunGuarded([&] { return WriteUserAdjustedSplitsReport(path, page); });
-    };
-    HistoryCommands.WritePseudoSplitsReport = [] {
-        return RunGuarded([] { return WritePseudoSplitsReport(); });
-    };
 }
 
 }  // namespace vel

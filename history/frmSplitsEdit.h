@@ -81,12 +81,4 @@ private:
     QPushButton* quit_ = nullptr;
 };
 
-// Shows the editor modally on the database (SplitsDatabasePath is set to it).
-void ShowSplitEventsEditor(const std::string& databasePath);
-
-// Fills the main window's entry points of the split commands and the pseudo-split report
-// (HistoryCommands): estimate, edit, update, remove, the page of user-adjusted splits and the
-// pseudo splits. A command started while another computing command runs only beeps.
-void RegisterSplitCommands();
-
 }  // namespace vel

@@ -1,11 +1,21 @@
-// The one door to the outside world: message and input boxes, file dialogs, beeps, the
-// hourglass, the clipboard, starting programs, the browser and the text editor, yielding to
-// window events, the clock and the end of the process. The program installs the Qt door at
-// start; tests install the scripted door. No other code talks to these services directly.
+// The one door to the outside world: message and input boxes, file dialogs, the program's own
+// modal forms, beeps, the hourglass, the clipboard, starting programs, the browser and the text
+// editor, yielding to window events, the clock, a monotonic millisecond clock with single-shot
+// timers, and the end of the process. The program installs the Qt door at start; tests install
+// the scripted door. No other code talks to these services directly.
+//
+// The rule "unattended runs and runs without a display never block on a window" is applied
+// here, once, for every door: while DialogsAreUnattended(), a message box is logged and
+// answered automatically, an input box or file dialog answers "cancelled", and a form is not
+// shown (it stays as its Form_Load left it; its caller treats it as cancelled).
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
+#include <typeindex>
 #include <vector>
 
 #include "NumberText.h"
@@ -26,31 +36,65 @@ struct DateTime {
 // The program's long time form "h:mm:ss AM/PM" (hour 1..12 without a leading zero).
 std::string formatLongTime(const DateTime& t);
 
+// One dialog as the door is asked for it. kind: "message", "input", "open", "save" or "form";
+// text: the message, the prompt, the filter, or the form's caption; args: the proposal (input),
+// the start folder and default name (open, save).
+struct DialogRequest {
+    std::string kind;
+    std::string title;
+    std::string text;
+    MsgButtons buttons = MsgButtons::OK;
+    std::vector<std::string> args;
+};
+
+// A single-shot timer started through the door; 0 is no timer.
+using TimerId = std::uint64_t;
+
 class Door {
 public:
     virtual ~Door() = default;
 
-    // Shows a message box and returns the button chosen. While dialogs are unattended (see
-    // DialogsAreUnattended) nothing is shown: the text is logged and UnattendedAnswer returned.
-    virtual MsgAnswer MessageBox(const std::string& text, const std::string& title,
-                                 MsgButtons buttons) = 0;
+    // ---- dialogs (the unattended rule applies) ---------------------------------------------
+    // Shows a message box and returns the button chosen; unattended: the text is logged as
+    // "Message: " + text and UnattendedAnswer returned.
+    MsgAnswer MessageBox(const std::string& text, const std::string& title, MsgButtons buttons);
     // Asks for one line of text with a proposal; nothing when cancelled (or unattended).
-    virtual std::optional<std::string> InputBox(const std::string& prompt, const std::string& title,
-                                                const std::string& proposal) = 0;
+    std::optional<std::string> InputBox(const std::string& prompt, const std::string& title,
+                                        const std::string& proposal);
     // Open and save file dialogs. The filter is "description|pattern|description|pattern..."
     // (patterns of one pair separated by ";"). They return the chosen full path, or "" when
     // cancelled (or unattended).
-    virtual std::string OpenFileDialog(const std::string& title, const std::string& filter,
-                                       const std::string& startFolder) = 0;
-    virtual std::string SaveFileDialog(const std::string& title, const std::string& filter,
-                                       const std::string& startFolder,
-                                       const std::string& defaultName) = 0;
+    std::string OpenFileDialog(const std::string& title, const std::string& filter,
+                               const std::string& startFolder);
+    std::string SaveFileDialog(const std::string& title, const std::string& filter,
+                               const std::string& startFolder, const std::string& defaultName);
+
+    // ---- the program's own modal forms ----------------------------------------------------
+    // A form is a plain class of computing code (its state and event procedures) with a
+    // caption `static constexpr const char* kCaption`; a window library registers how a form
+    // of its type is shown (modally, until it unloads). ShowForm returns true when the form
+    // was shown; false while unattended or when this door has no way to show it.
+    template <class Form>
+    void SetFormPresenter(std::function<void(Form&)> presenter) {
+        presenters_[std::type_index(typeid(Form))] = [p = std::move(presenter)](void* form) {
+            p(*static_cast<Form*>(form));
+        };
+    }
+    template <class Form>
+    bool ShowForm(Form& form) {
+        return ShowFormOfType(std::type_index(typeid(Form)), Form::kCaption, &form);
+    }
+
+    // ---- the rest of the user interface ---------------------------------------------------
     virtual void Beep() = 0;
     // Hourglass pointer on or off (not nested: "off" restores the default pointer).
     virtual void SetHourglass(bool on) = 0;
+    // True while the hourglass pointer is on.
+    virtual bool Hourglass() const = 0;
     virtual std::string ClipboardText() = 0;
     virtual void SetClipboardText(const std::string& text) = 0;
 
+    // ---- other programs -------------------------------------------------------------------
     // Starts a program with an argument list (never through a shell) and does not wait for it.
     // False when it could not be started.
     virtual bool StartProgram(const std::string& program, const std::vector<std::string>& args) = 0;
@@ -61,20 +105,55 @@ public:
     // The full path of an executable found on the search path, or "".
     virtual std::string FindProgram(const std::string& name) = 0;
 
-    // Lets pending window events run.
+    // ---- events, clocks and timers --------------------------------------------------------
+    // Lets pending window events (and due timers) run.
     virtual void Yield() = 0;
     // The current date and time of day.
     virtual DateTime Now() = 0;
+    // Milliseconds since an arbitrary start; never goes back (not the time of day).
+    virtual std::int64_t MonotonicMs() = 0;
+    // Calls `onTimeout` once, on the user-interface thread, when `ms` milliseconds of the
+    // monotonic clock have passed (at the earliest at the next event processing); negative
+    // counts as 0. Returns the timer's id, never 0.
+    virtual TimerId StartTimer(std::int64_t ms, std::function<void()> onTimeout) = 0;
+    // Stops a timer that has not fired; an unknown, fired or cancelled id changes nothing.
+    virtual void CancelTimer(TimerId id) = 0;
+
+    // ---- the process ----------------------------------------------------------------------
     // Ends the process at once with the status (no clean-up, nothing saved).
     [[noreturn]] virtual void EndProcess(int status) = 0;
     // True when windows can be seen and answered by a user (not offscreen).
     virtual bool HasDisplay() = 0;
+
+protected:
+    // Told of every dialog and form before the door shows it or answers it unattended.
+    virtual void DialogRequested(const DialogRequest& request);
+    // Show the dialog to the user (only called when dialogs are attended).
+    virtual MsgAnswer ShowMessageBox(const std::string& text, const std::string& title,
+                                     MsgButtons buttons) = 0;
+    virtual std::optional<std::string> ShowInputBox(const std::string& prompt,
+                                                    const std::string& title,
+                                                    const std::string& proposal) = 0;
+    virtual std::string ShowOpenFileDialog(const std::string& title, const std::string& filter,
+                                           const std::string& startFolder) = 0;
+    virtual std::string ShowSaveFileDialog(const std::string& title, const std::string& filter,
+                                           const std::string& startFolder,
+                                           const std::string& defaultName) = 0;
+    // Shows an attended form through the registered presenter; true when there was one. A
+    // door that shows forms another way (the scripted door) overrides it.
+    virtual bool PresentForm(std::type_index type, const std::string& caption, void* form);
+
+private:
+    bool ShowFormOfType(std::type_index type, const std::string& caption, void* form);
+    std::map<std::type_index, std::function<void(void*)>> presenters_;
 };
 
 // Installs the door every caller uses (nullptr removes it).
 void InstallDoor(Door* door);
 // The installed door. Throws std::logic_error when none is installed.
 Door& door();
+// The installed door, or nullptr.
+Door* InstalledDoor();
 
 // True when no window may block: during an unattended run (AutoRunMode = 1) or without a
 // display. Message boxes are then logged as "Message: " + text and answered automatically.

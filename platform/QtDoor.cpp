@@ -10,6 +10,9 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTimer>
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -55,15 +58,16 @@ std::string RunFileDialog(QFileDialog::AcceptMode mode, const std::string& title
 }  // namespace
 
 QtDoor::QtDoor() {
+    sinceStart_.start();
     sinceYield_.start();
 }
 
-MsgAnswer QtDoor::MessageBox(const std::string& text, const std::string& title,
-                             MsgButtons buttons) {
-    if (DialogsAreUnattended()) {
-        LogUnattendedMessage(text);
-        return UnattendedAnswer(buttons);
-    }
+QtDoor::~QtDoor() {
+    for (auto& [id, timer] : timers_) delete timer;
+}
+
+MsgAnswer QtDoor::ShowMessageBox(const std::string& text, const std::string& title,
+                                 MsgButtons buttons) {
     QMessageBox::StandardButtons qb = QMessageBox::Ok;
     switch (buttons) {
         case MsgButtons::OK:
@@ -99,9 +103,8 @@ MsgAnswer QtDoor::MessageBox(const std::string& text, const std::string& title,
     }
 }
 
-std::optional<std::string> QtDoor::InputBox(const std::string& prompt, const std::string& title,
-                                            const std::string& proposal) {
-    if (DialogsAreUnattended()) return std::nullopt;
+std::optional<std::string> QtDoor::ShowInputBox(const std::string& prompt, const std::string& title,
+                                                const std::string& proposal) {
     bool ok = false;
     const QString text = QInputDialog::getText(QApplication::activeWindow(), TitleOrProgram(title),
                                                Q(prompt), QLineEdit::Normal, Q(proposal), &ok);
@@ -109,15 +112,14 @@ std::optional<std::string> QtDoor::InputBox(const std::string& prompt, const std
     return text.toStdString();
 }
 
-std::string QtDoor::OpenFileDialog(const std::string& title, const std::string& filter,
-                                   const std::string& startFolder) {
-    if (DialogsAreUnattended()) return {};
+std::string QtDoor::ShowOpenFileDialog(const std::string& title, const std::string& filter,
+                                       const std::string& startFolder) {
     return RunFileDialog(QFileDialog::AcceptOpen, title, filter, startFolder, {});
 }
 
-std::string QtDoor::SaveFileDialog(const std::string& title, const std::string& filter,
-                                   const std::string& startFolder, const std::string& defaultName) {
-    if (DialogsAreUnattended()) return {};
+std::string QtDoor::ShowSaveFileDialog(const std::string& title, const std::string& filter,
+                                       const std::string& startFolder,
+                                       const std::string& defaultName) {
     return RunFileDialog(QFileDialog::AcceptSave, title, filter, startFolder, defaultName);
 }
 
@@ -182,6 +184,36 @@ DateTime QtDoor::Now() {
     const QDate d = now.date();
     const QTime t = now.time();
     return DateTime{Date{d.year(), d.month(), d.day()}, t.hour(), t.minute(), t.second()};
+}
+
+std::int64_t QtDoor::MonotonicMs() {
+    return sinceStart_.elapsed();
+}
+
+TimerId QtDoor::StartTimer(std::int64_t ms, std::function<void()> onTimeout) {
+    const TimerId id = ++lastTimer_;
+    auto* timer = new QTimer;
+    timer->setSingleShot(true);
+    timers_[id] = timer;
+    QObject::connect(timer, &QTimer::timeout, timer, [this, id, timer, run = std::move(onTimeout)] {
+        const auto it = timers_.find(id);
+        if (it == timers_.end()) return;
+        timers_.erase(it);
+        // The timer object goes once its signal has returned; the callback may start others.
+        const std::function<void()> callback = run;
+        timer->deleteLater();
+        callback();
+    });
+    timer->start(static_cast<int>(std::clamp<std::int64_t>(ms, 0, INT32_MAX)));
+    return id;
+}
+
+void QtDoor::CancelTimer(TimerId id) {
+    const auto it = timers_.find(id);
+    if (it == timers_.end()) return;
+    it->second->stop();
+    it->second->deleteLater();
+    timers_.erase(it);
 }
 
 void QtDoor::EndProcess(int status) {

@@ -1,28 +1,24 @@
 // The door of the running program, built on Qt Widgets: real message boxes and dialogs,
-// detached processes, the clipboard and the system clock. Needs a QApplication.
+// detached processes, the clipboard, the system clock and Qt timers. Needs a QApplication.
 #pragma once
 
 #include <QElapsedTimer>
+#include <map>
 
 #include "Door.h"
+
+class QTimer;
 
 namespace vel {
 
 class QtDoor : public Door {
 public:
     QtDoor();
+    ~QtDoor() override;
 
-    MsgAnswer MessageBox(const std::string& text, const std::string& title,
-                         MsgButtons buttons) override;
-    std::optional<std::string> InputBox(const std::string& prompt, const std::string& title,
-                                        const std::string& proposal) override;
-    std::string OpenFileDialog(const std::string& title, const std::string& filter,
-                               const std::string& startFolder) override;
-    std::string SaveFileDialog(const std::string& title, const std::string& filter,
-                               const std::string& startFolder,
-                               const std::string& defaultName) override;
     void Beep() override;
     void SetHourglass(bool on) override;
+    bool Hourglass() const override { return hourglass_; }
     std::string ClipboardText() override;
     void SetClipboardText(const std::string& text) override;
     bool StartProgram(const std::string& program, const std::vector<std::string>& args) override;
@@ -32,12 +28,30 @@ public:
     // Runs pending window events, at most once every 20 ms (more frequent calls return at once).
     void Yield() override;
     DateTime Now() override;
+    std::int64_t MonotonicMs() override;
+    // A QTimer of the door's; it fires from the event loop (or from a yield).
+    TimerId StartTimer(std::int64_t ms, std::function<void()> onTimeout) override;
+    void CancelTimer(TimerId id) override;
     [[noreturn]] void EndProcess(int status) override;
     bool HasDisplay() override;
 
+protected:
+    MsgAnswer ShowMessageBox(const std::string& text, const std::string& title,
+                             MsgButtons buttons) override;
+    std::optional<std::string> ShowInputBox(const std::string& prompt, const std::string& title,
+                                            const std::string& proposal) override;
+    std::string ShowOpenFileDialog(const std::string& title, const std::string& filter,
+                                   const std::string& startFolder) override;
+    std::string ShowSaveFileDialog(const std::string& title, const std::string& filter,
+                                   const std::string& startFolder,
+                                   const std::string& defaultName) override;
+
 private:
+    QElapsedTimer sinceStart_;
     QElapsedTimer sinceYield_;
     bool hourglass_ = false;
+    TimerId lastTimer_ = 0;
+    std::map<TimerId, QTimer*> timers_;
 };
 
 }  // namespace vel

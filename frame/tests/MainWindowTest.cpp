@@ -298,17 +298,25 @@ TEST_F(MainWindowTest, DownloaderIsStartedWithoutArgumentsAndAFailureIsReported)
               std::vector<std::string>{"Program cannot be started!\r\n" + TempPath("Tarquel")});
 }
 
-TEST_F(MainWindowTest, DownloadingTimerStopsWhenTheResultFileAppears) {
-    LoadWindows();
+TEST_F(MainWindowTest, DownloadingTimerTicksUntilTheResultFileAppears) {
     DwnResultFilePath = TempPath("daily.dwnresult");
     SetDownloadingTimerInterval(2000);
-    EXPECT_TRUE(main->DownloadingTimer().isActive());
-    DownloadingTimer_Timer();
+    door_.AdvanceMs(1999);
+    EXPECT_EQ(door_.PendingTimers(), 1u);
+    door_.AdvanceMs(1 + 2000 * 3);  // four ticks without the file
     EXPECT_FALSE(DownloadFinished);
+    EXPECT_EQ(door_.PendingTimers(), 1u);
     Touch("daily.dwnresult");
-    DownloadingTimer_Timer();
+    door_.AdvanceMs(2000);
     EXPECT_TRUE(DownloadFinished);
-    EXPECT_FALSE(main->DownloadingTimer().isActive());
+    EXPECT_EQ(DownloadingTimerInterval(), 0);
+    EXPECT_EQ(door_.PendingTimers(), 0u);
+    // Stopped by hand, no tick comes.
+    DownloadFinished = false;
+    SetDownloadingTimerInterval(2000);
+    SetDownloadingTimerInterval(0);
+    door_.AdvanceMs(10000);
+    EXPECT_FALSE(DownloadFinished);
 }
 
 TEST_F(MainWindowTest, ExitKeyLogsAndEndsTheProcess) {

@@ -136,7 +136,7 @@ TEST_F(IntervalTableTest, ExistingTableOrBadNameIsReportedAndNothingIsWritten) {
     SaveIntervalTable("x; DROP TABLE DVintervals", "DV", "0.00");
     const auto messages = Messages();
     ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[0].rfind("Vellicor error handler:\r\nPosition: 22\r\n  Error: ", 0), 0u);
+    EXPECT_EQ(messages[0].rfind("Vellicor error handler:\r\nPosition: 22  Error: ", 0), 0u);
     Database db = Database::Open(ResultsDatabasePath);
     EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM DVintervals").toInteger(), 3);
 }

@@ -9,6 +9,7 @@
 #include "EntryPoints.h"
 #include "EodGenerator.h"
 #include "EodImport.h"
+#include "HistoryCommands.h"
 #include "HistoryImport.h"
 #include "HistoryLoad.h"
 #include "HistoryTestSupport.h"
@@ -27,24 +28,20 @@ protected:
         ClearEntryPoints();
         RegisterHistoryCommands();
     }
-    void TearDown() override {
-        SetImportFormPresenters({}, {});
-        ClearEntryPoints();
-        HistoryFixture::TearDown();
+    // The user's part in the next source dialog and column dialog, queued in the order the
+    // dialogs come (with the other answers); each counts how often it was shown.
+    void SourceDialog(std::function<void(HistoryImportForm&)> source) {
+        door_.QueueForm<HistoryImportForm>([this, source](HistoryImportForm& f) {
+            ++sourceShown;
+            source(f);
+        });
     }
-    // The dialogs answered by scripts; each counts how often it was shown.
-    void Script(std::function<void(HistoryImportForm&)> source,
-                std::function<void(ColumnNumberForm&)> columns) {
-        SetImportFormPresenters(
-            [this, source](HistoryImportForm& f) {
-                ++sourceShown;
-                source(f);
-            },
-            [this, columns](ColumnNumberForm& f) {
-                ++columnsShown;
-                preview = f.Text1;
-                columns(f);
-            });
+    void ColumnDialog(std::function<void(ColumnNumberForm&)> columns) {
+        door_.QueueForm<ColumnNumberForm>([this, columns](ColumnNumberForm& f) {
+            ++columnsShown;
+            preview = f.Text1;
+            columns(f);
+        });
     }
     static std::function<void(ColumnNumberForm&)> Numbers(const char* s, const char* d,
                                                           const char* p, const char* v) {
@@ -117,15 +114,14 @@ TEST_F(ImportDialogsTest, AnImportThroughTheMainWindowBuildsAHistoryThatLoads) {
     o.splitRate = 0.5;
     o.dateForm = eodgen::DateForm::DayMonYY;
     const auto generated = eodgen::WriteSymbolFiles(TempPath("eod"), o);
-    Script(
-        [&](HistoryImportForm& f) {
-            f.Option1_Click();
-            f.Option2_Click();
-            f.cmdBrowse_Click();
-            f.cmdContinueEODselect_Click();
-        },
-        Numbers("1", "2", "6", "7"));
+    SourceDialog([&](HistoryImportForm& f) {
+        f.Option1_Click();
+        f.Option2_Click();
+        f.cmdBrowse_Click();
+        f.cmdContinueEODselect_Click();
+    });
     door_.QueueOpenFile(generated.files[3]);  // the folder, chosen through one of its files
+    ColumnDialog(Numbers("1", "2", "6", "7"));
     door_.QueueMessageAnswer(MsgAnswer::OK);  // "End of historical data importing!"
     mnuImportFromText_Click();
     EXPECT_EQ(sourceShown, 1);
@@ -156,16 +152,14 @@ TEST_F(ImportDialogsTest, AnImportThroughTheMainWindowBuildsAHistoryThatLoads) {
 }
 
 TEST_F(ImportDialogsTest, CancelInvalidPathsAndRefusedNumbersChangeNothing) {
-    Script([](HistoryImportForm& f) { f.cmdCancel_Click(); }, Numbers("1", "2", "6", "7"));
+    SourceDialog([](HistoryImportForm& f) { f.cmdCancel_Click(); });
     mnuImportFromText_Click();
     EXPECT_TRUE(Messages().empty());
 
-    Script(
-        [](HistoryImportForm& f) {
-            f.Text1 = "  /no/such/file.csv ";
-            f.cmdContinueEODselect_Click();
-        },
-        Numbers("1", "2", "6", "7"));
+    SourceDialog([](HistoryImportForm& f) {
+        f.Text1 = "  /no/such/file.csv ";
+        f.cmdContinueEODselect_Click();
+    });
     door_.QueueMessageAnswer(MsgAnswer::OK);
     mnuImportFromText_Click();
     EXPECT_EQ(Messages().back(), "/no/such/file.csv  is not valid file path!");
@@ -174,12 +168,11 @@ TEST_F(ImportDialogsTest, CancelInvalidPathsAndRefusedNumbersChangeNothing) {
     o.symbols = 2;
     o.days = 10;
     const auto generated = eodgen::WriteSymbolFiles(TempPath("eod"), o);
-    Script(
-        [&](HistoryImportForm& f) {
-            f.Text1 = generated.files[0];
-            f.cmdContinueEODselect_Click();
-        },
-        Numbers("1", "2", "6", "6"));
+    SourceDialog([&](HistoryImportForm& f) {
+        f.Text1 = generated.files[0];
+        f.cmdContinueEODselect_Click();
+    });
+    ColumnDialog(Numbers("1", "2", "6", "6"));
     mnuImportFromText_Click();
     EXPECT_EQ(door_.Beeps(), 1);
     EXPECT_FALSE(std::filesystem::exists(TempPath("eod/History.mdb")));
@@ -190,13 +183,12 @@ TEST_F(ImportDialogsTest, ADatabaseImportAfterATextImportBuildsOnce) {
     o.symbols = 3;
     o.days = 12;
     const auto generated = eodgen::WriteSymbolFiles(TempPath("eod"), o);
-    Script(
-        [&](HistoryImportForm& f) {
-            f.Option1_Click();
-            f.Text1 = generated.files[0];
-            f.cmdContinueEODselect_Click();
-        },
-        Numbers("1", "2", "6", "7"));
+    SourceDialog([&](HistoryImportForm& f) {
+        f.Option1_Click();
+        f.Text1 = generated.files[0];
+        f.cmdContinueEODselect_Click();
+    });
+    ColumnDialog(Numbers("1", "2", "6", "7"));
     door_.QueueMessageAnswer(MsgAnswer::OK);
     mnuImportFromText_Click();
     EXPECT_EQ(Count("End of historical data importing!"), 1);
@@ -205,13 +197,11 @@ TEST_F(ImportDialogsTest, ADatabaseImportAfterATextImportBuildsOnce) {
     std::filesystem::create_directories(TempPath("db3"));
     HistoryDatabasePath = TempPath("db3/History.mdb");
     WriteHistory1({{"A", testing::Day(0), 1, 1}, {"A", testing::Day(1), 2, 2}});
-    Script(
-        [&](HistoryImportForm& f) {
-            f.Option3_Click();
-            f.Text1 = TempPath("db3/History.mdb");
-            f.cmdContinueEODselect_Click();
-        },
-        Numbers("1", "2", "6", "7"));
+    SourceDialog([&](HistoryImportForm& f) {
+        f.Option3_Click();
+        f.Text1 = TempPath("db3/History.mdb");
+        f.cmdContinueEODselect_Click();
+    });
     door_.QueueMessageAnswer(MsgAnswer::OK);
     mnuImportFromText_Click();
     EXPECT_EQ(columnsShown, 1);  // the text import's only
@@ -219,6 +209,35 @@ TEST_F(ImportDialogsTest, ADatabaseImportAfterATextImportBuildsOnce) {
     EXPECT_EQ(Count("End of historical data importing!"), 2);
     Database db = Database::Open(TempPath("db3/History.mdb"));
     EXPECT_EQ(db.scalar("SELECT count(*) FROM History").toInteger(), 2);
+}
+
+TEST_F(ImportDialogsTest, ASecondClickDuringALongImportOnlyBeeps) {
+    eodgen::Options o;
+    o.symbols = 4;
+    o.days = 60;
+    const auto generated = eodgen::WriteSymbolFiles(TempPath("eod"), o);
+    SourceDialog([&](HistoryImportForm& f) {
+        f.Text1 = generated.files[0];
+        f.cmdContinueEODselect_Click();
+    });
+    ColumnDialog(Numbers("1", "2", "6", "7"));
+    door_.QueueMessageAnswer(MsgAnswer::OK);
+    // While the import yields, the user clicks the import, the load and a report again.
+    bool clicked = false;
+    door_.OnYield(12, [&] {
+        clicked = true;
+        mnuImportFromText_Click();
+        Toolbar1_ButtonClick("find");
+        mnuFindPseudoSplits_Click();
+    });
+    mnuImportFromText_Click();
+    ASSERT_TRUE(clicked);
+    EXPECT_EQ(door_.Beeps(), 3);
+    EXPECT_EQ(sourceShown, 1);
+    EXPECT_TRUE(door_.CallsOf("open").empty());  // the load asked for no database
+    EXPECT_EQ(Count("End of historical data importing!"), 1);
+    Database db = Database::Open(TempPath("eod/History.mdb"));
+    EXPECT_GT(db.scalar("SELECT count(*) FROM History").toInteger(), 0);
 }
 
 TEST_F(ImportDialogsTest, ASecondDatabaseCommandWhileOneRunsOnlyBeeps) {

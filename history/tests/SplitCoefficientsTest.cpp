@@ -11,6 +11,7 @@
 #include <fstream>
 #include <memory>
 
+#include "HistoryCommands.h"
 #include "HistoryDatabaseFixture.h"
 #include "Hooks.h"
 #include "MainCommands.h"
@@ -258,7 +259,7 @@ TEST_F(SplitCoefficientsTest, DatabasesWithoutTheTablesAreReportedAndLeftAlone) 
 }
 
 TEST_F(SplitCoefficientsTest, MainWindowCommandsReachTheSplitStepsThroughTheirEntryPoints) {
-    RegisterSplitCommands();
+    RegisterHistoryCommands();
     door_.QueueOpenFile(db_);
     Answer();
     mnuEstimateSplitEvents_Click();
@@ -272,6 +273,15 @@ TEST_F(SplitCoefficientsTest, MainWindowCommandsReachTheSplitStepsThroughTheirEn
     ASSERT_EQ(door_.CallsOf("browser").size(), 1u);
     EXPECT_EQ(door_.CallsOf("browser")[0].args,
               std::vector<std::string>{TempPath("UserAdjustedStockSplits.html")});
+
+    // The editor is the split editor form, shown through the door on the chosen database.
+    std::string editorDatabase;
+    door_.QueueOpenFile(db_);
+    door_.QueueForm<SplitEventsEditorForm>(
+        [&](SplitEventsEditorForm& f) { editorDatabase = f.databasePath; });
+    mnuEditEstimatedStockSplits_Click();
+    EXPECT_EQ(editorDatabase, db_);
+    EXPECT_EQ(SplitsDatabasePath, db_);
 
     // While another computing command runs, a split command only beeps.
     BusyGuard running;

@@ -1,12 +1,19 @@
-// The door's shared rules: the long time form and the unattended answers of message boxes.
+// The door's shared rules (the long time form, the unattended rule for dialogs and forms, the
+// form presenters), the scripted door's clocks, timers and yields, and the Qt door on the
+// offscreen platform.
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QTimer>
 #include <string>
 #include <vector>
 
 #include "AppState.h"
 #include "Door.h"
 #include "PlatformFixture.h"
+#include "QtDoor.h"
+#include "SilentDoor.h"
 
 namespace vel {
 namespace {
@@ -53,6 +60,158 @@ TEST_F(DoorTest, InteractiveMessageTakesTheQueuedAnswerAndLogsNothing) {
     door_.QueueMessageAnswer(MsgAnswer::Yes);
     EXPECT_EQ(door().MessageBox("Proceed?", "Vellicor", MsgButtons::YesNo), MsgAnswer::Yes);
     EXPECT_TRUE(g_logged.empty());
+}
+
+// A form of the kind the program's windows show.
+struct SampleForm {
+    std::string box;
+    bool unloaded = false;
+    static constexpr const char* kCaption = "Sample form.";
+};
+
+TEST_F(DoorTest, UnattendedFormsAreNotShownAndAttendedOnesTakeTheirScript) {
+    SampleForm form;
+    AutoRunMode = 1;
+    EXPECT_FALSE(door().ShowForm(form));  // nothing queued, and no failure: it is not shown
+    AutoRunMode = 0;
+    door_.QueueForm<SampleForm>([](SampleForm& f) {
+        f.box = "typed";
+        f.unloaded = true;
+    });
+    EXPECT_TRUE(door().ShowForm(form));
+    EXPECT_EQ(form.box, "typed");
+    EXPECT_EQ(door_.CallsOf("form").size(), 2u);
+    EXPECT_EQ(door_.CallsOf("form")[0].text, "Sample form.");
+    EXPECT_NONFATAL_FAILURE(door().ShowForm(form), "Unexpected form Sample form.");
+}
+
+TEST_F(DoorTest, QueuedFailureIsRaisedByTheNextDialog) {
+    door_.QueueFailure(FileError("The dialog failed"));
+    EXPECT_THROW(door().OpenFileDialog("t", "All (*)|*", "/"), FileError);
+    EXPECT_EQ(door_.UnusedAnswers(), 0u);
+}
+
+// The registry of a door that shows forms by their presenters.
+class AttendedDoor : public SilentDoor {
+public:
+    bool HasDisplay() override { return true; }
+};
+
+TEST(FormPresenters, ADoorShowsEachFormTypeByItsPresenter) {
+    AttendedDoor attended;
+    InstallDoor(&attended);
+    std::vector<std::string> logged;
+    static std::vector<std::string>* sink = nullptr;
+    sink = &logged;
+    SetMessageLogSink([](const std::string& line) { sink->push_back(line); });
+    SampleForm form;
+    EXPECT_FALSE(attended.ShowForm(form));
+    EXPECT_EQ(logged,
+              std::vector<std::string>{"Message: No window shows the form \"Sample form.\"."});
+    attended.SetFormPresenter<SampleForm>([](SampleForm& f) { f.unloaded = true; });
+    EXPECT_TRUE(attended.ShowForm(form));
+    EXPECT_TRUE(form.unloaded);
+    SetMessageLogSink(nullptr);
+    InstallDoor(nullptr);
+}
+
+TEST_F(DoorTest, TimersFireInDeadlineOrderWhenTheClockIsAdvanced) {
+    std::vector<std::string> fired;
+    door_.StartTimer(300,
+                     [&] { fired.push_back("300 at " + std::to_string(door().MonotonicMs())); });
+    const TimerId cancelled = door_.StartTimer(100, [&] { fired.push_back("cancelled"); });
+    door_.StartTimer(100, [&] {
+        fired.push_back("100");
+        // A timer started by a timer fires in the same advance when it falls due.
+        door().StartTimer(
+            50, [&] { fired.push_back("150 at " + std::to_string(door().MonotonicMs())); });
+    });
+    door_.StartTimer(-5, [&] { fired.push_back("now"); });
+    door_.CancelTimer(cancelled);
+    door_.CancelTimer(cancelled);  // twice changes nothing
+    EXPECT_EQ(door_.MonotonicMs(), 0);
+    door_.AdvanceMs(299);
+    EXPECT_EQ(fired, (std::vector<std::string>{"now", "100", "150 at 150"}));
+    EXPECT_EQ(door_.MonotonicMs(), 299);
+    EXPECT_EQ(door_.PendingTimers(), 1u);
+    door_.AdvanceMs(1);
+    EXPECT_EQ(fired.back(), "300 at 300");
+    EXPECT_EQ(door_.PendingTimers(), 0u);
+}
+
+TEST_F(DoorTest, CodeRunsOnTheNthYieldAndTheHourglassCanBeRead) {
+    int yieldsSeen = -1;
+    door_.OnYield(3, [&] { yieldsSeen = door_.yields; });
+    door().Yield();
+    door().Yield();
+    EXPECT_EQ(yieldsSeen, -1);
+    door().Yield();
+    EXPECT_EQ(yieldsSeen, 3);
+    door().Yield();
+    EXPECT_EQ(yieldsSeen, 3);
+    EXPECT_FALSE(door().Hourglass());
+    door().SetHourglass(true);
+    EXPECT_TRUE(door().Hourglass());
+}
+
+// The Qt door, on the offscreen platform of the test program.
+class QtDoorTest : public testing::CoreFixture {
+protected:
+    void SetUp() override {
+        CoreFixture::SetUp();
+        InstallDoor(&qt_);
+        g_logged.clear();
+        SetMessageLogSink(&Collect);
+    }
+    void TearDown() override {
+        SetMessageLogSink(nullptr);
+        InstallDoor(nullptr);
+        CoreFixture::TearDown();
+    }
+    QtDoor qt_;
+};
+
+TEST_F(QtDoorTest, OffscreenItNeverBlocksOnAWindow) {
+    ASSERT_NE(QApplication::instance(), nullptr);
+    EXPECT_FALSE(qt_.HasDisplay());
+    EXPECT_EQ(qt_.MessageBox("Proceed?", "Vellicor", MsgButtons::YesNoCancel), MsgAnswer::No);
+    EXPECT_EQ(qt_.InputBox("p", "t", "x"), std::nullopt);
+    EXPECT_EQ(qt_.OpenFileDialog("t", "All (*.*)|*.*", "/"), "");
+    EXPECT_EQ(qt_.SaveFileDialog("t", "All (*.*)|*.*", "/", "a.txt"), "");
+    SampleForm form;
+    qt_.SetFormPresenter<SampleForm>([](SampleForm& f) { f.unloaded = true; });
+    EXPECT_FALSE(qt_.ShowForm(form));
+    EXPECT_FALSE(form.unloaded);
+    EXPECT_EQ(g_logged, std::vector<std::string>{"Message: Proceed?"});
+}
+
+TEST_F(QtDoorTest, TimersFireFromTheEventLoopUnlessCancelled) {
+    const std::int64_t start = qt_.MonotonicMs();
+    int fired = 0, cancelledFired = 0;
+    qt_.StartTimer(30, [&] { ++fired; });
+    qt_.CancelTimer(qt_.StartTimer(10, [&] { ++cancelledFired; }));
+    while (fired == 0 && qt_.MonotonicMs() - start < 5000) qt_.Yield();
+    EXPECT_EQ(fired, 1);
+    EXPECT_GE(qt_.MonotonicMs() - start, 30);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(cancelledFired, 0);
+    EXPECT_EQ(fired, 1);
+}
+
+TEST_F(QtDoorTest, HourglassClipboardAndProgramsWork) {
+    qt_.SetHourglass(true);
+    EXPECT_TRUE(qt_.Hourglass());
+    qt_.SetHourglass(false);
+    EXPECT_FALSE(qt_.Hourglass());
+    qt_.SetClipboardText("AAPL\nIBM");
+    EXPECT_EQ(qt_.ClipboardText(), "AAPL\nIBM");
+    const std::string shell = qt_.FindProgram("sh");
+    EXPECT_FALSE(shell.empty());
+    EXPECT_TRUE(qt_.StartProgram(shell, {"-c", "exit 0"}));
+    EXPECT_FALSE(qt_.StartProgram("", {}));
+    EXPECT_EQ(qt_.FindProgram("no-such-program-of-vellicor"), "");
+    const DateTime now = qt_.Now();
+    EXPECT_TRUE(isValidDate(now.date));
 }
 
 }  // namespace

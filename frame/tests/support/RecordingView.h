@@ -16,14 +16,12 @@ public:
     void ShowAutorunList(const std::vector<std::string>& items, const std::string&) override {
         listItems = items;
     }
-    void ShowDownloadingTimerInterval(int ms) override { timerIntervals.push_back(ms); }
     void ArrangeChildWindows(ArrangeMode mode) override { arranged.push_back(mode); }
 
     int labelChanges = 0;
     std::vector<double> progressShown;
     std::vector<bool> enabledStates;
     std::vector<std::string> listItems;
-    std::vector<int> timerIntervals;
     std::vector<ArrangeMode> arranged;
 };
 

@@ -20,44 +20,11 @@
 #include "HistoryState.h"
 #include "MainWindowView.h"
 #include "Progress.h"
+#include "SilentDoor.h"
 
 namespace vel::testing {
 
 namespace {
-
-// The door of the cached builds: nothing is shown or recorded, every box is answered OK.
-class QuietDoor : public Door {
-public:
-    MsgAnswer MessageBox(const std::string&, const std::string&, MsgButtons) override {
-        return MsgAnswer::OK;
-    }
-    std::optional<std::string> InputBox(const std::string&, const std::string&,
-                                        const std::string&) override {
-        return std::nullopt;
-    }
-    std::string OpenFileDialog(const std::string&, const std::string&,
-                               const std::string&) override {
-        return {};
-    }
-    std::string SaveFileDialog(const std::string&, const std::string&, const std::string&,
-                               const std::string&) override {
-        return {};
-    }
-    void Beep() override {}
-    void SetHourglass(bool) override {}
-    std::string ClipboardText() override { return {}; }
-    void SetClipboardText(const std::string&) override {}
-    bool StartProgram(const std::string&, const std::vector<std::string>&) override {
-        return false;
-    }
-    bool OpenInBrowser(const std::string&, const std::string&) override { return false; }
-    bool OpenInTextEditor(const std::string&) override { return false; }
-    std::string FindProgram(const std::string&) override { return {}; }
-    void Yield() override {}
-    DateTime Now() override { return DateTime{Date{2024, 1, 2}, 12, 0, 0}; }
-    [[noreturn]] void EndProcess(int status) override { std::exit(status); }
-    bool HasDisplay() override { return false; }
-};
 
 // The built databases of this test program, removed when it ends.
 class BuildCache {
@@ -104,7 +71,7 @@ private:
         for (int k = 0; k < 4; ++k) labels[k] = MainLabelText(static_cast<MainLabel>(k));
         const double bar = ProgressBarValue();
         Door& previous = door();
-        QuietDoor quiet;
+        SilentDoor quiet;
         InstallDoor(&quiet);
         ActivityLogPath.clear();
         AutoRunMode = 1;

@@ -1,14 +1,21 @@
-// The scripted door of the tests: dialogs take their answers from a queue, every call is
-// recorded (kind, title, text, buttons, arguments), a dialog without a queued answer fails the
-// test, the clock stands still and the end of the process becomes an exception.
+// The scripted door of the tests: dialogs take their answers and forms their scripts from one
+// queue, every call is recorded (kind, title, text, buttons, arguments), a dialog or form that
+// nothing was queued for fails the test, the clocks stand still until the test moves them,
+// timers fire only when the test advances the monotonic clock, code can run on the Nth yield,
+// and the end of the process becomes an exception.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <deque>
+#include <exception>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
+#include <typeindex>
 #include <vector>
 
 #include "Door.h"
@@ -20,23 +27,35 @@ struct ProcessEnded {
     int status;
 };
 
-// One recorded call. kind: "message", "input", "open", "save", "beep", "start", "browser",
-// "editor", "end". For "start" and "browser" the program is in text and its arguments in args.
-struct DoorCall {
-    std::string kind;
-    std::string title;
-    std::string text;
-    MsgButtons buttons = MsgButtons::OK;
-    std::vector<std::string> args;
-};
+// One recorded call. kind: "message", "input", "open", "save", "form" (text: the caption),
+// "beep", "start", "browser", "editor", "end". For "start" and "browser" the program is in
+// text and its arguments in args. Dialogs answered unattended are recorded too.
+using DoorCall = DialogRequest;
 
 class ScriptedDoor : public Door {
 public:
-    // ---- answers, taken in order; the kind of the next dialog must match --------------------
-    void QueueMessageAnswer(MsgAnswer answer) { queue_.push_back({"message", answer, {}}); }
-    void QueueInput(std::optional<std::string> text) { queue_.push_back({"input", {}, text}); }
-    void QueueOpenFile(const std::string& path) { queue_.push_back({"open", {}, path}); }
-    void QueueSaveFile(const std::string& path) { queue_.push_back({"save", {}, path}); }
+    // ---- answers and form scripts, taken in order; the kind of the next must match ----------
+    void QueueMessageAnswer(MsgAnswer answer) { queue_.push_back({"message", answer, {}, {}, {}}); }
+    void QueueInput(std::optional<std::string> text) {
+        queue_.push_back({"input", {}, text, {}, {}});
+    }
+    void QueueOpenFile(const std::string& path) { queue_.push_back({"open", {}, path, {}, {}}); }
+    void QueueSaveFile(const std::string& path) { queue_.push_back({"save", {}, path, {}, {}}); }
+    // The script plays the user on the next form of type Form: it sets the form's boxes and
+    // clicks its buttons (the form's event procedures), as the window would.
+    template <class Form>
+    void QueueForm(std::function<void(Form&)> script) {
+        Answer a{std::string("form ") + Form::kCaption, {}, {}, {}, {}};
+        a.form = [s = std::move(script)](void* form) { s(*static_cast<Form*>(form)); };
+        queue_.push_back(std::move(a));
+    }
+    // The next dialog or form of any kind raises the error, as a failing service would.
+    template <class Error>
+    void QueueFailure(const Error& error) {
+        Answer a{"failure", {}, {}, {}, {}};
+        a.failure = std::make_exception_ptr(error);
+        queue_.push_back(std::move(a));
+    }
     size_t UnusedAnswers() const { return queue_.size(); }
 
     // ---- what happened -----------------------------------------------------------------
@@ -59,44 +78,38 @@ public:
     std::map<std::string, std::string> programsOnPath;  // FindProgram answers
     std::string clipboard;
 
-    // ---- the door ----------------------------------------------------------------------
-    MsgAnswer MessageBox(const std::string& text, const std::string& title,
-                         MsgButtons buttons) override {
-        calls_.push_back({"message", title, text, buttons, {}});
-        if (DialogsAreUnattended()) {
-            LogUnattendedMessage(text);
-            return UnattendedAnswer(buttons);
+    // Runs `action` during the nth yield from now (n >= 1), before that yield returns.
+    void OnYield(int n, std::function<void()> action) {
+        onYield_.push_back({yields + std::max(n, 1), std::move(action)});
+    }
+    // Moves the monotonic clock forward by `ms` and fires every timer that falls due on the
+    // way, in the order of their deadlines (started first, first when equal), each with the
+    // clock at its deadline. Timers started by a firing timer fire too when they fall due.
+    void AdvanceMs(std::int64_t ms) {
+        const std::int64_t target = monotonic_ + std::max<std::int64_t>(ms, 0);
+        for (;;) {
+            auto next = std::min_element(timers_.begin(), timers_.end(), [](auto& a, auto& b) {
+                return a.second.due < b.second.due ||
+                       (a.second.due == b.second.due && a.first < b.first);
+            });
+            if (next == timers_.end() || next->second.due > target) break;
+            monotonic_ = std::max(monotonic_, next->second.due);
+            const std::function<void()> run = std::move(next->second.run);
+            timers_.erase(next);
+            run();
         }
-        auto a = Take("message", title + ": " + text);
-        return a ? a->answer : MsgAnswer::OK;
+        monotonic_ = target;
     }
-    std::optional<std::string> InputBox(const std::string& prompt, const std::string& title,
-                                        const std::string& proposal) override {
-        calls_.push_back({"input", title, prompt, MsgButtons::OKCancel, {proposal}});
-        if (DialogsAreUnattended()) return std::nullopt;
-        auto a = Take("input", title + ": " + prompt);
-        return a ? a->text : std::nullopt;
-    }
-    std::string OpenFileDialog(const std::string& title, const std::string& filter,
-                               const std::string& startFolder) override {
-        calls_.push_back({"open", title, filter, MsgButtons::OKCancel, {startFolder}});
-        if (DialogsAreUnattended()) return {};
-        auto a = Take("open", title);
-        return a && a->text ? *a->text : std::string();
-    }
-    std::string SaveFileDialog(const std::string& title, const std::string& filter,
-                               const std::string& startFolder,
-                               const std::string& defaultName) override {
-        calls_.push_back({"save", title, filter, MsgButtons::OKCancel, {startFolder, defaultName}});
-        if (DialogsAreUnattended()) return {};
-        auto a = Take("save", title);
-        return a && a->text ? *a->text : std::string();
-    }
+    // Timers started and neither fired nor cancelled.
+    size_t PendingTimers() const { return timers_.size(); }
+
+    // ---- the door ----------------------------------------------------------------------
     void Beep() override { calls_.push_back({"beep", {}, {}, MsgButtons::OK, {}}); }
     void SetHourglass(bool on) override {
         if (on != hourglass) ++hourglassChanges;
         hourglass = on;
     }
+    bool Hourglass() const override { return hourglass; }
     std::string ClipboardText() override { return clipboard; }
     void SetClipboardText(const std::string& text) override { clipboard = text; }
     bool StartProgram(const std::string& program, const std::vector<std::string>& args) override {
@@ -115,38 +128,105 @@ public:
         auto it = programsOnPath.find(name);
         return it == programsOnPath.end() ? std::string() : it->second;
     }
-    void Yield() override { ++yields; }
+    void Yield() override {
+        ++yields;
+        for (size_t i = 0; i < onYield_.size();) {
+            if (onYield_[i].at != yields) {
+                ++i;
+                continue;
+            }
+            const std::function<void()> action = std::move(onYield_[i].action);
+            onYield_.erase(onYield_.begin() + static_cast<std::ptrdiff_t>(i));
+            action();
+        }
+    }
     DateTime Now() override { return now; }
+    std::int64_t MonotonicMs() override { return monotonic_; }
+    TimerId StartTimer(std::int64_t ms, std::function<void()> onTimeout) override {
+        const TimerId id = ++lastTimer_;
+        timers_[id] = {monotonic_ + std::max<std::int64_t>(ms, 0), std::move(onTimeout)};
+        return id;
+    }
+    void CancelTimer(TimerId id) override { timers_.erase(id); }
     [[noreturn]] void EndProcess(int status) override {
         calls_.push_back({"end", {}, std::to_string(status), MsgButtons::OK, {}});
         throw ProcessEnded{status};
     }
     bool HasDisplay() override { return display; }
 
+protected:
+    void DialogRequested(const DialogRequest& request) override { calls_.push_back(request); }
+    MsgAnswer ShowMessageBox(const std::string& text, const std::string& title,
+                             MsgButtons) override {
+        auto a = Take("message", title + ": " + text);
+        return a ? a->answer : MsgAnswer::OK;
+    }
+    std::optional<std::string> ShowInputBox(const std::string& prompt, const std::string& title,
+                                            const std::string&) override {
+        auto a = Take("input", title + ": " + prompt);
+        return a ? a->text : std::nullopt;
+    }
+    std::string ShowOpenFileDialog(const std::string& title, const std::string&,
+                                   const std::string&) override {
+        auto a = Take("open", title);
+        return a && a->text ? *a->text : std::string();
+    }
+    std::string ShowSaveFileDialog(const std::string& title, const std::string&, const std::string&,
+                                   const std::string&) override {
+        auto a = Take("save", title);
+        return a && a->text ? *a->text : std::string();
+    }
+    // A form is played by its queued script; an unscripted form fails the test.
+    bool PresentForm(std::type_index, const std::string& caption, void* form) override {
+        auto a = Take("form " + caption, caption);
+        if (!a) return false;
+        a->form(form);
+        return true;
+    }
+
 private:
     struct Answer {
         std::string kind;
         MsgAnswer answer = MsgAnswer::OK;
         std::optional<std::string> text;
+        std::function<void(void*)> form;
+        std::exception_ptr failure;
+    };
+    struct YieldAction {
+        int at;
+        std::function<void()> action;
+    };
+    struct Timer {
+        std::int64_t due = 0;
+        std::function<void()> run;
     };
 
     std::optional<Answer> Take(const std::string& kind, const std::string& what) {
         if (queue_.empty()) {
-            ADD_FAILURE() << "Unexpected " << kind << " dialog (no answer queued): " << what;
+            ADD_FAILURE() << "Unexpected " << kind << " (nothing queued): " << what;
             return std::nullopt;
+        }
+        if (queue_.front().kind == "failure") {
+            const std::exception_ptr failure = queue_.front().failure;
+            queue_.pop_front();
+            std::rethrow_exception(failure);
         }
         if (queue_.front().kind != kind) {
-            ADD_FAILURE() << "A " << kind << " dialog came while a " << queue_.front().kind
-                          << " answer was queued: " << what;
+            ADD_FAILURE() << "A " << kind << " came while a " << queue_.front().kind
+                          << " was queued: " << what;
             return std::nullopt;
         }
-        Answer a = queue_.front();
+        Answer a = std::move(queue_.front());
         queue_.pop_front();
         return a;
     }
 
     std::deque<Answer> queue_;
     std::vector<DoorCall> calls_;
+    std::vector<YieldAction> onYield_;
+    std::int64_t monotonic_ = 0;
+    TimerId lastTimer_ = 0;
+    std::map<TimerId, Timer> timers_;
 };
 
 }  // namespace vel::testing

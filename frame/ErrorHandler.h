@@ -1,0 +1,23 @@
+// The program's error-handler box, the one report of an error that stopped a command or a
+// database procedure: titled "Vellicor", "Vellicor error handler:", a line break, then
+// "Position: " with ErrorPosition (the database step that ran), "  Error: " with the error's
+// number, three blanks and its description.
+#pragma once
+
+#include <exception>
+#include <string>
+
+namespace vel {
+
+// The number shown for an error: the engine's code for a database error of the engine, else
+// the classic run-time numbers (9 subscript, 6 overflow, 11 division by zero, 75 file access,
+// 94 a missing value, 7 out of memory, 5 any other).
+int ErrorNumberOf(const std::exception& error);
+
+// The box's text for the error.
+std::string ErrorHandlerText(const std::exception& error);
+
+// Shows the box (through the door: logged and answered OK while unattended).
+void ShowErrorHandler(const std::exception& error);
+
+}  // namespace vel
