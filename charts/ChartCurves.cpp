@@ -74,6 +74,8 @@ std::int16_t AppendChartCurve(const std::string& caption) {
 
 void RefreshChart() {
     Door& d = door();
+    // A repaint inside a long command leaves that command's hourglass on.
+    const bool hourglass = d.Hourglass();
     d.SetHourglass(true);
     YieldToEvents();
     if (MainVectors && MainVectors->ChartCount() > 0) {
@@ -83,7 +85,7 @@ void RefreshChart() {
         ChartPicture->Present();
         YieldToEvents();
     }
-    d.SetHourglass(false);
+    d.SetHourglass(hourglass);
     YieldToEvents();
 }
 

@@ -51,9 +51,9 @@ std::int16_t AppendChartCurve(const std::string& caption);
 // The status text of a refused 51st curve.
 extern const char* const kChartFullText;
 
-// Repaints with the hourglass on: with ChartCount above 0 the picture is cleared, the panes
-// laid out and the chart painted (PaintChart); with an empty curve table the picture keeps
-// its content. Yields between the steps.
+// Repaints with the hourglass on (then back as it was): with ChartCount above 0 the picture is
+// cleared, the panes laid out and the chart painted (PaintChart); with an empty curve table the
+// picture keeps its content. Yields between the steps.
 void RefreshChart();
 
 // Lays out ChartPaneRect for ChartCount panes (clamped to 1..50 and stored back) on the

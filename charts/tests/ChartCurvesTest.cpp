@@ -127,5 +127,16 @@ TEST_F(ChartCurvesTest, TheProcessStateResetReachesTheCharts) {
     EXPECT_EQ(ChartPicture, &UnshownChartTarget());
 }
 
+TEST_F(ChartCurvesTest, RepaintKeepsTheHourglassOfTheCommandAroundIt) {
+    const long k = AppendChartCurve("c");
+    MainVectors->CoordAllSetConst(ChartCurveVector(k), 1.0f);
+    door_.SetHourglass(true);
+    RefreshChart();
+    EXPECT_TRUE(door_.Hourglass());
+    door_.SetHourglass(false);
+    RefreshChart();
+    EXPECT_FALSE(door_.Hourglass());
+}
+
 }  // namespace
 }  // namespace vel
