@@ -9,6 +9,7 @@
 #include "ChartCurves.h"
 #include "ChartExport.h"
 #include "ChartWindow.h"
+#include "ClipboardSymbols.h"
 #include "DirectoryListing.h"
 #include "Door.h"
 #include "EntryPoints.h"
@@ -18,6 +19,8 @@
 #include "Hooks.h"
 #include "MainCommands.h"
 #include "MainWindowView.h"
+#include "ParameterDialogs.h"
+#include "Portfolio.h"
 #include "StockBasket.h"
 #include "StockCurves.h"
 #include "VectorStores.h"
@@ -51,10 +54,11 @@ void WithMembers(F&& command) {
     command();
 }
 
-// A long computing command: a second one started while one runs only beeps.
+// A long computing command: a second one started while one runs only beeps. False when it did
+// not run, or when it says so itself.
 template <class F>
-void Computing(F&& command) {
-    RunGuarded([&] { command(); });
+bool Computing(F&& command) {
+    return RunGuarded(std::forward<F>(command));
 }
 
 // The analysis procedure of an item.
@@ -185,6 +189,25 @@ void RegisterChartWindowCommands() {
         RunEntryPoint(a.ShowScreeningDialog, "ShowScreeningDialog");
         YieldToEvents();
     });
+    Register("mnuPutPortfolioCandidates",
+             [] { Computing(NarrowStockBasketToPortfolioCandidates); });
+    Register("mnuSaveStockBasket", SaveStockBasketAsPortfolioCSV);
+    Register("mnuLoadClipboardTextStringsIntoStockBasket", LoadClipboardStringsIntoStockBasket);
+    Register("mnuIntersectStockBasketWithClipboardTextStrings",
+             IntersectStockBasketWithClipboardStrings);
+    Register("mnuCopyStockSymbolMemoryInEmptyStockBasket", CopySymbolMemoryToStockBasket);
+    Register("mnuMemorizeDisplayedStock", [] {
+        MemorizeDisplayedStock();
+        RefreshMenuCaptions();
+    });
+
+    // ---- Parameters ----------------------------------------------------------------------------
+    Register("mnudefPastDays", AskPastDays);
+    Register("mnudefCommission", AskCommission);
+    Register("mnudefCorrelation", AskCorrelation);
+    Register("mnudefDiligence", AskDiligence);
+    Register("mnudefSymbolsInChartPane", AskSymbolsInChartPane);
+    Register("mnuSelectedStockSymbol", AskSelectedStockSymbol);
 
     // ---- Trends ------------------------------------------------------------------------------
     Register("mnuChartDesriptionClear", ChartDescriptionClear);

@@ -122,13 +122,15 @@ TEST_F(ChartWindowTest, AliasesRunTheirItemAndUnbuiltItemsBeepAndLog) {
     EXPECT_EQ(BasketCount, 0);
     EXPECT_TRUE(ChartCommandBuilt("mnuFillStockBasket1"));
     const int beeps = door_.Beeps();
-    w->MenuItem("mnuSaveStockBasket")->trigger();
+    w->MenuItem("mnuStocksPutIntoStockBasketSateliteNDayPast")->trigger();
     EXPECT_FALSE(RunChartCommand("mnuSelectRallyToDisplay"));
     EXPECT_EQ(door_.Beeps(), beeps + 2);
     std::ifstream log(ActivityLogPath);
     const std::string text((std::istreambuf_iterator<char>(log)), {});
-    EXPECT_NE(text.find("mnuSaveStockBasket_Click: this function is not built yet."),
-              std::string::npos);
+    EXPECT_NE(
+        text.find(
+            "mnuStocksPutIntoStockBasketSateliteNDayPast_Click: this function is not built yet."),
+        std::string::npos);
     // A market calculation whose analysis is not built reports the analysis procedure.
     FillStockBasket();
     w->MenuItem("mnuMarketTimingLightD")->trigger();

@@ -1,0 +1,79 @@
+// The chart window's parameter items and symbol memory items as the user runs them from the
+// menus: each asks through its input box and, when the answer is taken, shows the new value in
+// its caption; the remember item counts the remembered stocks in its caption.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+
+#include "AnalysisEntryPoints.h"
+#include "AppState.h"
+#include "ChartWindowCommands.h"
+#include "ChartsFixture.h"
+#include "StockBasket.h"
+#include "frmChartView.h"
+
+namespace vel {
+namespace {
+
+class ChartWindowParametersTest : public testing::ChartsFixture {
+protected:
+    void SetUp() override {
+        ChartsFixture::SetUp();
+        AnalysisCommands.TradingLogDataClear = [] { RallyCount = 0; };
+        testing::LoadSyntheticHistory(8, 40);
+        RegisterChartWindow();
+        ShowChartWindow();
+        w = ChartWindowWidget();
+        ASSERT_NE(w, nullptr);
+        QApplication::processEvents();
+    }
+    void TearDown() override {
+        DestroyChartWindow();
+        ChartsFixture::TearDown();
+    }
+    void Run(const char* item) { w->MenuItem(QString::fromLatin1(item))->trigger(); }
+    QString Caption(const char* item) const {
+        return w->MenuItem(QString::fromLatin1(item))->text();
+    }
+    frmChartView* w = nullptr;
+};
+
+TEST_F(ChartWindowParametersTest, AnAcceptedAnswerIsShownInTheCaption) {
+    const std::pair<const char*, const char*> answers[] = {
+        {"mnudefPastDays", "39"},           {"mnudefCommission", "0.25"},
+        {"mnudefCorrelation", ".71"},       {"mnudefDiligence", "1"},
+        {"mnudefSymbolsInChartPane", "21"}, {"mnuSelectedStockSymbol", "s4"},
+    };
+    for (const auto& [item, answer] : answers) {
+        door_.QueueInput(std::string(answer));
+        Run(item);
+    }
+    EXPECT_EQ(Caption("mnudefPastDays"), "Days for past profit calculation = 39");
+    EXPECT_EQ(Caption("mnudefCommission"), "Commission = 0.25");
+    EXPECT_EQ(Caption("mnudefCorrelation"), "Correlation = 0.71");
+    EXPECT_EQ(Caption("mnudefDiligence"), "Diligence = 1.00");
+    EXPECT_EQ(Caption("mnudefSymbolsInChartPane"), "Stock symbols in a chart pane = 21");
+    EXPECT_EQ(Caption("mnuSelectedStockSymbol"), "Selected stock symbol = S4");
+    EXPECT_EQ(door_.Beeps(), 0);
+
+    door_.QueueInput(std::string("40"));  // one day too many
+    Run("mnudefPastDays");
+    EXPECT_EQ(door_.Beeps(), 1);
+    EXPECT_EQ(Caption("mnudefPastDays"), "Days for past profit calculation = 39");
+}
+
+TEST_F(ChartWindowParametersTest, TheRememberItemCountsTheRememberedStocks) {
+    Run("mnuMemorizeDisplayedStock");  // stock 1 is displayed after the load
+    DisplayedStockIndex = 6;
+    Run("mnuMemorizeDisplayedStock");
+    EXPECT_EQ(Caption("mnuMemorizeDisplayedStock"), "Remember displayed stock  (  2 )");
+    Run("mnuCopyStockSymbolMemoryInEmptyStockBasket");
+    EXPECT_EQ(BasketCount, 2);
+    EXPECT_EQ(BasketPointer, 1);
+    Run("mnuClearStockSymbolMemory");
+    EXPECT_EQ(Caption("mnuMemorizeDisplayedStock"), "Remember displayed stock  (  0 )");
+}
+
+}  // namespace
+}  // namespace vel
