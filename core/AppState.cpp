@@ -42,14 +42,11 @@ const std::string& TradeDateOfDay(long d) {
 }
 
 void TradingLogAddBuyPosition(long BuyPos) {
-    const long next = static_cast<long>(RallyCount) + 1;
-    if (next > kMaxRallies) throwSubscript2("TradingLog", next, 1);
-    TradingLog(next, 1) = toInt16(static_cast<double>(BuyPos));
-    RallyCount = static_cast<std::int16_t>(next);
+    TradingLog.AddBuyPosition(BuyPos);
 }
 
 void TradingLogSetSellPosition(long SellPos) {
-    TradingLog(RallyCount, 2) = toInt16(static_cast<double>(SellPos));
+    TradingLog.SetSellPosition(SellPos);
 }
 
 void SetParameterDefaults() {

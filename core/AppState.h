@@ -14,6 +14,8 @@
 
 #include "Num.h"
 #include "ProcessState.h"
+#include "RallyLog.h"
+#include "StockResults.h"
 #include "Tables.h"
 
 namespace vel {
@@ -21,7 +23,6 @@ namespace vel {
 constexpr int kMaxSymbols = 10000;
 constexpr int kMaxDays = 3000;
 constexpr int kMaxStockItems = 11000;  // BasketFlag and StockResults rows
-constexpr int kMaxRallies = 2000;
 
 // ---- Loaded history (written by the history load, read by everyone) ----------------------
 struct LoadedHistoryState {
@@ -88,33 +89,36 @@ inline std::int16_t& DisplayedStockIndex = DayWindow.DisplayedStockIndex;
 
 // ---- Trading log (owned by the market analysis) ------------------------------------------
 struct TradingLogState {
-    // Rows 0..2000, columns 0..2: column 1 BuyPos, column 2 SellPos (ChartTo1 + 1 while open).
-    Table2D<std::int16_t> TradingLog{"TradingLog", 0, kMaxRallies, 0, 2};
-    std::int16_t RallyCount = 0;
+    // The program's trading log (RallyLog.h); its count is RallyCount.
+    RallyLog TradingLog;
     std::int16_t LastTradeAction = 0;     // +1 after a buy, -1 after a sell and at a walk's start
     std::int16_t LastTradeActionDay = 0;  // day of LastTradeAction, -1 at a walk's start
     bool operator==(const TradingLogState&) const = default;
 };
 extern TradingLogState Rallies;
-inline Table2D<std::int16_t>& TradingLog = Rallies.TradingLog;
-inline std::int16_t& RallyCount = Rallies.RallyCount;
+inline RallyLog& TradingLog = Rallies.TradingLog;
+inline std::int16_t& RallyCount = Rallies.TradingLog.count;
 inline std::int16_t& LastTradeAction = Rallies.LastTradeAction;
 inline std::int16_t& LastTradeActionDay = Rallies.LastTradeActionDay;
 
-// Opens rally RallyCount + 1 with the buy day. A 2001st rally raises SubscriptRangeError and
-// changes nothing (the count stays at 2000).
+// The signal walk's primitives on the program's log: RallyLog::AddBuyPosition (a 2001st rally
+// raises SubscriptRangeError and changes nothing) and RallyLog::SetSellPosition (with no rally
+// it writes row 0, which nothing reads).
 void TradingLogAddBuyPosition(long BuyPos);
-// Closes the newest rally with the sell day. With no rally (RallyCount 0) it writes row 0,
-// which nothing reads.
 void TradingLogSetSellPosition(long SellPos);
 
 // ---- Stock results (owned by the market analysis) ----------------------------------------
 struct StockResultsState {
-    Table2D<float> StockResults{"StockResults", 1, kMaxStockItems, 1, 45};
+    // Rows 1..11000 (row i: stock item number i, or a list position for the index, selection
+    // and group columns), columns 1..45 (named in StockResults.h).
+    Table2D<float> StockResults{"StockResults", 1, kStockResultsRows, 1, kStockResultsColumns};
+    // The best trial of the last per-stock optimisation.
+    BestTrialRecord BestSoFar;
     bool operator==(const StockResultsState&) const = default;
 };
 extern StockResultsState Results;
 inline Table2D<float>& StockResults = Results.StockResults;
+inline BestTrialRecord& BestSoFar = Results.BestSoFar;
 
 // ---- Stock Basket (owned by the charts) --------------------------------------------------
 struct BasketState {

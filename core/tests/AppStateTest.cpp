@@ -88,7 +88,7 @@ TEST_F(AppStateTest, NamesAreTheMembersOfTheirGroups) {
     DataFolderPath = "/data/";
     RallyCount = 3;
     EXPECT_EQ(Paths.DataFolderPath, "/data/");
-    EXPECT_EQ(Rallies.RallyCount, 3);
+    EXPECT_EQ(Rallies.TradingLog.count, 3);
     const PathState saved = Paths;
     Paths = PathState{};
     EXPECT_EQ(DataFolderPath, "");
