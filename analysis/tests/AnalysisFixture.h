@@ -1,0 +1,88 @@
+// The fixture of the market analysis's tests: the platform fixture (scripted door, fixed clock,
+// temporary folder) with a small price table loaded into a fresh MainVectors, trade dates and
+// symbols for it, the whole history shown, and the chart window's caption refreshes counted.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "AppState.h"
+#include "EntryPoints.h"
+#include "NumberText.h"
+#include "PlatformFixture.h"
+#include "VectorStores.h"
+
+namespace vel::testing {
+
+// Rallies as (BuyPos, SellPos) pairs.
+using RallyList = std::vector<std::pair<int, int>>;
+
+class AnalysisFixture : public PlatformFixture {
+protected:
+    void SetUp() override {
+        PlatformFixture::SetUp();
+        ClearEntryPoints();
+        captionRefreshes_ = 0;
+        ChartsCommands.RefreshMenuCaptions = [] { ++captionRefreshes_; };
+        ProgramFolderPath = TempFolder();
+        ResultsFolderPath = TempFolder();
+    }
+    void TearDown() override {
+        ClearEntryPoints();
+        DropVectorStores();
+        PlatformFixture::TearDown();
+    }
+
+    // A history of `days` days and one price row per stock (stock i is prices[i - 1]; days
+    // beyond a row stay empty), symbols "S1", "S2", ..., trade dates 1/1/2001 onwards (one per
+    // calendar day), every day shown, the cursor on the last day.
+    void LoadPrices(long days, const std::vector<std::vector<float>>& prices) {
+        const long stocks = static_cast<long>(prices.size());
+        CreateVectorStores();
+        MainVectors->VectorBaseEmpty(days, 100, 100, 100, stocks, 100, stocks);
+        MainVectors->SetBufferCount(stocks);
+        for (long i = 1; i <= stocks; ++i) {
+            LoadedSymbols(i) = "S";
+            LoadedSymbols(i) += std::to_string(i);
+            const auto& row = prices[static_cast<size_t>(i - 1)];
+            for (size_t d = 0; d < row.size(); ++d)
+                MainVectors->CoordSetSingleValue(PriceVector(i), static_cast<long>(d) + 1, row[d]);
+        }
+        LoadedTradeDates.redim(1, static_cast<int>(days), "empty date");
+        for (long d = 1; d <= days; ++d)
+            LoadedTradeDates(d) = formatShortDate(dateFromSerial(dateSerial({2001, 1, 1}) + d - 1));
+        DayOffset = 0;
+        ShowDays(1, days);
+        CursorDay = static_cast<std::int16_t>(days);
+    }
+    void ShowDays(long from, long to) {
+        ChartFrom1 = Num(static_cast<int>(from));
+        ChartTo1 = static_cast<std::int16_t>(to);
+    }
+    static long PriceVector(long stock) { return MainVectors->BufferStart() + stock - 1; }
+    // Day d of vector v of MainVectors set to the values, from day 1.
+    static void SetVector(long v, const std::vector<float>& values) {
+        for (size_t d = 0; d < values.size(); ++d)
+            MainVectors->CoordSetSingleValue(v, static_cast<long>(d) + 1, values[d]);
+    }
+    // The program's rallies as (BuyPos, SellPos) pairs.
+    static RallyList Rallies() { return RalliesOf(TradingLog); }
+    static RallyList RalliesOf(const RallyLog& log) {
+        RallyList r;
+        for (long k = 1; k <= log.count; ++k) r.emplace_back(log(k, 1), log(k, 2));
+        return r;
+    }
+    static void SetRallies(const RallyList& rallies) {
+        RallyCount = 0;
+        for (const auto& [b, s] : rallies) TradingLog.Append(b, s);
+    }
+    std::vector<std::string> Messages() const {
+        std::vector<std::string> texts;
+        for (const auto& c : door_.CallsOf("message")) texts.push_back(c.text);
+        return texts;
+    }
+
+    static inline int captionRefreshes_ = 0;
+};
+
+}  // namespace vel::testing
