@@ -2,7 +2,8 @@
 #include "SignalWalk.h"
 
 #include "AppState.h"
-#include "ChartRequests.h"
+#include "ChartCurves.h"
+#include "ChartView.h"
 #include "RowScan.h"
 #include "TradingLogCommands.h"
 #include "VectorStores.h"
@@ -35,7 +36,7 @@ void SignalVectorToTradingLog(long SignalVector, bool ClearFlag) {
         TradingLogAddBuyPosition(buyDay);
         TradingLogSetSellPosition(static_cast<long>(ChartTo1) + 1);
     }
-    if (ClearFlag && RallyCount > 0) RefreshChartMenuCaptions();
+    if (ClearFlag && RallyCount > 0) RefreshMenuCaptions();
 }
 
 void WalkSignalRow(const float* signal, long days, long from, long to, RallyLog& log) {

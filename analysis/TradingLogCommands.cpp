@@ -2,7 +2,8 @@
 #include "TradingLogCommands.h"
 
 #include "AppState.h"
-#include "ChartRequests.h"
+#include "ChartCurves.h"
+#include "ChartView.h"
 #include "Door.h"
 #include "Hooks.h"
 
@@ -21,12 +22,12 @@ void TradingLogDataClear() {
     YieldToEvents();
     RallyCount = 0;
     YieldToEvents();
-    RefreshChartMenuCaptions();
+    RefreshMenuCaptions();
 }
 
 void ClearTradingLogAndRepaint() {
     TradingLogDataClear();
-    RepaintChart();
+    RefreshChart();
 }
 
 void CursorSaveAsBuyPosition() {
@@ -63,7 +64,7 @@ void TradingCursorDeleteLastPosition() {
         TradingLog(RallyCount, 2) = toInt16(static_cast<double>(ChartTo1) + 1.0);
     else
         --RallyCount;
-    RefreshChartMenuCaptions();
+    RefreshMenuCaptions();
     YieldToEvents();
 }
 

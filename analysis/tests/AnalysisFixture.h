@@ -1,15 +1,21 @@
-// The fixture of the market analysis's tests: the platform fixture (scripted door, fixed clock,
-// temporary folder) with a small price table loaded into a fresh MainVectors, trade dates and
-// symbols for it, the whole history shown, and the chart window's caption refreshes counted.
+// The fixture of the market analysis's tests: the charts' fixture (scripted door, fixed clock,
+// temporary folder, chart state reset) with a recording chart view installed, the RESULTS
+// folder in the temporary folder, and small price tables loaded on demand.
 #pragma once
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "ActivityLog.h"
 #include "AppState.h"
-#include "EntryPoints.h"
+#include "ChartView.h"
+#include "ChartsFixture.h"
+#include "CsvRows.h"
 #include "NumberText.h"
-#include "PlatformFixture.h"
+#include "RecordingChartView.h"
+#include "TextFile.h"
 #include "VectorStores.h"
 
 namespace vel::testing {
@@ -17,20 +23,18 @@ namespace vel::testing {
 // Rallies as (BuyPos, SellPos) pairs.
 using RallyList = std::vector<std::pair<int, int>>;
 
-class AnalysisFixture : public PlatformFixture {
+class AnalysisFixture : public ChartsFixture {
 protected:
     void SetUp() override {
-        PlatformFixture::SetUp();
-        ClearEntryPoints();
-        captionRefreshes_ = 0;
-        ChartsCommands.RefreshMenuCaptions = [] { ++captionRefreshes_; };
+        ChartsFixture::SetUp();
+        InstallChartView(&view_);
         ProgramFolderPath = TempFolder();
         ResultsFolderPath = TempFolder();
     }
     void TearDown() override {
-        ClearEntryPoints();
-        DropVectorStores();
-        PlatformFixture::TearDown();
+        ActivityLogPath.clear();
+        CsvItemCount = 0;
+        ChartsFixture::TearDown();
     }
 
     // A history of `days` days and one price row per stock (stock i is prices[i - 1]; days
@@ -48,12 +52,14 @@ protected:
             for (size_t d = 0; d < row.size(); ++d)
                 MainVectors->CoordSetSingleValue(PriceVector(i), static_cast<long>(d) + 1, row[d]);
         }
+        for (long i = stocks + 1; i <= kMaxSymbols; ++i) LoadedSymbols(i).clear();
         LoadedTradeDates.redim(1, static_cast<int>(days), "empty date");
         for (long d = 1; d <= days; ++d)
             LoadedTradeDates(d) = formatShortDate(dateFromSerial(dateSerial({2001, 1, 1}) + d - 1));
         DayOffset = 0;
         ShowDays(1, days);
         CursorDay = static_cast<std::int16_t>(days);
+        view_.barMax = static_cast<int>(days);
     }
     void ShowDays(long from, long to) {
         ChartFrom1 = Num(static_cast<int>(from));
@@ -76,13 +82,31 @@ protected:
         RallyCount = 0;
         for (const auto& [b, s] : rallies) TradingLog.Append(b, s);
     }
+    // The bytes of a file.
+    static std::string FileText(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    // The texts of the activity log's entries (behind " >> "), after OpenActivityLog.
+    static std::vector<std::string> LogTexts() {
+        std::vector<std::string> texts;
+        for (const auto& line : ReadTextLines(ActivityLogPath)) {
+            const size_t at = line.find(" >> ");
+            if (at != std::string::npos) texts.push_back(line.substr(at + 4));
+        }
+        return texts;
+    }
+    // A path in a folder that does not exist, so no file can be created there.
+    std::string UnwritablePath(const std::string& name) const {
+        return TempPath("missing-folder/" + name);
+    }
     std::vector<std::string> Messages() const {
         std::vector<std::string> texts;
         for (const auto& c : door_.CallsOf("message")) texts.push_back(c.text);
         return texts;
     }
 
-    static inline int captionRefreshes_ = 0;
+    RecordingChartView view_;
 };
 
 }  // namespace vel::testing

@@ -57,13 +57,13 @@ TEST_F(TradingLogCommandsTest, SellClosesOrMovesTheLastRally) {
 TEST_F(TradingLogCommandsTest, DeleteReopensAClosedRallyThenDropsIt) {
     TradingCursorDeleteLastPosition();
     EXPECT_EQ(door_.Beeps(), 1);
-    EXPECT_EQ(captionRefreshes_, 0);
+    EXPECT_EQ(view_.captionRefreshes, 0);
     SetRallies({{12, 14}, {20, 30}});
     TradingCursorDeleteLastPosition();
     EXPECT_EQ(Rallies(), (RallyList{{12, 14}, {20, 51}}));
     TradingCursorDeleteLastPosition();
     EXPECT_EQ(Rallies(), (RallyList{{12, 14}}));
-    EXPECT_EQ(captionRefreshes_, 2);
+    EXPECT_EQ(view_.captionRefreshes, 2);
     // A window whose last day moves to or past an open rally's sell day makes it closed.
     SetRallies({{12, 51}});
     ShowDays(11, 60);
@@ -75,7 +75,7 @@ TEST_F(TradingLogCommandsTest, ClearKeepsTheRowsAndRefreshesTheCaptions) {
     SetRallies({{12, 14}});
     TradingLogDataClear();
     EXPECT_EQ(RallyCount, 0);
-    EXPECT_EQ(captionRefreshes_, 1);
+    EXPECT_EQ(view_.captionRefreshes, 1);
     EXPECT_EQ(door_.yields, 2);
     TradingLogAddBuyPosition(30);  // the old SellPos stays in the new row
     EXPECT_EQ(Rallies(), (RallyList{{30, 14}}));
