@@ -11,6 +11,7 @@
 #include <csignal>
 #include <string>
 
+#include "AnalysisCommands.h"
 #include "CommandBarrier.h"
 #include "Door.h"
 #include "EntryPoints.h"
@@ -53,6 +54,7 @@ void RouteEndSignalsToEndCommand(QObject* parent) {
 // EntryPoints.h; an entry left empty is reported as not built), and each window library makes
 // the door show its forms.
 void RegisterSubsystemCommands(vel::Door& door) {
+    vel::RegisterAnalysisCommands();
     vel::RegisterHistoryCommands();
     vel::RegisterHistoryWindows(door);
     vel::RegisterChartWindow();
