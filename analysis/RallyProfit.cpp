@@ -23,6 +23,13 @@ float CalcPositionsCompoundProfit(long PriceVector) {
     return C;
 }
 
+std::vector<float> DaysAsSingles(const clsVectors& store, long VectorNum) {
+    std::vector<float> row(static_cast<size_t>(std::max<long>(store.CoordDim(), 0)));
+    for (size_t d = 0; d < row.size(); ++d)
+        row[d] = store.CoordGetSingle(VectorNum, static_cast<long>(d) + 1);
+    return row;
+}
+
 float PriceRallies(const RallyLog& log, const float* price, long days, long lastShownDay,
                    float commission) {
     auto at = [&](long d) { return d >= 1 && d <= days ? price[d - 1] : 0.0f; };

@@ -4,8 +4,11 @@
 // commission twice, and the rally results are compounded in order.
 #pragma once
 
+#include <vector>
+
 #include "Num.h"
 #include "RallyLog.h"
+#include "clsVectors.h"
 
 namespace vel {
 
@@ -30,6 +33,10 @@ inline float CompoundStep(float C, double P) {
 // SellPos or ChartTo1, whichever is earlier. 0 without rallies. Reads only; a day outside the
 // store raises SubscriptRangeError.
 float CalcPositionsCompoundProfit(long PriceVector);
+
+// A raw row for the functions below: days 1..CoordDim of the store's vector as singles (day d at
+// [d - 1]), each read as CoordGetSingle reads it (an empty cell as 0).
+std::vector<float> DaysAsSingles(const clsVectors& store, long VectorNum);
 
 // The same on raw data, for searches on worker threads: the given log on a row of singles (day d
 // at price[d - 1]; a day outside 1..days reads as 0), sold at the latest on lastShownDay.

@@ -32,15 +32,12 @@ void backtestWalk() {
     const float highs[] = {0.0f, 0.0005f, 0.001f, 0.002f};
     const float lows[] = {-0.002f, -0.001f, -0.0005f, 0.0f};
     const float stops[] = {5.0f, 10.0f, 15.0f, 25.0f};
-    std::vector<float> price(kDays);
-    for (int d = 1; d <= kDays; ++d) price[d - 1] = v.CoordGetSingle(1, d);
+    const std::vector<float> price = vel::DaysAsSingles(v, 1);
     std::vector<std::vector<float>> signals;
     for (int k = 0; k < 64; ++k) {
         v.CoordCrossing3ParamsSignal(1, 3, 4, lows[k % 4], highs[(k / 4) % 4], stops[(k / 16) % 4],
                                      -100, 100);
-        std::vector<float> s(kDays);
-        for (int d = 1; d <= kDays; ++d) s[d - 1] = v.CoordGetSingle(4, d);
-        signals.push_back(std::move(s));
+        signals.push_back(vel::DaysAsSingles(v, 4));
     }
 
     vel::RallyLog log;

@@ -364,6 +364,8 @@ void RegisterChartWindowCommands() {
     });
     Register("mnuExportTradingLog", [] { RunEntryPoint(a.ExportTradingLog, "ExportTradingLog"); });
     Register("mnuImportTradingLog", [] { RunEntryPoint(a.ImportTradingLog, "ImportTradingLog"); });
+    Register("mnuSelectRallyToDisplay",
+             [] { RunEntryPoint(a.SelectRallyToDisplay, "SelectRallyToDisplay"); });
     Register("mnuGoToTopOfMoneyVolumeTree", [] {
         Window().cmdTop_Click();
         CancelChartCurveSelection();

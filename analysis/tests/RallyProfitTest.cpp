@@ -21,9 +21,7 @@ protected:
         SetRallies(rallies);
         defCommission = commission;
         const float oracle = CalcPositionsCompoundProfit(PriceVector(1));
-        std::vector<float> row;
-        for (long d = 1; d <= 10; ++d)
-            row.push_back(MainVectors->CoordGetSingle(PriceVector(1), d));
+        const std::vector<float> row = DaysAsSingles(*MainVectors, PriceVector(1));
         EXPECT_EQ(PriceRallies(TradingLog, row.data(), 10, ChartTo1, commission), oracle);
         return oracle;
     }

@@ -123,7 +123,7 @@ TEST_F(ChartWindowTest, AliasesRunTheirItemAndUnbuiltItemsBeepAndLog) {
     EXPECT_TRUE(ChartCommandBuilt("mnuFillStockBasket1"));
     const int beeps = door_.Beeps();
     w->MenuItem("mnuStocksPutIntoStockBasketSateliteNDayPast")->trigger();
-    EXPECT_FALSE(RunChartCommand("mnuSelectRallyToDisplay"));
+    EXPECT_FALSE(RunChartCommand("mnuStocksPutIntoStockBasketMainStreamNDayPast"));
     EXPECT_EQ(door_.Beeps(), beeps + 2);
     std::ifstream log(ActivityLogPath);
     const std::string text((std::istreambuf_iterator<char>(log)), {});
