@@ -76,10 +76,9 @@ std::vector<std::string> RallyFileLines(const RallyLog& log) {
 std::optional<RallyLog> ParseRallyFile(const std::vector<std::string>& lines) {
     std::vector<std::int16_t> numbers;
     for (const std::string& line : lines) {
-        if (TrimBlanks(line).empty()) continue;
         // A comma at either end of a line separates from the neighbouring line's number.
         std::string text = TrimBlanks(line);
-        if (text.front() == ',') text.erase(0, 1);
+        if (!text.empty() && text.front() == ',') text.erase(0, 1);
         if (!text.empty() && text.back() == ',') text.pop_back();
         if (TrimBlanks(text).empty()) continue;
         size_t start = 0;
