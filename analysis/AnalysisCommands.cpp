@@ -2,9 +2,13 @@
 #include "AnalysisCommands.h"
 
 #include "AnalysisEntryPoints.h"
+#include "AppState.h"
+#include "MarketCalculations.h"
 #include "RallyFile.h"
 #include "SignalWalk.h"
 #include "StockResultsMatrix.h"
+#include "SwingingSearch.h"
+#include "TimingSearch.h"
 #include "TradingLogCommands.h"
 
 namespace vel {
@@ -24,6 +28,19 @@ void RegisterAnalysisCommands() {
     a.ExportTradingLog = ExportTradingLog;
     a.InvertTradingLog = [](std::int16_t workVector) { InvertTradingLog(workVector); };
     a.ClearStockResultsMatrix = ClearStockResultsMatrix;
+    // The individual searches leave the best trial's profit and rally count for the chart.
+    auto individual = [](void (*search)(long, long)) {
+        return [search](std::int16_t priceVector, std::int16_t workVector) {
+            search(priceVector, workVector);
+            return IndividualResult{BestSoFar.CompoundProfit.toDouble(), BestSoFar.Rallies};
+        };
+    };
+    a.CalcIndividualStockTiming = individual(CalcIndividualStockTiming);
+    a.CalcIndividualStockSwinging = individual(CalcIndividualStockSwinging);
+    a.CalcIndividualStockSpecialSwinging = individual(CalcIndividualStockSpecialSwinging);
+    a.CalcMarketTiming = CalcMarketTiming;
+    a.CalcMarketSwinging = CalcMarketSwinging;
+    a.CalcMarketSpecialSwinging = CalcMarketSpecialSwinging;
 }
 
 }  // namespace vel

@@ -1,0 +1,274 @@
+// The three basket runs share their frame: the start (report kind, chart cleared, trend
+// curves), the member loop with its status text, CSV row, results row and admission, the
+// averages, the two curves and the trade of the average signal.
+#include "MarketCalculations.h"
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "AnalysisEntryPoints.h"
+#include "AnalysisText.h"
+#include "AppState.h"
+#include "ChartCurves.h"
+#include "ChartView.h"
+#include "CsvRows.h"
+#include "Door.h"
+#include "EntryPoints.h"
+#include "Hooks.h"
+#include "MainWindowView.h"
+#include "MemberSearches.h"
+#include "ResultFile.h"
+#include "StockResultsMatrix.h"
+#include "TradingLogCommands.h"
+#include "VectorStores.h"
+
+namespace vel {
+
+namespace {
+
+// The sign-blank form of a tagged number in its own kind.
+std::string SignBlankNum(const Num& n) {
+    if (n.isDouble()) return SignBlankDouble(n.doubleValue());
+    if (n.isSingle()) return SignBlank(n.singleValue());
+    return SignBlankWhole(n.isWhole() ? n.wholeValue() : 0);
+}
+
+std::string TwoDecimals(double v) {
+    return FormatFixed(v, 2);
+}
+
+// A basket trend command of the chart window as the market calculations run it: with an empty
+// basket only the notice.
+template <class F, class... Args>
+void BasketCurves(const F& entry, const char* name, Args... args) {
+    if (BasketCount < 1) {
+        door().MessageBox("Put some stock symbols into Stock Basket, please.", "Vellicor",
+                          MsgButtons::OK);
+        return;
+    }
+    RunEntryPoint(entry, name, args...);
+}
+
+enum class Run { Timing, Swinging, Special };
+
+struct RunSpec {
+    Run run;
+    const char* reportKind;
+    const char* status;  // the status text's beginning
+    SearchFamily family;
+    long base;         // the search's work (base) vector
+    long signal;       // the member's best signal
+    long cleared[3];   // the vectors set to 0 at the start
+    long sums[3];      // the sums of the admitted members (0 = none) ...
+    long from[3];      // ... of these vectors of each member
+    long averages[2];  // the two curves: the average gradient (past profit) and signal
+};
+
+constexpr RunSpec kTiming{Run::Timing,
+                          "Timing",
+                          " Market Timing calculation :   ",
+                          SearchFamily::Timing,
+                          10,
+                          12,
+                          {20, 21, 0},
+                          {20, 21, 0},
+                          {11, 12, 0},
+                          {20, 21}};
+constexpr RunSpec kSwinging{Run::Swinging,
+                            "Swinging",
+                            " Market Swinging calculation:    ",
+                            SearchFamily::Swinging,
+                            20,
+                            24,
+                            {10, 11, 12},
+                            {10, 11, 12},
+                            {22, 23, 24},
+                            {10, 12}};
+constexpr RunSpec kSpecial{Run::Special,
+                           "Special",
+                           " Special Market Swinging calculation:    ",
+                           SearchFamily::SpecialSwinging,
+                           20,
+                           24,
+                           {10, 11, 12},
+                           {10, 12, 0},
+                           {21, 24, 0},
+                           {10, 12}};
+
+// The CSV row of a member (the row buffer is left with it).
+void BuildMemberRow(const RunSpec& spec, long M, const std::string& symbol,
+                    const std::string& time) {
+    const BestTrialRecord& r = BestSoFar;
+    CsvItemCount = 0;
+    AddCSVItem("Item", SignBlankWhole(M));
+    AddCSVItem("Symbol", symbol);
+    if (spec.run == Run::Timing) {
+        AddCSVItem("CompoundProfit", TwoDecimals(r.CompoundProfit.toDouble()));
+        AddCSVItem("Rallies", SignBlank(r.Rallies));
+        AddCSVItem("GradientPoints", SignBlankNum(r.GradientPoints));
+        AddCSVItem("SmoothPoints", SignBlank(r.SmoothPoints));
+        AddCSVItem("OptimalLowLevel", TwoDecimals(r.OptimalLowLevel.toDouble()));
+        AddCSVItem("OptimalHighLevel", TwoDecimals(r.OptimalHighLevel.toDouble()));
+        AddCSVItem("OptimalPriceDeclineLevel", TwoDecimals(r.OptimalPriceDeclineLevel));
+        AddCSVItem("defCommission", TwoDecimals(defCommission));
+    } else if (spec.run == Run::Swinging) {
+        AddCSVItem("ProfitNetCompound", TwoDecimals(r.CompoundProfit.toDouble()));
+        AddCSVItem("Rallies", SignBlank(r.Rallies));
+        AddCSVItem("GradientPoints", SignBlankNum(r.GradientPoints));
+        AddCSVItem("SmoothPoints", SignBlank(r.SmoothPoints));
+        AddCSVItem("defCommission", TwoDecimals(defCommission));
+    } else {
+        AddCSVItem("ProfitNetCompound", TwoDecimals(r.CompoundProfit.toDouble()));
+        AddCSVItem("Rallies", SignBlank(r.Rallies));
+        AddCSVItem("PastDays", SignBlankNum(r.GradientPoints));
+        AddCSVItem("CrossingLevel", TwoDecimals(r.OptimalHighLevel.toDouble()));
+        AddCSVItem("defCommission", TwoDecimals(defCommission));
+        AddCSVItem("defDiligence", TwoDecimals(defDiligence));
+    }
+    AddCSVItem("FromTradingDay", SignBlankNum(ChartFrom1));
+    AddCSVItem("ToTradingDay", SignBlankWhole(ChartTo1));
+    AddCSVItem("Time", time);
+}
+
+// Row i of StockResults for a member; column 21 is 0 until the admission.
+void WriteResultsRow(long i, float timeOfDay) {
+    const BestTrialRecord& r = BestSoFar;
+    StockResults(i, col::BasketFlag) = BasketFlag(i);
+    StockResults(i, col::CalculationTime) = timeOfDay;
+    StockResults(i, col::FromTradingDay) = ChartFrom1.toSingle();
+    StockResults(i, col::ToTradingDay) = ChartTo1;
+    StockResults(i, col::defCommission) = defCommission;
+    StockResults(i, col::defDiligence) = defDiligence;
+    StockResults(i, col::GradientPoints) = r.GradientPoints.toSingle();
+    StockResults(i, col::SmoothPoints) = r.SmoothPoints;
+    StockResults(i, col::OptimalHighLevel) = r.OptimalHighLevel.toSingle();
+    StockResults(i, col::OptimalLowLevel) = r.OptimalLowLevel.toSingle();
+    StockResults(i, col::OptimalPriceDeclineLevel) = r.OptimalPriceDeclineLevel;
+    StockResults(i, col::IndividualTimingOK) = 0.0f;
+    StockResults(i, col::CompoundNetProfitIT) = r.CompoundProfit.toSingle();
+    StockResults(i, col::RallyCountA) = r.Rallies;
+}
+
+// The captions of the two average curves.
+std::string AverageCaption(const RunSpec& spec, bool signal, long admitted) {
+    if (spec.run == Run::Timing)
+        return std::string(signal ? "Market Timing: Average BUY-SELL signal for "
+                                  : "Market Timing: Average relative gradient for ") +
+               SignBlankWhole(admitted) + "  symbols" +
+               "  Commission = " + SignBlank(defCommission);
+    const std::string what = signal ? "Average BUY-SELL signal for Stock Basket ( "
+                                    : "Average relative gradient for Stock Basket ( ";
+    return std::string(spec.run == Run::Special ? "Special Market Swinging: "
+                                                : "Market Swinging: ") +
+           what + SignBlank(static_cast<float>(admitted)) +
+           "  symbols )  Commission =" + TwoDecimals(defCommission);
+}
+
+// Appends vector `source` as a chart curve with a level line at 0 (nothing when the chart is
+// full: AppendChartCurve says so).
+void AppendAverageCurve(long source, const std::string& caption) {
+    const std::int16_t k = AppendChartCurve(caption);
+    if (k == 0) return;
+    MainVectors->VectorCopy(source, ChartCurveVector(k));
+    ChartLevel(k, 1) = 0.0f;
+}
+
+float TimeOfDayFraction(const DateTime& t) {
+    return static_cast<float>((t.hour * 3600.0 + t.minute * 60.0 + t.second) / 86400.0);
+}
+
+void RunMarketCalculation(const RunSpec& spec, const std::string& CsvFilePath) {
+    const AnalysisEntryPoints& a = AnalysisCommands;
+    CursorDay = ChartTo1;
+    ReportKind = spec.reportKind;
+    ClearTradingLogAndRepaint();
+    ChartDescriptionClear();
+    BasketCurves(a.AppendPriceVolumeTrendCurves, "AppendPriceVolumeTrendCurves");
+    BasketCurves(a.AppendPastShortTermProfitCurve, "AppendPastShortTermProfitCurve");
+    if (spec.run == Run::Timing)
+        BasketCurves(a.AppendMarketBehaviourAndSwingingCurves,
+                     "AppendMarketBehaviourAndSwingingCurves", std::int16_t{10}, std::string());
+    door().SetHourglass(true);
+    YieldToEvents();
+
+    std::optional<ResultFile> file;
+    if (!CsvFilePath.empty()) file.emplace(CsvFilePath);
+    clsVectors& v = *MainVectors;
+    for (long c : spec.cleared)
+        if (c != 0) v.CoordAllSetConst(c, 0.0f);
+    ClearStockResultsMatrix();
+
+    const long stocks = v.BufferCount();
+    std::vector<long> members, prices;
+    for (long i = 1; i <= stocks; ++i) {
+        if (spec.run == Run::Timing) StockResults(i, col::BasketFlag) = 1.0f;
+        if (BasketFlag(i) == 1) {
+            members.push_back(i);
+            prices.push_back(v.BufferStart() + i - 1);
+        }
+    }
+    long admitted = 0;
+    RunMemberSearches(
+        spec.family, prices, spec.base,
+        [&](std::size_t k) {
+            SetChartStatusText(spec.status + SignBlankWhole(static_cast<long>(k) + 1) + " /" +
+                               SignBlankWhole(BasketCount) + "    " + LoadedSymbols(members[k]) +
+                               "   Wait, please ...");
+            YieldToEvents();
+        },
+        [&](std::size_t k) {
+            const long i = members[k];
+            const long M = static_cast<long>(k) + 1;
+            const DateTime now = door().Now();
+            BuildMemberRow(spec, M, LoadedSymbols(i), formatLongTime(now));
+            if (file) file->PrintRow(static_cast<std::int32_t>(M));
+            WriteResultsRow(i, TimeOfDayFraction(now));
+            if (!BestSoFar.IsUsable()) return;
+            ++admitted;
+            for (int s = 0; s < 3; ++s)
+                if (spec.sums[s] != 0) v.CoordAllCombine(spec.from[s], 1.0f, spec.sums[s]);
+            v.VectorCopy(spec.signal, v.ModelStart() + i - 1);
+            StockResults(i, col::IndividualTimingOK) = static_cast<float>(i);
+        });
+    if (file) file->Close();
+
+    if (admitted > 0) {
+        const float factor = static_cast<float>(1.0 / static_cast<double>(admitted));
+        for (long s : spec.sums)
+            if (s != 0) v.CoordAllCoefMull(s, factor);
+    }
+    AppendAverageCurve(spec.averages[0], AverageCaption(spec, false, admitted));
+    AppendAverageCurve(spec.averages[1], AverageCaption(spec, true, admitted));
+    RefreshChart();
+    if (spec.run != Run::Timing) SetMainLabel(MainLabel::PerformedAction, "");
+    SetChartStatusText("");
+    door().SetHourglass(false);
+    YieldToEvents();
+
+    // The trade of the average signal by the optimal-level method, as its chart command runs
+    // it (and then cancels the curve selection).
+    SelectedChartCurve = MainVectors->ChartCount();
+    std::int16_t work = static_cast<std::int16_t>(MainVectors->HelpStart() + 1);
+    RunEntryPoint(a.GenerateCrossingAboveOptimalLevelTSignalsFromSelectedCurveForSB,
+                  "GenerateCrossingAboveOptimalLevelTSignalsFromSelectedCurveForSB", work);
+    CancelChartCurveSelection();
+    SelectedChartCurve = 0;
+    ReportKind = "General";
+}
+
+}  // namespace
+
+void CalcMarketTiming(const std::string& CsvFilePath) {
+    RunMarketCalculation(kTiming, CsvFilePath);
+}
+
+void CalcMarketSwinging(const std::string& CsvFilePath) {
+    RunMarketCalculation(kSwinging, CsvFilePath);
+}
+
+void CalcMarketSpecialSwinging(const std::string& CsvFilePath) {
+    RunMarketCalculation(kSpecial, CsvFilePath);
+}
+
+}  // namespace vel

@@ -1,0 +1,164 @@
+// The searches' vector operations on raw rows.
+#include "SearchRows.h"
+
+#include <algorithm>
+
+#include "AppState.h"
+#include "KernelWeights.h"
+#include "VectorStores.h"
+
+namespace vel {
+
+SearchWindow CurrentSearchWindow() {
+    SearchWindow w;
+    w.dim = MainVectors ? MainVectors->CoordDim() : 0;
+    w.from = ChartFrom1.toInt16();
+    w.to = ChartTo1;
+    // The derivative drivers' range: ChartFrom1 - 100 on the tagged value, at least 1, as a
+    // 16-bit day; up to ChartTo1 or CoordDim.
+    Num start = ChartFrom1 - Num(100);
+    if (start < Num(1)) start = Num(1);
+    w.kernelFrom = start.toInt16();
+    w.kernelTo = std::min<long>(ChartTo1, w.dim);
+    // The statistics' clamp of the shown window.
+    double first = ChartFrom1.toDouble();
+    long last = ChartTo1;
+    if (first < 1) first = 1;
+    if (last < 1) last = 1;
+    if (first > w.dim) first = static_cast<double>(w.dim);
+    if (last > w.dim) last = w.dim;
+    w.statFrom = std::min<long>(toInt16(first), last);
+    w.statTo = last;
+    w.commission = defCommission;
+    w.diligence = defDiligence;
+    return w;
+}
+
+bool ReadPlainRow(const clsVectors& v, long VectorNum, long dim, bool nonNegative,
+                  std::vector<float>& row) {
+    row.assign(static_cast<size_t>(std::max<long>(dim, 0)), 0.0f);
+    float smallest = 0.0f, largest = 0.0f;
+    for (long d = 1; d <= dim; ++d) {
+        const Num c = v.CoordGetSingleValue(VectorNum, d);
+        if (c.isEmpty()) continue;
+        if (!c.isSingle()) return false;
+        const float x = c.singleValue();
+        if (nonNegative && x < 0.0f) return false;
+        const float a = std::fabs(x);
+        if (a == 0.0f) {
+            row[static_cast<size_t>(d - 1)] = x;
+            continue;
+        }
+        if (!(a >= 1e-12f && a <= 1e24f)) return false;
+        smallest = smallest == 0.0f ? a : std::min(smallest, a);
+        largest = std::max(largest, a);
+        row[static_cast<size_t>(d - 1)] = x;
+    }
+    return smallest == 0.0f || static_cast<double>(largest) <= 1e12 * smallest;
+}
+
+namespace {
+
+// The weighted sums of the kernel over days lo..hi (1-based, lo >= points): sums[i - lo] =
+// sum_j w[j] * in[i - points + j], j ascending from 0.0, each step in double precision, as
+// the store's kernel forms it day by day. The loop over the days is the inner one, so the
+// compiler can form several days at once without changing any day's order of operations.
+void WeightedSums(const double* w, long points, const float* in, long lo, long hi,
+                  std::vector<double>& sums) {
+    sums.assign(static_cast<size_t>(hi - lo + 1), 0.0);
+    double* s = sums.data();
+    const long n = hi - lo + 1;
+    for (long j = 0; j < points; ++j) {
+        const double wj = w[j];
+        const float* x = in + (lo - points + j);
+        for (long k = 0; k < n; ++k) s[k] = s[k] + wj * static_cast<double>(x[k]);
+    }
+}
+
+thread_local std::vector<double> t_sums;
+
+}  // namespace
+
+void FirstDerivationRow(const float* in, const SearchWindow& w, long points, bool relative,
+                        float* out) {
+    std::fill(out, out + w.dim, 0.0f);
+    const long first = w.kernelFrom, last = w.kernelTo;
+    if (first > last) return;
+    const double* weights = points >= kMinKernelPoints && points <= kMaxKernelPoints
+                                ? LeastSquaresSlopeWeights(static_cast<int>(points))
+                                : nullptr;
+    const long lo = weights ? std::max(first, points) : last + 1;
+    if (lo <= last) WeightedSums(weights, points, in, lo, last, t_sums);
+    for (long i = first; i <= last; ++i) {
+        const double s = i >= lo ? t_sums[static_cast<size_t>(i - lo)] : 0.0;
+        if (!relative) {
+            out[i - 1] = FusedSingle(s);
+            continue;
+        }
+        if (!std::isfinite(s)) throw LeaveFusedRoad();
+        const double yp = in[i - 1];
+        out[i - 1] = yp == 0.0 ? 0.0f : FusedSingle(s / yp);
+    }
+}
+
+void InterpolationRow(const float* in, long first, long last, long points, float* out) {
+    if (first > last) return;
+    const double* weights = points >= kMinKernelPoints && points <= kMaxKernelPoints
+                                ? LeastSquaresValueWeights(static_cast<int>(points))
+                                : nullptr;
+    const long lo = weights ? std::max(first, points) : last + 1;
+    if (lo <= last) WeightedSums(weights, points, in, lo, last, t_sums);
+    for (long i = first; i <= last; ++i) {
+        const double s = i >= lo ? t_sums[static_cast<size_t>(i - lo)] : in[i - 1];
+        out[i - 1] = FusedSingle(s);
+    }
+}
+
+void CoefMullRow(float* row, long first, long last, float factor) {
+    for (long i = first; i <= last; ++i) {
+        const float r = static_cast<float>(static_cast<double>(row[i - 1]) * factor);
+        if (std::isinf(r)) throw LeaveFusedRoad();
+        row[i - 1] = r;
+    }
+}
+
+void PastProfitRow(const float* price, long dim, long days, float* out) {
+    std::fill(out, out + dim, 0.0f);
+    for (long i = std::max<long>(days + 1, 1); i <= dim; ++i) {
+        const float past = price[i - days - 1];
+        if (!(past > 0.0f)) continue;
+        const float diff = price[i - 1] - past;
+        if (std::isinf(diff)) throw LeaveFusedRoad();
+        out[i - 1] = FusedSingle(100.0 * static_cast<double>(diff) / static_cast<double>(past));
+    }
+}
+
+float ConditionalAverageRow(const float* row, long first, long last, float level, bool greater) {
+    float sum = 0.0f;
+    float count = 0.0f;
+    for (long d = first; d <= last; ++d) {
+        const float y = row[d - 1];
+        if (greater ? y >= level : y <= level) {
+            sum = sum + y;
+            count = count + 1.0f;
+        }
+    }
+    if (!std::isfinite(sum)) throw LeaveFusedRoad();
+    return count > 0.0f ? sum / count : 0.0f;
+}
+
+float MinimumRow(const float* row, long first, long last) {
+    float m = row[first - 1];
+    for (long d = first; d <= last; ++d)
+        if (row[d - 1] < m) m = row[d - 1];
+    return m;
+}
+
+float MaximumRow(const float* row, long first, long last) {
+    float m = row[first - 1];
+    for (long d = first; d <= last; ++d)
+        if (row[d - 1] > m) m = row[d - 1];
+    return m;
+}
+
+}  // namespace vel

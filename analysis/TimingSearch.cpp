@@ -1,0 +1,351 @@
+// Market timing of one stock: the grids, the literal search and the fused search.
+#include "TimingSearch.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "AppState.h"
+#include "Hooks.h"
+#include "RallyProfit.h"
+#include "SignalWalk.h"
+#include "VectorStores.h"
+
+namespace vel {
+
+TimingGrid MakeTimingGrid(float diligence) {
+    // A diligence outside 0..1 (or not a number) would grow or shrink the grids without bound.
+    const float dil = diligence >= 0.0f ? std::min(diligence, 1.0f) : 0.0f;
+    TimingGrid g;
+    g.R = (static_cast<double>(dil) * 0.5 + 1.0) * 7.0;
+    g.N = toInt16(g.R);
+    g.levelSteps = static_cast<int>(std::floor(g.R));
+    g.q = static_cast<float>(std::exp(std::log(30.0) / (g.N + 2)));
+    return g;
+}
+
+TimingLevels MakeTimingLevels(const TimingGrid& grid, float a1, float a2, float b1, float b2) {
+    TimingLevels lv;
+    // The bounds in the program's single arithmetic.
+    const Num top = Num(a1) + Num(2) * (Num(a2) - Num(a1));
+    lv.topH = top < Num(2) ? 2.0f : top.toSingle();
+    const Num bottom = Num(b1) + Num(2) * (Num(b2) - Num(b1));
+    lv.bottomL = bottom > Num(-2) ? -2.0f : bottom.toSingle();
+    lv.qL = static_cast<float>(
+        std::exp(std::log((Num(1) - Num(lv.bottomL)).toDouble()) / (grid.R + 2.0)));
+    lv.qH =
+        static_cast<float>(std::exp(std::log((Num(lv.topH) + Num(1)).toDouble()) / (grid.R + 2.0)));
+    // Each grid by repeated multiplication: L and H in double, D in single.
+    double pL = static_cast<double>(lv.qL) * lv.qL;
+    double pH = static_cast<double>(lv.qH) * lv.qH;
+    for (int j = 0; j <= grid.levelSteps; ++j) {
+        lv.low.push_back(1.0 - pL);
+        lv.high.push_back(pH - 1.0);
+        pL *= lv.qL;
+        pH *= lv.qH;
+    }
+    float D = grid.q * grid.q;
+    for (int k = 0; k <= grid.N; ++k) {
+        lv.decline.push_back(D);
+        D = D * grid.q;
+    }
+    return lv;
+}
+
+namespace {
+
+// A trial that beats the record replaces all seven fields.
+void RecordTimingTrial(BestTrialRecord& r, float profit, long rallies, long G, long S, double L,
+                       double H, float D) {
+    r.CompoundProfit = Num(profit);
+    r.Rallies = static_cast<float>(rallies);
+    r.GradientPoints = Num(static_cast<int>(G));
+    r.SmoothPoints = static_cast<float>(S);
+    r.OptimalLowLevel = Num(L);
+    r.OptimalHighLevel = Num(H);
+    r.OptimalPriceDeclineLevel = D;
+}
+
+// The trend of G gradient points smoothed over S: W, W + 1 of the store.
+void BuildTrend(clsVectors& v, long P, long W, long G, long S) {
+    v.VectorFirstDerivation(P, W, G, true);
+    v.VectorInterpolation(W, W + 1, S);
+    v.CoordAllCoefMull(W + 1, 100.0f);
+}
+
+}  // namespace
+
+void CalcIndividualStockTimingLiteral(long P, long W) {
+    clsVectors& v = *MainVectors;
+    const TimingGrid grid = MakeTimingGrid(defDiligence);
+    BestSoFar.CompoundProfit = Num(-10000.0);
+    const Num trendVector(static_cast<int>(W + 1));
+    for (long G = kFirstGradient; G <= kLastGradient; G += 2) {
+        const long S = std::max<long>(G, 5);
+        BuildTrend(v, P, W, G, S);
+        const float a1 =
+            v.CoordFromToConditionalAverage(trendVector, ChartFrom1, ChartTo1, 0.00001f, true);
+        const float a2 =
+            v.CoordFromToConditionalAverage(trendVector, ChartFrom1, ChartTo1, a1, true);
+        const float b1 =
+            v.CoordFromToConditionalAverage(trendVector, ChartFrom1, ChartTo1, -0.00001f, false);
+        const float b2 =
+            v.CoordFromToConditionalAverage(trendVector, ChartFrom1, ChartTo1, b1, false);
+        const TimingLevels lv = MakeTimingLevels(grid, a1, a2, b1, b2);
+        for (int k = 0; k <= grid.N; ++k) {
+            const float D = lv.decline[static_cast<size_t>(k)];
+            for (int j = 0; j <= grid.levelSteps; ++j) {
+                const double L = lv.low[static_cast<size_t>(j)];
+                for (int m = 0; m <= grid.levelSteps; ++m) {
+                    YieldToEvents();
+                    const double H = lv.high[static_cast<size_t>(m)];
+                    v.CoordCrossing3ParamsSignal(P, W + 1, W + 2, static_cast<float>(L),
+                                                 static_cast<float>(H), D, -100, 100);
+                    SignalVectorToTradingLog(W + 2, false);
+                    const float p = CalcPositionsCompoundProfit(P);
+                    if (BestSoFar.IsImprovedBy(p))
+                        RecordTimingTrial(BestSoFar, p, RallyCount, G, S, L, H, D);
+                }
+            }
+        }
+    }
+    if (BestSoFar.IsUsable()) {
+        BuildTrend(v, P, W, BestSoFar.GradientPoints.toInt16(), toInt16(BestSoFar.SmoothPoints));
+        v.CoordCrossing3ParamsSignal(P, W + 1, W + 2, BestSoFar.OptimalLowLevel.toSingle(),
+                                     BestSoFar.OptimalHighLevel.toSingle(),
+                                     BestSoFar.OptimalPriceDeclineLevel, -100, 100);
+    }
+}
+
+// ---- The fused search -------------------------------------------------------------------
+//
+// Within one G every trial reads the same trend and price over the window. A trial's walk
+// buys on the first flat day whose trend is above H, and sells on the first later day whose
+// trend is below L or whose price lies more than D percent below the highest price since the
+// buy. So the next day above each H and below each L is tabled once per G, and the first day
+// on which the trailing stop of D sells after a buy day (a matter of the price alone, the same
+// for every G) is found once per stock and buy day, scanned only as far as a trial asks. A
+// trial then costs a few steps per rally. Its rallies are those the literal walk finds, in
+// the same order, and are priced by the same compounding; a trial whose rallies equal the
+// previous trial's has its profit, which cannot beat the record, so it is not priced again.
+
+struct DeclineMemo {
+    std::vector<std::int32_t> hit;  // the stop day after buy day t, -1 while not found
+    std::vector<std::int32_t> pos;  // the last day scanned without a stop, -1 before any
+    std::vector<float> ref;         // the highest price up to pos
+};
+
+struct TimingScratch {
+    std::vector<float> gradient, trend, signal;
+    std::vector<std::int32_t> nextBuy, nextLow;  // per level: n + 1 entries
+    std::vector<DeclineMemo> memo;               // per price decline step
+    std::vector<std::int16_t> buy, sell, prevBuy, prevSell;
+};
+
+void TimingScratchDeleter::operator()(TimingScratch* s) const {
+    delete s;
+}
+
+TimingScratchPtr MakeTimingScratch() {
+    return TimingScratchPtr(new TimingScratch);
+}
+
+namespace {
+
+// The trailing stop's decline in percent of the price p below the highest price ref, as the
+// three-parameter signal forms it (0 when ref is not above 0). Prices are plain rows: no
+// value below 0, none beyond 1e24, so nothing can overflow.
+inline float TrailingDecline(float ref, float p) {
+    if (!(ref > 0.0f)) return 0.0f;
+    const float diff = ref - p;
+    return static_cast<float>(100.0 * static_cast<double>(diff) / static_cast<double>(ref));
+}
+
+// The first window day s in (b, limit) on which the stop of D sells after a buy on day b,
+// limit when none; px is the window's prices. Remembers how far it has looked.
+inline std::int32_t StopBefore(DeclineMemo& m, const float* px, std::int32_t b, std::int32_t limit,
+                               float D) {
+    const std::int32_t hit = m.hit[static_cast<size_t>(b)];
+    if (hit >= 0) return hit < limit ? hit : limit;
+    std::int32_t p = m.pos[static_cast<size_t>(b)];
+    float ref;
+    if (p < 0) {
+        p = b;
+        ref = px[b];
+    } else {
+        ref = m.ref[static_cast<size_t>(b)];
+    }
+    for (std::int32_t t = p + 1; t < limit; ++t) {
+        const float x = px[t];
+        if (x > ref) ref = x;
+        if (TrailingDecline(ref, x) > D) {
+            m.hit[static_cast<size_t>(b)] = t;
+            return t;
+        }
+    }
+    if (limit - 1 > p) {
+        m.pos[static_cast<size_t>(b)] = limit - 1;
+        m.ref[static_cast<size_t>(b)] = ref;
+    }
+    return limit;
+}
+
+// The three-parameter signal of days 1..dim (the sell value outside the window), by the
+// literal walk.
+void SignalRow(const float* price, const float* trend, const SearchWindow& w, float L, float H,
+               float D, float* out) {
+    std::fill(out, out + w.dim, -100.0f);
+    bool holding = false;
+    float ref = 0.0f;
+    for (long d = w.from; d <= w.to; ++d) {
+        const float p = price[d - 1], t = trend[d - 1];
+        if (!holding) {
+            if (t > H) {
+                holding = true;
+                ref = p;
+                out[d - 1] = 100.0f;
+            }
+            continue;
+        }
+        if (p > ref) ref = p;
+        if (t < L || TrailingDecline(ref, p) > D) {
+            holding = false;
+            continue;
+        }
+        out[d - 1] = 100.0f;
+    }
+}
+
+// The table of the first window day at or after t whose value passes the test (n: none).
+template <class Test>
+void NextDayTable(const float* x, std::int32_t n, Test test, std::int32_t* next) {
+    next[n] = n;
+    for (std::int32_t t = n - 1; t >= 0; --t) next[t] = test(x[t]) ? t : next[t + 1];
+}
+
+}  // namespace
+
+SearchOutcome SearchTimingRow(const float* price, const SearchWindow& w, TimingScratch& s) {
+    if (!w.fusable()) throw LeaveFusedRoad();
+    const TimingGrid grid = MakeTimingGrid(w.diligence);
+    const std::int32_t n = static_cast<std::int32_t>(w.to - w.from + 1);
+    const size_t dim = static_cast<size_t>(w.dim);
+    const float* px = price + (w.from - 1);
+    const int levels = grid.levelSteps + 1;
+    s.gradient.resize(dim);
+    s.trend.resize(dim);
+    s.nextBuy.resize(static_cast<size_t>(levels) * static_cast<size_t>(n + 1));
+    s.nextLow.resize(static_cast<size_t>(levels) * static_cast<size_t>(n + 1));
+    s.memo.resize(static_cast<size_t>(grid.N + 1));
+    for (DeclineMemo& m : s.memo) {
+        m.hit.assign(static_cast<size_t>(n), -1);
+        m.pos.assign(static_cast<size_t>(n), -1);
+        m.ref.resize(static_cast<size_t>(n));
+    }
+    s.buy.resize(static_cast<size_t>(n) + 1);
+    s.sell.resize(static_cast<size_t>(n) + 1);
+    s.prevBuy.resize(static_cast<size_t>(n) + 1);
+    s.prevSell.resize(static_cast<size_t>(n) + 1);
+
+    SearchOutcome out;
+    out.fused = true;
+    BestTrialRecord& best = out.best;
+    best.CompoundProfit = Num(-10000.0);
+    RallyLog& log = out.log;
+    int prevCount = -1;  // no trial yet
+    std::vector<double> lastLevels(3);
+
+    for (long G = kFirstGradient; G <= kLastGradient; G += 2) {
+        const long S = std::max<long>(G, 5);
+        FirstDerivationRow(price, w, G, true, s.gradient.data());
+        InterpolationRow(s.gradient.data(), w.from, w.to, S, s.trend.data());
+        CoefMullRow(s.trend.data(), w.from, w.to, 100.0f);
+        const float* tr = s.trend.data();
+        const float a1 = ConditionalAverageRow(tr, w.statFrom, w.statTo, 0.00001f, true);
+        const float a2 = ConditionalAverageRow(tr, w.statFrom, w.statTo, a1, true);
+        const float b1 = ConditionalAverageRow(tr, w.statFrom, w.statTo, -0.00001f, false);
+        const float b2 = ConditionalAverageRow(tr, w.statFrom, w.statTo, b1, false);
+        const TimingLevels lv = MakeTimingLevels(grid, a1, a2, b1, b2);
+        const float* tx = tr + (w.from - 1);
+        for (int j = 0; j < levels; ++j) {
+            const float H = static_cast<float>(lv.high[static_cast<size_t>(j)]);
+            const float L = static_cast<float>(lv.low[static_cast<size_t>(j)]);
+            NextDayTable(
+                tx, n, [H](float t) { return t > H; },
+                &s.nextBuy[static_cast<size_t>(j) * static_cast<size_t>(n + 1)]);
+            NextDayTable(
+                tx, n, [L](float t) { return t < L; },
+                &s.nextLow[static_cast<size_t>(j) * static_cast<size_t>(n + 1)]);
+        }
+        for (int k = 0; k <= grid.N; ++k) {
+            const float D = lv.decline[static_cast<size_t>(k)];
+            DeclineMemo& memo = s.memo[static_cast<size_t>(k)];
+            for (int j = 0; j < levels; ++j) {
+                const std::int32_t* nextLow =
+                    &s.nextLow[static_cast<size_t>(j) * static_cast<size_t>(n + 1)];
+                for (int m = 0; m < levels; ++m) {
+                    const std::int32_t* nextBuy =
+                        &s.nextBuy[static_cast<size_t>(m) * static_cast<size_t>(n + 1)];
+                    // The walk: rallies (buy, sell) as window days, sell n for the open one.
+                    int count = 0;
+                    std::int32_t t = 0;
+                    while (true) {
+                        const std::int32_t b = nextBuy[t];
+                        if (b >= n) break;
+                        const std::int32_t sell = StopBefore(memo, px, b, nextLow[b + 1], D);
+                        s.buy[static_cast<size_t>(count)] = static_cast<std::int16_t>(b);
+                        s.sell[static_cast<size_t>(count)] = static_cast<std::int16_t>(sell);
+                        ++count;
+                        if (sell >= n) break;
+                        t = sell + 1;
+                    }
+                    const bool same =
+                        count == prevCount &&
+                        std::equal(s.buy.begin(), s.buy.begin() + count, s.prevBuy.begin()) &&
+                        std::equal(s.sell.begin(), s.sell.begin() + count, s.prevSell.begin());
+                    if (same) continue;
+                    float C = 0.0f;
+                    log.count = 0;
+                    for (int r = 0; r < count; ++r) {
+                        const std::int32_t b = s.buy[static_cast<size_t>(r)];
+                        const std::int32_t sell = s.sell[static_cast<size_t>(r)];
+                        C = CompoundStep(
+                            C, RallyProfitPercent(px[b], px[std::min(sell, n - 1)], w.commission));
+                        log.Append(w.from + b, sell >= n ? w.to + 1 : w.from + sell);
+                    }
+                    out.logRows = std::max<int>(out.logRows, count);
+                    std::swap(s.buy, s.prevBuy);
+                    std::swap(s.sell, s.prevSell);
+                    prevCount = count;
+                    if (best.IsImprovedBy(C)) {
+                        RecordTimingTrial(best, C, count, G, S, lv.low[static_cast<size_t>(j)],
+                                          lv.high[static_cast<size_t>(m)], D);
+                        out.improved = true;
+                    }
+                }
+            }
+        }
+        lastLevels = {lv.low.back(), lv.high.back(), lv.decline.back()};
+    }
+
+    // What the search leaves in W..W + 2: the usable best trial's vectors, else the last
+    // trial's (G = 50 and the outermost levels).
+    const bool usable = out.improved && best.IsUsable();
+    const long G = usable ? best.GradientPoints.toInt16() : kLastGradient;
+    const long S = usable ? toInt16(best.SmoothPoints) : std::max<long>(kLastGradient, 5);
+    out.rows.resize(3 * dim);
+    float* gradient = out.rows.data();
+    float* trend = gradient + dim;
+    float* signal = trend + dim;
+    FirstDerivationRow(price, w, G, true, gradient);
+    InterpolationRow(gradient, 1, w.dim, S, trend);
+    CoefMullRow(trend, 1, w.dim, 100.0f);
+    if (usable)
+        SignalRow(price, trend, w, best.OptimalLowLevel.toSingle(),
+                  best.OptimalHighLevel.toSingle(), best.OptimalPriceDeclineLevel, signal);
+    else
+        SignalRow(price, trend, w, static_cast<float>(lastLevels[0]),
+                  static_cast<float>(lastLevels[1]), static_cast<float>(lastLevels[2]), signal);
+    return out;
+}
+
+}  // namespace vel

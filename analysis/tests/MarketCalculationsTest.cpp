@@ -1,0 +1,244 @@
+// The basket runs of market timing, swinging and special swinging: whole runs on the literal,
+// the fused and the threaded road leave the same vectors, tables, curves, captions, trading
+// log and CSV file; a one-member basket averages to the member's own curves; the captions,
+// the CSV rows, the results rows and the trade of the average signal.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <random>
+
+#include "AnalysisCommands.h"
+#include "AnalysisFixture.h"
+#include "ChartCurves.h"
+#include "MarketCalculations.h"
+#include "MemberSearches.h"
+#include "SignalWalk.h"
+
+namespace vel {
+namespace {
+
+std::vector<float> Walk(std::uint32_t seed, long days) {
+    std::mt19937 gen(seed);
+    std::normal_distribution<double> step(0.0005, 0.025);
+    std::vector<float> p;
+    double x = 30.0 + seed;
+    for (long d = 0; d < days; ++d) {
+        x *= 1.0 + step(gen);
+        p.push_back(static_cast<float>(x));
+    }
+    return p;
+}
+
+using Calculation = void (*)(const std::string&);
+
+class MarketCalculationsTest : public testing::AnalysisFixture {
+protected:
+    void SetUp() override {
+        AnalysisFixture::SetUp();
+        RegisterAnalysisCommands();
+        // The trend curves and the optimal-level method of the chart window, as stand-ins:
+        // one curve, and the walk of the selected curve into the trading log.
+        AnalysisCommands.AppendPriceVolumeTrendCurves = [] {
+            const std::int16_t k = AppendChartCurve("trend");
+            MainVectors->CoordAllSetConst(ChartCurveVector(k), 1.0f);
+        };
+        AnalysisCommands.GenerateCrossingAboveOptimalLevelTSignalsFromSelectedCurveForSB =
+            [this](std::int16_t& work) {
+                tradedCurve_ = SelectedChartCurve;
+                reportKindWhenTraded_ = ReportKind;
+                MainVectors->VectorCopy(ChartCurveVector(SelectedChartCurve), work);
+                SignalVectorToTradingLog(work, false);
+            };
+    }
+    void TearDown() override {
+        SearchRoad = SearchRoadChoice{};
+        AnalysisFixture::TearDown();
+    }
+
+    // Everything a run leaves that the tests compare.
+    struct Left {
+        std::vector<Num> cells;
+        Table2D<float> results{"StockResults", 1, kStockResultsRows, 1, kStockResultsColumns};
+        BestTrialRecord record;
+        RallyLog log;
+        std::vector<std::string> captions;
+        std::vector<float> levels;
+        long chartCount = 0;
+        std::string csv;
+        CsvRowState row;
+    };
+    Left RunOnce(Calculation run, const std::string& csvName) {
+        // The same start for every road.
+        StockResults.clear();
+        StockResults(7, 30) = 5.0f;
+        ClearChartCurves();
+        MainVectors->CoordAllSetConst(MainVectors->ModelStart() + 3, 4.0f);
+        RallyCount = 0;
+        run(csvName.empty() ? std::string() : TempPath(csvName));
+        Left l;
+        for (long v = 1; v <= MainVectors->TotalVectors(); ++v)
+            for (long c = 1; c <= MainVectors->TotalCoords(); ++c)
+                l.cells.push_back(MainVectors->CoordGetSingleValue(v, c));
+        l.results = StockResults;
+        l.record = BestSoFar;
+        l.log = TradingLog;
+        for (long k = 1; k <= kMaxChartCurves; ++k) {
+            l.captions.push_back(ChartCaption(k));
+            for (long j = 1; j <= 5; ++j) l.levels.push_back(ChartLevel(k, j));
+        }
+        l.chartCount = MainVectors->ChartCount();
+        if (!csvName.empty()) l.csv = FileText(TempPath(csvName));
+        l.row = CsvRow;
+        return l;
+    }
+    static void ExpectSame(const Left& a, const Left& b) {
+        size_t differing = 0, first = 0;
+        for (size_t i = 0; i < a.cells.size(); ++i)
+            if (!identical(a.cells[i], b.cells[i]) && differing++ == 0) first = i;
+        EXPECT_EQ(differing, 0u) << "first differing cell " << first;
+        EXPECT_TRUE(a.results == b.results);
+        EXPECT_TRUE(a.record == b.record);
+        EXPECT_TRUE(a.log == b.log);
+        EXPECT_EQ(a.captions, b.captions);
+        EXPECT_EQ(a.levels, b.levels);
+        EXPECT_EQ(a.chartCount, b.chartCount);
+        EXPECT_EQ(a.csv, b.csv);
+        EXPECT_TRUE(a.row == b.row);
+    }
+    static std::vector<float> Values(long v) {
+        std::vector<float> x;
+        for (long d = 1; d <= MainVectors->CoordDim(); ++d)
+            x.push_back(MainVectors->CoordGetSingle(v, d));
+        return x;
+    }
+
+    std::int16_t tradedCurve_ = -1;
+    std::string reportKindWhenTraded_;
+};
+
+TEST_F(MarketCalculationsTest, WholeRunsAgreeOnTheLiteralFusedAndThreadedRoads) {
+    const long days = 70;
+    std::vector<std::vector<float>> rows;
+    for (std::uint32_t s = 1; s <= 5; ++s) rows.push_back(Walk(s, days));
+    rows[3][20] = 0.0f;  // a zero price
+    rows[4].resize(60);  // a history that ends early: empty cells
+    LoadPrices(days, rows);
+    ShowDays(15, 66);
+    for (long i : {1, 2, 4, 5}) BasketFlag(i) = 1;
+    BasketFlag(3) = 11;  // a transient mark, not a member
+    BasketCount = 4;
+    const std::pair<Calculation, const char*> runs[] = {
+        {CalcMarketTiming, "timing.csv"},
+        {CalcMarketSwinging, "swinging.csv"},
+        {CalcMarketSpecialSwinging, "special.csv"},
+    };
+    for (const auto& [run, csv] : runs) {
+        SCOPED_TRACE(csv);
+        SearchRoad = {true, 0};
+        const Left literal = RunOnce(run, csv);
+        SearchRoad = {false, 1};
+        SearchCounts = {};
+        ExpectSame(literal, RunOnce(run, csv));
+        EXPECT_EQ(SearchCounts.fused, 4);
+        SearchRoad = {false, 3};
+        ExpectSame(literal, RunOnce(run, csv));
+        SearchRoad = {false, 0};
+        ExpectSame(literal, RunOnce(run, csv));
+        // Four members: a header line and four rows.
+        EXPECT_EQ(std::count(literal.csv.begin(), literal.csv.end(), '\n'), 5);
+        EXPECT_EQ(literal.results(3, col::IndividualTimingOK), 0.0f);
+        // An empty path writes no file, but leaves the last member's row in the buffer.
+        std::remove(TempPath(csv).c_str());
+        const Left none = RunOnce(run, "");
+        EXPECT_FALSE(std::ifstream(TempPath(csv)).good());
+        EXPECT_TRUE(none.row == literal.row);
+    }
+}
+
+TEST_F(MarketCalculationsTest, TimingOfOneMemberAveragesToItsOwnCurves) {
+    LoadPrices(60, {Walk(7, 60), Walk(8, 60), Walk(9, 60)});
+    BasketFlag(2) = 1;
+    BasketCount = 1;
+    CalcMarketTiming("");
+    ASSERT_TRUE(BestSoFar.IsUsable());
+    EXPECT_EQ(Values(20), Values(11));
+    EXPECT_EQ(Values(21), Values(12));
+    EXPECT_EQ(Values(MainVectors->ModelStart() + 1), Values(12));
+    // The trend curve, then the two averages with their level lines at 0.
+    ASSERT_EQ(MainVectors->ChartCount(), 3);
+    EXPECT_EQ(ChartCaption(2),
+              "Market Timing: Average relative gradient for  1  symbols  "
+              "Commission =  0.5");
+    EXPECT_EQ(ChartCaption(3),
+              "Market Timing: Average BUY-SELL signal for  1  symbols  "
+              "Commission =  0.5");
+    EXPECT_EQ(ChartLevel(2, 1), 0.0f);
+    EXPECT_EQ(ChartLevel(3, 1), 0.0f);
+    EXPECT_EQ(Values(ChartCurveVector(3)), Values(21));
+    // The average signal was traded with the report kind of the run, which ends "General".
+    EXPECT_EQ(tradedCurve_, 3);
+    EXPECT_EQ(reportKindWhenTraded_, "Timing");
+    EXPECT_EQ(ReportKind, "General");
+    EXPECT_EQ(SelectedChartCurve, 0);
+    EXPECT_EQ(CursorDay, ChartTo1);
+    // Column 1 is 1 for every loaded stock; the member's row holds its record.
+    for (long i = 1; i <= 3; ++i) EXPECT_EQ(StockResults(i, col::BasketFlag), 1.0f);
+    EXPECT_EQ(StockResults(2, col::IndividualTimingOK), 2.0f);
+    EXPECT_EQ(StockResults(2, col::CompoundNetProfitIT), BestSoFar.CompoundProfit.toSingle());
+    EXPECT_EQ(StockResults(2, col::RallyCountA), BestSoFar.Rallies);
+    EXPECT_EQ(StockResults(2, col::GradientPoints), BestSoFar.GradientPoints.toSingle());
+    EXPECT_EQ(StockResults(2, col::OptimalLowLevel), BestSoFar.OptimalLowLevel.toSingle());
+    EXPECT_EQ(StockResults(2, col::ToTradingDay), 60.0f);
+    EXPECT_EQ(StockResults(1, col::CompoundNetProfitIT), 0.0f);
+    // No file, but the member's row is left in the row buffer.
+    EXPECT_EQ(GetCSVHeaderLine(),
+              "Item, Symbol, CompoundProfit, Rallies, GradientPoints, SmoothPoints, "
+              "OptimalLowLevel, OptimalHighLevel, OptimalPriceDeclineLevel, defCommission, "
+              "FromTradingDay, ToTradingDay, Time");
+    EXPECT_EQ(CsvValue(1), " 1");
+    EXPECT_EQ(CsvValue(2), "S2");
+}
+
+TEST_F(MarketCalculationsTest, SwingingOfOneMemberAveragesToItsOwnCurves) {
+    LoadPrices(60, {Walk(4, 60), Walk(5, 60)});
+    BasketFlag(1) = 1;
+    BasketCount = 1;
+    defCommission = 0.25f;
+    CalcMarketSwinging("");
+    ASSERT_TRUE(BestSoFar.IsUsable());
+    EXPECT_EQ(Values(10), Values(22));
+    EXPECT_EQ(Values(11), Values(23));
+    EXPECT_EQ(Values(12), Values(24));
+    EXPECT_EQ(ChartCaption(2),
+              "Market Swinging: Average relative gradient for Stock Basket (  1"
+              "  symbols )  Commission =0.25");
+    EXPECT_EQ(ChartCaption(3),
+              "Market Swinging: Average BUY-SELL signal for Stock Basket (  1"
+              "  symbols )  Commission =0.25");
+    EXPECT_EQ(reportKindWhenTraded_, "Swinging");
+    // Only the member has a row: swinging writes no column 1 for the others.
+    EXPECT_EQ(StockResults(1, col::BasketFlag), 1.0f);
+    EXPECT_EQ(StockResults(2, col::BasketFlag), 0.0f);
+    EXPECT_EQ(StockResults(1, col::IndividualTimingOK), 1.0f);
+    EXPECT_EQ(GetCSVHeaderLine(),
+              "Item, Symbol, ProfitNetCompound, Rallies, GradientPoints, SmoothPoints, "
+              "defCommission, FromTradingDay, ToTradingDay, Time");
+
+    CalcMarketSpecialSwinging("");
+    ASSERT_TRUE(BestSoFar.IsUsable());
+    EXPECT_EQ(Values(10), Values(21));
+    EXPECT_EQ(Values(11), std::vector<float>(60, 0.0f));
+    EXPECT_EQ(Values(12), Values(24));
+    EXPECT_EQ(ChartCaption(2),
+              "Special Market Swinging: Average relative gradient for Stock "
+              "Basket (  1  symbols )  Commission =0.25");
+    EXPECT_EQ(reportKindWhenTraded_, "Special");
+    EXPECT_EQ(StockResults(1, col::SmoothPoints), 0.0f);
+    EXPECT_EQ(GetCSVHeaderLine(),
+              "Item, Symbol, ProfitNetCompound, Rallies, PastDays, CrossingLevel, defCommission, "
+              "defDiligence, FromTradingDay, ToTradingDay, Time");
+}
+
+}  // namespace
+}  // namespace vel
