@@ -22,11 +22,21 @@ inline double RallyProfitPercent(float pB, float pS, float commission) {
            2.0 * static_cast<double>(commission);
 }
 
+// The growth factor of a rally of profit P percent: P / 100 + 1, in double.
+inline double RallyFactor(double P) {
+    return P / 100.0 + 1.0;
+}
+
+// The compound profit after one more rally of the given growth factor, in percent:
+// ((C / 100 + 1) * factor - 1) * 100 in double, rounded to single (OverflowError beyond).
+inline float CompoundByFactor(float C, double factor) {
+    return checkedSingle(((static_cast<double>(C) / 100.0 + 1.0) * factor - 1.0) * 100.0);
+}
+
 // The compound profit after one more rally of profit P, both in percent:
 // ((C / 100 + 1) * (P / 100 + 1) - 1) * 100 in double, rounded to single (OverflowError beyond).
 inline float CompoundStep(float C, double P) {
-    return checkedSingle(((static_cast<double>(C) / 100.0 + 1.0) * (P / 100.0 + 1.0) - 1.0) *
-                         100.0);
+    return CompoundByFactor(C, RallyFactor(P));
 }
 
 // The program's log on MainVectors' price vector with defCommission, each rally sold at its

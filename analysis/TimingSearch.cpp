@@ -135,10 +135,18 @@ struct DeclineMemo {
 };
 
 struct TimingScratch {
-    std::vector<float> gradient, trend, signal;
+    std::vector<float> gradient, trend;
+    std::vector<float> prices;                   // the window's prices and the last one again
     std::vector<std::int32_t> nextBuy, nextLow;  // per level: n + 1 entries
     std::vector<DeclineMemo> memo;               // per price decline step
-    std::vector<std::int16_t> buy, sell, prevBuy, prevSell;
+    // The rallies of the trials of one batch (one D and one L, every H), as window days (sell n
+    // for the open rally), each trial's at its own offset; their growth factors; the log rows.
+    std::vector<std::int16_t> buy, sell, logBuy, logSell;
+    std::vector<double> profit;
+    // Within a batch a buy day always sells on the same day, at the same profit: the sell day
+    // and growth factor of each buy day, valid where its stamp is the batch's.
+    std::vector<std::int32_t> stamp, sellOf;
+    std::vector<double> profitOf;
 };
 
 void TimingScratchDeleter::operator()(TimingScratch* s) const {
@@ -229,29 +237,41 @@ SearchOutcome SearchTimingRow(const float* price, const SearchWindow& w, TimingS
     const TimingGrid grid = MakeTimingGrid(w.diligence);
     const std::int32_t n = static_cast<std::int32_t>(w.to - w.from + 1);
     const size_t dim = static_cast<size_t>(w.dim);
-    const float* px = price + (w.from - 1);
     const int levels = grid.levelSteps + 1;
+    // The window's prices, the last one repeated at n: an open rally (sell n) sells there.
+    s.prices.assign(price + (w.from - 1), price + w.to);
+    s.prices.push_back(price[w.to - 1]);
+    const float* px = s.prices.data();
     s.gradient.resize(dim);
     s.trend.resize(dim);
-    s.nextBuy.resize(static_cast<size_t>(levels) * static_cast<size_t>(n + 1));
-    s.nextLow.resize(static_cast<size_t>(levels) * static_cast<size_t>(n + 1));
+    const size_t stride = static_cast<size_t>(n) + 1;
+    s.nextBuy.resize(static_cast<size_t>(levels) * stride);
+    s.nextLow.resize(static_cast<size_t>(levels) * stride);
     s.memo.resize(static_cast<size_t>(grid.N + 1));
     for (DeclineMemo& m : s.memo) {
         m.hit.assign(static_cast<size_t>(n), -1);
         m.pos.assign(static_cast<size_t>(n), -1);
         m.ref.resize(static_cast<size_t>(n));
     }
-    s.buy.resize(static_cast<size_t>(n) + 1);
-    s.sell.resize(static_cast<size_t>(n) + 1);
-    s.prevBuy.resize(static_cast<size_t>(n) + 1);
-    s.prevSell.resize(static_cast<size_t>(n) + 1);
+    // A trial has at most (n + 1) / 2 rallies.
+    const size_t most = static_cast<size_t>(n) / 2 + 1;
+    s.buy.resize(static_cast<size_t>(levels) * most);
+    s.sell.resize(static_cast<size_t>(levels) * most);
+    s.profit.resize(static_cast<size_t>(levels) * most);
+    s.logBuy.assign(most + 1, 0);
+    s.logSell.assign(most + 1, 0);
+    s.stamp.assign(static_cast<size_t>(n), 0);
+    s.sellOf.resize(static_cast<size_t>(n));
+    s.profitOf.resize(static_cast<size_t>(n));
+    std::int32_t batch = 0;
+    std::vector<int> count(static_cast<size_t>(levels));
+    std::vector<float> compound(static_cast<size_t>(levels));
 
     SearchOutcome out;
     out.fused = true;
     BestTrialRecord& best = out.best;
     best.CompoundProfit = Num(-10000.0);
-    RallyLog& log = out.log;
-    int prevCount = -1;  // no trial yet
+    int lastCount = 0;
     std::vector<double> lastLevels(3);
 
     for (long G = kFirstGradient; G <= kLastGradient; G += 2) {
@@ -270,54 +290,68 @@ SearchOutcome SearchTimingRow(const float* price, const SearchWindow& w, TimingS
             const float H = static_cast<float>(lv.high[static_cast<size_t>(j)]);
             const float L = static_cast<float>(lv.low[static_cast<size_t>(j)]);
             NextDayTable(
-                tx, n, [H](float t) { return t > H; },
-                &s.nextBuy[static_cast<size_t>(j) * static_cast<size_t>(n + 1)]);
+                tx, n, [H](float t) { return t > H; }, &s.nextBuy[static_cast<size_t>(j) * stride]);
             NextDayTable(
-                tx, n, [L](float t) { return t < L; },
-                &s.nextLow[static_cast<size_t>(j) * static_cast<size_t>(n + 1)]);
+                tx, n, [L](float t) { return t < L; }, &s.nextLow[static_cast<size_t>(j) * stride]);
         }
         for (int k = 0; k <= grid.N; ++k) {
             const float D = lv.decline[static_cast<size_t>(k)];
             DeclineMemo& memo = s.memo[static_cast<size_t>(k)];
             for (int j = 0; j < levels; ++j) {
-                const std::int32_t* nextLow =
-                    &s.nextLow[static_cast<size_t>(j) * static_cast<size_t>(n + 1)];
+                const std::int32_t* nextLow = &s.nextLow[static_cast<size_t>(j) * stride];
+                ++batch;
+                // The walks of the batch's trials (H ascending) and their rally profits.
                 for (int m = 0; m < levels; ++m) {
-                    const std::int32_t* nextBuy =
-                        &s.nextBuy[static_cast<size_t>(m) * static_cast<size_t>(n + 1)];
-                    // The walk: rallies (buy, sell) as window days, sell n for the open one.
-                    int count = 0;
+                    const std::int32_t* nextBuy = &s.nextBuy[static_cast<size_t>(m) * stride];
+                    std::int16_t* buys = &s.buy[static_cast<size_t>(m) * most];
+                    std::int16_t* sells = &s.sell[static_cast<size_t>(m) * most];
+                    double* profits = &s.profit[static_cast<size_t>(m) * most];
+                    int c = 0;
                     std::int32_t t = 0;
                     while (true) {
                         const std::int32_t b = nextBuy[t];
                         if (b >= n) break;
-                        const std::int32_t sell = StopBefore(memo, px, b, nextLow[b + 1], D);
-                        s.buy[static_cast<size_t>(count)] = static_cast<std::int16_t>(b);
-                        s.sell[static_cast<size_t>(count)] = static_cast<std::int16_t>(sell);
-                        ++count;
+                        const size_t bi = static_cast<size_t>(b);
+                        if (s.stamp[bi] != batch) {
+                            s.stamp[bi] = batch;
+                            const std::int32_t sd = StopBefore(memo, px, b, nextLow[b + 1], D);
+                            s.sellOf[bi] = sd;
+                            s.profitOf[bi] =
+                                RallyFactor(RallyProfitPercent(px[b], px[sd], w.commission));
+                        }
+                        const std::int32_t sell = s.sellOf[bi];
+                        buys[c] = static_cast<std::int16_t>(b);
+                        sells[c] = static_cast<std::int16_t>(sell);
+                        profits[c] = s.profitOf[bi];
+                        ++c;
                         if (sell >= n) break;
                         t = sell + 1;
                     }
-                    const bool same =
-                        count == prevCount &&
-                        std::equal(s.buy.begin(), s.buy.begin() + count, s.prevBuy.begin()) &&
-                        std::equal(s.sell.begin(), s.sell.begin() + count, s.prevSell.begin());
-                    if (same) continue;
-                    float C = 0.0f;
-                    log.count = 0;
-                    for (int r = 0; r < count; ++r) {
-                        const std::int32_t b = s.buy[static_cast<size_t>(r)];
-                        const std::int32_t sell = s.sell[static_cast<size_t>(r)];
-                        C = CompoundStep(
-                            C, RallyProfitPercent(px[b], px[std::min(sell, n - 1)], w.commission));
-                        log.Append(w.from + b, sell >= n ? w.to + 1 : w.from + sell);
-                    }
-                    out.logRows = std::max<int>(out.logRows, count);
-                    std::swap(s.buy, s.prevBuy);
-                    std::swap(s.sell, s.prevSell);
-                    prevCount = count;
+                    count[static_cast<size_t>(m)] = c;
+                }
+                // The compounding of the batch's trials side by side: each trial's rallies in
+                // order, the trials' chains independent of each other.
+                int longest = 0;
+                for (int m = 0; m < levels; ++m) {
+                    compound[static_cast<size_t>(m)] = 0.0f;
+                    longest = std::max(longest, count[static_cast<size_t>(m)]);
+                }
+                for (int r = 0; r < longest; ++r)
+                    for (int m = 0; m < levels; ++m)
+                        if (r < count[static_cast<size_t>(m)])
+                            compound[static_cast<size_t>(m)] = CompoundByFactor(
+                                compound[static_cast<size_t>(m)],
+                                s.profit[static_cast<size_t>(m) * most + static_cast<size_t>(r)]);
+                // The trials in their order: the log rows they write, the record.
+                for (int m = 0; m < levels; ++m) {
+                    const int c = count[static_cast<size_t>(m)];
+                    std::copy_n(&s.buy[static_cast<size_t>(m) * most], c, &s.logBuy[1]);
+                    std::copy_n(&s.sell[static_cast<size_t>(m) * most], c, &s.logSell[1]);
+                    out.logRows = std::max(out.logRows, c);
+                    lastCount = c;
+                    const float C = compound[static_cast<size_t>(m)];
                     if (best.IsImprovedBy(C)) {
-                        RecordTimingTrial(best, C, count, G, S, lv.low[static_cast<size_t>(j)],
+                        RecordTimingTrial(best, C, c, G, S, lv.low[static_cast<size_t>(j)],
                                           lv.high[static_cast<size_t>(m)], D);
                         out.improved = true;
                     }
@@ -326,6 +360,11 @@ SearchOutcome SearchTimingRow(const float* price, const SearchWindow& w, TimingS
         }
         lastLevels = {lv.low.back(), lv.high.back(), lv.decline.back()};
     }
+    // The log as the trials left it (window days back to day indexes; n + from = to + 1).
+    for (int r = 1; r <= out.logRows; ++r)
+        out.log.Append(w.from + s.logBuy[static_cast<size_t>(r)],
+                       w.from + s.logSell[static_cast<size_t>(r)]);
+    out.log.count = static_cast<std::int16_t>(lastCount);
 
     // What the search leaves in W..W + 2: the usable best trial's vectors, else the last
     // trial's (G = 50 and the outermost levels).
