@@ -488,6 +488,9 @@ bool LoadHistory(int readers) {
     for (std::int32_t i = 1; i <= LoadedSymbolCount; ++i)
         LoadedSymbols(i) = r.symbols[static_cast<size_t>(i - 1)];
     Basket = BasketState{};
+    // No result or best signal of the previous history may enter a report or group of this
+    // one (the new stores' Model vectors start empty too).
+    Results = StockResultsState{};
     g_loadedPaths = PathTable::Current();
     SetMainLabel(MainLabel::PerformedTask, "");
     SetMainLabel(MainLabel::PerformedAction, "");

@@ -134,6 +134,19 @@ TEST_F(HistoryLoadTest, ADayWithoutARowShowsZeroNotTheSymbolBefore) {
     EXPECT_EQ(Volume(2, 2), 0.0f);
 }
 
+TEST_F(HistoryLoadTest, ALoadClearsTheStockResultsAndTheBestSignals) {
+    WriteBuilt(HistoryDatabasePath, FourSymbols(), {{"A", 1}, {"B", 2}}, 4);
+    ASSERT_TRUE(Load(HistoryDatabasePath));
+    StockResults(2, 21) = 2.0f;
+    StockResults(11000, 45) = 1.0f;
+    BestSoFar.CompoundProfit = Num(12.5f);
+    BestSoFar.GradientPoints = Num(20);
+    MainVectors->CoordSetSingleValue(MainVectors->ModelStart() + 1, 3, 100.0f);
+    ASSERT_TRUE(Load(HistoryDatabasePath));
+    EXPECT_TRUE(Results == StockResultsState{});
+    EXPECT_TRUE(MainVectors->CoordGetSingleValue(MainVectors->ModelStart() + 1, 3).isEmpty());
+}
+
 TEST_F(HistoryLoadTest, AFailedLoadKeepsThePreviousHistory) {
     WriteBuilt(HistoryDatabasePath, FourSymbols(), {{"A", 1}, {"B", 2}}, 4);
     ASSERT_TRUE(Load(HistoryDatabasePath));
