@@ -178,6 +178,21 @@ float TimeOfDayFraction(const DateTime& t) {
     return static_cast<float>((t.hour * 3600.0 + t.minute * 60.0 + t.second) / 86400.0);
 }
 
+void RunMarketCalculation(const RunSpec& spec, const std::string& CsvFilePath);
+
+// A run that ends in an error leaves no wait text, no hourglass and no report kind of its own.
+void RunMarketCalculationOrTidy(const RunSpec& spec, const std::string& CsvFilePath) {
+    try {
+        RunMarketCalculation(spec, CsvFilePath);
+    } catch (...) {
+        SetChartStatusText("");
+        door().SetHourglass(false);
+        SelectedChartCurve = 0;
+        ReportKind = "General";
+        throw;
+    }
+}
+
 void RunMarketCalculation(const RunSpec& spec, const std::string& CsvFilePath) {
     const AnalysisEntryPoints& a = AnalysisCommands;
     CursorDay = ChartTo1;
@@ -260,15 +275,15 @@ void RunMarketCalculation(const RunSpec& spec, const std::string& CsvFilePath) {
 }  // namespace
 
 void CalcMarketTiming(const std::string& CsvFilePath) {
-    RunMarketCalculation(kTiming, CsvFilePath);
+    RunMarketCalculationOrTidy(kTiming, CsvFilePath);
 }
 
 void CalcMarketSwinging(const std::string& CsvFilePath) {
-    RunMarketCalculation(kSwinging, CsvFilePath);
+    RunMarketCalculationOrTidy(kSwinging, CsvFilePath);
 }
 
 void CalcMarketSpecialSwinging(const std::string& CsvFilePath) {
-    RunMarketCalculation(kSpecial, CsvFilePath);
+    RunMarketCalculationOrTidy(kSpecial, CsvFilePath);
 }
 
 }  // namespace vel

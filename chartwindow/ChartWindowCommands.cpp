@@ -70,9 +70,12 @@ void Analysis(const F& entry, const char* name, Args... args) {
 void MarketCalculation(const std::function<void(const std::string&)>& entry, const char* name) {
     WithMembers([&] {
         Computing([&] {
+            // The controls come back also when the calculation ends in an error.
+            struct Reenable {
+                ~Reenable() { EnableCharts(true); }
+            } reenable;
             EnableCharts(false);
             RunEntryPoint(entry, name, std::string());
-            EnableCharts(true);
         });
     });
 }

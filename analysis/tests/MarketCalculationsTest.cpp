@@ -240,5 +240,19 @@ TEST_F(MarketCalculationsTest, SwingingOfOneMemberAveragesToItsOwnCurves) {
               "defDiligence, FromTradingDay, ToTradingDay, Time");
 }
 
+TEST_F(MarketCalculationsTest, ARunEndingInAnErrorLeavesNoWaitTextNorReportKind) {
+    LoadPrices(60, {Walk(1, 60), Walk(2, 60)});
+    BasketFlag(1) = BasketFlag(2) = 1;
+    BasketCount = 2;
+    // A price beyond the single range: the second member's search overflows (literal road).
+    MainVectors->CoordSetValue(MainVectors->BufferStart() + 1, 30, Num(1e300));
+    SearchCounts = {};
+    EXPECT_THROW(CalcMarketSwinging(""), OverflowError);
+    EXPECT_EQ(SearchCounts.fused, 1);
+    EXPECT_EQ(ChartStatusText(), "");
+    EXPECT_FALSE(door_.hourglass);
+    EXPECT_EQ(ReportKind, "General");
+}
+
 }  // namespace
 }  // namespace vel

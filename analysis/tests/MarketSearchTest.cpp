@@ -259,7 +259,8 @@ TEST_F(MarketSearchTest, FusedSearchesLeaveWhatTheLiteralOnesLeave) {
     MainVectors->CoordSetValue(PriceVector(7), 30, Num(44));
 
     SearchCounts = {};
-    for (auto window : {std::pair<long, long>{1, days}, std::pair<long, long>{35, 80}}) {
+    const std::pair<long, long> windows[] = {{1, days}, {35, 80}, {90, 90}, {60, 61}};
+    for (auto window : windows) {
         ShowDays(window.first, window.second);
         for (long i = 1; i <= static_cast<long>(rows.size()); ++i) {
             const std::string what = "stock " + std::to_string(i) + " days " +
@@ -272,8 +273,8 @@ TEST_F(MarketSearchTest, FusedSearchesLeaveWhatTheLiteralOnesLeave) {
         }
     }
     // On the program's road stock 7 went the literal way, the others the fused one.
-    EXPECT_EQ(SearchCounts.fused, 2 * 3 * 6);
-    EXPECT_EQ(SearchCounts.literal, 2 * 3);
+    EXPECT_EQ(SearchCounts.fused, 4 * 3 * 6);
+    EXPECT_EQ(SearchCounts.literal, 4 * 3);
     // Another diligence and commission on one stock.
     ShowDays(1, days);
     defDiligence = 0.5f;
@@ -281,6 +282,33 @@ TEST_F(MarketSearchTest, FusedSearchesLeaveWhatTheLiteralOnesLeave) {
     ExpectSameRoads(SearchFamily::Timing, PriceVector(2), 2, "timing at diligence 0.5");
     ExpectSameRoads(SearchFamily::Swinging, PriceVector(2), 2, "swinging at diligence 0.5");
     ExpectSameRoads(SearchFamily::SpecialSwinging, PriceVector(2), 2, "special at diligence 0.5");
+}
+
+TEST_F(MarketSearchTest, FusedSearchesAgreeOnRandomHistoriesWindowsAndParameters) {
+    std::mt19937 gen(2024);
+    auto uniform = [&](long lo, long hi) {
+        return std::uniform_int_distribution<long>(lo, hi)(gen);
+    };
+    for (int round = 0; round < 16; ++round) {
+        const long days = uniform(20, 140);
+        std::vector<float> p = RandomWalk(static_cast<std::uint32_t>(100 + round), days,
+                                          0.005 * static_cast<double>(uniform(1, 12)));
+        // Now and then zeros, a flat stretch or a history that ends early.
+        if (uniform(0, 2) == 0) p[static_cast<size_t>(uniform(0, days - 1))] = 0.0f;
+        if (uniform(0, 2) == 0)
+            for (long d = uniform(0, days / 2); d < days / 2 + 5 && d < days; ++d)
+                p[static_cast<size_t>(d)] = 17.0f;
+        if (uniform(0, 3) == 0) p.resize(static_cast<size_t>(uniform(days / 2, days)));
+        LoadPrices(days, {p});
+        const long from = uniform(1, days);
+        ShowDays(from, uniform(from, days));
+        defDiligence = static_cast<float>(uniform(0, 4)) / 4.0f;
+        defCommission = static_cast<float>(uniform(0, 8)) / 8.0f;
+        const std::string what = "round " + std::to_string(round);
+        ExpectSameRoads(SearchFamily::Timing, PriceVector(1), 10, "timing " + what);
+        ExpectSameRoads(SearchFamily::Swinging, PriceVector(1), 20, "swinging " + what);
+        ExpectSameRoads(SearchFamily::SpecialSwinging, PriceVector(1), 20, "special " + what);
+    }
 }
 
 }  // namespace
