@@ -122,9 +122,10 @@ void CoefMullRow(float* row, long first, long last, float factor) {
     }
 }
 
-void PastProfitRow(const float* price, long dim, long days, float* out) {
-    std::fill(out, out + dim, 0.0f);
-    for (long i = std::max<long>(days + 1, 1); i <= dim; ++i) {
+void PastProfitRow(const float* price, long first, long last, long days, float* out) {
+    for (long i = first; i <= last; ++i) {
+        out[i - 1] = 0.0f;
+        if (i <= days) continue;
         const float past = price[i - days - 1];
         if (!(past > 0.0f)) continue;
         const float diff = price[i - 1] - past;

@@ -91,9 +91,9 @@ void FirstDerivationRow(const float* in, const SearchWindow& w, long points, boo
 void InterpolationRow(const float* in, long first, long last, long points, float* out);
 // CoordAllCoefMull by a single factor over days first..last.
 void CoefMullRow(float* row, long first, long last, float factor);
-// CoordPastProfit over days 1..dim: 0 on days 1..days, then the percent change from `days`
-// days before (0 where that price is not above 0).
-void PastProfitRow(const float* price, long dim, long days, float* out);
+// CoordPastProfit over days first..last (all of 1..dim for the whole vector): 0 on days
+// 1..days, then the percent change from `days` days before (0 where that price is not above 0).
+void PastProfitRow(const float* price, long first, long last, long days, float* out);
 
 // CoordFromToConditionalAverage over days first..last: the single mean of the values at or
 // above (greater) or at or below the level; 0 when none.

@@ -212,16 +212,16 @@ SearchOutcome SearchSwingingRow(const float* price, const SearchWindow& w, bool 
     RallyLog& log = out.log;
     float lastLevel = 0.0f;
 
-    // The curve of one G (D) into s.curve; days needed by the search only.
-    auto buildCurve = [&](long G, bool full) {
+    // The curve of one G (D) into s.curve, on the days the trials read (the window, and for
+    // the gradient change the days its kernels read).
+    auto buildCurve = [&](long G) {
         if (special) {
-            PastProfitRow(price, w.dim, G, s.curve.data());
+            PastProfitRow(price, w.from, w.to, G, s.curve.data());
             return;
         }
         FirstDerivationRow(price, w, G, true, s.gradient.data());
-        const long first = full ? 1 : std::max<long>(1, w.kernelFrom - G + 1);
-        const long last = full ? w.dim : w.kernelTo;
-        InterpolationRow(s.gradient.data(), first, last, G, s.smooth.data());
+        InterpolationRow(s.gradient.data(), std::max<long>(1, w.kernelFrom - G + 1), w.kernelTo, G,
+                         s.smooth.data());
         FirstDerivationRow(s.smooth.data(), w, G, false, s.curve.data());
     };
 
@@ -230,7 +230,7 @@ SearchOutcome SearchSwingingRow(const float* price, const SearchWindow& w, bool 
     const long stepG = special ? 1 : 2;
     for (long G = firstG; G <= lastG; G += stepG) {
         const long S = special ? 0 : std::max<long>(G, 5);
-        buildCurve(G, false);
+        buildCurve(G);
         const float* curve = s.curve.data();
         const float Lo = MinimumRow(curve, w.statFrom, w.statTo);
         float Hi = MaximumRow(curve, w.statFrom, w.statTo);
@@ -271,7 +271,7 @@ SearchOutcome SearchSwingingRow(const float* price, const SearchWindow& w, bool 
     const float level = usable ? best.OptimalHighLevel.toSingle() : lastLevel;
     if (special) {
         out.rows.resize(2 * dim);
-        PastProfitRow(price, w.dim, G, out.rows.data());
+        PastProfitRow(price, 1, w.dim, G, out.rows.data());
         LevelSignalRow(out.rows.data(), w.dim, level, out.rows.data() + dim);
         return out;
     }
