@@ -132,6 +132,7 @@ struct DeclineMemo {
     std::vector<std::int32_t> hit;  // the stop day after buy day t, -1 while not found
     std::vector<std::int32_t> pos;  // the last day scanned without a stop, -1 before any
     std::vector<float> ref;         // the highest price up to pos
+    std::vector<double> factor;     // the growth factor of the rally (t, hit)
 };
 
 struct TimingScratch {
@@ -143,10 +144,10 @@ struct TimingScratch {
     // for the open rally), each trial's at its own offset; their growth factors; the log rows.
     std::vector<std::int16_t> buy, sell, logBuy, logSell;
     std::vector<double> profit;
-    // Within a batch a buy day always sells on the same day, at the same profit: the sell day
-    // and growth factor of each buy day, valid where its stamp is the batch's.
-    std::vector<std::int32_t> stamp, sellOf;
-    std::vector<double> profitOf;
+    // The growth factor of the rally from buy day t to the next day below low level j, valid
+    // where its stamp is the current G (per level: n entries).
+    std::vector<std::int32_t> lowStamp;
+    std::vector<double> lowFactor;
 };
 
 void TimingScratchDeleter::operator()(TimingScratch* s) const {
@@ -169,9 +170,10 @@ inline float TrailingDecline(float ref, float p) {
 }
 
 // The first window day s in (b, limit) on which the stop of D sells after a buy on day b,
-// limit when none; px is the window's prices. Remembers how far it has looked.
+// limit when none; px is the window's prices. Remembers how far it has looked, and the growth
+// factor of the rally to a stop it finds.
 inline std::int32_t StopBefore(DeclineMemo& m, const float* px, std::int32_t b, std::int32_t limit,
-                               float D) {
+                               float D, float commission) {
     const std::int32_t hit = m.hit[static_cast<size_t>(b)];
     if (hit >= 0) return hit < limit ? hit : limit;
     std::int32_t p = m.pos[static_cast<size_t>(b)];
@@ -187,6 +189,8 @@ inline std::int32_t StopBefore(DeclineMemo& m, const float* px, std::int32_t b, 
         if (x > ref) ref = x;
         if (TrailingDecline(ref, x) > D) {
             m.hit[static_cast<size_t>(b)] = t;
+            m.factor[static_cast<size_t>(b)] =
+                RallyFactor(RallyProfitPercent(px[b], px[t], commission));
             return t;
         }
     }
@@ -252,6 +256,7 @@ SearchOutcome SearchTimingRow(const float* price, const SearchWindow& w, TimingS
         m.hit.assign(static_cast<size_t>(n), -1);
         m.pos.assign(static_cast<size_t>(n), -1);
         m.ref.resize(static_cast<size_t>(n));
+        m.factor.resize(static_cast<size_t>(n));
     }
     // A trial has at most (n + 1) / 2 rallies.
     const size_t most = static_cast<size_t>(n) / 2 + 1;
@@ -260,10 +265,8 @@ SearchOutcome SearchTimingRow(const float* price, const SearchWindow& w, TimingS
     s.profit.resize(static_cast<size_t>(levels) * most);
     s.logBuy.assign(most + 1, 0);
     s.logSell.assign(most + 1, 0);
-    s.stamp.assign(static_cast<size_t>(n), 0);
-    s.sellOf.resize(static_cast<size_t>(n));
-    s.profitOf.resize(static_cast<size_t>(n));
-    std::int32_t batch = 0;
+    s.lowStamp.assign(static_cast<size_t>(levels) * stride, 0);
+    s.lowFactor.resize(static_cast<size_t>(levels) * stride);
     std::vector<int> count(static_cast<size_t>(levels));
     std::vector<float> compound(static_cast<size_t>(levels));
 
@@ -299,7 +302,6 @@ SearchOutcome SearchTimingRow(const float* price, const SearchWindow& w, TimingS
             DeclineMemo& memo = s.memo[static_cast<size_t>(k)];
             for (int j = 0; j < levels; ++j) {
                 const std::int32_t* nextLow = &s.nextLow[static_cast<size_t>(j) * stride];
-                ++batch;
                 // The walks of the batch's trials (H ascending) and their rally profits.
                 for (int m = 0; m < levels; ++m) {
                     const std::int32_t* nextBuy = &s.nextBuy[static_cast<size_t>(m) * stride];
@@ -311,18 +313,24 @@ SearchOutcome SearchTimingRow(const float* price, const SearchWindow& w, TimingS
                     while (true) {
                         const std::int32_t b = nextBuy[t];
                         if (b >= n) break;
-                        const size_t bi = static_cast<size_t>(b);
-                        if (s.stamp[bi] != batch) {
-                            s.stamp[bi] = batch;
-                            const std::int32_t sd = StopBefore(memo, px, b, nextLow[b + 1], D);
-                            s.sellOf[bi] = sd;
-                            s.profitOf[bi] =
-                                RallyFactor(RallyProfitPercent(px[b], px[sd], w.commission));
+                        const std::int32_t limit = nextLow[b + 1];
+                        const std::int32_t sell = StopBefore(memo, px, b, limit, D, w.commission);
+                        double factor;
+                        if (sell < limit) {
+                            factor = memo.factor[static_cast<size_t>(b)];
+                        } else {
+                            const size_t at =
+                                static_cast<size_t>(j) * stride + static_cast<size_t>(b);
+                            if (s.lowStamp[at] != G) {
+                                s.lowStamp[at] = static_cast<std::int32_t>(G);
+                                s.lowFactor[at] =
+                                    RallyFactor(RallyProfitPercent(px[b], px[sell], w.commission));
+                            }
+                            factor = s.lowFactor[at];
                         }
-                        const std::int32_t sell = s.sellOf[bi];
                         buys[c] = static_cast<std::int16_t>(b);
                         sells[c] = static_cast<std::int16_t>(sell);
-                        profits[c] = s.profitOf[bi];
+                        profits[c] = factor;
                         ++c;
                         if (sell >= n) break;
                         t = sell + 1;
