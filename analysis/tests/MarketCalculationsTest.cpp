@@ -4,6 +4,7 @@
 // the CSV rows, the results rows and the trade of the average signal.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -252,6 +253,31 @@ TEST_F(MarketCalculationsTest, ARunEndingInAnErrorLeavesNoWaitTextNorReportKind)
     EXPECT_EQ(ChartStatusText(), "");
     EXPECT_FALSE(door_.hourglass);
     EXPECT_EQ(ReportKind, "General");
+}
+
+TEST_F(MarketCalculationsTest, AMemberWithoutAUsableTrialStaysOutOfTheAverages) {
+    // Stock 2 rises ever faster: every timing trial buys once and holds to the end, and with a
+    // commission of 6000 % each loses more than 10000 %, so no trial improves the record.
+    const long days = 100;
+    std::vector<float> rising;
+    for (long d = 1; d <= days; ++d)
+        rising.push_back(static_cast<float>(10.0 * std::exp(1.6e-10 * std::pow(d, 5.0))));
+    LoadPrices(days, {Walk(3, days), rising, Walk(6, days)});
+    ShowDays(30, days);
+    for (long i = 1; i <= 3; ++i) BasketFlag(i) = 1;
+    BasketCount = 3;
+    defCommission = 6000.0f;
+    SearchRoad = {true, 0};
+    const Left literal = RunOnce(CalcMarketTiming, "timing.csv");
+    EXPECT_EQ(literal.results(2, col::CompoundNetProfitIT), -10000.0f);
+    EXPECT_EQ(literal.results(2, col::IndividualTimingOK), 0.0f);
+    EXPECT_EQ(literal.results(1, col::IndividualTimingOK), 1.0f);
+    EXPECT_EQ(literal.results(3, col::IndividualTimingOK), 3.0f);
+    // Its Model vector keeps what it held; the captions count the two admitted members.
+    EXPECT_EQ(Values(MainVectors->ModelStart() + 1), std::vector<float>(days, 0.0f));
+    EXPECT_EQ(ChartCaption(2).find("for  2  symbols"), 41u);
+    SearchRoad = {false, 2};
+    ExpectSame(literal, RunOnce(CalcMarketTiming, "timing.csv"));
 }
 
 }  // namespace
