@@ -103,29 +103,23 @@ void BuildMemberRow(const RunSpec& spec, long M, const std::string& symbol,
     CsvItemCount = 0;
     AddCSVItem("Item", SignBlankWhole(M));
     AddCSVItem("Symbol", symbol);
-    if (spec.run == Run::Timing) {
-        AddCSVItem("CompoundProfit", TwoDecimals(r.CompoundProfit.toDouble()));
-        AddCSVItem("Rallies", SignBlank(r.Rallies));
+    AddCSVItem(spec.run == Run::Timing ? "CompoundProfit" : "ProfitNetCompound",
+               TwoDecimals(r.CompoundProfit.toDouble()));
+    AddCSVItem("Rallies", SignBlank(r.Rallies));
+    if (spec.run == Run::Special) {
+        AddCSVItem("PastDays", SignBlankNum(r.GradientPoints));
+        AddCSVItem("CrossingLevel", TwoDecimals(r.OptimalHighLevel.toDouble()));
+    } else {
         AddCSVItem("GradientPoints", SignBlankNum(r.GradientPoints));
         AddCSVItem("SmoothPoints", SignBlank(r.SmoothPoints));
+    }
+    if (spec.run == Run::Timing) {
         AddCSVItem("OptimalLowLevel", TwoDecimals(r.OptimalLowLevel.toDouble()));
         AddCSVItem("OptimalHighLevel", TwoDecimals(r.OptimalHighLevel.toDouble()));
         AddCSVItem("OptimalPriceDeclineLevel", TwoDecimals(r.OptimalPriceDeclineLevel));
-        AddCSVItem("defCommission", TwoDecimals(defCommission));
-    } else if (spec.run == Run::Swinging) {
-        AddCSVItem("ProfitNetCompound", TwoDecimals(r.CompoundProfit.toDouble()));
-        AddCSVItem("Rallies", SignBlank(r.Rallies));
-        AddCSVItem("GradientPoints", SignBlankNum(r.GradientPoints));
-        AddCSVItem("SmoothPoints", SignBlank(r.SmoothPoints));
-        AddCSVItem("defCommission", TwoDecimals(defCommission));
-    } else {
-        AddCSVItem("ProfitNetCompound", TwoDecimals(r.CompoundProfit.toDouble()));
-        AddCSVItem("Rallies", SignBlank(r.Rallies));
-        AddCSVItem("PastDays", SignBlankNum(r.GradientPoints));
-        AddCSVItem("CrossingLevel", TwoDecimals(r.OptimalHighLevel.toDouble()));
-        AddCSVItem("defCommission", TwoDecimals(defCommission));
-        AddCSVItem("defDiligence", TwoDecimals(defDiligence));
     }
+    AddCSVItem("defCommission", TwoDecimals(defCommission));
+    if (spec.run == Run::Special) AddCSVItem("defDiligence", TwoDecimals(defDiligence));
     AddCSVItem("FromTradingDay", SignBlankNum(ChartFrom1));
     AddCSVItem("ToTradingDay", SignBlankWhole(ChartTo1));
     AddCSVItem("Time", time);
