@@ -3,7 +3,6 @@
 // averages, the two curves and the trade of the average signal.
 #include "MarketCalculations.h"
 
-#include <memory>
 #include <optional>
 #include <vector>
 

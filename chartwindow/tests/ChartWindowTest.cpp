@@ -405,6 +405,16 @@ TEST_F(ChartWindowTest, MarketCalculationsSwitchTheControlsAndRefuseASecondComma
     EXPECT_TRUE(w->findChild<QWidget*>("cmdBasketNext")->isEnabled());
     w->MenuItem("mnuCalcMarketSwingingForSBOptimized")->trigger();
     EXPECT_EQ(inner, 1);
+
+    // A calculation that ends in an error gives the controls back after the error's box.
+    AnalysisCommands.CalcMarketSpecialSwinging = [](const std::string&) {
+        throw OverflowError("Overflow: single-precision result");
+    };
+    door_.QueueMessageAnswer(MsgAnswer::OK);
+    w->MenuItem("mnuCalcMarketSwingingForSBSpecial")->trigger();
+    EXPECT_EQ(door_.CallsOf("message").back().text.rfind("Vellicor error handler:", 0), 0u);
+    EXPECT_TRUE(w->Tree()->isEnabled());
+    EXPECT_TRUE(w->ScrollBar(DayScrollBar::Last)->isEnabled());
 }
 
 TEST_F(ChartWindowTest, ResizeFitsTreeAndPictureUnlessTooSmall) {
