@@ -11,10 +11,12 @@
 
 #include "AnalysisCommands.h"
 #include "AnalysisFixture.h"
+#include "AnalysisText.h"
 #include "ChartCurves.h"
 #include "MarketCalculations.h"
 #include "MemberSearches.h"
 #include "SignalWalk.h"
+#include "StockCurves.h"
 
 namespace vel {
 namespace {
@@ -278,6 +280,27 @@ TEST_F(MarketCalculationsTest, AMemberWithoutAUsableTrialStaysOutOfTheAverages) 
     EXPECT_EQ(ChartCaption(2).find("for  2  symbols"), 41u);
     SearchRoad = {false, 2};
     ExpectSame(literal, RunOnce(CalcMarketTiming, "timing.csv"));
+}
+
+TEST_F(MarketCalculationsTest, TheIndividualDisplaysShowTheBestTrialsRallies) {
+    testing::LoadSyntheticHistory(3, 150);
+    DisplayedStockIndex = 2;
+    const std::pair<void (*)(), long> displays[] = {{PaintIndividualStockTiming, 4},
+                                                    {PaintIndividualStockSwinging, 6},
+                                                    {PaintIndividualStockSpecialSwinging, 6}};
+    for (const auto& [paint, signal] : displays) {
+        paint();
+        ASSERT_TRUE(BestSoFar.IsUsable());
+        // The display walked the best signal (left in the work vectors) into the log.
+        const RallyLog shown = TradingLog;
+        SignalVectorToTradingLog(signal, false);
+        EXPECT_TRUE(SameRallies(shown, TradingLog));
+        EXPECT_EQ(static_cast<float>(shown.count), BestSoFar.Rallies);
+        EXPECT_NE(ChartStatusText().find("    Profit (net compound) = " +
+                                         FormatFixed(BestSoFar.CompoundProfit.toDouble(), 2) + "%"),
+                  std::string::npos)
+            << ChartStatusText();
+    }
 }
 
 }  // namespace
