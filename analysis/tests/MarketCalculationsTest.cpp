@@ -303,5 +303,24 @@ TEST_F(MarketCalculationsTest, TheIndividualDisplaysShowTheBestTrialsRallies) {
     }
 }
 
+TEST_F(MarketCalculationsTest, ManyMembersOnFewThreadsMergeInMemberOrder) {
+    // More members than the workers read ahead: rows are fed while the merge goes on.
+    std::vector<std::vector<float>> rows;
+    for (std::uint32_t k = 1; k <= 27; ++k) rows.push_back(Walk(40 + k, 50));
+    LoadPrices(50, rows);
+    ShowDays(10, 50);
+    for (long i = 1; i <= 27; ++i) BasketFlag(i) = i % 9 == 0 ? 0 : 1;
+    BasketCount = 24;
+    for (Calculation run : {CalcMarketTiming, CalcMarketSwinging, CalcMarketSpecialSwinging}) {
+        SearchRoad = {false, 1};
+        const Left one = RunOnce(run, "run.csv");
+        SearchRoad = {false, 2};
+        ExpectSame(one, RunOnce(run, "run.csv"));
+        SearchRoad = {false, 5};
+        ExpectSame(one, RunOnce(run, "run.csv"));
+        EXPECT_EQ(std::count(one.csv.begin(), one.csv.end(), '\n'), 25);
+    }
+}
+
 }  // namespace
 }  // namespace vel
