@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -195,6 +196,7 @@ private:
                 tasks_.pop_front();
             }
             SearchOutcome o = Compute(family_, task.row, window_, scratch);
+            o.input = std::move(task.row);
             {
                 std::lock_guard<std::mutex> lock(mutex_);
                 done_.emplace(task.k, std::move(o));
@@ -223,8 +225,12 @@ unsigned ThreadCount(std::size_t members) {
 
 void RunMemberSearches(SearchFamily family, const std::vector<long>& priceVectors, long WorkVector,
                        const std::function<void(std::size_t)>& before,
-                       const std::function<void(std::size_t)>& after) {
+                       const std::function<void(std::size_t)>& after, long searchedVector) {
     const std::size_t members = priceVectors.size();
+    // The vector the sequential search of member k reads at its turn.
+    auto searched = [&](std::size_t k) {
+        return searchedVector != 0 ? searchedVector : priceVectors[k];
+    };
     auto turn = [&](std::size_t k, auto&& search) {
         if (before) before(k);
         search();
@@ -234,7 +240,7 @@ void RunMemberSearches(SearchFamily family, const std::vector<long>& priceVector
         for (std::size_t k = 0; k < members; ++k)
             turn(k, [&] {
                 ++SearchCounts.literal;
-                RunLiteralSearch(family, priceVectors[k], WorkVector);
+                RunLiteralSearch(family, searched(k), WorkVector);
             });
         return;
     }
@@ -245,7 +251,7 @@ void RunMemberSearches(SearchFamily family, const std::vector<long>& priceVector
         Scratch scratch;
         for (std::size_t k = 0; k < members; ++k)
             turn(k, [&] {
-                const long P = priceVectors[k];
+                const long P = searched(k);
                 SearchOutcome o;
                 if (ReadMemberRow(family, w, P, row)) o = Compute(family, row, w, scratch);
                 Leave(family, o, P, WorkVector);
@@ -264,6 +270,7 @@ void RunMemberSearches(SearchFamily family, const std::vector<long>& priceVector
                 pool.Put(fed, SearchOutcome{});
         }
     };
+    std::vector<float> current;
     for (std::size_t k = 0; k < members; ++k)
         turn(k, [&] {
             feed(k + lead);
@@ -271,7 +278,14 @@ void RunMemberSearches(SearchFamily family, const std::vector<long>& priceVector
                 YieldToEvents();
                 feed(k + lead);
             });
-            Leave(family, o, priceVectors[k], WorkVector);
+            // A searched vector of the caller's must hold, at the member's turn, the row the
+            // worker searched; otherwise the member goes the literal way on it.
+            if (searchedVector != 0 && o.fused &&
+                !(ReadMemberRow(family, w, searchedVector, current) &&
+                  current.size() == o.input.size() &&
+                  std::memcmp(current.data(), o.input.data(), current.size() * sizeof(float)) == 0))
+                o = SearchOutcome{};
+            Leave(family, o, searched(k), WorkVector);
         });
 }
 

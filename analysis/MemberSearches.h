@@ -41,8 +41,13 @@ void RunLiteralSearch(SearchFamily family, long PriceVector, long WorkVector);
 // CoordDim, defCommission and defDiligence must not change during the run: the workers read
 // them ahead. An error of a search or of after() ends the run (workers are stopped first) and
 // is raised to the caller.
+//
+// A caller whose sequential loop searches a copy of the prices that before(k) makes (one
+// vector for every member) names it as searchedVector: the workers still read priceVectors[k]
+// ahead, and at the member's turn the search is left as if run on searchedVector (a member
+// whose copy then differs from what the worker read goes the literal way on the copy).
 void RunMemberSearches(SearchFamily family, const std::vector<long>& priceVectors, long WorkVector,
                        const std::function<void(std::size_t)>& before,
-                       const std::function<void(std::size_t)>& after);
+                       const std::function<void(std::size_t)>& after, long searchedVector = 0);
 
 }  // namespace vel

@@ -68,6 +68,8 @@ struct SearchOutcome {
     // The trading log as the trials left it: rows 1..logRows, and the last trial's count.
     RallyLog log;
     int logRows = 0;
+    // The price row the search read (kept by the worker threads for the merge's check).
+    std::vector<float> input;
 };
 
 // Days 1..dim of a vector of the store as singles (empty = 0) into row. False (the row is not

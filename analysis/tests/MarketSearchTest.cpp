@@ -311,5 +311,46 @@ TEST_F(MarketSearchTest, FusedSearchesAgreeOnRandomHistoriesWindowsAndParameters
     }
 }
 
+TEST_F(MarketSearchTest, ABasketLoopMaySearchItsOwnCopyOfThePrices) {
+    // As a basket loop that copies each member's prices into vector 30 and searches the copy:
+    // the workers read the stocks' own rows ahead. Stock 3's copy is changed on its turn, so it
+    // goes the literal way on the copy.
+    std::vector<std::vector<float>> rows;
+    for (std::uint32_t k = 1; k <= 6; ++k) rows.push_back(RandomWalk(60 + k, 70));
+    LoadPrices(70, rows);
+    ShowDays(20, 70);
+    std::vector<long> prices;
+    for (long i = 1; i <= 6; ++i) prices.push_back(PriceVector(i));
+    auto copy = [&](std::size_t k) {
+        MainVectors->VectorCopy(prices[k], 30);
+        if (k == 2) MainVectors->CoordSetSingleValue(30, 50, 1.0f);
+    };
+    for (SearchFamily family :
+         {SearchFamily::Timing, SearchFamily::Swinging, SearchFamily::SpecialSwinging}) {
+        std::vector<Left> left[2];
+        for (int road = 0; road < 2; ++road) {
+            SearchRoad = road == 0 ? SearchRoadChoice{true, 0} : SearchRoadChoice{false, 3};
+            Prepare(40);
+            SearchCounts = {};
+            RunMemberSearches(
+                family, prices, 40, copy,
+                [&](std::size_t) {
+                    left[road].push_back({BestSoFar, Cells(30, 44), TradingLog});
+                },
+                30);
+            if (road == 1) {
+                EXPECT_EQ(SearchCounts.literal, 1);
+            }
+        }
+        ASSERT_EQ(left[0].size(), 6u);
+        ASSERT_EQ(left[1].size(), 6u);
+        for (size_t k = 0; k < 6; ++k) {
+            EXPECT_TRUE(SameRecord(left[0][k].record, left[1][k].record)) << k;
+            EXPECT_EQ(FirstDifference(left[0][k].vectors, left[1][k].vectors), "") << k;
+            EXPECT_TRUE(left[0][k].log == left[1][k].log) << k;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace vel
