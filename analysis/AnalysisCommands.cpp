@@ -5,8 +5,10 @@
 #include "AppState.h"
 #include "MarketCalculations.h"
 #include "RallyFile.h"
+#include "ScreeningValues.h"
 #include "SignalWalk.h"
 #include "StockResultsMatrix.h"
+#include "StockScreening.h"
 #include "SwingingSearch.h"
 #include "TimingSearch.h"
 #include "TradingLogCommands.h"
@@ -41,6 +43,10 @@ void RegisterAnalysisCommands() {
     a.CalcMarketTiming = CalcMarketTiming;
     a.CalcMarketSwinging = CalcMarketSwinging;
     a.CalcMarketSpecialSwinging = CalcMarketSpecialSwinging;
+    a.CalcScreeningBasicValues = [](std::int16_t saveTables) {
+        CalcScreeningBasicValues(saveTables);
+    };
+    a.ShowScreeningDialog = ShowScreeningDialog;
 }
 
 }  // namespace vel

@@ -24,6 +24,7 @@
 #include "frmChartView.h"
 #include "frmHistoryImport.h"
 #include "frmMain.h"
+#include "frmScreening.h"
 
 namespace {
 
@@ -58,6 +59,7 @@ void RegisterSubsystemCommands(vel::Door& door) {
     vel::RegisterHistoryCommands();
     vel::RegisterHistoryWindows(door);
     vel::RegisterChartWindow();
+    vel::RegisterAnalysisWindows(door);
 }
 
 }  // namespace

@@ -93,8 +93,13 @@ struct AnalysisEntryPoints {
     // ---- Stock results and screening --------------------------------------------------------
     std::function<void()> ClearStockResultsMatrix;
     std::function<void(std::int16_t saveTables)> CalcScreeningBasicValues;
-    // Shows the screening conditions dialog modally, owned by the frame.
+    // Shows the screening conditions dialog modally, owned by the frame; its "Continue" runs
+    // the screening.
     std::function<void()> ShowScreeningDialog;
+
+    // ---- Stock Basket fills by signal correlation (the minimum correlation) -----------------
+    std::function<void(float minCorrelation)> StocksPutIntoStockBasketMainStreamNDayPast;
+    std::function<void(float minCorrelation)> StocksPutIntoStockBasketSateliteNDayPast;
 };
 
 extern AnalysisEntryPoints AnalysisCommands;

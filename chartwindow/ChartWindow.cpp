@@ -79,6 +79,10 @@ void SetCurrentChartWindow(ChartWindow* window) {
     g_window = window;
 }
 
+ChartWindow::~ChartWindow() {
+    StopSlideShowTimer();
+}
+
 void ChartWindow::Form_Load() {
     c_.SetDelayList(
         std::vector<std::string>(std::begin(kSlideShowDelays), std::end(kSlideShowDelays)), 3);
@@ -98,6 +102,7 @@ void ChartWindow::HistoryLoaded() {
 void ChartWindow::LoadOnHistory() {
     ChartPicture = &c_.Picture();
     DisplayedStockIndex = 1;
+    StopSlideShowTimer();
     SlideShowRunning = false;
     CursorDay = MainVectors->CoordDim();
     YieldToEvents();
@@ -443,6 +448,84 @@ void ChartWindow::cmdFind_Click() {
     }
     if (DisplayedStockIndex >= 1) c_.SelectNode(DisplayedStockIndex + 1);
     YieldToEvents();
+}
+
+void ChartWindow::ShowSelectedNode() {
+    const std::string key = c_.SelectedNodeKey();
+    long k = 0;
+    if (SelectedStockNumber(k))
+        c_.SelectNode(static_cast<int>(k + 1));
+    else if (!key.empty())
+        c_.SelectNode(1);
+}
+
+// ---- Slide shows ------------------------------------------------------------------------
+
+std::int32_t ChartWindow::SlideShowDelayOf(const std::string& delayText) {
+    const auto value = parseNumber(TrimBlanks(delayText.substr(0, 6)));
+    if (!value || *value < 0) return 4000;
+    return static_cast<std::int32_t>(std::min(65535.0, roundHalfEven(*value)));
+}
+
+void ChartWindow::cmdTreeSlideShow_Click() {
+    SlideShow(false);
+}
+
+void ChartWindow::cmdBasketSlideShow_Click() {
+    SlideShow(true);
+}
+
+void ChartWindow::SlideShow(bool basket) {
+    if (SlideShowRunning) {
+        // A second click: the running show ends at its next check, after the current pause.
+        SlideShowRunning = false;
+        ShowSelectedNode();
+        YieldToEvents();
+        return;
+    }
+    // A show stopped by a click but still in its pause ends now, before the new one starts.
+    if (slideShowTimer_ != 0) {
+        StopSlideShowTimer();
+        EndSlideShow();
+    }
+    SlideShowRunning = true;
+    SlideShowDelay = SlideShowDelayOf(c_.DelayListText());
+    slideShowBasket_ = basket;
+    slideShowPosition_ = basket ? BasketPosition : DisplayedStockIndex;
+    SlideShowStep();
+}
+
+void ChartWindow::SlideShowStep() {
+    slideShowTimer_ = 0;
+    if (SlideShowRunning && BusyGuard::isBusy()) {
+        // A computing command runs: the step waits until it has ended.
+        slideShowTimer_ = door().StartTimer(100, [this] { SlideShowStep(); });
+        return;
+    }
+    const long last = slideShowBasket_ ? BasketCount : LoadedStockCount();
+    if (!SlideShowRunning || slideShowPosition_ >= last) return EndSlideShow();
+    if (slideShowBasket_) {
+        BasketNext();
+        slideShowPosition_ = BasketPosition;
+    } else {
+        cmdNextStock_Click();
+        slideShowPosition_ = DisplayedStockIndex;
+    }
+    slideShowTimer_ = door().StartTimer(SlideShowDelay, [this] { SlideShowStep(); });
+}
+
+void ChartWindow::EndSlideShow() {
+    const long last = slideShowBasket_ ? BasketCount : LoadedStockCount();
+    if (slideShowPosition_ == last) door().Beep();
+    SlideShowRunning = false;
+    ShowSelectedNode();
+    YieldToEvents();
+}
+
+void ChartWindow::StopSlideShowTimer() {
+    if (slideShowTimer_ != 0)
+        if (Door* d = InstalledDoor()) d->CancelTimer(slideShowTimer_);
+    slideShowTimer_ = 0;
 }
 
 void ChartWindow::ShowStatusText(const std::string& text) {

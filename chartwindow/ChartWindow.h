@@ -17,9 +17,15 @@ namespace vel {
 class ChartWindow : public ChartView {
 public:
     explicit ChartWindow(ChartWindowControls& controls) : c_(controls) {}
+    // Stops the timer of a running slide show.
+    ~ChartWindow() override;
+    ChartWindow(const ChartWindow&) = delete;
+    ChartWindow& operator=(const ChartWindow&) = delete;
 
     // ---- Window-level state (all zero at creation) ----------------------------------------
+    // True while a slide show runs (both shows share it); the pause between its steps.
     bool SlideShowRunning = false;
+    std::int32_t SlideShowDelay = 0;
     bool ScrollReady = false;
     Num DayWindowMin;
     std::int16_t DayWindowMax = 0;
@@ -76,6 +82,19 @@ public:
     void cmdPreviousStock_Click();
     void cmdFind_Click();
 
+    // ---- Slide shows ----------------------------------------------------------------------------
+    // The first click shows the next stock of the tree (of the basket) at once and then one more
+    // after every pause of the delay list's delay, until the last stock (member), where it
+    // beeps. A click on either slide-show button while a show runs stops it after the current
+    // pause. The pauses are single-shot timers of the door, so the window stays usable and
+    // nothing waits in a loop; a step that falls due while a computing command runs waits for
+    // it to end, as the show waits for a command started inside it.
+    void cmdTreeSlideShow_Click();
+    void cmdBasketSlideShow_Click();
+    // The pause of the delay list's text: its first 6 characters, trimmed, as milliseconds
+    // (halves to even); 4000 for text that is not a number or is negative, at most 65535.
+    static std::int32_t SlideShowDelayOf(const std::string& delayText);
+
     // ---- ChartView ----------------------------------------------------------------------------
     void ShowStatusText(const std::string& text) override;
     void ShowLabel(ChartLabel label, const std::string& text) override;
@@ -92,7 +111,18 @@ private:
     void ShowStock(long k);
     // The number in the selected node's key, or nothing for the root.
     bool SelectedStockNumber(long& n) const;
+    // Scrolls the selected node into view and gives the tree the focus when it is visible.
+    void ShowSelectedNode();
 
+    void SlideShow(bool basket);
+    // The check and step of a show after its pause.
+    void SlideShowStep();
+    // The end of a show: the beep at the last stock, the flag down, the node into view.
+    void EndSlideShow();
+    void StopSlideShowTimer();
+    std::uint64_t slideShowTimer_ = 0;  // the pending pause, 0 = none
+    bool slideShowBasket_ = false;
+    long slideShowPosition_ = 0;  // i: the displayed stock, or the basket position
     ChartWindowControls& c_;
 };
 

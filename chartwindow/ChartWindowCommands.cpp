@@ -2,6 +2,7 @@
 #include "ChartWindowCommands.h"
 
 #include <map>
+#include <tuple>
 
 #include "AnalysisEntryPoints.h"
 #include "AppState.h"
@@ -187,9 +188,12 @@ void RegisterChartWindowCommands() {
     };
     Register("mnuRandomStockBasketDiversification", narrow);
     Register("mnuRandomlySelectNStocks", narrow);
+    // A screening started while another runs (or any computing command) only beeps.
     Register("mnuSelectScreeningConditions", [] {
-        if (BasketCount <= 0) return ShowFillBasketMessage();
-        RunEntryPoint(a.ShowScreeningDialog, "ShowScreeningDialog");
+        Computing([] {
+            if (BasketCount <= 0) return ShowFillBasketMessage();
+            RunEntryPoint(a.ShowScreeningDialog, "ShowScreeningDialog");
+        });
         YieldToEvents();
     });
     Register("mnuPutPortfolioCandidates",
@@ -203,6 +207,22 @@ void RegisterChartWindowCommands() {
         MemorizeDisplayedStock();
         RefreshMenuCaptions();
     });
+    const std::tuple<const char*, const std::function<void(float)>*, const char*, const char*>
+        fills[] = {
+            {"mnuStocksPutIntoStockBasketMainStreamNDayPast",
+             &a.StocksPutIntoStockBasketMainStreamNDayPast,
+             "StocksPutIntoStockBasketMainStreamNDayPast", "Mainstream calculation is over!"},
+            {"mnuStocksPutIntoStockBasketSateliteNDayPast",
+             &a.StocksPutIntoStockBasketSateliteNDayPast,
+             "StocksPutIntoStockBasketSateliteNDayPast", "Satelite stocks calculation is over!"},
+        };
+    for (const auto& [item, entry, name, done] : fills) {
+        Register(item, [entry, name, done] {
+            if (BasketCount < 1) return ShowFillBasketMessage();
+            if (!Computing([&] { return RunEntryPoint(*entry, name, defCorrelation); })) return;
+            door().MessageBox(done, "Vellicor", MsgButtons::OK);
+        });
+    }
 
     // ---- Parameters ----------------------------------------------------------------------------
     Register("mnudefPastDays", AskPastDays);
@@ -410,6 +430,9 @@ void RegisterChartWindowCommands() {
     Register("cmdNextStock", [] { Window().cmdNextStock_Click(); });
     Register("cmdPreviousStock", [] { Window().cmdPreviousStock_Click(); });
     Register("cmdFind", [] { Window().cmdFind_Click(); });
+    Register("cmdTreeSlideShow", [] { Window().cmdTreeSlideShow_Click(); });
+    Register("cmdBasketSlideShow", [] { Window().cmdBasketSlideShow_Click(); });
+    Register("mnuBasketSlideShow", [] { Window().cmdBasketSlideShow_Click(); });
 }
 
 }  // namespace vel

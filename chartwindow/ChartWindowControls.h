@@ -50,6 +50,8 @@ public:
     // Pops the Tools_A menu up at the point of the picture (twips).
     virtual void PopupToolsMenu(double x, double y) = 0;
     virtual void SetDelayList(const std::vector<std::string>& items, int selected) = 0;
+    // The text of the delay list (an item chosen or typed).
+    virtual std::string DelayListText() const = 0;
     virtual void ShowStatusText(const std::string& text) = 0;
     virtual void ShowLabel(ChartLabel label, const std::string& text) = 0;
     // The vertical line that follows the mouse over the picture, at x (twips).

@@ -279,7 +279,6 @@ void frmChartView::BuildControls() {
     picture_->setGeometry(Px(1690), Px(1800), Px(8985), Px(3975));
 
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
-    slideShowTimer_.setSingleShot(true);
 }
 
 void frmChartView::Load() {
@@ -400,6 +399,10 @@ void frmChartView::SetDelayList(const std::vector<std::string>& items, int selec
     delays_->clear();
     for (const auto& item : items) delays_->addItem(Q(item));
     delays_->setCurrentIndex(selected);
+}
+
+std::string frmChartView::DelayListText() const {
+    return delays_->currentText().toStdString();
 }
 
 void frmChartView::ShowStatusText(const std::string& text) {

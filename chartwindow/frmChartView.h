@@ -8,7 +8,6 @@
 
 #include <QImage>
 #include <QMainWindow>
-#include <QTimer>
 #include <functional>
 #include <map>
 #include <memory>
@@ -102,6 +101,7 @@ public:
     void SetControlEnabled(const std::string& name, bool enabled) override;
     void PopupToolsMenu(double x, double y) override;
     void SetDelayList(const std::vector<std::string>& items, int selected) override;
+    std::string DelayListText() const override;
     void ShowStatusText(const std::string& text) override;
     void ShowLabel(ChartLabel label, const std::string& text) override;
     void MoveCursorLine(double x) override;
@@ -137,7 +137,6 @@ private:
     std::map<std::string, QAction*> items_;
     std::map<std::string, QMenu*> menus_;
     std::map<ChartLabel, QLabel*> labels_;
-    QTimer slideShowTimer_;
 };
 
 // Shows the chart window inside the frame, creating and loading it on first use.

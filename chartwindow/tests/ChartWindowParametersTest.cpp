@@ -1,10 +1,13 @@
-// The chart window's parameter items and symbol memory items as the user runs them from the
-// menus: each asks through its input box and, when the answer is taken, shows the new value in
-// its caption; the remember item counts the remembered stocks in its caption.
+// The chart window's parameter, symbol memory, screening and basket fill items as the user runs
+// them from the menus: a parameter asks through its input box and, when the answer is taken,
+// shows the new value in its caption; the remember item counts the remembered stocks in its
+// caption; the screening and the fills need members, and a second start while one runs only
+// beeps.
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
+#include <vector>
 
 #include "AnalysisEntryPoints.h"
 #include "AppState.h"
@@ -73,6 +76,47 @@ TEST_F(ChartWindowParametersTest, TheRememberItemCountsTheRememberedStocks) {
     EXPECT_EQ(BasketPointer, 1);
     Run("mnuClearStockSymbolMemory");
     EXPECT_EQ(Caption("mnuMemorizeDisplayedStock"), "Remember displayed stock  (  0 )");
+}
+
+TEST_F(ChartWindowParametersTest, ScreeningAndFillsNeedMembersAndDoNotStartTwice) {
+    int dialogs = 0;
+    std::vector<float> fills;
+    AnalysisCommands.ShowScreeningDialog = [&] {
+        ++dialogs;
+        Run("mnuSelectScreeningConditions");  // started again while it runs
+        Run("mnuStocksPutIntoStockBasketMainStreamNDayPast");
+    };
+    AnalysisCommands.StocksPutIntoStockBasketMainStreamNDayPast = [&](float r) {
+        fills.push_back(r);
+    };
+    AnalysisCommands.StocksPutIntoStockBasketSateliteNDayPast = [&](float r) {
+        fills.push_back(-r);
+    };
+    for (const char* item :
+         {"mnuSelectScreeningConditions1", "mnuStocksPutIntoStockBasketMainStreamNDayPast",
+          "mnuStocksPutIntoStockBasketSateliteNDayPast"}) {
+        door_.QueueMessageAnswer(MsgAnswer::OK);
+        Run(item);
+        EXPECT_EQ(door_.CallsOf("message").back().text,
+                  "Fill the Stock Basket with some stocks, please!");
+    }
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_TRUE(fills.empty());
+
+    FillStockBasket();
+    Run("mnuSelectScreeningConditions");
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(door_.Beeps(), 2);
+    EXPECT_TRUE(fills.empty());
+
+    defCorrelation = 0.71f;
+    door_.QueueMessageAnswer(MsgAnswer::OK);
+    Run("mnuStocksPutIntoStockBasketMainStreamNDayPast");
+    EXPECT_EQ(door_.CallsOf("message").back().text, "Mainstream calculation is over!");
+    door_.QueueMessageAnswer(MsgAnswer::OK);
+    Run("mnuStocksPutIntoStockBasketSateliteNDayPast");
+    EXPECT_EQ(door_.CallsOf("message").back().text, "Satelite stocks calculation is over!");
+    EXPECT_EQ(fills, (std::vector<float>{0.71f, -0.71f}));
 }
 
 }  // namespace

@@ -121,16 +121,19 @@ TEST_F(ChartWindowTest, AliasesRunTheirItemAndUnbuiltItemsBeepAndLog) {
     w->MenuItem("mnuEmptyStockBasket1")->trigger();
     EXPECT_EQ(BasketCount, 0);
     EXPECT_TRUE(ChartCommandBuilt("mnuFillStockBasket1"));
+    // An item whose analysis procedure is not built beeps and names the procedure.
+    FillStockBasket();
     const int beeps = door_.Beeps();
     w->MenuItem("mnuStocksPutIntoStockBasketSateliteNDayPast")->trigger();
-    EXPECT_FALSE(RunChartCommand("mnuStocksPutIntoStockBasketMainStreamNDayPast"));
+    // A name without a procedure beeps and names itself.
+    EXPECT_FALSE(RunChartCommand("mnuNoSuchItem"));
     EXPECT_EQ(door_.Beeps(), beeps + 2);
     std::ifstream log(ActivityLogPath);
     const std::string text((std::istreambuf_iterator<char>(log)), {});
     EXPECT_NE(
-        text.find(
-            "mnuStocksPutIntoStockBasketSateliteNDayPast_Click: this function is not built yet."),
+        text.find("StocksPutIntoStockBasketSateliteNDayPast: this function is not built yet."),
         std::string::npos);
+    EXPECT_NE(text.find("mnuNoSuchItem_Click: this function is not built yet."), std::string::npos);
     // A market calculation whose analysis is not built reports the analysis procedure.
     FillStockBasket();
     w->MenuItem("mnuMarketTimingLightD")->trigger();
