@@ -4,6 +4,7 @@
 #include "AnalysisEntryPoints.h"
 #include "AppState.h"
 #include "MarketCalculations.h"
+#include "MarketReports.h"
 #include "RallyFile.h"
 #include "ScreeningValues.h"
 #include "SignalWalk.h"
@@ -29,6 +30,7 @@ void RegisterAnalysisCommands() {
     a.ImportTradingLog = ImportTradingLog;
     a.ExportTradingLog = ExportTradingLog;
     a.InvertTradingLog = [](std::int16_t workVector) { InvertTradingLog(workVector); };
+    a.TradingLogToSignalVector = TradingLogToSignalVector;
     a.ClearStockResultsMatrix = ClearStockResultsMatrix;
     // The individual searches leave the best trial's profit and rally count for the chart.
     auto individual = [](void (*search)(long, long)) {
@@ -47,6 +49,11 @@ void RegisterAnalysisCommands() {
         CalcScreeningBasicValues(saveTables);
     };
     a.ShowScreeningDialog = ShowScreeningDialog;
+    a.SaveMarketTimingHTMLReport = SaveMarketTimingHTMLReport;
+    a.SaveMarketTimingHTMLReportPlus = SaveMarketTimingHTMLReportPlus;
+    a.SaveMarketSwingingHTMLReport = SaveMarketSwingingHTMLReport;
+    a.SaveMarketSwingingHTMLReportPlus = SaveMarketSwingingHTMLReportPlus;
+    a.SaveMarketSpecialSwingingHTMLReport = SaveMarketSpecialSwingingHTMLReport;
 }
 
 }  // namespace vel

@@ -1,0 +1,31 @@
+// The market reports: after a market timing, swinging or special swinging calculation of the
+// Stock Basket, one HTML page in the RESULTS folder with the trading results of the basket's
+// average signal, the chart picture and its table, notes, the timing parameters, the signal at
+// the cursor, and links to the six CSV tables written with it (the backtests by rally, by stock
+// and by stock and rally, the IT and MT rankings and the stock selection); the page is then
+// opened in the browser. The reports "with groups" add the timing groups: each group becomes
+// the Stock Basket in turn, its chart is redrawn and saved, its members listed and saved as a
+// stock list; they leave the basket empty and RallyCount 0.
+//
+// Every file is named by the report key (ReportFiles.h). A report without rallies shows "No
+// trading periods found!" and writes no file. A picture or table that cannot be written is
+// reported by its writer and the page does not link to it. Every report gives
+// TradingResultsText back as it found it.
+#pragma once
+
+#include <string>
+
+namespace vel {
+
+// Report 1.
+void SaveMarketTimingHTMLReport(const std::string& pageName);
+// Report 2: report 1 with the market timing groups.
+void SaveMarketTimingHTMLReportPlus(const std::string& pageName);
+// Report 3.
+void SaveMarketSwingingHTMLReport(const std::string& pageName);
+// Report 4: report 3 with the market swinging groups.
+void SaveMarketSwingingHTMLReportPlus(const std::string& pageName);
+// Report 5.
+void SaveMarketSpecialSwingingHTMLReport(const std::string& pageName);
+
+}  // namespace vel
