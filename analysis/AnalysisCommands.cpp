@@ -3,6 +3,7 @@
 
 #include "AnalysisEntryPoints.h"
 #include "AppState.h"
+#include "BasketCorrelationFill.h"
 #include "MarketCalculations.h"
 #include "MarketReports.h"
 #include "RallyFile.h"
@@ -54,6 +55,8 @@ void RegisterAnalysisCommands() {
     a.SaveMarketSwingingHTMLReport = SaveMarketSwingingHTMLReport;
     a.SaveMarketSwingingHTMLReportPlus = SaveMarketSwingingHTMLReportPlus;
     a.SaveMarketSpecialSwingingHTMLReport = SaveMarketSpecialSwingingHTMLReport;
+    a.StocksPutIntoStockBasketMainStreamNDayPast = StocksPutIntoStockBasketMainStreamNDayPast;
+    a.StocksPutIntoStockBasketSateliteNDayPast = StocksPutIntoStockBasketSateliteNDayPast;
 }
 
 }  // namespace vel

@@ -12,6 +12,7 @@
 #include "FilePaths.h"
 #include "Hooks.h"
 #include "NumberText.h"
+#include "ParameterDialogs.h"
 #include "ResultFile.h"
 #include "SmallRoutines.h"
 #include "TextFile.h"
@@ -187,17 +188,11 @@ void SelectRallyToDisplay() {
         door().Beep();
         return;
     }
-    const long proposal = std::clamp<long>(RallyToDisplay, 1, RallyCount);
     const std::string prompt = std::string(" Enter Rally number do display") + kCrLf +
                                " from 1 to " + std::to_string(RallyCount) + " :" + kCrLf;
-    const auto answer =
-        door().InputBox(prompt, "Default values of program parameters.", std::to_string(proposal));
-    const auto value = answer ? WholeNumber(*answer) : std::nullopt;
-    if (!value || *value < 1 || *value > RallyCount) {
-        door().Beep();
-        return;
-    }
-    RallyToDisplay = *value;
+    const auto value = AskParameterValue(prompt, RallyToDisplay, 1, RallyCount, true);
+    if (!value) return;
+    RallyToDisplay = static_cast<std::int16_t>(*value);
     DisplaySelectedRally();
 }
 
