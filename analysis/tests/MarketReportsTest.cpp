@@ -239,6 +239,7 @@ TEST_F(MarketReportsTest, SwingingAndSpecialReportsUseTheirOwnKeysNamesAndWords)
     EXPECT_EQ(Result("mcmd3MarketSwingingStockRankingIT.csv"), swingingRanking);
 
     SaveMarketSwingingHTMLReportPlus("MarketSwingingReportPlus.html");
+    ExpectGolden("mcmd4MarketSwingingReportPlus.html", Page("mcmd4MarketSwingingReportPlus.html"));
     const std::string plus = Result("mcmd4MarketSwingingReportPlus.html");
     EXPECT_NE(plus.find("<CENTER><P><H3>MARKET SWINGING GROUPS.</H3></P></CENTER>"),
               std::string::npos);
