@@ -290,25 +290,6 @@ void ShowPage(const Page& page, const std::string& path) {
     YieldToEvents();
 }
 
-void NoTradingPeriods() {
-    door().MessageBox("No trading periods found!", "", MsgButtons::OK);
-}
-
-// Reports 1, 3 and 5.
-void SavePlainReport(const ReportWording& w, const std::string& pageName) {
-    const std::string saved = TradingResultsText;
-    const std::string P = ReportFilePrefix(w.number);
-    if (RallyCount < 1) {
-        NoTradingPeriods();
-    } else {
-        Page page;
-        WriteReportBody(w, P, page);
-        page.Line("<P>");
-        ShowPage(page, P + pageName);
-    }
-    TradingResultsText = saved;
-}
-
 // The groups section: each group in turn becomes the Stock Basket, is drawn, saved as a
 // picture and a stock list, and listed on the page.
 void WriteGroups(const ReportWording& w, const std::string& P, Page& page) {
@@ -349,20 +330,24 @@ void WriteGroups(const ReportWording& w, const std::string& P, Page& page) {
     }
 }
 
-// Reports 2 and 4.
-void SaveGroupsReport(const ReportWording& w, const std::string& pageName) {
+// One report: the page and its files, or "No trading periods found!" without any file; the
+// reports with groups (2 and 4) then leave no rally and an empty Stock Basket on both paths.
+void SaveReport(const ReportWording& w, const std::string& pageName) {
+    const bool withGroups =
+        w.number == ReportNumber::MarketTimingPlus || w.number == ReportNumber::MarketSwingingPlus;
     const std::string saved = TradingResultsText;
     const std::string P = ReportFilePrefix(w.number);
     if (RallyCount < 1) {
-        NoTradingPeriods();
+        door().MessageBox("No trading periods found!", "", MsgButtons::OK);
     } else {
         Page page;
         WriteReportBody(w, P, page);
-        WriteGroups(w, P, page);
+        if (withGroups) WriteGroups(w, P, page);
         page.Line("<P>");
         ShowPage(page, P + pageName);
     }
     TradingResultsText = saved;
+    if (!withGroups) return;
     RallyCount = 0;
     RefreshMenuCaptions();
     RefreshChart();
@@ -372,23 +357,23 @@ void SaveGroupsReport(const ReportWording& w, const std::string& pageName) {
 }  // namespace
 
 void SaveMarketTimingHTMLReport(const std::string& pageName) {
-    SavePlainReport(kTiming, pageName);
+    SaveReport(kTiming, pageName);
 }
 
 void SaveMarketTimingHTMLReportPlus(const std::string& pageName) {
-    SaveGroupsReport(WithNumber(kTiming, ReportNumber::MarketTimingPlus), pageName);
+    SaveReport(WithNumber(kTiming, ReportNumber::MarketTimingPlus), pageName);
 }
 
 void SaveMarketSwingingHTMLReport(const std::string& pageName) {
-    SavePlainReport(kSwinging, pageName);
+    SaveReport(kSwinging, pageName);
 }
 
 void SaveMarketSwingingHTMLReportPlus(const std::string& pageName) {
-    SaveGroupsReport(WithNumber(kSwinging, ReportNumber::MarketSwingingPlus), pageName);
+    SaveReport(WithNumber(kSwinging, ReportNumber::MarketSwingingPlus), pageName);
 }
 
 void SaveMarketSpecialSwingingHTMLReport(const std::string& pageName) {
-    SavePlainReport(SpecialWording(), pageName);
+    SaveReport(SpecialWording(), pageName);
 }
 
 }  // namespace vel
