@@ -4,6 +4,7 @@
 #include "AnalysisEntryPoints.h"
 #include "AppState.h"
 #include "BasketCorrelationFill.h"
+#include "GeneralTradingReport.h"
 #include "MarketCalculations.h"
 #include "MarketReports.h"
 #include "RallyFile.h"
@@ -14,6 +15,7 @@
 #include "SwingingSearch.h"
 #include "TimingSearch.h"
 #include "TradingLogCommands.h"
+#include "TradingMethodCommands.h"
 
 namespace vel {
 
@@ -57,6 +59,22 @@ void RegisterAnalysisCommands() {
     a.SaveMarketSpecialSwingingHTMLReport = SaveMarketSpecialSwingingHTMLReport;
     a.StocksPutIntoStockBasketMainStreamNDayPast = StocksPutIntoStockBasketMainStreamNDayPast;
     a.StocksPutIntoStockBasketSateliteNDayPast = StocksPutIntoStockBasketSateliteNDayPast;
+    a.ShowBasicTradingMessage = ShowBasicTradingMessage;
+    a.GenerateCrossingAboveZeroLevelTSignalsFromSelectedCurveForSB = [](std::int16_t& work) {
+        GenerateCrossingAboveZeroLevelTSignalsFromSelectedCurveForSB(work);
+    };
+    a.GenerateCrossingAboveOptimalLevelTSignalsFromSelectedCurveForSB = [](std::int16_t& work) {
+        GenerateCrossingAboveOptimalLevelTSignalsFromSelectedCurveForSB(work);
+    };
+    a.GenerateCrossingBelowZeroLevelTSignalsFromSelectedCurveForSB = [](std::int16_t& work) {
+        GenerateCrossingBelowZeroLevelTSignalsFromSelectedCurveForSB(work);
+    };
+    a.GenerateCrossingBelowOptimalLevelTSignalsFromSelectedCurveForSB = [](std::int16_t& work) {
+        GenerateCrossingBelowOptimalLevelTSignalsFromSelectedCurveForSB(work);
+    };
+    a.GenerateOptGradCrossingAboveZeroLevelTSignalsFromSelectedCurveForSB = [](std::int16_t& work) {
+        GenerateOptGradCrossingAboveZeroLevelTSignalsFromSelectedCurveForSB(work);
+    };
 }
 
 }  // namespace vel

@@ -8,6 +8,7 @@
 #include "AppState.h"
 #include "ChartCurves.h"
 #include "CsvRows.h"
+#include "Errors.h"
 #include "HtmlReport.h"
 #include "NumberText.h"
 #include "RallyProfit.h"
@@ -20,7 +21,13 @@ std::string TradingResultsText;
 
 namespace {
 
-// The average net profit of the basket's members on one rally, and the member count.
+// The average of the members' net profits on one rally: the sum in member order divided by
+// their number, 0 for no member (an empty basket earns nothing).
+double AverageProfit(double sum, long members) {
+    return members > 0 ? sum / static_cast<double>(members) : 0.0;
+}
+
+// The average net profit of the basket's members on one rally.
 double BasketRallyProfit(const clsVectors& v, long b, long s) {
     long n = 0;
     double S = 0.0;
@@ -31,7 +38,7 @@ double BasketRallyProfit(const clsVectors& v, long b, long s) {
         const long P = v.BufferStart() + k - 1;
         S += RallyProfitPercent(v.CoordGetSingle(P, b), v.CoordGetSingle(P, s), defCommission);
     }
-    return n > 0 ? S / static_cast<double>(n) : 0.0;
+    return AverageProfit(S, n);
 }
 
 std::string ResultsText(float C) {
@@ -98,6 +105,47 @@ float CalcBasicTradingResults(const std::string& CsvFilePath, bool* fileWritten)
     if (fileWritten) *fileWritten = written;
     TradingResultsText = ResultsText(C);
     SummaryRow(C);
+    return C;
+}
+
+BasketRallyPricer::BasketRallyPricer(long firstDay, long lastDay) : commission_(defCommission) {
+    const clsVectors& v = *MainVectors;
+    lastLoaded_ = v.CoordDim();
+    first_ = firstDay;
+    last_ = std::min(lastDay, lastLoaded_);
+    std::vector<long> rows;
+    const long stocks = v.BufferCount();
+    for (long k = 1; k <= stocks; ++k)
+        if (BasketFlag(k) == 1) rows.push_back(v.BufferStart() + k - 1);
+    members_ = rows.size();
+    if (last_ < first_) return;
+    prices_.resize(static_cast<std::size_t>(last_ - first_ + 1) * members_);
+    for (std::size_t m = 0; m < members_; ++m)
+        for (long d = first_; d <= last_; ++d)
+            prices_[static_cast<std::size_t>(d - first_) * members_ + m] =
+                v.CoordGetSingle(rows[m], d);
+}
+
+double BasketRallyPricer::PairProfit(long b, long s) {
+    if (b < first_ || b > last_ || s < first_ || s > last_)
+        throw SubscriptRangeError("Subscript out of range: rally " + std::to_string(b) + ", " +
+                                  std::to_string(s) + " outside the priced days " +
+                                  std::to_string(first_) + ".." + std::to_string(last_));
+    const std::uint32_t key = static_cast<std::uint32_t>(b) << 16 | static_cast<std::uint32_t>(s);
+    if (const auto it = pairs_.find(key); it != pairs_.end()) return it->second;
+    const float* pb = prices_.data() + static_cast<std::size_t>(b - first_) * members_;
+    const float* ps = prices_.data() + static_cast<std::size_t>(s - first_) * members_;
+    double S = 0.0;
+    for (std::size_t m = 0; m < members_; ++m) S += RallyProfitPercent(pb[m], ps[m], commission_);
+    const double A = AverageProfit(S, static_cast<long>(members_));
+    pairs_.emplace(key, A);
+    return A;
+}
+
+float BasketRallyPricer::CompoundProfit(const RallyLog& log) {
+    float C = 0.0f;
+    for (int r = 1; r <= log.count; ++r)
+        C = CompoundStep(C, PairProfit(log.BuyPos(r), std::min<long>(log.SellPos(r), lastLoaded_)));
     return C;
 }
 

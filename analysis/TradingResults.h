@@ -4,7 +4,12 @@
 // rally and a one-row summary in the CSV row buffer are left for the caller.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "RallyLog.h"
 
 namespace vel {
 
@@ -20,5 +25,27 @@ extern std::string TradingResultsText;
 // rallies); when it cannot be written it is reported and *fileWritten (when given) is false.
 // Leaves TradingResultsText and the summary row in the CSV row buffer.
 float CalcBasicTradingResults(const std::string& CsvFilePath, bool* fileWritten = nullptr);
+
+// The net compound profit that CalcBasicTradingResults returns, for searches that price many
+// trial logs over one basket: no text, no CSV rows, no process-wide log. It takes a snapshot of
+// the members' prices on the days firstDay..min(lastDay, CoordDim) (the days a rally of the
+// trials may buy or sell on), of the commission and of the basket when it is made; the average
+// of each (buy day, sell day) pair is kept, so a pair met again costs one look-up. A price cell
+// that CalcBasicTradingResults could not read raises its error here, when the snapshot is made.
+class BasketRallyPricer {
+public:
+    BasketRallyPricer(long firstDay, long lastDay);
+    // The compound profit of the log's rallies, each sold at its SellPos, at the latest on the
+    // last loaded day; every day must lie inside the snapshot (SubscriptRangeError otherwise).
+    float CompoundProfit(const RallyLog& log);
+
+private:
+    double PairProfit(long b, long s);
+    long first_ = 0, last_ = 0, lastLoaded_ = 0;
+    std::size_t members_ = 0;
+    float commission_ = 0.0f;
+    std::vector<float> prices_;  // day-major: (d - first_) * members_ + member
+    std::unordered_map<std::uint32_t, double> pairs_;
+};
 
 }  // namespace vel

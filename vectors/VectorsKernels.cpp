@@ -7,6 +7,7 @@
 #include "AppState.h"
 #include "Hooks.h"
 #include "KernelWeights.h"
+#include "RowKernels.h"
 #include "clsVectors.h"
 
 namespace vel {
@@ -26,34 +27,13 @@ long vectorNumber(const Num& n) {
     return n.toInt16();
 }
 
-// The weight row of window length n, nullptr outside 5..50.
-const double* weightRow(const double* (*table)(int), long n) {
-    return n >= kMinKernelPoints && n <= kMaxKernelPoints ? table(static_cast<int>(n)) : nullptr;
-}
+}  // namespace
 
-// A kernel result as single: OverflowError for a sum that left the double range or is
-// undefined, or a value beyond the single range.
-float kernelResult(double s) {
-    return checkedSingle(checkedDouble(s));
-}
-
-// sum_j w[j] * y(first + j), j = 0..n-1 in that order, each step in double precision.
-template <class Read>
-double weightedSum(const double* w, long n, size_t first, Read y) {
-    double s = 0.0;
-    for (long j = 0; j < n; ++j) s = s + w[j] * y(first + static_cast<size_t>(j));
-    return s;
-}
-
-// First day of the window drivers: ChartFrom1 - 100 on the tagged value, at least `low`,
-// rounded to 16 bits.
-long windowStart(long low) {
+long KernelDriverFirstDay(long low) {
     Num start = ChartFrom1 - Num(100);
     if (start < Num(static_cast<int>(low))) start = Num(static_cast<int>(low));
     return start.toInt16();
 }
-
-}  // namespace
 
 // ---- Point kernels ----------------------------------------------------------------------
 
@@ -61,30 +41,15 @@ float clsVectors::PointFirstDerivation(const Num& VectorNum, long PointPos, long
                                        bool IsRelative) const {
     YieldToEvents();
     const long v = vectorNumber(VectorNum);
-    const long p = PointPos;
-    const long n = PointsCount;
-    double s = 0.0;
-    if (const double* w = weightRow(LeastSquaresSlopeWeights, n); w && p >= n) {
-        const size_t first = at(v, p - n + 1);
-        if (p > cols_) throwCell(v, cols_ + 1);  // the first day of the window beyond the matrix
-        s = weightedSum(w, n, first, [this](size_t i) { return cell(i).toDouble(); });
-    }
-    const double yp = cell(at(v, p)).toDouble();
-    if (!IsRelative) return kernelResult(s);
-    checkedDouble(s);  // an undefined sum raises on both roads, not only on the absolute one
-    if (yp == 0.0) return 0.0f;
-    return kernelResult(s / yp);
+    return KernelFirstDerivation([&](long d) { return cell(at(v, d)).toDouble(); }, PointPos,
+                                 PointsCount, IsRelative);
 }
 
 float clsVectors::PointInterpolation(const Num& VectorNum, long PointPos, long PointsCount) const {
     YieldToEvents();
     const long v = vectorNumber(VectorNum);
-    const long p = PointPos;
-    const long n = PointsCount;
-    double s = cell(at(v, p)).toDouble();
-    if (const double* w = weightRow(LeastSquaresValueWeights, n); w && p >= n)
-        s = weightedSum(w, n, at(v, p - n + 1), [this](size_t i) { return cell(i).toDouble(); });
-    return kernelResult(s);
+    return KernelInterpolation([&](long d) { return cell(at(v, d)).toDouble(); }, PointPos,
+                               PointsCount);
 }
 
 float clsVectors::PointSecDerivation(const Num&, long, long) const {
@@ -106,7 +71,7 @@ float relativeSlope(const double* w, long n, long p, Read read, Single single) {
         for (long j = 0; j < n; ++j) s = s + w[j] * read(p - n + 1 + j);
     const float yp = single(p);
     if (yp != 0.0f) s = (s * 100.0) / yp;
-    return kernelResult(s);
+    return KernelResult(s);
 }
 
 }  // namespace
@@ -130,7 +95,7 @@ float clsVectors::CalcRelDerivationB(long CurVectorNum, long PointPos) const {
 void clsVectors::VectorFirstDerivation(long FromVectorNum, long ToVectorNum, long PointsCount,
                                        bool IsRelative) {
     CoordAllSetConst(ToVectorNum, 0.0f);
-    const long start = windowStart(1);
+    const long start = KernelDriverFirstDay(1);
     const long end = std::min<long>(ChartTo1, coordDim_);
     const Num from = Num::whole(static_cast<std::int32_t>(FromVectorNum));
     for (long i = start; i <= end; ++i)
@@ -147,7 +112,7 @@ void clsVectors::VectorInterpolation(long FromVectorNum, long ToVectorNum, long 
 
 void clsVectors::VectorSecDerivation(long FromVectorNum, long ToVectorNum, long PointsCount) {
     CoordAllSetConst(ToVectorNum, 0.0f);
-    const long start = windowStart(1);
+    const long start = KernelDriverFirstDay(1);
     const long end = std::min<long>(ChartTo1, coordDim_);
     const Num from = Num::whole(static_cast<std::int32_t>(FromVectorNum));
     for (long i = start; i <= end; ++i)
@@ -157,13 +122,13 @@ void clsVectors::VectorSecDerivation(long FromVectorNum, long ToVectorNum, long 
 void clsVectors::CoordFirstDerivation6p2d(long FromVectorNum, long ToVectorNum) {
     CoordAllSetConst(ToVectorNum, 0.0f);
     if (ChartTo1 < 6) return;
-    const long start = windowStart(6);
+    const long start = KernelDriverFirstDay(6);
     const long end = std::min<long>(ChartTo1, coordDim_);
     for (long i = start; i <= end; ++i) {
         double s = 0.0;
         for (long j = 0; j < 6; ++j)
             s = s + kQuadSlope6[j] * CoordGetSingleValue(FromVectorNum, i - 5 + j).toDouble();
-        CoordSetSingleValue(ToVectorNum, i, kernelResult(s));
+        CoordSetSingleValue(ToVectorNum, i, KernelResult(s));
     }
 }
 
@@ -175,7 +140,7 @@ void clsVectors::Coord4PointDerivation(long FromVectorNum, long ToVectorNum) {
     for (long i = 4; i <= end; ++i) {
         float s = 0.0f;
         for (long j = 0; j < 4; ++j)
-            s = kernelResult(static_cast<double>(s) +
+            s = KernelResult(static_cast<double>(s) +
                              kHalves[j] * CoordGetSingleValue(FromVectorNum, i - 3 + j).toDouble());
         CoordSetSingleValue(ToVectorNum, i, s);
     }
