@@ -4,6 +4,7 @@
 #include "AnalysisEntryPoints.h"
 #include "AppState.h"
 #include "BasketCorrelationFill.h"
+#include "BasketCurves.h"
 #include "GeneralTradingReport.h"
 #include "MarketCalculations.h"
 #include "MarketReports.h"
@@ -60,6 +61,11 @@ void RegisterAnalysisCommands() {
     a.StocksPutIntoStockBasketMainStreamNDayPast = StocksPutIntoStockBasketMainStreamNDayPast;
     a.StocksPutIntoStockBasketSateliteNDayPast = StocksPutIntoStockBasketSateliteNDayPast;
     a.ShowBasicTradingMessage = ShowBasicTradingMessage;
+    a.AppendPriceVolumeTrendCurves = AppendPriceVolumeTrendCurves;
+    a.AppendPastShortTermProfitCurve = AppendPastShortTermProfitCurve;
+    a.DeleteSelectedChartCurve = DeleteSelectedChartCurve;
+    a.DisplayNStockPriceCurvesInMVT = DisplayNStockPriceCurvesInMVT;
+    a.DisplayNStockPriceCurvesInSB = DisplayNStockPriceCurvesInSB;
     a.GenerateCrossingAboveZeroLevelTSignalsFromSelectedCurveForSB = [](std::int16_t& work) {
         GenerateCrossingAboveZeroLevelTSignalsFromSelectedCurveForSB(work);
     };

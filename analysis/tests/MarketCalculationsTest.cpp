@@ -41,11 +41,13 @@ protected:
         AnalysisFixture::SetUp();
         RegisterAnalysisCommands();
         // The trend curves and the optimal-level method of the chart window, as stand-ins:
-        // one curve, and the walk of the selected curve into the trading log.
+        // one curve for all the trend curves, and the walk of the selected curve into the
+        // trading log.
         AnalysisCommands.AppendPriceVolumeTrendCurves = [] {
             const std::int16_t k = AppendChartCurve("trend");
             MainVectors->CoordAllSetConst(ChartCurveVector(k), 1.0f);
         };
+        AnalysisCommands.AppendPastShortTermProfitCurve = [] {};
         AnalysisCommands.GenerateCrossingAboveOptimalLevelTSignalsFromSelectedCurveForSB =
             [this](std::int16_t& work) {
                 tradedCurve_ = SelectedChartCurve;
