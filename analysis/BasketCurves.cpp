@@ -24,15 +24,6 @@ float PercentFactor(const Num& reference) {
     return (Num(100) / NonZero(reference)).toSingle();
 }
 
-// Appends a curve holding a copy of vector `from` with level line 1 at `level` (none when
-// kNoLevel); a full chart appends nothing (AppendChartCurve says so).
-void AppendCurve(long from, const std::string& caption, float level = kNoLevel) {
-    const std::int16_t k = AppendChartCurve(caption);
-    if (k == 0) return;
-    MainVectors->VectorCopy(from, ChartCurveVector(k));
-    if (level != kNoLevel) ChartLevel(k, 1) = level;
-}
-
 // The status text and the hourglass of a long curve calculation, and their end.
 void StartCurveCalculation(const std::string& status) {
     door().SetHourglass(true);
@@ -94,16 +85,17 @@ void AppendPriceVolumeTrendCurves() {
     CalcBasketAverageCurves(H);
     EndCurveCalculation();
     const std::string n = SymbolCount();
-    AppendCurve(H, "Average stock price for Stock Basket" + n);
-    AppendCurve(H + 1, "Average stock money (dollar) volume for Stock Basket" + n);
-    AppendCurve(H + 2, "Average relative stock price in [%] for Stock Basket" + n, 100.0f);
-    AppendCurve(H + 3, "Average relative stock money (dollar) volume in [%] for Stock Basket" + n,
-                100.0f);
-    AppendCurve(H + 4,
-                "Profit in [%] of the Theoretical Portfolio for Stock Basket" + n +
-                    "  starting from Day: " + std::to_string(CalcFrom1) +
-                    "   Date: " + TradeDateOfDay(CalcFrom1),
-                0.0f);
+    AppendVectorAsChartCurve(H, "Average stock price for Stock Basket" + n);
+    AppendVectorAsChartCurve(H + 1, "Average stock money (dollar) volume for Stock Basket" + n);
+    AppendVectorAsChartCurve(H + 2, "Average relative stock price in [%] for Stock Basket" + n,
+                             100.0f);
+    AppendVectorAsChartCurve(
+        H + 3, "Average relative stock money (dollar) volume in [%] for Stock Basket" + n, 100.0f);
+    AppendVectorAsChartCurve(H + 4,
+                             "Profit in [%] of the Theoretical Portfolio for Stock Basket" + n +
+                                 "  starting from Day: " + std::to_string(CalcFrom1) +
+                                 "   Date: " + TradeDateOfDay(CalcFrom1),
+                             0.0f);
     RefreshChart();
 }
 
@@ -127,10 +119,10 @@ void AppendPastShortTermProfitCurve() {
         "  Market trend calculation: Past short term profit trend.   Wait, please ...");
     CalcBasketPastProfitCurve(10, defPastDays);
     EndCurveCalculation();
-    AppendCurve(10,
-                "Past short term profit in [%] for Stock Basket" + SymbolCount() +
-                    "  PastDays=" + std::to_string(defPastDays),
-                0.0f);
+    AppendVectorAsChartCurve(10,
+                             "Past short term profit in [%] for Stock Basket" + SymbolCount() +
+                                 "  PastDays=" + std::to_string(defPastDays),
+                             0.0f);
     RefreshChart();
 }
 
@@ -171,8 +163,8 @@ void DisplayPriceCurvePage(Take&& take) {
     const long pageSize = std::min<long>(defSymbolsInChartPane, kMaxChartCurves);
     for (long i = first; i <= N; ++i) {
         if (!take(i) || v.ChartCount() >= pageSize) continue;
-        AppendCurve(v.BufferStart() + i - 1,
-                    "Stock price for " + LoadedSymbols(i) + (IsMember(i) ? "  (in Basket)" : ""));
+        AppendVectorAsChartCurve(v.BufferStart() + i - 1, "Stock price for " + LoadedSymbols(i) +
+                                                              (IsMember(i) ? "  (in Basket)" : ""));
         DisplayedStockIndex = static_cast<std::int16_t>(i);
     }
     SelectStockInTree(DisplayedStockIndex);

@@ -72,6 +72,14 @@ std::int16_t AppendChartCurve(const std::string& caption) {
     return static_cast<std::int16_t>(n);
 }
 
+std::int16_t AppendVectorAsChartCurve(long from, const std::string& caption, float level1) {
+    const std::int16_t k = AppendChartCurve(caption);
+    if (k == 0) return 0;
+    MainVectors->VectorCopy(from, ChartCurveVector(k));
+    if (level1 != kNoLevel) ChartLevel(k, 1) = level1;
+    return k;
+}
+
 void RefreshChart() {
     Door& d = door();
     // A repaint inside a long command leaves that command's hourglass on.

@@ -48,6 +48,11 @@ void CancelChartCurveSelection();
 // fills before it sets levels and calls RefreshChart. When 50 curves are there already it
 // appends nothing, beeps, says so in the status bar and returns 0.
 std::int16_t AppendChartCurve(const std::string& caption);
+// Appends a curve holding a copy of vector `from` of MainVectors, with level line 1 at `level1`
+// (none for kNoLevel); returns its number, or 0 when the chart was full (AppendChartCurve). Does
+// not repaint.
+std::int16_t AppendVectorAsChartCurve(long from, const std::string& caption,
+                                      float level1 = kNoLevel);
 // The status text of a refused 51st curve.
 extern const char* const kChartFullText;
 

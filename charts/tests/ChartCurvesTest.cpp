@@ -77,6 +77,21 @@ TEST_F(ChartCurvesTest, RefusesA51stCurve) {
     EXPECT_EQ(ChartCaption(50), "c50");
     EXPECT_EQ(door_.Beeps(), 1);
     EXPECT_EQ(ChartStatusText(), kChartFullText);
+    EXPECT_EQ(AppendVectorAsChartCurve(1, "copy", 5.0f), 0);
+    EXPECT_EQ(ChartCaption(50), "c50");
+}
+
+TEST_F(ChartCurvesTest, AppendsACopyOfAVectorWithItsFirstLevelLine) {
+    ClearChartCurves();
+    MainVectors->CoordSetSingleValue(2, 3, 7.5f);
+    ChartLevel(2, 1) = 9.0f;  // an old line at the new curve's place goes
+    EXPECT_EQ(AppendVectorAsChartCurve(2, "first"), 1);
+    EXPECT_EQ(AppendVectorAsChartCurve(2, "second", 0.0f), 2);
+    EXPECT_EQ(MainVectors->CoordGetSingle(ChartCurveVector(2), 3), 7.5f);
+    EXPECT_EQ(ChartLevel(1, 1), kNoLevel);
+    EXPECT_EQ(ChartLevel(2, 1), 0.0f);
+    EXPECT_EQ(ChartLevel(2, 2), kNoLevel);
+    EXPECT_EQ(ChartCaption(2), "second");
 }
 
 TEST_F(ChartCurvesTest, RefreshWithoutCurvesKeepsThePicture) {
