@@ -66,21 +66,20 @@ void RegisterAnalysisCommands() {
     a.DeleteSelectedChartCurve = DeleteSelectedChartCurve;
     a.DisplayNStockPriceCurvesInMVT = DisplayNStockPriceCurvesInMVT;
     a.DisplayNStockPriceCurvesInSB = DisplayNStockPriceCurvesInSB;
-    a.GenerateCrossingAboveZeroLevelTSignalsFromSelectedCurveForSB = [](std::int16_t& work) {
-        GenerateCrossingAboveZeroLevelTSignalsFromSelectedCurveForSB(work);
+    // The chart window ignores the commands' results.
+    auto command = [](float (*generate)(std::int16_t&)) {
+        return [generate](std::int16_t& work) { generate(work); };
     };
-    a.GenerateCrossingAboveOptimalLevelTSignalsFromSelectedCurveForSB = [](std::int16_t& work) {
-        GenerateCrossingAboveOptimalLevelTSignalsFromSelectedCurveForSB(work);
-    };
-    a.GenerateCrossingBelowZeroLevelTSignalsFromSelectedCurveForSB = [](std::int16_t& work) {
-        GenerateCrossingBelowZeroLevelTSignalsFromSelectedCurveForSB(work);
-    };
-    a.GenerateCrossingBelowOptimalLevelTSignalsFromSelectedCurveForSB = [](std::int16_t& work) {
-        GenerateCrossingBelowOptimalLevelTSignalsFromSelectedCurveForSB(work);
-    };
-    a.GenerateOptGradCrossingAboveZeroLevelTSignalsFromSelectedCurveForSB = [](std::int16_t& work) {
-        GenerateOptGradCrossingAboveZeroLevelTSignalsFromSelectedCurveForSB(work);
-    };
+    a.GenerateCrossingAboveZeroLevelTSignalsFromSelectedCurveForSB =
+        command(GenerateCrossingAboveZeroLevelTSignalsFromSelectedCurveForSB);
+    a.GenerateCrossingAboveOptimalLevelTSignalsFromSelectedCurveForSB =
+        command(GenerateCrossingAboveOptimalLevelTSignalsFromSelectedCurveForSB);
+    a.GenerateCrossingBelowZeroLevelTSignalsFromSelectedCurveForSB =
+        command(GenerateCrossingBelowZeroLevelTSignalsFromSelectedCurveForSB);
+    a.GenerateCrossingBelowOptimalLevelTSignalsFromSelectedCurveForSB =
+        command(GenerateCrossingBelowOptimalLevelTSignalsFromSelectedCurveForSB);
+    a.GenerateOptGradCrossingAboveZeroLevelTSignalsFromSelectedCurveForSB =
+        command(GenerateOptGradCrossingAboveZeroLevelTSignalsFromSelectedCurveForSB);
 }
 
 }  // namespace vel

@@ -2,56 +2,37 @@
 // the basket trend curves, the curve tools and the trading method commands run from the menu.
 #include <gtest/gtest.h>
 
-#include <QAction>
-#include <QApplication>
-
-#include "AnalysisCommands.h"
 #include "AnalysisEntryPoints.h"
+#include "AnalysisWindowFixture.h"
 #include "AppState.h"
 #include "ChartCurves.h"
-#include "ChartWindowCommands.h"
-#include "ChartsFixture.h"
 #include "StockBasket.h"
 #include "TradingResults.h"
-#include "frmChartView.h"
 
 namespace vel {
 namespace {
 
-class AnalysisMenuTest : public testing::ChartsFixture {
+class AnalysisMenuTest : public testing::AnalysisWindowFixture {
 protected:
     void SetUp() override {
-        ChartsFixture::SetUp();
-        ResultsFolderPath = TempFolder();
-        testing::LoadSyntheticHistory(20, 90);
-        RegisterAnalysisCommands();
-        RegisterChartWindow();
-        ShowChartWindow();
-        w = ChartWindowWidget();
-        ASSERT_NE(w, nullptr);
-        QApplication::processEvents();
+        AnalysisWindowFixture::SetUp();
+        OpenOn(20, 90);
     }
-    void TearDown() override {
-        DestroyChartWindow();
-        ChartsFixture::TearDown();
-    }
-    void Trigger(const char* item) { w->MenuItem(QString::fromLatin1(item))->trigger(); }
     static long Curves() { return MainVectors->ChartCount(); }
-    frmChartView* w = nullptr;
 };
 
 TEST_F(AnalysisMenuTest, TrendCurvesNeedMembers) {
     ChartDescriptionClear();
     door_.QueueMessageAnswer(MsgAnswer::OK);
-    Trigger("mnuCurvesAppendPriceVolumeStatisticsForSB");
+    Run("mnuCurvesAppendPriceVolumeStatisticsForSB");
     EXPECT_EQ(door_.CallsOf("message").back().text,
               "Put some stock symbols into Stock Basket, please.");
     EXPECT_EQ(Curves(), 0);
 
     FillStockBasket();  // shows the first member's curves
     ChartDescriptionClear();
-    Trigger("mnuCurvesAppendPriceVolumeStatisticsForSB");
-    Trigger("mnuCurvesAppendPastShortTermProfitForSB");
+    Run("mnuCurvesAppendPriceVolumeStatisticsForSB");
+    Run("mnuCurvesAppendPastShortTermProfitForSB");
     ASSERT_EQ(Curves(), 6);
     EXPECT_EQ(ChartCaption(1), "Average stock price for Stock Basket (20 symbols )");
     EXPECT_EQ(ChartCaption(6),
@@ -59,11 +40,11 @@ TEST_F(AnalysisMenuTest, TrendCurvesNeedMembers) {
 
     // The curve tools: delete the selected curve (the selection is cancelled), pages of prices.
     SelectedChartCurve = 2;
-    Trigger("mnuDeleteSelectedChartCurve");
+    Run("mnuDeleteSelectedChartCurve");
     EXPECT_EQ(Curves(), 5);
     EXPECT_EQ(SelectedChartCurve, 0);
     DisplayedStockIndex = 3;
-    Trigger("mnuDisplayNStockPriceCurvesInSB");
+    Run("mnuDisplayNStockPriceCurvesInSB");
     EXPECT_EQ(Curves(), 11);
     EXPECT_EQ(DisplayedStockIndex, 13);
 }
@@ -71,7 +52,7 @@ TEST_F(AnalysisMenuTest, TrendCurvesNeedMembers) {
 TEST_F(AnalysisMenuTest, SignalCommandsTradeTheSelectedCurve) {
     FillStockBasket();
     ChartDescriptionClear();
-    Trigger("mnuCurvesAppendPastShortTermProfitForSB");
+    Run("mnuCurvesAppendPastShortTermProfitForSB");
     ASSERT_EQ(Curves(), 1);
 
     // A and B cancel the selection afterwards, C, D and E keep it.
@@ -85,7 +66,7 @@ TEST_F(AnalysisMenuTest, SignalCommandsTradeTheSelectedCurve) {
     for (int m = 0; m < 5; ++m) {
         SelectedChartCurve = 1;
         door_.QueueMessageAnswer(MsgAnswer::No);
-        Trigger(items[m]);
+        Run(items[m]);
         EXPECT_EQ(SelectedChartCurve, expectedSelection[m]) << items[m];
         EXPECT_EQ(door_.CallsOf("message").back().text.rfind(TradingResultsText, 0), 0u);
     }
@@ -94,7 +75,7 @@ TEST_F(AnalysisMenuTest, SignalCommandsTradeTheSelectedCurve) {
         std::string::npos);
 
     door_.QueueMessageAnswer(MsgAnswer::OK);
-    Trigger("mnuShowBasicTradingMessage");
+    Run("mnuShowBasicTradingMessage");
     EXPECT_NE(door_.CallsOf("message").back().text.find("DEFINED TRADING SIGNALS"),
               std::string::npos);
 }

@@ -3,43 +3,24 @@
 // of one rally, as the user runs them from the menus; the rally count in the clear's caption.
 #include <gtest/gtest.h>
 
-#include <QAction>
-#include <QApplication>
-
-#include "AnalysisCommands.h"
 #include "AnalysisEntryPoints.h"
+#include "AnalysisWindowFixture.h"
 #include "AppState.h"
-#include "ChartWindowCommands.h"
-#include "ChartsFixture.h"
-#include "frmChartView.h"
 
 namespace vel {
 namespace {
 
-class ChartWindowRalliesTest : public testing::ChartsFixture {
+class ChartWindowRalliesTest : public testing::AnalysisWindowFixture {
 protected:
     void SetUp() override {
-        ChartsFixture::SetUp();
-        RegisterAnalysisCommands();
-        testing::LoadSyntheticHistory(5, 120);
-        ResultsFolderPath = TempFolder();
-        RegisterChartWindow();
-        ShowChartWindow();
-        w = ChartWindowWidget();
-        ASSERT_NE(w, nullptr);
-        QApplication::processEvents();
+        AnalysisWindowFixture::SetUp();
+        OpenOn(5, 120);
     }
-    void TearDown() override {
-        DestroyChartWindow();
-        ChartsFixture::TearDown();
-    }
-    void Run(const char* item) { w->MenuItem(QString::fromLatin1(item))->trigger(); }
     void At(int day, const char* item) {
         CursorDay = static_cast<std::int16_t>(day);
         Run(item);
     }
     QString ClearCaption() const { return w->MenuItem("mnuTradingLogDataClear")->text(); }
-    frmChartView* w = nullptr;
 };
 
 TEST_F(ChartWindowRalliesTest, CursorCommandsEditTheRalliesAndTheCaptionCountsThem) {
