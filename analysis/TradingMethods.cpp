@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "AnalysisText.h"
@@ -231,6 +233,36 @@ private:
     RallyLog log_;
 };
 
+// The fused trials of a search for every argument, on worker threads: each thread runs a
+// contiguous part of the arguments on its own copy of the prototype (its own log, pairs and
+// last trial; the snapshots are shared), and the outcomes come back in argument order. A trial
+// is a pure function of its argument, so the outcomes are those of one thread running them all.
+// The first error, in argument order, is raised after every thread has ended.
+template <class Trials, class Arg>
+std::vector<Trial> RunFusedTrials(const Trials& prototype, const std::vector<Arg>& args) {
+    const std::size_t n = args.size();
+    const std::size_t threads = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1,
+                                                        std::max<std::size_t>(n, 1));
+    std::vector<Trial> out(n);
+    std::vector<std::exception_ptr> errors(threads);
+    std::vector<std::thread> pool;
+    for (std::size_t t = 0; t < threads; ++t) {
+        pool.emplace_back([&, t] {
+            try {
+                Trials mine = prototype;
+                for (std::size_t k = n * t / threads; k < n * (t + 1) / threads; ++k)
+                    out[k] = mine.Run(args[k]);
+            } catch (...) {
+                errors[t] = std::current_exception();
+            }
+        });
+    }
+    for (auto& th : pool) th.join();
+    for (const auto& e : errors)
+        if (e) std::rethrow_exception(e);
+    return out;
+}
+
 // The trace file of a search: one row per trial, the header line before the first.
 class TraceFile {
 public:
@@ -317,8 +349,14 @@ float GenerateOptimalLevelSignal(std::int16_t F, std::int16_t S, bool above, Tri
     StartSearch();
     std::optional<TraceFile> trace;
     if (!above) trace.emplace("GenerateOptimizedOneLevelTradingSignal.csv");
-    std::unique_ptr<FusedLevelTrials> fused;
-    if (road == TrialRoad::Fused) fused = FusedLevelTrials::Make(F, above);
+    // Level i = Lo + (Hi - Lo) * i / 400 in the arithmetic of singles, stored as a single.
+    std::vector<float> levels;
+    for (int i = 0; i <= kLevelSteps; ++i)
+        levels.push_back((Num(Lo) + (Num(Hi) - Num(Lo)) * Num(i) / Num(kLevelSteps)).toSingle());
+    std::vector<Trial> fused;
+    if (road == TrialRoad::Fused)
+        if (const auto trials = FusedLevelTrials::Make(F, above))
+            fused = RunFusedTrials(*trials, levels);
     const std::string status = std::string("Generate signal: ") +
                                (above ? "CrossingAboveOptimalLevel" : "CrossingBelowOptimalLevel") +
                                " from vector for Stock Basket ";
@@ -330,9 +368,9 @@ float GenerateOptimalLevelSignal(std::int16_t F, std::int16_t S, bool above, Tri
                            SignBlankWhole(kLevelSteps) + "    Wait, please ... ");
         YieldToEvents();
         ++n;
-        // Level = Lo + (Hi - Lo) * i / 400 in the arithmetic of singles, stored as a single.
-        const float level = (Num(Lo) + (Num(Hi) - Num(Lo)) * Num(i) / Num(kLevelSteps)).toSingle();
-        const Trial t = fused ? fused->Run(level) : LiteralLevelTrial(F, S, above, level);
+        const float level = levels[static_cast<std::size_t>(i)];
+        const Trial t = !fused.empty() ? fused[static_cast<std::size_t>(i)]
+                                       : LiteralLevelTrial(F, S, above, level);
         if (t.rallies >= 1 && t.profit > best) {
             best = t.profit;
             bestLevel = level;
@@ -352,8 +390,12 @@ float GenerateOptimalLevelSignal(std::int16_t F, std::int16_t S, bool above, Tri
 float GenerateOptimalGradientSignal(std::int16_t F, std::int16_t S, TrialRoad road) {
     StartSearch();
     TraceFile trace("GenerateOptGradCrossingAboveZeroLevelTSignalsFromVectorForSB.csv");
-    std::unique_ptr<FusedGradientTrials> fused;
-    if (road == TrialRoad::Fused) fused = FusedGradientTrials::Make(F);
+    std::vector<long> lengths;
+    for (long g = kFirstGradient; g <= kLastGradient; ++g) lengths.push_back(g);
+    std::vector<Trial> fused;
+    if (road == TrialRoad::Fused)
+        if (const auto trials = FusedGradientTrials::Make(F))
+            fused = RunFusedTrials(*trials, lengths);
     float best = kNoResult;
     long bestDays = 0;
     std::int32_t n = 0;
@@ -363,7 +405,8 @@ float GenerateOptimalGradientSignal(std::int16_t F, std::int16_t S, TrialRoad ro
             SignBlankWhole(g) + " / 50     Wait, please ... ");
         YieldToEvents();
         ++n;
-        const Trial t = fused ? fused->Run(g) : LiteralGradientTrial(F, S, g);
+        const Trial t = !fused.empty() ? fused[static_cast<std::size_t>(g - kFirstGradient)]
+                                       : LiteralGradientTrial(F, S, g);
         if (t.rallies >= 1 && t.profit > best) {
             best = t.profit;
             bestDays = g;

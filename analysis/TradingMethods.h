@@ -41,11 +41,12 @@ float GenerateOptGradCrossingAboveZeroLevelTSignalsFromVectorForSB(std::int16_t 
 
 // How a search prices its trials. Fused: the signal, the walk and the basket backtest of every
 // trial in one pass over raw rows of the curve and the members' prices, nothing written per
-// trial but the trace row (the program's road). Literal: every trial step by step through the
-// signal vector, the program's trading log and CalcBasicTradingResults, as the method is
-// written; the test oracle. Both leave the same results, files and vectors bit for bit; the
-// fused road takes the literal one by itself where a curve or window lies outside what it reads
-// (a cell that is not a finite number, a shown window outside the loaded days).
+// trial but the trace row; the trials run on worker threads with private scratch and come back
+// in trial order (the program's road). Literal: every trial step by step through the signal
+// vector, the program's trading log and CalcBasicTradingResults, as the method is written; the
+// test oracle. Both leave the same results, files and vectors bit for bit; the fused road takes
+// the literal one by itself where a curve or window lies outside what it reads (a cell that is
+// not a finite number, a shown window outside the loaded days).
 enum class TrialRoad { Fused, Literal };
 
 // The level search of B (above true) and D (above false), and the gradient search of E, on the

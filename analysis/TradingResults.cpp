@@ -118,12 +118,15 @@ BasketRallyPricer::BasketRallyPricer(long firstDay, long lastDay) : commission_(
     for (long k = 1; k <= stocks; ++k)
         if (BasketFlag(k) == 1) rows.push_back(v.BufferStart() + k - 1);
     members_ = rows.size();
-    if (last_ < first_) return;
-    prices_.resize(static_cast<std::size_t>(last_ - first_ + 1) * members_);
-    for (std::size_t m = 0; m < members_; ++m)
-        for (long d = first_; d <= last_; ++d)
-            prices_[static_cast<std::size_t>(d - first_) * members_ + m] =
-                v.CoordGetSingle(rows[m], d);
+    auto prices = std::make_shared<std::vector<float>>();
+    if (last_ >= first_) {
+        prices->resize(static_cast<std::size_t>(last_ - first_ + 1) * members_);
+        for (std::size_t m = 0; m < members_; ++m)
+            for (long d = first_; d <= last_; ++d)
+                (*prices)[static_cast<std::size_t>(d - first_) * members_ + m] =
+                    v.CoordGetSingle(rows[m], d);
+    }
+    prices_ = std::move(prices);
 }
 
 double BasketRallyPricer::PairProfit(long b, long s) {
@@ -133,8 +136,8 @@ double BasketRallyPricer::PairProfit(long b, long s) {
                                   std::to_string(first_) + ".." + std::to_string(last_));
     const std::uint32_t key = static_cast<std::uint32_t>(b) << 16 | static_cast<std::uint32_t>(s);
     if (const auto it = pairs_.find(key); it != pairs_.end()) return it->second;
-    const float* pb = prices_.data() + static_cast<std::size_t>(b - first_) * members_;
-    const float* ps = prices_.data() + static_cast<std::size_t>(s - first_) * members_;
+    const float* pb = prices_->data() + static_cast<std::size_t>(b - first_) * members_;
+    const float* ps = prices_->data() + static_cast<std::size_t>(s - first_) * members_;
     double S = 0.0;
     for (std::size_t m = 0; m < members_; ++m) S += RallyProfitPercent(pb[m], ps[m], commission_);
     const double A = AverageProfit(S, static_cast<long>(members_));

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -32,6 +33,7 @@ float CalcBasicTradingResults(const std::string& CsvFilePath, bool* fileWritten 
 // trials may buy or sell on), of the commission and of the basket when it is made; the average
 // of each (buy day, sell day) pair is kept, so a pair met again costs one look-up. A price cell
 // that CalcBasicTradingResults could not read raises its error here, when the snapshot is made.
+// Copies share the snapshot and keep pairs of their own, so each worker thread prices on a copy.
 class BasketRallyPricer {
 public:
     BasketRallyPricer(long firstDay, long lastDay);
@@ -44,7 +46,8 @@ private:
     long first_ = 0, last_ = 0, lastLoaded_ = 0;
     std::size_t members_ = 0;
     float commission_ = 0.0f;
-    std::vector<float> prices_;  // day-major: (d - first_) * members_ + member
+    // Day-major: (d - first_) * members_ + member.
+    std::shared_ptr<const std::vector<float>> prices_;
     std::unordered_map<std::uint32_t, double> pairs_;
 };
 
