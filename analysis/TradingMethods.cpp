@@ -121,9 +121,10 @@ void RalliesOfBuyDays(long from, long to, RallyLog& log, Buy&& buy) {
 
 // The level trials on raw rows: the curve's values on the shown days, the members' prices in a
 // pricer. A day buys at level L where its value lies above L (B) or below it (D), as the sign of
-// the value minus L in the store's arithmetic does. The days that buy at a level are the values
-// beyond it, so two levels with as many such values buy on the same days and give the same
-// trial: the count is read from the sorted values and a repeated count repeats the last trial.
+// the value minus L in the store's arithmetic does. The levels of a search ascend, so the days
+// that buy at a level are among those of the level before (B) or include them (D): a level with
+// as many buying days as the last one buys on the same days and gives the same trial. The count
+// is read from the sorted values, and a repeated count repeats the last trial.
 class FusedLevelTrials {
 public:
     static std::unique_ptr<FusedLevelTrials> Make(long F, bool above) {
