@@ -1,9 +1,14 @@
 // The heuristic stock screening: the dialog's masks and check boxes through every transition,
 // its labels, "Continue" and "Cancel" played through the door, and the run on a four-stock
 // history whose levels are known (Screening values test): which members each mask keeps, the
-// chart cleared and the trend curves asked for, and the empty basket's beep.
+// chart cleared and the trend curves asked for, and the empty basket's beep; the dialog's
+// window driven offscreen.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
 #include <string>
 #include <vector>
 
@@ -16,6 +21,7 @@
 #include "StockBasket.h"
 #include "StockScreening.h"
 #include "VectorStores.h"
+#include "frmScreening.h"
 
 namespace vel {
 namespace {
@@ -193,6 +199,37 @@ TEST_F(StockScreeningTest, ContinueRunsTheScreeningAndCancelLeavesTheBasket) {
     door_.display = false;
     ShowScreeningDialog();
     EXPECT_EQ(Basket(), (std::vector<long>{1, 3}));
+}
+
+TEST_F(StockScreeningTest, TheWindowShowsTheFormAndPassesTheClicksOn) {
+    Members({1, 2});
+    ScreeningForm form;
+    frmScreening window(form, nullptr);
+    EXPECT_EQ(window.windowTitle(), "Heuristic stock screening.");
+    EXPECT_EQ(window.findChild<QLabel*>("labScreenStockCount")->text(),
+              "Basket content = 2 stock symbols");
+    EXPECT_EQ(window.findChild<QGroupBox*>("framePriceAdvance")->title(), "Price advance");
+    auto box = [&](const char* name) { return window.findChild<QCheckBox*>(name); };
+    ASSERT_NE(box("check5PriceLinearity"), nullptr);
+    EXPECT_TRUE(box("check1MoneyVolume")->isChecked());
+    box("check2MoneyVolume")->click();
+    EXPECT_EQ(ScreenMoneyVolume, "01000");
+    EXPECT_FALSE(box("check1MoneyVolume")->isChecked());
+    EXPECT_TRUE(box("check2MoneyVolume")->isChecked());
+    box("check1MoneyVolume")->click();  // back to not evaluated: the level box clears too
+    EXPECT_EQ(ScreenMoneyVolume, "10000");
+    EXPECT_FALSE(box("check2MoneyVolume")->isChecked());
+    box("check1Profit")->click();  // unchecking it alone: it stays checked
+    EXPECT_TRUE(box("check1Profit")->isChecked());
+    window.findChild<QPushButton*>("cmdContinue")->click();
+    EXPECT_TRUE(form.Continued());
+    EXPECT_EQ(window.result(), QDialog::Accepted);
+
+    ScreeningForm closed;
+    frmScreening other(closed, nullptr);
+    QMetaObject::invokeMethod(&other, "reject");  // the close box
+    EXPECT_TRUE(closed.Unloaded());
+    EXPECT_FALSE(closed.Continued());
 }
 
 }  // namespace
