@@ -224,7 +224,7 @@ bool DownloadForm::DispatchNext() {
     control->PassCount = 0;
     control->PassCountMax = PassCountMax;
     control->SaveOnError = SaveOnError;
-    control->ProcessTimeOut = AttemptTimeOut;
+    control->ProcessTimeOut = kProcessTimeOut;
     WriteActivityLog("Start downloading URL=" + MaskPasswords(control->DownloadURL));
     control->StartDownload();
     YieldToEvents();

@@ -65,8 +65,6 @@ public:
     // True from the start of a run's dispatch to its end, break or quit.
     bool IsRunning() const { return phase_ != Phase::Idle; }
 
-    // The deadline the run gives every attempt, in seconds.
-    std::int16_t AttemptTimeOut = kProcessTimeOut;
     // Ends the process; the program leaves it at the door's end, tests record it.
     std::function<void(int status)> endProgram;
 

@@ -79,8 +79,6 @@ std::string TransferStateCaption(int state) {
 
 ctlURLDownload::ctlURLDownload(QNetworkAccessManager& network, QObject* parent)
     : QObject(parent), network_(network) {
-    deadline_.setSingleShot(true);
-    connect(&deadline_, &QTimer::timeout, this, &ctlURLDownload::OnDeadline);
     YieldToEvents();
 }
 
@@ -132,7 +130,11 @@ void ctlURLDownload::StartDownload() {
 
     redirects_ = 0;
     Request(QUrl(QString::fromStdString(CurURL), QUrl::TolerantMode));
-    if (ProcessTimeOut > 0) deadline_.start(ProcessTimeOut * 1000);
+    if (ProcessTimeOut > 0)
+        deadline_ = door().StartTimer(std::int64_t{ProcessTimeOut} * 1000, [this] {
+            deadline_ = 0;
+            OnDeadline();
+        });
     Inet1_StateChanged(kRequesting);
     YieldToEvents();
 }
@@ -234,7 +236,7 @@ void ctlURLDownload::OnFinished() {
         FollowRedirect(target);
         return;
     }
-    deadline_.stop();
+    StopDeadline();
     if (!TakeBody()) {
         FailSaving();
         return;
@@ -274,6 +276,13 @@ void ctlURLDownload::FollowRedirect(const QUrl& target) {
 
 void ctlURLDownload::OnDeadline() {
     if (reply_) Inet1_StateChanged(kCommError);
+}
+
+void ctlURLDownload::StopDeadline() {
+    if (deadline_ == 0) return;
+    // The control may outlive the door at the very end of the program.
+    if (Door* d = InstalledDoor()) d->CancelTimer(deadline_);
+    deadline_ = 0;
 }
 
 void ctlURLDownload::SaveBufferToFile() {
@@ -320,7 +329,7 @@ void ctlURLDownload::FailSaving() {
 }
 
 void ctlURLDownload::DropTransfer() {
-    deadline_.stop();
+    StopDeadline();
     if (reply_) {
         QNetworkReply* reply = reply_;
         reply_ = nullptr;

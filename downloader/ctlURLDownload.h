@@ -1,16 +1,17 @@
 // The download control: downloads one URL at a time over HTTP or HTTPS into a file, as a
 // state machine over the program's one QNetworkAccessManager, driven by its signals and by a
-// deadline timer. The download window holds five of them and its scheduler gives each free
-// one the next URL and restarts failed ones. The body is streamed to a temporary file beside
-// the target and renamed onto it only when the whole response has arrived.
+// deadline timer of the platform door. The download window holds five of them and its scheduler
+// gives each free one the next URL and restarts failed ones. The body is streamed to a temporary
+// file beside the target and renamed onto it only when the whole response has arrived.
 #pragma once
 
 #include <QObject>
 #include <QPointer>
-#include <QTimer>
 #include <cstdint>
 #include <memory>
 #include <string>
+
+#include "Door.h"
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -56,7 +57,9 @@ public:
     // Whether a response whose reading failed is still saved. A body that breaks off is a
     // communication error here and never saved under its name, whatever this says.
     bool SaveOnError = true;
-    std::int16_t ProcessTimeOut = 90;  // deadline of one whole attempt, in seconds
+    // The deadline of one whole attempt, in seconds of the door's monotonic clock, from its
+    // start through redirects to the last byte (0 or less: none).
+    std::int16_t ProcessTimeOut = 90;
     std::int32_t ControlWidth = 0;
     std::int16_t PassCountMax = 0;   // attempts allowed for this URL
     std::int16_t ProcessResult = 0;  // 0 idle, 1 running, 2 saved, 3 error
@@ -106,7 +109,9 @@ private:
     // Sends the GET of one step of the attempt (the address, or a redirect's target).
     void Request(const QUrl& url);
     void FollowRedirect(const QUrl& target);
+    // The attempt's deadline has come: a transfer still running ends in error.
     void OnDeadline();
+    void StopDeadline();
     // Takes the body received so far into the temporary file; false on a write error.
     bool TakeBody();
     // The response is complete: renames the temporary file onto SaveFilePath and logs it.
@@ -121,7 +126,7 @@ private:
     QNetworkAccessManager& network_;
     QPointer<QNetworkReply> reply_;
     std::unique_ptr<WholeFile> file_;
-    QTimer deadline_;
+    TimerId deadline_ = 0;  // the door's timer of the running attempt, 0 when none
     qint64 received_ = 0;
     int redirects_ = 0;
     unsigned cancels_ = 0;  // counts CancelDownload calls

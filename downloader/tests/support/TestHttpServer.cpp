@@ -69,6 +69,7 @@ struct TestHttpServer::Connection {
     std::int64_t next = 0;
     std::int64_t stop = -1;
     bool closeAfter = false;
+    bool stallAtStop = false;
 };
 
 TestHttpServer::TestHttpServer() {
@@ -239,16 +240,18 @@ void TestHttpServer::Answer(QTcpSocket* socket, const HttpBehaviour& behaviour,
     head += "Content-Type: application/octet-stream\r\n\r\n";
     socket->write(head.data(), static_cast<qint64>(head.size()));
 
-    const std::int64_t stop = b.truncateAt >= 0 ? std::min(b.truncateAt, size) : size;
+    std::int64_t stop = b.truncateAt >= 0 ? std::min(b.truncateAt, size) : size;
+    if (b.stallAt >= 0) stop = std::min(b.stallAt, stop);
     if (b.generatedSize >= 0) {
         c.next = 0;
         c.stop = stop;
         c.closeAfter = close;
+        c.stallAtStop = b.stallAt >= 0;
         SendGenerated(socket);
         return;
     }
     socket->write(b.body.data(), stop);
-    EndTransfer(socket, close);
+    if (b.stallAt < 0) EndTransfer(socket, close);
 }
 
 void TestHttpServer::SendGenerated(QTcpSocket* socket) {
@@ -265,7 +268,7 @@ void TestHttpServer::SendGenerated(QTcpSocket* socket) {
     }
     if (c.next >= c.stop) {
         c.stop = -1;
-        EndTransfer(socket, c.closeAfter);
+        if (!c.stallAtStop) EndTransfer(socket, c.closeAfter);
     }
 }
 

@@ -1,9 +1,9 @@
 // A small HTTP/1.1 server on loopback for the downloader's tests and benchmarks. Each path
-// has a behaviour: answer at once or after a delay, stall (never answer), send a body and
-// break it off, close the connection without an answer, answer with any status (404, 500),
-// ask for Basic credentials, redirect, or stream a large generated body without holding it.
-// It counts requests per path and the transfers in flight (a request received and not yet
-// answered whole, nor dropped by the client), with their peak.
+// has a behaviour: answer at once or after a delay, stall (never answer, or in the middle of
+// the body), send a body and break it off, close the connection without an answer, answer with any
+// status (404, 500), ask for Basic credentials, redirect, or stream a large generated body without
+// holding it. It counts requests per path and the transfers in flight (a request received and not
+// yet answered whole, nor dropped by the client), with their peak.
 #pragma once
 
 #include <QHostAddress>
@@ -27,6 +27,8 @@ struct HttpBehaviour {
     int delayMs = 0;                  // the answer waits this long
     bool stall = false;               // no answer at all; the connection stays open
     std::int64_t truncateAt = -1;     // >= 0: the announced body breaks off after this many bytes
+    std::int64_t stallAt = -1;        // >= 0: the body stops after this many bytes, the
+                                      // connection staying open (the transfer stays in flight)
     int truncateTimes = -1;           // >= 0: only the first this many answers break off
     bool closeWithoutAnswer = false;  // the connection is closed at once, no answer
     bool closeDelimited = false;      // no Content-Length; the body ends when the server closes
