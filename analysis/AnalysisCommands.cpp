@@ -58,6 +58,7 @@ void RegisterAnalysisCommands() {
     a.SaveMarketSwingingHTMLReport = SaveMarketSwingingHTMLReport;
     a.SaveMarketSwingingHTMLReportPlus = SaveMarketSwingingHTMLReportPlus;
     a.SaveMarketSpecialSwingingHTMLReport = SaveMarketSpecialSwingingHTMLReport;
+    a.SaveGeneralTradingHTMLReport = SaveGeneralTradingHTMLReport;
     a.StocksPutIntoStockBasketMainStreamNDayPast = StocksPutIntoStockBasketMainStreamNDayPast;
     a.StocksPutIntoStockBasketSateliteNDayPast = StocksPutIntoStockBasketSateliteNDayPast;
     a.ShowBasicTradingMessage = ShowBasicTradingMessage;

@@ -9,6 +9,7 @@
 #include "ChartCurves.h"
 #include "ChartExport.h"
 #include "ChartView.h"
+#include "CsvRows.h"
 #include "Door.h"
 #include "EntryPoints.h"
 #include "Hooks.h"
@@ -36,11 +37,11 @@ struct ReportWording {
     const char* rallyParagraph;
     const char* byStockParagraph;
     const char* byStockAndRallyParagraph;
-    const char* rankingITParagraph;
+    const char* rankingITParagraph;  // nullptr: no IT ranking
     const char* rankingMTParagraph;
-    const char* selectionSecond;
+    const char* selectionSecond;  // nullptr: no selection
     const char* selectionThird;
-    std::string (*remarks)();
+    std::string (*remarks)();  // nullptr: no remarks
     // The groups section of the reports with groups.
     const char* groupsHeading = nullptr;
     const char* groupsExplanation = nullptr;
@@ -119,6 +120,20 @@ const ReportWording kSwinging{
     "<CENTER><H3>A MARKET SWINGING GROUP Nr.",
     "MarketSwingingGroup",
 };
+
+// The general trading report: the timing report's words without the IT ranking, the selection
+// and the remarks.
+ReportWording GeneralWording() {
+    ReportWording w = kTiming;
+    w.number = ReportNumber::GeneralTrading;
+    w.statusText = "A General Trading Report in preparation. Wait, please ...";
+    w.title = "A General Trading Report.";
+    w.stem = "GeneralTrading";
+    w.rankingITParagraph = w.selectionSecond = w.selectionThird = nullptr;
+    w.remarks = nullptr;
+    w.groupsHeading = w.groupsExplanation = w.groupHeading = w.groupStem = nullptr;
+    return w;
+}
 
 ReportWording WithNumber(ReportWording w, ReportNumber n) {
     w.number = n;
@@ -214,10 +229,12 @@ void WriteReportBody(const ReportWording& w, const std::string& P, Page& page) {
     page.Append(GetHTMLLink(ResultsFolderPath,
                             "Click with right button to open the result folder. ", true));
     page.EmptyLine();
-    page.Line(
-        "<P><FONT COLOR=BLUE><B>TO VIEW *.CSV FILES: </B></FONT> If you have no spreadsheet "
-        "program available on your computer, you can also use (as an emergency solution) any "
-        "text editor for viewing *.csv files. ");
+    // The general report's note has always been coloured "BlUE" (browsers take either).
+    page.Line(std::string("<P><FONT COLOR=") +
+              (w.number == ReportNumber::GeneralTrading ? "BlUE" : "BLUE") +
+              "><B>TO VIEW *.CSV FILES: </B></FONT> If you have no spreadsheet program "
+              "available on your computer, you can also use (as an emergency solution) any text "
+              "editor for viewing *.csv files. ");
     page.Append(GetHTMLTimingParameters());
     page.EmptyLine();
     page.Append(GetHTMLCursorSignal());
@@ -250,12 +267,14 @@ void WriteReportBody(const ReportWording& w, const std::string& P, Page& page) {
             return WriteStockRankingCSV(col::RankingIndex, path);
         });
     };
-    const std::string rankingIT = stem + "StockRankingIT.csv";
-    const bool rankingITWritten =
-        ranking(rankingIT, col::CompoundNetProfitIT, col::IndividualTimingOK);
-    page.EmptyLine();
-    page.Line(w.rankingITParagraph);
-    page.LinkTo(rankingIT, rankingITWritten);
+    if (w.rankingITParagraph) {
+        const std::string rankingIT = stem + "StockRankingIT.csv";
+        const bool rankingITWritten =
+            ranking(rankingIT, col::CompoundNetProfitIT, col::IndividualTimingOK);
+        page.EmptyLine();
+        page.Line(w.rankingITParagraph);
+        page.LinkTo(rankingIT, rankingITWritten);
+    }
 
     const std::string rankingMT = stem + "StockRankingMT.csv";
     const bool rankingMTWritten = ranking(rankingMT, col::CompoundNetProfitMT, col::MarketTimingOK);
@@ -263,6 +282,8 @@ void WriteReportBody(const ReportWording& w, const std::string& P, Page& page) {
     page.Line(w.rankingMTParagraph);
     page.LinkTo(rankingMT, rankingMTWritten);
 
+    // The general report ends with the MT ranking: no selection, no remarks.
+    if (!w.selectionSecond) return;
     const std::string selection = stem + "StockSelection.csv";
     MarkStockSelection(col::CompoundNetProfitIT, col::CompoundNetProfitMT, col::StockSelectionFlag);
     const bool selectionWritten =
@@ -374,6 +395,29 @@ void SaveMarketSwingingHTMLReportPlus(const std::string& pageName) {
 
 void SaveMarketSpecialSwingingHTMLReport(const std::string& pageName) {
     SaveReport(SpecialWording(), pageName);
+}
+
+void SaveGeneralTradingHTMLReport(const std::string& pageName) {
+    for (long i = 1; i <= MainVectors->BufferCount(); ++i) {
+        StockResults(i, col::BasketFlag) = BasketFlag(i);
+        StockResults(i, col::CalculationTime) = 0.0f;
+        StockResults(i, col::FromTradingDay) = ChartFrom1.toSingle();
+        StockResults(i, col::ToTradingDay) = ChartTo1;
+        StockResults(i, col::defCommission) = defCommission;
+        StockResults(i, col::defDiligence) = defDiligence;
+        for (long c = col::GradientPoints; c <= col::OptimalPriceDeclineLevel; ++c)
+            StockResults(i, c) = 0.0f;
+        StockResults(i, col::IndividualTimingOK) = 0.0f;
+    }
+    // Rallies that no trading method made (the cursor, a rally file) get their results here.
+    if (SelectedChartCurve == 0) {
+        CalcBasicTradingResults("");
+        TradingResultsText += "Trading method = DEFINED TRADING SIGNALS\nCrossing Level = UNKNOWN";
+        AddCSVItem("TradingMethod", "DEFINED TRADING SIGNALS");
+        AddCSVItem("CrossingLevel", "UNKNOWN");
+    }
+    SaveReport(GeneralWording(), pageName);
+    ReportKind = "General";
 }
 
 }  // namespace vel

@@ -17,6 +17,7 @@
 #include "AnalysisFixture.h"
 #include "ChartCurves.h"
 #include "ChartExport.h"
+#include "HtmlReport.h"
 #include "MarketReports.h"
 #include "QtChartImage.h"
 #include "SignalWalk.h"
@@ -257,9 +258,57 @@ TEST_F(MarketReportsTest, SwingingAndSpecialReportsUseTheirOwnKeysNamesAndWords)
     EXPECT_TRUE(fs::exists(ResultPath("acmd1MarketTimingChart.bmp")));
 }
 
+TEST_F(MarketReportsTest, GeneralReportOnTheRalliesOfTheLogMatchesItsGoldenCopy) {
+    ReportKind = "Timing";
+    StockResults(11, col::OptimalHighLevel) = 3.0f;
+    SaveGeneralTradingHTMLReport("GeneralTradingReport.html");
+    const std::set<std::string> expected{
+        "mcmd7GeneralTradingReport.html",       "mcmd7GeneralTradingChart.bmp",
+        "mcmd7GeneralTradingChart.csv",         "mcmd7GeneralTradingProfitByRally.csv",
+        "mcmd7GeneralTradingProfitByStock.csv", "mcmd7GeneralTradingProfitDetails.csv",
+        "mcmd7GeneralTradingStockRankingMT.csv"};
+    EXPECT_EQ(ResultFiles(), expected);
+    ExpectGolden("mcmd7GeneralTradingReport.html", Page("mcmd7GeneralTradingReport.html"));
+    ExpectGolden("mcmd7GeneralTradingStockRankingMT.csv",
+                 Result("mcmd7GeneralTradingStockRankingMT.csv"));
+    EXPECT_EQ(ReportKind, "General");
+    // Without a selected curve the rallies are priced anew and the two method lines stay in
+    // the text; a second report computes the text again, so they appear once.
+    const std::string text = TradingResultsText;
+    EXPECT_TRUE(text.starts_with("BASIC TRADING RESULTS (backtesting):"));
+    EXPECT_TRUE(
+        text.ends_with("Trading method = DEFINED TRADING SIGNALS\nCrossing Level = UNKNOWN"));
+    const std::string page = Result("mcmd7GeneralTradingReport.html");
+    EXPECT_NE(page.find("<P><PRE>\r\n" + HtmlEscape(text) + "\r\n</PRE>"), std::string::npos);
+    EXPECT_EQ(page.find("RANKING IT"), std::string::npos);
+    EXPECT_EQ(page.find("SELECTION"), std::string::npos);
+    EXPECT_EQ(page.find("SOME REMARKS"), std::string::npos);
+    SaveGeneralTradingHTMLReport("GeneralTradingReport.html");
+    EXPECT_EQ(TradingResultsText, text);
+    // Every loaded stock's row is written afresh, with the window and the parameters.
+    for (long i : {1L, 11L}) {
+        EXPECT_EQ(StockResults(i, col::BasketFlag), i <= 10 ? 1.0f : 0.0f);
+        EXPECT_EQ(StockResults(i, col::CalculationTime), 0.0f);
+        EXPECT_EQ(StockResults(i, col::ToTradingDay), static_cast<float>(kDays));
+        EXPECT_EQ(StockResults(i, col::GradientPoints), 0.0f);
+        EXPECT_EQ(StockResults(i, col::OptimalHighLevel), 0.0f);
+        EXPECT_EQ(StockResults(i, col::IndividualTimingOK), 0.0f);
+    }
+    EXPECT_EQ(StockResults(4, col::CompoundNetProfitIT), 30.0f);
+
+    // With a selected curve the text of the last trading method is used as it is.
+    SelectedChartCurve = 2;
+    TradingResultsText = "BASIC TRADING RESULTS (backtesting):\nTrading method = CROSSING BELOW";
+    SaveGeneralTradingHTMLReport("StockMarketGeneralReport.html");
+    EXPECT_NE(Result("mcmd7StockMarketGeneralReport.html")
+                  .find("<P><PRE>\r\nBASIC TRADING RESULTS (backtesting):\nTrading method = "
+                        "CROSSING BELOW\r\n</PRE>"),
+              std::string::npos);
+}
+
 TEST_F(MarketReportsTest, WithoutRalliesNoFileIsWritten) {
     RallyCount = 0;
-    for (int k = 0; k < 5; ++k) door_.QueueMessageAnswer(MsgAnswer::OK);
+    for (int k = 0; k < 6; ++k) door_.QueueMessageAnswer(MsgAnswer::OK);
     SaveMarketTimingHTMLReport("MarketTimingReport.html");
     SaveMarketSwingingHTMLReport("MarketSwingingReport.html");
     SaveMarketSpecialSwingingHTMLReport("MarketSpecialSwingingReport.html");
@@ -270,10 +319,14 @@ TEST_F(MarketReportsTest, WithoutRalliesNoFileIsWritten) {
     BasketCount = 1;
     SaveMarketSwingingHTMLReportPlus("MarketSwingingReportPlus.html");
     EXPECT_EQ(BasketCount, 0);
-    EXPECT_TRUE(ResultFiles().empty());
-    EXPECT_EQ(Messages(), std::vector<std::string>(5, "No trading periods found!"));
-    EXPECT_TRUE(BrowserTargets().empty());
     EXPECT_EQ(TradingResultsText, "BASIC TRADING RESULTS (backtesting):\n Rallies = 2 <of 2>\n");
+    SaveGeneralTradingHTMLReport("GeneralTradingReport.html");
+    EXPECT_TRUE(ResultFiles().empty());
+    EXPECT_EQ(Messages(), std::vector<std::string>(6, "No trading periods found!"));
+    EXPECT_TRUE(BrowserTargets().empty());
+    // The general report prices the empty log all the same and keeps its method lines.
+    EXPECT_NE(TradingResultsText.find("No trading rallies found!"), std::string::npos);
+    EXPECT_TRUE(TradingResultsText.ends_with("Crossing Level = UNKNOWN"));
 }
 
 TEST_F(MarketReportsTest, AFileThatCannotBeWrittenIsReportedAndNotLinked) {

@@ -1,10 +1,11 @@
 // The market reports written by real runs: a generated history built and loaded by the
 // program's own import and load, the chart window open on it, the Stock Basket filled, and
 // the market timing, swinging and special swinging commands run from the menu as a user runs
-// them (the report question answered Yes writes the report of the calculation) and as the
-// unattended run calls them (silent, then the report item; every file under the run letter
-// "a"). The written files are checked against what the run left: the result text, the rallies,
-// the admitted members, the loaded stocks, the groups.
+// them (the report question answered Yes writes the report of the calculation, the general
+// trading report follows on the rallies left) and as the unattended run calls them (silent,
+// then the report item; every file under the run letter "a"). The written files are checked
+// against what the run left: the result text, the rallies, the admitted members, the loaded
+// stocks, the groups.
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -181,8 +182,15 @@ TEST_F(MarketReportRunTest, EachManualCalculationsYesWritesItsReport) {
         EXPECT_EQ(ReportKind, "General");
         EXPECT_EQ(BasketCount, kStocks);
     }
+    // The general trading report on the rallies the last run left.
+    Run("mnuSaveAndShowGeneralTradingHTMLreport");
+    pages.push_back(JoinPath(ResultsFolderPath, "mcmd7GeneralTradingReport.html"));
     EXPECT_EQ(BrowserTargets(), pages);
-    EXPECT_EQ(ResultFiles().size(), 27u);
+    EXPECT_EQ(static_cast<long>(DataLines("mcmd7GeneralTradingProfitByRally.csv").size()),
+              RallyCount);
+    EXPECT_EQ(DataLines("mcmd7GeneralTradingStockRankingMT.csv").size(),
+              DataLines("mcmd5MarketSpecialSwingingStockRankingMT.csv").size());
+    EXPECT_EQ(ResultFiles().size(), 34u);
 }
 
 TEST_F(MarketReportRunTest, ReportsWithGroupsListTheGroupsOfTheRun) {
