@@ -64,6 +64,7 @@ void RegisterAnalysisCommands() {
     a.ShowBasicTradingMessage = ShowBasicTradingMessage;
     a.AppendPriceVolumeTrendCurves = AppendPriceVolumeTrendCurves;
     a.AppendPastShortTermProfitCurve = AppendPastShortTermProfitCurve;
+    a.AppendMarketBehaviourAndSwingingCurves = AppendMarketBehaviourAndSwingingCurves;
     a.DeleteSelectedChartCurve = DeleteSelectedChartCurve;
     a.DisplayNStockPriceCurvesInMVT = DisplayNStockPriceCurvesInMVT;
     a.DisplayNStockPriceCurvesInSB = DisplayNStockPriceCurvesInSB;

@@ -32,6 +32,21 @@ void CalcBasketPastProfitCurve(std::int16_t V, std::int16_t PastDays);
 // profit in [%] for Stock Basket (n symbols )  PastDays=d", level line 0), then repaints.
 void AppendPastShortTermProfitCurve();
 
+// ---- Market behaviour and swinging ------------------------------------------------------------
+// Runs every member's swinging search (CalcIndividualStockSwinging on a copy of its prices in
+// B + 10, base B + 20; B + 11 its volume, B + 12 its money volume) and its market behaviour
+// (B + 30 to B + 37), and appends seven curves: the percentage of usable members in each of
+// the four behaviour states (B to B + 3, level line 50), and their average smoothed relative
+// gradient, its change times 100 and their average BUY-SELL signal (B + 4 to B + 6, level line
+// 0); with no usable member the seven are 0. A usable member also leaves its signal in its
+// Model vector. Empties the stock results first and the trading log at the end. With a path,
+// one result row per member goes to that CSV file, created anew; the row buffer keeps the last
+// member's row. The searches run on worker threads and are put in place in member order
+// (RunMemberSearches), so every sum equals the sequential run. Defined with the market
+// calculations, whose member loop and result rows it shares; an error of a search leaves no
+// wait text and no hourglass and is raised to the caller.
+void AppendMarketBehaviourAndSwingingCurves(std::int16_t B, const std::string& CsvFilePath);
+
 // ---- Chart tools ------------------------------------------------------------------------------
 // Removes curve SelectedChartCurve, moving the curves after it down one place (vector, caption,
 // level lines); the last curve is only dropped, and then the selection is cancelled. An invalid

@@ -1,6 +1,8 @@
 // The three basket runs share their frame: the start (report kind, chart cleared, trend
 // curves), the member loop with its status text, CSV row, results row and admission, the
-// averages, the two curves and the trade of the average signal.
+// averages, the two curves and the trade of the average signal. The market behaviour and
+// swinging curves of the basket, which the timing run appends first, run the same member loop
+// of swinging searches and write the same kind of result row.
 #include "MarketCalculations.h"
 
 #include <optional>
@@ -9,6 +11,7 @@
 #include "AnalysisEntryPoints.h"
 #include "AnalysisText.h"
 #include "AppState.h"
+#include "BasketCurves.h"
 #include "ChartCurves.h"
 #include "ChartView.h"
 #include "CsvRows.h"
@@ -49,7 +52,8 @@ void BasketCurves(const F& entry, const char* name, Args... args) {
     RunEntryPoint(entry, name, args...);
 }
 
-enum class Run { Timing, Swinging, Special };
+// Behaviour: the market behaviour and swinging curves.
+enum class Run { Timing, Swinging, Special, Behaviour };
 
 struct RunSpec {
     Run run;
@@ -96,29 +100,29 @@ constexpr RunSpec kSpecial{Run::Special,
                            {10, 12}};
 
 // The CSV row of a member (the row buffer is left with it).
-void BuildMemberRow(const RunSpec& spec, long M, const std::string& symbol,
-                    const std::string& time) {
+void BuildMemberRow(Run run, long M, const std::string& symbol, const std::string& time) {
     const BestTrialRecord& r = BestSoFar;
     CsvItemCount = 0;
     AddCSVItem("Item", SignBlankWhole(M));
     AddCSVItem("Symbol", symbol);
-    AddCSVItem(spec.run == Run::Timing ? "CompoundProfit" : "ProfitNetCompound",
+    AddCSVItem(run == Run::Timing ? "CompoundProfit" : "ProfitNetCompound",
                TwoDecimals(r.CompoundProfit.toDouble()));
     AddCSVItem("Rallies", SignBlank(r.Rallies));
-    if (spec.run == Run::Special) {
+    if (run == Run::Special) {
         AddCSVItem("PastDays", SignBlankNum(r.GradientPoints));
         AddCSVItem("CrossingLevel", TwoDecimals(r.OptimalHighLevel.toDouble()));
     } else {
         AddCSVItem("GradientPoints", SignBlankNum(r.GradientPoints));
         AddCSVItem("SmoothPoints", SignBlank(r.SmoothPoints));
     }
-    if (spec.run == Run::Timing) {
+    if (run == Run::Timing) {
         AddCSVItem("OptimalLowLevel", TwoDecimals(r.OptimalLowLevel.toDouble()));
         AddCSVItem("OptimalHighLevel", TwoDecimals(r.OptimalHighLevel.toDouble()));
         AddCSVItem("OptimalPriceDeclineLevel", TwoDecimals(r.OptimalPriceDeclineLevel));
     }
     AddCSVItem("defCommission", TwoDecimals(defCommission));
-    if (spec.run == Run::Special) AddCSVItem("defDiligence", TwoDecimals(defDiligence));
+    if (run == Run::Special || run == Run::Behaviour)
+        AddCSVItem("defDiligence", TwoDecimals(defDiligence));
     AddCSVItem("FromTradingDay", SignBlankNum(ChartFrom1));
     AddCSVItem("ToTradingDay", SignBlankWhole(ChartTo1));
     AddCSVItem("Time", time);
@@ -156,15 +160,6 @@ std::string AverageCaption(const RunSpec& spec, bool signal, long admitted) {
                                                 : "Market Swinging: ") +
            what + SignBlank(static_cast<float>(admitted)) +
            "  symbols )  Commission =" + TwoDecimals(defCommission);
-}
-
-// Appends vector `source` as a chart curve with a level line at 0 (nothing when the chart is
-// full: AppendChartCurve says so).
-void AppendAverageCurve(long source, const std::string& caption) {
-    const std::int16_t k = AppendChartCurve(caption);
-    if (k == 0) return;
-    MainVectors->VectorCopy(source, ChartCurveVector(k));
-    ChartLevel(k, 1) = 0.0f;
 }
 
 float TimeOfDayFraction(const DateTime& t) {
@@ -229,7 +224,7 @@ void RunMarketCalculation(const RunSpec& spec, const std::string& CsvFilePath) {
             const long i = members[k];
             const long M = static_cast<long>(k) + 1;
             const DateTime now = door().Now();
-            BuildMemberRow(spec, M, LoadedSymbols(i), formatLongTime(now));
+            BuildMemberRow(spec.run, M, LoadedSymbols(i), formatLongTime(now));
             if (file) file->PrintRow(static_cast<std::int32_t>(M));
             WriteResultsRow(i, TimeOfDayFraction(now));
             if (!BestSoFar.IsUsable()) return;
@@ -246,8 +241,8 @@ void RunMarketCalculation(const RunSpec& spec, const std::string& CsvFilePath) {
         for (long s : spec.sums)
             if (s != 0) v.CoordAllCoefMull(s, factor);
     }
-    AppendAverageCurve(spec.averages[0], AverageCaption(spec, false, admitted));
-    AppendAverageCurve(spec.averages[1], AverageCaption(spec, true, admitted));
+    AppendVectorAsChartCurve(spec.averages[0], AverageCaption(spec, false, admitted), 0.0f);
+    AppendVectorAsChartCurve(spec.averages[1], AverageCaption(spec, true, admitted), 0.0f);
     RefreshChart();
     if (spec.run != Run::Timing) SetMainLabel(MainLabel::PerformedAction, "");
     SetChartStatusText("");
@@ -277,6 +272,109 @@ void CalcMarketSwinging(const std::string& CsvFilePath) {
 
 void CalcMarketSpecialSwinging(const std::string& CsvFilePath) {
     RunMarketCalculationOrTidy(kSpecial, CsvFilePath);
+}
+
+namespace {
+
+void AppendBehaviourCurves(std::int16_t B, const std::string& CsvFilePath) {
+    door().SetHourglass(true);
+    YieldToEvents();
+    std::optional<ResultFile> file;
+    if (!CsvFilePath.empty()) file.emplace(CsvFilePath);
+    clsVectors& v = *MainVectors;
+    for (long j = 0; j <= 6; ++j) v.CoordAllSetConst(B + j, 0.0f);
+    float u = 0.0f;
+    ClearStockResultsMatrix();
+
+    const long stocks = v.BufferCount();
+    std::vector<long> members, prices;
+    for (long i = 1; i <= stocks; ++i) {
+        if (BasketFlag(i) != 1) continue;
+        members.push_back(i);
+        prices.push_back(v.BufferStart() + i - 1);
+    }
+    // Each member's prices are searched in their copy B + 10, which the workers read ahead
+    // from the stock's own row.
+    RunMemberSearches(
+        SearchFamily::Swinging, prices, B + 20,
+        [&](std::size_t k) {
+            const long i = members[k];
+            SetChartStatusText(
+                " Market trend calculation:  Market behaviour and swinging trend   " +
+                std::to_string(k + 1) + " /" + std::to_string(BasketCount) + "    " +
+                LoadedSymbols(i) + "   Wait, please ...");
+            YieldToEvents();
+            v.VectorCopy(prices[k], B + 10);
+            v.VectorPopFromBuffer(*VolumeVectors, i, B + 11);
+            v.CoordAllMull(B + 10, B + 11, B + 12);
+        },
+        [&](std::size_t k) {
+            const long i = members[k];
+            const long M = static_cast<long>(k) + 1;
+            v.CoordStockBehaviour(B + 10, B + 12, B + 30, BestSoFar.GradientPoints.toInt16(),
+                                  toInt16(BestSoFar.SmoothPoints));
+            BuildMemberRow(Run::Behaviour, M, LoadedSymbols(i), formatLongTime(door().Now()));
+            if (file) file->PrintRow(static_cast<std::int32_t>(M));
+            if (!BestSoFar.IsUsable()) return;
+            u = u + 1.0f;
+            v.VectorCopy(B + 24, v.ModelStart() + i - 1);
+            for (long j = 0; j <= 3; ++j) v.CoordAllCombine(B + 30 + j, 1.0f, B + j);
+            for (long j = 0; j <= 2; ++j) v.CoordAllCombine(B + 22 + j, 1.0f, B + 4 + j);
+        },
+        B + 10);
+    if (file) file->Close();
+    if (u > 0.0f)
+        for (long j = 0; j <= 6; ++j) v.CoordAllCoefMull(B + j, 1.0f / u);
+    v.CoordAllCoefMull(B + 5, 100.0f);
+    RallyCount = 0;
+    RefreshMenuCaptions();
+
+    const std::string n = std::to_string(BasketCount);
+    const std::string parameters =
+        "  Commission =" + TwoDecimals(defCommission) + "  Diligence =" + TwoDecimals(defDiligence);
+    const struct {
+        long vector;
+        std::string caption;
+        float level;
+    } curves[] = {
+        {B + 0, "Market Behaviour  APA$V%  for Stock Basket (" + n + " symbols ) " + parameters,
+         50.0f},
+        {B + 1, "Market Behaviour  APD$V%  for Stock Basket (" + n + " symbols )" + parameters,
+         50.0f},
+        {B + 2, "Market Behaviour  DPD$V%  for Stock Basket (" + n + " symbols )" + parameters,
+         50.0f},
+        {B + 3, "Market Behaviour  DPA$V%  for Stock Basket(" + n + " symbols )" + parameters,
+         50.0f},
+        {B + 4,
+         "Market Swinging:  Average relative gradient for Stock Basket ( " + n + "  symbols )" +
+             parameters,
+         0.0f},
+        {B + 5,
+         "Market Swinging:  Change of average relative gradient for Stock Basket ( " + n +
+             "  symbols )" + parameters,
+         0.0f},
+        {B + 6,
+         "Market Swinging: Average BUY-SELL signal for Stock Basket ( " + n + "  symbols )" +
+             parameters,
+         0.0f},
+    };
+    for (const auto& c : curves) AppendVectorAsChartCurve(c.vector, c.caption, c.level);
+    RefreshChart();
+    SetChartStatusText("");
+    door().SetHourglass(false);
+    YieldToEvents();
+}
+
+}  // namespace
+
+void AppendMarketBehaviourAndSwingingCurves(std::int16_t B, const std::string& CsvFilePath) {
+    try {
+        AppendBehaviourCurves(B, CsvFilePath);
+    } catch (...) {
+        SetChartStatusText("");
+        door().SetHourglass(false);
+        throw;
+    }
 }
 
 }  // namespace vel

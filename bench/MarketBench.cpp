@@ -1,19 +1,21 @@
 // Market timing, market swinging and special swinging of a 500-stock basket at diligence 0,
 // on a generated history of 3000 days (geometric random walks), over the last 252 days and
-// over all 3000; the trial rate of the fused searches on every core, and of the literal
-// search on one stock for comparison.
+// over all 3000, as whole runs of the program (trend curves and the trade of the average
+// signal included); the trial rate of the timing searches alone over 3000 days on every core,
+// and of the literal search on one stock for comparison.
 #include <sys/resource.h>
 
 #include <algorithm>
-#include <random>
+#include <filesystem>
 #include <thread>
 
+#include "AnalysisCommands.h"
 #include "AppState.h"
 #include "Bench.h"
 #include "BenchDoor.h"
+#include "GeneratedBasket.h"
 #include "MarketCalculations.h"
 #include "MemberSearches.h"
-#include "SyntheticHistory.h"
 #include "TimingSearch.h"
 #include "VectorStores.h"
 
@@ -21,34 +23,9 @@ namespace {
 
 using namespace vel;
 
-constexpr long kStocks = 500;
-constexpr long kDays = 3000;
-
-// A geometric random walk per stock: daily steps of about 2 %, a slight drift of its own.
-void LoadGeneratedHistory() {
-    std::vector<std::vector<float>> prices(kStocks);
-    for (long i = 0; i < kStocks; ++i) {
-        std::mt19937 gen(static_cast<std::uint32_t>(1000 + i));
-        std::normal_distribution<double> step(0.0002 * static_cast<double>(i % 7 - 3), 0.02);
-        double x = 20.0 + static_cast<double>(i % 50);
-        for (long d = 0; d < kDays; ++d) {
-            x *= 1.0 + step(gen);
-            prices[static_cast<size_t>(i)].push_back(static_cast<float>(x));
-        }
-    }
-    testing::LoadSyntheticHistory(kStocks, kDays, [&](long i, long d) {
-        return prices[static_cast<size_t>(i - 1)][static_cast<size_t>(d - 1)];
-    });
-    for (long i = 1; i <= kStocks; ++i) BasketFlag(i) = 1;
-    BasketCount = kStocks;
-    defDiligence = 0.0f;
-    SilentMode = 1;
-}
-
-void ShowLastDays(long days) {
-    ChartFrom1 = Num(static_cast<int>(kDays - days + 1));
-    ChartTo1 = static_cast<std::int16_t>(kDays);
-}
+constexpr long kStocks = bench::kBasketStocks;
+constexpr long kDays = bench::kBasketDays;
+using bench::ShowLastDays;
 
 // The processor time the process has used so far, in seconds (all threads).
 double CpuSeconds() {
@@ -71,19 +48,34 @@ double TimeRuns(void (*calculation)(const std::string&), int runs) {
 void marketCalculations() {
     bench::BenchDoor door;
     InstallDoor(&door);
-    LoadGeneratedHistory();
+    // The calculations as the program wires them: the basket's trend curves first (the timing
+    // run also runs every member's swinging search for the behaviour curves), then the trade
+    // of the average signal by the optimal-level method.
+    RegisterAnalysisCommands();
+    const auto folder = std::filesystem::temp_directory_path() / "vellicor_bench_market/";
+    std::filesystem::create_directories(folder);
+    ResultsFolderPath = folder.string();
+    bench::LoadGeneratedBasket();
     const double trials = 22.0 * static_cast<double>(MakeTimingGrid(0.0f).TrialsPerGradient());
 
     ShowLastDays(252);
     bench::report("timing_500x252", TimeRuns(CalcMarketTiming, 3), "s");
     ShowLastDays(kDays);
-    const double cpu = CpuSeconds();
-    const double full = TimeRuns(CalcMarketTiming, 1);
-    const double trialDays = static_cast<double>(kStocks) * trials * kDays;
-    bench::report("timing_500x3000", full, "s");
-    bench::report("timing_rate", trialDays / full, "trialdays/s");
-    // The same per second of processor time, which a busy machine does not distort.
-    bench::report("timing_rate_per_core", trialDays / (CpuSeconds() - cpu), "trialdays/cpu-s");
+    bench::report("timing_500x3000", TimeRuns(CalcMarketTiming, 1), "s");
+    // The rate of the timing searches alone: every member's search over all days on every
+    // core, as the timing run puts them in place.
+    {
+        std::vector<long> prices;
+        for (long i = 1; i <= kStocks; ++i) prices.push_back(MainVectors->BufferStart() + i - 1);
+        const double cpu = CpuSeconds();
+        bench::Stopwatch w;
+        RunMemberSearches(SearchFamily::Timing, prices, 10, {}, {});
+        const double seconds = w.seconds();
+        const double trialDays = static_cast<double>(kStocks) * trials * kDays;
+        bench::report("timing_rate", trialDays / seconds, "trialdays/s");
+        // The same per second of processor time, which a busy machine does not distort.
+        bench::report("timing_rate_per_core", trialDays / (CpuSeconds() - cpu), "trialdays/cpu-s");
+    }
     bench::report("timing_threads", std::max(1u, std::thread::hardware_concurrency()), "threads");
 
     // The literal search of one stock over all days, on one thread.
@@ -97,6 +89,7 @@ void marketCalculations() {
     bench::report("swinging_500x252", TimeRuns(CalcMarketSwinging, 3), "s");
     bench::report("special_swinging_500x252", TimeRuns(CalcMarketSpecialSwinging, 3), "s");
     SilentMode = 0;
+    std::filesystem::remove_all(folder);
     InstallDoor(nullptr);
 }
 

@@ -38,19 +38,26 @@ protected:
     }
 
     // A history of `days` days and one price row per stock (stock i is prices[i - 1]; days
-    // beyond a row stay empty), symbols "S1", "S2", ..., trade dates 1/1/2001 onwards (one per
-    // calendar day), every day shown, the cursor on the last day.
+    // beyond a row stay empty; its volume 1000 * i + 10 * d on the same days), symbols "S1",
+    // "S2", ..., trade dates 1/1/2001 onwards (one per calendar day), every day shown, the
+    // cursor on the last day.
     void LoadPrices(long days, const std::vector<std::vector<float>>& prices) {
         const long stocks = static_cast<long>(prices.size());
         CreateVectorStores();
         MainVectors->VectorBaseEmpty(days, 100, 100, 100, stocks, 100, stocks);
         MainVectors->SetBufferCount(stocks);
+        VolumeVectors->VectorBaseEmpty(days, 60, 20, 10, 20, 20, stocks);
+        VolumeVectors->SetBufferCount(stocks);
         for (long i = 1; i <= stocks; ++i) {
             LoadedSymbols(i) = "S";
             LoadedSymbols(i) += std::to_string(i);
             const auto& row = prices[static_cast<size_t>(i - 1)];
-            for (size_t d = 0; d < row.size(); ++d)
-                MainVectors->CoordSetSingleValue(PriceVector(i), static_cast<long>(d) + 1, row[d]);
+            for (size_t d = 0; d < row.size(); ++d) {
+                const long day = static_cast<long>(d) + 1;
+                MainVectors->CoordSetSingleValue(PriceVector(i), day, row[d]);
+                VolumeVectors->CoordSetSingleValue(VolumeVectors->BufferStart() + i - 1, day,
+                                                   static_cast<float>(1000 * i + 10 * day));
+            }
         }
         for (long i = stocks + 1; i <= kMaxSymbols; ++i) LoadedSymbols(i).clear();
         LoadedTradeDates.redim(1, static_cast<int>(days), "empty date");

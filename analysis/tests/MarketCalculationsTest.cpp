@@ -145,7 +145,8 @@ TEST_F(MarketCalculationsTest, WholeRunsAgreeOnTheLiteralFusedAndThreadedRoads) 
         SearchRoad = {false, 1};
         SearchCounts = {};
         ExpectSame(literal, RunOnce(run, csv));
-        EXPECT_EQ(SearchCounts.fused, 4);
+        // The timing run first runs every member's swinging search for the behaviour curves.
+        EXPECT_EQ(SearchCounts.fused, run == CalcMarketTiming ? 8 : 4);
         SearchRoad = {false, 3};
         ExpectSame(literal, RunOnce(run, csv));
         SearchRoad = {false, 0};
@@ -170,19 +171,22 @@ TEST_F(MarketCalculationsTest, TimingOfOneMemberAveragesToItsOwnCurves) {
     EXPECT_EQ(Values(20), Values(11));
     EXPECT_EQ(Values(21), Values(12));
     EXPECT_EQ(Values(MainVectors->ModelStart() + 1), Values(12));
-    // The trend curve, then the two averages with their level lines at 0.
-    ASSERT_EQ(MainVectors->ChartCount(), 3);
-    EXPECT_EQ(ChartCaption(2),
+    // The trend curve, the seven behaviour and swinging curves, then the two averages with
+    // their level lines at 0.
+    ASSERT_EQ(MainVectors->ChartCount(), 10);
+    EXPECT_EQ(ChartCaption(2).rfind("Market Behaviour  APA$V%  for Stock Basket (1 symbols ) ", 0),
+              0u);
+    EXPECT_EQ(ChartCaption(9),
               "Market Timing: Average relative gradient for  1  symbols  "
               "Commission =  0.5");
-    EXPECT_EQ(ChartCaption(3),
+    EXPECT_EQ(ChartCaption(10),
               "Market Timing: Average BUY-SELL signal for  1  symbols  "
               "Commission =  0.5");
-    EXPECT_EQ(ChartLevel(2, 1), 0.0f);
-    EXPECT_EQ(ChartLevel(3, 1), 0.0f);
-    EXPECT_EQ(Values(ChartCurveVector(3)), Values(21));
+    EXPECT_EQ(ChartLevel(9, 1), 0.0f);
+    EXPECT_EQ(ChartLevel(10, 1), 0.0f);
+    EXPECT_EQ(Values(ChartCurveVector(10)), Values(21));
     // The average signal was traded with the report kind of the run, which ends "General".
-    EXPECT_EQ(tradedCurve_, 3);
+    EXPECT_EQ(tradedCurve_, 10);
     EXPECT_EQ(reportKindWhenTraded_, "Timing");
     EXPECT_EQ(ReportKind, "General");
     EXPECT_EQ(SelectedChartCurve, 0);
@@ -271,6 +275,10 @@ TEST_F(MarketCalculationsTest, AMemberWithoutAUsableTrialStaysOutOfTheAverages) 
     for (long i = 1; i <= 3; ++i) BasketFlag(i) = 1;
     BasketCount = 3;
     defCommission = 6000.0f;
+    // At this commission the compound profit of the swinging searches leaves the single range;
+    // the behaviour curves, which run them, are left out here.
+    AnalysisCommands.AppendMarketBehaviourAndSwingingCurves = [](std::int16_t, const std::string&) {
+    };
     SearchRoad = {true, 0};
     const Left literal = RunOnce(CalcMarketTiming, "timing.csv");
     EXPECT_EQ(literal.results(2, col::CompoundNetProfitIT), -10000.0f);

@@ -1,11 +1,14 @@
 // The chart window's analysis commands wired to the market analysis as the program wires them:
-// the basket trend curves, the curve tools and the trading method commands run from the menu.
+// the basket trend curves, the curve tools, the trading method commands and the individual
+// calculations run from the menu.
 #include <gtest/gtest.h>
 
 #include "AnalysisEntryPoints.h"
 #include "AnalysisWindowFixture.h"
 #include "AppState.h"
 #include "ChartCurves.h"
+#include "ChartView.h"
+#include "SignalWalk.h"
 #include "StockBasket.h"
 #include "TradingResults.h"
 
@@ -78,6 +81,36 @@ TEST_F(AnalysisMenuTest, SignalCommandsTradeTheSelectedCurve) {
     Run("mnuShowBasicTradingMessage");
     EXPECT_NE(door_.CallsOf("message").back().text.find("DEFINED TRADING SIGNALS"),
               std::string::npos);
+}
+
+TEST_F(AnalysisMenuTest, AllTrendCurvesAndTheIndividualCalculations) {
+    FillStockBasket();
+    RallyCount = 2;
+    Run("mnuCalcAllTrendCurves");
+    ASSERT_EQ(Curves(), 13);  // five statistics, the past profit, seven behaviour curves
+    EXPECT_EQ(ChartCaption(13).rfind("Market Swinging: Average BUY-SELL signal for Stock Basket "
+                                     "( 20  symbols )  Commission =0.50  Diligence =0.00",
+                                     0),
+              0u);
+    EXPECT_EQ(RallyCount, 0);
+    EXPECT_EQ(ChartStatusText(), "");
+
+    // The individual timing of the displayed stock: its curves, the rallies of the best signal
+    // (work vector 4) and the result in the status bar.
+    DisplayedStockIndex = 4;
+    Run("mnuPaintTimingOfIndividualStock");
+    EXPECT_EQ(Curves(), 7);
+    const std::int16_t rallies = RallyCount;
+    SignalVectorToTradingLog(4, false);
+    EXPECT_EQ(RallyCount, rallies);
+    EXPECT_EQ(ChartStatusText().rfind(" Timing results for S4:       Profit (net compound) = ", 0),
+              0u)
+        << ChartStatusText();
+    EXPECT_NE(ChartStatusText().find("%   Rallies = " + std::to_string(rallies) +
+                                     "   One way commission = 0.50%"),
+              std::string::npos);
+    Run("mnuPaintSwingingOfIndividualStock");
+    EXPECT_NE(ChartStatusText().find("   Diligence = 0.00"), std::string::npos);
 }
 
 }  // namespace
