@@ -17,6 +17,7 @@
 #include "TimingSearch.h"
 #include "TradingLogCommands.h"
 #include "TradingMethodCommands.h"
+#include "TradingScans.h"
 
 namespace vel {
 
@@ -82,6 +83,8 @@ void RegisterAnalysisCommands() {
         command(GenerateCrossingBelowOptimalLevelTSignalsFromSelectedCurveForSB);
     a.GenerateOptGradCrossingAboveZeroLevelTSignalsFromSelectedCurveForSB =
         command(GenerateOptGradCrossingAboveZeroLevelTSignalsFromSelectedCurveForSB);
+    a.ScanTradingResultsByPastDaysComplete = ScanTradingResultsByPastDaysComplete;
+    a.ScanTradingResultsByPastDaysShort = ScanTradingResultsByPastDaysShort;
 }
 
 }  // namespace vel

@@ -9,7 +9,9 @@
 #include "ChartCurves.h"
 #include "ChartView.h"
 #include "SignalWalk.h"
+#include "SmallRoutines.h"
 #include "StockBasket.h"
+#include "TextFile.h"
 #include "TradingResults.h"
 
 namespace vel {
@@ -111,6 +113,22 @@ TEST_F(AnalysisMenuTest, AllTrendCurvesAndTheIndividualCalculations) {
               std::string::npos);
     Run("mnuPaintSwingingOfIndividualStock");
     EXPECT_NE(ChartStatusText().find("   Diligence = 0.00"), std::string::npos);
+}
+
+TEST_F(AnalysisMenuTest, ScanRunsFromTheMenuAndASecondStartOnlyBeeps) {
+    FillStockBasket();
+    // Both scans started again while the short one runs: two beeps, nothing else.
+    door_.OnYield(40, [this] {
+        Run("mnuScanTradingResultsByPastDaysShort");
+        Run("mnuScanTradingResultsByPastDaysComplete");
+    });
+    Run("mnuScanTradingResultsByPastDaysShort");
+    EXPECT_EQ(door_.Beeps(), 2);
+    EXPECT_TRUE(door_.CallsOf("message").empty());
+    EXPECT_EQ(ReadTextLines(ResultsFolderPath + "ScanTradingResultsShort.csv").size(), 751u);
+    EXPECT_FALSE(FileExists(ResultsFolderPath + "ScanTradingResultsComplete.csv"));
+    EXPECT_EQ(defPastDays, 12);
+    EXPECT_EQ(SilentMode, 0);
 }
 
 }  // namespace
