@@ -16,6 +16,7 @@
 #include "DownloaderState.h"
 #include "Errors.h"
 #include "FilePaths.h"
+#include "GenerateURLsForm.h"
 #include "Hooks.h"
 #include "NumberText.h"
 #include "TextFile.h"
@@ -328,7 +329,10 @@ void DownloadForm::mnuEditListOfURLs_Click() {
 }
 
 void DownloadForm::mnuGeneratingURLs_Click() {
-    if (view_) view_->ShowGenerator();
+    GenerateURLsForm generator([this] { RefreshComboBoxURLs(); });
+    generator.Form_Load();
+    door().ShowForm(generator);
+    YieldToEvents();
 }
 
 void DownloadForm::Toolbar_ButtonClick(const std::string& key) {

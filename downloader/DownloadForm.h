@@ -29,8 +29,6 @@ public:
     virtual void ShowListChoiceVisible(bool visible) = 0;
     // The toolbar buttons "urls", "download", "generate" and "break".
     virtual void ShowRunCommandsEnabled(bool enabled) = 0;
-    // Shows the URL list generator modally over the window.
-    virtual void ShowGenerator() = 0;
 };
 
 class DownloadForm : public QObject {
@@ -91,6 +89,8 @@ public:
     // close command and SIGTERM.
     void mnuQuitDownloading_Click();
     void mnuEditListOfURLs_Click();
+    // Shows the URL list generator modally (through the door, so not while no window may
+    // block); a generation refreshes the list box.
     void mnuGeneratingURLs_Click();
     void Toolbar_ButtonClick(const std::string& key);
     // Gives each control the window's width less twice the controls' left edge (at least the

@@ -1,6 +1,6 @@
 // The executable Tarquel: the Qt application with the Qt door, the yield hook, SIGTERM and
 // SIGINT as the quit command, the download window and the start (Main). Without a display it
-// runs on Qt's offscreen platform.
+// runs on Qt's offscreen platform. The generator window is registered as its form's presenter.
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -16,6 +16,7 @@
 #include "QtDoor.h"
 #include "QtEnvironment.h"
 #include "TarquelMain.h"
+#include "frmGenerateURLs.h"
 #include "frmTarquel.h"
 
 namespace {
@@ -59,6 +60,7 @@ int main(int argc, char** argv) {
 
     vel::DownloadForm form;
     vel::frmTarquel window(form);
+    vel::RegisterDownloaderWindows(qtDoor, &window);
     g_form = &form;
     RouteEndSignalsToQuit(&app);
 

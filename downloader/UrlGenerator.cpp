@@ -160,27 +160,4 @@ std::string GenerateFromChoices(const std::string& patternChoice, const std::str
     return IsFilePresent(output) ? output : std::string();
 }
 
-void ViewChosenFile(const std::string& choice) {
-    const std::string name = Trim(choice);
-    if (name.empty()) return;
-    const std::string path = JoinPath(ProgramFolderPath, name);
-    if (IsFilePresent(path)) door().OpenInTextEditor(path);
-}
-
-void GenerateAndConfirm(const std::string& patternChoice, const std::string& listChoice,
-                        const std::function<void()>& refreshUrlLists) {
-    const std::string output = GenerateFromChoices(patternChoice, listChoice);
-    if (output.empty()) return;
-    if (refreshUrlLists) refreshUrlLists();
-    door().MessageBox("Saved to:  " + output, "", MsgButtons::OK);
-}
-
-void GenerateAndView(const std::string& patternChoice, const std::string& listChoice,
-                     const std::function<void()>& refreshUrlLists) {
-    const std::string output = GenerateFromChoices(patternChoice, listChoice);
-    if (output.empty()) return;
-    door().OpenInTextEditor(output);
-    if (refreshUrlLists) refreshUrlLists();
-}
-
 }  // namespace vel

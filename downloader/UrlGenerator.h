@@ -3,7 +3,6 @@
 // typically stock symbols. Every usable list line yields one output line per pattern line.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,17 +52,5 @@ std::vector<std::string> ListFileNames();
 // to the output file. Beeps and returns "" when a name is empty or its file is missing;
 // otherwise generates and returns the output path when the output file exists afterwards.
 std::string GenerateFromChoices(const std::string& patternName, const std::string& listName);
-
-// The generator window's commands. View: opens the chosen file of the program folder in the
-// text editor when the trimmed choice is not empty and the file exists.
-void ViewChosenFile(const std::string& choice);
-// Generate: when the output file exists afterwards, refreshes the download window's list
-// (refreshUrlLists) and confirms "Saved to:  " & its path.
-void GenerateAndConfirm(const std::string& patternChoice, const std::string& listChoice,
-                        const std::function<void()>& refreshUrlLists);
-// Generate and View: when the output file exists afterwards, opens it in the text editor and
-// then refreshes the download window's list.
-void GenerateAndView(const std::string& patternChoice, const std::string& listChoice,
-                     const std::function<void()>& refreshUrlLists);
 
 }  // namespace vel

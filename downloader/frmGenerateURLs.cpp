@@ -6,22 +6,17 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "Hooks.h"
-#include "UrlGenerator.h"
+#include "Door.h"
+#include "GenerateURLsForm.h"
 
 namespace vel {
 
 namespace {
-
-void Fill(QComboBox* box, const std::vector<std::string>& names) {
-    box->clear();
-    box->setCurrentText(QString());
-    for (const auto& n : names) box->addItem(QString::fromStdString(n));
-    if (!names.empty()) box->setCurrentIndex(0);
-}
 
 QPushButton* Button(const char* name, const char* caption, QWidget* parent) {
     auto* b = new QPushButton(QString::fromUtf8(caption), parent);
@@ -29,11 +24,18 @@ QPushButton* Button(const char* name, const char* caption, QWidget* parent) {
     return b;
 }
 
+void Show(QComboBox* box, const std::vector<std::string>& items, const std::string& text) {
+    const QSignalBlocker quiet(box);
+    box->clear();
+    for (const auto& item : items) box->addItem(QString::fromStdString(item));
+    box->setCurrentText(QString::fromStdString(text));
+}
+
 }  // namespace
 
-frmGenerateURLs::frmGenerateURLs(std::function<void()> refreshUrlLists, QWidget* parent)
-    : QDialog(parent), refreshUrlLists_(std::move(refreshUrlLists)) {
-    setWindowTitle(QStringLiteral("Tarquel - Generating URLs"));
+frmGenerateURLs::frmGenerateURLs(GenerateURLsForm& form, QWidget* owner)
+    : QDialog(owner), form_(form) {
+    setWindowTitle(QString::fromUtf8(GenerateURLsForm::kCaption));
     setObjectName("frmGenerateURLs");
     setModal(true);
 
@@ -77,46 +79,53 @@ frmGenerateURLs::frmGenerateURLs(std::function<void()> refreshUrlLists, QWidget*
     layout->addLayout(buttons);
     resize(560, 240);
 
+    // What the user chooses or types is the form's box text.
+    connect(ComboPattern, &QComboBox::currentTextChanged, this,
+            [this](const QString& text) { form_.ComboPattern = text.toStdString(); });
+    connect(ComboList, &QComboBox::currentTextChanged, this,
+            [this](const QString& text) { form_.ComboList = text.toStdString(); });
     connect(refreshPattern, &QPushButton::clicked, this,
-            &frmGenerateURLs::RefreshComboBoxOfPatternFiles);
-    connect(refreshList, &QPushButton::clicked, this, &frmGenerateURLs::RefreshComboBoxOfListFiles);
+            [this] { Click(&GenerateURLsForm::cmdRefreshPattern_Click); });
+    connect(refreshList, &QPushButton::clicked, this,
+            [this] { Click(&GenerateURLsForm::cmdRefreshList_Click); });
     connect(viewPattern, &QPushButton::clicked, this,
-            [this] { ViewChosenFile(ComboPattern->currentText().toStdString()); });
+            [this] { Click(&GenerateURLsForm::cmdViewPattern_Click); });
     connect(viewList, &QPushButton::clicked, this,
-            [this] { ViewChosenFile(ComboList->currentText().toStdString()); });
-    connect(generate, &QPushButton::clicked, this, &frmGenerateURLs::cmdGenerate_Click);
+            [this] { Click(&GenerateURLsForm::cmdViewList_Click); });
+    connect(generate, &QPushButton::clicked, this,
+            [this] { Click(&GenerateURLsForm::cmdGenerate_Click); });
     connect(generateAndView, &QPushButton::clicked, this,
-            &frmGenerateURLs::cmdGenerateAndView_Click);
-    connect(cancel, &QPushButton::clicked, this, &frmGenerateURLs::cmdCancel_Click);
-    Form_Load();
+            [this] { Click(&GenerateURLsForm::cmdGenerateAndView_Click); });
+    connect(cancel, &QPushButton::clicked, this,
+            [this] { Click(&GenerateURLsForm::cmdCancel_Click); });
+    Refresh();
 }
 
-void frmGenerateURLs::Form_Load() {
-    RefreshComboBoxOfPatternFiles();
-    RefreshComboBoxOfListFiles();
+template <class Procedure>
+void frmGenerateURLs::Click(Procedure procedure) {
+    (form_.*procedure)();
+    if (form_.Unloaded())
+        QDialog::accept();
+    else
+        Refresh();
 }
 
-void frmGenerateURLs::RefreshComboBoxOfPatternFiles() {
-    Fill(ComboPattern, PatternFileNames());
+void frmGenerateURLs::Refresh() {
+    Show(ComboPattern, form_.ComboPatternItems, form_.ComboPattern);
+    Show(ComboList, form_.ComboListItems, form_.ComboList);
 }
 
-void frmGenerateURLs::RefreshComboBoxOfListFiles() {
-    Fill(ComboList, ListFileNames());
+void frmGenerateURLs::reject() {
+    if (!form_.Unloaded()) form_.cmdCancel_Click();
+    QDialog::reject();
 }
 
-void frmGenerateURLs::cmdGenerate_Click() {
-    GenerateAndConfirm(ComboPattern->currentText().toStdString(),
-                       ComboList->currentText().toStdString(), refreshUrlLists_);
-}
-
-void frmGenerateURLs::cmdGenerateAndView_Click() {
-    GenerateAndView(ComboPattern->currentText().toStdString(),
-                    ComboList->currentText().toStdString(), refreshUrlLists_);
-}
-
-void frmGenerateURLs::cmdCancel_Click() {
-    reject();
-    YieldToEvents();
+void RegisterDownloaderWindows(Door& door, QWidget* owner) {
+    door.SetFormPresenter<GenerateURLsForm>(
+        [owner = QPointer<QWidget>(owner)](GenerateURLsForm& form) {
+            frmGenerateURLs window(form, owner);
+            window.exec();
+        });
 }
 
 }  // namespace vel

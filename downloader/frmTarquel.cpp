@@ -11,8 +11,6 @@
 #include <QStatusBar>
 #include <QToolBar>
 
-#include "frmGenerateURLs.h"
-
 namespace vel {
 
 namespace {
@@ -180,11 +178,6 @@ void frmTarquel::ShowListChoiceVisible(bool visible) {
 void frmTarquel::ShowRunCommandsEnabled(bool enabled) {
     for (const char* key : {"urls", "download", "generate", "break"})
         toolbar_[key]->setEnabled(enabled);
-}
-
-void frmTarquel::ShowGenerator() {
-    frmGenerateURLs generator([this] { form_.RefreshComboBoxURLs(); }, this);
-    generator.exec();
 }
 
 void frmTarquel::closeEvent(QCloseEvent* event) {

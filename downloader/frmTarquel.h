@@ -50,7 +50,6 @@ public:
     void ShowUrlLists(const std::vector<std::string>& items, const std::string& text) override;
     void ShowListChoiceVisible(bool visible) override;
     void ShowRunCommandsEnabled(bool enabled) override;
-    void ShowGenerator() override;
 
     // The toolbar button and the menu item of a key or name, for tests.
     QAction* ToolbarButton(const std::string& key) const;

@@ -1,5 +1,5 @@
 // The download window and the generator window, built offscreen: captions, commands by key,
-// what the window shows of its form, the automatic mode's restrictions, closing as quit.
+// what each window shows of its form, the automatic mode's restrictions, closing as quit.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -13,6 +13,7 @@
 
 #include "DownloadForm.h"
 #include "DownloaderFixture.h"
+#include "GenerateURLsForm.h"
 #include "TestHttpServer.h"
 #include "frmGenerateURLs.h"
 #include "frmTarquel.h"
@@ -116,32 +117,42 @@ TEST_F(WindowsTest, ClosingTheWindowIsTheQuitCommand) {
     window->hide();
 }
 
-TEST_F(WindowsTest, TheGeneratorWritesAListAndRefreshesTheDownloadWindow) {
+TEST_F(WindowsTest, TheGeneratorWindowShowsItsFormAndPassesTheClicksOn) {
     WriteFile(TempPath("Daily.eodpatt"), "SaveTo(<STOCKSYMBOL>.csv):http://h/<LINEINDEX>\r\n");
     WriteFile(TempPath("Stocks.txt"), "MSFT\r\nIBM\r\n");
+    WriteFile(TempPath("Other.txt"), "");
     int refreshed = 0;
-    frmGenerateURLs generator([&] { ++refreshed; });
-    EXPECT_EQ(generator.windowTitle(), "Tarquel - Generating URLs");
-    EXPECT_EQ(generator.ComboPattern->currentText(), "Daily.eodpatt");
-    EXPECT_EQ(generator.ComboList->currentText(), "Stocks.txt");
+    GenerateURLsForm generator([&] { ++refreshed; });
+    generator.Form_Load();
+    frmGenerateURLs shown(generator, window.get());
+    EXPECT_EQ(shown.windowTitle(), "Tarquel - Generating URLs");
+    EXPECT_EQ(shown.ComboPattern->currentText(), "Daily.eodpatt");
+    EXPECT_EQ(shown.ComboList->count(), 2);
+    EXPECT_EQ(shown.ComboList->currentText(), "Other.txt");
+    // A chosen name is the form's box text.
+    shown.ComboList->setCurrentIndex(1);
+    EXPECT_EQ(generator.ComboList, "Stocks.txt");
     door_.QueueMessageAnswer(MsgAnswer::OK);
-    generator.findChild<QPushButton*>("cmdGenerate")->click();
+    shown.findChild<QPushButton*>("cmdGenerate")->click();
     EXPECT_EQ(refreshed, 1);
     EXPECT_EQ(Messages(), std::vector<std::string>{"Saved to:  " + TempPath("Stocks.eodurls")});
-    EXPECT_EQ(ReadFile(TempPath("Stocks.eodurls")),
-              "SaveTo(MSFT.csv):http://h/0001\r\nSaveTo(IBM.csv):http://h/0002\r\n");
-
-    generator.findChild<QPushButton*>("cmdGenerateAndView")->click();
-    EXPECT_EQ(refreshed, 2);
-    ASSERT_EQ(door_.CallsOf("editor").size(), 1u);
-    EXPECT_EQ(door_.CallsOf("editor")[0].text, TempPath("Stocks.eodurls"));
-    generator.findChild<QPushButton*>("cmdViewPattern")->click();
+    shown.findChild<QPushButton*>("cmdViewPattern")->click();
     EXPECT_EQ(door_.CallsOf("editor").back().text, TempPath("Daily.eodpatt"));
-
-    // Nothing chosen: a beep, no list.
-    generator.ComboList->setCurrentText("");
-    generator.findChild<QPushButton*>("cmdGenerate")->click();
-    EXPECT_EQ(door_.Beeps(), 1);
+    // A refresh shows the form's new boxes.
+    WriteFile(TempPath("Added.csv"), "");
+    shown.findChild<QPushButton*>("cmdRefreshList")->click();
+    EXPECT_EQ(shown.ComboList->count(), 3);
+    EXPECT_EQ(shown.ComboList->currentText(), "Added.csv");
+    // "Quit" unloads the form and closes the window; so does the close box.
+    shown.show();
+    shown.findChild<QPushButton*>("cmdCancel")->click();
+    EXPECT_TRUE(generator.Unloaded());
+    EXPECT_FALSE(shown.isVisible());
+    GenerateURLsForm second({});
+    frmGenerateURLs closed(second, nullptr);
+    closed.show();
+    closed.close();
+    EXPECT_TRUE(second.Unloaded());
 }
 
 }  // namespace
