@@ -7,6 +7,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <fstream>
+#include <string>
+#include <vector>
 
 #include "AnalysisCommands.h"
 #include "ChartWindowCommands.h"
@@ -22,6 +25,10 @@ protected:
         RegisterAnalysisCommands();
         LoadSyntheticHistory(stocks, days);
         ResultsFolderPath = TempFolder();
+        ShowWindow();
+    }
+    // Shows the chart window on the history loaded.
+    void ShowWindow() {
         RegisterChartWindow();
         ShowChartWindow();
         w = ChartWindowWidget();
@@ -31,6 +38,18 @@ protected:
     void TearDown() override {
         DestroyChartWindow();
         ChartsFixture::TearDown();
+    }
+    // The browser: a file of the program folder (the temporary folder).
+    void InstallBrowser() {
+        ProgramFolderPath = TempFolder();
+        std::ofstream(TempPath("xdg-open")) << "";
+        door_.programsOnPath["xdg-open"] = TempPath("xdg-open");
+    }
+    // What the browser was opened on, in order.
+    std::vector<std::string> BrowserTargets() const {
+        std::vector<std::string> targets;
+        for (const auto& c : door_.CallsOf("browser")) targets.push_back(c.args.at(0));
+        return targets;
     }
     // Runs the menu item as a click does.
     void Run(const char* item) { w->MenuItem(QString::fromLatin1(item))->trigger(); }

@@ -3,61 +3,43 @@
 // frame's windows and the end of the program, each run by its menu item.
 #include <gtest/gtest.h>
 
-#include <QAction>
-#include <QApplication>
 #include <filesystem>
 #include <fstream>
 
 #include "ActivityLog.h"
+#include "AnalysisWindowFixture.h"
 #include "AppState.h"
 #include "ChartWindowCommands.h"
-#include "ChartsFixture.h"
 #include "EntryPoints.h"
 #include "MainWindowView.h"
 #include "RecordingView.h"
 #include "StockBasket.h"
-#include "frmChartView.h"
 
 namespace vel {
 namespace {
 
 namespace fs = std::filesystem;
 
-class ChartWindowOutsideCommandsTest : public testing::ChartsFixture {
+class ChartWindowOutsideCommandsTest : public testing::AnalysisWindowFixture {
 protected:
     void SetUp() override {
-        ChartsFixture::SetUp();
+        AnalysisWindowFixture::SetUp();
         AnalysisCommands.TradingLogDataClear = [] { RallyCount = 0; };
         testing::LoadSyntheticHistory(25, 300);
-        ProgramFolderPath = TempFolder();
+        InstallBrowser();
         ResultsFolderPath = TempPath("RESULTS/");
         fs::create_directory(ResultsFolderPath);
-        std::ofstream(TempPath("xdg-open")) << "";
-        door_.programsOnPath["xdg-open"] = TempPath("xdg-open");
-        RegisterChartWindow();
-        ShowChartWindow();
-        w = ChartWindowWidget();
-        ASSERT_NE(w, nullptr);
-        QApplication::processEvents();
+        ShowWindow();
     }
     void TearDown() override {
         InstallMainWindowView(nullptr);
-        DestroyChartWindow();
-        ChartsFixture::TearDown();
-    }
-    void Run(const char* item) { w->MenuItem(QString::fromLatin1(item))->trigger(); }
-    std::vector<std::string> BrowserTargets() const {
-        std::vector<std::string> targets;
-        for (const auto& c : door_.CallsOf("browser")) targets.push_back(c.args.at(0));
-        return targets;
+        AnalysisWindowFixture::TearDown();
     }
     std::string LastMessage() const {
         const auto messages = door_.CallsOf("message");
         return messages.empty() ? std::string()
                                 : messages.back().title + ": " + messages.back().text;
     }
-
-    frmChartView* w = nullptr;
 };
 
 TEST_F(ChartWindowOutsideCommandsTest, ResearchPagesNeedAFileInTheResearchFolder) {

@@ -49,14 +49,8 @@ protected:
         RegisterAnalysisCommands();
         testing::LoadGeneratedHistory(TempFolder(), kStocks, kDays);
         ASSERT_EQ(LoadedSymbolCount, kStocks);
-        RegisterChartWindow();
-        ShowChartWindow();
-        w = ChartWindowWidget();
-        ASSERT_NE(w, nullptr);
-        // The browser is a file of the program folder.
-        ProgramFolderPath = TempFolder();
-        std::ofstream(TempPath("xdg-open")) << "";
-        door_.programsOnPath["xdg-open"] = TempPath("xdg-open");
+        ShowWindow();
+        InstallBrowser();
         ASSERT_TRUE(fs::is_directory(ResultsFolderPath));
         ASSERT_TRUE(fs::is_empty(ResultsFolderPath));
         ASSERT_EQ(ChartTo1, kDays);
@@ -92,11 +86,6 @@ protected:
     }
     static std::string FirstField(const std::string& line) {
         return line.substr(0, line.find(','));
-    }
-    std::vector<std::string> BrowserTargets() const {
-        std::vector<std::string> targets;
-        for (const auto& c : door_.CallsOf("browser")) targets.push_back(c.args.at(0));
-        return targets;
     }
 
     // The page and the eight files of a plain report, checked against the state the run and
