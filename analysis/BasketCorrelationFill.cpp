@@ -54,13 +54,6 @@ void SelectByCorrelation(const Correlations& correlation, float MinCorrelation) 
     ResetStockBasket();
 }
 
-void AppendCurve(long vector, const std::string& caption) {
-    const std::int16_t k = AppendChartCurve(caption);
-    if (k == 0) return;
-    MainVectors->VectorCopy(vector, ChartCurveVector(k));
-    ChartLevel(k, 1) = 0.0f;
-}
-
 }  // namespace
 
 void StocksPutIntoStockBasketSateliteNDayPast(float MinCorrelation) {
@@ -82,8 +75,9 @@ void StocksPutIntoStockBasketSateliteNDayPast(float MinCorrelation) {
                           "Vellicor", MsgButtons::OK);
     } else {
         ClearChartCurves();
-        AppendCurve(kReference,
-                    "Satelite stocks calculation:  BUY-SELL signal for stock symbol " + symbol);
+        AppendVectorAsChartCurve(
+            kReference, "Satelite stocks calculation:  BUY-SELL signal for stock symbol " + symbol,
+            0.0f);
         RefreshChart();
         const long n = LoadedStockCount();
         Correlations correlation(static_cast<size_t>(kMaxSymbols) + 1, kNotComputed);
@@ -152,11 +146,14 @@ void StocksPutIntoStockBasketMainStreamNDayPast(float MinCorrelation) {
     }
     const std::string tail = "  symbols )  Commission =" + FormatNumber(defCommission, "0.00");
     const std::string count = formatSingleExport(usable);
-    AppendCurve(
+    AppendVectorAsChartCurve(
         kGradientSum,
-        "Mainstream calculations: Average relative gradient for Stock Basket ( " + count + tail);
-    AppendCurve(kReference, "Mainstream calculations: Average BUY-SELL signal for Stock Basket ( " +
-                                count + tail);
+        "Mainstream calculations: Average relative gradient for Stock Basket ( " + count + tail,
+        0.0f);
+    AppendVectorAsChartCurve(
+        kReference,
+        "Mainstream calculations: Average BUY-SELL signal for Stock Basket ( " + count + tail,
+        0.0f);
     RefreshChart();
     for (long i = 1; i <= n; ++i)
         if (correlation[static_cast<size_t>(i)] == 0.0f)

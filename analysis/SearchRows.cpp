@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "AppState.h"
-#include "KernelWeights.h"
+#include "RowKernels.h"
 #include "VectorStores.h"
 
 namespace vel {
@@ -14,11 +14,8 @@ SearchWindow CurrentSearchWindow() {
     w.dim = MainVectors ? MainVectors->CoordDim() : 0;
     w.from = ChartFrom1.toInt16();
     w.to = ChartTo1;
-    // The derivative drivers' range: ChartFrom1 - 100 on the tagged value, at least 1, as a
-    // 16-bit day; up to ChartTo1 or CoordDim.
-    Num start = ChartFrom1 - Num(100);
-    if (start < Num(1)) start = Num(1);
-    w.kernelFrom = start.toInt16();
+    // The derivative drivers' range: up to ChartTo1 or CoordDim.
+    w.kernelFrom = KernelDriverFirstDay(1);
     w.kernelTo = std::min<long>(ChartTo1, w.dim);
     // The statistics' clamp of the shown window.
     double first = ChartFrom1.toDouble();
@@ -59,23 +56,13 @@ bool ReadPlainRow(const clsVectors& v, long VectorNum, long dim, bool nonNegativ
 
 namespace {
 
-// The weighted sums of the kernel over days lo..hi (1-based, lo >= points): sums[i - lo] =
-// sum_j w[j] * in[i - points + j], j ascending from 0.0, each step in double precision, as
-// the store's kernel forms it day by day. The loop over the days is the inner one, so the
-// compiler can form several days at once without changing any day's order of operations.
-void WeightedSums(const double* w, long points, const float* in, long lo, long hi,
-                  std::vector<double>& sums) {
-    sums.assign(static_cast<size_t>(hi - lo + 1), 0.0);
-    double* s = sums.data();
-    const long n = hi - lo + 1;
-    for (long j = 0; j < points; ++j) {
-        const double wj = w[j];
-        const float* x = in + (lo - points + j);
-        for (long k = 0; k < n; ++k) s[k] = s[k] + wj * static_cast<double>(x[k]);
-    }
-}
-
 thread_local std::vector<double> t_sums;
+
+// The kernel's window sums of days lo..hi of the row into t_sums.
+void WindowSums(const double* weights, long points, const float* in, long lo, long hi) {
+    t_sums.resize(static_cast<size_t>(hi - lo + 1));
+    KernelWindowSums(weights, points, in, lo, hi, t_sums.data());
+}
 
 }  // namespace
 
@@ -84,11 +71,9 @@ void FirstDerivationRow(const float* in, const SearchWindow& w, long points, boo
     std::fill(out, out + w.dim, 0.0f);
     const long first = w.kernelFrom, last = w.kernelTo;
     if (first > last) return;
-    const double* weights = points >= kMinKernelPoints && points <= kMaxKernelPoints
-                                ? LeastSquaresSlopeWeights(static_cast<int>(points))
-                                : nullptr;
+    const double* weights = KernelWeightRow(LeastSquaresSlopeWeights, points);
     const long lo = weights ? std::max(first, points) : last + 1;
-    if (lo <= last) WeightedSums(weights, points, in, lo, last, t_sums);
+    if (lo <= last) WindowSums(weights, points, in, lo, last);
     for (long i = first; i <= last; ++i) {
         const double s = i >= lo ? t_sums[static_cast<size_t>(i - lo)] : 0.0;
         if (!relative) {
@@ -103,11 +88,9 @@ void FirstDerivationRow(const float* in, const SearchWindow& w, long points, boo
 
 void InterpolationRow(const float* in, long first, long last, long points, float* out) {
     if (first > last) return;
-    const double* weights = points >= kMinKernelPoints && points <= kMaxKernelPoints
-                                ? LeastSquaresValueWeights(static_cast<int>(points))
-                                : nullptr;
+    const double* weights = KernelWeightRow(LeastSquaresValueWeights, points);
     const long lo = weights ? std::max(first, points) : last + 1;
-    if (lo <= last) WeightedSums(weights, points, in, lo, last, t_sums);
+    if (lo <= last) WindowSums(weights, points, in, lo, last);
     for (long i = first; i <= last; ++i) {
         const double s = i >= lo ? t_sums[static_cast<size_t>(i - lo)] : in[i - 1];
         out[i - 1] = FusedSingle(s);

@@ -311,11 +311,9 @@ void AppendBasketTimingCurve(std::int16_t V) {
         }
     }
     if (n > 0.0f) MainVectors->CoordAllCoefMull(V, 1.0f / n);
-    const std::int16_t k =
-        AppendChartCurve("Timing curve for Stock Basket (" + SignBlank(n) + " symbols )");
-    if (k == 0) return;
-    MainVectors->VectorCopy(V, ChartCurveVector(k));
-    ChartLevel(k, 1) = 0.0f;
+    if (AppendVectorAsChartCurve(V, "Timing curve for Stock Basket (" + SignBlank(n) + " symbols )",
+                                 0.0f) == 0)
+        return;
     RefreshChart();
 }
 

@@ -34,6 +34,21 @@ double KernelWindowSum(const double* w, long n, Read y) {
     return s;
 }
 
+// The window sums of days lo..hi (1-based, lo >= n) of a raw row (day d is in[d - 1]) at
+// once: sums[i - lo] = KernelWindowSum over the n days ending at i, each day's sum formed in
+// the same order. The loop over the days is the inner one, so the compiler can form several
+// days at once without changing any day's order of operations.
+inline void KernelWindowSums(const double* w, long n, const float* in, long lo, long hi,
+                             double* sums) {
+    const long days = hi - lo + 1;
+    for (long k = 0; k < days; ++k) sums[k] = 0.0;
+    for (long j = 0; j < n; ++j) {
+        const double wj = w[j];
+        const float* x = in + (lo - n + j);
+        for (long k = 0; k < days; ++k) sums[k] = sums[k] + wj * static_cast<double>(x[k]);
+    }
+}
+
 // The value at day p of the degree-4 polynomial fitted over the n days ending at p; the day's
 // own value where that window does not fit (n outside 5..50 or p < n). y(d) reads day d
 // (1-based) as a double; day p is read first.
