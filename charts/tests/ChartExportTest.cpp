@@ -161,6 +161,39 @@ TEST_F(ChartExportTest, PictureIsTheChartPaintedAtTheExportSize) {
     EXPECT_GT(black, 1000);
     EXPECT_GT(coloured, 100);
     EXPECT_GT(white, 1200 * 800 / 2);
+    // Probes that need no painter: the level line at 0 of the second pane crosses the whole
+    // plot in red (the plot spans the picture less 200 twips on the left and 1250 on the right,
+    // about 1103 pixels, where the wave crossing it leaves a few blue); the rally of days 20 to 40
+    // lies under each pane as a green bar, three pixels high, a fifth of the plot's width (20 of
+    // the 99 day steps), at the same columns.
+    const auto longestRun = [&](int y, QRgb colour, int& first) {
+        int best = 0, run = 0;
+        for (int x = 0; x < saved.width(); ++x) {
+            run = saved.pixel(x, y) == colour ? run + 1 : 0;
+            if (run > best) {
+                best = run;
+                first = x - run + 1;
+            }
+        }
+        return best;
+    };
+    int levelRows = 0, barRows = 0, barStart = -1;
+    for (int y = 0; y < saved.height(); ++y) {
+        int red = 0;
+        for (int x = 0; x < saved.width(); ++x) red += saved.pixel(x, y) == qRgb(128, 0, 0);
+        if (red >= 1050) ++levelRows;
+        int start = 0;
+        const int bar = longestRun(y, qRgb(0, 128, 0), start);
+        if (bar >= 215 && bar <= 231) {
+            ++barRows;
+            if (barStart < 0) barStart = start;
+            EXPECT_EQ(start, barStart) << y;
+        }
+    }
+    EXPECT_EQ(levelRows, 1);
+    EXPECT_EQ(barRows, 6);
+    // The bar starts at day 20: 19 day steps into the plot, which begins 200 twips in.
+    EXPECT_NEAR(barStart, (200.0 + 19.0 * (18000.0 - 1450.0) / 99.0) / 15.0, 2.0);
     // The outer frame runs along the picture's edges: its corners and edges are black.
     EXPECT_EQ(saved.pixel(0, 0), qRgb(0, 0, 0));
     EXPECT_EQ(saved.pixel(1199, 799), qRgb(0, 0, 0));
