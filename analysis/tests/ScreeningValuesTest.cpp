@@ -106,6 +106,13 @@ TEST_F(ScreeningValuesTest, FourStocksGiveTheValuesAndLevelsWorkedOutByHand) {
         {4, scr::MoneyVolume, 6000},
         {4, scr::GradientA, -20},
         {4, scr::GradientB, -100.0 / 21},
+        {3, scr::MoneyVolumeGrowth, -150.0 / 25.5},
+        {4, scr::MoneyVolumeGrowth, -500.0 / 45},
+        {4, scr::PriceAdvance, 0},
+        // The line from 20 on day 3 to 10 on day 8 misses 20, 10, 20, 10, 20, 10 by 0, 8, 4, 4,
+        // 8, 0: the root of 160 / 6 in percent of the mean 15.
+        {4, scr::PriceLinearity, 100.0 * std::sqrt(160.0 / 6.0) / 15.0},
+        {3, scr::PriceLinearity, 0},
     };
     for (const Row& r : rows)
         EXPECT_NEAR(Value(r.stock, r.coordinate), r.expected, 1e-5 * (1 + std::fabs(r.expected)))
@@ -117,13 +124,16 @@ TEST_F(ScreeningValuesTest, FourStocksGiveTheValuesAndLevelsWorkedOutByHand) {
         std::vector<float> levels;
     };
     const Levels levels[] = {
-        {scr::ProfitLevel, {1, 2, 3, 4}},        // 41.7, 0, -17.9, -50
-        {scr::MoneyVolumeLevel, {4, 3, 1, 2}},   // 1450, 4000, 7650, 6000
-        {scr::MoneyVolumeLevel2, {2, 2, 1, 1}},  // halves at the mean 4775
-        {scr::MoneyVolumeLevelN, {2, 2, 1, 1}},  // 4 stocks: 2 levels
-        {scr::PriceDeclineLevel, {1, 1, 2, 3}},  // 0, 0, -21.7, -100: no decline is the top
-        {scr::GradientALevel, {1, 2, 2, 3}},     // 5.9, 0, -4.3, -20
-        {scr::GradientBLevel, {1, 2, 3, 4}},     // 5.9, 0, -4.3, -4.8
+        {scr::ProfitLevel, {1, 2, 3, 4}},             // 41.7, 0, -17.9, -50
+        {scr::MoneyVolumeLevel, {4, 3, 1, 2}},        // 1450, 4000, 7650, 6000
+        {scr::MoneyVolumeLevel2, {2, 2, 1, 1}},       // halves at the mean 4775
+        {scr::MoneyVolumeLevelN, {2, 2, 1, 1}},       // 4 stocks: 2 levels
+        {scr::PriceDeclineLevel, {1, 1, 2, 3}},       // 0, 0, -21.7, -100: no decline is the top
+        {scr::MoneyVolumeGrowthLevel, {1, 2, 3, 4}},  // 10.3, 0, -5.9, -11.1
+        {scr::PriceAdvanceLevel, {1, 3, 3, 3}},       // 29.4, 0, 0, 0
+        {scr::PriceLinearityLevel, {3, 3, 3, 1}},     // 0, 0, 0, 34.4: the zigzag is the top
+        {scr::GradientALevel, {1, 2, 2, 3}},          // 5.9, 0, -4.3, -20
+        {scr::GradientBLevel, {1, 2, 3, 4}},          // 5.9, 0, -4.3, -4.8
     };
     for (const Levels& l : levels)
         for (long i = 1; i <= 4; ++i)
