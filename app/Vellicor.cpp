@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
-#include <clocale>
 #include <csignal>
 #include <string>
 
@@ -67,9 +66,6 @@ void RegisterSubsystemCommands(vel::Door& door) {
 int main(int argc, char** argv) {
     vel::PrepareQtEnvironment();
     QApplication app(argc, argv);
-    // Qt takes the user's locale for the C library; numbers are read and written in the fixed
-    // en-US form whatever the locale, so the numeric part goes back to "C".
-    std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("Vellicor"));
 
     vel::QtDoor qtDoor;

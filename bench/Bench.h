@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "NumberText.h"
+
 namespace vel::bench {
 
 struct Entry {
@@ -27,8 +29,14 @@ struct Register {
 };
 
 inline void report(const char* name, double value, const char* unit) {
-    std::printf("bench %s %.6g %s\n", name, value, unit);
+    std::printf("bench %s %s %s\n", name, vel::formatSignificantDigits(value, 6).c_str(), unit);
     std::fflush(stdout);
+}
+
+// The number of a "/proc/self/status" value such as "  123456 kB".
+inline double Kilobytes(const std::string& value) {
+    const size_t unit = value.find("kB");
+    return vel::parseNumber(value.substr(0, unit)).value_or(0.0);
 }
 
 // Peak resident memory of the process so far, in MB (VmHWM).
@@ -36,7 +44,7 @@ inline double peakRssMb() {
     std::ifstream f("/proc/self/status");
     std::string line;
     while (std::getline(f, line))
-        if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+        if (line.rfind("VmHWM:", 0) == 0) return Kilobytes(line.substr(6)) / 1024.0;
     return 0.0;
 }
 
@@ -44,7 +52,7 @@ inline double currentRssMb() {
     std::ifstream f("/proc/self/status");
     std::string line;
     while (std::getline(f, line))
-        if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+        if (line.rfind("VmRSS:", 0) == 0) return Kilobytes(line.substr(6)) / 1024.0;
     return 0.0;
 }
 

@@ -146,7 +146,8 @@ void Load() {
     const std::string path = folder + "History.mdb";
     bench::Stopwatch write;
     WriteBuiltHistory(path, 10000, 3000);
-    std::fprintf(stderr, "(built history of 10000 x 3000 written in %.1f s)\n", write.seconds());
+    std::fprintf(stderr, "(built history of 10000 x 3000 written in %s s)\n",
+                 formatFixed(write.seconds(), 1).c_str());
     std::fflush(stdout);
     const pid_t child = ::fork();
     if (child == 0) {

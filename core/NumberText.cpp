@@ -1,45 +1,45 @@
 // Fixed en-US number and date text.
 #include "NumberText.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
+#include <limits>
 
 namespace vel {
 
 namespace {
 
-// Formats |v| with `digits` significant digits in the plain conversion's form.
-std::string formatSignificant(double v, int digits) {
-    if (v == 0.0) return "0";
-    if (std::isnan(v)) return "NaN";
-    if (std::isinf(v)) return v > 0 ? "Inf" : "-Inf";
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*E", digits - 1, v);
-    // buf: [-]d.dddddE[+-]xx; read the rounded decimal exponent from it.
-    std::string s(buf);
-    const auto epos = s.find('E');
-    int exp10 = std::atoi(s.c_str() + epos + 1);
-    std::string mant = s.substr(0, epos);
-    // Trim trailing zeros of the mantissa.
-    if (mant.find('.') != std::string::npos) {
-        while (!mant.empty() && mant.back() == '0') mant.pop_back();
-        if (!mant.empty() && mant.back() == '.') mant.pop_back();
+// The text that std::to_chars writes for v in the form (locale-free, correctly rounded, as
+// printf would in the "C" locale).
+template <class... Format>
+std::string Chars(double v, Format... format) {
+    std::string buf(400, '\0');
+    for (;;) {
+        const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), v, format...);
+        if (r.ec == std::errc()) return std::string(buf.data(), r.ptr);
+        buf.resize(buf.size() * 2);
     }
-    if (exp10 < -5 || exp10 >= digits) {
-        char e[16];
-        std::snprintf(e, sizeof e, "E%c%02d", exp10 < 0 ? '-' : '+', std::abs(exp10));
-        return mant + e;
-    }
-    std::snprintf(buf, sizeof buf, "%.*f", std::max(0, digits - 1 - exp10), v);
-    std::string f(buf);
-    if (f.find('.') != std::string::npos) {
-        while (f.back() == '0') f.pop_back();
-        if (f.back() == '.') f.pop_back();
-    }
-    return f;
+}
+
+std::string Whole(long v) {
+    char buf[24];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
+
+// The whole number with zeros in front up to `width` characters.
+std::string Padded(long v, size_t width) {
+    std::string t = Whole(v);
+    if (t.size() < width) t.insert(0, width - t.size(), '0');
+    return t;
+}
+
+void TrimFractionZeros(std::string& t) {
+    if (t.find('.') == std::string::npos) return;
+    while (!t.empty() && t.back() == '0') t.pop_back();
+    if (!t.empty() && t.back() == '.') t.pop_back();
 }
 
 constexpr int kDaysInMonth[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -68,11 +68,37 @@ std::optional<int> readInt(std::string_view t, size_t& pos, int minDigits, int m
 
 }  // namespace
 
+std::string formatSignificantDigits(double v, int digits) {
+    if (v == 0.0) return "0";
+    if (std::isnan(v)) return "NaN";
+    if (std::isinf(v)) return v > 0 ? "Inf" : "-Inf";
+    if (digits < 1) digits = 1;
+    // [-]d.ddddde[+-]xx: the value rounded to `digits` digits, and its decimal exponent.
+    const std::string e = Chars(v, std::chars_format::scientific, digits - 1);
+    const size_t epos = e.find('e');
+    std::string_view exponent(e.data() + epos + 1, e.size() - epos - 1);
+    if (exponent.front() == '+') exponent.remove_prefix(1);
+    int exp10 = 0;
+    std::from_chars(exponent.data(), exponent.data() + exponent.size(), exp10);
+    if (exp10 < -5 || exp10 >= digits) {
+        std::string mantissa = e.substr(0, epos);
+        TrimFractionZeros(mantissa);
+        return mantissa + (exp10 < 0 ? "E-" : "E+") + Padded(exp10 < 0 ? -exp10 : exp10, 2);
+    }
+    std::string f = Chars(v, std::chars_format::fixed, std::max(0, digits - 1 - exp10));
+    TrimFractionZeros(f);
+    return f;
+}
+
 std::string formatSingle(float v) {
-    return formatSignificant(v, 7);
+    return formatSignificantDigits(v, 7);
 }
 std::string formatDouble(double v) {
-    return formatSignificant(v, 15);
+    return formatSignificantDigits(v, 15);
+}
+
+std::string formatFixed(double v, int decimals) {
+    return Chars(v, std::chars_format::fixed, std::max(0, decimals));
 }
 
 std::string formatSingleExport(float v) {
@@ -84,9 +110,9 @@ std::string formatSingleExport(float v) {
 }
 
 std::string formatWholeExport(long v) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, v < 0 ? "%ld" : " %ld", v);
-    return buf;
+    std::string t = v < 0 ? "" : " ";
+    t += Whole(v);
+    return t;
 }
 
 std::string formatSingleRoundTrip(float v) {
@@ -96,45 +122,69 @@ std::string formatSingleRoundTrip(float v) {
 }
 
 std::string formatDoubleRoundTrip(double v) {
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, r.ptr);
+    return Chars(v);
+}
+
+std::optional<double> readDecimal(std::string_view text) {
+    size_t i = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    if (!text.empty() && (text[0] == '+' || text[0] == '-')) ++i;
+    const size_t mantissaStart = i;
+    // Where the first significant digit stands: its index among the integer digits, or its
+    // place after the point (1 = tenths); its decimal exponent follows from that.
+    long integerDigits = 0, fractionDigits = 0;
+    long firstInteger = -1, firstFraction = -1;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '.' && !point) {
+            point = true;
+            continue;
+        }
+        if (!std::isdigit(static_cast<unsigned char>(c))) break;
+        if (!point) {
+            if (c != '0' && firstInteger < 0) firstInteger = integerDigits;
+            ++integerDigits;
+        } else {
+            ++fractionDigits;
+            if (c != '0' && firstInteger < 0 && firstFraction < 0) firstFraction = fractionDigits;
+        }
+    }
+    if (integerDigits + fractionDigits == 0) return std::nullopt;
+    const bool significant = firstInteger >= 0 || firstFraction >= 0;
+    const long lead = firstInteger >= 0 ? integerDigits - 1 - firstInteger : -firstFraction;
+    long exponent = 0;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        bool expNegative = false;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) expNegative = text[i++] == '-';
+        bool expDigits = false;
+        for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+            expDigits = true;
+            if (exponent < 1000000) exponent = exponent * 10 + (text[i] - '0');
+        }
+        if (!expDigits) return std::nullopt;
+        if (expNegative) exponent = -exponent;
+    }
+    if (i != text.size()) return std::nullopt;
+    const std::string_view body = text.substr(mantissaStart);
+    double v = 0.0;
+    const auto r = std::from_chars(body.data(), body.data() + body.size(), v);
+    if (r.ptr != body.data() + body.size()) return std::nullopt;
+    if (r.ec == std::errc::result_out_of_range) {
+        // Beyond the double range: too large is infinity, too small is zero, as strtod reads it.
+        v = significant && lead + exponent >= 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    } else if (r.ec != std::errc()) {
+        return std::nullopt;
+    }
+    return negative ? -v : v;
 }
 
 std::optional<double> parseNumber(std::string_view text) {
     text = trim(text);
     if (text.empty() || text.size() > 64) return std::nullopt;
-    size_t i = 0;
-    if (text[i] == '+' || text[i] == '-') ++i;
-    bool digits = false;
-    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) ++i, digits = true;
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])))
-            ++i, digits = true;
-    }
-    if (!digits) return std::nullopt;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-        bool ed = false;
-        while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) ++i, ed = true;
-        if (!ed) return std::nullopt;
-    }
-    if (i != text.size()) return std::nullopt;
-    // Read with the locale-free reader: the decimal point is "." whatever the user's locale.
-    std::string_view digitsText = text;
-    if (digitsText.front() == '+') digitsText.remove_prefix(1);
-    double v = 0.0;
-    const auto r = std::from_chars(digitsText.data(), digitsText.data() + digitsText.size(), v);
-    if (r.ec == std::errc::result_out_of_range) {
-        // Beyond the double range: too large is no number; too small is zero.
-        const bool tiny =
-            text.find("e-") != std::string_view::npos || text.find("E-") != std::string_view::npos;
-        if (!tiny) return std::nullopt;
-        return digitsText.front() == '-' ? -0.0 : 0.0;
-    }
-    if (r.ec != std::errc() || !std::isfinite(v)) return std::nullopt;
+    const auto v = readDecimal(text);
+    if (!v || !std::isfinite(*v)) return std::nullopt;
     return v;
 }
 
@@ -170,15 +220,11 @@ std::optional<Date> parseDate(std::string_view text) {
 }
 
 std::string formatShortDate(const Date& d) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%d/%d/%04d", d.month, d.day, d.year);
-    return buf;
+    return Whole(d.month) + "/" + Whole(d.day) + "/" + Padded(d.year, 4);
 }
 
 std::string formatIsoDate(const Date& d) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", d.year, d.month, d.day);
-    return buf;
+    return Padded(d.year, 4) + "-" + Padded(d.month, 2) + "-" + Padded(d.day, 2);
 }
 
 // Civil-from-days and days-from-civil after the well-known proleptic Gregorian algorithms.

@@ -1,5 +1,7 @@
 // Numbers and dates as text in the fixed en-US forms the program writes and reads, whatever
-// the locale: decimal point ".", dates M/D/YYYY, the database's ISO dates YYYY-MM-DD.
+// the locale: decimal point ".", dates M/D/YYYY, the database's ISO dates YYYY-MM-DD. Every
+// number text of the program is written and read here (std::to_chars and std::from_chars
+// underneath), never by the C library's locale-bound printf or strtod.
 #pragma once
 
 #include <optional>
@@ -14,6 +16,13 @@ namespace vel {
 std::string formatSingle(float v);
 // The same with at most 15 significant digits, for double-precision values.
 std::string formatDouble(double v);
+// The same form with at most `digits` significant digits (at least 1).
+std::string formatSignificantDigits(double v, int digits);
+
+// The value with exactly `decimals` digits after the point ("0" decimals: no point), rounded
+// to nearest, ties to even on the exact binary value: 2.5 gives "2", 0.125 with 2 gives
+// "0.12", -0.001 with 2 gives "-0.00". The form of number formats such as "0.00".
+std::string formatFixed(double v, int decimals);
 
 // The number form of the comma-separated text exports: a blank before a number that is 0 or
 // positive and a minus sign before a negative one, no "0" before the point (" .5", "-.25"),
@@ -27,8 +36,15 @@ std::string formatWholeExport(long v);
 std::string formatSingleRoundTrip(float v);
 std::string formatDoubleRoundTrip(double v);
 
+// Reads a decimal number: an optional sign, digits with at most one ".", at least one digit,
+// an optional exponent ("e" or "E", optional sign, digits); the whole text must be the number
+// (no blanks). Returns the nearest double, as strtod in the "C" locale would: beyond the
+// double range plus or minus infinity, below it plus or minus zero. Nothing for other text.
+std::optional<double> readDecimal(std::string_view text);
+
 // Parses a decimal number in the en-US form (optional sign, digits, ".", exponent); the whole
-// trimmed text must be the number. Returns nothing otherwise.
+// trimmed text (at most 64 characters) must be the number, and its value a finite double (a
+// value too small for a double reads as zero). Returns nothing otherwise.
 std::optional<double> parseNumber(std::string_view text);
 
 struct Date {

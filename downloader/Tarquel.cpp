@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
-#include <clocale>
 #include <csignal>
 #include <string>
 
@@ -50,8 +49,6 @@ void RouteEndSignalsToQuit(QObject* parent) {
 int main(int argc, char** argv) {
     vel::PrepareQtEnvironment();
     QApplication app(argc, argv);
-    // Numbers are read and written in the fixed en-US form whatever the user's locale.
-    std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("Tarquel"));
 
     vel::QtDoor qtDoor;

@@ -2,7 +2,6 @@
 #include "IntervalTable.h"
 
 #include <cctype>
-#include <cstdio>
 
 #include "AppState.h"
 #include "Database.h"
@@ -29,10 +28,7 @@ std::string FormatNumber(float value, const std::string& format) {
     const std::string decimals = point == std::string::npos ? "" : format.substr(point + 1);
     if (whole != "0" || decimals.find_first_not_of('0') != std::string::npos)
         return formatSingle(value);
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*f", static_cast<int>(decimals.size()),
-                  static_cast<double>(value));
-    return buf;
+    return formatFixed(value, static_cast<int>(decimals.size()));
 }
 
 std::string IntervalString(int k, const std::string& variableName, const std::string& format) {

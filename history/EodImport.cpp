@@ -2,7 +2,6 @@
 #include "EodImport.h"
 
 #include <cctype>
-#include <cstdio>
 
 namespace vel {
 
@@ -34,11 +33,7 @@ void BeginColumnAnalysis() {
     for (int c = 1; c <= kImportColumns; ++c) ImportColumnName(c).clear();
     ImportPreviewLineCount = 0;
     ImportPreviewText.clear();
-    for (int c = 1; c <= kImportColumns; ++c) {
-        char number[8];
-        std::snprintf(number, sizeof number, " %d", c);
-        appendCell(ImportPreviewText, number);
-    }
+    for (int c = 1; c <= kImportColumns; ++c) appendCell(ImportPreviewText, formatWholeExport(c));
     ImportPreviewText += "\r\n";
     appendDottedLine(ImportPreviewText);
 }
@@ -76,9 +71,8 @@ double FinishColumnAnalysis() {
             continue;
         }
         static const char* const names[] = {"", "NUM ", "TEXT ", "DATE "};
-        char share[48];
-        std::snprintf(share, sizeof share, "%.4f", ImportColumnKindCount(c, type) * 50.0 / t);
-        appendCell(ImportPreviewText, std::string(names[type]) + share);
+        appendCell(ImportPreviewText,
+                   names[type] + formatFixed(ImportColumnKindCount(c, type) * 50.0 / t, 4));
     }
     ImportPreviewText += "\r\n";
     return t;

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cctype>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -123,19 +122,10 @@ std::optional<double> ReadNumberField(std::string_view field) {
     std::string_view t = trimSpace(field);
     bool exponent = false;
     if (!MatchesNumberGrammar(t, exponent)) return std::nullopt;
-    const size_t mantissa = (t[0] == '+' || t[0] == '-') ? 1 : 0;
-    // The digits without their sign: from_chars takes no "+".
-    std::string_view body = t.substr(mantissa);
-    double v = 0.0;
-    const auto r = std::from_chars(body.data(), body.data() + body.size(), v);
-    if (r.ec != std::errc() || r.ptr != body.data() + body.size()) {
-        // Out of range: an underflow reads as the nearest double, an overflow is no number.
-        const std::string s(t);
-        v = std::strtod(s.c_str(), nullptr);
-        if (!std::isfinite(v)) return std::nullopt;
-        return v;
-    }
-    return t[0] == '-' ? -v : v;
+    // Out of range: an underflow reads as the nearest double, an overflow is no number.
+    const auto v = readDecimal(t);
+    if (!v || !std::isfinite(*v)) return std::nullopt;
+    return v;
 }
 
 std::optional<Date> ReadDateField(std::string_view field) {

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 
 #include "ActivityLog.h"
@@ -66,9 +65,7 @@ void ImportFileInto(Database& db, const std::string& table, const std::string& p
 
 // The number as the plain conversion writes it: a blank before a number that is not negative.
 std::string Blanked(long n) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, n < 0 ? "%ld" : " %ld", n);
-    return buf;
+    return formatWholeExport(n);
 }
 
 void RemoveDatabaseFiles(const std::string& path, bool withMainFile = true) {

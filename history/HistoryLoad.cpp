@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
-#include <cstdio>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -433,11 +432,7 @@ std::string TradeDateText(const std::string& stored, bool storedAsNumber, double
         n = number;
     else
         n = ReadNumberField(stored);
-    if (n) {
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "%.0f", *n);
-        return buf;
-    }
+    if (n) return formatFixed(*n, 0);
     if (const auto d = ReadDateField(stored)) return formatShortDate(*d);
     return stored;
 }

@@ -2,7 +2,6 @@
 #include "HistoryReports.h"
 
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -29,9 +28,7 @@ constexpr long kLongTermDays = 252;
 
 // The value with exactly `decimals` decimals and at least one integer digit.
 std::string Fixed(double value, int decimals) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
-    return buf;
+    return formatFixed(value, decimals);
 }
 
 std::string Cell(const std::string& value) {

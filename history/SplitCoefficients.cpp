@@ -264,11 +264,9 @@ bool WriteUserAdjustedSplitsReport(const std::string& databasePath, const std::s
             // Every change of the coefficient is one split in force, also one on the newest day.
             const double coef = history.getDouble(1);
             if (coef != previousCoef) {
-                char factor[64];
-                std::snprintf(factor, sizeof factor, "%.4f", coef / previousCoef);
                 page.insert(page.end(),
                             {"<TR>", "<TD>" + HtmlEscape(previousSymbol) + "</TD>",
-                             std::string("<TD>") + factor + "</TD>",
+                             "<TD>" + formatFixed(coef / previousCoef, 4) + "</TD>",
                              "<TD>" + HtmlEscape(DateTextOf(history.get(2))) + "</TD>", "</TR>"});
                 previousCoef = coef;
             }

@@ -5,10 +5,13 @@
 #include <sqlite3.h>
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <exception>
 #include <filesystem>
 #include <set>
+
+#include "NumberText.h"
 
 namespace vel {
 
@@ -278,18 +281,85 @@ std::string QuoteIdentifier(std::string_view name) {
 
 // ---- DbValue ----------------------------------------------------------------------------
 
+namespace {
+
+// The number at the start of a text as the engine reads one (blanks first, an optional sign,
+// digits with one point, an optional exponent); 0 when the text does not start with one.
+double LeadingNumber(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i]))) ++i;
+    const size_t start = i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    size_t digits = 0;
+    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++digits;
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++digits;
+    }
+    if (digits == 0) return 0.0;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        size_t j = i + 1;
+        if (j < s.size() && (s[j] == '+' || s[j] == '-')) ++j;
+        if (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) {
+            while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) ++j;
+            i = j;
+        }
+    }
+    return readDecimal(s.substr(start, i - start)).value_or(0.0);
+}
+
+// A real in the engine's own text layout: 15 significant digits, trailing zeros dropped but at
+// least one digit after the point ("100.0", "0.1"), the exponent form "1.5e-07" / "1.0e+20"
+// when the decimal exponent is below -4 or above 14. Rounded to nearest, ties to even, where
+// the engine's own printf can miss a tie in the 15th digit.
+std::string EngineRealText(double v) {
+    if (std::isnan(v)) return "NaN";
+    if (std::isinf(v)) return v > 0 ? "Inf" : "-Inf";
+    if (v == 0.0) return "0.0";
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 14);
+    const std::string e(buf, r.ptr);
+    const size_t epos = e.find('e');
+    const bool negative = e[0] == '-';
+    std::string digits = e.substr(negative ? 1 : 0, epos - (negative ? 1 : 0));
+    digits.erase(1, 1);  // the point after the first digit
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    int exp10 = 0;
+    std::string_view exponent(e.data() + epos + 1, e.size() - epos - 1);
+    if (exponent.front() == '+') exponent.remove_prefix(1);
+    std::from_chars(exponent.data(), exponent.data() + exponent.size(), exp10);
+    std::string out = negative ? "-" : "";
+    if (exp10 < -4 || exp10 > 14) {
+        out += digits.substr(0, 1) + "." + (digits.size() > 1 ? digits.substr(1) : "0") + "e";
+        out += exp10 < 0 ? '-' : '+';
+        const int a = exp10 < 0 ? -exp10 : exp10;
+        if (a >= 100) out += static_cast<char>('0' + a / 100);
+        out += static_cast<char>('0' + a / 10 % 10);
+        out += static_cast<char>('0' + a % 10);
+        return out;
+    }
+    if (exp10 < 0) {
+        out += "0." + std::string(static_cast<size_t>(-exp10 - 1), '0') + digits;
+    } else {
+        const size_t integer = static_cast<size_t>(exp10) + 1;
+        if (digits.size() <= integer)
+            out += digits + std::string(integer - digits.size(), '0') + ".0";
+        else
+            out += digits.substr(0, integer) + "." + digits.substr(integer);
+    }
+    return out;
+}
+
+}  // namespace
+
 double DbValue::toDouble() const {
     switch (v_.index()) {
         case 1:
             return static_cast<double>(std::get<1>(v_));
         case 2:
             return std::get<2>(v_);
-        case 3: {
-            const std::string& s = std::get<3>(v_);
-            char* end = nullptr;
-            const double d = std::strtod(s.c_str(), &end);
-            return end && end != s.c_str() ? d : 0.0;
-        }
+        case 3:
+            return LeadingNumber(std::get<3>(v_));
         default:
             return 0.0;
     }
@@ -312,11 +382,8 @@ std::string DbValue::toText() const {
     switch (v_.index()) {
         case 1:
             return std::to_string(std::get<1>(v_));
-        case 2: {
-            char buf[40];
-            sqlite3_snprintf(sizeof buf, buf, "%!.15g", std::get<2>(v_));
-            return buf;
-        }
+        case 2:
+            return EngineRealText(std::get<2>(v_));
         case 3:
             return std::get<3>(v_);
         default:

@@ -63,7 +63,8 @@ public:
     // Numeric value (text is read as a number where it is one, else 0; null is 0).
     double toDouble() const;
     std::int64_t toInteger() const;
-    // Text of the value ("" for null; numbers in the engine's own text form).
+    // Text of the value ("" for null; numbers in the engine's own text layout, reals with 15
+    // significant digits rounded to nearest: "100.0", "0.1", "1.5e-07").
     std::string toText() const;
 
     const std::variant<std::monostate, std::int64_t, double, std::string>& raw() const {

@@ -10,6 +10,7 @@
 #include "HistoryLoad.h"
 #include "HistoryTestSupport.h"
 #include "LoadedHistory.h"
+#include "NumberText.h"
 
 namespace vel {
 namespace {
@@ -215,7 +216,7 @@ std::vector<std::string> StoreCells(const clsVectors& store) {
             const Num n = store.CoordGetSingleValue(v, c);
             cells.push_back(std::to_string(v) + "," + std::to_string(c) + ": " +
                             std::to_string(static_cast<int>(n.kind())) + " " +
-                            std::to_string(n.toDouble()));
+                            formatDoubleRoundTrip(n.toDouble()));
         }
     }
     return cells;

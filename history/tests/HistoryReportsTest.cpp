@@ -6,20 +6,21 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <filesystem>
 
+#include "CommaDecimalLocale.h"
 #include "EodGenerator.h"
 #include "HistoryDatabaseFixture.h"
 #include "HistoryReports.h"
+#include "HistoryTestSupport.h"
+#include "NumberText.h"
 #include "SplitCoefficients.h"
 
 namespace vel {
 namespace {
 
 std::string Td(double v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "<TD>%.2f</TD>", v);
-    return buf;
+    return "<TD>" + formatFixed(v, 2) + "</TD>";
 }
 
 using Rows = std::vector<std::vector<std::string>>;
@@ -207,6 +208,31 @@ TEST_F(HistoryReportsTest, RatioLimitsZeroVolumesAndEscapingOnHandMadeVectors) {
     DropVectorStores();
     EXPECT_FALSE(WritePseudoSplitsReport());
     EXPECT_EQ(door_.Beeps(), 1);
+}
+
+TEST_F(HistoryReportsTest, ImportBuildLoadAndPagesDoNotDependOnTheLocale) {
+    // Everything a history run writes or keeps that holds numbers, as text.
+    const auto run = [this] {
+        LoadGeneratedHistory();
+        EXPECT_TRUE(WriteProfitDistributionReport());
+        EXPECT_TRUE(WritePseudoSplitsReport());
+        std::string all = ImportPreviewText + testing::DumpDatabase(database_);
+        for (const char* page : {"ProfitDistribution.html", "PseudoSplits.html"})
+            for (const auto& line : ReadTextLines(JoinPath(ResultsFolderPath, page)))
+                all += line + "\n";
+        for (long v = MainVectors->BufferStart(); v < MainVectors->BufferStart() + 27; ++v)
+            for (long d = 1; d <= MainVectors->CoordDim(); ++d)
+                all += formatSingleRoundTrip(MainVectors->CoordGetSingle(v, d)) + " ";
+        std::filesystem::remove_all(DataFolder);
+        std::filesystem::create_directories(DataFolder);
+        return all;
+    };
+    const std::string inC = run();
+    testing::CommaDecimalLocale comma;
+    if (!comma.active) GTEST_SKIP() << "localedef cannot build a comma-decimal locale here";
+    const std::string withComma = run();
+    EXPECT_EQ(withComma, inC);
+    EXPECT_NE(inC.find("TEXT 100.0000"), std::string::npos);
 }
 
 }  // namespace

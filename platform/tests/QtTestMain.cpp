@@ -3,14 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <clocale>
 
 #include "QtEnvironment.h"
 
 int main(int argc, char** argv) {
     vel::PrepareQtEnvironment(true);
     QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");  // as the program does: numbers in the fixed en-US form
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
