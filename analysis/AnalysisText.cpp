@@ -1,8 +1,6 @@
 // Number texts of the market analysis.
 #include "AnalysisText.h"
 
-#include <charconv>
-
 #include "NumberText.h"
 
 namespace vel {
@@ -28,12 +26,6 @@ std::string SignBlankDouble(double v) {
 
 std::string SignBlankWhole(long v) {
     return WithSignBlank(v < 0, std::to_string(v));
-}
-
-std::string FormatFixed(double v, int decimals) {
-    char buf[400];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
-    return std::string(buf, r.ptr);
 }
 
 }  // namespace vel

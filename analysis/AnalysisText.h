@@ -1,5 +1,6 @@
 // Number texts of the market analysis's result files, messages and captions: the sign-blank
-// form of the plain conversion, and numbers written with a fixed count of decimals.
+// form of the plain conversion. Numbers with a fixed count of decimals ("0", "0.00") are
+// written by formatFixed of NumberText.h.
 #pragma once
 
 #include <string>
@@ -12,9 +13,5 @@ namespace vel {
 std::string SignBlank(float v);
 std::string SignBlankDouble(double v);
 std::string SignBlankWhole(long v);
-
-// The number rounded to `decimals` decimals, at least one integer digit, no blank: the
-// patterns "0" (decimals 0) and "0.00" (decimals 2).
-std::string FormatFixed(double v, int decimals);
 
 }  // namespace vel

@@ -20,6 +20,7 @@
 #include "Hooks.h"
 #include "MainWindowView.h"
 #include "MemberSearches.h"
+#include "NumberText.h"
 #include "ResultFile.h"
 #include "StockResultsMatrix.h"
 #include "TradingLogCommands.h"
@@ -37,7 +38,7 @@ std::string SignBlankNum(const Num& n) {
 }
 
 std::string TwoDecimals(double v) {
-    return FormatFixed(v, 2);
+    return formatFixed(v, 2);
 }
 
 // A basket trend command of the chart window as the market calculations run it: with an empty

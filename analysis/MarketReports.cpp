@@ -14,6 +14,7 @@
 #include "EntryPoints.h"
 #include "Hooks.h"
 #include "HtmlReport.h"
+#include "NumberText.h"
 #include "ProfitByStock.h"
 #include "ReportFiles.h"
 #include "StockBasket.h"
@@ -318,7 +319,7 @@ void WriteGroups(const ReportWording& w, const std::string& P, Page& page) {
     page.Line("<BR>        <BR>         <BR>");
     page.Line(w.groupsHeading);
     page.Line(w.groupsExplanation);
-    page.Line(" using correlation coefficient = " + FormatFixed(defCorrelation, 2) + " .");
+    page.Line(" using correlation coefficient = " + formatFixed(defCorrelation, 2) + " .");
     RallyCount = 0;
     const std::int16_t groups = TimingGroupCount;
     for (std::int16_t g = 1; g <= groups; ++g) {

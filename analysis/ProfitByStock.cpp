@@ -8,6 +8,7 @@
 #include "CsvRows.h"
 #include "Door.h"
 #include "Hooks.h"
+#include "NumberText.h"
 #include "RallyProfit.h"
 #include "ResultFile.h"
 #include "StockResultsMatrix.h"
@@ -59,9 +60,9 @@ bool CalcTradingLogProfitByStock(const std::string& ByStockFilePath,
             AddCSVItem("MoneyVolumeRank", SignBlankWhole(i));
             AddCSVItem("StockSymbol", symbol);
             AddCSVItem("RallyNum", SignBlankWhole(r));
-            AddCSVItem("RallyProfit", FormatFixed(RP, 2));
-            AddCSVItem("BuyPos", FormatFixed(static_cast<double>(b), 0));
-            AddCSVItem("SellPos", FormatFixed(static_cast<double>(s), 0));
+            AddCSVItem("RallyProfit", formatFixed(RP, 2));
+            AddCSVItem("BuyPos", formatFixed(static_cast<double>(b), 0));
+            AddCSVItem("SellPos", formatFixed(static_cast<double>(s), 0));
             AddCSVItem("BuyDate", TradeDateOfDay(b));
             AddCSVItem("SellDate", TradeDateOfDay(s));
             byRally.PrintRow(static_cast<std::int32_t>(i + r - 1));
@@ -69,10 +70,10 @@ bool CalcTradingLogProfitByStock(const std::string& ByStockFilePath,
         CsvItemCount = 0;
         AddCSVItem("MoneyVolumeRank", SignBlankWhole(i));
         AddCSVItem("StockSymbol", symbol);
-        AddCSVItem("CompoundNetProfitB", FormatFixed(C, 2));
-        AddCSVItem("RallyCountB", FormatFixed(static_cast<double>(rallies), 2));
-        AddCSVItem("BuyAndHoldProfit", FormatFixed(BH, 2));
-        AddCSVItem("ProfitGain", FormatFixed(C - BH, 2));
+        AddCSVItem("CompoundNetProfitB", formatFixed(C, 2));
+        AddCSVItem("RallyCountB", formatFixed(static_cast<double>(rallies), 2));
+        AddCSVItem("BuyAndHoldProfit", formatFixed(BH, 2));
+        AddCSVItem("ProfitGain", formatFixed(C - BH, 2));
         AddCSVItem("ProfitPattern", pattern);
         byStock.PrintRow(static_cast<std::int32_t>(i));
         StockResults(i, col::MarketTimingOK) = static_cast<float>(i);

@@ -19,6 +19,7 @@
 #include "FilePaths.h"
 #include "Hooks.h"
 #include "HtmlReport.h"
+#include "NumberText.h"
 #include "ResultFile.h"
 #include "RowKernels.h"
 #include "SignalWalk.h"
@@ -301,7 +302,7 @@ float ZeroLevelMethod(std::int16_t F, std::int16_t S, bool above) {
     CalcBasicTradingResults("");
     const char* method = above ? kMethodAboveZero : kMethodBelowZero;
     AppendMethodLines(std::string("Trading method = ") + method, "Crossing Level = ", method,
-                      "CrossingLevel", FormatFixed(0.0, 2));
+                      "CrossingLevel", formatFixed(0.0, 2));
     return 0.0f;
 }
 
@@ -384,7 +385,7 @@ float GenerateOptimalLevelSignal(std::int16_t F, std::int16_t S, bool above, Tri
     CalcBasicTradingResults("");
     const char* method = above ? kMethodAboveOptimal : kMethodBelowOptimal;
     AppendMethodLines(std::string("Trading method = ") + method + " ", "Crossing Level = ", method,
-                      "CrossingLevel", FormatFixed(bestLevel, 2));
+                      "CrossingLevel", formatFixed(bestLevel, 2));
     return bestLevel;
 }
 
@@ -420,7 +421,7 @@ float GenerateOptimalGradientSignal(std::int16_t F, std::int16_t S, TrialRoad ro
     CalcBasicTradingResults("");
     AppendMethodLines(std::string("Trading method = ") + kMethodOptimalGradient,
                       "Optimal Gradient Days = ", kMethodOptimalGradient, "OptimalGradientDays",
-                      FormatFixed(static_cast<double>(bestDays), 0));
+                      formatFixed(static_cast<double>(bestDays), 0));
     return static_cast<float>(bestDays);
 }
 

@@ -44,15 +44,15 @@ double BasketRallyProfit(const clsVectors& v, long b, long s) {
 std::string ResultsText(float C) {
     std::string t = "BASIC TRADING RESULTS (backtesting):\n   \n";
     if (RallyCount < 1) return t + "No trading rallies found!\n";
-    t += "Average net compound profit [%] = " + FormatFixed(C, 2) + "\n";
-    t += "Trading rallies = " + FormatFixed(RallyCount, 0) + "\n";
+    t += "Average net compound profit [%] = " + formatFixed(C, 2) + "\n";
+    t += "Trading rallies = " + formatFixed(RallyCount, 0) + "\n";
     t += "Signal = " + GetCursorSignalText() + "\n";
-    t += "One way commission [%] = " + FormatFixed(defCommission, 2) + "\n";
-    t += "From trading day = " + FormatFixed(ChartFrom1.toDouble(), 0) + "\n";
-    t += "To trading day = " + FormatFixed(ChartTo1, 0) + "\n";
-    t += "Stock symbols = " + FormatFixed(BasketCount, 0) + "\n";
+    t += "One way commission [%] = " + formatFixed(defCommission, 2) + "\n";
+    t += "From trading day = " + formatFixed(ChartFrom1.toDouble(), 0) + "\n";
+    t += "To trading day = " + formatFixed(ChartTo1, 0) + "\n";
+    t += "Stock symbols = " + formatFixed(BasketCount, 0) + "\n";
     if (SelectedChartCurve > 0) {
-        t += "Selected chart curve = " + FormatFixed(SelectedChartCurve, 0) + "\n";
+        t += "Selected chart curve = " + formatFixed(SelectedChartCurve, 0) + "\n";
         t += "Curve caption = " + ChartCaption(SelectedChartCurve) + "\n";
     }
     return t;

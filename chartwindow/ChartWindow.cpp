@@ -2,7 +2,7 @@
 #include "ChartWindow.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <charconv>
 
 #include "AnalysisEntryPoints.h"
 #include "AppState.h"
@@ -216,7 +216,10 @@ void ChartWindow::DefineMoneyVolumeTree() {
 bool ChartWindow::SelectedStockNumber(long& n) const {
     const std::string key = c_.SelectedNodeKey();
     if (key.empty() || key.front() != 'S') return false;
-    n = std::strtol(key.substr(1, 99).c_str(), nullptr, 10);
+    long number = 0;
+    const auto r = std::from_chars(key.data() + 1, key.data() + key.size(), number);
+    if (r.ec != std::errc()) return false;
+    n = number;
     return true;
 }
 

@@ -11,10 +11,10 @@
 
 #include "AnalysisCommands.h"
 #include "AnalysisFixture.h"
-#include "AnalysisText.h"
 #include "ChartCurves.h"
 #include "MarketCalculations.h"
 #include "MemberSearches.h"
+#include "NumberText.h"
 #include "SignalWalk.h"
 #include "StockCurves.h"
 
@@ -307,7 +307,7 @@ TEST_F(MarketCalculationsTest, TheIndividualDisplaysShowTheBestTrialsRallies) {
         EXPECT_TRUE(SameRallies(shown, TradingLog));
         EXPECT_EQ(static_cast<float>(shown.count), BestSoFar.Rallies);
         EXPECT_NE(ChartStatusText().find("    Profit (net compound) = " +
-                                         FormatFixed(BestSoFar.CompoundProfit.toDouble(), 2) + "%"),
+                                         formatFixed(BestSoFar.CompoundProfit.toDouble(), 2) + "%"),
                   std::string::npos)
             << ChartStatusText();
     }

@@ -2,12 +2,14 @@
 // fixed clock): each page and its companion files against their golden copies, the file names
 // of every report and run letter, the groups section (each group the Stock Basket in turn, its
 // picture and list, the basket empty afterwards), the report without rallies, a companion file
-// that cannot be written (reported, not linked), and text from data escaped.
+// that cannot be written (reported, not linked), text from data escaped, and the same pages and
+// files under a user's comma-decimal locale.
 //
 // The golden copies are in tests/golden; VELLICOR_UPDATE_GOLDEN=1 rewrites them from the run.
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QLocale>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +19,7 @@
 #include "AnalysisFixture.h"
 #include "ChartCurves.h"
 #include "ChartExport.h"
+#include "CommaDecimalLocale.h"
 #include "HtmlReport.h"
 #include "MarketReports.h"
 #include "QtChartImage.h"
@@ -220,6 +223,26 @@ TEST_F(MarketReportsTest, TimingReportWithGroupsListsEachGroupAndEmptiesTheBaske
     for (long i = 1; i <= kStocks; ++i) EXPECT_EQ(BasketFlag(i), 0);
     EXPECT_EQ(RallyCount, 0);
     EXPECT_EQ(TradingResultsText, "BASIC TRADING RESULTS (backtesting):\n Rallies = 2 <of 2>\n");
+}
+
+TEST_F(MarketReportsTest, UnderACommaDecimalLocaleThePagesAndFilesAreTheSame) {
+    testing::CommaDecimalLocale comma;
+    if (!comma.active) GTEST_SKIP() << "localedef cannot build a comma-decimal locale here";
+    // The user's locale as Qt sees it too.
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    SaveMarketTimingHTMLReport("MarketTimingReport.html");
+    AsAfterTimingRun();
+    SaveMarketTimingHTMLReportPlus("MarketTimingReportPlus.html");
+    QLocale::setDefault(before);
+    ExpectGolden("mcmd1MarketTimingReport.html", Page("mcmd1MarketTimingReport.html"));
+    for (const std::string& name : ResultFiles())
+        if (name.starts_with("mcmd1") && name.ends_with(".csv")) ExpectGolden(name, Result(name));
+    ExpectGolden("mcmd2MarketTimingReportPlus.html", Page("mcmd2MarketTimingReportPlus.html"));
+    // Numbers with decimals that a locale-bound writer would give a comma.
+    EXPECT_NE(Result("mcmd1MarketTimingProfitByStock.csv").find(", 2.00, "), std::string::npos);
+    EXPECT_NE(Result("mcmd2MarketTimingReportPlus.html").find("coefficient = 0.50 ."),
+              std::string::npos);
 }
 
 TEST_F(MarketReportsTest, SwingingAndSpecialReportsUseTheirOwnKeysNamesAndWords) {
