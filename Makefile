@@ -1,5 +1,7 @@
 # Entry points: `make run`, `make test`, `make bench`, `make test-asan`, `make format-check`.
 JOBS ?= $(shell nproc)
+# Sub-makes (the build under cmake) print no "Entering directory" lines.
+MAKEFLAGS += --no-print-directory
 
 .PHONY: deps configure build run test bench test-asan format-check
 
@@ -23,7 +25,7 @@ run: build
 	fi
 
 test: build
-	@cd build && ctest --output-on-failure -j $(JOBS)
+	@cd build && ctest --output-on-failure --progress -j $(JOBS)
 
 bench: build
 	@./build/bin/vellicor_bench
@@ -31,8 +33,8 @@ bench: build
 test-asan: deps
 	@cmake --preset asan >/dev/null
 	@cmake --build build-asan -j $(JOBS)
-	@cd build-asan && ctest --output-on-failure -j $(JOBS)
+	@cd build-asan && ctest --output-on-failure --progress -j $(JOBS)
 
-format-check:
+format-check: deps
 	@files=$$(git ls-files '*.cpp' '*.h'); \
 	clang-format --dry-run --Werror $$files

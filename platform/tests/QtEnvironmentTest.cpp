@@ -1,0 +1,54 @@
+// The environment a Qt program prepares before its QApplication: a session without a runtime
+// folder (a scheduler, CI) gets a private one, so that Qt asks for it without a warning.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QStandardPaths>
+#include <QString>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "QtEnvironment.h"
+
+namespace vel {
+namespace {
+
+std::vector<std::string> qtMessages;
+
+void Collect(QtMsgType, const QMessageLogContext&, const QString& text) {
+    qtMessages.push_back(text.toStdString());
+}
+
+TEST(QtEnvironment, WithoutARuntimeFolderQtFindsAPrivateOneWithoutAWarning) {
+    const char* had = std::getenv("XDG_RUNTIME_DIR");
+    const std::optional<std::string> before = had ? std::optional<std::string>(had) : std::nullopt;
+    ::unsetenv("XDG_RUNTIME_DIR");
+
+    PrepareQtEnvironment(true);
+    const char* folder = std::getenv("XDG_RUNTIME_DIR");
+    qtMessages.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(Collect);
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    qInstallMessageHandler(previous);
+
+    ASSERT_NE(folder, nullptr);
+    EXPECT_EQ(runtime.toStdString(), folder);
+    struct stat st {};
+    ASSERT_EQ(::lstat(folder, &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(st.st_uid, ::getuid());
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_EQ(qtMessages, std::vector<std::string>());
+
+    if (before)
+        ::setenv("XDG_RUNTIME_DIR", before->c_str(), 1);
+    else
+        ::unsetenv("XDG_RUNTIME_DIR");
+}
+
+}  // namespace
+}  // namespace vel
