@@ -5,6 +5,8 @@
 // of swinging searches and write the same kind of result row.
 #include "MarketCalculations.h"
 
+#include <algorithm>
+#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -277,6 +279,61 @@ void CalcMarketSpecialSwinging(const std::string& CsvFilePath) {
 
 namespace {
 
+// Member i's volume as VectorPopFromBuffer leaves it in its work vector: days up to the shorter
+// of the two stores' CoordDim as singles, 0 after. False when the pop would leave the vector
+// as it was (no such Buffer row) or could raise.
+bool ReadPoppedVolume(long i, std::vector<float>& row) {
+    const clsVectors& vol = *VolumeVectors;
+    if (i < 1 || i > vol.BufferCount()) return false;
+    const long dim = MainVectors->CoordDim();
+    const long n = std::min<long>(vol.CoordDim(), dim);
+    row.assign(static_cast<std::size_t>(std::max<long>(dim, 0)), 0.0f);
+    try {
+        for (long d = 1; d <= n; ++d)
+            row[static_cast<std::size_t>(d - 1)] =
+                vol.CoordGetSingleValue(vol.BufferStart() + i - 1, d).toSingle();
+    } catch (...) {
+        return false;
+    }
+    return true;
+}
+
+// The behaviour rows of a member after its fused swinging search, on the worker: the money
+// volume as CoordAllMull forms it from the price and the popped volume (false where a product
+// leaves the single range, where the store would widen it), then StockBehaviourRows with the
+// search's gradient and smoothing points.
+bool ComputeBehaviourRows(const std::vector<float>& price, const std::vector<float>& volume,
+                          const SearchWindow& w, const SearchOutcome& o, std::vector<float>& out) {
+    std::vector<float> money(price.size());
+    for (std::size_t d = 0; d < price.size(); ++d) {
+        money[d] = static_cast<float>(static_cast<double>(price[d]) * volume[d]);
+        if (std::isinf(money[d])) return false;
+    }
+    StockBehaviourRows(price.data(), money.data(), w, o.best.GradientPoints.toInt16(),
+                       toInt16(o.best.SmoothPoints), out);
+    return true;
+}
+
+// Puts in place what CoordStockBehaviour(.., .., To, G, ..) leaves, from StockBehaviourRows.
+void PutBehaviourRows(long To, long G, const std::vector<float>& rows) {
+    clsVectors& v = *MainVectors;
+    const long dim = v.CoordDim();
+    if (G >= dim) {
+        for (long k = 0; k < 4; ++k) v.CoordAllSetConst(To + k, 0.0f);
+        return;
+    }
+    const long first = std::max(1L, G);
+    for (long k = 0; k < 8; ++k) {
+        const float* r = rows.data() + k * dim;
+        for (long d = 1; d <= dim; ++d) {
+            if (k < 4 && d >= first)
+                v.CoordSetValue(To + k, d, Num::whole(r[d - 1] > 0.0f ? 100 : 0));
+            else
+                v.CoordSetSingleValue(To + k, d, r[d - 1]);
+        }
+    }
+}
+
 void AppendBehaviourCurves(std::int16_t B, const std::string& CsvFilePath) {
     door().SetHourglass(true);
     YieldToEvents();
@@ -295,7 +352,12 @@ void AppendBehaviourCurves(std::int16_t B, const std::string& CsvFilePath) {
         prices.push_back(v.BufferStart() + i - 1);
     }
     // Each member's prices are searched in their copy B + 10, which the workers read ahead
-    // from the stock's own row.
+    // from the stock's own row; its behaviour is computed on the worker after its search.
+    MemberFollowUp behaviour;
+    behaviour.read = [&](std::size_t k, std::vector<float>& rows) {
+        return ReadPoppedVolume(members[k], rows);
+    };
+    behaviour.compute = ComputeBehaviourRows;
     RunMemberSearches(
         SearchFamily::Swinging, prices, B + 20,
         [&](std::size_t k) {
@@ -309,11 +371,14 @@ void AppendBehaviourCurves(std::int16_t B, const std::string& CsvFilePath) {
             v.VectorPopFromBuffer(*VolumeVectors, i, B + 11);
             v.CoordAllMull(B + 10, B + 11, B + 12);
         },
-        [&](std::size_t k) {
+        [&](std::size_t k, const std::vector<float>* rows) {
             const long i = members[k];
             const long M = static_cast<long>(k) + 1;
-            v.CoordStockBehaviour(B + 10, B + 12, B + 30, BestSoFar.GradientPoints.toInt16(),
-                                  toInt16(BestSoFar.SmoothPoints));
+            const long G = BestSoFar.GradientPoints.toInt16();
+            if (rows != nullptr)
+                PutBehaviourRows(B + 30, G, *rows);
+            else
+                v.CoordStockBehaviour(B + 10, B + 12, B + 30, G, toInt16(BestSoFar.SmoothPoints));
             BuildMemberRow(Run::Behaviour, M, LoadedSymbols(i), formatLongTime(door().Now()));
             if (file) file->PrintRow(static_cast<std::int32_t>(M));
             if (!BestSoFar.IsUsable()) return;
@@ -322,7 +387,7 @@ void AppendBehaviourCurves(std::int16_t B, const std::string& CsvFilePath) {
             for (long j = 0; j <= 3; ++j) v.CoordAllCombine(B + 30 + j, 1.0f, B + j);
             for (long j = 0; j <= 2; ++j) v.CoordAllCombine(B + 22 + j, 1.0f, B + 4 + j);
         },
-        B + 10);
+        B + 10, behaviour);
     if (file) file->Close();
     if (u > 0.0f)
         for (long j = 0; j <= 6; ++j) v.CoordAllCoefMull(B + j, 1.0f / u);

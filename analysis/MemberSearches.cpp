@@ -63,6 +63,18 @@ SearchOutcome Compute(SearchFamily family, const std::vector<float>& row, const 
     return SearchOutcome{};
 }
 
+// The caller's follow-up of a fused search, on the thread that ran the search.
+void FollowUp(const MemberFollowUp* f, bool haveRows, const std::vector<float>& price,
+              const std::vector<float>& rows, const SearchWindow& w, SearchOutcome& o) {
+    if (f == nullptr || !f->compute || !haveRows || !o.fused) return;
+    try {
+        o.followedUp = f->compute(price, rows, w, o, o.followUp);
+    } catch (...) {
+        o.followedUp = false;
+    }
+    if (!o.followedUp) o.followUp.clear();
+}
+
 // Reads the member's price row on the calling thread; false when it cannot go the fused way.
 bool ReadMemberRow(SearchFamily family, const SearchWindow& w, long PriceVector,
                    std::vector<float>& row) {
@@ -134,8 +146,9 @@ void Leave(SearchFamily family, const SearchOutcome& o, long P, long W) {
 // number. The destructor stops and joins them (a search under way is finished first).
 class SearchPool {
 public:
-    SearchPool(SearchFamily family, const SearchWindow& w, unsigned threads)
-        : family_(family), window_(w) {
+    SearchPool(SearchFamily family, const SearchWindow& w, unsigned threads,
+               const MemberFollowUp* followUp)
+        : family_(family), window_(w), followUp_(followUp) {
         for (unsigned t = 0; t < threads; ++t) workers_.emplace_back([this] { Work(); });
     }
     ~SearchPool() {
@@ -149,10 +162,10 @@ public:
     SearchPool(const SearchPool&) = delete;
     SearchPool& operator=(const SearchPool&) = delete;
 
-    void Submit(std::size_t k, std::vector<float> row) {
+    void Submit(std::size_t k, std::vector<float> row, std::vector<float> rows, bool haveRows) {
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            tasks_.push_back({k, std::move(row)});
+            tasks_.push_back({k, std::move(row), std::move(rows), haveRows});
         }
         taskReady_.notify_one();
     }
@@ -183,6 +196,8 @@ private:
     struct Task {
         std::size_t k = 0;
         std::vector<float> row;
+        std::vector<float> rows;  // the follow-up's rows
+        bool haveRows = false;
     };
     void Work() {
         Scratch scratch;
@@ -196,6 +211,7 @@ private:
                 tasks_.pop_front();
             }
             SearchOutcome o = Compute(family_, task.row, window_, scratch);
+            FollowUp(followUp_, task.haveRows, task.row, task.rows, window_, o);
             o.input = std::move(task.row);
             {
                 std::lock_guard<std::mutex> lock(mutex_);
@@ -207,6 +223,7 @@ private:
 
     const SearchFamily family_;
     const SearchWindow window_;
+    const MemberFollowUp* const followUp_;
     std::mutex mutex_;
     std::condition_variable taskReady_, outcomeReady_;
     std::deque<Task> tasks_;
@@ -226,55 +243,79 @@ unsigned ThreadCount(std::size_t members) {
 void RunMemberSearches(SearchFamily family, const std::vector<long>& priceVectors, long WorkVector,
                        const std::function<void(std::size_t)>& before,
                        const std::function<void(std::size_t)>& after, long searchedVector) {
+    std::function<void(std::size_t, const std::vector<float>*)> turnEnd;
+    if (after) turnEnd = [&after](std::size_t k, const std::vector<float>*) { after(k); };
+    RunMemberSearches(family, priceVectors, WorkVector, before, turnEnd, searchedVector,
+                      MemberFollowUp{});
+}
+
+void RunMemberSearches(SearchFamily family, const std::vector<long>& priceVectors, long WorkVector,
+                       const std::function<void(std::size_t)>& before,
+                       const std::function<void(std::size_t, const std::vector<float>*)>& after,
+                       long searchedVector, const MemberFollowUp& followUp) {
     const std::size_t members = priceVectors.size();
     // The vector the sequential search of member k reads at its turn.
     auto searched = [&](std::size_t k) {
         return searchedVector != 0 ? searchedVector : priceVectors[k];
     };
+    // A member's turn: before, the search (which hands back the follow-up's rows, if any), after.
     auto turn = [&](std::size_t k, auto&& search) {
         if (before) before(k);
-        search();
-        if (after) after(k);
+        const std::vector<float>* rows = search();
+        if (rows != nullptr) ++SearchCounts.followedUp;
+        if (after) after(k, rows);
     };
+    const MemberFollowUp* f = followUp.read && followUp.compute ? &followUp : nullptr;
     if (SearchRoad.literal) {
         for (std::size_t k = 0; k < members; ++k)
-            turn(k, [&] {
+            turn(k, [&]() -> const std::vector<float>* {
                 ++SearchCounts.literal;
                 RunLiteralSearch(family, searched(k), WorkVector);
+                return nullptr;
             });
         return;
     }
     const SearchWindow w = CurrentSearchWindow();
     const unsigned threads = ThreadCount(members);
-    std::vector<float> row;
+    std::vector<float> row, rows;
+    SearchOutcome o;
     if (threads <= 1) {
         Scratch scratch;
         for (std::size_t k = 0; k < members; ++k)
-            turn(k, [&] {
+            turn(k, [&]() -> const std::vector<float>* {
                 const long P = searched(k);
-                SearchOutcome o;
-                if (ReadMemberRow(family, w, P, row)) o = Compute(family, row, w, scratch);
+                o = SearchOutcome{};
+                if (ReadMemberRow(family, w, P, row)) {
+                    // The follow-up's rows are read before the search, as the workers do.
+                    const bool haveRows = f != nullptr && f->read(k, rows);
+                    o = Compute(family, row, w, scratch);
+                    FollowUp(f, haveRows, row, rows, w, o);
+                }
                 Leave(family, o, P, WorkVector);
+                return o.followedUp ? &o.followUp : nullptr;
             });
         return;
     }
-    SearchPool pool(family, w, threads);
+    SearchPool pool(family, w, threads, f);
     // Rows are read ahead of the merge by a few members per thread, so memory stays bounded.
     const std::size_t lead = 4 * static_cast<std::size_t>(threads);
     std::size_t fed = 0;
     auto feed = [&](std::size_t upTo) {
         for (; fed < members && fed < upTo; ++fed) {
-            if (ReadMemberRow(family, w, priceVectors[fed], row))
-                pool.Submit(fed, std::move(row));
-            else
+            if (ReadMemberRow(family, w, priceVectors[fed], row)) {
+                const bool haveRows = f != nullptr && f->read(fed, rows);
+                pool.Submit(fed, std::move(row), haveRows ? std::move(rows) : std::vector<float>(),
+                            haveRows);
+            } else {
                 pool.Put(fed, SearchOutcome{});
+            }
         }
     };
     std::vector<float> current;
     for (std::size_t k = 0; k < members; ++k)
-        turn(k, [&] {
+        turn(k, [&]() -> const std::vector<float>* {
             feed(k + lead);
-            SearchOutcome o = pool.Take(k, [&] {
+            o = pool.Take(k, [&] {
                 YieldToEvents();
                 feed(k + lead);
             });
@@ -286,6 +327,7 @@ void RunMemberSearches(SearchFamily family, const std::vector<long>& priceVector
                   std::memcmp(current.data(), o.input.data(), current.size() * sizeof(float)) == 0))
                 o = SearchOutcome{};
             Leave(family, o, searched(k), WorkVector);
+            return o.followedUp ? &o.followUp : nullptr;
         });
 }
 

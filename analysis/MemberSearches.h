@@ -12,6 +12,8 @@
 #include <functional>
 #include <vector>
 
+#include "SearchRows.h"
+
 namespace vel {
 
 enum class SearchFamily { Timing, Swinging, SpecialSwinging };
@@ -25,11 +27,12 @@ struct SearchRoadChoice {
 };
 extern SearchRoadChoice SearchRoad;
 
-// How many member searches went the fused and the literal way since the counts were reset
-// (the tests read them to know which road they checked).
+// How many member searches went the fused and the literal way since the counts were reset, and
+// how many follow-ups ran on the workers (the tests read them to know which road they checked).
 struct SearchRoadCounts {
     long fused = 0;
     long literal = 0;
+    long followedUp = 0;  // members whose follow-up rows reached their turn
 };
 extern SearchRoadCounts SearchCounts;
 
@@ -49,5 +52,25 @@ void RunLiteralSearch(SearchFamily family, long PriceVector, long WorkVector);
 void RunMemberSearches(SearchFamily family, const std::vector<long>& priceVectors, long WorkVector,
                        const std::function<void(std::size_t)>& before,
                        const std::function<void(std::size_t)>& after, long searchedVector = 0);
+
+// Work of the caller's that follows each member's fused search on its worker: `read` runs on
+// the calling thread as the member's price row is read ahead and fills the other rows the work
+// needs (false: none can be had); `compute` runs on the worker from the price row, those rows,
+// the window and the search's outcome, and fills the rows that the member's turn puts in place
+// (false or an error: it cannot). Neither may change what the member's turn will find.
+struct MemberFollowUp {
+    std::function<bool(std::size_t k, std::vector<float>& rows)> read;
+    std::function<bool(const std::vector<float>& price, const std::vector<float>& rows,
+                       const SearchWindow& w, const SearchOutcome& o, std::vector<float>& out)>
+        compute;
+};
+
+// As above, with a follow-up: after(k, rows) gets the follow-up's rows of member k, or nullptr
+// where the turn must do that work itself (the member went the literal way, or the follow-up
+// could not run).
+void RunMemberSearches(SearchFamily family, const std::vector<long>& priceVectors, long WorkVector,
+                       const std::function<void(std::size_t)>& before,
+                       const std::function<void(std::size_t, const std::vector<float>*)>& after,
+                       long searchedVector, const MemberFollowUp& followUp);
 
 }  // namespace vel

@@ -97,6 +97,39 @@ void InterpolationRow(const float* in, long first, long last, long points, float
     }
 }
 
+void StockBehaviourRows(const float* price, const float* money, const SearchWindow& w, long G,
+                        long S, std::vector<float>& out) {
+    out.clear();
+    const long dim = w.dim;
+    if (G >= dim) return;
+    out.assign(static_cast<size_t>(8 * dim), 0.0f);
+    auto row = [&](long r) { return out.data() + r * dim; };
+    // The gradient over G days of the driver days (VectorFirstDerivation, absolute), then its
+    // smoothing over S days of every day (VectorInterpolation), of the price (rows 4, 5) and of
+    // the money volume (rows 6, 7).
+    const float* inputs[2] = {price, money};
+    for (long m = 0; m < 2; ++m) {
+        const float* in = inputs[m];
+        float* gradient = row(4 + 2 * m);
+        float* smooth = row(5 + 2 * m);
+        for (long i = w.kernelFrom; i <= w.kernelTo; ++i)
+            gradient[i - 1] = KernelFirstDerivation(
+                [in](long d) { return static_cast<double>(in[d - 1]); }, i, G, false);
+        for (long i = 1; i <= dim; ++i)
+            smooth[i - 1] = KernelInterpolation(
+                [gradient](long d) { return static_cast<double>(gradient[d - 1]); }, i, S);
+    }
+    const float* a = row(5);
+    const float* b = row(7);
+    for (long i = std::max(1L, G); i <= dim; ++i) {
+        const float x = a[i - 1], y = b[i - 1];
+        row(0)[i - 1] = x > 0.0f && y > 0.0f ? 100.0f : 0.0f;
+        row(1)[i - 1] = x > 0.0f && y < 0.0f ? 100.0f : 0.0f;
+        row(2)[i - 1] = x < 0.0f && y < 0.0f ? 100.0f : 0.0f;
+        row(3)[i - 1] = x < 0.0f && y > 0.0f ? 100.0f : 0.0f;
+    }
+}
+
 void CoefMullRow(float* row, long first, long last, float factor) {
     for (long i = first; i <= last; ++i) {
         const float r = static_cast<float>(static_cast<double>(row[i - 1]) * factor);

@@ -70,6 +70,9 @@ struct SearchOutcome {
     int logRows = 0;
     // The price row the search read (kept by the worker threads for the merge's check).
     std::vector<float> input;
+    // The rows of a caller's follow-up of the search (MemberFollowUp), when it ran.
+    bool followedUp = false;
+    std::vector<float> followUp;
 };
 
 // Days 1..dim of a vector of the store as singles (empty = 0) into row. False (the row is not
@@ -96,6 +99,15 @@ void CoefMullRow(float* row, long first, long last, float factor);
 // CoordPastProfit over days first..last (all of 1..dim for the whole vector): 0 on days
 // 1..days, then the percent change from `days` days before (0 where that price is not above 0).
 void PastProfitRow(const float* price, long first, long last, long days, float* out);
+
+// CoordStockBehaviour(price, money, To, G, S) on raw rows (days 1..w.dim; money = the price
+// times the volume, day by day): out holds its eight rows, To to To + 7, days 1..dim each. The
+// four states (rows 0 to 3) are 100 or 0 from day max(1, G) on and 0 before; rows 4 to 7 are
+// the gradients over G days (on the derivative drivers' days, 0 elsewhere) and their
+// smoothing over S days. With G >= dim the store only clears the states, and out is left
+// empty. Raises the store's error (OverflowError) where a kernel leaves the single range.
+void StockBehaviourRows(const float* price, const float* money, const SearchWindow& w, long G,
+                        long S, std::vector<float>& out);
 
 // CoordFromToConditionalAverage over days first..last: the single mean of the values at or
 // above (greater) or at or below the level; 0 when none.

@@ -6,6 +6,7 @@
 
 #include <bit>
 #include <random>
+#include <utility>
 
 #include "AnalysisFixture.h"
 #include "BasketCurves.h"
@@ -169,42 +170,65 @@ TEST_F(MarketBehaviourCurvesTest, ASearchThatFailsLeavesNoWaitText) {
     EXPECT_FALSE(door_.hourglass);
 }
 
-TEST_F(MarketBehaviourCurvesTest, ThreadedSearchesEqualTheLiteralRun) {
-    LoadWalks(7, 140, 21);
-    Members({1, 2, 3, 5, 6, 7});
+TEST_F(MarketBehaviourCurvesTest, ThreadedSearchesAndBehaviourEqualTheLiteralRun) {
+    LoadWalks(8, 140, 21);
     // A double cell in stock 6's history sends it the literal way.
     MainVectors->CoordSetValue(
         MainVectors->BufferStart() + 5, 100,
         Num(static_cast<double>(MainVectors->CoordGetSingle(MainVectors->BufferStart() + 5, 100))));
-    // Stock 7's history ends early: empty cells.
+    // Stock 7's history ends early: empty cells; and a day of no volume.
     for (long d = 120; d <= 140; ++d)
         MainVectors->CoordSetValue(MainVectors->BufferStart() + 6, d, Num());
+    VolumeVectors->CoordSetValue(VolumeVectors->BufferStart() + 6, 50, Num());
+    // Stock 8 has no volume row: its pop leaves the volume vector as it was, so its behaviour
+    // is computed at its turn.
+    VolumeVectors->SetBufferCount(7);
     ChartFrom1 = Num(30);
     ChartTo1 = 130;
     defDiligence = 0.5f;
+    // Everything the run leaves (cells in their kinds), and its file.
     auto run = [&](SearchRoadChoice road) {
         SearchRoad = road;
         SearchCounts = {};
         ClearChartCurves();
+        MainVectors->CoordAllSetConst(B + 11, 2.0f);
         const std::string path = TempPath("run.csv");
         AppendMarketBehaviourAndSwingingCurves(B, path);
-        std::vector<std::vector<std::uint32_t>> out;
-        for (long v = B; v <= B + 37; ++v) out.push_back(Bits(v));
-        for (long i = 0; i < 7; ++i) out.push_back(Bits(MainVectors->ModelStart() + i));
-        for (long k = 1; k <= 7; ++k) out.push_back(Bits(ChartCurveVector(k)));
-        std::vector<std::uint32_t> file;
-        for (char c : FileText(path)) file.push_back(static_cast<unsigned char>(c));
-        out.push_back(file);
-        return out;
+        std::vector<Num> cells;
+        auto keep = [&](long v) {
+            for (long d = 1; d <= MainVectors->TotalCoords(); ++d)
+                cells.push_back(MainVectors->CoordGetSingleValue(v, d));
+        };
+        for (long v = B; v <= B + 37; ++v) keep(v);
+        for (long i = 0; i < 8; ++i) keep(MainVectors->ModelStart() + i);
+        for (long k = 1; k <= 7; ++k) keep(ChartCurveVector(k));
+        return std::make_pair(cells, FileText(path));
     };
+    auto expectSame = [](const auto& a, const auto& b, const std::string& what) {
+        ASSERT_EQ(a.first.size(), b.first.size());
+        size_t differing = 0, first = 0;
+        for (size_t c = 0; c < a.first.size(); ++c)
+            if (!identical(a.first[c], b.first[c]) && differing++ == 0) first = c;
+        EXPECT_EQ(differing, 0u) << what << ": first differing cell " << first;
+        EXPECT_EQ(a.second, b.second) << what;
+    };
+    // The last member's behaviour vectors come from its worker.
+    Members({1, 2, 3, 5, 6, 7});
     const auto literal = run({true, 1});
+    EXPECT_EQ(SearchCounts.followedUp, 0);
     for (unsigned threads : {1u, 4u}) {
         const auto fused = run({false, threads});
         EXPECT_EQ(SearchCounts.fused, 5) << threads;
         EXPECT_EQ(SearchCounts.literal, 1) << threads;
-        ASSERT_EQ(literal.size(), fused.size());
-        for (size_t k = 0; k < literal.size(); ++k) EXPECT_EQ(literal[k], fused[k]) << k;
+        EXPECT_EQ(SearchCounts.followedUp, 5) << threads;
+        expectSame(literal, fused, std::to_string(threads) + " threads");
     }
+    BasketFlag(8) = 1;
+    BasketCount = 7;
+    const auto literal8 = run({true, 1});
+    const auto fused8 = run({false, 3});
+    EXPECT_EQ(SearchCounts.followedUp, 5);
+    expectSame(literal8, fused8, "stock 8 without volume");
 }
 
 }  // namespace
