@@ -1,6 +1,7 @@
 // The browser launcher and the start of other programs.
 #include "BrowserLauncher.h"
 
+#include "ActivityLog.h"
 #include "AppState.h"
 #include "Door.h"
 #include "Errors.h"
@@ -29,7 +30,13 @@ void ReportNotStarted(const std::string& program) {
 }
 
 // Starts the browser on the target once one is found; reports a browser that fails to start.
+// Without a display nobody could see it (and a browser started there may take the terminal):
+// the target is only logged.
 void StartBrowserOn(const std::string& target) {
+    if (!door().HasDisplay()) {
+        WriteActivityLog("Not shown without a display: " + target);
+        return;
+    }
     FindBrowser();
     if (BrowserPath.empty()) return;
     if (!door().OpenInBrowser(BrowserPath, target)) ReportNotStarted(BrowserPath);

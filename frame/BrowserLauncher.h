@@ -2,7 +2,8 @@
 // is the program that "Browser.ini" in the program folder names, else the standard opener
 // xdg-open on the search path, else a program the user picks (which is then remembered in
 // "Browser.ini"). The browser is started with the target as its one argument and not waited
-// for. Other programs (the downloader, the text editor) are started through the same door.
+// for. Without a display no browser is started: the target is written to the activity log.
+// Other programs (the downloader, the text editor) are started through the same door.
 #pragma once
 
 #include <string>

@@ -49,6 +49,8 @@ struct DialogRequest {
 
 // A single-shot timer started through the door; 0 is no timer.
 using TimerId = std::uint64_t;
+// A program started and watched through the door; 0 is none.
+using ProgramId = std::uint64_t;
 
 class Door {
 public:
@@ -104,10 +106,23 @@ public:
     virtual bool OpenInTextEditor(const std::string& path) = 0;
     // The full path of an executable found on the search path, or "".
     virtual std::string FindProgram(const std::string& name) = 0;
+    // Starts a program with an argument list (never through a shell) and watches it, without
+    // waiting for it; it may outlive this program. Returns its id, or 0 when it could not be
+    // started (a missing or not executable file).
+    virtual ProgramId StartWatchedProgram(const std::string& program,
+                                          const std::vector<std::string>& args) = 0;
+    // True while the watched program runs; false once it has ended, and for an unknown id. The
+    // end is seen when events are processed (Yield, WaitForEvents).
+    virtual bool ProgramRunning(ProgramId id) = 0;
 
     // ---- events, clocks and timers --------------------------------------------------------
     // Lets pending window events (and due timers) run.
     virtual void Yield() = 0;
+    // Lets pending window events and due timers run and, when none is pending, sleeps until one
+    // comes (a window event, a timer, the end of a watched program), for at most `ms`
+    // milliseconds. A loop that waits for something that an event or a timer brings calls it
+    // instead of Yield, so that it sleeps instead of spinning.
+    virtual void WaitForEvents(std::int64_t ms) = 0;
     // The current date and time of day.
     virtual DateTime Now() = 0;
     // Milliseconds since an arbitrary start; never goes back (not the time of day).

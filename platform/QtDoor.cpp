@@ -173,6 +173,20 @@ std::string QtDoor::FindProgram(const std::string& name) {
     return QStandardPaths::findExecutable(Q(name)).toStdString();
 }
 
+ProgramId QtDoor::StartWatchedProgram(const std::string& program,
+                                      const std::vector<std::string>& args) {
+    return programs_.Start(program, args);
+}
+
+bool QtDoor::ProgramRunning(ProgramId id) {
+    return programs_.Running(id);
+}
+
+void QtDoor::WaitForEvents(std::int64_t ms) {
+    WaitForEventsFor(ms);
+    sinceYield_.restart();
+}
+
 void QtDoor::Yield() {
     if (sinceYield_.elapsed() < 20) return;
     QCoreApplication::processEvents();

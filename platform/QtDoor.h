@@ -6,6 +6,7 @@
 #include <map>
 
 #include "Door.h"
+#include "QtWatchedPrograms.h"
 
 class QTimer;
 
@@ -25,8 +26,13 @@ public:
     bool OpenInBrowser(const std::string& browser, const std::string& target) override;
     bool OpenInTextEditor(const std::string& path) override;
     std::string FindProgram(const std::string& name) override;
+    ProgramId StartWatchedProgram(const std::string& program,
+                                  const std::vector<std::string>& args) override;
+    bool ProgramRunning(ProgramId id) override;
     // Runs pending window events, at most once every 20 ms (more frequent calls return at once).
     void Yield() override;
+    // Processes the pending events, or sleeps until one comes, for at most `ms` milliseconds.
+    void WaitForEvents(std::int64_t ms) override;
     DateTime Now() override;
     std::int64_t MonotonicMs() override;
     // A QTimer of the door's; it fires from the event loop (or from a yield).
@@ -52,6 +58,7 @@ private:
     bool hourglass_ = false;
     TimerId lastTimer_ = 0;
     std::map<TimerId, QTimer*> timers_;
+    QtWatchedPrograms programs_;
 };
 
 }  // namespace vel

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <thread>
 
 namespace vel {
 
@@ -22,6 +23,15 @@ void SilentDoor::Yield() {
         timers_.erase(next);
         run();
     }
+}
+
+void SilentDoor::WaitForEvents(std::int64_t ms) {
+    std::int64_t wait = std::max<std::int64_t>(ms, 0);
+    const std::int64_t now = MonotonicMs();
+    for (const auto& [id, timer] : timers_)
+        wait = std::min(wait, std::max<std::int64_t>(timer.due - now, 0));
+    std::this_thread::sleep_for(std::chrono::milliseconds(wait));
+    Yield();
 }
 
 DateTime SilentDoor::Now() {

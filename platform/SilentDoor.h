@@ -26,8 +26,14 @@ public:
     bool OpenInBrowser(const std::string&, const std::string&) override { return false; }
     bool OpenInTextEditor(const std::string&) override { return false; }
     std::string FindProgram(const std::string&) override { return {}; }
+    ProgramId StartWatchedProgram(const std::string&, const std::vector<std::string>&) override {
+        return 0;
+    }
+    bool ProgramRunning(ProgramId) override { return false; }
     // Fires the timers that are due, in the order of their deadlines.
     void Yield() override;
+    // Sleeps until the next timer is due (at most `ms`), then fires the due ones.
+    void WaitForEvents(std::int64_t ms) override;
     DateTime Now() override;
     std::int64_t MonotonicMs() override;
     TimerId StartTimer(std::int64_t ms, std::function<void()> onTimeout) override;

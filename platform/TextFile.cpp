@@ -5,7 +5,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "Errors.h"
@@ -23,28 +22,37 @@ namespace {
 
 }  // namespace
 
-std::vector<std::string> ReadTextLines(const std::string& path) {
+std::vector<std::string> ReadTextLines(const std::string& path, std::size_t maxLines) {
     errno = 0;
     std::ifstream in(path, std::ios::binary);
     if (!in) ThrowFileError("File cannot be read", path);
-    const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) ThrowFileError("File cannot be read", path);
     std::vector<std::string> lines;
     std::string line;
     bool pending = false;
-    for (size_t i = 0; i < data.size(); ++i) {
-        const char c = data[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(line);
-            line.clear();
-            pending = false;
-            if (c == '\r' && i + 1 < data.size() && data[i + 1] == '\n') ++i;
-        } else {
-            line += c;
-            pending = true;
+    bool afterCr = false;  // a LF right after a CR ends no second line
+    char buffer[1 << 16];
+    while (lines.size() < maxLines && in) {
+        in.read(buffer, sizeof buffer);
+        const std::streamsize n = in.gcount();
+        if (in.bad()) ThrowFileError("File cannot be read", path);
+        for (std::streamsize i = 0; i < n && lines.size() < maxLines; ++i) {
+            const char c = buffer[i];
+            if (c == '\n' && afterCr) {
+                afterCr = false;
+                continue;
+            }
+            afterCr = c == '\r';
+            if (c == '\r' || c == '\n') {
+                lines.push_back(line);
+                line.clear();
+                pending = false;
+            } else {
+                line += c;
+                pending = true;
+            }
         }
     }
-    if (pending) lines.push_back(line);
+    if (pending && lines.size() < maxLines) lines.push_back(line);
     return lines;
 }
 

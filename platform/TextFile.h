@@ -3,6 +3,7 @@
 // are written whole or not at all (a temporary file, then a rename).
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -10,8 +11,10 @@
 namespace vel {
 
 // The lines of a text file without their line ends. A last line without an end counts; an
-// empty file has no lines. Throws FileError when the file cannot be read.
-std::vector<std::string> ReadTextLines(const std::string& path);
+// empty file has no lines. At most `maxLines` lines are read (the rest of the file is not).
+// Throws FileError when the file cannot be read.
+std::vector<std::string> ReadTextLines(const std::string& path,
+                                       std::size_t maxLines = static_cast<std::size_t>(-1));
 
 // Replaces the file with the lines, each ended by CR LF. Throws FileError on failure.
 void WriteTextLines(const std::string& path, const std::vector<std::string>& lines);

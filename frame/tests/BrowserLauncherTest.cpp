@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "ActivityLog.h"
 #include "AppState.h"
 #include "BrowserLauncher.h"
 #include "FileDialogs.h"
@@ -111,6 +112,21 @@ TEST_F(BrowserLauncherTest, MissingTargetsAreReportedAndStartNothing) {
     EXPECT_EQ(Messages(), (std::vector<std::string>{"File not found!", "File not found!",
                                                     "Folder not found!"}));
     EXPECT_TRUE(Started().empty());
+}
+
+TEST_F(BrowserLauncherTest, WithoutADisplayTheTargetIsOnlyLogged) {
+    door_.programsOnPath["xdg-open"] = TempPath("xdg-open");
+    Touch(TempPath("xdg-open"));
+    door_.display = false;
+    OpenActivityLog("Vellicor.log");
+    ShowFileInBrowser(report);
+    ShowFolderInBrowser(TempFolder());
+    EXPECT_TRUE(Started().empty());
+    EXPECT_TRUE(door_.CallsOf("open").empty());  // nobody is asked for a browser either
+    const auto log = LogTexts();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[log.size() - 2], "Not shown without a display: " + report);
+    EXPECT_EQ(log.back(), "Not shown without a display: " + TempFolder());
 }
 
 TEST_F(BrowserLauncherTest, BrowserThatFailsToStartIsReported) {

@@ -97,6 +97,18 @@ public:
     bool HasDisplay() override { return true; }
 };
 
+TEST(SilentDoorWait, SleepsUntilTheNextTimerAndFiresIt) {
+    SilentDoor silent;
+    int fired = 0;
+    silent.StartTimer(40, [&] { ++fired; });
+    const std::int64_t start = silent.MonotonicMs();
+    silent.WaitForEvents(5000);
+    EXPECT_EQ(fired, 1);
+    EXPECT_GE(silent.MonotonicMs() - start, 40);
+    EXPECT_LT(silent.MonotonicMs() - start, 2000);
+    EXPECT_EQ(silent.StartWatchedProgram("/bin/sh", {}), 0u);  // it starts nothing
+}
+
 TEST(FormPresenters, ADoorShowsEachFormTypeByItsPresenter) {
     AttendedDoor attended;
     InstallDoor(&attended);
@@ -212,6 +224,34 @@ TEST_F(QtDoorTest, HourglassClipboardAndProgramsWork) {
     EXPECT_EQ(qt_.FindProgram("no-such-program-of-vellicor"), "");
     const DateTime now = qt_.Now();
     EXPECT_TRUE(isValidDate(now.date));
+}
+
+TEST_F(QtDoorTest, AWaitEndsWithTheFirstEventNotAfterItsWholeTime) {
+    const std::int64_t start = qt_.MonotonicMs();
+    int fired = 0;
+    qt_.StartTimer(30, [&] { ++fired; });
+    while (fired == 0 && qt_.MonotonicMs() - start < 5000) qt_.WaitForEvents(5000);
+    EXPECT_EQ(fired, 1);
+    EXPECT_LT(qt_.MonotonicMs() - start, 4000);
+}
+
+TEST_F(QtDoorTest, AWatchedProgramIsSeenToEndThroughTheEvents) {
+    const std::string shell = qt_.FindProgram("sh");
+    ASSERT_FALSE(shell.empty());
+    const std::int64_t start = qt_.MonotonicMs();
+    const ProgramId id = qt_.StartWatchedProgram(shell, {"-c", "sleep 0.2"});
+    ASSERT_NE(id, 0u);
+    EXPECT_TRUE(qt_.ProgramRunning(id));
+    while (qt_.ProgramRunning(id) && qt_.MonotonicMs() - start < 10000) qt_.WaitForEvents(1000);
+    EXPECT_FALSE(qt_.ProgramRunning(id));
+    EXPECT_GE(qt_.MonotonicMs() - start, 150);
+    EXPECT_LT(qt_.MonotonicMs() - start, 5000);  // the end woke the wait
+    const ProgramId second = qt_.StartWatchedProgram(shell, {"-c", "exit 3"});
+    EXPECT_NE(second, id);
+    EXPECT_EQ(qt_.StartWatchedProgram("/no/such/folder/Tarquel", {}), 0u);
+    EXPECT_EQ(qt_.StartWatchedProgram("", {}), 0u);
+    EXPECT_FALSE(qt_.ProgramRunning(0));
+    EXPECT_FALSE(qt_.ProgramRunning(id + 100));
 }
 
 }  // namespace

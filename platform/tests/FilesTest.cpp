@@ -100,6 +100,19 @@ TEST_F(FilesTest, WritesCrLfAndReadsEveryLineEnd) {
     EXPECT_THROW(ReadTextLines(TempPath("missing.txt")), FileError);
 }
 
+TEST_F(FilesTest, ALimitedReadStopsAfterItsLinesWhereverTheLineEndsFall) {
+    // A CR LF across the reader's 64 KiB blocks ends one line, not two.
+    const std::string first(65535, 'a');
+    Touch("long.txt", first + "\r\nsecond\rthird\n\nfifth");
+    EXPECT_EQ(ReadTextLines(TempPath("long.txt")),
+              (std::vector<std::string>{first, "second", "third", "", "fifth"}));
+    EXPECT_EQ(ReadTextLines(TempPath("long.txt"), 2), (std::vector<std::string>{first, "second"}));
+    EXPECT_EQ(ReadTextLines(TempPath("long.txt"), 5).back(), "fifth");
+    EXPECT_TRUE(ReadTextLines(TempPath("long.txt"), 0).empty());
+    Touch("one.txt", "only");
+    EXPECT_EQ(ReadTextLines(TempPath("one.txt"), 1), std::vector<std::string>{"only"});
+}
+
 TEST_F(FilesTest, WholeWriteReplacesTheFileAndLeavesNoTemporaryFile) {
     Touch("r.dwnresult", "old");
     WriteTextLinesWhole(TempPath("r.dwnresult"), {"OK"});

@@ -1,8 +1,9 @@
 // The scripted door of the tests: dialogs take their answers and forms their scripts from one
 // queue, every call is recorded (kind, title, text, buttons, arguments), a dialog or form that
 // nothing was queued for fails the test, the clocks stand still until the test moves them,
-// timers fire only when the test advances the monotonic clock, code can run on the Nth yield,
-// and the end of the process becomes an exception.
+// timers fire only when the test advances the monotonic clock (a wait for events moves it by
+// the wait), code can run on the Nth yield, watched programs are played by the test, and the
+// end of the process becomes an exception.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -28,8 +29,9 @@ struct ProcessEnded {
 };
 
 // One recorded call. kind: "message", "input", "open", "save", "form" (text: the caption),
-// "beep", "start", "browser", "editor", "end". For "start" and "browser" the program is in
-// text and its arguments in args. Dialogs answered unattended are recorded too.
+// "beep", "start", "watch", "browser", "editor", "end". For "start", "watch" (a watched
+// program) and "browser" the program is in text and its arguments in args. Dialogs answered
+// unattended are recorded too.
 using DoorCall = DialogRequest;
 
 class ScriptedDoor : public Door {
@@ -103,6 +105,16 @@ public:
     // Timers started and neither fired nor cancelled.
     size_t PendingTimers() const { return timers_.size(); }
 
+    // Watched programs (StartWatchedProgram succeeds when startSucceeds): the test plays each
+    // one. `onWatchedProgram` runs at its start (to write what the program would write), and
+    // it runs until EndWatchedProgram, or until `watchedProgramRunsMs` of the monotonic clock
+    // have passed when that is not negative.
+    std::function<void(const std::string& program, const std::vector<std::string>& args)>
+        onWatchedProgram;
+    std::int64_t watchedProgramRunsMs = -1;
+    void EndWatchedProgram(ProgramId id) { programs_[id] = monotonic_; }
+    ProgramId LastWatchedProgram() const { return lastProgram_; }
+
     // ---- the door ----------------------------------------------------------------------
     void Beep() override { calls_.push_back({"beep", {}, {}, MsgButtons::OK, {}}); }
     void SetHourglass(bool on) override {
@@ -124,6 +136,19 @@ public:
         calls_.push_back({"editor", {}, path, MsgButtons::OK, {}});
         return startSucceeds;
     }
+    ProgramId StartWatchedProgram(const std::string& program,
+                                  const std::vector<std::string>& args) override {
+        calls_.push_back({"watch", {}, program, MsgButtons::OK, args});
+        if (!startSucceeds) return 0;
+        const ProgramId id = ++lastProgram_;
+        programs_[id] = watchedProgramRunsMs < 0 ? INT64_MAX : monotonic_ + watchedProgramRunsMs;
+        if (onWatchedProgram) onWatchedProgram(program, args);
+        return id;
+    }
+    bool ProgramRunning(ProgramId id) override {
+        const auto it = programs_.find(id);
+        return it != programs_.end() && monotonic_ < it->second;
+    }
     std::string FindProgram(const std::string& name) override {
         auto it = programsOnPath.find(name);
         return it == programsOnPath.end() ? std::string() : it->second;
@@ -139,6 +164,11 @@ public:
             onYield_.erase(onYield_.begin() + static_cast<std::ptrdiff_t>(i));
             action();
         }
+    }
+    // A yield, then the monotonic clock moves by the wait (firing the timers that fall due).
+    void WaitForEvents(std::int64_t ms) override {
+        Yield();
+        AdvanceMs(ms);
     }
     DateTime Now() override { return now; }
     std::int64_t MonotonicMs() override { return monotonic_; }
@@ -227,6 +257,8 @@ private:
     std::int64_t monotonic_ = 0;
     TimerId lastTimer_ = 0;
     std::map<TimerId, Timer> timers_;
+    ProgramId lastProgram_ = 0;
+    std::map<ProgramId, std::int64_t> programs_;  // the monotonic time each one ends at
 };
 
 }  // namespace vel::testing

@@ -1,0 +1,52 @@
+// Watched child programs on QProcess.
+#include "QtWatchedPrograms.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QProcess>
+#include <QTimer>
+#include <algorithm>
+
+namespace vel {
+
+QtWatchedPrograms::~QtWatchedPrograms() {
+    // A QProcess destroyed while its program runs would kill it: a running program's handle is
+    // left behind on purpose, an ended one's is freed.
+    for (auto& [id, process] : programs_)
+        if (process->state() == QProcess::NotRunning) delete process;
+}
+
+ProgramId QtWatchedPrograms::Start(const std::string& program,
+                                   const std::vector<std::string>& args) {
+    if (program.empty()) return 0;
+    auto* process = new QProcess;
+    QStringList list;
+    for (const auto& a : args) list << QString::fromStdString(a);
+    process->setProgram(QString::fromStdString(program));
+    process->setArguments(list);
+    // The program's own output is not this program's business.
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    process->start();
+    if (!process->waitForStarted(30000)) {
+        delete process;
+        return 0;
+    }
+    programs_[++last_] = process;
+    return last_;
+}
+
+bool QtWatchedPrograms::Running(ProgramId id) const {
+    const auto it = programs_.find(id);
+    return it != programs_.end() && it->second->state() != QProcess::NotRunning;
+}
+
+void WaitForEventsFor(std::int64_t ms) {
+    // The wake-up timer is an event too: the wait ends with it at the latest.
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.start(static_cast<int>(std::clamp<std::int64_t>(ms, 0, INT32_MAX)));
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+}  // namespace vel

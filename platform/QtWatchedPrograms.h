@@ -1,0 +1,40 @@
+// Programs that this program starts and keeps an eye on (the downloader of an unattended run):
+// each is a child process whose end is seen through the event loop. A program still running
+// when this program ends goes on running; it is neither waited for nor killed.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "Door.h"
+
+class QProcess;
+
+namespace vel {
+
+class QtWatchedPrograms {
+public:
+    QtWatchedPrograms() = default;
+    // Forgets the programs without ending them.
+    ~QtWatchedPrograms();
+    QtWatchedPrograms(const QtWatchedPrograms&) = delete;
+    QtWatchedPrograms& operator=(const QtWatchedPrograms&) = delete;
+
+    // Starts the program with the arguments (no shell) and waits until it has started or
+    // failed to; the id, or 0 when it could not be started.
+    ProgramId Start(const std::string& program, const std::vector<std::string>& args);
+    // True while the program runs (as far as the processed events tell).
+    bool Running(ProgramId id) const;
+
+private:
+    ProgramId last_ = 0;
+    std::map<ProgramId, QProcess*> programs_;
+};
+
+// Processes the pending events; when none is pending, sleeps until one comes (a window event, a
+// timer, the end of a watched program), for at most `ms` milliseconds.
+void WaitForEventsFor(std::int64_t ms);
+
+}  // namespace vel
