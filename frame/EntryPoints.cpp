@@ -23,7 +23,7 @@ bool EntryPointsAreEmpty() {
            empty(ChartsCommands.ShowChartWindow, ChartsCommands.RefreshMenuCaptions) &&
            empty(AutomationCommands.RunAutorunMode, AutomationCommands.RunAutorunLoadHistory,
                  AutomationCommands.RunDemonstrationMode,
-                 AutomationCommands.GenerateResearchLinksURLs);
+                 AutomationCommands.GenerateResearchLinksURLs, AutomationCommands.SaveEODStructure);
 }
 
 // The tables are filled once at start; tests start and end with them empty.

@@ -54,6 +54,9 @@ struct AutomationEntryPoints {
     std::function<void()> RunDemonstrationMode;
     // Writes the research link list of the Stock Basket's symbols for the downloader.
     std::function<void()> GenerateResearchLinksURLs;
+    // Saves the column tables of the text import just finished as the EOD structure file
+    // (told by the history import after an import of text files).
+    std::function<bool()> SaveEODStructure;
 };
 
 extern HistoryEntryPoints HistoryCommands;

@@ -182,7 +182,9 @@ void RunHistoryImport() {
     switch (ImportSourceType) {
         case 1:
         case 2:
-            ImportTextHistory(ImportSourceType, source);
+            // The columns of an import that worked are kept for the unattended rebuilds.
+            if (ImportTextHistory(ImportSourceType, source))
+                RunEntryPoint(AutomationCommands.SaveEODStructure, "SaveEODStructure");
             break;
         case 3:
             BuildHistoryDatabase(database);

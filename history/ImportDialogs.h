@@ -79,7 +79,8 @@ void ImportHistoryFromText();
 // Types 1 and 2: the analysis and the column dialog; type 3: the build of the chosen database.
 void PrepareTextImport();
 // Types 1 and 2: the text import into a new "History.mdb" (ImportTextHistory), which replaces
-// the old one only when complete; type 3: the build of the chosen database in place. A failed
+// the old one only when complete, then the EOD structure file of its columns (the automation
+// entry point SaveEODStructure); type 3: the build of the chosen database in place. A failed
 // step ends the run (its error was shown); nothing is built from a partial import.
 void RunHistoryImport();
 

@@ -27,6 +27,11 @@ protected:
         AutoRunMode = 0;
         ClearEntryPoints();
         RegisterHistoryCommands();
+        // The automation's structure file, told after every import of text files.
+        AutomationCommands.SaveEODStructure = [this] {
+            structureColumns.push_back(ImportColumnName(2) + "/" + ImportColumnName(6));
+            return true;
+        };
     }
     // The user's part in the next source dialog and column dialog, queued in the order the
     // dialogs come (with the other answers); each counts how often it was shown.
@@ -60,6 +65,7 @@ protected:
     }
     int sourceShown = 0, columnsShown = 0;
     std::string preview;
+    std::vector<std::string> structureColumns;  // roles of columns 2 and 6 at each save
 };
 
 TEST_F(ImportDialogsTest, SourceDialogStartsAtAFolderAndEmptiesThePathOnAnotherKind) {
@@ -130,6 +136,7 @@ TEST_F(ImportDialogsTest, AnImportThroughTheMainWindowBuildsAHistoryThatLoads) {
     EXPECT_NE(preview.find("TEXT 100.0000  DATE 98."), std::string::npos)
         << preview.substr(preview.size() - 310);
     EXPECT_EQ(Count("End of historical data importing!"), 1);
+    EXPECT_EQ(structureColumns, std::vector<std::string>{"TradeDate/Price"});
     const std::string database = TempPath("eod/History.mdb");
     EXPECT_EQ(HistoryDatabasePath, database);
     EXPECT_EQ(ImportFolderFileNames.size(), 12u);
@@ -176,6 +183,7 @@ TEST_F(ImportDialogsTest, CancelInvalidPathsAndRefusedNumbersChangeNothing) {
     mnuImportFromText_Click();
     EXPECT_EQ(door_.Beeps(), 1);
     EXPECT_FALSE(std::filesystem::exists(TempPath("eod/History.mdb")));
+    EXPECT_TRUE(structureColumns.empty());
 }
 
 TEST_F(ImportDialogsTest, ADatabaseImportAfterATextImportBuildsOnce) {
@@ -207,6 +215,7 @@ TEST_F(ImportDialogsTest, ADatabaseImportAfterATextImportBuildsOnce) {
     EXPECT_EQ(columnsShown, 1);  // the text import's only
     EXPECT_EQ(Count("Vellicor error handler:"), 0);
     EXPECT_EQ(Count("End of historical data importing!"), 2);
+    EXPECT_EQ(structureColumns.size(), 1u);  // the database build keeps no structure
     Database db = Database::Open(TempPath("db3/History.mdb"));
     EXPECT_EQ(db.scalar("SELECT count(*) FROM History").toInteger(), 2);
 }
