@@ -11,6 +11,7 @@
 #include <string>
 
 #include "AnalysisCommands.h"
+#include "AutomationCommands.h"
 #include "CommandBarrier.h"
 #include "Door.h"
 #include "EntryPoints.h"
@@ -59,6 +60,7 @@ void RegisterSubsystemCommands(vel::Door& door) {
     vel::RegisterHistoryWindows(door);
     vel::RegisterChartWindow();
     vel::RegisterAnalysisWindows(door);
+    vel::RegisterAutomationCommands();
 }
 
 }  // namespace

@@ -12,15 +12,17 @@
 
 namespace vel {
 
-namespace {
-
-std::string Upper(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
+std::string UpperCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return s;
+    return text;
 }
 
-}  // namespace
+std::string LowerCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
 
 std::string TrimBlanks(const std::string& text) {
     const size_t b = text.find_first_not_of(' ');
@@ -53,12 +55,12 @@ void SplitFilePathParts(const std::string& path) {
     ImportFilePath = path;
     const std::string name = FindFirst(path, EntryKind::Files);
     if (name.size() < 4) {
-        ImportFileExtUpper = Upper(name);
+        ImportFileExtUpper = UpperCase(name);
         ImportFileSymbol.clear();
         return;
     }
-    ImportFileExtUpper = Upper(name.substr(name.size() - 4));
-    ImportFileSymbol = Upper(name.substr(0, name.size() - 4));
+    ImportFileExtUpper = UpperCase(name.substr(name.size() - 4));
+    ImportFileSymbol = UpperCase(name.substr(0, name.size() - 4));
 }
 
 std::string PadLeftZeros(std::int16_t n) {
@@ -68,12 +70,12 @@ std::string PadLeftZeros(std::int16_t n) {
 }
 
 void FindStockSymbolIndex() {
-    defStockSymbolString = Upper(TrimBlanks(defStockSymbolString));
+    defStockSymbolString = UpperCase(TrimBlanks(defStockSymbolString));
     defStockSymbolIndex = 0;
     if (!defStockSymbolString.empty()) {
         const long count = LoadedSymbolCount;
         for (long i = 1; i <= count; ++i) {
-            if (Upper(TrimBlanks(LoadedSymbols(i))) == defStockSymbolString)
+            if (UpperCase(TrimBlanks(LoadedSymbols(i))) == defStockSymbolString)
                 defStockSymbolIndex = static_cast<std::int16_t>(i);
         }
         if (count > 0 && defStockSymbolIndex == 0) defStockSymbolString.clear();

@@ -1,0 +1,331 @@
+// The unattended runs.
+#include "UnattendedRuns.h"
+
+#include <filesystem>
+#include <string>
+
+#include "ActivityLog.h"
+#include "AppPaths.h"
+#include "AppState.h"
+#include "AutomationState.h"
+#include "AutorunFile.h"
+#include "ChartCurves.h"
+#include "ChartWindowCommands.h"
+#include "DirectoryListing.h"
+#include "Door.h"
+#include "EntryPoints.h"
+#include "EodStructure.h"
+#include "Errors.h"
+#include "FilePaths.h"
+#include "HistoryImport.h"
+#include "HistoryState.h"
+#include "Hooks.h"
+#include "MainCommands.h"
+#include "MainWindowView.h"
+#include "SmallRoutines.h"
+#include "TextFile.h"
+
+namespace vel {
+
+namespace {
+
+const char* const kParametersError =
+    "Error in Autorun parameters or some Autorun files are missing!";
+const char* const kNoHistory = "There is no History.mdb to load!";
+const char* const kDownloadError = "Error in Downloading process!";
+const std::string kStructureError =
+    "Error in EOD data structure! Check Regional Settings in Control Panel!\r\n"
+    "You have to use English(US) regional settings when downloading EOD stock history from "
+    "YAHOO!\r\n";
+
+// The days the demonstration shows.
+constexpr long kDemonstrationDays = 252;
+
+// The run's messages: OK only, no title.
+void Notice(const std::string& text) {
+    door().MessageBox(text, "", MsgButtons::OK);
+}
+
+void EndRun() {
+    SilentMode = 0;
+    AutoRunMode = 0;
+}
+
+// Logs the failure, shows its message (while the run is still active, so an unattended run
+// only logs it) and ends the run. Returns false for the caller's return.
+bool Fail(const std::string& logLine, const std::string& message) {
+    WriteActivityLog(logLine);
+    Notice(message);
+    EndRun();
+    return false;
+}
+
+// The run marks itself active for its whole length; a run started while another is active or
+// a long command runs only beeps.
+class ActiveRun {
+public:
+    ActiveRun() : started_(!UnattendedRun.RunActive && !BusyGuard::isBusy()) {
+        if (started_)
+            UnattendedRun.RunActive = true;
+        else
+            door().Beep();
+    }
+    ~ActiveRun() {
+        if (started_) UnattendedRun.RunActive = false;
+    }
+    ActiveRun(const ActiveRun&) = delete;
+    ActiveRun& operator=(const ActiveRun&) = delete;
+    bool started() const { return started_; }
+
+private:
+    bool started_;
+};
+
+// What the main window showed of the loaded history before a run touched it.
+struct MainWindowBefore {
+    std::string loaded = MainLabelText(MainLabel::LoadedStockData);
+    bool commands = HistoryCommandsEnabled();
+};
+
+// The load of HistoryDatabasePath with the main window's labels and commands. A load that
+// fails keeps the previous history (and the label and commands it had before the run) and
+// ends the run.
+bool LoadStep(const std::string& mode, const MainWindowBefore& before = {}) {
+    WriteActivityLog(mode + " - Loading History.mdb");
+    ClearMainStatusLabels();
+    DisableMainCommands();
+    const bool loaded = RunEntryPoint(HistoryCommands.LoadHistory, "LoadHistory");
+    ResetProgressDisplay();
+    SetMainLabel(MainLabel::LoadedStockData, loaded ? HistoryDatabasePath : before.loaded);
+    if (loaded || before.commands) EnableMainCommands();
+    if (!loaded) {
+        WriteActivityLog(mode + " - Error - History.mdb was not loaded!");
+        EndRun();
+    }
+    return loaded;
+}
+
+// The chart window, the day window and a full Stock Basket.
+void ChartsStep(const std::string& mode, long days) {
+    WriteActivityLog(mode + " - Showing charts.");
+    mnuStockChartsAndScreening_Click();
+    WriteActivityLog("Autorun mode - Setting charts range.");
+    SetChartDayRange(days);
+    RunChartCommand("mnuFillStockBasket");
+}
+
+// One calculation of the basket with its report, on a basket filled anew.
+void CalculationStep(const std::string& mode, const std::string& name, const char* calculation,
+                     const char* report) {
+    WriteActivityLog(mode + " - " + name + " - Start.");
+    RunChartCommand("mnuFillStockBasket");
+    RunChartCommand(calculation);
+    RunChartCommand(report);
+    WriteActivityLog(mode + " - " + name + " - End.");
+}
+
+bool DownloadFailed() {
+    return Fail("Autorun mode - Error in Downloading process!", kDownloadError);
+}
+
+// Hands the download to the downloader and waits for its result file; true when its first line
+// is "OK".
+bool DownloadStep() {
+    WriteActivityLog("Autorun mode - Downloading - Start.");
+    if (!WriteDownloadParamsFile()) return DownloadFailed();
+    const std::string program = JoinPath(ProgramFolderPath, "Tarquel");
+    const ProgramId downloader = door().StartWatchedProgram(program, {DwnParamsFilePath});
+    if (downloader == 0) {
+        WriteActivityLog("Autorun mode - Tarquel cannot be started: " + program);
+        return DownloadFailed();
+    }
+    DownloadFinished = false;
+    SetDownloadingTimerInterval(kDownloadTimerMs);
+    bool endedWithoutResult = false;
+    while (!DownloadFinished) {
+        door().WaitForEvents(kDownloadWaitSliceMs);
+        if (DownloadFinished || door().ProgramRunning(downloader)) continue;
+        // The downloader writes its result file before it ends: one last look.
+        DownloadingTimer_Timer();
+        endedWithoutResult = !DownloadFinished;
+        break;
+    }
+    SetDownloadingTimerInterval(0);
+    WriteActivityLog("Autorun mode - Downloading - End.");
+    if (endedWithoutResult) {
+        WriteActivityLog("Autorun mode - Tarquel ended without a result file: " +
+                         DwnResultFilePath);
+        return DownloadFailed();
+    }
+    std::string first;
+    try {
+        const auto lines = ReadTextLines(DwnResultFilePath, 1);
+        if (!lines.empty()) first = lines.front();
+    } catch (const FileError&) {
+        WriteActivityLog("Autorun mode - Result file cannot be read: " + DwnResultFilePath);
+        return DownloadFailed();
+    }
+    if (TrimBlanks(first) != "OK") return DownloadFailed();
+    return true;
+}
+
+// Rebuilds the set's "History.mdb" from the .csv files of its data folder with the set's
+// structure file.
+bool RebuildStep() {
+    WriteActivityLog("Autorun mode - Creating History.mdb - Start.");
+    ReadEODStructureFile();
+    if (EodStruFieldCount != 4 || !EODStructureIsUsable())
+        return Fail("Autorun mode - Creating History.mdb - Error in EOD data structure!",
+                    kStructureError);
+    History1RecordCount = 0;
+    bool built = false;
+    RunGuarded([&] { built = ImportTextHistory(2, ImportSourcePath); });
+    WriteActivityLog("Autorun mode - Creating History.mdb - End.");
+    if (History1RecordCount < 1)
+        return Fail(
+            "Autorun mode - Creating History.mdb - Error - Missing EOD history data! End of "
+            "Autorun procedure!",
+            "Missing EOD history data! End of Autorun procedure!\r\n" + kStructureError);
+    if (!built) {
+        // The import or the build stopped with its own error box; the old database, if any,
+        // is as it was and is not taken for the new one.
+        WriteActivityLog(
+            "Autorun mode - Creating History.mdb - Error - History.mdb was not built!");
+        EndRun();
+        return false;
+    }
+    return true;
+}
+
+void RunAutorun() {
+    WriteActivityLog("Autorun mode - Start.");
+    SilentMode = -1;
+    AutoRunMode = 1;
+    ReadAutorunFile();
+    if (AutoRunError >= 1) {
+        WriteActivityLog("Autorun mode - Error - " + AutoRunErrorText);
+        Notice(kParametersError);
+        EndRun();
+        return;
+    }
+    if (DownloadEOD == "YES" && !DownloadStep()) return;
+    if (CreateHistory == "YES" && !RebuildStep()) return;
+    if (!FileExists(HistoryDatabasePath)) {
+        Fail("Autorun mode - Error - There is no History.mdb to load!", kNoHistory);
+        return;
+    }
+    if (!LoadStep("Autorun mode")) return;
+    ChartsStep("Autorun mode", AutorunDayCount());
+    if (MarketSwingingSpecial == "YES")
+        CalculationStep("Autorun mode", "Market Swinging Special",
+                        "mnuCalcMarketSwingingForSBSpecial",
+                        "mnuSaveAndShowMarketSpecialSwingingHTMLReport");
+    if (MarketSwinging == "YES")
+        CalculationStep("Autorun mode", "Market Swinging", "mnuCalcMarketSwingingForSBOptimized",
+                        "mnuSaveAndShowMarketSwingingHTMLReport");
+    if (MarketTiming == "YES")
+        CalculationStep("Autorun mode", "Market Timing", "mnuMarketTimingLightD",
+                        "mnuShowStockMarketTimingReport");
+    WriteActivityLog("Autorun mode - End.");
+    EndRun();
+}
+
+void RunDemonstration() {
+    WriteActivityLog("Demonstration mode - Start.");
+    SilentMode = -1;
+    AutoRunMode = 1;
+    const std::string database = JoinPath(ProgramFolderPath, "History.mdb");
+    if (FindFirst(database, EntryKind::Files).empty()) {
+        door().Beep();
+        EndRun();
+        return;
+    }
+    const MainWindowBefore before;
+    HistoryDatabasePath = database;
+    ClearMainStatusLabels();
+    DisableMainCommands();
+    SetPathsFromHistoryDatabase();
+    SetPathsFromDataFolder();
+    if (!FileExists(HistoryDatabasePath)) {
+        SetMainLabel(MainLabel::LoadedStockData, before.loaded);
+        if (before.commands) EnableMainCommands();
+        Fail("Demonstration mode - Error - There is no History.mdb to load!", kNoHistory);
+        return;
+    }
+    if (!LoadStep("Demonstration mode", before)) return;
+    ChartsStep("Demonstration mode", kDemonstrationDays);
+    CalculationStep("Demonstration mode", "Market Timing", "mnuMarketTimingLightD",
+                    "mnuShowStockMarketTimingReport");
+    WriteActivityLog("Demonstration mode - End.");
+    EndRun();
+}
+
+void RunLoadHistory() {
+    WriteActivityLog("Loading History.mdb - Start.");
+    AutoRunMode = 1;
+    ReadAutorunFileForLoad();
+    if (AutoRunError >= 1) {
+        WriteActivityLog("Autorun mode - Error - " + AutoRunErrorText);
+        Notice(kParametersError);
+        EndRun();
+        return;
+    }
+    if (!FileExists(HistoryDatabasePath)) {
+        Fail("Autorun mode - Error - There is no History.mdb to load!", kNoHistory);
+        return;
+    }
+    if (!LoadStep("Autorun mode")) return;
+    ChartsStep("Autorun mode", AutorunDayCount());
+    WriteActivityLog("Loading History.mdb - End.");
+    AutoRunMode = 0;
+}
+
+// Runs a run; an error that stops it (shown by the caller's command barrier) still ends it.
+void RunToItsEnd(void (*run)()) {
+    try {
+        run();
+    } catch (...) {
+        EndRun();
+        throw;
+    }
+}
+
+}  // namespace
+
+bool WriteDownloadParamsFile() {
+    try {
+        WriteTextLinesWhole(DwnParamsFilePath, {EodUrlsFilePath, EodDataFolderPath,
+                                                DwnResultFilePath, StockSymbolsMax});
+    } catch (const FileError&) {
+        WriteActivityLog("Autorun mode - Parameters file cannot be written: " + DwnParamsFilePath);
+        return false;
+    }
+    if (FileExists(DwnResultFilePath)) {
+        std::error_code ec;
+        std::filesystem::remove(DwnResultFilePath, ec);
+        if (ec || FileExists(DwnResultFilePath)) {
+            // Read as this download's result, an old "OK" would pass for success.
+            WriteActivityLog("Autorun mode - Old result file cannot be deleted: " +
+                             DwnResultFilePath);
+            return false;
+        }
+    }
+    return true;
+}
+
+void RunAutorunMode() {
+    ActiveRun run;
+    if (run.started()) RunToItsEnd(RunAutorun);
+}
+
+void RunDemonstrationMode() {
+    ActiveRun run;
+    if (run.started()) RunToItsEnd(RunDemonstration);
+}
+
+void RunAutorunLoadHistory() {
+    ActiveRun run;
+    if (run.started()) RunToItsEnd(RunLoadHistory);
+}
+
+}  // namespace vel

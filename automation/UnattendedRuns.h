@@ -1,0 +1,34 @@
+// The unattended runs: the autorun run of an .autorun file (download through the downloader
+// Tarquel, rebuild of the set's "History.mdb", load, charts, Stock Basket, special swinging,
+// market swinging and market timing with their reports), the demonstration on the program
+// folder's "History.mdb", and the load-only run of a set. They drive the program through the
+// commands of the main window and the chart window, log every step, and leave AutoRunMode at 0
+// however they end (SilentMode too, except after a load-only run that succeeded).
+#pragma once
+
+namespace vel {
+
+// The interval of the downloading timer's look for the result file, and the longest sleep of
+// the download wait between looks at the downloader's process.
+constexpr int kDownloadTimerMs = 2000;
+constexpr int kDownloadWaitSliceMs = 250;
+
+// The run of the .autorun file AutoRunFileName. Returns when the run is over; while it waits for
+// the downloader it lets window events run. The download wait ends when the result file exists,
+// or with "Error in Downloading process!" when the downloader cannot be started or ends without
+// writing it. Started while another run is active or a long command runs, it only beeps.
+void RunAutorunMode();
+// The demonstration: loads "History.mdb" of the program folder, shows the last 252 days and
+// runs the market timing of every stock with its report. Without that file it only beeps.
+void RunDemonstrationMode();
+// Loads the history of the set AutoRunFileName, shows the charts, sets the day window and
+// fills the Stock Basket.
+void RunAutorunLoadHistory();
+
+// Writes the downloader's parameters file <base>.dwnparams (the URL list, the save folder, the
+// result file and StockSymbolsMax, one a line, written whole) and deletes an old result file.
+// False, after a log line saying why, when the file cannot be written or the old result file
+// cannot be deleted.
+bool WriteDownloadParamsFile();
+
+}  // namespace vel

@@ -1,0 +1,408 @@
+// The unattended runs with the program's commands registered and the downloader played by the
+// scripted door: the autorun run's steps and their log lines in order, the hand-off to the
+// downloader (parameters file, old result deleted, the wait on the timer and on the process),
+// every failure with its message and log line and both flags back at 0, the demonstration and
+// the load-only run, and runs that may not start.
+#include <gtest/gtest.h>
+
+#include "AutomationFixture.h"
+#include "AutomationState.h"
+#include "DemoSet.h"
+#include "DirectoryListing.h"
+#include "EntryPoints.h"
+#include "MainCommands.h"
+#include "StockBasket.h"
+#include "UnattendedRuns.h"
+
+namespace vel {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::vector<std::string> kRunLogPrefixes = {"Autorun mode", "Demonstration mode",
+                                                  "Loading History.mdb", "Message: "};
+
+class UnattendedRunsTest : public testing::AutomationFixture {
+protected:
+    void SetUp() override {
+        AutomationFixture::SetUp();
+        RegisterProgram();
+        AutoRunFileName = "T.autorun";
+        // The reports open in the browser; the scripted door only records its start.
+        door_.programsOnPath["xdg-open"] = TempPath("xdg-open");
+        WriteFile(TempPath("xdg-open"), "");
+    }
+    // The pages shown in the browser, by file name.
+    std::vector<std::string> PagesShown() const {
+        std::vector<std::string> pages;
+        for (const auto& c : door_.CallsOf("browser"))
+            pages.push_back(c.args.at(0).substr(c.args.at(0).find_last_of('/') + 1));
+        return pages;
+    }
+    // The run's own lines of the log, from the first run line on.
+    std::vector<std::string> RunLog() const { return LogLinesStarting(kRunLogPrefixes); }
+    void ExpectFlagsDown() const {
+        EXPECT_EQ(AutoRunMode, 0);
+        EXPECT_EQ(SilentMode, 0);
+        EXPECT_FALSE(UnattendedRun.RunActive);
+    }
+    // A downloader that saves the EOD files and, after `resultMs`, the result text (none when
+    // `result` is empty); it ends at the same time.
+    void PlayDownloader(const std::string& result, std::int64_t resultMs = 3000) {
+        door_.watchedProgramRunsMs = resultMs;
+        door_.onWatchedProgram = [this, result, resultMs](const std::string&,
+                                                          const std::vector<std::string>&) {
+            EXPECT_FALSE(Exists(TempPath("T.dwnresult"))) << "an old result was left";
+            GenerateEod("T", 4, 90);
+            if (!result.empty())
+                door_.StartTimer(resultMs,
+                                 [this, result] { WriteFile(TempPath("T.dwnresult"), result); });
+        };
+    }
+};
+
+TEST_F(UnattendedRunsTest, AnAutorunRunRebuildsLoadsAndRunsTheThreeCalculationsInTheirOrder) {
+    GenerateEod("T", 5, 120);
+    WriteAutorunSet("T",
+                    {"CreateHistory = YES", "MarketTiming = YES", "MarketSwinging = YES",
+                     "MarketSwingingSpecial = YES", "LastDaysMax = 60", "defCommission = 0.2"});
+    RunAutorunMode();
+    ExpectFlagsDown();
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(RunLog(), (std::vector<std::string>{
+                            "Autorun mode - Start.",
+                            "Autorun mode - Creating History.mdb - Start.",
+                            "Autorun mode - Creating History.mdb - End.",
+                            "Autorun mode - Loading History.mdb",
+                            "Autorun mode - Showing charts.",
+                            "Autorun mode - Setting charts range.",
+                            "Autorun mode - Market Swinging Special - Start.",
+                            "Autorun mode - Market Swinging Special - End.",
+                            "Autorun mode - Market Swinging - Start.",
+                            "Autorun mode - Market Swinging - End.",
+                            "Autorun mode - Market Timing - Start.",
+                            "Autorun mode - Market Timing - End.",
+                            "Autorun mode - End.",
+                        }));
+    const std::string database = TempPath("T-EOD/History.mdb");
+    EXPECT_EQ(HistoryDatabasePath, database);
+    EXPECT_EQ(MainLabelText(MainLabel::LoadedStockData), database);
+    EXPECT_TRUE(HistoryCommandsEnabled());
+    EXPECT_EQ(LoadedSymbolCount, 5);
+    EXPECT_EQ(BasketCount, 5);
+    EXPECT_EQ(ChartTo1, 120);
+    EXPECT_EQ(ChartFrom1.toDouble(), 61.0);
+    EXPECT_EQ(defCommission, 0.2f);
+    EXPECT_NE(ChartWindowWidget(), nullptr);
+    // Every report carries the run letter "a".
+    for (const char* page :
+         {"acmd5MarketSpecialSwingingReport.html", "acmd3MarketSwingingReport.html",
+          "acmd1MarketTimingReport.html", "acmd1MarketTimingStockSelection.csv"})
+        EXPECT_TRUE(Exists(TempPath("T-EOD/RESULTS/") + page)) << page;
+    EXPECT_TRUE(ListDirectory(TempPath("T-EOD/RESULTS/"), "mcmd*", EntryKind::Files).empty());
+    EXPECT_EQ(PagesShown(), (std::vector<std::string>{"acmd5MarketSpecialSwingingReport.html",
+                                                      "acmd3MarketSwingingReport.html",
+                                                      "acmd1MarketTimingReport.html"}));
+}
+
+TEST_F(UnattendedRunsTest, TheDownloadWaitsForTheResultFileOfTheDownloaderItStarted) {
+    WriteAutorunSet("T", {"DownloadEOD = YES", "CreateHistory = YES", "StockSymbolsMax = 40"});
+    WriteFile(TempPath("T.dwnresult"), "OK\r\n");  // an old result ends no wait
+    PlayDownloader("  OK  \r\n", 5000);
+    RunAutorunMode();
+    ExpectFlagsDown();
+    const auto watched = door_.CallsOf("watch");
+    ASSERT_EQ(watched.size(), 1u);
+    EXPECT_EQ(watched[0].text, TempPath("Tarquel"));
+    EXPECT_EQ(watched[0].args, std::vector<std::string>{TempPath("T.dwnparams")});
+    EXPECT_EQ(ReadFile(TempPath("T.dwnparams")), TempPath("T.eodurls") + "\r\n" +
+                                                     TempPath("T-EOD/") + "\r\n" +
+                                                     TempPath("T.dwnresult") + "\r\n40\r\n");
+    // The wait lasted until the timer after the result saw it.
+    EXPECT_GE(door_.MonotonicMs(), 5000);
+    EXPECT_LE(door_.MonotonicMs(), 6500);
+    EXPECT_EQ(DownloadingTimerInterval(), 0);
+    EXPECT_TRUE(DownloadFinished);
+    const auto log = RunLog();
+    ASSERT_GE(log.size(), 5u);
+    EXPECT_EQ(log[1], "Autorun mode - Downloading - Start.");
+    EXPECT_EQ(log[2], "Autorun mode - Downloading - End.");
+    EXPECT_EQ(log[3], "Autorun mode - Creating History.mdb - Start.");
+    EXPECT_EQ(log.back(), "Autorun mode - End.");
+    EXPECT_EQ(LoadedSymbolCount, 4);
+}
+
+TEST_F(UnattendedRunsTest, EveryDownloadFailureEndsTheRunWithItsMessage) {
+    struct Case {
+        const char* what;
+        std::function<void()> play;
+        const char* extraLog;  // "" for none
+    };
+    const Case cases[] = {
+        {"ERROR", [this] { PlayDownloader("ERROR\r\n"); }, ""},
+        {"ok in small letters", [this] { PlayDownloader("ok\r\n"); }, ""},
+        {"an empty result", [this] { PlayDownloader("\r\n"); }, ""},
+        {"no result file", [this] { PlayDownloader(""); },
+         "Autorun mode - Tarquel ended without a result file: "},
+        {"no downloader",
+         [this] {
+             door_.startSucceeds = false;
+             door_.onWatchedProgram = nullptr;
+         },
+         "Autorun mode - Tarquel cannot be started: "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove(ActivityLogPath);
+        OpenActivityLog("Vellicor.log");
+        door_.startSucceeds = true;
+        WriteAutorunSet("T", {"DownloadEOD = YES", "CreateHistory = YES"});
+        fs::remove(TempPath("T.dwnresult"));
+        const std::int64_t start = door_.MonotonicMs();
+        c.play();
+        RunAutorunMode();
+        ExpectFlagsDown();
+        // The wait never outlasts the downloader's process by more than one look.
+        EXPECT_LE(door_.MonotonicMs() - start, 3000 + 2 * kDownloadWaitSliceMs);
+        const auto log = RunLog();
+        ASSERT_GE(log.size(), 3u);
+        EXPECT_EQ(log[log.size() - 2], "Autorun mode - Error in Downloading process!");
+        EXPECT_EQ(log.back(), "Message: Error in Downloading process!");
+        if (*c.extraLog) {
+            EXPECT_EQ(log[log.size() - 3].rfind(c.extraLog, 0), 0u) << log[log.size() - 3];
+        }
+        EXPECT_EQ(LoadedSymbolCount, 0);
+        EXPECT_FALSE(Exists(TempPath("T-EOD/History.mdb")));
+    }
+}
+
+TEST_F(UnattendedRunsTest, TheParametersFileAndTheOldResultMustBeDealtWithFirst) {
+    DwnParamsFilePath = TempPath("T.dwnparams");
+    DwnResultFilePath = TempPath("T.dwnresult");
+    EodUrlsFilePath = TempPath("T.eodurls");
+    EodDataFolderPath = TempPath("T-EOD/");
+    WriteFile(DwnResultFilePath, "OK\r\n");
+    EXPECT_TRUE(WriteDownloadParamsFile());
+    EXPECT_FALSE(Exists(DwnResultFilePath));
+    EXPECT_EQ(ReadFile(DwnParamsFilePath), TempPath("T.eodurls") + "\r\n" + TempPath("T-EOD/") +
+                                               "\r\n" + TempPath("T.dwnresult") + "\r\n9999\r\n");
+
+    // A result file that cannot be deleted (one of the kernel's) would pass for this download's.
+    DwnResultFilePath = "/proc/version";
+    EXPECT_FALSE(WriteDownloadParamsFile());
+    DwnResultFilePath = TempPath("T.dwnresult");
+    DwnParamsFilePath = TempPath("missing/T.dwnparams");
+    EXPECT_FALSE(WriteDownloadParamsFile());
+    EXPECT_EQ(
+        LogLinesStarting({"Autorun mode"}),
+        (std::vector<std::string>{"Autorun mode - Old result file cannot be deleted: /proc/version",
+                                  "Autorun mode - Parameters file cannot be written: " +
+                                      TempPath("missing/T.dwnparams")}));
+}
+
+TEST_F(UnattendedRunsTest, EachFailureOfTheSetItselfEndsTheRunWithItsMessage) {
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+        std::vector<std::string> lastLines;
+    };
+    // As the log holds them: the line breaks of the messages become blanks.
+    const std::string structure =
+        "Error in EOD data structure! Check Regional Settings in Control Panel! You have to use "
+        "English(US) regional settings when downloading EOD stock history from YAHOO!";
+    const Case cases[] = {
+        {"a missing .eodurls",
+         [this] {
+             WriteAutorunSet("T", {"CreateHistory = YES"});
+             fs::remove(TempPath("T.eodurls"));
+             door_.QueueMessageAnswer(MsgAnswer::OK);  // the run is over: the box is shown
+         },
+         {"Autorun mode - Start.", "Autorun mode - Error - EODURLS file doesn't exists!"}},
+        {"a structure with two symbol columns",
+         [this] {
+             WriteAutorunSet("T", {"CreateHistory = YES"});
+             WriteFile(TempPath("T.eodstru"), "22311100000000000000\r\nSST--P--------------\r\n");
+             GenerateEod("T", 3, 40);
+         },
+         {"Autorun mode - Creating History.mdb - Start.",
+          "Autorun mode - Creating History.mdb - Error in EOD data structure!",
+          "Message: " + structure}},
+        {"a structure of three roles",
+         [this] {
+             WriteAutorunSet("T", {"CreateHistory = YES"});
+             WriteFile(TempPath("T.eodstru"), "23111110000000000000\r\nST---P--------------\r\n");
+         },
+         {"Autorun mode - Creating History.mdb - Start.",
+          "Autorun mode - Creating History.mdb - Error in EOD data structure!",
+          "Message: " + structure}},
+        {"no EOD files",
+         [this] {
+             WriteAutorunSet("T", {"CreateHistory = YES"});
+             fs::create_directories(TempPath("T-EOD"));
+         },
+         {"Autorun mode - Creating History.mdb - End.",
+          "Autorun mode - Creating History.mdb - Error - Missing EOD history data! End of "
+          "Autorun procedure!",
+          "Message: Missing EOD history data! End of Autorun procedure! " + structure}},
+        {"no database",
+         [this] { WriteAutorunSet("T", {"MarketTiming = YES"}); },
+         {"Autorun mode - Start.", "Autorun mode - Error - There is no History.mdb to load!",
+          "Message: There is no History.mdb to load!"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(TempPath("T-EOD"));
+        fs::remove(ActivityLogPath);
+        OpenActivityLog("Vellicor.log");
+        c.prepare();
+        const size_t messagesBefore = door_.CallsOf("message").size();
+        RunAutorunMode();
+        ExpectFlagsDown();
+        const auto log = RunLog();
+        ASSERT_GE(log.size(), c.lastLines.size());
+        EXPECT_EQ(
+            std::vector<std::string>(log.end() - static_cast<long>(c.lastLines.size()), log.end()),
+            c.lastLines);
+        EXPECT_EQ(door_.CallsOf("message").size(), messagesBefore + 1);
+        EXPECT_EQ(door_.CallsOf("message").back().title, "");
+        EXPECT_EQ(LoadedSymbolCount, 0);
+    }
+    EXPECT_EQ(Messages().front(), "Error in Autorun parameters or some Autorun files are missing!");
+    EXPECT_FALSE(Exists(TempPath("T-EOD/History.mdb")));
+}
+
+TEST_F(UnattendedRunsTest, AFailedRebuildKeepsTheSetsEarlierHistory) {
+    GenerateEod("T", 3, 40);
+    WriteAutorunSet("T", {"CreateHistory = YES"});
+    RunAutorunMode();
+    ASSERT_EQ(LoadedSymbolCount, 3);
+    // The next download brought nothing: the old database stays and the run ends.
+    for (const auto& f : ListDirectory(TempPath("T-EOD/"), "*.csv", EntryKind::Files))
+        fs::remove(TempPath("T-EOD/" + f));
+    const auto before = fs::last_write_time(TempPath("T-EOD/History.mdb"));
+    RunAutorunMode();
+    ExpectFlagsDown();
+    EXPECT_EQ(fs::last_write_time(TempPath("T-EOD/History.mdb")), before);
+    EXPECT_EQ(RunLog().back().rfind("Message: Missing EOD history data!", 0), 0u);
+}
+
+TEST_F(UnattendedRunsTest, ADatabaseThatDoesNotLoadEndsTheRunAndKeepsTheMainWindow) {
+    WriteAutorunSet("T", {"MarketTiming = YES"});
+    fs::create_directories(TempPath("T-EOD"));
+    WriteFile(TempPath("T-EOD/History.mdb"), "not a database");
+    SetMainLabel(MainLabel::LoadedStockData, "/earlier/History.mdb");
+    SetHistoryCommandsEnabled(true);
+    RunAutorunMode();
+    ExpectFlagsDown();
+    EXPECT_EQ(RunLog().back(), "Autorun mode - Error - History.mdb was not loaded!");
+    EXPECT_EQ(MainLabelText(MainLabel::LoadedStockData), "/earlier/History.mdb");
+    EXPECT_TRUE(HistoryCommandsEnabled());
+    EXPECT_EQ(ChartWindowWidget(), nullptr);  // no chart window for a history not loaded
+}
+
+TEST_F(UnattendedRunsTest, TheDemonstrationTimesTheLast252DaysOfTheProgramFoldersHistory) {
+    RunDemonstrationMode();  // no History.mdb: a beep and the start line
+    EXPECT_EQ(door_.Beeps(), 1);
+    EXPECT_EQ(RunLog(), std::vector<std::string>{"Demonstration mode - Start."});
+    ExpectFlagsDown();
+
+    GenerateEod("Demo", 4, 300);
+    door_.QueueMessageAnswer(MsgAnswer::OK);  // "End of historical data importing!"
+    ASSERT_TRUE(WriteDemonstrationSet("Demo"));
+    SetParameterDefaults();
+    fs::remove(ActivityLogPath);
+    OpenActivityLog("Vellicor.log");
+    RunDemonstrationMode();
+    ExpectFlagsDown();
+    EXPECT_EQ(RunLog(), (std::vector<std::string>{
+                            "Demonstration mode - Start.",
+                            "Demonstration mode - Loading History.mdb",
+                            "Demonstration mode - Showing charts.",
+                            "Autorun mode - Setting charts range.",
+                            "Demonstration mode - Market Timing - Start.",
+                            "Demonstration mode - Market Timing - End.",
+                            "Demonstration mode - End.",
+                        }));
+    EXPECT_EQ(HistoryDatabasePath, TempPath("History.mdb"));
+    EXPECT_EQ(ResultsFolderPath, TempPath("RESULTS/"));
+    EXPECT_EQ(ChartFrom1.toDouble(), 300.0 - 251.0);
+    EXPECT_EQ(BasketCount, 4);
+    EXPECT_TRUE(Exists(TempPath("RESULTS/acmd1MarketTimingReport.html")));
+    EXPECT_EQ(PagesShown(), std::vector<std::string>{"acmd1MarketTimingReport.html"});
+}
+
+TEST_F(UnattendedRunsTest, TheLoadOnlyRunLoadsShowsAndFillsWithoutCalculating) {
+    GenerateEod("T", 3, 50);
+    WriteAutorunSet("T", {"CreateHistory = YES"});
+    RunAutorunMode();
+    ASSERT_EQ(LoadedSymbolCount, 3);
+    fs::remove(TempPath("T.eodurls"));
+    fs::remove(TempPath("T.eodstru"));
+    WriteAutorunSet("T", {"MarketTiming = YES", "LastDaysMax = 2.5", "defPastDays = 30"}, false,
+                    false);
+    ClearStockBasket();
+    fs::remove(ActivityLogPath);
+    OpenActivityLog("Vellicor.log");
+    SilentMode = -1;  // the load-only run leaves it as it finds it
+    AutoRunFileName = "";
+    SetAutorunList({"T.autorun"});
+    mnuLoad_Click();
+    EXPECT_EQ(RunLog(), (std::vector<std::string>{
+                            "Loading History.mdb - Start.",
+                            "Autorun mode - Loading History.mdb",
+                            "Autorun mode - Showing charts.",
+                            "Autorun mode - Setting charts range.",
+                            "Loading History.mdb - End.",
+                        }));
+    EXPECT_EQ(AutoRunMode, 0);
+    EXPECT_EQ(SilentMode, -1);
+    EXPECT_EQ(BasketCount, 3);
+    EXPECT_EQ(ChartFrom1.toDouble(), 49.0);  // 2.5 days are 2
+    EXPECT_EQ(defPastDays, 30);
+    EXPECT_FALSE(Exists(TempPath("T-EOD/RESULTS/acmd1MarketTimingReport.html")));
+
+    // Without the set's database: the message, and both flags down.
+    fs::remove(TempPath("T-EOD/History.mdb"));
+    RunAutorunLoadHistory();
+    ExpectFlagsDown();
+    EXPECT_EQ(RunLog().back(), "Message: There is no History.mdb to load!");
+}
+
+TEST_F(UnattendedRunsTest, ARunStartedWhileAnotherRunsOrACommandWorksOnlyBeeps) {
+    GenerateEod("T", 3, 40);
+    WriteAutorunSet("T", {"DownloadEOD = YES", "CreateHistory = YES"});
+    PlayDownloader("OK\r\n");
+    bool triedAgain = false;
+    door_.OnYield(3, [&] {
+        triedAgain = true;
+        RunAutorunMode();
+        RunDemonstrationMode();
+        RunAutorunLoadHistory();
+    });
+    RunAutorunMode();
+    EXPECT_TRUE(triedAgain);
+    EXPECT_EQ(door_.Beeps(), 3);
+    EXPECT_EQ(door_.CallsOf("watch").size(), 1u);
+    EXPECT_EQ(RunLog().back(), "Autorun mode - End.");
+
+    BusyGuard busy;
+    RunAutorunMode();
+    EXPECT_EQ(door_.Beeps(), 4);
+}
+
+TEST_F(UnattendedRunsTest, AnErrorThatStopsTheRunStillLeavesBothFlagsDown) {
+    WriteAutorunSet("T", {"DownloadEOD = YES"});
+    door_.onWatchedProgram = [](const std::string&, const std::vector<std::string>&) {
+        throw std::runtime_error("no process slots");
+    };
+    door_.QueueMessageAnswer(MsgAnswer::OK);  // the error handler's box, after the run
+    AutoRunFileName = "";
+    SetAutorunList({"T.autorun"});
+    mnuAutorun_Click();
+    ExpectFlagsDown();
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_NE(Messages()[0].find("no process slots"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vel
