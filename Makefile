@@ -14,15 +14,14 @@ configure: deps
 build: configure
 	@cmake --build build -j $(JOBS)
 
-# Builds and starts Vellicor (offscreen when there is no display; ARGS is its command line).
-# Under CI (CI set) it is ended after RUN_SECONDS seconds by SIGTERM, its end command.
-RUN_SECONDS ?= 5
+# Builds and starts Vellicor with ARGS as its command line: by default the demonstration set's
+# autorun file, which rebuilds, loads and times the generated stocks of build/bin/Demo-EOD/
+# (ARGS= starts it for manual use). With a display the program stays open; without one, or
+# under CI, it is ended after its run and the market timing report's path and headline are
+# printed (tools/run-vellicor.sh).
+ARGS ?= Demo.autorun
 run: build
-	@if [ -n "$$CI" ]; then \
-	  timeout --preserve-status -s TERM $(RUN_SECONDS) ./build/bin/Vellicor $(ARGS); \
-	else \
-	  ./build/bin/Vellicor $(ARGS); \
-	fi
+	@./tools/run-vellicor.sh $(ARGS)
 
 test: build
 	@cd build && ctest --output-on-failure --progress -j $(JOBS)

@@ -1,0 +1,221 @@
+// Unattended runs end to end, on the Qt door without a display: an autorun set downloads its
+// EOD files from the loopback HTTP server through the real Tarquel program, rebuilds, loads and
+// runs the three calculations with their reports; the download and set failures with real
+// processes; and the real Vellicor program running the demonstration set as `make run` does,
+// ended by SIGTERM once its run is over.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <csignal>
+
+#include "AutomationFixture.h"
+#include "AutomationState.h"
+#include "DemoSet.h"
+#include "DirectoryListing.h"
+#include "QtDoor.h"
+#include "TestHttpServer.h"
+#include "UnattendedRuns.h"
+
+namespace vel {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::Page;
+using testing::TestHttpServer;
+
+class AutorunEndToEndTest : public testing::AutomationFixture {
+protected:
+    void SetUp() override {
+        AutomationFixture::SetUp();
+        InstallDoor(&qt_);
+        RegisterProgram();
+    }
+    void TearDown() override {
+        InstallDoor(&door_);
+        AutomationFixture::TearDown();
+    }
+    void CopyProgram(const char* binary, const std::string& name) {
+        fs::copy_file(binary, TempPath(name), fs::copy_options::overwrite_existing);
+    }
+    // The set E2E: its URL list names one page of the server per generated EOD file.
+    void WriteServedSet(const std::vector<std::string>& commands, int symbols, int days) {
+        eodgen::Options o;
+        o.symbols = symbols;
+        o.days = days;
+        o.seed = 11;
+        const auto generated = eodgen::WriteSymbolFiles(TempPath("served"), o);
+        std::string list = "; the EOD files of the test set\r\n";
+        for (const auto& symbol : generated.symbols) {
+            server.Route("/eod/" + symbol, Page(ReadFile(TempPath("served/" + symbol + ".csv"))));
+            list += "SaveTo(" + symbol + ".csv):" + server.Url("/eod/" + symbol) + "\r\n";
+        }
+        WriteAutorunSet("E2E", commands);
+        WriteFile(TempPath("E2E.eodurls"), list);
+        AutoRunFileName = "E2E.autorun";
+    }
+    std::vector<std::string> RunLog() const {
+        return LogLinesStarting({"Autorun mode", "Message: "});
+    }
+
+    QtDoor qt_;
+    TestHttpServer server;
+};
+
+TEST_F(AutorunEndToEndTest, ADownloadThroughTarquelIsRebuiltLoadedAndReported) {
+    CopyProgram(TARQUEL_BINARY, "Tarquel");
+    WriteServedSet({"DownloadEOD = YES", "CreateHistory = YES", "MarketTiming = YES",
+                    "MarketSwinging = YES", "MarketSwingingSpecial = YES", "LastDaysMax = 100"},
+                   6, 160);
+    QElapsedTimer clock;
+    clock.start();
+    RunAutorunMode();
+    EXPECT_LT(clock.elapsed(), 60000);
+    EXPECT_EQ(AutoRunMode, 0);
+    EXPECT_EQ(SilentMode, 0);
+    EXPECT_EQ(server.Requests(), 6);
+    EXPECT_EQ(ReadFile(TempPath("E2E.dwnresult")), "OK\r\n");
+    const auto tarquelLog = ReadFile(TempPath("Tarquel.log"));
+    EXPECT_NE(
+        tarquelLog.find("Starting automatic mode with coomand line: " + TempPath("E2E.dwnparams")),
+        std::string::npos);
+    EXPECT_NE(tarquelLog.find("Exiting Tarquel."), std::string::npos);
+    EXPECT_EQ(RunLog(), (std::vector<std::string>{
+                            "Autorun mode - Start.",
+                            "Autorun mode - Downloading - Start.",
+                            "Autorun mode - Downloading - End.",
+                            "Autorun mode - Creating History.mdb - Start.",
+                            "Autorun mode - Creating History.mdb - End.",
+                            "Autorun mode - Loading History.mdb",
+                            "Autorun mode - Showing charts.",
+                            "Autorun mode - Setting charts range.",
+                            "Autorun mode - Market Swinging Special - Start.",
+                            "Autorun mode - Market Swinging Special - End.",
+                            "Autorun mode - Market Swinging - Start.",
+                            "Autorun mode - Market Swinging - End.",
+                            "Autorun mode - Market Timing - Start.",
+                            "Autorun mode - Market Timing - End.",
+                            "Autorun mode - End.",
+                        }));
+    EXPECT_EQ(LoadedSymbolCount, 6);
+    EXPECT_EQ(ChartTo1 - static_cast<long>(ChartFrom1.toDouble()) + 1, 100);
+    // The downloaded files, the downloader's note and the rebuilt database in the data folder.
+    EXPECT_EQ(ListDirectory(TempPath("E2E-EOD/"), "*.csv", EntryKind::Files).size(), 6u);
+    EXPECT_TRUE(Exists(TempPath("E2E-EOD/E2E.eodurls")));
+    const std::string results = TempPath("E2E-EOD/RESULTS/");
+    for (const char* report : {"acmd5MarketSpecialSwingingReport.html",
+                               "acmd3MarketSwingingReport.html", "acmd1MarketTimingReport.html"}) {
+        EXPECT_TRUE(Exists(results + report)) << report;
+        EXPECT_EQ(LogLinesStarting({"Not shown without a display: " + results + report}).size(), 1u)
+            << report;
+    }
+    EXPECT_TRUE(ListDirectory(results, "mcmd*", EntryKind::Files).empty());
+}
+
+TEST_F(AutorunEndToEndTest, EachFailureLogsItsMessageAndLeavesBothFlagsDown) {
+    const std::string downloadError = "Message: Error in Downloading process!";
+    const std::string parametersError =
+        "Message: Error in Autorun parameters or some Autorun files are missing!";
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"an ERROR result",
+         [&] {
+             CopyProgram(TARQUEL_BINARY, "Tarquel");
+             WriteServedSet({"DownloadEOD = YES", "CreateHistory = YES"}, 2, 20);
+             WriteFile(TempPath("E2E.eodurls"), "; no line to download\r\n");
+         },
+         downloadError},
+        {"no result file",
+         [&] {
+             // A downloader that ends at once without writing its result.
+             WriteFile(TempPath("Tarquel"), "#!/bin/sh\nexit 0\n");
+             fs::permissions(TempPath("Tarquel"), fs::perms::owner_all);
+             WriteServedSet({"DownloadEOD = YES"}, 2, 20);
+         },
+         downloadError},
+        {"no Tarquel",
+         [&] {
+             fs::remove(TempPath("Tarquel"));
+             WriteServedSet({"DownloadEOD = YES"}, 2, 20);
+         },
+         downloadError},
+        {"a missing .eodurls",
+         [&] {
+             WriteServedSet({"DownloadEOD = YES"}, 2, 20);
+             fs::remove(TempPath("E2E.eodurls"));
+         },
+         parametersError},
+        {"a bad .eodstru",
+         [&] {
+             WriteServedSet({"CreateHistory = YES"}, 2, 20);
+             WriteFile(TempPath("E2E.eodstru"), "2311111\r\nST---PV\r\n");
+         },
+         "Message: Error in EOD data structure! Check Regional Settings in Control Panel! You "
+         "have to use English(US) regional settings when downloading EOD stock history from "
+         "YAHOO!"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove(ActivityLogPath);
+        OpenActivityLog("Vellicor.log");
+        c.prepare();
+        QElapsedTimer clock;
+        clock.start();
+        RunAutorunMode();
+        EXPECT_LT(clock.elapsed(), 30000);
+        EXPECT_EQ(AutoRunMode, 0);
+        EXPECT_EQ(SilentMode, 0);
+        const auto log = RunLog();
+        ASSERT_FALSE(log.empty());
+        EXPECT_EQ(log.front(), "Autorun mode - Start.");
+        EXPECT_EQ(log.back(), c.message);
+        EXPECT_EQ(LoadedSymbolCount, 0);
+    }
+}
+
+TEST_F(AutorunEndToEndTest, VellicorRunsTheDemonstrationSetAndEndsAtSigterm) {
+    CopyProgram(VELLICOR_BINARY, "Vellicor");
+    CopyProgram(TARQUEL_BINARY, "Tarquel");
+    GenerateEod("Demo", 5, 300);
+    ASSERT_TRUE(WriteDemonstrationSet("Demo"));
+    fs::remove(TempPath("Vellicor.log"));
+
+    QProcess vellicor;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    vellicor.setProcessEnvironment(env);
+    vellicor.setProgram(QString::fromStdString(TempPath("Vellicor")));
+    vellicor.setArguments({"Demo.autorun"});
+    vellicor.start();
+    ASSERT_TRUE(vellicor.waitForStarted(10000));
+    QElapsedTimer clock;
+    clock.start();
+    auto logged = [&](const std::string& text) {
+        return Exists(TempPath("Vellicor.log")) &&
+               ReadFile(TempPath("Vellicor.log")).find(text) != std::string::npos;
+    };
+    while (!logged("Autorun mode - End.") && vellicor.state() != QProcess::NotRunning &&
+           clock.elapsed() < 60000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    ASSERT_TRUE(logged("Autorun mode - End.")) << ReadFile(TempPath("Vellicor.log"));
+    // The run is over and the program stays until its end command.
+    EXPECT_EQ(vellicor.state(), QProcess::Running);
+    ::kill(static_cast<pid_t>(vellicor.processId()), SIGTERM);
+    ASSERT_TRUE(vellicor.waitForFinished(20000));
+    EXPECT_EQ(vellicor.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(vellicor.exitCode(), 0);
+    const auto log = LogTexts();
+    EXPECT_EQ(log.front(), "Starting Vellicor.");
+    EXPECT_EQ(log.back(), "Exiting Vellicor.");
+    EXPECT_TRUE(Exists(TempPath("Demo-EOD/RESULTS/acmd1MarketTimingReport.html")));
+    EXPECT_TRUE(LogLinesStarting({"Message: "}).empty());
+}
+
+}  // namespace
+}  // namespace vel
