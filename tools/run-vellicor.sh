@@ -22,7 +22,8 @@ offset=$(stat -c %s "$log" 2>/dev/null || echo 0)
 # The log lines written since this start.
 new_log() { tail -c +"$((offset + 1))" "$log" 2>/dev/null; }
 
-"$program" "$@" &
+# The offscreen platform's one warning about window size hints says nothing to the user.
+"$program" "$@" 2> >(grep -v --line-buffered 'propagateSizeHints' >&2) &
 pid=$!
 deadline=$((SECONDS + ${RUN_TIMEOUT:-600}))
 outcome=""
