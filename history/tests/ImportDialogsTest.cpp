@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "EntryPoints.h"
@@ -218,6 +219,48 @@ TEST_F(ImportDialogsTest, ADatabaseImportAfterATextImportBuildsOnce) {
     EXPECT_EQ(structureColumns.size(), 1u);  // the database build keeps no structure
     Database db = Database::Open(TempPath("db3/History.mdb"));
     EXPECT_EQ(db.scalar("SELECT count(*) FROM History").toInteger(), 2);
+}
+
+TEST_F(ImportDialogsTest, AFolderWhoseDatesAreTextIsRefusedAndTheHistoryStays) {
+    // Two symbols over five days, the dates in the form `dates` writes.
+    const auto write = [this](const std::function<std::string(int)>& dates) {
+        std::filesystem::create_directories(TempPath("eod"));
+        for (const char* symbol : {"a", "b"}) {
+            std::string text;
+            for (int d = 2; d <= 6; ++d)
+                text += dates(d) + "," + std::to_string(10 + d) + ".5,1000\r\n";
+            std::ofstream(TempPath("eod/") + symbol + ".csv", std::ios::binary) << text;
+        }
+    };
+    const auto import = [&] {
+        SourceDialog([&](HistoryImportForm& f) {
+            f.Option2_Click();
+            f.cmdBrowse_Click();
+            f.cmdContinueEODselect_Click();
+        });
+        door_.QueueOpenFile(TempPath("eod/a.csv"));
+        ColumnDialog(Numbers("1", "2", "3", "4"));
+        door_.QueueMessageAnswer(MsgAnswer::OK);
+        mnuImportFromText_Click();
+    };
+    write([](int d) { return "1/" + std::to_string(d) + "/2020"; });
+    import();
+    ASSERT_EQ(Count("End of historical data importing!"), 1);
+    const std::string database = TempPath("eod/History.mdb");
+    const std::string previous = testing::DumpDatabase(database);
+
+    // Dates in a form the import does not read: the column analysis finds text.
+    write([](int d) { return "2020.01.0" + std::to_string(d); });
+    import();
+    EXPECT_NE(preview.find("TEXT 100.0000  TEXT 100.0000  NUM 100.0000"), std::string::npos)
+        << preview.substr(preview.size() - 310);
+    EXPECT_EQ(Messages().back(),
+              "The TradeDate column holds no dates!\r\nIts values are text, not dates in a form "
+              "the import reads, so the trading days cannot be put in order.\r\nNothing was "
+              "changed.\r\n");
+    EXPECT_EQ(Count("End of historical data importing!"), 1);
+    EXPECT_EQ(testing::DumpDatabase(database), previous);
+    EXPECT_FALSE(std::filesystem::exists(NewHistoryDatabasePath(database)));
 }
 
 TEST_F(ImportDialogsTest, ASecondClickDuringALongImportOnlyBeeps) {
