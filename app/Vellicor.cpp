@@ -52,8 +52,8 @@ void RouteEndSignalsToEndCommand(QObject* parent) {
 
 // The registration point of the subsystems: each library that owns commands of the main
 // window fills its entry points here (HistoryCommands, ChartsCommands, AutomationCommands of
-// EntryPoints.h; an entry left empty is reported as not built), and each window library makes
-// the door show its forms.
+// EntryPoints.h; an entry left empty is reported as not registered), and each window library
+// makes the door show its forms.
 void RegisterSubsystemCommands(vel::Door& door) {
     vel::RegisterAnalysisCommands();
     vel::RegisterHistoryCommands();

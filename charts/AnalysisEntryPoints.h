@@ -2,13 +2,15 @@
 // trading log and its rallies, the individual and basket optimisations, the reports, the
 // signal generators on the selected curve, the scans, the basket trend curves and the
 // screening values. The analysis library fills this table at start-up (its registration
-// function, called where the program wires its subsystems); an entry left empty beeps and
-// logs "<name>: this function is not built yet." when it is run (RunEntryPoint).
+// function, called where the program wires its subsystems); an entry left empty (the analysis
+// not registered, as in a test of the charts) beeps and logs "<name>: no procedure is
+// registered." when it is run (RunEntryPoint).
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace vel {
 
@@ -106,5 +108,7 @@ extern AnalysisEntryPoints AnalysisCommands;
 
 // Empties every entry (the state before registration).
 void ClearAnalysisEntryPoints();
+// The names of the entries that are empty, in table order.
+std::vector<std::string> EmptyAnalysisEntryPoints();
 
 }  // namespace vel

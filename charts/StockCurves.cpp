@@ -102,7 +102,7 @@ struct IndividualCalculation {
 
 void PaintIndividualStock(const IndividualCalculation& c) {
     if (!c.core) {
-        EntryPointNotBuilt(c.coreName);
+        EntryPointNotRegistered(c.coreName);
         return;
     }
     RunEntryPoint(AnalysisCommands.TradingLogDataClear, "TradingLogDataClear");

@@ -157,14 +157,14 @@ const std::function<void()>* Find(const std::string& name) {
 
 }  // namespace
 
-bool ChartCommandBuilt(const std::string& name) {
+bool ChartCommandRegistered(const std::string& name) {
     return Find(name) != nullptr;
 }
 
 bool RunChartCommand(const std::string& name) {
     const auto* procedure = Find(name);
     if (!procedure) {
-        EntryPointNotBuilt(name + "_Click");
+        EntryPointNotRegistered(name + "_Click");
         return false;
     }
     (*procedure)();

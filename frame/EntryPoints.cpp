@@ -1,6 +1,8 @@
 // The entry points of the subsystems that own the frame's commands.
 #include "EntryPoints.h"
 
+#include <utility>
+
 #include "ActivityLog.h"
 #include "Door.h"
 #include "ProcessState.h"
@@ -13,17 +15,34 @@ AutomationEntryPoints AutomationCommands;
 
 namespace {
 
-// Every entry of the three tables (an entry added to a table belongs here too).
-bool EntryPointsAreEmpty() {
-    const auto empty = [](const auto&... entries) { return (!entries && ...); };
+// Every entry of the three tables with its name and whether it is filled (an entry added to
+// a table belongs here too).
+std::vector<std::pair<const char*, bool>> Entries() {
     const HistoryEntryPoints& h = HistoryCommands;
-    return empty(h.ImportHistoryFromText, h.LoadHistory, h.EstimateSplitEvents, h.EditSplitEvents,
-                 h.UpdateSplitCoefficients, h.RemoveSplitCoefficients,
-                 h.WriteUserAdjustedSplitsReport, h.WritePseudoSplitsReport) &&
-           empty(ChartsCommands.ShowChartWindow, ChartsCommands.RefreshMenuCaptions) &&
-           empty(AutomationCommands.RunAutorunMode, AutomationCommands.RunAutorunLoadHistory,
-                 AutomationCommands.RunDemonstrationMode,
-                 AutomationCommands.GenerateResearchLinksURLs, AutomationCommands.SaveEODStructure);
+    const ChartsEntryPoints& c = ChartsCommands;
+    const AutomationEntryPoints& a = AutomationCommands;
+    return {
+        {"ImportHistoryFromText", bool(h.ImportHistoryFromText)},
+        {"LoadHistory", bool(h.LoadHistory)},
+        {"EstimateSplitEvents", bool(h.EstimateSplitEvents)},
+        {"EditSplitEvents", bool(h.EditSplitEvents)},
+        {"UpdateSplitCoefficients", bool(h.UpdateSplitCoefficients)},
+        {"RemoveSplitCoefficients", bool(h.RemoveSplitCoefficients)},
+        {"WriteUserAdjustedSplitsReport", bool(h.WriteUserAdjustedSplitsReport)},
+        {"WritePseudoSplitsReport", bool(h.WritePseudoSplitsReport)},
+        {"ShowChartWindow", bool(c.ShowChartWindow)},
+        {"RefreshMenuCaptions", bool(c.RefreshMenuCaptions)},
+        {"HistoryLoaded", bool(c.HistoryLoaded)},
+        {"RunAutorunMode", bool(a.RunAutorunMode)},
+        {"RunAutorunLoadHistory", bool(a.RunAutorunLoadHistory)},
+        {"RunDemonstrationMode", bool(a.RunDemonstrationMode)},
+        {"GenerateResearchLinksURLs", bool(a.GenerateResearchLinksURLs)},
+        {"SaveEODStructure", bool(a.SaveEODStructure)},
+    };
+}
+
+bool EntryPointsAreEmpty() {
+    return EmptyEntryPoints().size() == Entries().size();
 }
 
 // The tables are filled once at start; tests start and end with them empty.
@@ -34,9 +53,16 @@ const bool kEntryPointsGroup = [] {
 
 }  // namespace
 
-void EntryPointNotBuilt(const std::string& name) {
+void EntryPointNotRegistered(const std::string& name) {
     door().Beep();
-    WriteActivityLog(name + ": this function is not built yet.");
+    WriteActivityLog(name + ": no procedure is registered.");
+}
+
+std::vector<std::string> EmptyEntryPoints() {
+    std::vector<std::string> names;
+    for (const auto& [name, filled] : Entries())
+        if (!filled) names.emplace_back(name);
+    return names;
 }
 
 void ClearEntryPoints() {

@@ -1,13 +1,14 @@
 // The entry points through which the frame's commands reach the subsystems that own them
 // (history database, charts, unattended runs). Each is a table of functions that the owning
-// library fills at start-up (Vellicor's RegisterSubsystemCommands); an entry left empty means
-// the function is not built: the frame then beeps and logs "<name>: this function is not built
-// yet." instead of running it.
+// library fills at start-up (Vellicor's RegisterSubsystemCommands). The program fills every
+// entry; one left empty (a subsystem not registered, as in a test of one folder) beeps and
+// logs "<name>: no procedure is registered." instead of running.
 #pragma once
 
 #include <functional>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include "CommandBarrier.h"
 #include "Door.h"
@@ -63,16 +64,19 @@ extern HistoryEntryPoints HistoryCommands;
 extern ChartsEntryPoints ChartsCommands;
 extern AutomationEntryPoints AutomationCommands;
 
-// Beeps and logs "<name>: this function is not built yet.".
-void EntryPointNotBuilt(const std::string& name);
+// Beeps and logs "<name>: no procedure is registered.".
+void EntryPointNotRegistered(const std::string& name);
 
-// Runs the entry point through the command barrier, or reports it as not built when it is
-// empty. Returns what an entry with a result returns, true after an entry without one, and
-// false when it is not built or stopped with an error (shown in the error-handler box).
+// The names of the entries of the three tables that are empty, in table order.
+std::vector<std::string> EmptyEntryPoints();
+
+// Runs the entry point through the command barrier, or reports it as not registered when it
+// is empty. Returns what an entry with a result returns, true after an entry without one, and
+// false when it is not registered or stopped with an error (shown in the error-handler box).
 template <class F, class... Args>
 bool RunEntryPoint(const F& entry, const std::string& name, Args&&... args) {
     if (!entry) {
-        EntryPointNotBuilt(name);
+        EntryPointNotRegistered(name);
         return false;
     }
     bool result = false;

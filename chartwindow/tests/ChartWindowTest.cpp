@@ -120,8 +120,8 @@ TEST_F(ChartWindowTest, AliasesRunTheirItemAndUnbuiltItemsBeepAndLog) {
     ASSERT_EQ(BasketCount, 30);
     w->MenuItem("mnuEmptyStockBasket1")->trigger();
     EXPECT_EQ(BasketCount, 0);
-    EXPECT_TRUE(ChartCommandBuilt("mnuFillStockBasket1"));
-    // An item whose analysis procedure is not built beeps and names the procedure.
+    EXPECT_TRUE(ChartCommandRegistered("mnuFillStockBasket1"));
+    // An item whose analysis procedure is not registered beeps and names the procedure.
     FillStockBasket();
     const int beeps = door_.Beeps();
     w->MenuItem("mnuStocksPutIntoStockBasketSateliteNDayPast")->trigger();
@@ -130,16 +130,15 @@ TEST_F(ChartWindowTest, AliasesRunTheirItemAndUnbuiltItemsBeepAndLog) {
     EXPECT_EQ(door_.Beeps(), beeps + 2);
     std::ifstream log(ActivityLogPath);
     const std::string text((std::istreambuf_iterator<char>(log)), {});
-    EXPECT_NE(
-        text.find("StocksPutIntoStockBasketSateliteNDayPast: this function is not built yet."),
-        std::string::npos);
-    EXPECT_NE(text.find("mnuNoSuchItem_Click: this function is not built yet."), std::string::npos);
-    // A market calculation whose analysis is not built reports the analysis procedure.
+    EXPECT_NE(text.find("StocksPutIntoStockBasketSateliteNDayPast: no procedure is registered."),
+              std::string::npos);
+    EXPECT_NE(text.find("mnuNoSuchItem_Click: no procedure is registered."), std::string::npos);
+    // A market calculation whose analysis is not registered reports the analysis procedure.
     FillStockBasket();
     w->MenuItem("mnuMarketTimingLightD")->trigger();
     std::ifstream log2(ActivityLogPath);
     const std::string text2((std::istreambuf_iterator<char>(log2)), {});
-    EXPECT_NE(text2.find("CalcMarketTiming: this function is not built yet."), std::string::npos);
+    EXPECT_NE(text2.find("CalcMarketTiming: no procedure is registered."), std::string::npos);
 }
 
 TEST_F(ChartWindowTest, LoadBuildsTreeScrollBarsLabelsAndCaptions) {

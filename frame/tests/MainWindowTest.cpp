@@ -258,9 +258,9 @@ TEST_F(MainWindowTest, CommandsWithoutTheirSubsystemBeepAndLog) {
     mnuStockChartsAndScreening_Click();
     EXPECT_EQ(door_.Beeps(), 3);
     EXPECT_EQ(LogTexts(),
-              (std::vector<std::string>{"ImportHistoryFromText: this function is not built yet.",
-                                        "RunDemonstrationMode: this function is not built yet.",
-                                        "ShowChartWindow: this function is not built yet."}));
+              (std::vector<std::string>{"ImportHistoryFromText: no procedure is registered.",
+                                        "RunDemonstrationMode: no procedure is registered.",
+                                        "ShowChartWindow: no procedure is registered."}));
     // A report command without its writer shows no page.
     Touch("History.mdb");
     HistoryDatabasePath = TempPath("History.mdb");
