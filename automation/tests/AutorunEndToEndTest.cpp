@@ -33,8 +33,18 @@ protected:
         RegisterProgram();
     }
     void TearDown() override {
+        WaitForDownloaders();
         InstallDoor(&door_);
         AutomationFixture::TearDown();
+    }
+    // The run goes on once the result file is there; the downloader may still be ending (and
+    // write its result once more as it quits). Waits until every program the door started has
+    // ended, so that the next case starts alone.
+    void WaitForDownloaders() {
+        QElapsedTimer clock;
+        clock.start();
+        for (ProgramId id = 1; id <= 32; ++id)
+            while (qt_.ProgramRunning(id) && clock.elapsed() < 20000) qt_.WaitForEvents(50);
     }
     void CopyProgram(const char* binary, const std::string& name) {
         fs::copy_file(binary, TempPath(name), fs::copy_options::overwrite_existing);
@@ -133,6 +143,7 @@ TEST_F(AutorunEndToEndTest, EachFailureLogsItsMessageAndLeavesBothFlagsDown) {
         {"no result file",
          [&] {
              // A downloader that ends at once without writing its result.
+             fs::remove(TempPath("Tarquel"));
              WriteFile(TempPath("Tarquel"), "#!/bin/sh\nexit 0\n");
              fs::permissions(TempPath("Tarquel"), fs::perms::owner_all);
              WriteServedSet({"DownloadEOD = YES"}, 2, 20);
@@ -175,6 +186,7 @@ TEST_F(AutorunEndToEndTest, EachFailureLogsItsMessageAndLeavesBothFlagsDown) {
         EXPECT_EQ(log.front(), "Autorun mode - Start.");
         EXPECT_EQ(log.back(), c.message);
         EXPECT_EQ(LoadedSymbolCount, 0);
+        WaitForDownloaders();
     }
 }
 
