@@ -28,6 +28,7 @@
 #include "Door.h"
 #include "EntryPoints.h"
 #include "Errors.h"
+#include "Hooks.h"
 #include "QtChartImage.h"
 #include "frmChartEnlarge.h"
 #include "frmMDI.h"
@@ -97,6 +98,8 @@ void ChartPictureBox::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void ChartPictureBox::resizeEvent(QResizeEvent*) {
+    // Qt resizes while it walks a widget tree (a show, a layout): the handler's yields wait.
+    const YieldPause pause;
     target_.SetScaleSize(width() * kTwipsPerPixel, height() * kTwipsPerPixel);
     if (handlers_.resized) frmChartView::RunCommand(handlers_.resized);
     if (image_.size() != size()) Redraw();
@@ -291,6 +294,8 @@ void frmChartView::Load() {
 }
 
 void frmChartView::resizeEvent(QResizeEvent* event) {
+    // Qt resizes while it walks a widget tree (a show, a layout): the handler's yields wait.
+    const YieldPause pause;
     QMainWindow::resizeEvent(event);
     if (CurrentChartWindow() == &model_) RunCommand([this] { model_.Form_Resize(); });
 }

@@ -24,6 +24,22 @@ inline void YieldToEvents() {
     if (detail::g_yieldHook) detail::g_yieldHook();
 }
 
+// Holds YieldToEvents back for its scope (on the user-interface thread, which owns the hook):
+// for the handlers that Qt runs while it walks a widget tree (a show or a layout resizes every
+// child), where pending events must not run, since one of them may delete a child of the tree
+// being walked (a window layout's finished geometry animation is deleted so). The hook in place
+// at the start is in place again at the end; it is not to be replaced within the scope.
+class YieldPause {
+public:
+    YieldPause() : saved_(detail::g_yieldHook) { detail::g_yieldHook = nullptr; }
+    ~YieldPause() { detail::g_yieldHook = saved_; }
+    YieldPause(const YieldPause&) = delete;
+    YieldPause& operator=(const YieldPause&) = delete;
+
+private:
+    YieldHook saved_;
+};
+
 // Scoped busy state of a long computing command. A guard constructed while another is held
 // does not acquire: its caller beeps and returns.
 class BusyGuard {

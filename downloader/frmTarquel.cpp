@@ -11,6 +11,8 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "Hooks.h"
+
 namespace vel {
 
 namespace {
@@ -188,6 +190,8 @@ void frmTarquel::closeEvent(QCloseEvent* event) {
 }
 
 void frmTarquel::resizeEvent(QResizeEvent* event) {
+    // Qt resizes while it walks a widget tree (a show, a layout): the handler's yields wait.
+    const YieldPause pause;
     QMainWindow::resizeEvent(event);
     Place();
 }

@@ -24,6 +24,7 @@
 #include "ChartWindowCommands.h"
 #include "ChartsFixture.h"
 #include "EntryPoints.h"
+#include "Hooks.h"
 #include "LoadedHistory.h"
 #include "MainCommands.h"
 #include "SmallRoutines.h"
@@ -430,6 +431,27 @@ TEST_F(ChartWindowTest, ResizeFitsTreeAndPictureUnlessTooSmall) {
     QApplication::processEvents();
     EXPECT_EQ(w->PictureRect(), picture);
     EXPECT_DOUBLE_EQ(w->PictureBox()->Target().ScaleWidth(), w->PictureBox()->width() * 15.0);
+}
+
+int g_yields = 0;
+
+TEST_F(ChartWindowTest, NoEventRunsWhileQtShowsOrResizesTheWindow) {
+    // Qt runs the resize handlers while it walks the widget tree (a show, a layout); an event
+    // run there may delete a child of the tree being walked (the window layout's finished
+    // geometry animations are deleted so). The handlers' yields wait until Qt is done.
+    SetYieldHook([] { ++g_yields; });
+    w->hide();
+    w->resize(1000, 750);  // sent when the window is shown again
+    g_yields = 0;
+    w->ShowWindow();
+    EXPECT_EQ(w->PictureRect().left, 1695);
+    EXPECT_EQ(g_yields, 0);
+    w->resize(1100, 800);  // sent at once to the shown window
+    EXPECT_NEAR(w->PictureRect().left + w->PictureRect().width, w->InnerRect().width - 60, 15);
+    EXPECT_EQ(g_yields, 0);
+    // Commands still yield.
+    Click("cmdNextStock");
+    EXPECT_GT(g_yields, 0);
 }
 
 TEST_F(ChartWindowTest, ASecondLoadBuildsTheWindowOnTheNewHistory) {

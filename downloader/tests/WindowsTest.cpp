@@ -14,6 +14,7 @@
 #include "DownloadForm.h"
 #include "DownloaderFixture.h"
 #include "GenerateURLsForm.h"
+#include "Hooks.h"
 #include "TestHttpServer.h"
 #include "frmGenerateURLs.h"
 #include "frmTarquel.h"
@@ -106,6 +107,21 @@ TEST_F(WindowsTest, ResizingWidensTheControlsAndTheirTextBoxes) {
     EXPECT_EQ(window->ControlWidget(3)->URLText->width(),
               inner - 2 * frmTarquel::kControlLeft - ctlURLDownload::kTextBoxLeft -
                   ctlURLDownload::kFrameMargin - ctlURLDownload::kTextBoxGap);
+    window->hide();
+}
+
+int g_yields = 0;
+
+TEST_F(WindowsTest, NoEventRunsWhileQtShowsOrResizesTheWindow) {
+    // Qt runs the resize handler while it walks the widget tree (a show, a layout); an event
+    // run there may delete a child of the tree being walked. The handler's yield waits.
+    SetYieldHook([] { ++g_yields; });
+    window->resize(900, 600);
+    window->show();
+    window->resize(950, 650);
+    EXPECT_EQ(form->Control(3).ControlWidth,
+              window->centralWidget()->width() - 2 * frmTarquel::kControlLeft);
+    EXPECT_EQ(g_yields, 0);
     window->hide();
 }
 
