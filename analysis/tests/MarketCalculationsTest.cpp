@@ -118,6 +118,31 @@ protected:
         return x;
     }
 
+    // The run's two average curves (the last two chart curves).
+    static std::pair<std::vector<float>, std::vector<float>> AverageCurves() {
+        const long n = MainVectors->ChartCount();
+        return {Values(ChartCurveVector(static_cast<std::int16_t>(n - 1))),
+                Values(ChartCurveVector(static_cast<std::int16_t>(n)))};
+    }
+    // After a run of members 1 and 2 whose Model vector `model` of member 2 held 4 throughout:
+    // member 2 admitted (its Model vector holds its signal, the averages are not member 1's
+    // alone) or left out (the averages are those of member 1 alone, the Model vector as it was).
+    static void ExpectAdmission(bool admitted,
+                                const std::pair<std::vector<float>, std::vector<float>>& alone,
+                                long model, long days) {
+        const std::vector<float> untouched(static_cast<size_t>(days), 4.0f);
+        EXPECT_EQ(StockResults(1, col::IndividualTimingOK), 1.0f);
+        if (admitted) {
+            EXPECT_EQ(StockResults(2, col::IndividualTimingOK), 2.0f);
+            EXPECT_NE(AverageCurves(), alone);
+            EXPECT_NE(Values(model), untouched);
+        } else {
+            EXPECT_EQ(StockResults(2, col::IndividualTimingOK), 0.0f);
+            EXPECT_EQ(AverageCurves(), alone);
+            EXPECT_EQ(Values(model), untouched);
+        }
+    }
+
     std::int16_t tradedCurve_ = -1;
     std::string reportKindWhenTraded_;
 };
@@ -290,6 +315,81 @@ TEST_F(MarketCalculationsTest, AMemberWithoutAUsableTrialStaysOutOfTheAverages) 
     EXPECT_EQ(ChartCaption(2).find("for  2  symbols"), 41u);
     SearchRoad = {false, 2};
     ExpectSame(literal, RunOnce(CalcMarketTiming, "timing.csv"));
+}
+
+TEST_F(MarketCalculationsTest, AMemberPastTheRallyBoundStaysOutOfTheAverages) {
+    // A rebate (a commission below zero) makes every rally pay, so a member's best trial is
+    // the one with the most rallies. Stock 2 zigzags: its best trial (3 past days) buys every
+    // high day and sells the next, one rally per two days of the window.
+    defCommission = -1.0f;
+    SearchRoad = {false, 1};
+    const struct {
+        long days;
+        float rallies;
+        bool admitted;
+    } cases[] = {{2000, 999.0f, true}, {2002, 1000.0f, false}, {2004, 1001.0f, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.days);
+        LoadPrices(c.days, {Walk(11, c.days)});
+        BasketFlag(1) = 1;
+        BasketCount = 1;
+        CalcMarketSpecialSwinging("");
+        const auto alone = AverageCurves();
+        std::vector<float> zigzag;
+        for (long d = 1; d <= c.days; ++d) zigzag.push_back(d % 2 == 0 ? 10.01f : 10.0f);
+        LoadPrices(c.days, {Walk(11, c.days), zigzag});
+        BasketFlag(1) = BasketFlag(2) = 1;
+        BasketCount = 2;
+        const long model = MainVectors->ModelStart() + 1;
+        MainVectors->CoordAllSetConst(model, 4.0f);
+        CalcMarketSpecialSwinging("");
+        ExpectAdmission(c.admitted, alone, model, c.days);
+        EXPECT_EQ(StockResults(2, col::RallyCountA), c.rallies);
+        EXPECT_NE(ChartCaption(2).find(c.admitted ? "(  2  symbols )" : "(  1  symbols )"),
+                  std::string::npos)
+            << ChartCaption(2);
+    }
+}
+
+TEST_F(MarketCalculationsTest, AMemberBelowTheProfitBoundStaysOutOfTheAverages) {
+    // Stock 2 rises ever faster: every timing trial buys once and holds to the end, its best
+    // (368.70 % without commission) gains 368.70 % less twice the commission.
+    const long days = 100;
+    std::vector<float> rising;
+    for (long d = 1; d <= days; ++d)
+        rising.push_back(static_cast<float>(10.0 * std::exp(1.6e-10 * std::pow(d, 5.0))));
+    // The swinging searches of the behaviour curves leave the single range at these
+    // commissions; they are left out here.
+    AnalysisCommands.AppendMarketBehaviourAndSwingingCurves = [](std::int16_t, const std::string&) {
+    };
+    const struct {
+        float commission;
+        double profit;
+        bool admitted;
+    } cases[] = {{684.0f, -999.2985, true}, {684.5f, -1000.2985, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.commission);
+        defCommission = c.commission;
+        LoadPrices(days, {Walk(3, days)});
+        ShowDays(30, days);
+        BasketFlag(1) = 1;
+        BasketCount = 1;
+        CalcMarketTiming("");
+        const auto alone = AverageCurves();
+        LoadPrices(days, {Walk(3, days), rising});
+        ShowDays(30, days);
+        BasketFlag(1) = BasketFlag(2) = 1;
+        BasketCount = 2;
+        const long model = MainVectors->ModelStart() + 1;
+        MainVectors->CoordAllSetConst(model, 4.0f);
+        CalcMarketTiming("");
+        ExpectAdmission(c.admitted, alone, model, days);
+        EXPECT_EQ(StockResults(2, col::RallyCountA), 1.0f);
+        EXPECT_NEAR(StockResults(2, col::CompoundNetProfitIT), c.profit, 0.001);
+        EXPECT_NE(ChartCaption(2).find(c.admitted ? "for  2  symbols" : "for  1  symbols"),
+                  std::string::npos)
+            << ChartCaption(2);
+    }
 }
 
 TEST_F(MarketCalculationsTest, TheIndividualDisplaysShowTheBestTrialsRallies) {

@@ -107,6 +107,38 @@ TEST_F(AppStateTest, ParameterDefaultsAreTheGroupsStartValues) {
     EXPECT_EQ(RallyToDisplay, 1);
 }
 
+// Admission of a search's best trial into a basket's averages: each bound just inside, at and
+// just outside, the other two fields well inside. The searches write the profit as a single
+// (a double -10000 when no trial improved), the gradient points as a whole number.
+TEST_F(AppStateTest, ABestTrialIsUsableOnlyStrictlyInsideEachBound) {
+    const struct {
+        Num profit;
+        float rallies;
+        Num gradient;
+        bool usable;
+    } rows[] = {
+        {Num(-999.99f), 10.0f, Num(8), true},  {Num(-1000.0f), 10.0f, Num(8), false},
+        {Num(-1000.0), 10.0f, Num(8), false},  {Num(-1000.01f), 10.0f, Num(8), false},
+        {Num(-10000.0), 10.0f, Num(8), false}, {Num(5.0f), 999.0f, Num(8), true},
+        {Num(5.0f), 999.99f, Num(8), true},    {Num(5.0f), 1000.0f, Num(8), false},
+        {Num(5.0f), 1001.0f, Num(8), false},   {Num(5.0f), 0.0f, Num(2), true},
+        {Num(5.0f), 0.0f, Num(1), false},      {Num(5.0f), 0.0f, Num(0), false},
+        {Num(5.0f), 0.0f, Num(), false},  // an empty cell counts as 0
+        {Num(5.0f), 999.0f, Num(2), true},
+    };
+    for (const auto& r : rows) {
+        BestTrialRecord record;
+        record.CompoundProfit = r.profit;
+        record.Rallies = r.rallies;
+        record.GradientPoints = r.gradient;
+        EXPECT_EQ(record.IsUsable(), r.usable)
+            << "profit " << r.profit.toDouble() << ", rallies " << r.rallies << ", gradient points "
+            << r.gradient.toDouble();
+    }
+    // A record no search has written is not usable.
+    EXPECT_FALSE(BestTrialRecord{}.IsUsable());
+}
+
 TEST_F(AppStateTest, BusyGuardAdmitsOneCommandAtATime) {
     static int changes = 0;
     changes = 0;
