@@ -2,8 +2,8 @@
 // fixed clock): each page and its companion files against their golden copies, the file names
 // of every report and run letter, the groups section (each group the Stock Basket in turn, its
 // picture and list, the basket empty afterwards), the report without rallies, a companion file
-// that cannot be written (reported, not linked), text from data escaped, and the same pages and
-// files under a user's comma-decimal locale.
+// or picture that cannot be written (reported, not linked), text from data escaped, and the
+// same pages and files under a user's comma-decimal locale.
 //
 // The golden copies are in tests/golden; VELLICOR_UPDATE_GOLDEN=1 rewrites them from the run.
 #include <gtest/gtest.h>
@@ -368,8 +368,57 @@ TEST_F(MarketReportsTest, AFileThatCannotBeWrittenIsReportedAndNotLinked) {
     const std::string page = Result("mcmd1MarketTimingReport.html");
     EXPECT_EQ(page.find("mcmd1MarketTimingChart.csv"), std::string::npos);
     EXPECT_EQ(page.find("mcmd1MarketTimingStockRankingIT.csv"), std::string::npos);
+    EXPECT_EQ(page.find("HREF=\"\""), std::string::npos);  // a link to a missing file
     EXPECT_NE(page.find("<IMG SRC=\"mcmd1MarketTimingChart.bmp\">"), std::string::npos);
     EXPECT_NE(page.find("<A HREF=\"mcmd1MarketTimingStockRankingMT.csv\">"), std::string::npos);
+}
+
+TEST_F(MarketReportsTest, APictureThatCannotBeWrittenIsReportedAndNotShown) {
+    // A folder in the way of the report's picture: the page links the chart table alone.
+    const auto block = [](const std::string& name) {
+        fs::remove(ResultPath(name));
+        fs::create_directory(ResultPath(name));
+        std::ofstream(ResultPath(name + "/keep")) << "x";
+    };
+    block("mcmd1MarketTimingChart.bmp");
+    door_.QueueMessageAnswer(MsgAnswer::OK);
+    SaveMarketTimingHTMLReport("MarketTimingReport.html");
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_NE(Messages()[0].find("mcmd1MarketTimingChart.bmp"), std::string::npos) << Messages()[0];
+    // (A link to a missing file would be written with an empty name.)
+    std::string page = Result("mcmd1MarketTimingReport.html");
+    EXPECT_EQ(page.find("<IMG"), std::string::npos);
+    EXPECT_EQ(page.find("mcmd1MarketTimingChart.bmp"), std::string::npos);
+    EXPECT_NE(page.find("<A HREF=\"mcmd1MarketTimingChart.csv\">"), std::string::npos);
+
+    // Neither the picture nor the table: nothing of the chart is linked.
+    AsAfterTimingRun();
+    block("mcmd1MarketTimingChart.csv");
+    door_.QueueMessageAnswer(MsgAnswer::OK);
+    door_.QueueMessageAnswer(MsgAnswer::OK);
+    SaveMarketTimingHTMLReport("MarketTimingReport.html");
+    ASSERT_EQ(Messages().size(), 3u);
+    EXPECT_NE(Messages()[1].find("mcmd1MarketTimingChart.bmp"), std::string::npos);
+    EXPECT_NE(Messages()[2].find("mcmd1MarketTimingChart.csv"), std::string::npos);
+    page = Result("mcmd1MarketTimingReport.html");
+    EXPECT_EQ(page.find("<IMG"), std::string::npos);
+    EXPECT_EQ(page.find("HREF=\"\""), std::string::npos);
+    EXPECT_EQ(page.find("mcmd1MarketTimingChart."), std::string::npos);
+    EXPECT_NE(page.find("<A HREF=\"mcmd1MarketTimingStockRankingMT.csv\">"), std::string::npos);
+
+    // A group's picture: that group shows none, the other group its own.
+    AsAfterTimingRun();
+    block("mcmd2MarketTimingGroup0001.bmp");
+    door_.QueueMessageAnswer(MsgAnswer::OK);
+    SaveMarketTimingHTMLReportPlus("MarketTimingReportPlus.html");
+    ASSERT_EQ(Messages().size(), 4u);
+    EXPECT_NE(Messages()[3].find("mcmd2MarketTimingGroup0001.bmp"), std::string::npos);
+    page = Result("mcmd2MarketTimingReportPlus.html");
+    EXPECT_EQ(page.find("SRC=\"\""), std::string::npos);
+    EXPECT_EQ(page.find("mcmd2MarketTimingGroup0001.bmp"), std::string::npos);
+    EXPECT_NE(page.find("<IMG SRC=\"mcmd2MarketTimingGroup0002.bmp\">"), std::string::npos);
+    EXPECT_NE(page.find("<IMG SRC=\"mcmd2MarketTimingChart.bmp\">"), std::string::npos);
+    EXPECT_EQ(Result("mcmd2MarketTimingGroup0001.csv"), "S1\r\nS2\r\nS4\r\nS5\r\nS7\r\n");
 }
 
 }  // namespace
