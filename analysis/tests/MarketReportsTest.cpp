@@ -1,9 +1,10 @@
 // The market reports on the state a market calculation leaves (a small generated history, a
 // fixed clock): each page and its companion files against their golden copies, the file names
 // of every report and run letter, the groups section (each group the Stock Basket in turn, its
-// picture and list, the basket empty afterwards), the report without rallies, a companion file
-// or picture that cannot be written (reported, not linked), text from data escaped, and the
-// same pages and files under a user's comma-decimal locale.
+// picture and list, the basket empty afterwards), the report without rallies (its notice logged
+// in an unattended run), a companion file or picture that cannot be written (reported, not
+// linked), text from data escaped, and the same pages and files under a user's comma-decimal
+// locale.
 //
 // The golden copies are in tests/golden; VELLICOR_UPDATE_GOLDEN=1 rewrites them from the run.
 #include <gtest/gtest.h>
@@ -358,6 +359,23 @@ TEST_F(MarketReportsTest, WithoutRalliesNoFileIsWritten) {
     // The general report prices the empty log all the same and keeps its method lines.
     EXPECT_NE(TradingResultsText.find("No trading rallies found!"), std::string::npos);
     EXPECT_TRUE(TradingResultsText.ends_with("Crossing Level = UNKNOWN"));
+}
+
+TEST_F(MarketReportsTest, UnattendedWithoutRalliesTheNoticeGoesToTheLogAndBlocksNothing) {
+    // No answer is queued: a box that waited would fail the test.
+    AutoRunMode = 1;
+    OpenActivityLog("Vellicor.log");
+    RallyCount = 0;
+    SaveMarketTimingHTMLReport("MarketTimingReport.html");
+    SaveMarketTimingHTMLReportPlus("MarketTimingReportPlus.html");
+    SaveMarketSwingingHTMLReport("MarketSwingingReport.html");
+    SaveMarketSwingingHTMLReportPlus("MarketSwingingReportPlus.html");
+    SaveMarketSpecialSwingingHTMLReport("MarketSpecialSwingingReport.html");
+    SaveGeneralTradingHTMLReport("GeneralTradingReport.html");
+    EXPECT_EQ(LogTexts(), std::vector<std::string>(6, "Message: No trading periods found!"));
+    EXPECT_TRUE(ResultFiles().empty());
+    EXPECT_TRUE(BrowserTargets().empty());
+    EXPECT_FALSE(door_.hourglass);
 }
 
 TEST_F(MarketReportsTest, AFileThatCannotBeWrittenIsReportedAndNotLinked) {
