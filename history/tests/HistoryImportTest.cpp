@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -94,9 +95,13 @@ TEST_F(HistoryImportTest, ImportsTheRegularFilesOfTheExtensionInNameOrder) {
     Write("AAPL.CSV", "1/2/2020,5,6\r\n");
     Write("notes.txt", "1/2/2020,7,8\r\n");
     Write("msft", "1/2/2020,9,10\r\n");
-    // Opening the FIFO would wait for a writer forever; the broken link cannot be read.
+    // Opening the FIFO would wait for a writer forever; the broken link cannot be read; a
+    // device is no history (a link to one, and the device itself where this user may make one).
     ASSERT_EQ(::mkfifo((DataFolderPath + "fifo.csv").c_str(), 0600), 0);
     std::filesystem::create_symlink(DataFolderPath + "gone.csv", DataFolderPath + "broken.csv");
+    std::filesystem::create_symlink("/dev/null", DataFolderPath + "null.csv");
+    const bool device =
+        ::mknod((DataFolderPath + "device.csv").c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0;
     ImportFileExtension = "csv";
     ASSERT_TRUE(CreateHistoryDatabase());
     const std::string fresh = NewHistoryDatabasePath(HistoryDatabasePath);
@@ -111,6 +116,11 @@ TEST_F(HistoryImportTest, ImportsTheRegularFilesOfTheExtensionInNameOrder) {
         << log;
     EXPECT_NE(log.find(" >> Not a regular file, skipped: " + DataFolderPath + "fifo.csv\r\n"),
               std::string::npos);
+    EXPECT_NE(log.find(" >> Not a regular file, skipped: " + DataFolderPath + "null.csv\r\n"),
+              std::string::npos);
+    if (device)
+        EXPECT_NE(log.find(" >> Not a regular file, skipped: " + DataFolderPath + "device.csv\r\n"),
+                  std::string::npos);
     EXPECT_NE(log.find(" >> Importing file nr.: 1 FilePath=" + DataFolderPath + "AAPL.CSV\r\n"),
               std::string::npos);
     EXPECT_NE(log.find(" >> Importing file nr.: 2 FilePath=" + DataFolderPath + "ibm.csv\r\n"),

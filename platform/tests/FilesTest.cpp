@@ -63,14 +63,17 @@ TEST_F(FilesTest, ListingIsSortedAndKeepsFilesAndFoldersApart) {
     EXPECT_EQ(ListDirectory(TempFolder(), "*.csv", EntryKind::FilesAndFolders).size(), 3u);
     EXPECT_TRUE(ListDirectory(TempPath("missing/"), "*", EntryKind::Files).empty());
 
-    // A FIFO and a broken link are no files: opening them would hang or fail.
+    // A FIFO, a broken link and a device are no files: opening them would hang or fail, or
+    // read what is no history.
     ASSERT_EQ(::mkfifo(TempPath("fifo.csv").c_str(), 0600), 0);
     std::filesystem::create_symlink(TempPath("gone.csv"), TempPath("broken.csv"));
     std::filesystem::create_symlink(TempPath("b.csv"), TempPath("link.csv"));
+    std::filesystem::create_symlink("/dev/zero", TempPath("zero.csv"));
     EXPECT_EQ(ListDirectory(TempFolder(), "*.csv", EntryKind::Files),
               (std::vector<std::string>{"A.CSV", "b.csv", "link.csv"}));
     EXPECT_EQ(ListDirectory(TempFolder(), "*.csv", EntryKind::Others),
-              (std::vector<std::string>{"broken.csv", "fifo.csv"}));
+              (std::vector<std::string>{"broken.csv", "fifo.csv", "zero.csv"}));
+    EXPECT_EQ(FindFirst(TempPath("zero.csv"), EntryKind::Files), "");
     EXPECT_EQ(FindFirst(TempPath("fifo.csv"), EntryKind::Files), "");
 }
 
