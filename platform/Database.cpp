@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -683,7 +684,22 @@ Database Database::Create(const std::string& path) {
     return d;
 }
 
+namespace {
+// The injected opening failure: the first failing opening (0: none) and the openings tried.
+std::atomic<long> g_failingOpenFrom{0};
+std::atomic<long> g_opensTried{0};
+}  // namespace
+
+long InjectOpenFailure(long n) {
+    g_failingOpenFrom = n > 0 ? n : 0;
+    return g_opensTried.exchange(0);
+}
+
 Database Database::openExisting(const std::string& path, int flags) {
+    const long opening = ++g_opensTried;
+    const long failingFrom = g_failingOpenFrom;
+    if (failingFrom > 0 && opening >= failingFrom)
+        throw SqlError(SQLITE_CANTOPEN, "unable to open database file: " + path);
     std::error_code ec;
     if (path.empty() || !std::filesystem::is_regular_file(path, ec))
         throw SqlError(SQLITE_CANTOPEN, "Could not find file '" + path + "'.");

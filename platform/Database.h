@@ -315,6 +315,11 @@ private:
 // (0 when its failure came or there was none).
 long InjectStepFailure(long n);
 
+// Fault injection for tests: from the n-th opening of an existing database on (1: the next
+// one), every opening fails as an unreadable file would, on any thread, until n = 0 switches
+// the injection off. Returns how many openings were tried since the previous call.
+long InjectOpenFailure(long n);
+
 // Quotes a name for use as an identifier in SQL text ("a""b").
 std::string QuoteIdentifier(std::string_view name);
 

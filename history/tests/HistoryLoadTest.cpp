@@ -1,6 +1,7 @@
 // The history load: order by money volume, split adjustment, the 3000-day and 10000-symbol
 // limits, the trade dates of the window, a failed load that keeps what was loaded, and the
-// readers in parallel that leave what the single reader leaves.
+// readers in parallel that leave what the single reader leaves, also where some or all of them
+// cannot open the database.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -286,6 +287,39 @@ TEST_F(HistoryLoadTest, ReadersInParallelLeaveWhatTheSingleReaderLeaves) {
     ASSERT_EQ(calls.size(), messages + 2);
     EXPECT_EQ(calls[messages].text, calls[messages + 1].text);
     EXPECT_NE(calls[messages].text.find("Division by zero: SplitCoef of "), std::string::npos);
+}
+
+TEST_F(HistoryLoadTest, AReaderThatCannotOpenLeavesItsSymbolsToTheOthers) {
+    const std::string built =
+        testing::LoadGeneratedHistory(TempFolder(), testing::GeneratedHistoryOptions(45, 260, 5));
+    auto loaded = [] {
+        return std::make_tuple(LoadedHistory, StoreCells(*MainVectors), StoreCells(*VolumeVectors),
+                               StoreCells(*ScreeningVectors));
+    };
+    HistoryDatabasePath = built;
+    ASSERT_TRUE(LoadHistory(1));
+    const auto single = loaded();
+    // The n-th opening and every later one fail, n = 1, 2, ... until none fails: the first is
+    // the load's own connection (the load fails and keeps the history), the next four are the
+    // readers' (all, three, two, one of them without a connection).
+    long n = 1;
+    for (;; ++n) {
+        SCOPED_TRACE(n);
+        const size_t messages = door_.CallsOf("message").size();
+        InjectOpenFailure(n);
+        HistoryDatabasePath = built;
+        const bool ok = LoadHistory(4);
+        const long tried = InjectOpenFailure(0);
+        EXPECT_EQ(ok, n > 1);
+        EXPECT_EQ(door_.CallsOf("message").size(), messages + (n == 1 ? 1 : 0));
+        const auto now = loaded();
+        EXPECT_TRUE(std::get<0>(now) == std::get<0>(single));
+        ExpectSameCells(std::get<1>(now), std::get<1>(single), "MainVectors");
+        ExpectSameCells(std::get<2>(now), std::get<2>(single), "VolumeVectors");
+        ExpectSameCells(std::get<3>(now), std::get<3>(single), "ScreeningVectors");
+        if (tried < n) break;
+    }
+    EXPECT_EQ(n, 6);
 }
 
 TEST(TradeDateText, NumbersAsDigitsDatesInTheShortForm) {
