@@ -74,7 +74,7 @@ void autorunDemo() {
     bench::report("autorun_demo", seconds, "s");
 }
 
-bench::Register reg("autorun_demo", autorunDemo);
+bench::Register reg("autorun_demo", autorunDemo, {"autorun_demo"});
 
 }  // namespace
 }  // namespace vel

@@ -12,9 +12,12 @@
 
 namespace vel::bench {
 
+// A benchmark: its name, what it runs, and the names of the figures it prints (so that the
+// command line can pick a benchmark by one of its figures).
 struct Entry {
     const char* name;
     std::function<void()> run;
+    std::vector<std::string> figures;
 };
 
 inline std::vector<Entry>& registry() {
@@ -23,12 +26,24 @@ inline std::vector<Entry>& registry() {
 }
 
 struct Register {
-    Register(const char* name, std::function<void()> fn) {
-        registry().push_back({name, std::move(fn)});
+    Register(const char* name, std::function<void()> fn, std::vector<std::string> figures) {
+        registry().push_back({name, std::move(fn), std::move(figures)});
     }
 };
 
+// True when some registered benchmark names the figure among its figures.
+inline bool IsDeclaredFigure(const std::string& figure) {
+    for (const Entry& e : registry())
+        for (const std::string& f : e.figures)
+            if (f == figure) return true;
+    return false;
+}
+
+// Prints "bench <name> <value> <unit>". A figure that no benchmark declares is printed all the
+// same, with a note on stderr, since the command line cannot find it by its name.
 inline void report(const char* name, double value, const char* unit) {
+    if (!IsDeclaredFigure(name))
+        std::fprintf(stderr, "(figure %s is declared by no benchmark)\n", name);
     std::printf("bench %s %s %s\n", name, vel::formatSignificantDigits(value, 6).c_str(), unit);
     std::fflush(stdout);
 }

@@ -53,6 +53,6 @@ void chartPaint() {
     if (const char* png = std::getenv("VELLICOR_BENCH_CHART_PNG")) image.save(png);
 }
 
-vel::bench::Register reg("chart_paint", chartPaint);
+vel::bench::Register reg("chart_paint", chartPaint, {"chart_paint"});
 
 }  // namespace

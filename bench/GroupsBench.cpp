@@ -42,6 +42,6 @@ void groups() {
     vel::InstallDoor(nullptr);
 }
 
-vel::bench::Register reg("groups_10000x3000", groups);
+vel::bench::Register reg("groups_10000x3000", groups, {"groups_10000x3000"});
 
 }  // namespace

@@ -179,8 +179,9 @@ void LoadChild() {
     InstallDoor(nullptr);
 }
 
-bench::Register importBuild("history_import_build", ImportAndBuild);
-bench::Register load("history_load", Load);
-bench::Register loadChild("history_load_child", LoadChild);
+bench::Register importBuild("history_import_build", ImportAndBuild,
+                            {"import_rows", "import_seconds_2000x3000", "history_build_2000x3000"});
+bench::Register load("history_load", Load, {"history_load_10000x3000", "history_load_peak_rss"});
+bench::Register loadChild("history_load_child", LoadChild, {});
 
 }  // namespace

@@ -109,8 +109,8 @@ void backtestWalk() {
     vel::bench::report("backtest_walk", best * 1e9 / kDays, "ns/day");
 }
 
-vel::bench::Register regKernels("kernels_3000d", kernels3000);
-vel::bench::Register regSignal("signal_walk", signalWalk);
-vel::bench::Register regBacktest("backtest_walk", backtestWalk);
+vel::bench::Register regKernels("kernels_3000d", kernels3000, {"kernels_3000d"});
+vel::bench::Register regSignal("signal_walk", signalWalk, {"signal_walk"});
+vel::bench::Register regBacktest("backtest_walk", backtestWalk, {"backtest_walk"});
 
 }  // namespace

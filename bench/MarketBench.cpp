@@ -93,6 +93,9 @@ void marketCalculations() {
     InstallDoor(nullptr);
 }
 
-bench::Register reg("market_calculations", marketCalculations);
+bench::Register reg("market_calculations", marketCalculations,
+                    {"timing_500x252", "timing_500x3000", "timing_rate", "timing_rate_per_core",
+                     "timing_threads", "timing_rate_literal", "swinging_500x252",
+                     "special_swinging_500x252"});
 
 }  // namespace

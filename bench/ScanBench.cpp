@@ -29,6 +29,6 @@ void scan() {
     InstallDoor(nullptr);
 }
 
-bench::Register reg("scan_complete_500x252", scan);
+bench::Register reg("scan_complete_500x252", scan, {"scan_complete_500x252"});
 
 }  // namespace

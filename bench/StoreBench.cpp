@@ -29,6 +29,7 @@ void storeFullSize() {
     bench::report("store_full_rss", bench::peakRssMb(), "MB");
 }
 
-vel::bench::Register reg("store", storeFullSize);
+vel::bench::Register reg("store", storeFullSize,
+                         {"store_dimension", "store_push_10000x2", "store_full_rss"});
 
 }  // namespace

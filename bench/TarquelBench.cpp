@@ -133,8 +133,8 @@ void LargeRss() {
     bench::report("tarquel_large_rss", bench::peakRssMb(), "MB");
 }
 
-const bench::Register kEfficiency("tarquel_efficiency", Efficiency);
-const bench::Register kIdleCpu("tarquel_idle_cpu", IdleCpu);
-const bench::Register kLargeRss("tarquel_large_rss", LargeRss);
+const bench::Register kEfficiency("tarquel_efficiency", Efficiency, {"tarquel_efficiency"});
+const bench::Register kIdleCpu("tarquel_idle_cpu", IdleCpu, {"tarquel_idle_cpu"});
+const bench::Register kLargeRss("tarquel_large_rss", LargeRss, {"tarquel_large_rss"});
 
 }  // namespace

@@ -63,6 +63,10 @@ void tradingMethods() {
     InstallDoor(nullptr);
 }
 
-bench::Register reg("trading_methods", tradingMethods);
+bench::Register reg("trading_methods", tradingMethods,
+                    {"optimal_level_500x252", "optimal_level_500x252_literal",
+                     "optimal_level_500x3000", "optimal_level_500x3000_literal",
+                     "optimal_gradient_500x3000", "optimal_gradient_500x3000_literal",
+                     "behaviour_curves_500x252"});
 
 }  // namespace
