@@ -5,21 +5,29 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QScopeGuard>
+#include <QThread>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iterator>
 
 #include "AppPaths.h"
 #include "AppState.h"
 #include "EntryPoints.h"
 #include "FrameFixture.h"
 #include "MainCommands.h"
+#include "QtDoor.h"
 #include "VectorStores.h"
 #include "frmMDI.h"
 #include "frmMain.h"
@@ -296,6 +304,52 @@ TEST_F(MainWindowTest, DownloaderIsStartedWithoutArgumentsAndAFailureIsReported)
     EXPECT_TRUE(starts[0].args.empty());
     EXPECT_EQ(Messages(),
               std::vector<std::string>{"Program cannot be started!\r\n" + TempPath("Tarquel")});
+}
+
+// The process of the program at this path (its own copy in the temporary folder, so only the
+// one this test started), or 0.
+pid_t ProcessOfProgram(const std::string& path) {
+    const std::string wanted = std::filesystem::canonical(path).string();
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::error_code ec;
+        const auto exe = std::filesystem::read_symlink(entry.path() / "exe", ec);
+        if (!ec && exe.string() == wanted) return static_cast<pid_t>(std::stol(name));
+    }
+    return 0;
+}
+
+TEST_F(MainWindowTest, DownloadFromWebStartsTheRealTarquelOnTheQtDoor) {
+    std::filesystem::copy_file(TARQUEL_BINARY, TempPath("Tarquel"));
+    // It inherits the offscreen platform, so its window shows nowhere.
+    ASSERT_EQ(QGuiApplication::platformName(), "offscreen");
+    QtDoor qt;
+    InstallDoor(&qt);
+    mnuDownloadFromWeb_Click();
+    InstallDoor(&door_);
+    const std::string log = TempPath("Tarquel.log");
+    auto logged = [&](const std::string& text) {
+        std::ifstream in(log, std::ios::binary);
+        const std::string lines((std::istreambuf_iterator<char>(in)), {});
+        return lines.find(" >> " + text + "\r\n") != std::string::npos;
+    };
+    auto waitFor = [&](const std::function<bool()>& done) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done() && clock.elapsed() < 20000) QThread::msleep(20);
+        return done();
+    };
+    pid_t tarquel = 0;
+    ASSERT_TRUE(waitFor([&] { return (tarquel = ProcessOfProgram(TempPath("Tarquel"))) != 0; }));
+    // Whatever fails below, the started program does not outlive the test.
+    const auto cleanup = qScopeGuard([&] { ::kill(tarquel, SIGKILL); });
+    EXPECT_TRUE(waitFor([&] { return logged("Starting Tarquel."); }));
+    // Manual use ends with the quit command, which SIGTERM gives.
+    ::kill(tarquel, SIGTERM);
+    EXPECT_TRUE(waitFor([&] { return logged("Exiting Tarquel."); }));
+    // Started without arguments: manual use, not an automatic run.
+    EXPECT_FALSE(logged("Starting automatic mode with coomand line: "));
 }
 
 TEST_F(MainWindowTest, DownloadingTimerTicksUntilTheResultFileAppears) {
