@@ -208,6 +208,9 @@ TimerId QtDoor::StartTimer(std::int64_t ms, std::function<void()> onTimeout) {
     const TimerId id = ++lastTimer_;
     auto* timer = new QTimer;
     timer->setSingleShot(true);
+    // A deadline never falls due early: Qt's default coarse timers may fire up to 5 % before
+    // their interval (3 s of a 60 s download deadline).
+    timer->setTimerType(Qt::PreciseTimer);
     timers_[id] = timer;
     QObject::connect(timer, &QTimer::timeout, timer, [this, id, timer, run = std::move(onTimeout)] {
         const auto it = timers_.find(id);
