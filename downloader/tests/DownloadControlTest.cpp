@@ -28,11 +28,11 @@ protected:
     }
     // Starts one attempt of the URL part into the file of the temporary folder and waits
     // until it has ended; the result.
-    int Download(const std::string& urlPart, const std::string& name, int timeoutMs = 10000) {
+    int Download(const std::string& urlPart, const std::string& name) {
         control->DownloadURL = urlPart;
         control->SaveFilePath = TempPath(name);
         control->StartDownload();
-        EXPECT_TRUE(RunUntil([&] { return control->ProcessResult != 1; }, timeoutMs));
+        EXPECT_TRUE(RunUntil([&] { return control->ProcessResult != 1; }));
         return control->ProcessResult;
     }
     // The entries of the temporary folder other than the log.
@@ -106,8 +106,7 @@ TEST_F(DownloadControlTest, RefusedAndDroppedConnectionsAreErrors) {
     HttpBehaviour drop;
     drop.closeWithoutAnswer = true;
     server.Route("/drop", drop);
-    EXPECT_EQ(Download("http://127.0.0.1:" + std::to_string(TestHttpServer::RefusingPort()) + "/x",
-                       "R.csv"),
+    EXPECT_EQ(Download("http://127.0.0.1:" + std::to_string(server.RefusingPort()) + "/x", "R.csv"),
               3);
     EXPECT_EQ(Download(server.Url("/drop"), "D.csv"), 3);
     EXPECT_EQ(control->ProcessStatus, ctlURLDownload::kCommError);

@@ -65,12 +65,14 @@ protected:
         }
         WriteFile(TempPath(listName), text);
     }
-    // Chooses the list in the window and starts a manual run; waits for its end.
-    bool RunManual(const std::string& listName, int timeoutMs = 20000) {
+    // Chooses the list in the window and starts a manual run; waits for its end while the
+    // server keeps receiving requests.
+    bool RunManual(const std::string& listName) {
         form->Form_Load();
         form->SetUrlListText(listName);
         form->mnuStartDownloading_Click();
-        return RunUntil([&] { return !form->IsRunning(); }, timeoutMs);
+        return RunUntil([&] { return !form->IsRunning(); }, kHangGuardMs,
+                        [&] { return server.Requests(); });
     }
     // Sets up an automatic run of the list with a result file (and the save folder, if any).
     void PrepareAutomatic(const std::string& listName, const std::string& saveFolder = "",
@@ -83,10 +85,10 @@ protected:
         AutomationMaxURLCount = maxCount;
         AutomationResultText = "ERROR";
     }
-    bool RunAutomatic(int timeoutMs = 20000) {
+    bool RunAutomatic() {
         form->Form_Load();
         form->mnuStartDownloading_Click();
-        return RunUntil([&] { return !ended.empty(); }, timeoutMs);
+        return RunUntil([&] { return !ended.empty(); });
     }
     std::string Result() { return ReadFile(TempPath("Run.dwnresult")); }
     // The entries of a folder without the note file of the list.
@@ -314,7 +316,7 @@ TEST_F(DownloadRunTest, AListOf10000Urls) {
         text += "SaveTo(" + n + ".csv):" + server.Url("/s/" + n) + "\r\n";
     }
     WriteFile(TempPath("Big.eodurls"), text);
-    ASSERT_TRUE(RunManual("Big.eodurls", 120000));
+    ASSERT_TRUE(RunManual("Big.eodurls"));
     EXPECT_EQ(server.Requests(), 10000);
     EXPECT_LE(server.MaxInFlight(), 5);
     EXPECT_EQ(Downloaded("Big-EOD", "Big.eodurls").size(), 10000u);

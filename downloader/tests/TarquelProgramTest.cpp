@@ -40,11 +40,11 @@ protected:
         process.setProgram(QString::fromStdString(TempPath("Tarquel")));
         process.setArguments(args);
         process.start();
-        ASSERT_TRUE(process.waitForStarted(10000));
+        ASSERT_TRUE(process.waitForStarted(kHangGuardMs));
     }
     // Runs the event loop (the server lives in it) until the program has ended; its status.
-    int WaitForEnd(int timeoutMs = 30000) {
-        EXPECT_TRUE(RunUntil([&] { return process.state() == QProcess::NotRunning; }, timeoutMs));
+    int WaitForEnd() {
+        EXPECT_TRUE(RunUntil([&] { return process.state() == QProcess::NotRunning; }));
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
         return process.exitCode();
     }

@@ -74,16 +74,27 @@ protected:
         return texts;
     }
 
-    // Runs the event loop until the condition holds or the time is up; true when it held.
-    bool RunUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
+    // Runs the event loop until the condition holds; true when it held. False once `stallMs` of
+    // real time pass without the condition and, where `progress` is given, without a change of
+    // its value: a long run that keeps moving is never cut off, however slow the machine. The
+    // limit only ends a test that hangs (a passing test never waits for it), so it is generous:
+    // on a loaded machine the loopback transfers and a program's start take seconds.
+    bool RunUntil(const std::function<bool()>& done, int stallMs = kHangGuardMs,
+                  const std::function<long()>& progress = nullptr) {
         QElapsedTimer clock;
         clock.start();
+        long last = progress ? progress() : 0;
         while (!done()) {
-            if (clock.elapsed() > timeoutMs) return false;
+            if (progress && progress() != last) {
+                last = progress();
+                clock.restart();
+            }
+            if (clock.elapsed() > stallMs) return false;
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
         }
         return true;
     }
+    static constexpr int kHangGuardMs = 60000;
     // Runs the event loop for the time.
     void RunFor(int ms) {
         QElapsedTimer clock;

@@ -1,6 +1,11 @@
 // The loopback HTTP server of the downloader's tests.
 #include "TestHttpServer.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QTcpSocket>
 #include <QTimer>
 #include <algorithm>
@@ -76,9 +81,19 @@ TestHttpServer::TestHttpServer() {
     connect(&server_, &QTcpServer::newConnection, this, &TestHttpServer::OnNewConnection);
     server_.setMaxPendingConnections(1000);
     server_.listen(QHostAddress::LocalHost, 0);
+    refusingSocket_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (refusingSocket_ >= 0 &&
+        ::bind(refusingSocket_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::getsockname(refusingSocket_, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        refusingPort_ = ntohs(address.sin_port);
 }
 
 TestHttpServer::~TestHttpServer() {
+    if (refusingSocket_ >= 0) ::close(refusingSocket_);
     for (auto& [socket, connection] : connections_) {
         socket->disconnect(this);
         socket->abort();
@@ -114,14 +129,6 @@ void TestHttpServer::ResetCounts() {
     maxInFlight_ = inFlight_;
     requestsFor_.clear();
     authorizations_.clear();
-}
-
-quint16 TestHttpServer::RefusingPort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    const quint16 port = probe.serverPort();
-    probe.close();
-    return port;
 }
 
 const HttpBehaviour* TestHttpServer::Find(const std::string& path) const {

@@ -71,8 +71,10 @@ public:
     std::vector<std::string> AuthorizationsFor(const std::string& path) const;
     void ResetCounts();
 
-    // A loopback port on which nothing listens: a connection to it is refused.
-    static quint16 RefusingPort();
+    // A loopback port on which nothing listens: a connection to it is refused. The server holds
+    // it bound (without listening) for its lifetime, so that no other program, such as a test
+    // server of a test running beside this one, can take it and answer there.
+    quint16 RefusingPort() const { return refusingPort_; }
 
 private:
     struct Connection;
@@ -95,6 +97,8 @@ private:
     int requests_ = 0;
     int inFlight_ = 0;
     int maxInFlight_ = 0;
+    int refusingSocket_ = -1;
+    quint16 refusingPort_ = 0;
 };
 
 }  // namespace vel::testing
