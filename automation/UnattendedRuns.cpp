@@ -1,6 +1,8 @@
 // The unattended runs.
 #include "UnattendedRuns.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -128,8 +130,20 @@ bool DownloadFailed() {
     return Fail("Autorun mode - Error in Downloading process!", kDownloadError);
 }
 
-// Hands the download to the downloader and waits for its result file; true when its first line
-// is "OK".
+// Waits, sleeping between events, until the downloader has ended or kDownloaderEndWaitMs have
+// passed; true when it has ended.
+bool WaitForDownloaderEnd(ProgramId downloader) {
+    const std::int64_t deadline = door().MonotonicMs() + kDownloaderEndWaitMs;
+    while (door().ProgramRunning(downloader)) {
+        const std::int64_t left = deadline - door().MonotonicMs();
+        if (left <= 0) return false;
+        door().WaitForEvents(std::min<std::int64_t>(left, kDownloadWaitSliceMs));
+    }
+    return true;
+}
+
+// Hands the download to the downloader and waits for its result file, then for the downloader's
+// end; true when the file's first line is "OK".
 bool DownloadStep() {
     WriteActivityLog("Autorun mode - Downloading - Start.");
     if (!WriteDownloadParamsFile()) return DownloadFailed();
@@ -151,9 +165,19 @@ bool DownloadStep() {
         break;
     }
     SetDownloadingTimerInterval(0);
+    // The downloader writes its result again while it quits. Read now, the file could still
+    // change; and a next run started at once would delete it, and could then read that late
+    // write of this downloader as the result of its own. So the result counts only once the
+    // downloader has ended; one that goes on running after its result fails the download.
+    const bool ended = endedWithoutResult || WaitForDownloaderEnd(downloader);
     WriteActivityLog("Autorun mode - Downloading - End.");
     if (endedWithoutResult) {
         WriteActivityLog("Autorun mode - Tarquel ended without a result file: " +
+                         DwnResultFilePath);
+        return DownloadFailed();
+    }
+    if (!ended) {
+        WriteActivityLog("Autorun mode - Tarquel has not ended after writing its result file: " +
                          DwnResultFilePath);
         return DownloadFailed();
     }

@@ -12,11 +12,15 @@ namespace vel {
 // the download wait between looks at the downloader's process.
 constexpr int kDownloadTimerMs = 2000;
 constexpr int kDownloadWaitSliceMs = 250;
+// The longest wait, once the result file is there, for the downloader to end (it writes the
+// file again as it quits, within moments).
+constexpr int kDownloaderEndWaitMs = 30000;
 
 // The run of the .autorun file AutoRunFileName. Returns when the run is over; while it waits for
-// the downloader it lets window events run. The download wait ends when the result file exists,
-// or with "Error in Downloading process!" when the downloader cannot be started or ends without
-// writing it. Started while another run is active or a long command runs, it only beeps.
+// the downloader it lets window events run. The download wait ends when the result file exists
+// and the downloader has ended, or with "Error in Downloading process!" when the downloader
+// cannot be started, ends without writing it, or still runs kDownloaderEndWaitMs after writing
+// it. Started while another run is active or a long command runs, it only beeps.
 void RunAutorunMode();
 // The demonstration: loads "History.mdb" of the program folder, shows the last 252 days and
 // runs the market timing of every stock with its report. Without that file it only beeps.

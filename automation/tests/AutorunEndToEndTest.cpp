@@ -1,8 +1,8 @@
 // Unattended runs end to end, on the Qt door without a display: an autorun set downloads its
 // EOD files from the loopback HTTP server through the real Tarquel program, rebuilds, loads and
 // runs the three calculations with their reports; the download and set failures with real
-// processes; and the real Vellicor program running the demonstration set as `make run` does,
-// ended by SIGTERM once its run is over.
+// processes; a downloader whose late result would mislead the next run; and the real Vellicor
+// program running the demonstration set as `make run` does, ended by SIGTERM once its run is over.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -37,9 +37,8 @@ protected:
         InstallDoor(&door_);
         AutomationFixture::TearDown();
     }
-    // The run goes on once the result file is there; the downloader may still be ending (and
-    // write its result once more as it quits). Waits until every program the door started has
-    // ended, so that the next case starts alone.
+    // A run that gave up on its downloader leaves it running. Waits until every program the
+    // door started has ended, so that the next case starts alone.
     void WaitForDownloaders() {
         QElapsedTimer clock;
         clock.start();
@@ -188,6 +187,33 @@ TEST_F(AutorunEndToEndTest, EachFailureLogsItsMessageAndLeavesBothFlagsDown) {
         EXPECT_EQ(LoadedSymbolCount, 0);
         WaitForDownloaders();
     }
+}
+
+TEST_F(AutorunEndToEndTest, ARunStartedAtOnceIsNotMisledByTheLastDownloadersLateResult) {
+    // A stand-in downloader: the first one writes "OK" at once and again 3 s later as it quits;
+    // the second one writes "ERROR" after 2.5 s. Read before the first one has ended, its late
+    // "OK" would land after the second run deleted the old result, and pass for that run's.
+    WriteFile(TempPath("Tarquel"),
+              "#!/bin/sh\n"
+              "result=$(sed -n 3p \"$1\" | tr -d '\\r')\n"
+              "write() { printf '%s\\r\\n' \"$1\" > \"$result.part\" && mv \"$result.part\" "
+              "\"$result\"; }\n"
+              "if [ -e \"$0.second\" ]; then sleep 2.5; write ERROR; exit 0; fi\n"
+              ": > \"$0.second\"\n"
+              "write OK\n"
+              "sleep 3\n"
+              "write OK\n");
+    fs::permissions(TempPath("Tarquel"), fs::perms::owner_all);
+    WriteServedSet({"DownloadEOD = YES"}, 1, 10);
+    RunAutorunMode();
+    // No database in the set: past a good download, the run stops at the load.
+    EXPECT_EQ(RunLog().back(), "Message: There is no History.mdb to load!");
+    EXPECT_FALSE(qt_.ProgramRunning(1));
+    fs::remove(ActivityLogPath);
+    OpenActivityLog("Vellicor.log");
+    RunAutorunMode();
+    EXPECT_EQ(RunLog().back(), "Message: Error in Downloading process!");
+    EXPECT_EQ(ReadFile(TempPath("E2E.dwnresult")), "ERROR\r\n");
 }
 
 TEST_F(AutorunEndToEndTest, VellicorRunsTheDemonstrationSetAndEndsAtSigterm) {

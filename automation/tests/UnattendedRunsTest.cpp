@@ -1,8 +1,8 @@
 // The unattended runs with the program's commands registered and the downloader played by the
 // scripted door: the autorun run's steps and their log lines in order, the hand-off to the
-// downloader (parameters file, old result deleted, the wait on the timer and on the process),
-// every failure with its message and log line and both flags back at 0, the demonstration and
-// the load-only run, and runs that may not start.
+// downloader (parameters file, old result deleted, the wait on the timer and on the process, the
+// result read only once the downloader has ended), every failure with its message and log line
+// and both flags back at 0, the demonstration and the load-only run, and runs that may not start.
 #include <gtest/gtest.h>
 
 #include "AutomationFixture.h"
@@ -174,6 +174,63 @@ TEST_F(UnattendedRunsTest, EveryDownloadFailureEndsTheRunWithItsMessage) {
         EXPECT_EQ(LoadedSymbolCount, 0);
         EXPECT_FALSE(Exists(TempPath("T-EOD/History.mdb")));
     }
+}
+
+TEST_F(UnattendedRunsTest, TheResultCountsOnlyOnceTheDownloaderHasEnded) {
+    // The first downloader writes "OK" at 1 s and again as it quits at 4.5 s, and ends at 5 s;
+    // the second one writes "ERROR" 5 s after its start.
+    WriteAutorunSet("T", {"DownloadEOD = YES", "CreateHistory = YES"});
+    int started = 0;
+    std::vector<std::int64_t> starts;
+    door_.watchedProgramRunsMs = 5000;
+    door_.onWatchedProgram = [&](const std::string&, const std::vector<std::string>&) {
+        starts.push_back(door_.MonotonicMs());
+        GenerateEod("T", 3, 40);
+        const auto write = [this](const char* text) {
+            return [this, text] { WriteFile(TempPath("T.dwnresult"), text); };
+        };
+        if (++started == 1) {
+            door_.StartTimer(1000, write("OK\r\n"));
+            door_.StartTimer(4500, write("OK\r\n"));
+        } else {
+            door_.StartTimer(5000, write("ERROR\r\n"));
+        }
+    };
+    RunAutorunMode();
+    EXPECT_EQ(RunLog().back(), "Autorun mode - End.");
+    // The next run, started at once, deletes the result file: the first downloader's late write
+    // must not pass for the second one's result.
+    RunAutorunMode();
+    ExpectFlagsDown();
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_GE(starts[1], 5000) << "the first run went on while its downloader still ran";
+    const auto log = RunLog();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[log.size() - 2], "Autorun mode - Error in Downloading process!");
+    EXPECT_EQ(log.back(), "Message: Error in Downloading process!");
+
+    // A downloader that goes on running after its result fails the download, after a bounded
+    // wait.
+    fs::remove(ActivityLogPath);
+    OpenActivityLog("Vellicor.log");
+    door_.watchedProgramRunsMs = -1;
+    door_.onWatchedProgram = [this](const std::string&, const std::vector<std::string>&) {
+        door_.StartTimer(1000, [this] { WriteFile(TempPath("T.dwnresult"), "OK\r\n"); });
+    };
+    const std::int64_t start = door_.MonotonicMs();
+    RunAutorunMode();
+    ExpectFlagsDown();
+    EXPECT_GE(door_.MonotonicMs() - start, 2000 + kDownloaderEndWaitMs);
+    EXPECT_LE(door_.MonotonicMs() - start, 2000 + kDownloaderEndWaitMs + kDownloadWaitSliceMs);
+    EXPECT_EQ(RunLog(), (std::vector<std::string>{
+                            "Autorun mode - Start.",
+                            "Autorun mode - Downloading - Start.",
+                            "Autorun mode - Downloading - End.",
+                            "Autorun mode - Tarquel has not ended after writing its result file: " +
+                                TempPath("T.dwnresult"),
+                            "Autorun mode - Error in Downloading process!",
+                            "Message: Error in Downloading process!",
+                        }));
 }
 
 TEST_F(UnattendedRunsTest, TheParametersFileAndTheOldResultMustBeDealtWithFirst) {
