@@ -4,6 +4,8 @@
 // and helpers to write the files of an autorun set and to read the log and the messages.
 #pragma once
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -44,9 +46,19 @@ protected:
         RegisterAutomationCommands();
     }
 
-    // Writes the text as it is (no line ends added); the folder must exist.
+    // Writes the text as it is (no line ends added); the folder must exist. A file that cannot
+    // be written fails the test with its path and the system's reason, so that a test never
+    // goes on with a set it did not write.
     void WriteFile(const std::string& path, const std::string& text) const {
-        std::ofstream(path, std::ios::binary) << text;
+        errno = 0;
+        std::ofstream out(path, std::ios::binary);
+        out << text;
+        out.close();
+        if (!out) {
+            const int error = errno;
+            ADD_FAILURE() << "cannot write " << path << ": "
+                          << (error != 0 ? std::strerror(error) : "unknown error");
+        }
     }
     std::string ReadFile(const std::string& path) const {
         std::ifstream in(path, std::ios::binary);
