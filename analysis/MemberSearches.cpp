@@ -8,14 +8,15 @@
 #include <cstring>
 #include <deque>
 #include <map>
+#include <memory>
 #include <mutex>
-#include <thread>
 
 #include "AppState.h"
 #include "Hooks.h"
 #include "SwingingSearch.h"
 #include "TimingSearch.h"
 #include "VectorStores.h"
+#include "WorkerPool.h"
 
 namespace vel {
 
@@ -142,50 +143,65 @@ void Leave(SearchFamily family, const SearchOutcome& o, long P, long W) {
     RallyCount = o.log.count;
 }
 
-// Worker threads that run the fused searches of submitted rows; outcomes are taken by member
-// number. The destructor stops and joins them (a search under way is finished first).
+// The fused searches of submitted rows on the program's workers, at most `threads` at a time,
+// each helper with scratch of its own (an ended helper leaves it to the next); outcomes are taken
+// by member number. A helper takes rows until none is left and then ends; a later row posts a
+// new one. The destructor drops the rows no helper has begun and waits for the searches under
+// way (a helper that begins later finds nothing to do; what it reads is shared with it).
 class SearchPool {
 public:
     SearchPool(SearchFamily family, const SearchWindow& w, unsigned threads,
                const MemberFollowUp* followUp)
-        : family_(family), window_(w), followUp_(followUp) {
-        for (unsigned t = 0; t < threads; ++t) workers_.emplace_back([this] { Work(); });
-    }
+        : s_(std::make_shared<State>(family, w, followUp)), threads_(threads) {}
     ~SearchPool() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            stop_ = true;
-        }
-        taskReady_.notify_all();
-        for (std::thread& t : workers_) t.join();
+        std::unique_lock<std::mutex> lock(s_->mutex);
+        s_->stop = true;
+        s_->tasks.clear();
+        s_->changed.wait(lock, [this] { return s_->busy == 0; });
     }
     SearchPool(const SearchPool&) = delete;
     SearchPool& operator=(const SearchPool&) = delete;
 
     void Submit(std::size_t k, std::vector<float> row, std::vector<float> rows, bool haveRows) {
+        bool post = false;
         {
-            std::lock_guard<std::mutex> lock(mutex_);
-            tasks_.push_back({k, std::move(row), std::move(rows), haveRows});
+            std::lock_guard<std::mutex> lock(s_->mutex);
+            s_->tasks.push_back({k, std::move(row), std::move(rows), haveRows});
+            if (s_->helpers < threads_) {
+                ++s_->helpers;
+                post = true;
+            }
         }
-        taskReady_.notify_one();
+        if (post) Workers.Post([s = s_] { Help(*s); });
     }
     // An outcome known without a search (a member that goes the literal way).
     void Put(std::size_t k, SearchOutcome o) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        done_.emplace(k, std::move(o));
+        std::lock_guard<std::mutex> lock(s_->mutex);
+        s_->done.emplace(k, std::move(o));
     }
-    // Waits for member k's outcome, calling idle() (outside the lock) while it waits.
+    // Waits for member k's outcome, calling idle() (outside the lock) while it waits. A member
+    // that no helper has begun after a while (every worker busy with other work) is searched
+    // on the calling thread.
     template <class Idle>
     SearchOutcome Take(std::size_t k, Idle&& idle) {
-        std::unique_lock<std::mutex> lock(mutex_);
+        std::unique_lock<std::mutex> lock(s_->mutex);
+        const auto since = std::chrono::steady_clock::now();
         while (true) {
-            auto it = done_.find(k);
-            if (it != done_.end()) {
+            auto it = s_->done.find(k);
+            if (it != s_->done.end()) {
                 SearchOutcome o = std::move(it->second);
-                done_.erase(it);
+                s_->done.erase(it);
                 return o;
             }
-            outcomeReady_.wait_for(lock, std::chrono::milliseconds(5));
+            if (!s_->tasks.empty() && s_->tasks.front().k == k &&
+                std::chrono::steady_clock::now() - since >= kUnbegunWait) {
+                Task task = std::move(s_->tasks.front());
+                s_->tasks.pop_front();
+                lock.unlock();
+                Scratch scratch;
+                return Search(*s_, task, scratch);
+            }
+            s_->changed.wait_for(lock, std::chrono::milliseconds(5));
             lock.unlock();
             idle();
             lock.lock();
@@ -193,48 +209,63 @@ public:
     }
 
 private:
+    static constexpr auto kUnbegunWait = std::chrono::milliseconds(20);
     struct Task {
         std::size_t k = 0;
         std::vector<float> row;
         std::vector<float> rows;  // the follow-up's rows
         bool haveRows = false;
     };
-    void Work() {
-        Scratch scratch;
-        while (true) {
-            Task task;
-            {
-                std::unique_lock<std::mutex> lock(mutex_);
-                taskReady_.wait(lock, [this] { return stop_ || !tasks_.empty(); });
-                if (stop_) return;
-                task = std::move(tasks_.front());
-                tasks_.pop_front();
+    struct State {
+        State(SearchFamily f, const SearchWindow& w, const MemberFollowUp* up)
+            : family(f), window(w), followUp(up) {}
+        const SearchFamily family;
+        const SearchWindow window;
+        const MemberFollowUp* const followUp;  // read only while a search is under way
+        std::mutex mutex;
+        std::condition_variable changed;  // an outcome is done, or a search has ended
+        std::deque<Task> tasks;           // in member order
+        std::map<std::size_t, SearchOutcome> done;
+        std::vector<std::unique_ptr<Scratch>> spare;  // of ended helpers, for the next ones
+        unsigned helpers = 0;                         // posted and not ended
+        unsigned busy = 0;                            // searches under way on helpers
+        bool stop = false;
+    };
+    static SearchOutcome Search(const State& s, Task& task, Scratch& scratch) {
+        SearchOutcome o = Compute(s.family, task.row, s.window, scratch);
+        FollowUp(s.followUp, task.haveRows, task.row, task.rows, s.window, o);
+        o.input = std::move(task.row);
+        return o;
+    }
+    static void Help(State& s) {
+        std::unique_lock<std::mutex> lock(s.mutex);
+        std::unique_ptr<Scratch> scratch;
+        while (!s.stop && !s.tasks.empty()) {
+            Task task = std::move(s.tasks.front());
+            s.tasks.pop_front();
+            ++s.busy;
+            if (!scratch && !s.spare.empty()) {
+                scratch = std::move(s.spare.back());
+                s.spare.pop_back();
             }
-            SearchOutcome o = Compute(family_, task.row, window_, scratch);
-            FollowUp(followUp_, task.haveRows, task.row, task.rows, window_, o);
-            o.input = std::move(task.row);
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                done_.emplace(task.k, std::move(o));
-            }
-            outcomeReady_.notify_all();
+            lock.unlock();
+            if (!scratch) scratch = std::make_unique<Scratch>();
+            SearchOutcome o = Search(s, task, *scratch);
+            lock.lock();
+            s.done.emplace(task.k, std::move(o));
+            --s.busy;
+            s.changed.notify_all();
         }
+        if (scratch) s.spare.push_back(std::move(scratch));
+        --s.helpers;
     }
 
-    const SearchFamily family_;
-    const SearchWindow window_;
-    const MemberFollowUp* const followUp_;
-    std::mutex mutex_;
-    std::condition_variable taskReady_, outcomeReady_;
-    std::deque<Task> tasks_;
-    std::map<std::size_t, SearchOutcome> done_;
-    bool stop_ = false;
-    std::vector<std::thread> workers_;
+    const std::shared_ptr<State> s_;
+    const unsigned threads_;
 };
 
 unsigned ThreadCount(std::size_t members) {
-    unsigned t = SearchRoad.threads != 0 ? SearchRoad.threads : std::thread::hardware_concurrency();
-    if (t == 0) t = 1;
+    const unsigned t = SearchRoad.threads != 0 ? SearchRoad.threads : Workers.size();
     return static_cast<unsigned>(std::min<std::size_t>(t, members));
 }
 

@@ -5,7 +5,8 @@
 // between two members sees exactly what the sequential search would have left. A member whose
 // rows the fused search cannot take goes the literal way at its turn. Worker threads never
 // yield, never touch a window and never write a process-wide table; the calling thread yields
-// while it waits.
+// while it waits, and searches a member itself when no worker has begun it after a while (the
+// workers are shared with the program's other searches).
 #pragma once
 
 #include <cstddef>
@@ -18,11 +19,11 @@ namespace vel {
 
 enum class SearchFamily { Timing, Swinging, SpecialSwinging };
 
-// How the searches run. The program runs them fused on hardware_concurrency() threads; a test
+// How the searches run. The program runs them fused on the program's workers (Workers); a test
 // may choose the literal road or a thread count (1: fused on the calling thread).
 struct SearchRoadChoice {
     bool literal = false;
-    unsigned threads = 0;  // 0: std::thread::hardware_concurrency()
+    unsigned threads = 0;  // 0: as many as Workers has
     bool operator==(const SearchRoadChoice&) const = default;
 };
 extern SearchRoadChoice SearchRoad;

@@ -5,7 +5,6 @@
 #include <atomic>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "AppState.h"
@@ -16,6 +15,7 @@
 #include "ProcessState.h"
 #include "Progress.h"
 #include "VectorStores.h"
+#include "WorkerPool.h"
 
 namespace vel {
 
@@ -189,17 +189,13 @@ void ComputeChunk(long first, long last, std::vector<std::unique_ptr<clsVectors>
             }
         }
     };
-    std::vector<std::thread> workers;
-    for (size_t t = 1; t < scratch.size(); ++t) workers.emplace_back(work, t);
-    work(0);
-    for (std::thread& w : workers) w.join();
+    Workers.Run(scratch.size(), static_cast<unsigned>(scratch.size()), work);
 }
 
 void CalcScreeningBasicValuesThreaded(std::int16_t SaveTables) {
     const long n = MainVectors->BufferCount();
     const long dim = MainVectors->CoordDim();
-    unsigned threads = ScreeningRoad.threads ? ScreeningRoad.threads
-                                             : std::max(1u, std::thread::hardware_concurrency());
+    const unsigned threads = ScreeningRoad.threads ? ScreeningRoad.threads : Workers.size();
     std::vector<std::unique_ptr<clsVectors>> scratch;
     for (unsigned t = 0; t < threads; ++t) {
         scratch.push_back(std::make_unique<clsVectors>());

@@ -52,12 +52,12 @@ constexpr int Count = 40;
 // One stock's values before they become its screening vector (entries 1..40; 0 unused).
 extern Table1D<float> QualityValue;
 
-// How the screening values are computed. The program computes the stocks on
-// hardware_concurrency() worker threads, each on work vectors of its own, and puts them in
+// How the screening values are computed. The program computes the stocks on the program's
+// workers (Workers) and the calling thread, each on work vectors of its own, and puts them in
 // place in item order; a test may choose the plain road or a thread count.
 struct ScreeningRoadChoice {
     bool plain = false;
-    unsigned threads = 0;  // 0: std::thread::hardware_concurrency()
+    unsigned threads = 0;  // 0: as many as Workers has
     bool operator==(const ScreeningRoadChoice&) const = default;
 };
 extern ScreeningRoadChoice ScreeningRoad;

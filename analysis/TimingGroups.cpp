@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <thread>
 
 #include "AnalysisText.h"
 #include "AppState.h"
@@ -15,6 +14,7 @@
 #include "ProcessState.h"
 #include "StockResultsMatrix.h"
 #include "VectorStores.h"
+#include "WorkerPool.h"
 
 namespace vel {
 
@@ -164,13 +164,10 @@ std::vector<std::uint8_t> AcceptedAgreements(long days, float c) {
     return n;
 }
 
-// Runs job(t) for t = 0..threads - 1 on worker threads and waits for them.
+// Runs job(t) for t = 0..threads - 1 on the workers and the calling thread, and waits for them.
 template <class Job>
 void OnWorkers(unsigned threads, Job&& job) {
-    std::vector<std::thread> workers;
-    for (unsigned t = 1; t < threads; ++t) workers.emplace_back([&job, t] { job(t); });
-    job(0u);
-    for (auto& w : workers) w.join();
+    Workers.Run(threads, threads, [&job](std::size_t t) { job(static_cast<unsigned>(t)); });
 }
 
 // The symmetric matrix of correlated candidate pairs, one bit row per candidate.
@@ -187,7 +184,7 @@ PairMatrix CorrelatedPairs(const PackedSignals& p, long count, long days, float 
     const size_t n = static_cast<size_t>(count);
     m.words = (n + 63) / 64;
     m.bits.assign(m.words * n, 0);
-    unsigned threads = g_threads ? g_threads : std::max(1u, std::thread::hardware_concurrency());
+    unsigned threads = g_threads ? g_threads : Workers.size();
     threads = static_cast<unsigned>(std::min<size_t>(threads, std::max<size_t>(1, n / 64)));
     // The upper triangle, rows dealt out in turn for balance; then the lower one mirrored.
     OnWorkers(threads, [&](unsigned t) {

@@ -64,7 +64,7 @@ std::vector<long> TimingGroupMembers(std::int16_t g);
 // (50 curves) appends nothing.
 void AppendBasketTimingCurve(std::int16_t V);
 
-// The number of worker threads of CalcTimingGroups (0: one per hardware thread).
+// The number of threads of CalcTimingGroups (0: as many as Workers has).
 void SetTimingGroupThreads(unsigned threads);
 
 }  // namespace vel

@@ -8,7 +8,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "AnalysisText.h"
@@ -25,8 +24,11 @@
 #include "SignalWalk.h"
 #include "TradingResults.h"
 #include "VectorStores.h"
+#include "WorkerPool.h"
 
 namespace vel {
+
+unsigned FusedTrialThreadCount = 0;
 
 namespace {
 
@@ -34,6 +36,10 @@ constexpr int kLevelSteps = 400;  // levels i = 0..400
 constexpr int kFirstGradient = 5;
 constexpr int kLastGradient = 50;
 constexpr float kNoResult = -10000.0f;  // the best profit before the first trial
+// The work (in level trial-days) from which a search's trials are shared with the workers: about
+// a millisecond on one thread. Below it, waking the workers and pricing the same rallies once
+// per thread costs about as much as it saves.
+constexpr std::size_t kThreadedTrialDays = 300000;
 
 // What one trial leaves for the search: its net compound profit and its rally count.
 struct Trial {
@@ -143,6 +149,11 @@ public:
             new FusedLevelTrials(*w, above, std::move(values)));
     }
 
+    // The work of n trials, in level trial-days (one day of one level trial).
+    std::size_t Work(std::size_t n) const {
+        return n * static_cast<std::size_t>(w_.to - w_.from + 1);
+    }
+
     Trial Run(float level) {
         const double L = level;
         const std::size_t count = BuyingDays(L);
@@ -202,6 +213,12 @@ public:
         return std::unique_ptr<FusedGradientTrials>(new FusedGradientTrials(*w, F));
     }
 
+    // The work of n trials, in level trial-days: a gradient trial smooths and differentiates
+    // every day over its length, some 40 times the work of a level trial on the same days.
+    std::size_t Work(std::size_t n) const {
+        return 40 * n * static_cast<std::size_t>(w_.to - w_.from + 1);
+    }
+
     Trial Run(long g) {
         // The gradient of day p reads the smoothed days p - g + 1..p (p itself when the window
         // does not fit), so the shown days need the smoothed days from `from` - g + 1 on.
@@ -235,33 +252,28 @@ private:
     RallyLog log_;
 };
 
-// The fused trials of a search for every argument, on worker threads: each thread runs a
-// contiguous part of the arguments on its own copy of the prototype (its own log, pairs and
-// last trial; the snapshots are shared), and the outcomes come back in argument order. A trial
-// is a pure function of its argument, so the outcomes are those of one thread running them all.
-// The first error, in argument order, is raised after every thread has ended.
+// The threads of a fused search of `work` trial-days: fixed by a test, or the calling thread
+// alone where waking the workers and pricing the same rallies on each costs more than it saves.
+std::size_t FusedTrialThreads(std::size_t work) {
+    if (FusedTrialThreadCount != 0) return FusedTrialThreadCount;
+    return work < kThreadedTrialDays ? 1 : Workers.size();
+}
+
+// The fused trials of a search for every argument, on the calling thread or on the workers:
+// each thread runs a contiguous part of the arguments on its own copy of the prototype (its own
+// log, pairs and last trial; the snapshots are shared), and the outcomes come back in argument
+// order. A trial is a pure function of its argument, so the outcomes are those of one thread
+// running them all. The first error, in argument order, is raised after every part has ended.
 template <class Trials, class Arg>
 std::vector<Trial> RunFusedTrials(const Trials& prototype, const std::vector<Arg>& args) {
     const std::size_t n = args.size();
-    const std::size_t threads = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1,
-                                                        std::max<std::size_t>(n, 1));
+    const std::size_t parts = std::min<std::size_t>(FusedTrialThreads(prototype.Work(n)), n);
     std::vector<Trial> out(n);
-    std::vector<std::exception_ptr> errors(threads);
-    std::vector<std::thread> pool;
-    for (std::size_t t = 0; t < threads; ++t) {
-        pool.emplace_back([&, t] {
-            try {
-                Trials mine = prototype;
-                for (std::size_t k = n * t / threads; k < n * (t + 1) / threads; ++k)
-                    out[k] = mine.Run(args[k]);
-            } catch (...) {
-                errors[t] = std::current_exception();
-            }
-        });
-    }
-    for (auto& th : pool) th.join();
-    for (const auto& e : errors)
-        if (e) std::rethrow_exception(e);
+    Workers.Run(parts, static_cast<unsigned>(parts), [&](std::size_t t) {
+        Trials mine = prototype;
+        for (std::size_t k = n * t / parts; k < n * (t + 1) / parts; ++k)
+            out[k] = mine.Run(args[k]);
+    });
     return out;
 }
 

@@ -49,6 +49,10 @@ float GenerateOptGradCrossingAboveZeroLevelTSignalsFromVectorForSB(std::int16_t 
 // not a finite number, a shown window outside the loaded days).
 enum class TrialRoad { Fused, Literal };
 
+// The threads of the fused road: 0 lets each search choose (the calling thread alone for a short
+// search, the workers as well for a long one); a test may fix the count.
+extern unsigned FusedTrialThreadCount;
+
 // The level search of B (above true) and D (above false), and the gradient search of E, on the
 // road given.
 float GenerateOptimalLevelSignal(std::int16_t SourceVectorNum, std::int16_t SignalVectorNum,

@@ -5,13 +5,18 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <future>
 #include <random>
 
 #include "AnalysisFixture.h"
+#include "EndsInTime.h"
 #include "Hooks.h"
 #include "MemberSearches.h"
 #include "SwingingSearch.h"
 #include "TimingSearch.h"
+#include "TradingMethods.h"
+#include "TradingResults.h"
+#include "WorkerPool.h"
 
 namespace vel {
 namespace {
@@ -63,6 +68,7 @@ class MarketSearchTest : public testing::AnalysisFixture {
 protected:
     void TearDown() override {
         SearchRoad = SearchRoadChoice{};
+        FusedTrialThreadCount = 0;
         SetYieldHook(nullptr);
         AnalysisFixture::TearDown();
     }
@@ -350,6 +356,84 @@ TEST_F(MarketSearchTest, ABasketLoopMaySearchItsOwnCopyOfThePrices) {
             EXPECT_TRUE(left[0][k].log == left[1][k].log) << k;
         }
     }
+}
+
+// What the yield hook of the next test does on its first call: a second basket search and a
+// trading method's level search, as a click during a run could start them.
+std::function<void()> g_fromYield;
+bool g_inYield = false;
+
+TEST_F(MarketSearchTest, SearchesEndWhileEveryWorkerIsHeldAndWhenStartedFromAYield) {
+    std::vector<std::vector<float>> rows;
+    for (std::uint32_t k = 1; k <= 6; ++k) rows.push_back(RandomWalk(80 + k, 70));
+    LoadPrices(70, rows);
+    ShowDays(20, 70);
+    for (long i = 1; i <= 6; ++i) BasketFlag(i) = 1;
+    BasketCount = 6;
+    std::vector<long> prices;
+    for (long i = 1; i <= 6; ++i) prices.push_back(PriceVector(i));
+    // The members' vectors after each turn of a basket search with work vectors from `base`.
+    auto basket = [&](SearchFamily family, long base, std::vector<std::vector<Num>>& left) {
+        left.clear();
+        RunMemberSearches(family, prices, base, {},
+                          [&](std::size_t) { left.push_back(Cells(base, base + 4)); });
+    };
+    const std::int16_t curve = 30, signal = 31;
+    MainVectors->VectorCopy(prices[2], curve);
+    auto levelSearch = [&] {
+        const float level = GenerateOptimalLevelSignal(curve, signal, true, TrialRoad::Fused);
+        return std::make_pair(level, TradingResultsText);
+    };
+
+    // The sequential results.
+    std::vector<std::vector<Num>> timing, swinging;
+    SearchRoad = SearchRoadChoice{true, 0};
+    basket(SearchFamily::Timing, 40, timing);
+    basket(SearchFamily::Swinging, 50, swinging);
+    const auto level = std::make_pair(
+        GenerateOptimalLevelSignal(curve, signal, true, TrialRoad::Literal), TradingResultsText);
+
+    // Every worker held by work of another command until the first yield of the timing run,
+    // whose members must then wait; from that yield a swinging run and a level search on three
+    // threads, which end on the calling thread, then the workers are released.
+    SearchRoad = SearchRoadChoice{false, 3};
+    FusedTrialThreadCount = 3;
+    std::promise<void> release;
+    const std::shared_future<void> released = release.get_future().share();
+    for (unsigned w = 0; w < Workers.size(); ++w) Workers.Post([released] { released.wait(); });
+    std::vector<std::vector<Num>> timingThreaded, swingingFromYield;
+    std::pair<float, std::string> levelFromYield;
+    g_fromYield = [&] {
+        basket(SearchFamily::Swinging, 50, swingingFromYield);
+        levelFromYield = levelSearch();
+        release.set_value();
+    };
+    SetYieldHook([] {
+        if (g_inYield || !g_fromYield) return;
+        g_inYield = true;
+        const auto once = std::move(g_fromYield);
+        g_fromYield = nullptr;
+        once();
+        g_inYield = false;
+    });
+    testing::EndsWithinAMinute([&] {
+        BusyGuard guard;
+        basket(SearchFamily::Timing, 40, timingThreaded);
+    });
+    SetYieldHook(nullptr);
+    if (g_fromYield) {
+        g_fromYield = nullptr;
+        release.set_value();
+        FAIL() << "the timing run never yielded";
+    }
+
+    ASSERT_EQ(timingThreaded.size(), 6u);
+    ASSERT_EQ(swingingFromYield.size(), 6u);
+    for (std::size_t k = 0; k < 6; ++k) {
+        EXPECT_EQ(FirstDifference(timing[k], timingThreaded[k]), "") << "timing " << k;
+        EXPECT_EQ(FirstDifference(swinging[k], swingingFromYield[k]), "") << "swinging " << k;
+    }
+    EXPECT_EQ(levelFromYield, level);
 }
 
 }  // namespace

@@ -234,17 +234,28 @@ protected:
                 o.vectors.push_back(CellText(MainVectors->CoordGetSingleValue(v, d)));
         return o;
     }
-    // Methods B, D and (unless levelsOnly) E.
+    void TearDown() override {
+        FusedTrialThreadCount = 0;
+        TradingMethodsTest::TearDown();
+    }
+    // Methods B, D and (unless levelsOnly) E, the fused road on the calling thread alone, on
+    // three threads (parts of unequal length) and as the search chooses.
     void ExpectSameRuns(const std::string& what, bool levelsOnly = false) {
         for (int method = 0; method < (levelsOnly ? 2 : 3); ++method) {
             const MethodOutcome literal = Run(method, TrialRoad::Literal);
-            const MethodOutcome fused = Run(method, TrialRoad::Fused);
-            ASSERT_EQ(fused.result, literal.result) << what << ", method " << method;
-            ASSERT_EQ(fused.rallies, literal.rallies) << what << ", method " << method;
-            ASSERT_EQ(fused.text, literal.text) << what << ", method " << method;
-            ASSERT_EQ(fused.values, literal.values) << what << ", method " << method;
-            ASSERT_EQ(fused.trace, literal.trace) << what << ", method " << method;
-            ASSERT_TRUE(fused == literal) << what << ", method " << method;
+            for (unsigned threads : {1u, 3u, 0u}) {
+                FusedTrialThreadCount = threads;
+                const MethodOutcome fused = Run(method, TrialRoad::Fused);
+                FusedTrialThreadCount = 0;
+                const std::string where =
+                    what + ", method " + std::to_string(method) + ", " + std::to_string(threads);
+                ASSERT_EQ(fused.result, literal.result) << where;
+                ASSERT_EQ(fused.rallies, literal.rallies) << where;
+                ASSERT_EQ(fused.text, literal.text) << where;
+                ASSERT_EQ(fused.values, literal.values) << where;
+                ASSERT_EQ(fused.trace, literal.trace) << where;
+                ASSERT_TRUE(fused == literal) << where;
+            }
         }
     }
 };

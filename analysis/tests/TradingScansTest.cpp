@@ -1,6 +1,7 @@
 // The scans of trading results by past days: the rows per past-day count, commission and method
-// against the same method commands run by hand, the header line, the silence, the parameters
-// and SilentMode put back (also after an error), and the empty basket refused once.
+// against the same method commands run by hand, the same rows with the searches' trials shared
+// with the workers, the header line, the silence, the parameters and SilentMode put back (also
+// after an error), and the empty basket refused once.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -39,6 +40,10 @@ protected:
         for (long i = 1; i <= 3; ++i) BasketFlag(i) = 1;
         BasketCount = 3;
         ShowDays(11, kDays);
+    }
+    void TearDown() override {
+        FusedTrialThreadCount = 0;
+        AnalysisFixture::TearDown();
     }
     static std::vector<std::string> ScanLines(const char* name) {
         return ReadTextLines(ResultsFolderPath + name);
@@ -115,6 +120,24 @@ TEST_F(TradingScansTest, CompleteScanWritesOneRowPerPastDayCommissionAndMethod) 
     // The last run of the scan is the one the trading log and the result text keep.
     EXPECT_EQ(RowByHand(50, 5, commands[4]), lastRow);
     EXPECT_EQ(TradingResultsText, lastText);
+}
+
+TEST_F(TradingScansTest, TheCompleteScanWritesTheSameRowsWithItsSearchesOnTheWorkers) {
+    // The rows without their date and time, which the runs do not share.
+    auto scan = [](unsigned threads) {
+        FusedTrialThreadCount = threads;
+        ScanTradingResultsByPastDaysComplete();
+        FusedTrialThreadCount = 0;
+        std::vector<std::string> rows;
+        for (std::string line : ScanLines("ScanTradingResultsComplete.csv")) {
+            for (int field = 0; field < 2; ++field) line.erase(line.rfind(", "));
+            rows.push_back(line);
+        }
+        return rows;
+    };
+    const std::vector<std::string> alone = scan(1);
+    ASSERT_EQ(alone.size(), 1251u);
+    EXPECT_EQ(scan(3), alone);
 }
 
 TEST_F(TradingScansTest, ShortScanRunsMethodsACAndE) {
