@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "AnalysisEntryPoints.h"
-#include "AnalysisWindowFixture.h"
 #include "AppState.h"
 #include "ChartCurves.h"
 #include "ChartView.h"
+#include "ChartWindowFixture.h"
 #include "SignalWalk.h"
 #include "SmallRoutines.h"
 #include "StockBasket.h"
@@ -17,10 +17,10 @@
 namespace vel {
 namespace {
 
-class AnalysisMenuTest : public testing::AnalysisWindowFixture {
+class AnalysisMenuTest : public testing::ChartWindowFixture {
 protected:
     void SetUp() override {
-        AnalysisWindowFixture::SetUp();
+        ChartWindowFixture::SetUp();
         OpenOn(20, 90);
     }
     static long Curves() { return MainVectors->ChartCount(); }

@@ -13,26 +13,19 @@
 #include "ChartCurves.h"
 #include "ChartExport.h"
 #include "ChartWindowCommands.h"
-#include "ChartsFixture.h"
+#include "ChartWindowFixture.h"
 #include "frmChartEnlarge.h"
 #include "frmChartView.h"
 
 namespace vel {
 namespace {
 
-class ChartEnlargeTest : public testing::ChartsFixture {
+class ChartEnlargeTest : public testing::ChartWindowFixture {
 protected:
     void SetUp() override {
-        ChartsFixture::SetUp();
-        AnalysisCommands.TradingLogDataClear = [] { RallyCount = 0; };
-        testing::LoadSyntheticHistory(5, 80);
+        ChartWindowFixture::SetUp();
         ResultsFolderPath = TempFolder();
-        RegisterChartWindow();
-        ShowChartWindow();
-        w = ChartWindowWidget();
-        ASSERT_NE(w, nullptr);
-        w->resize(900, 700);
-        QApplication::processEvents();
+        OpenWithoutAnalysis(5, 80, QSize(900, 700));
         // Two curves on the chart.
         for (const char* caption : {"one", "two"}) {
             const long k = AppendChartCurve(caption);
@@ -43,11 +36,9 @@ protected:
     }
     void TearDown() override {
         DestroyChartEnlarge();
-        DestroyChartWindow();
         InstallChartBitmapWriter(nullptr);
-        ChartsFixture::TearDown();
+        ChartWindowFixture::TearDown();
     }
-    frmChartView* w = nullptr;
 };
 
 TEST_F(ChartEnlargeTest, PaneTakesThePaintingAndGivesItBack) {

@@ -13,7 +13,7 @@
 #include "AnalysisEntryPoints.h"
 #include "AppState.h"
 #include "ChartWindowCommands.h"
-#include "ChartsFixture.h"
+#include "ChartWindowFixture.h"
 #include "Hooks.h"
 #include "StockBasket.h"
 #include "frmChartView.h"
@@ -21,21 +21,11 @@
 namespace vel {
 namespace {
 
-class ChartWindowNavigationTest : public testing::ChartsFixture {
+class ChartWindowNavigationTest : public testing::ChartWindowFixture {
 protected:
     void SetUp() override {
-        ChartsFixture::SetUp();
-        AnalysisCommands.TradingLogDataClear = [] { RallyCount = 0; };
-        testing::LoadSyntheticHistory(6, 40);
-        RegisterChartWindow();
-        ShowChartWindow();
-        w = ChartWindowWidget();
-        ASSERT_NE(w, nullptr);
-        QApplication::processEvents();
-    }
-    void TearDown() override {
-        DestroyChartWindow();
-        ChartsFixture::TearDown();
+        ChartWindowFixture::SetUp();
+        OpenWithoutAnalysis(6, 40);
     }
     void Click(const char* button) {
         w->findChild<QPushButton*>(QString::fromLatin1(button))->click();
@@ -51,7 +41,6 @@ protected:
         return key.startsWith('S') ? key.mid(1).toInt() : 0;
     }
     ChartWindow& Model() { return w->Model(); }
-    frmChartView* w = nullptr;
 };
 
 TEST_F(ChartWindowNavigationTest, TopNextPreviousAndFindFollowTheTree) {

@@ -7,9 +7,9 @@
 #include <fstream>
 
 #include "ActivityLog.h"
-#include "AnalysisWindowFixture.h"
 #include "AppState.h"
 #include "ChartWindowCommands.h"
+#include "ChartWindowFixture.h"
 #include "EntryPoints.h"
 #include "MainWindowView.h"
 #include "RecordingView.h"
@@ -20,10 +20,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ChartWindowOutsideCommandsTest : public testing::AnalysisWindowFixture {
+class ChartWindowOutsideCommandsTest : public testing::ChartWindowFixture {
 protected:
     void SetUp() override {
-        AnalysisWindowFixture::SetUp();
+        ChartWindowFixture::SetUp();
         AnalysisCommands.TradingLogDataClear = [] { RallyCount = 0; };
         testing::LoadSyntheticHistory(25, 300);
         InstallBrowser();
@@ -33,7 +33,7 @@ protected:
     }
     void TearDown() override {
         InstallMainWindowView(nullptr);
-        AnalysisWindowFixture::TearDown();
+        ChartWindowFixture::TearDown();
     }
     std::string LastMessage() const {
         const auto messages = door_.CallsOf("message");

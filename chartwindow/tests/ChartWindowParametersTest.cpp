@@ -12,34 +12,19 @@
 #include "AnalysisEntryPoints.h"
 #include "AppState.h"
 #include "ChartWindowCommands.h"
-#include "ChartsFixture.h"
+#include "ChartWindowFixture.h"
 #include "StockBasket.h"
 #include "frmChartView.h"
 
 namespace vel {
 namespace {
 
-class ChartWindowParametersTest : public testing::ChartsFixture {
+class ChartWindowParametersTest : public testing::ChartWindowFixture {
 protected:
     void SetUp() override {
-        ChartsFixture::SetUp();
-        AnalysisCommands.TradingLogDataClear = [] { RallyCount = 0; };
-        testing::LoadSyntheticHistory(8, 40);
-        RegisterChartWindow();
-        ShowChartWindow();
-        w = ChartWindowWidget();
-        ASSERT_NE(w, nullptr);
-        QApplication::processEvents();
+        ChartWindowFixture::SetUp();
+        OpenWithoutAnalysis(8, 40);
     }
-    void TearDown() override {
-        DestroyChartWindow();
-        ChartsFixture::TearDown();
-    }
-    void Run(const char* item) { w->MenuItem(QString::fromLatin1(item))->trigger(); }
-    QString Caption(const char* item) const {
-        return w->MenuItem(QString::fromLatin1(item))->text();
-    }
-    frmChartView* w = nullptr;
 };
 
 TEST_F(ChartWindowParametersTest, AnAcceptedAnswerIsShownInTheCaption) {

@@ -4,16 +4,16 @@
 #include <gtest/gtest.h>
 
 #include "AnalysisEntryPoints.h"
-#include "AnalysisWindowFixture.h"
 #include "AppState.h"
+#include "ChartWindowFixture.h"
 
 namespace vel {
 namespace {
 
-class ChartWindowRalliesTest : public testing::AnalysisWindowFixture {
+class ChartWindowRalliesTest : public testing::ChartWindowFixture {
 protected:
     void SetUp() override {
-        AnalysisWindowFixture::SetUp();
+        ChartWindowFixture::SetUp();
         OpenOn(5, 120);
     }
     void At(int day, const char* item) {

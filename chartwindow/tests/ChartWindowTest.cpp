@@ -22,7 +22,7 @@
 #include "ChartCurves.h"
 #include "ChartMenus.h"
 #include "ChartWindowCommands.h"
-#include "ChartsFixture.h"
+#include "ChartWindowFixture.h"
 #include "EntryPoints.h"
 #include "Hooks.h"
 #include "LoadedHistory.h"
@@ -35,27 +35,13 @@
 namespace vel {
 namespace {
 
-class ChartWindowTest : public testing::ChartsFixture {
+class ChartWindowTest : public testing::ChartWindowFixture {
 protected:
     void SetUp() override {
-        ChartsFixture::SetUp();
-        AnalysisCommands.TradingLogDataClear = [] { RallyCount = 0; };
-        testing::LoadSyntheticHistory(30, 120);
-        RegisterChartWindow();
-        ShowChartWindow();
-        w = ChartWindowWidget();
-        ASSERT_NE(w, nullptr);
-        w->resize(900, 700);
-        QApplication::processEvents();
-    }
-    void TearDown() override {
-        DestroyChartWindow();
-        ChartsFixture::TearDown();
+        ChartWindowFixture::SetUp();
+        OpenWithoutAnalysis(30, 120, QSize(900, 700));
     }
     ChartWindow& Model() { return w->Model(); }
-    QString Caption(const char* item) const {
-        return w->MenuItem(QString::fromLatin1(item))->text();
-    }
     bool Enabled(const char* item) const {
         return w->MenuItem(QString::fromLatin1(item))->isEnabled();
     }
@@ -71,7 +57,6 @@ protected:
             if (BasketFlag(i) == 1) out.push_back(i);
         return out;
     }
-    frmChartView* w = nullptr;
 };
 
 TEST_F(ChartWindowTest, MenuBarHoldsEveryItemWithHiddenItemsCallableByName) {

@@ -16,9 +16,9 @@
 #include <set>
 
 #include "AnalysisText.h"
-#include "AnalysisWindowFixture.h"
 #include "AppState.h"
 #include "ChartCurves.h"
+#include "ChartWindowFixture.h"
 #include "HtmlReport.h"
 #include "LoadedHistory.h"
 #include "ReportFiles.h"
@@ -42,10 +42,10 @@ std::vector<std::string> CompanionFiles(const std::string& stem) {
             stem + "StockRankingMT.csv", stem + "StockSelection.csv"};
 }
 
-class MarketReportRunTest : public testing::AnalysisWindowFixture {
+class MarketReportRunTest : public testing::ChartWindowFixture {
 protected:
     void SetUp() override {
-        AnalysisWindowFixture::SetUp();
+        ChartWindowFixture::SetUp();
         RegisterAnalysisCommands();
         testing::LoadGeneratedHistory(TempFolder(), kStocks, kDays);
         ASSERT_EQ(LoadedSymbolCount, kStocks);

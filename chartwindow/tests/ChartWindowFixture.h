@@ -1,24 +1,27 @@
-// The fixture of the tests that drive the market analysis through the chart window: the chart
-// window shown offscreen on a synthetic history, with the analysis's entry points registered as
-// the program registers them, and the RESULTS folder in the temporary folder.
+// The fixture of the chart window tests: the chart window shown offscreen on a synthetic history,
+// either with the analysis's entry points registered as the program registers them (OpenOn) or
+// with only the trading log clear that the window itself calls (OpenWithoutAnalysis).
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
+#include <QSize>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "AnalysisCommands.h"
+#include "AnalysisEntryPoints.h"
+#include "AppState.h"
 #include "ChartWindowCommands.h"
 #include "ChartsFixture.h"
 #include "frmChartView.h"
 
 namespace vel::testing {
 
-class AnalysisWindowFixture : public ChartsFixture {
+class ChartWindowFixture : public ChartsFixture {
 protected:
     // Loads `stocks` x `days` and shows the chart window on them.
     void OpenOn(long stocks, long days) {
@@ -27,12 +30,20 @@ protected:
         ResultsFolderPath = TempFolder();
         ShowWindow();
     }
-    // Shows the chart window on the history loaded.
-    void ShowWindow() {
+    // Loads `stocks` x `days` and shows the chart window on them, with the analysis left
+    // unregistered but for the trading log clear, which only resets the rally count.
+    void OpenWithoutAnalysis(long stocks, long days, QSize size = QSize()) {
+        AnalysisCommands.TradingLogDataClear = [] { RallyCount = 0; };
+        LoadSyntheticHistory(stocks, days);
+        ShowWindow(size);
+    }
+    // Shows the chart window on the history loaded, resized to `size` when one is given.
+    void ShowWindow(QSize size = QSize()) {
         RegisterChartWindow();
         ShowChartWindow();
         w = ChartWindowWidget();
         ASSERT_NE(w, nullptr);
+        if (size.isValid()) w->resize(size);
         QApplication::processEvents();
     }
     void TearDown() override {
@@ -53,6 +64,10 @@ protected:
     }
     // Runs the menu item as a click does.
     void Run(const char* item) { w->MenuItem(QString::fromLatin1(item))->trigger(); }
+    // The caption of the menu item as the user sees it.
+    QString Caption(const char* item) const {
+        return w->MenuItem(QString::fromLatin1(item))->text();
+    }
 
     frmChartView* w = nullptr;
 };
