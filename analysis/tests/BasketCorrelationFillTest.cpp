@@ -14,9 +14,9 @@
 #include "AnalysisEntryPoints.h"
 #include "AppState.h"
 #include "BasketCorrelationFill.h"
+#include "BasketRunFixture.h"
 #include "ChartCurves.h"
 #include "ChartView.h"
-#include "ChartsFixture.h"
 #include "Hooks.h"
 #include "StockBasket.h"
 #include "VectorStores.h"
@@ -54,27 +54,14 @@ void NoteCaptions() {
     }
 }
 
-class BasketCorrelationFillTest : public testing::ChartsFixture {
+class BasketCorrelationFillTest : public testing::BasketRunFixture {
 protected:
     void SetUp() override {
-        ChartsFixture::SetUp();
-        testing::LoadSyntheticHistory(4, 250, FillPrice);
-        AnalysisCommands.AppendPriceVolumeTrendCurves = [this] { trends.push_back("statistics"); };
-        AnalysisCommands.AppendPastShortTermProfitCurve = [this] { trends.push_back("profit"); };
+        BasketRunFixture::SetUp();
+        testing::LoadSyntheticHistory(kStocks, 250, FillPrice);
+        RecordTrendCurves();
         AnalysisCommands.TradingLogDataClear = [] { RallyCount = 0; };
     }
-    static void Members(std::initializer_list<long> items) {
-        for (long i = 1; i <= 4; ++i) BasketFlag(i) = 0;
-        for (long i : items) BasketFlag(i) = 1;
-        ResetStockBasket();
-    }
-    static std::vector<long> Basket() {
-        std::vector<long> out;
-        for (long i = 1; i <= 4; ++i)
-            if (BasketFlag(i) == 1) out.push_back(i);
-        return out;
-    }
-    std::vector<std::string> trends;
 };
 
 TEST_F(BasketCorrelationFillTest, SatelliteFillKeepsTheStocksThatTradeLikeTheSelectedOne) {

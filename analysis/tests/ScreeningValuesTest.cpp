@@ -11,6 +11,7 @@
 #include "AppState.h"
 #include "ChartView.h"
 #include "ChartsFixture.h"
+#include "HandScreeningHistory.h"
 #include "LoadedHistory.h"
 #include "MainWindowView.h"
 #include "Progress.h"
@@ -34,26 +35,8 @@ protected:
     }
 };
 
-// Ten days of four stocks, volumes constant per stock:
-//   stock 1: 10, 11, ..., 19 (rising 1 a day), volume 100
-//   stock 2: 20 every day, volume 200
-//   stock 3: 30, 29, ..., 21 (falling 1 a day), volume 300
-//   stock 4: 20 on odd days, 10 on even days, volume 400
-float HandPrice(long i, long d) {
-    switch (i) {
-        case 1:
-            return static_cast<float>(9 + d);
-        case 2:
-            return 20.0f;
-        case 3:
-            return static_cast<float>(31 - d);
-        default:
-            return d % 2 ? 20.0f : 10.0f;
-    }
-}
-float HandVolume(long i, long) {
-    return 100.0f * static_cast<float>(i);
-}
+using testing::HandPrice;
+using testing::HandVolume;
 
 // Group period days 3..8, calculation window days 1..10. Values worked out by hand:
 //   prices on days 3, 8, 10: (12, 17, 19), (20, 20, 20), (28, 23, 21), (20, 10, 10)

@@ -15,8 +15,9 @@
 #include "AnalysisCommands.h"
 #include "AnalysisEntryPoints.h"
 #include "AppState.h"
+#include "BasketRunFixture.h"
 #include "ChartCurves.h"
-#include "ChartsFixture.h"
+#include "HandScreeningHistory.h"
 #include "ScreeningValues.h"
 #include "StockBasket.h"
 #include "StockScreening.h"
@@ -28,42 +29,13 @@ namespace {
 
 using C = ScreeningCriterion;
 
-// The four stocks of the screening values' hand-worked test over ten days.
-float HandPrice(long i, long d) {
-    switch (i) {
-        case 1:
-            return static_cast<float>(9 + d);
-        case 2:
-            return 20.0f;
-        case 3:
-            return static_cast<float>(31 - d);
-        default:
-            return d % 2 ? 20.0f : 10.0f;
-    }
-}
-float HandVolume(long i, long) {
-    return 100.0f * static_cast<float>(i);
-}
-
-class StockScreeningTest : public testing::ChartsFixture {
+class StockScreeningTest : public testing::BasketRunFixture {
 protected:
     void SetUp() override {
-        ChartsFixture::SetUp();
-        testing::LoadSyntheticHistory(4, 10, HandPrice, HandVolume);
+        BasketRunFixture::SetUp();
+        testing::LoadSyntheticHistory(kStocks, 10, testing::HandPrice, testing::HandVolume);
         RegisterAnalysisCommands();
-        AnalysisCommands.AppendPriceVolumeTrendCurves = [this] { trends.push_back("statistics"); };
-        AnalysisCommands.AppendPastShortTermProfitCurve = [this] { trends.push_back("profit"); };
-    }
-    static void Members(std::initializer_list<long> items) {
-        for (long i = 1; i <= 4; ++i) BasketFlag(i) = 0;
-        for (long i : items) BasketFlag(i) = 1;
-        ResetStockBasket();
-    }
-    static std::vector<long> Basket() {
-        std::vector<long> out;
-        for (long i = 1; i <= 4; ++i)
-            if (BasketFlag(i) == 1) out.push_back(i);
-        return out;
+        RecordTrendCurves();
     }
     // The screening run with the masks set as the dialog leaves them.
     void Screen(const std::vector<std::pair<C, std::string>>& masks) {
@@ -78,7 +50,6 @@ protected:
         for (int box = 1; box <= 5; ++box) s += f.CheckBox(c, box) ? '1' : '0';
         return s;
     }
-    std::vector<std::string> trends;
 };
 
 TEST_F(StockScreeningTest, TheDialogStartsWithEveryCriterionNotEvaluated) {
