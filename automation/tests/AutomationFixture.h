@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ActivityLog.h"
+#include "ActivityLogTexts.h"
 #include "AnalysisCommands.h"
 #include "AppState.h"
 #include "AutomationCommands.h"
@@ -90,15 +91,7 @@ protected:
     }
 
     // The texts of the log's entry lines (behind " >> "); separator lines as they are.
-    std::vector<std::string> LogTexts() const {
-        std::vector<std::string> texts;
-        if (!Exists(ActivityLogPath)) return texts;
-        for (const auto& line : ReadTextLines(ActivityLogPath)) {
-            const size_t at = line.find(" >> ");
-            texts.push_back(at == std::string::npos ? line : line.substr(at + 4));
-        }
-        return texts;
-    }
+    std::vector<std::string> LogTexts() const { return ActivityLogTexts(); }
     // The log's entries that begin with one of the prefixes, in order.
     std::vector<std::string> LogLinesStarting(const std::vector<std::string>& prefixes) const {
         std::vector<std::string> out;

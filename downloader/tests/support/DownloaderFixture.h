@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ActivityLog.h"
+#include "ActivityLogTexts.h"
 #include "AppState.h"
 #include "DirectoryListing.h"
 #include "DownloaderState.h"
@@ -52,15 +53,7 @@ protected:
     }
 
     // The texts of the log's entry lines (behind " >> "); separator lines as they are.
-    std::vector<std::string> LogTexts() const {
-        std::vector<std::string> texts;
-        if (!Exists(ActivityLogPath)) return texts;
-        for (const auto& line : ReadTextLines(ActivityLogPath)) {
-            const size_t at = line.find(" >> ");
-            texts.push_back(at == std::string::npos ? line : line.substr(at + 4));
-        }
-        return texts;
-    }
+    std::vector<std::string> LogTexts() const { return ActivityLogTexts(); }
     // The number of log entries that begin with the text.
     int LogCount(const std::string& prefix) const {
         int n = 0;
