@@ -1,0 +1,22 @@
+// The start-up steps that both programs take the same way: SIGTERM and SIGINT turned into the
+// program's own end command on the event loop, and the command line as one text.
+#pragma once
+
+#include <functional>
+#include <string>
+
+class QObject;
+
+namespace vel {
+
+// From now on SIGTERM and SIGINT run `endCommand` on the event loop of `parent`'s thread (also
+// while a long command yields to window events), through a socket pair written by the signal
+// handler. Called once per process, after the QApplication exists. When the socket pair cannot
+// be made, the signals keep their default action.
+void RouteEndSignals(QObject* parent, std::function<void()> endCommand);
+
+// The arguments after the program's name joined by single blanks, so that a path with blanks
+// arrives whole.
+std::string JoinedCommandLine(int argc, char** argv);
+
+}  // namespace vel
