@@ -1,12 +1,15 @@
 // The start-up steps shared by both programs (QtProgramStart.h).
 #include "QtProgramStart.h"
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <QObject>
 #include <QSocketNotifier>
+#include <cerrno>
 #include <csignal>
+#include <memory>
 #include <utility>
 
 namespace vel {
@@ -14,18 +17,54 @@ namespace {
 
 int g_signalPipe[2] = {-1, -1};
 
+// Only write(2) here, and errno as the interrupted code left it. The write end does not block:
+// when the socket is full a wake-up is already pending, so the byte may be dropped.
 void OnEndSignal(int) {
+    const int savedErrno = errno;
     const char byte = 1;
     [[maybe_unused]] const auto written = ::write(g_signalPipe[0], &byte, 1);
+    errno = savedErrno;
+}
+
+void SetNonBlocking(int fd) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags != -1) ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+}
+
+// Reads every byte the handler wrote: the notifier is level-triggered, so a byte left unread
+// would run the end command again on every pass of the event loop.
+void Drain(int fd) {
+    char bytes[64];
+    while (true) {
+        const auto got = ::read(fd, bytes, sizeof bytes);
+        if (got > 0) continue;
+        if (got < 0 && errno == EINTR) continue;
+        return;
+    }
 }
 
 }  // namespace
 
 void RouteEndSignals(QObject* parent, std::function<void()> endCommand) {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) return;
-    auto* notifier = new QSocketNotifier(g_signalPipe[1], QSocketNotifier::Read, parent);
-    QObject::connect(notifier, &QSocketNotifier::activated, parent,
-                     [command = std::move(endCommand)] { command(); });
+    SetNonBlocking(g_signalPipe[0]);
+    SetNonBlocking(g_signalPipe[1]);
+    const int readEnd = g_signalPipe[1];
+    auto* notifier = new QSocketNotifier(readEnd, QSocketNotifier::Read, parent);
+    // The end command may yield to the event loop; a signal arriving meanwhile belongs to the
+    // ending already under way and must not start the command again inside itself.
+    QObject::connect(
+        notifier, &QSocketNotifier::activated, parent,
+        [readEnd, command = std::move(endCommand), running = std::make_shared<bool>(false)] {
+            Drain(readEnd);
+            if (*running) return;
+            *running = true;
+            struct Finished {
+                bool& running;
+                ~Finished() { running = false; }
+            } finished{*running};
+            command();
+        });
     struct sigaction action {};
     action.sa_handler = &OnEndSignal;
     sigemptyset(&action.sa_mask);

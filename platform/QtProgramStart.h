@@ -11,8 +11,10 @@ namespace vel {
 
 // From now on SIGTERM and SIGINT run `endCommand` on the event loop of `parent`'s thread (also
 // while a long command yields to window events), through a socket pair written by the signal
-// handler. Called once per process, after the QApplication exists. When the socket pair cannot
-// be made, the signals keep their default action.
+// handler. Each burst of signals runs the command once; a signal arriving while the command runs
+// (and yields) does not start it again inside itself. Called once per process, after the
+// QApplication exists. When the socket pair cannot be made, the signals keep their default
+// action.
 void RouteEndSignals(QObject* parent, std::function<void()> endCommand);
 
 // The arguments after the program's name joined by single blanks, so that a path with blanks

@@ -1,0 +1,75 @@
+// SIGTERM routed to the end command: one run per signal, none started inside a run that yields.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QObject>
+#include <QTimer>
+#include <algorithm>
+#include <csignal>
+#include <memory>
+
+#include "QtProgramStart.h"
+
+namespace vel {
+namespace {
+
+void RunEventLoopFor(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Each test routes the signals to its own parent and gives them back their default action, so
+// that a SIGTERM after the test ends the process as usual.
+class QtProgramStartTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        std::signal(SIGTERM, SIG_DFL);
+        std::signal(SIGINT, SIG_DFL);
+        parent.reset();
+    }
+
+    std::unique_ptr<QObject> parent = std::make_unique<QObject>();
+};
+
+TEST_F(QtProgramStartTest, EachSigtermRunsTheEndCommandOnce) {
+    int calls = 0;
+    RouteEndSignals(parent.get(), [&calls] { ++calls; });
+
+    std::raise(SIGTERM);
+    RunEventLoopFor(200);
+    EXPECT_EQ(calls, 1);
+
+    std::raise(SIGINT);
+    RunEventLoopFor(200);
+    EXPECT_EQ(calls, 2);
+}
+
+TEST_F(QtProgramStartTest, ASignalWhileTheCommandYieldsDoesNotStartItInsideItself) {
+    int calls = 0;
+    int depth = 0;
+    int deepest = 0;
+    RouteEndSignals(parent.get(), [&] {
+        ++calls;
+        ++depth;
+        deepest = std::max(deepest, depth);
+        // Only the outer run yields, so that a nested run shows up in `deepest` instead of
+        // recursing without end.
+        if (depth == 1) {
+            if (calls == 1) std::raise(SIGTERM);
+            RunEventLoopFor(50);
+        }
+        --depth;
+    });
+
+    std::raise(SIGTERM);
+    std::raise(SIGTERM);
+    RunEventLoopFor(300);
+    EXPECT_GE(calls, 1);
+    EXPECT_LE(calls, 2);
+    EXPECT_EQ(deepest, 1);
+}
+
+}  // namespace
+}  // namespace vel
