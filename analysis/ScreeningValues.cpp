@@ -128,7 +128,8 @@ void StockValues(clsVectors& m, long i, Table1D<float>& q) {
     q(scr::VolumeCalc) = m.ScalarFromToCoordAverage(Num(2), Num(CalcFrom1), CalcTo1);
     q(scr::VolumeAllDays) = m.ScalarFromToCoordAverage(Num(2), Num(1), m.CoordDim());
     q(scr::MoneyVolumeGrowth) = m.GroupCoordValueGrowth(3).toSingle();
-    q(scr::GradientA2) = m.CalcRelDerivationA(1, GroupTo);
+    // Coordinate 16 is coordinate 10 again: row 1 is unchanged since, so no second kernel.
+    q(scr::GradientA2) = q(scr::GradientA);
     q(scr::GradientB) = m.CalcRelDerivationB(1, GroupTo);
     m.CoordAllRadiusSmooth(6, 1, 3);
     q(scr::PriceRelStdDevi) = m.ScalarFromToRelStdDevi(Num(1), Num(3), GroupFrom, GroupTo);
