@@ -165,6 +165,16 @@ std::string AverageCaption(const RunSpec& spec, bool signal, long admitted) {
            "  symbols )  Commission =" + TwoDecimals(defCommission);
 }
 
+// The basket's members in item order and their price rows in the Buffer of MainVectors.
+void CollectMembers(std::vector<long>& members, std::vector<long>& prices) {
+    const clsVectors& v = *MainVectors;
+    for (long i = 1; i <= v.BufferCount(); ++i) {
+        if (BasketFlag(i) != 1) continue;
+        members.push_back(i);
+        prices.push_back(v.BufferStart() + i - 1);
+    }
+}
+
 float TimeOfDayFraction(const DateTime& t) {
     return static_cast<float>((t.hour * 3600.0 + t.minute * 60.0 + t.second) / 86400.0);
 }
@@ -205,15 +215,10 @@ void RunMarketCalculation(const RunSpec& spec, const std::string& CsvFilePath) {
         if (c != 0) v.CoordAllSetConst(c, 0.0f);
     ClearStockResultsMatrix();
 
-    const long stocks = v.BufferCount();
+    if (spec.run == Run::Timing)
+        for (long i = 1; i <= v.BufferCount(); ++i) StockResults(i, col::BasketFlag) = 1.0f;
     std::vector<long> members, prices;
-    for (long i = 1; i <= stocks; ++i) {
-        if (spec.run == Run::Timing) StockResults(i, col::BasketFlag) = 1.0f;
-        if (BasketFlag(i) == 1) {
-            members.push_back(i);
-            prices.push_back(v.BufferStart() + i - 1);
-        }
-    }
+    CollectMembers(members, prices);
     long admitted = 0;
     RunMemberSearches(
         spec.family, prices, spec.base,
@@ -344,13 +349,8 @@ void AppendBehaviourCurves(std::int16_t B, const std::string& CsvFilePath) {
     float u = 0.0f;
     ClearStockResultsMatrix();
 
-    const long stocks = v.BufferCount();
     std::vector<long> members, prices;
-    for (long i = 1; i <= stocks; ++i) {
-        if (BasketFlag(i) != 1) continue;
-        members.push_back(i);
-        prices.push_back(v.BufferStart() + i - 1);
-    }
+    CollectMembers(members, prices);
     // Each member's prices are searched in their copy B + 10, which the workers read ahead
     // from the stock's own row; its behaviour is computed on the worker after its search.
     MemberFollowUp behaviour;
