@@ -63,11 +63,6 @@ void ImportFileInto(Database& db, const std::string& table, const std::string& p
     EndFile();
 }
 
-// The number as the plain conversion writes it: a blank before a number that is not negative.
-std::string Blanked(long n) {
-    return formatWholeExport(n);
-}
-
 void RemoveDatabaseFiles(const std::string& path, bool withMainFile = true) {
     std::error_code ec;
     for (const char* suffix : {"", "-journal", "-wal", "-shm"})
@@ -225,10 +220,10 @@ bool ImportHistoryFolderFiles(const std::string& databasePath, const std::string
         for (long k = 1; k <= n; ++k) {
             const std::string path =
                 JoinPath(folder, ImportFolderFileNames[static_cast<size_t>(k - 1)]);
-            WriteActivityLog("Importing file nr.:" + Blanked(k) + " FilePath=" + path);
+            WriteActivityLog("Importing file nr.:" + formatWholeExport(k) + " FilePath=" + path);
             SetMainLabel(MainLabel::PerformedTask, "Creating " + databasePath);
-            SetMainLabel(MainLabel::PerformedAction,
-                         "Importing   " + Blanked(k) + " /" + Blanked(n) + "    " + path);
+            SetMainLabel(MainLabel::PerformedAction, "Importing   " + formatWholeExport(k) + " /" +
+                                                         formatWholeExport(n) + "    " + path);
             YieldToEvents();
             ImportFileInto(db, table, path);
         }

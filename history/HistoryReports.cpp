@@ -26,11 +26,6 @@ constexpr int kPortfolioSize = 20;
 constexpr int kPortfolioShift = 5;
 constexpr long kLongTermDays = 252;
 
-// The value with exactly `decimals` decimals and at least one integer digit.
-std::string Fixed(double value, int decimals) {
-    return formatFixed(value, decimals);
-}
-
 std::string Cell(const std::string& value) {
     return "<TD>" + value + "</TD>";
 }
@@ -180,7 +175,7 @@ bool WriteProfitDistributionReport() {
             ++n;
         }
         // Without a stock to count the figures have no value.
-        auto figure = [n](double v) { return n > 0 ? Cell(Fixed(v, 2)) : Cell("n/a"); };
+        auto figure = [n](double v) { return n > 0 ? Cell(formatFixed(v, 2)) : Cell("n/a"); };
         page.insert(page.end(),
                     {"<TR>", Cell(std::to_string(portfolio) + "."), figure(ltp.mean(n)),
                      figure(ltp.deviation(n)), figure(stp.mean(n)), figure(stp.deviation(n)),
@@ -222,9 +217,10 @@ bool WritePseudoSplitsReport() {
             if (!(priceRatio > 1.25 || priceRatio < 0.8)) continue;
             const double previousVolume = VolumeOf(k, d - 1);
             const double volumeRatio = previousVolume > 0 ? VolumeOf(k, d) / previousVolume : 0.0;
-            page.insert(page.end(), {"<TR>", Cell(formatWholeExport(k)), Cell(symbol),
-                                     Cell(Fixed(priceRatio, 2)), Cell(Fixed(volumeRatio, 2)),
-                                     Cell(DateOfDay(d)), "</TR>"});
+            page.insert(
+                page.end(),
+                {"<TR>", Cell(formatWholeExport(k)), Cell(symbol), Cell(formatFixed(priceRatio, 2)),
+                 Cell(formatFixed(volumeRatio, 2)), Cell(DateOfDay(d)), "</TR>"});
         }
     }
     page.insert(page.end(), {"</TABLE>", "</CENTER>", "</BODY>", "</HTML>"});
