@@ -26,11 +26,13 @@ const char* const kStateCaptions[] = {"Standstill",   "Looking IP",   "Found IP"
                                       "Response OK",  "Disconecting", "Disconected", "Comm. error",
                                       "Saving buffer"};
 
-// True when a finished reply carries a whole HTTP response whose status Qt reports as an
-// error (4xx, 5xx): the page is content like any other. Transport failures, a cancel and a
-// broken-off body are not.
+// True when a finished reply carries a final HTTP response, also one whose status Qt reports
+// as an error (4xx, 5xx): the page is content like any other. Transport failures, a cancel, a
+// broken-off body and an interim status (1xx, which Qt ends a reply with when it is not 100)
+// are not.
 bool IsHttpStatusOutcome(QNetworkReply& reply) {
-    if (!reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()) return false;
+    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!status.isValid() || status.toInt() < 200) return false;
     switch (reply.error()) {
         case QNetworkReply::NoError:
         case QNetworkReply::ContentAccessDenied:
@@ -49,6 +51,25 @@ bool IsHttpStatusOutcome(QNetworkReply& reply) {
         default:
             return false;
     }
+}
+
+// True when the body's framing says it arrived whole. With a Content-Length, every value of it
+// (Qt joins repeated headers with ", ") must be the same decimal number of bytes, the number
+// received: two lengths that disagree leave the body's end unknown, whichever Qt took. Without
+// one (chunked, or ended by the server's close) the framing is Qt's to check; it reports a body
+// that breaks off, but reads a chunk size that is no hexadecimal number as the last chunk.
+bool IsBodyWhole(QNetworkReply& reply, qint64 received) {
+    if (!reply.hasRawHeader("Content-Length")) return true;
+    const QList<QByteArray> values = reply.rawHeader("Content-Length").split(',');
+    for (const QByteArray& value : values) {
+        const QByteArray digits = value.trimmed();
+        if (digits.isEmpty()) return false;
+        for (const char c : digits)
+            if (c < '0' || c > '9') return false;
+        bool ok = false;
+        if (digits.toLongLong(&ok) != received || !ok) return false;
+    }
+    return true;
 }
 
 // Scheme, host and port agree: credentials of a list line go nowhere else.
@@ -242,9 +263,7 @@ void ctlURLDownload::OnFinished() {
         return;
     }
     // A body shorter than its announced length broke off, whatever Qt says about it.
-    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-    const bool whole = !length.isValid() || length.toLongLong() == received_;
-    if (whole && IsHttpStatusOutcome(*reply))
+    if (IsBodyWhole(*reply, received_) && IsHttpStatusOutcome(*reply))
         Inet1_StateChanged(kComplete);
     else
         Inet1_StateChanged(kCommError);
@@ -345,6 +364,11 @@ void ctlURLDownload::DropTransfer() {
 
 void ctlURLDownload::EndAttempt(std::int16_t result) {
     ProcessResult = result;
+    // The scheduler restarts a failed URL while it has attempts left; after the last one the
+    // log says why its file is missing.
+    if (result == 3 && PassCount >= PassCountMax)
+        WriteActivityLog("Given up after attempt" + formatWholeExport(PassCount) +
+                         " URL=" + MaskPasswords(DownloadURL));
     Show();
     emit attemptEnded();
 }

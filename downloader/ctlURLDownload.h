@@ -77,7 +77,10 @@ public:
     // Starts (or restarts) the transfer of DownloadURL into SaveFilePath: takes the user name
     // and password parts off the URL part, counts the attempt, cancels a transfer still
     // running, and sends the GET. The outcome comes through Inet1_StateChanged. An address
-    // that is not http or https, or an empty save path, ends the attempt in error at once.
+    // that is not http or https, or an empty save path, ends the attempt in error at once. A
+    // response is saved only with a final status (200 or more) and a body that its framing says
+    // is whole; anything else is a communication error that leaves SaveFilePath as it was. An
+    // attempt that fails with no attempts left (PassCount >= PassCountMax) is logged as given up.
     void StartDownload();
     // Stops any transfer, drops what it received, empties the texts and returns to idle.
     void CancelDownload();

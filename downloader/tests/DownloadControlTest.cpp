@@ -102,6 +102,36 @@ TEST_F(DownloadControlTest, ABrokenOffBodyIsAnErrorAndLeavesNoFile) {
     EXPECT_EQ(LogCount("Attempt="), 0);
 }
 
+// Responses that Qt ends without an error of its own, but without a final status or with a
+// body whose end is not known. Each is a communication error: the old file stays as it was,
+// and the last attempt allowed says in the log that the URL was given up.
+TEST_F(DownloadControlTest, AResponseWithoutAFinalStatusOrAWholeBodyIsNeverSaved) {
+    const std::string ok = "HTTP/1.1 200 OK\r\n";
+    const std::vector<std::pair<std::string, HttpBehaviour>> cases = {
+        {"/hints", testing::Raw("HTTP/1.1 103 Early Hints\r\nLink: </s.css>\r\n\r\n")},
+        {"/processing", testing::Raw("HTTP/1.1 102 Processing\r\n\r\n", true)},
+        {"/short", testing::Raw(ok + "Content-Length: 5\r\nContent-Length: 10\r\n\r\n0123456789")},
+        {"/long", testing::Raw(ok + "Content-Length: 10\r\nContent-Length: 5\r\n\r\n0123456789")},
+        {"/nonumber", testing::Raw(ok + "Content-Length: ten\r\n\r\n0123456789")},
+    };
+    control->PassCountMax = 1;
+    for (const auto& [path, behaviour] : cases) {
+        server.Route(path, behaviour);
+        WriteFile(TempPath("Old.csv"), "old");
+        control->PassCount = 0;
+        control->DownloadURL = server.Url(path);
+        control->SaveFilePath = TempPath("Old.csv");
+        control->StartDownload();
+        ASSERT_TRUE(RunUntil([&] { return control->ProcessResult != 1; })) << path;
+        EXPECT_EQ(control->ProcessResult, 3) << path;
+        EXPECT_EQ(control->labAction, "Comm. error") << path;
+        EXPECT_EQ(ReadFile(TempPath("Old.csv")), "old") << path;
+        EXPECT_EQ(SavedNames(), std::vector<std::string>{"Old.csv"}) << path;
+        EXPECT_EQ(LogCount("Given up after attempt 1 URL=" + server.Url(path)), 1) << path;
+    }
+    EXPECT_EQ(LogCount("Attempt="), 0);
+}
+
 TEST_F(DownloadControlTest, RefusedAndDroppedConnectionsAreErrors) {
     HttpBehaviour drop;
     drop.closeWithoutAnswer = true;

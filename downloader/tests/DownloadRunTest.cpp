@@ -140,8 +140,8 @@ TEST_F(DownloadRunTest, AFailingUrlIsTriedAsOftenAsItsListKindAllows) {
     WriteList("H.htmurls", {"X.html=/fail"});
     ASSERT_TRUE(RunManual("H.htmurls"));
     EXPECT_EQ(server.RequestsFor("/fail"), 3);
-    // A list of neither kind, with the folder of an automatic run, tries once. Given up
-    // silently: no file, no log line, and the run still ends with "OK".
+    // A list of neither kind, with the folder of an automatic run, tries once. Given up with
+    // one log line: no file, and the run still ends with "OK".
     server.ResetCounts();
     WriteList("Plain.list", {"X.txt=/fail"});
     PrepareAutomatic("Plain.list", TempPath("Out/"));
@@ -150,6 +150,9 @@ TEST_F(DownloadRunTest, AFailingUrlIsTriedAsOftenAsItsListKindAllows) {
     EXPECT_EQ(Downloaded("Out", "Plain.list"), std::vector<std::string>{});
     EXPECT_EQ(Result(), "OK\r\n");
     EXPECT_EQ(LogCount("Attempt="), 0);
+    EXPECT_EQ(LogCount("Given up after attempt 5 URL=" + server.Url("/fail")), 1);
+    EXPECT_EQ(LogCount("Given up after attempt 3 URL=" + server.Url("/fail")), 1);
+    EXPECT_EQ(LogCount("Given up after attempt 1 URL=" + server.Url("/fail")), 1);
 }
 
 TEST_F(DownloadRunTest, ARetryThatSucceedsSavesTheFile) {

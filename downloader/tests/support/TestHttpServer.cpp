@@ -58,6 +58,13 @@ HttpBehaviour Stalled() {
     return b;
 }
 
+HttpBehaviour Raw(const std::string& bytes, bool repeat) {
+    HttpBehaviour b;
+    b.raw = bytes;
+    b.rawForever = repeat;
+    return b;
+}
+
 std::string GeneratedBody(std::int64_t size) {
     std::string s(static_cast<size_t>(size), '\0');
     for (std::int64_t i = 0; i < size; ++i) s[static_cast<size_t>(i)] = GeneratedByte(i);
@@ -75,6 +82,8 @@ struct TestHttpServer::Connection {
     std::int64_t stop = -1;
     bool closeAfter = false;
     bool stallAtStop = false;
+    // Raw bytes sent again and again until the client drops the connection.
+    std::string rawForever;
 };
 
 TestHttpServer::TestHttpServer() {
@@ -228,6 +237,16 @@ void TestHttpServer::Answer(QTcpSocket* socket, const HttpBehaviour& behaviour,
     Connection& c = *it->second;
 
     HttpBehaviour b = behaviour;
+    if (!b.raw.empty()) {
+        if (b.rawForever) {
+            c.rawForever = b.raw;
+            SendGenerated(socket);
+            return;
+        }
+        socket->write(b.raw.data(), static_cast<qint64>(b.raw.size()));
+        EndTransfer(socket, true);
+        return;
+    }
     if (!b.basicUser.empty() || !b.basicPassword.empty()) {
         const std::string expected =
             "Basic " +
@@ -265,6 +284,11 @@ void TestHttpServer::SendGenerated(QTcpSocket* socket) {
     const auto it = connections_.find(socket);
     if (it == connections_.end()) return;
     Connection& c = *it->second;
+    if (!c.rawForever.empty()) {
+        while (socket->bytesToWrite() < kMaxQueued)
+            socket->write(c.rawForever.data(), static_cast<qint64>(c.rawForever.size()));
+        return;
+    }
     if (c.stop < 0) return;
     char piece[kPiece];
     while (c.next < c.stop && socket->bytesToWrite() < kMaxQueued) {

@@ -1,9 +1,10 @@
 // A small HTTP/1.1 server on loopback for the downloader's tests and benchmarks. Each path
 // has a behaviour: answer at once or after a delay, stall (never answer, or in the middle of
 // the body), send a body and break it off, close the connection without an answer, answer with any
-// status (404, 500), ask for Basic credentials, redirect, or stream a large generated body without
-// holding it. It counts requests per path and the transfers in flight (a request received and not
-// yet answered whole, nor dropped by the client), with their peak.
+// status (404, 500), ask for Basic credentials, redirect, stream a large generated body without
+// holding it, or send raw bytes of any framing (once, or for as long as the client takes them).
+// It counts requests per path and the transfers in flight (a request received and not yet
+// answered whole, nor dropped by the client), with their peak.
 #pragma once
 
 #include <QHostAddress>
@@ -35,12 +36,19 @@ struct HttpBehaviour {
     std::string basicUser;            // when set, Basic credentials are required
     std::string basicPassword;
     std::string location;  // a redirect target (status 302 unless another is set)
+    // When not empty, the whole answer as raw bytes (status line, headers, framing and body,
+    // malformed or not), sent as it is; the connection is then closed. With rawForever the
+    // bytes are sent again and again, as fast as the client takes them, until it drops them.
+    std::string raw;
+    bool rawForever = false;
 };
 
 // An answer with the body and status, after the delay.
 HttpBehaviour Page(const std::string& body, int status = 200, int delayMs = 0);
 // No answer at all: the request stays in flight until the client drops it.
 HttpBehaviour Stalled();
+// The raw bytes as the whole answer (see HttpBehaviour::raw).
+HttpBehaviour Raw(const std::string& bytes, bool repeat = false);
 
 // The byte at an offset of a generated body.
 inline char GeneratedByte(std::int64_t offset) {
