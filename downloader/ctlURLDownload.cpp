@@ -6,6 +6,8 @@
 #include <QNetworkRequest>
 #include <QUrl>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "ActivityLog.h"
 #include "Hooks.h"
@@ -342,8 +344,12 @@ void ctlURLDownload::SaveBufferToFile() {
 }
 
 void ctlURLDownload::FailSaving() {
+    const int reason = errno;
     TransferError = 1;
     DropTransfer();
+    std::string text = "File cannot be saved: " + SaveFilePath;
+    if (reason != 0) text += " (" + std::string(std::strerror(reason)) + ")";
+    WriteActivityLog(text);
     EndAttempt(3);
 }
 

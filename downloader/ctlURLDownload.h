@@ -119,7 +119,7 @@ private:
     bool TakeBody();
     // The response is complete: renames the temporary file onto SaveFilePath and logs it.
     void SaveBufferToFile();
-    // Ends the attempt in error when saving failed.
+    // Ends the attempt in error when saving failed (errno tells why), with a log line.
     void FailSaving();
     // Detaches and aborts the transfer and drops the temporary file.
     void DropTransfer();

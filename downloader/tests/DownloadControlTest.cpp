@@ -6,6 +6,7 @@
 
 #include "DownloaderFixture.h"
 #include "TestHttpServer.h"
+#include "WholeFile.h"
 #include "ctlURLDownload.h"
 
 namespace vel {
@@ -373,11 +374,21 @@ TEST_F(DownloadControlTest, AnUndefinedStateEndsTheAttemptInError) {
     EXPECT_EQ(TransferStateCaption(-1), "-1 ???");
 }
 
-TEST_F(DownloadControlTest, AFileThatCannotBeWrittenEndsTheAttemptWithoutALogLine) {
+TEST_F(DownloadControlTest, AFileThatCannotBeSavedEndsTheAttemptWithALogLine) {
     server.Route("/a", Page("data"));
+    control->PassCountMax = 2;
     EXPECT_EQ(Download(server.Url("/a"), "NoSuchFolder/A.csv"), 3);
     EXPECT_EQ(control->TransferError, 1);
     EXPECT_NE(control->labAction, "Buffer saved!");
+    EXPECT_EQ(LogCount("File cannot be saved: " + TempPath("NoSuchFolder/A.csv") + " ("), 1);
+    // A full disk: the old file stays.
+    WriteFile(TempPath("A.csv"), "old");
+    InjectFileFailure(1);
+    EXPECT_EQ(Download(server.Url("/a"), "A.csv"), 3);
+    EXPECT_EQ(ReadFile(TempPath("A.csv")), "old");
+    EXPECT_EQ(LogTexts().end()[-2],
+              "File cannot be saved: " + TempPath("A.csv") + " (No space left on device)");
+    EXPECT_EQ(LogTexts().back(), "Given up after attempt 2 URL=" + server.Url("/a"));
     EXPECT_EQ(LogCount("Attempt="), 0);
 }
 
