@@ -94,7 +94,10 @@ bool PrepareResultsFolder() {
         return false;
     }
     std::error_code ec;
-    const auto st = fs::symlink_status(ResultsFolderPath, ec);
+    // Asked without its trailing "/", which would make the system follow a link: a RESULTS
+    // that is a link is refused, never emptied where it points.
+    const std::string results = ResultsFolderPath.substr(0, ResultsFolderPath.size() - 1);
+    const auto st = fs::symlink_status(results, ec);
     if (!fs::exists(st)) {
         if (!fs::create_directory(ResultsFolderPath, ec) || ec) {
             ShowFolderProblem("RESULTS folder cannot be created!", ResultsFolderPath);
@@ -104,7 +107,7 @@ bool PrepareResultsFolder() {
     }
     if (!fs::is_directory(st)) {
         ShowFolderProblem("RESULTS folder cannot be prepared!",
-                          "It is not a folder: " + ResultsFolderPath);
+                          "It is a link or not a folder: " + ResultsFolderPath);
         return false;
     }
     bool ok = true;

@@ -24,7 +24,8 @@ void SetPathsFromHistoryDatabase();
 
 // Creates the RESULTS folder (one level) or deletes the files in it (subfolders stay), so a
 // load starts with an empty RESULTS folder. Refuses with a message, deleting nothing, when
-// DataFolderPath is empty or not absolute or ResultsFolderPath is not its "RESULTS/" folder;
+// DataFolderPath is empty or not absolute, ResultsFolderPath is not its "RESULTS/" folder, or
+// RESULTS is a symbolic link or no folder;
 // a folder that cannot be created or a file that cannot be deleted is reported too. True when
 // the folder exists and holds no files afterwards.
 bool PrepareResultsFolder();

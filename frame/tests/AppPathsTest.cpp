@@ -139,6 +139,21 @@ TEST_F(AppPathsTest, PrepareRefusesAnEmptyOrRelativeDataFolderAndDeletesNothing)
     EXPECT_EQ(Messages()[0].rfind("RESULTS folder cannot be prepared!\r\n", 0), 0u);
 }
 
+TEST_F(AppPathsTest, AResultsFolderThatIsALinkIsRefusedAndWhereItPointsIsKept) {
+    fs::create_directories(TempPath("Data"));
+    fs::create_directories(TempPath("Elsewhere"));
+    Touch(TempPath("Elsewhere/precious.txt"));
+    fs::create_directory_symlink(TempPath("Elsewhere"), TempPath("Data/RESULTS"));
+    DataFolderPath = TempPath("Data/");
+    SetPathsFromDataFolder();
+    door_.QueueMessageAnswer(MsgAnswer::OK);
+    EXPECT_FALSE(PrepareResultsFolder());
+    EXPECT_TRUE(fs::exists(TempPath("Elsewhere/precious.txt")));
+    EXPECT_EQ(Messages(), std::vector<std::string>{"RESULTS folder cannot be prepared!\r\nIt is "
+                                                   "a link or not a folder: " +
+                                                   TempPath("Data/RESULTS/")});
+}
+
 TEST_F(AppPathsTest, ResultsFolderThatCannotBeCreatedIsReported) {
     DataFolderPath = TempPath("no/such/");
     SetPathsFromDataFolder();
