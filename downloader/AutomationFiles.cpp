@@ -22,13 +22,58 @@ namespace vel {
 
 namespace {
 
+namespace fs = std::filesystem;
+
 // A count text is usable when it is a number (blanks around it allowed) greater than 0.
 bool IsPositiveNumber(const std::string& text) {
     const auto v = parseNumber(text);
     return v && std::isfinite(*v) && *v > 0;
 }
 
+// The folder's real path (absolute, links resolved as far as it exists); false when it cannot
+// be found out.
+bool RealFolder(std::string folder, fs::path& real) {
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    std::error_code ec;
+    real = fs::weakly_canonical(folder.empty() ? fs::path(".") : fs::path(folder), ec);
+    return !ec;
+}
+
+// True when `above` is `folder` itself or one of the folders it lies in.
+bool IsSameOrAbove(const fs::path& above, const fs::path& folder) {
+    auto inner = folder.begin();
+    for (const auto& part : above) {
+        if (inner == folder.end() || *inner != part) return false;
+        ++inner;
+    }
+    return true;
+}
+
+// Logs the refusal of a save folder.
+void LogRefusedSaveFolder(const std::string& folder) {
+    WriteActivityLog(
+        "Refused save folder (not a full path, or holding the program, the list or the "
+        "parameters file): " +
+        folder);
+}
+
 }  // namespace
+
+bool IsSafeSaveFolder(const std::string& folder, const std::string& listPath,
+                      const std::string& paramsPath) {
+    if (!fs::path(folder).is_absolute()) return false;
+    fs::path real;
+    if (!RealFolder(folder, real)) return false;
+    std::vector<std::string> kept;
+    if (!ProgramFolderPath.empty()) kept.push_back(ProgramFolderPath);
+    for (const std::string& file : {listPath, paramsPath})
+        if (!file.empty()) kept.push_back(fs::path(file).parent_path().string());
+    for (const std::string& k : kept) {
+        fs::path keptReal;
+        if (!RealFolder(k, keptReal) || IsSameOrAbove(real, keptReal)) return false;
+    }
+    return true;
+}
 
 std::string AddTrailingBackslash(const std::string& text) {
     std::string s = Trim(text);
@@ -64,6 +109,13 @@ void ReadAutomationParameters() {
     }
     if (!IsFilePresent(lines[0])) return;
 
+    // A line cut short may name a folder above the program or its files, whose automatic
+    // emptying would delete them: the parameters are then unusable.
+    if (!lines[1].empty() &&
+        !IsSafeSaveFolder(AddTrailingBackslash(lines[1]), lines[0], Trim(paramsPath))) {
+        LogRefusedSaveFolder(AddTrailingBackslash(lines[1]));
+        return;
+    }
     AutomationListPath = lines[0];
     if (!lines[1].empty()) AutomationSaveFolder = AddTrailingBackslash(lines[1]);
     if (!lines[2].empty()) AutomationResultPath = lines[2];
@@ -91,6 +143,10 @@ std::string SaveFolderQuestion() {
 bool PrepareSaveFolder() {
     if (SaveFolder.empty()) {
         WriteActivityLog("No save folder for the list of URLs: " + URLListPath);
+        return false;
+    }
+    if (!IsSafeSaveFolder(SaveFolder, URLListPath, AutomationMode != 0 ? CommandLineText : "")) {
+        LogRefusedSaveFolder(SaveFolder);
         return false;
     }
     std::error_code ec;

@@ -9,9 +9,17 @@ namespace vel {
 
 // Reads the parameters file named by CommandLineText (up to four lines, each trimmed: the URL
 // list, the save folder, the result file, the greatest number of URLs). Sets AutomationMode
-// to 1 when the file and its list exist, else 2; in the second case nothing of the file is
-// taken (no result path is known). A missing, non-numeric or non-positive count gives "9999".
+// to 1 when the file and its list exist and a save folder given is safe (IsSafeSaveFolder),
+// else 2; in the second case nothing of the file is taken (no result path is known) and a
+// refused save folder is logged. A missing, non-numeric or non-positive count gives "9999".
 void ReadAutomationParameters();
+
+// True when the automatic emptying of the folder cannot reach the program or the files of a
+// run: the folder is a full path and, compared by real paths (so a link to one of them counts
+// as it), it is neither the program folder nor the folder of the list or of the parameters
+// file (either path may be empty), nor a folder above any of them.
+bool IsSafeSaveFolder(const std::string& folder, const std::string& listPath,
+                      const std::string& paramsPath);
 
 // Writes AutomationResultText and CR LF as the whole result file (a temporary file renamed
 // over it, so Vellicor never reads half a file) when a result path is known and the mode is
@@ -20,8 +28,9 @@ void WriteAutomationResult();
 
 // Makes SaveFolder ready for a run: creates it when missing; otherwise, when it holds files,
 // deletes them (never its subfolders), in manual mode only after Yes to the question box,
-// in automatic mode without asking. Returns false, and logs why, when there is no save folder
-// (an empty SaveFolder never means the current folder) or it cannot be created.
+// in automatic mode without asking. Returns false, and logs why, deleting nothing, when there
+// is no save folder (an empty SaveFolder never means the current folder), it is not safe for
+// the list of the run (IsSafeSaveFolder), or it cannot be created.
 bool PrepareSaveFolder();
 
 // The text of the question of PrepareSaveFolder.

@@ -97,6 +97,49 @@ TEST_F(AutomationFilesTest, UnusableParametersTakeNothingFromTheFile) {
     EXPECT_EQ(AutomationMode, 2);
 }
 
+// A save folder whose emptying could delete the program, the list or the parameters file
+// (a second line cut short named the program folder) makes the parameters unusable, and the
+// folder's preparation refuses it, deleting nothing.
+TEST_F(AutomationFilesTest, ASaveFolderAboveTheProgramOrItsFilesIsRefused) {
+    for (const char* folder : {"Prog/Daily-EOD", "Lists", "Params"})
+        fs::create_directories(TempPath(folder));
+    ProgramFolderPath = TempPath("Prog/");
+    const std::string list = TempPath("Lists/Daily.eodurls");
+    for (const std::string& file : {TempPath("Prog/Tarquel"), list, TempPath("Params/keep.txt")})
+        WriteFile(file, "kept");
+    fs::create_directory_symlink(TempPath("Prog"), TempPath("ToProg"));
+    const std::string params = TempPath("Params/Daily.dwnparams");
+    const std::vector<std::string> refused = {
+        "Daily-EOD",         TempPath("Prog"),   TempPath("Prog/Daily-EOD/.."),
+        TempPath("ToProg/"), TempPath("Lists/"), TempPath("Params"),
+        TempFolder()};
+    // The relative name would be taken in the program folder.
+    const fs::path before = fs::current_path();
+    fs::current_path(TempPath("Prog"));
+    for (const auto& folder : refused) {
+        WriteFile(params, list + "\r\n" + folder + "\r\n" + TempPath("R.dwnresult") + "\r\n");
+        CommandLineText = params;
+        ReadAutomationParameters();
+        EXPECT_EQ(AutomationMode, 2) << folder;
+        EXPECT_EQ(AutomationResultPath, "") << folder;
+
+        AutomationMode = 1;
+        URLListPath = list;
+        SaveFolder = AddTrailingBackslash(folder);
+        EXPECT_FALSE(PrepareSaveFolder()) << folder;
+        EXPECT_EQ(ReadFile(TempPath("Prog/Tarquel")), "kept");
+        EXPECT_EQ(ReadFile(list), "kept");
+        EXPECT_EQ(ReadFile(TempPath("Params/keep.txt")), "kept");
+    }
+    fs::current_path(before);
+    EXPECT_EQ(LogCount("Refused save folder "), 2 * static_cast<int>(refused.size()));
+    // A folder inside the program folder is the usual one.
+    WriteFile(params, list + "\r\n" + TempPath("Prog/Daily-EOD") + "\r\n");
+    ReadAutomationParameters();
+    EXPECT_EQ(AutomationMode, 1);
+    EXPECT_EQ(AutomationSaveFolder, TempPath("Prog/Daily-EOD/"));
+}
+
 TEST_F(AutomationFilesTest, TheResultFileIsWrittenWholeAndReplacedAtEveryWrite) {
     AutomationMode = 1;
     AutomationResultPath = TempPath("R.dwnresult");
