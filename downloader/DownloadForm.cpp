@@ -200,7 +200,7 @@ void DownloadForm::Pump() {
 bool DownloadForm::DispatchNext() {
     const std::string& entry = Entries[static_cast<size_t>(next_ - 1)];
     const ListEntry parts = SplitListEntry(entry);
-    if (!IsSafeSaveName(parts.fileName)) {
+    if (!IsSafeSaveName(parts.fileName) || SaveNameMeetsLink(SaveFolder, parts.fileName)) {
         WriteActivityLog("Refused file name (empty, absolute or outside the save folder): " +
                          MaskPasswords(entry));
         return true;

@@ -2,9 +2,12 @@
 #include "UrlList.h"
 
 #include <QUrl>
+#include <filesystem>
+#include <system_error>
 
 #include "DownloadText.h"
 #include "DownloaderState.h"
+#include "FilePaths.h"
 
 namespace vel {
 
@@ -89,6 +92,24 @@ bool IsSafeSaveName(const std::string& name) {
         start = end + 1;
     }
     return true;
+}
+
+bool SaveNameMeetsLink(const std::string& folder, const std::string& name) {
+    std::string path = folder;
+    size_t start = 0;
+    while (start < name.size()) {
+        size_t end = name.find('/', start);
+        if (end == std::string::npos) end = name.size();
+        if (end > start) {
+            path = JoinPath(path, name.substr(start, end - start));
+            std::error_code ec;
+            const auto st = std::filesystem::symlink_status(path, ec);
+            if (std::filesystem::is_symlink(st)) return true;
+            if (!std::filesystem::exists(st)) return false;  // nothing further down exists
+        }
+        start = end + 1;
+    }
+    return false;
 }
 
 UrlCredentials SplitCredentials(const std::string& urlPart) {

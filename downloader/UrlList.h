@@ -40,6 +40,10 @@ void GetSaveFolder(const std::string& listPath);
 // "/" or "\" and no drive letter), no ".." part, and not ending in a folder separator or ".".
 bool IsSafeSaveName(const std::string& name);
 
+// True when a part of the name, taken in the folder, is a symbolic link (a link to a folder
+// would lead the save outside it): such a name is refused like one outside the folder.
+bool SaveNameMeetsLink(const std::string& folder, const std::string& name);
+
 // The URL part taken apart: a leading "UserName(" user "):" and then (or alone at the start)
 // "Password(" password "):" (any case), and the address after them, all trimmed.
 struct UrlCredentials {
