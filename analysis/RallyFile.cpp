@@ -107,7 +107,7 @@ bool RalliesFitHistory(const RallyLog& log, long lastDay) {
     for (long r = 1; r <= log.count; ++r) {
         const long buy = log(r, 1), sell = log(r, 2);
         if (r < log.count && sell > log(r + 1, 1)) return false;
-        if (buy > sell || buy < 1 || sell > lastDay + 1) return false;
+        if (buy > sell || buy < 1 || buy > lastDay || sell > lastDay + 1) return false;
     }
     return true;
 }

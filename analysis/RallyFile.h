@@ -22,8 +22,8 @@ std::vector<std::string> RallyFileLines(const RallyLog& log);
 std::optional<RallyLog> ParseRallyFile(const std::vector<std::string>& lines);
 
 // True when the rallies are in order (each SellPos at most the next BuyPos, each BuyPos at most
-// its SellPos) and every day lies in 1..lastDay + 1 (an open rally may end the day after the
-// last loaded day).
+// its SellPos), every BuyPos lies in 1..lastDay and every SellPos in 1..lastDay + 1 (an open
+// rally may end the day after the last loaded day, but no rally may start there).
 bool RalliesFitHistory(const RallyLog& log, long lastDay);
 
 // "No rallies to export!" without rallies; otherwise writes the log to ResultsFolderPath

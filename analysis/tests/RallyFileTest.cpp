@@ -81,6 +81,7 @@ TEST_F(RallyFileTest, RefusesABadFileWholeAndKeepsTheLog) {
         "1\n7, 6\n",           // buy after sell
         "1\n0, 6\n",           // day 0
         "1\n5, 32\n",          // CoordDim + 2
+        "1\n31, 31\n",         // a buy day past the history
         "3\n5, 10\n12, 20\n",  // short
         "2\n5, 10\n12, x\n",   // not a number
         "1\n5, , 6\n",         // an empty piece between two commas
