@@ -146,6 +146,21 @@ void ScanHistory(Database& db, LoadResult& r, bool indexed) {
     ProgressEnd();
 }
 
+// The largest DateNum a load accepts: the rows' DateNums are 16-bit whole numbers.
+constexpr std::int64_t kMaxDateNum = 32767;
+
+// Every DateNum of the History table must name a row of TradeDates (1 to its row count, at most
+// kMaxDateNum), as the build numbers them. A table with others is refused before anything is
+// sized by them: a DateNum far out of range would size the trade-date table to gigabytes.
+// Throws DatabaseError naming the accepted range.
+void CheckDateNums(Database& db, const LoadResult& r) {
+    const std::int64_t tradeDates = db.scalar("SELECT count(*) FROM TradeDates").toInteger();
+    const std::int64_t limit = std::min(tradeDates, kMaxDateNum);
+    if (r.dateNumMin < 1 || r.dateNumMax > limit)
+        throw DatabaseError("The History table holds a DateNum outside 1 to " +
+                            std::to_string(limit) + ": " + HistoryDatabasePath);
+}
+
 // LoadTradeDates: the date text of every DateNum of the window.
 void LoadTradeDates(Database& db, LoadResult& r) {
     r.tradeDates.assign(static_cast<size_t>(r.last) + 1, "empty date");
@@ -402,6 +417,7 @@ LoadResult ReadHistory(int readers) {
     Database::Transaction snapshot(db);
     const bool indexed = HasSymbolIndex(db);
     ScanHistory(db, r, indexed);
+    CheckDateNums(db, r);
     ShowAction("Organizing " + HistoryDatabasePath);
     ProgressInit();
     r.first = r.dateNumMin < 1 ? 1 : r.dateNumMin;

@@ -204,6 +204,45 @@ TEST_F(HistoryLoadTest, AFailedLoadKeepsThePreviousHistory) {
     EXPECT_EQ(LoadedSymbols(1), "B");
 }
 
+TEST_F(HistoryLoadTest, ADateNumOutsideTheTradeDatesIsRefusedAndKeepsTheHistory) {
+    WriteBuilt(HistoryDatabasePath, FourSymbols(), {{"A", 1}, {"B", 2}}, 4);
+    ASSERT_TRUE(Load(HistoryDatabasePath));
+    const std::string loaded = HistoryDatabasePath;
+    const std::string other = TempPath("other/History.mdb");
+    std::filesystem::create_directories(TempPath("other"));
+    auto expectRefused = [&](const std::string& range, const std::string& what) {
+        ASSERT_FALSE(Load(other)) << what;
+        EXPECT_NE(door_.CallsOf("message").back().text.find("DateNum outside 1 to " + range),
+                  std::string::npos)
+            << what;
+        EXPECT_EQ(HistoryDatabasePath, loaded) << what;
+        EXPECT_EQ(LoadedSymbols(1), "B") << what;
+        EXPECT_EQ(LoadedDayCount, 4) << what;
+    };
+    // TradeDates numbers days 1 to 4. The last set would carry the window's arithmetic past
+    // the 32-bit range, the one before it size the trade-date table to gigabytes.
+    const std::vector<std::vector<int>> sets = {
+        {1, 2, 3, 4, 5}, {0, 1, 2, 3, 4}, {1, 2, 3, 4, 100000000}, {2147483000, 2147483647}};
+    for (const auto& dateNums : sets) {
+        std::vector<BuiltRow> rows;
+        for (int n : dateNums) rows.push_back({"Z", n, 1, 1});
+        std::filesystem::remove(other);
+        WriteBuilt(other, rows, {{"Z", 1}}, 4);
+        expectRefused("4",
+                      std::to_string(dateNums.front()) + ".." + std::to_string(dateNums.back()));
+    }
+    // Beyond the 16-bit DateNums even where TradeDates has as many rows.
+    std::filesystem::remove(other);
+    WriteBuilt(other, {{"Z", 1, 1, 1}, {"Z", 32768, 1, 1}}, {{"Z", 1}}, 1);
+    {
+        Database db = Database::Open(other);
+        db.execute(
+            "WITH RECURSIVE n(x) AS (SELECT 2 UNION ALL SELECT x + 1 FROM n WHERE x < 32768) "
+            "INSERT INTO TradeDates SELECT NULL, 1, x FROM n");
+    }
+    expectRefused("32767", "32768");
+}
+
 // Everything a store holds: its public variables, then every cell of its matrix with its kind.
 std::vector<std::string> StoreCells(const clsVectors& store) {
     std::vector<std::string> cells = {
