@@ -132,6 +132,40 @@ TEST_F(StockScreeningTest, MasksKeepTheMembersWhoseLevelsTheyAdmit) {
     EXPECT_EQ(BasketCount, 0);
 }
 
+// A history where profit, price advance and money volume growth each have another stock alone
+// at their top level: stock 1 rises from 10 to 19 (profit 90 %), stock 2 falls from 20 to 2 and
+// comes back (advance 90 %, profit 0), stock 3 keeps its price and grows its volume tenfold over
+// the last five days (growth 82 %), stock 4 falls from 30 to 21.
+TEST_F(StockScreeningTest, ProfitAdvanceAndGrowthMasksEachReadTheirOwnLevels) {
+    static const float dip[] = {20, 15, 10, 5, 2, 5, 10, 15, 18, 20};
+    testing::LoadSyntheticHistory(
+        kStocks, 10,
+        [](long i, long d) {
+            switch (i) {
+                case 1:
+                    return static_cast<float>(9 + d);
+                case 2:
+                    return dip[d - 1];
+                case 3:
+                    return 20.0f;
+                default:
+                    return static_cast<float>(31 - d);
+            }
+        },
+        [](long i, long d) { return i == 3 && d > 5 ? 1000.0f : 100.0f; });
+    const struct {
+        C criterion;
+        const char* name;
+        long top;
+    } tops[] = {
+        {C::Profit, "profit", 1}, {C::PriceAdvance, "advance", 2}, {C::VolumeGrowth, "growth", 3}};
+    for (const auto& t : tops) {
+        Members({1, 2, 3, 4});
+        Screen({{t.criterion, "01000"}});
+        EXPECT_EQ(Basket(), std::vector<long>{t.top}) << t.name;
+    }
+}
+
 TEST_F(StockScreeningTest, AnEmptiedBasketBeepsInsteadOfTheTrendCurves) {
     Members({1, 2});
     MainVectors->SetChartCount(3);
