@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "ByteOrderMark.h"
+
 namespace vel {
 
 namespace {
@@ -54,7 +56,9 @@ std::string ZeroPad4(long n) {
     return s;
 }
 
-LineReader::LineReader(const std::string& path) : in_(path, std::ios::binary) {}
+LineReader::LineReader(const std::string& path) : in_(path, std::ios::binary) {
+    if (in_.is_open()) SkipByteOrderMark(in_);
+}
 
 bool LineReader::Next(std::string& line) {
     line.clear();

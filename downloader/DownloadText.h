@@ -23,8 +23,8 @@ bool EndsWithNoCase(const std::string& text, const std::string& suffix);
 // characters long: 7 gives "0007", 12345 stays "12345".
 std::string ZeroPad4(long n);
 
-// Reads a text file line by line without holding it whole. A last line without an end
-// counts; an empty file has no lines.
+// Reads a text file line by line without holding it whole, skipping a UTF-8 byte-order mark at
+// its start. A last line without an end counts; an empty file has no lines.
 class LineReader {
 public:
     explicit LineReader(const std::string& path);

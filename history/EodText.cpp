@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "ByteOrderMark.h"
 #include "Errors.h"
 
 namespace vel {
@@ -316,6 +317,7 @@ void ReadEodFileLines(const std::string& path, const EodLineReader::LineHandler&
         ::close(fd);
         throw FileError("File not found: " + path);
     }
+    SkipByteOrderMark(f.get());
     if (chunkSize < 1) chunkSize = 1;
     std::vector<char> buf(chunkSize);
     EodLineReader reader(handler);

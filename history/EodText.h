@@ -89,9 +89,10 @@ private:
     bool overlong_ = false;
 };
 
-// Reads a file in chunks of `chunkSize` bytes through an EodLineReader; `onChunk` runs once
-// per chunk read (progress). Throws FileError when the file cannot be opened or read, or is
-// not a regular file (a FIFO or a device is refused at once, never waited on).
+// Reads a file in chunks of `chunkSize` bytes through an EodLineReader, after a UTF-8 byte-order
+// mark at its start; `onChunk` runs once per chunk read (progress). Throws FileError when the
+// file cannot be opened or read, or is not a regular file (a FIFO or a device is refused at
+// once, never waited on).
 void ReadEodFileLines(const std::string& path, const EodLineReader::LineHandler& handler,
                       const std::function<void()>& onChunk = {}, std::size_t chunkSize = 1 << 16);
 

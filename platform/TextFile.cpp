@@ -7,6 +7,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "ByteOrderMark.h"
 #include "Errors.h"
 
 namespace vel {
@@ -26,6 +27,7 @@ std::vector<std::string> ReadTextLines(const std::string& path, std::size_t maxL
     errno = 0;
     std::ifstream in(path, std::ios::binary);
     if (!in) ThrowFileError("File cannot be read", path);
+    SkipByteOrderMark(in);
     std::vector<std::string> lines;
     std::string line;
     bool pending = false;

@@ -10,9 +10,10 @@
 
 namespace vel {
 
-// The lines of a text file without their line ends. A last line without an end counts; an
-// empty file has no lines. At most `maxLines` lines are read (the rest of the file is not).
-// Throws FileError when the file cannot be read.
+// The lines of a text file without their line ends, and without a UTF-8 byte-order mark at the
+// start of the first. A last line without an end counts; an empty file has no lines. At most
+// `maxLines` lines are read (the rest of the file is not). Throws FileError when the file cannot
+// be read.
 std::vector<std::string> ReadTextLines(const std::string& path,
                                        std::size_t maxLines = static_cast<std::size_t>(-1));
 

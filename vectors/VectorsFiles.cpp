@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "ByteOrderMark.h"
 #include "Errors.h"
 
 namespace vel::detail {
@@ -52,6 +53,7 @@ std::string readWholeFile(const std::string& path) {
     const bool failed = std::ferror(f) != 0;
     std::fclose(f);
     if (failed) throw FileError("File error: cannot read \"" + path + "\"");
+    text.erase(0, ByteOrderMarkLength(text));
     return text;
 }
 

@@ -29,7 +29,8 @@ private:
     std::string path_;
 };
 
-// The whole content of a file; FileError when it cannot be opened or read.
+// The whole text of a file without a UTF-8 byte-order mark at its start; FileError when it
+// cannot be opened or read.
 std::string readWholeFile(const std::string& path);
 
 // The fields of a text: lines end in CR LF, LF or CR (no field follows a final line end), and
