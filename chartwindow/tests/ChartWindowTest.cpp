@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <fstream>
 
@@ -227,9 +228,13 @@ TEST_F(ChartWindowTest, CursorStepsBeepAtTheWindowsEdges) {
     w->MenuItem("mnuMoveCursorMinusOneDay")->trigger();
     EXPECT_EQ(CursorDay, 100);
     EXPECT_EQ(door_.Beeps(), beeps + 1);
-    CursorDay = 120;
-    w->findChild<QWidget*>("UpDown1Up")->findChild<QWidget*>();
-    Model().UpDown1_UpClick();
+    // The control's up arrow steps the cursor a day on, and beeps on the last shown day.
+    CursorDay = 119;
+    auto* up = w->findChild<QToolButton*>("UpDown1Up");
+    up->click();
+    EXPECT_EQ(CursorDay, 120);
+    EXPECT_EQ(door_.Beeps(), beeps + 1);
+    up->click();
     EXPECT_EQ(CursorDay, 120);
     EXPECT_EQ(door_.Beeps(), beeps + 2);
 }
