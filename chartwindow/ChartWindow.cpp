@@ -494,8 +494,14 @@ void ChartWindow::SlideShow(bool basket) {
     SlideShowRunning = true;
     SlideShowDelay = SlideShowDelayOf(c_.DelayListText());
     slideShowBasket_ = basket;
-    slideShowPosition_ = basket ? BasketPosition : DisplayedStockIndex;
+    slideShowPosition_ = DisplayedStockIndex;
     SlideShowStep();
+}
+
+long ChartWindow::SlideShowPosition() const {
+    // The basket show reads the live position, so that a basket button pressed during a pause
+    // (Bottom, say) decides where the show stands.
+    return slideShowBasket_ ? BasketPosition : slideShowPosition_;
 }
 
 void ChartWindow::SlideShowStep() {
@@ -506,10 +512,9 @@ void ChartWindow::SlideShowStep() {
         return;
     }
     const long last = slideShowBasket_ ? BasketCount : LoadedStockCount();
-    if (!SlideShowRunning || slideShowPosition_ >= last) return EndSlideShow();
+    if (!SlideShowRunning || SlideShowPosition() >= last) return EndSlideShow();
     if (slideShowBasket_) {
         BasketNext();
-        slideShowPosition_ = BasketPosition;
     } else {
         cmdNextStock_Click();
         slideShowPosition_ = DisplayedStockIndex;
@@ -519,7 +524,7 @@ void ChartWindow::SlideShowStep() {
 
 void ChartWindow::EndSlideShow() {
     const long last = slideShowBasket_ ? BasketCount : LoadedStockCount();
-    if (slideShowPosition_ == last) door().Beep();
+    if (SlideShowPosition() == last) door().Beep();
     SlideShowRunning = false;
     ShowSelectedNode();
     YieldToEvents();

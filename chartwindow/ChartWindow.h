@@ -120,9 +120,11 @@ private:
     // The end of a show: the beep at the last stock, the flag down, the node into view.
     void EndSlideShow();
     void StopSlideShowTimer();
+    // Where the show stands: the stock its last step showed (tree), or BasketPosition (basket).
+    long SlideShowPosition() const;
     std::uint64_t slideShowTimer_ = 0;  // the pending pause, 0 = none
     bool slideShowBasket_ = false;
-    long slideShowPosition_ = 0;  // i: the displayed stock, or the basket position
+    long slideShowPosition_ = 0;  // the tree show's i: the stock its last step showed
     ChartWindowControls& c_;
 };
 

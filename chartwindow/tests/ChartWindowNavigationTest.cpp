@@ -1,7 +1,8 @@
 // Stock navigation and the two slide shows of the chart window, run offscreen with the scripted
 // clock: Top, Next, Previous and Find; a show stepped pause by pause, stopped by a second click
 // after its pause, ending with a beep at the last stock; the delay list read, typed text
-// falling back to the default; a show waiting while a computing command runs.
+// falling back to the default; a basket show that follows the basket buttons; a show waiting
+// while a computing command runs.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -128,6 +129,20 @@ TEST_F(ChartWindowNavigationTest, BasketShowStepsThroughTheMembers) {
     door_.AdvanceMs(100);
     EXPECT_FALSE(Model().SlideShowRunning);
     EXPECT_EQ(door_.Beeps(), 2);
+}
+
+TEST_F(ChartWindowNavigationTest, BottomClickedDuringAPauseEndsTheBasketShowAfterIt) {
+    for (long i : {1, 2, 4, 5}) BasketFlag(i) = 1;
+    ResetStockBasket();
+    Delay("  100 ms delay");
+    Click("cmdBasketSlideShow");
+    EXPECT_EQ(BasketPosition, 2);
+    Click("cmdBasketBottom");
+    EXPECT_EQ(DisplayedStockIndex, 5);
+    door_.AdvanceMs(100);  // the show stands on the last member: it ends with its beep
+    EXPECT_FALSE(Model().SlideShowRunning);
+    EXPECT_EQ(door_.Beeps(), 1);
+    EXPECT_EQ(door_.PendingTimers(), 0u);
 }
 
 TEST_F(ChartWindowNavigationTest, TheDelayIsReadFromTheFirstSixCharacters) {
