@@ -62,10 +62,10 @@ bool Computing(F&& command) {
     return RunGuarded(std::forward<F>(command));
 }
 
-// The analysis procedure of an item.
+// The analysis procedure of an item. False when the busy guard refused it.
 template <class F, class... Args>
-void Analysis(const F& entry, const char* name, Args... args) {
-    Computing([&] { RunEntryPoint(entry, name, args...); });
+bool Analysis(const F& entry, const char* name, Args... args) {
+    return Computing([&] { RunEntryPoint(entry, name, args...); });
 }
 
 void MarketCalculation(const std::function<void(const std::string&)>& entry, const char* name) {
@@ -81,12 +81,14 @@ void MarketCalculation(const std::function<void(const std::string&)>& entry, con
     });
 }
 
+// A signal generator on the selected curve; `cancel`: the selection is cancelled after it ran
+// (a generator refused by the busy guard leaves it as it was).
 void Signal(const std::function<void(std::int16_t&)>& entry, const char* name, bool cancel) {
-    Computing([&] {
+    const bool ran = Computing([&] {
         std::int16_t work = static_cast<std::int16_t>(MainVectors->HelpStart() + 1);
         RunEntryPoint(entry, name, work);
     });
-    if (cancel) CancelChartCurveSelection();
+    if (cancel && ran) CancelChartCurveSelection();
 }
 
 void LoadStockList(bool fromResultsFolder) {
@@ -290,9 +292,9 @@ void RegisterChartWindowCommands() {
         Register(item, [entry, name, page] { Analysis(*entry, name, page); });
     }
     Register("mnuSaveAndShowGeneralTradingHTMLreport", [] {
-        Analysis(a.SaveGeneralTradingHTMLReport, "SaveGeneralTradingHTMLReport",
-                 std::string("GeneralTradingReport.html"));
-        CancelChartCurveSelection();
+        if (Analysis(a.SaveGeneralTradingHTMLReport, "SaveGeneralTradingHTMLReport",
+                     std::string("GeneralTradingReport.html")))
+            CancelChartCurveSelection();
     });
     Register("mnuScanTradingResultsByPastDaysComplete", [] {
         Analysis(a.ScanTradingResultsByPastDaysComplete, "ScanTradingResultsByPastDaysComplete");

@@ -410,6 +410,20 @@ TEST_F(ChartWindowTest, MarketCalculationsSwitchTheControlsAndRefuseASecondComma
     EXPECT_TRUE(w->ScrollBar(DayScrollBar::Last)->isEnabled());
 }
 
+TEST_F(ChartWindowTest, ACommandRefusedByTheBusyGuardKeepsTheCurveSelection) {
+    DisplayedStockIndex = 2;
+    DisplayStockCurves();
+    SelectedChartCurve = 2;
+    const BusyGuard running;
+    const int beeps = door_.Beeps();
+    for (const char* item : {"mnuGenerateCrossingAboveZeroLevelTSignalsFromSelectedCurveForSB",
+                             "mnuGenerateCrossingAboveOptimalLevelTSignalsFromSelectedCurveForSB",
+                             "mnuSaveAndShowGeneralTradingHTMLreport"})
+        RunChartCommand(item);
+    EXPECT_EQ(door_.Beeps(), beeps + 3);
+    EXPECT_EQ(SelectedChartCurve, 2);
+}
+
 TEST_F(ChartWindowTest, ResizeFitsTreeAndPictureUnlessTooSmall) {
     w->resize(1000, 700);
     QApplication::processEvents();
