@@ -89,10 +89,13 @@ void ChartWindow::Form_Load() {
     YieldToEvents();
     c_.ShowWindow();
     YieldToEvents();
+    ChartPicture = &c_.Picture();
     LoadOnHistory();
 }
 
 void ChartWindow::HistoryLoaded() {
+    // The painting stays where it is: with the enlarged pane while that is open.
+    if (ChartPicture == &UnshownChartTarget()) ChartPicture = &c_.Picture();
     ClearChartCurves();
     SelectedChartCurve = 0;
     ClearChartPicture();
@@ -100,7 +103,6 @@ void ChartWindow::HistoryLoaded() {
 }
 
 void ChartWindow::LoadOnHistory() {
-    ChartPicture = &c_.Picture();
     DisplayedStockIndex = 1;
     StopSlideShowTimer();
     SlideShowRunning = false;

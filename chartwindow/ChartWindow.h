@@ -40,7 +40,8 @@ public:
     void Form_Load();
     // After another history was loaded: everything the load builds from the history is built
     // anew (tree, scroll bars, day window, cursor, curves, selection, basket, symbol memory,
-    // trading log), so that nothing points past the new history.
+    // trading log), so that nothing points past the new history. The painting stays with the
+    // enlarged pane while that is open.
     void HistoryLoaded();
     // Fits the tree and the picture to the window (nothing while minimized or at an outer
     // width or height of 3000 twips or less).

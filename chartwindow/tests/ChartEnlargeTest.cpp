@@ -1,7 +1,7 @@
 // The enlarged chart pane offscreen: opening it moves the painting into its picture, a click of
 // any button moves the cursor, a mouse move only the line, closing gives the painting back to
-// the chart window with the same curves and cursor; and the chart window's export commands
-// with their save dialogs.
+// the chart window with the same curves and cursor, a history load leaves it the painting; and
+// the chart window's export commands with their save dialogs.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -77,6 +77,20 @@ TEST_F(ChartEnlargeTest, PaneTakesThePaintingAndGivesItBack) {
     // A second click opens it again.
     RunChartCommand("cmdEnlargeChart");
     EXPECT_EQ(ChartPicture, &ChartEnlargeWidget()->Picture());
+}
+
+TEST_F(ChartEnlargeTest, PaneKeepsThePaintingAcrossAHistoryLoad) {
+    RunChartCommand("cmdEnlargeChart");
+    frmChartEnlarge* pane = ChartEnlargeWidget();
+    const double x = PlotOriginX + 10.4 * PlotScaleX;  // day 10 of the pane's plot
+    testing::LoadSyntheticHistory(5, 80);
+    ChartsCommands.HistoryLoaded();
+    EXPECT_EQ(ChartPicture, &pane->Picture());
+    EXPECT_GT(pane->Picture().List().Size(), 0u);
+    pane->Model().Picture1_MouseDown(1, 0, x, 100);
+    EXPECT_EQ(CursorDay, ChartFrom1.toInt16() + 10);
+    CloseChartEnlarge();
+    EXPECT_EQ(ChartPicture, &w->Picture());
 }
 
 TEST_F(ChartEnlargeTest, ExportCommandsAskForTheFileAndWriteIt) {
