@@ -262,8 +262,18 @@ void ChartWindow::WriteDayLabels() {
     SetChartLabel(ChartLabel::ChartFromTo, ChartFromToText());
 }
 
+bool ChartWindow::DayWindowRefused() {
+    if (!RefusedWhileBusy()) return false;
+    ScrollReady = false;
+    c_.SetScrollBarValue(DayScrollBar::First, ChartFrom1.toInt16());
+    c_.SetScrollBarValue(DayScrollBar::Last, ChartTo1);
+    ScrollReady = true;
+    return true;
+}
+
 void ChartWindow::CalcNewValues1(bool enableValue) {
     if (!ScrollReady) return YieldTimes(5);
+    if (DayWindowRefused()) return;
     ScrollReady = false;
     c_.SetScrollBarEnabled(DayScrollBar::First, enableValue);
     YieldToEvents();
@@ -289,6 +299,7 @@ void ChartWindow::CalcNewValues1(bool enableValue) {
 
 void ChartWindow::CalcNewValues2(bool enableValue) {
     if (!ScrollReady) return YieldTimes(5);
+    if (DayWindowRefused()) return;
     ScrollReady = false;
     c_.SetScrollBarEnabled(DayScrollBar::Last, enableValue);
     YieldToEvents();
@@ -314,6 +325,7 @@ void ChartWindow::CalcNewValues2(bool enableValue) {
 
 void ChartWindow::CalcNewValues(bool enableValue) {
     if (!ScrollReady) return YieldTimes(5);
+    if (DayWindowRefused()) return;
     c_.SetScrollBarEnabled(DayScrollBar::First, enableValue);
     c_.SetScrollBarEnabled(DayScrollBar::Last, enableValue);
     const long lo = DayWindowMin.toInt16(), hi = std::max<long>(1, DayWindowMax);

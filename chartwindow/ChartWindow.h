@@ -62,7 +62,8 @@ public:
 
     // ---- The day window ---------------------------------------------------------------------
     void SetScrollValues();
-    // The Change (enabled false) and Scroll (true) handlers of HScroll1 and HScroll2.
+    // The Change (enabled false) and Scroll (true) handlers of HScroll1 and HScroll2. While a
+    // computing command runs they beep and put the bars back on the day window, which stays.
     void CalcNewValues1(bool enableValue);
     void CalcNewValues2(bool enableValue);
     void CalcNewValues(bool enableValue);
@@ -108,6 +109,8 @@ public:
 private:
     void LoadOnHistory();
     void WriteDayLabels();
+    // While a computing command runs: a beep, the bars back on ChartFrom1 and ChartTo1, true.
+    bool DayWindowRefused();
     // Shows stock k: displayed, selected in the tree, its curves drawn.
     void ShowStock(long k);
     // The number in the selected node's key, or nothing for the root.

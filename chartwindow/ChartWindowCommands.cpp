@@ -227,12 +227,19 @@ void RegisterChartWindowCommands() {
     }
 
     // ---- Parameters ----------------------------------------------------------------------------
-    Register("mnudefPastDays", AskPastDays);
-    Register("mnudefCommission", AskCommission);
-    Register("mnudefCorrelation", AskCorrelation);
-    Register("mnudefDiligence", AskDiligence);
-    Register("mnudefSymbolsInChartPane", AskSymbolsInChartPane);
-    Register("mnuSelectedStockSymbol", AskSelectedStockSymbol);
+    // A run computes, labels and reports with the parameters it started with: while a computing
+    // command runs, a parameter dialog only beeps.
+    const auto parameter = [](void (*ask)()) {
+        return [ask] {
+            if (!RefusedWhileBusy()) ask();
+        };
+    };
+    Register("mnudefPastDays", parameter(AskPastDays));
+    Register("mnudefCommission", parameter(AskCommission));
+    Register("mnudefCorrelation", parameter(AskCorrelation));
+    Register("mnudefDiligence", parameter(AskDiligence));
+    Register("mnudefSymbolsInChartPane", parameter(AskSymbolsInChartPane));
+    Register("mnuSelectedStockSymbol", parameter(AskSelectedStockSymbol));
 
     // ---- Trends ------------------------------------------------------------------------------
     Register("mnuChartDesriptionClear", ChartDescriptionClear);
@@ -389,8 +396,10 @@ void RegisterChartWindowCommands() {
     });
     Register("mnuExportTradingLog", [] { RunEntryPoint(a.ExportTradingLog, "ExportTradingLog"); });
     Register("mnuImportTradingLog", [] { RunEntryPoint(a.ImportTradingLog, "ImportTradingLog"); });
-    Register("mnuSelectRallyToDisplay",
-             [] { RunEntryPoint(a.SelectRallyToDisplay, "SelectRallyToDisplay"); });
+    // The rally shown sets the day window: refused like a parameter while a command runs.
+    Register("mnuSelectRallyToDisplay", [] {
+        if (!RefusedWhileBusy()) RunEntryPoint(a.SelectRallyToDisplay, "SelectRallyToDisplay");
+    });
     Register("mnuGoToTopOfMoneyVolumeTree", [] {
         Window().cmdTop_Click();
         CancelChartCurveSelection();

@@ -109,6 +109,14 @@ bool RunGuarded(F&& command) {
     }
 }
 
+// True, after a beep, while a long command holds the busy guard: a parameter or the day window
+// that the running command reads is not changed under it (the caller changes nothing then).
+inline bool RefusedWhileBusy() {
+    if (!BusyGuard::isBusy()) return false;
+    door().Beep();
+    return true;
+}
+
 // Empties every entry point (the state before registration).
 void ClearEntryPoints();
 

@@ -1,13 +1,17 @@
 // The chart window's analysis commands wired to the market analysis as the program wires them:
 // the basket trend curves, the curve tools, the trading method commands and the individual
-// calculations run from the menu.
+// calculations run from the menu; a run keeps the parameters and day window it started with.
 #include <gtest/gtest.h>
 
+#include <QScrollBar>
+
 #include "AnalysisEntryPoints.h"
+#include "AnalysisText.h"
 #include "AppState.h"
 #include "ChartCurves.h"
 #include "ChartView.h"
 #include "ChartWindowFixture.h"
+#include "CsvRows.h"
 #include "SignalWalk.h"
 #include "SmallRoutines.h"
 #include "StockBasket.h"
@@ -52,6 +56,33 @@ TEST_F(AnalysisMenuTest, TrendCurvesNeedMembers) {
     Run("mnuDisplayNStockPriceCurvesInSB");
     EXPECT_EQ(Curves(), 11);
     EXPECT_EQ(DisplayedStockIndex, 13);
+}
+
+TEST_F(AnalysisMenuTest, ARunKeepsTheParametersAndDayWindowItStartedWith) {
+    FillStockBasket();
+    ChartDescriptionClear();
+    defCommission = 0.5f;
+    const std::int16_t to = ChartTo1;
+    const int beeps = door_.Beeps();
+    bool tried = false;
+    // While the behaviour curves yield between members: the commission dialog and the last day.
+    door_.OnYield(5, [&] {
+        Run("mnudefCommission");
+        w->ScrollBar(DayScrollBar::Last)->setValue(to - 30);
+        tried = true;
+    });
+    Run("mnuCurveAppendMarketBehaviourAndSwingingForSBOptimized");
+    ASSERT_TRUE(tried);
+    EXPECT_TRUE(door_.CallsOf("input").empty());
+    EXPECT_EQ(door_.Beeps(), beeps + 2);
+    EXPECT_EQ(defCommission, 0.5f);
+    EXPECT_EQ(ChartTo1, to);
+    EXPECT_EQ(w->ScrollBar(DayScrollBar::Last)->value(), to);
+    ASSERT_EQ(Curves(), 7);
+    EXPECT_TRUE(ChartCaption(7).ends_with("Commission =0.50  Diligence =0.00")) << ChartCaption(7);
+    // The last member's row: its day window ends on the day the run started with.
+    const std::string rowEnd = SignBlankWhole(to) + ", 6:05:01 PM";
+    EXPECT_TRUE(GetCSVValueLine().ends_with(rowEnd)) << GetCSVValueLine();
 }
 
 TEST_F(AnalysisMenuTest, SignalCommandsTradeTheSelectedCurve) {
