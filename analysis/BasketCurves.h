@@ -43,8 +43,8 @@ void AppendPastShortTermProfitCurve();
 // one result row per member goes to that CSV file, created anew; the row buffer keeps the last
 // member's row. The searches run on worker threads and are put in place in member order
 // (RunMemberSearches), so every sum equals the sequential run. Defined with the market
-// calculations, whose member loop and result rows it shares; an error of a search leaves no
-// wait text and no hourglass and is raised to the caller.
+// calculations, whose member loop and result rows it shares; an error of a search is raised to
+// the caller (the command barrier takes the wait text and the hourglass away).
 void AppendMarketBehaviourAndSwingingCurves(std::int16_t B, const std::string& CsvFilePath);
 
 // ---- Chart tools ------------------------------------------------------------------------------

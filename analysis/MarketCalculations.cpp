@@ -181,13 +181,12 @@ float TimeOfDayFraction(const DateTime& t) {
 
 void RunMarketCalculation(const RunSpec& spec, const std::string& CsvFilePath);
 
-// A run that ends in an error leaves no wait text, no hourglass and no report kind of its own.
+// A run that ends in an error leaves no report kind and no curve selection of its own (its wait
+// text and hourglass go with it at the command barrier).
 void RunMarketCalculationOrTidy(const RunSpec& spec, const std::string& CsvFilePath) {
     try {
         RunMarketCalculation(spec, CsvFilePath);
     } catch (...) {
-        SetChartStatusText("");
-        door().SetHourglass(false);
         SelectedChartCurve = 0;
         ReportKind = "General";
         throw;
@@ -339,7 +338,9 @@ void PutBehaviourRows(long To, long G, const std::vector<float>& rows) {
     }
 }
 
-void AppendBehaviourCurves(std::int16_t B, const std::string& CsvFilePath) {
+}  // namespace
+
+void AppendMarketBehaviourAndSwingingCurves(std::int16_t B, const std::string& CsvFilePath) {
     door().SetHourglass(true);
     YieldToEvents();
     std::optional<ResultFile> file;
@@ -429,18 +430,6 @@ void AppendBehaviourCurves(std::int16_t B, const std::string& CsvFilePath) {
     SetChartStatusText("");
     door().SetHourglass(false);
     YieldToEvents();
-}
-
-}  // namespace
-
-void AppendMarketBehaviourAndSwingingCurves(std::int16_t B, const std::string& CsvFilePath) {
-    try {
-        AppendBehaviourCurves(B, CsvFilePath);
-    } catch (...) {
-        SetChartStatusText("");
-        door().SetHourglass(false);
-        throw;
-    }
 }
 
 }  // namespace vel

@@ -7,6 +7,7 @@
 #include "AnalysisText.h"
 #include "AppState.h"
 #include "ChartCurves.h"
+#include "CommandBarrier.h"
 #include "CsvRows.h"
 #include "Errors.h"
 #include "HtmlReport.h"
@@ -20,6 +21,13 @@ namespace vel {
 std::string TradingResultsText;
 
 namespace {
+
+// A report replaces the text while it backtests and puts it back when it ends; when an error
+// stops a command, the command barrier puts it back.
+const bool g_resultsTextIsACommandText =
+    (RegisterCommandText([]() -> const std::string& { return TradingResultsText; },
+                         [](const std::string& text) { TradingResultsText = text; }),
+     true);
 
 // The average of the members' net profits on one rally: the sum in member order divided by
 // their number, 0 for no member (an empty basket earns nothing).

@@ -3,12 +3,18 @@
 
 #include <array>
 
+#include "CommandBarrier.h"
+
 namespace vel {
 
 namespace {
 ChartView* g_view = nullptr;
 std::string g_status;
 std::array<std::string, 4> g_labels;
+// The status bar holds the wait texts of the long commands: a command that stops with an
+// error takes its text with it.
+const bool g_statusIsACommandText =
+    (RegisterCommandText(ChartStatusText, SetChartStatusText), true);
 }  // namespace
 
 void InstallChartView(ChartView* view) {

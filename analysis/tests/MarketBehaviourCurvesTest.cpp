@@ -11,6 +11,7 @@
 #include "AnalysisFixture.h"
 #include "BasketCurves.h"
 #include "ChartCurves.h"
+#include "CommandBarrier.h"
 #include "MemberSearches.h"
 #include "SyntheticHistory.h"
 
@@ -165,7 +166,10 @@ TEST_F(MarketBehaviourCurvesTest, ASearchThatFailsLeavesNoWaitText) {
     LoadWalks(3, 60, 2);
     Members({2, 3});
     MainVectors->CoordSetValue(MainVectors->BufferStart() + 2, 30, Num(1e300));
-    EXPECT_THROW(AppendMarketBehaviourAndSwingingCurves(B, ""), OverflowError);
+    // As the program runs it: the command barrier shows the error and takes the wait text.
+    door_.QueueMessageAnswer(MsgAnswer::OK);
+    EXPECT_FALSE(RunCommand([] { AppendMarketBehaviourAndSwingingCurves(B, ""); }));
+    EXPECT_NE(door_.CallsOf("message").back().text.find("Error: 6   Overflow"), std::string::npos);
     EXPECT_EQ(ChartStatusText(), "");
     EXPECT_FALSE(door_.hourglass);
 }

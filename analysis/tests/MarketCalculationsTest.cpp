@@ -12,6 +12,7 @@
 #include "AnalysisCommands.h"
 #include "AnalysisFixture.h"
 #include "ChartCurves.h"
+#include "CommandBarrier.h"
 #include "MarketCalculations.h"
 #include "MemberSearches.h"
 #include "NumberText.h"
@@ -281,7 +282,10 @@ TEST_F(MarketCalculationsTest, ARunEndingInAnErrorLeavesNoWaitTextNorReportKind)
     // A price beyond the single range: the second member's search overflows (literal road).
     MainVectors->CoordSetValue(MainVectors->BufferStart() + 1, 30, Num(1e300));
     SearchCounts = {};
-    EXPECT_THROW(CalcMarketSwinging(""), OverflowError);
+    // As the program runs it: the command barrier shows the error and takes the wait text.
+    door_.QueueMessageAnswer(MsgAnswer::OK);
+    EXPECT_FALSE(RunCommand([] { CalcMarketSwinging(""); }));
+    EXPECT_NE(door_.CallsOf("message").back().text.find("Error: 6   Overflow"), std::string::npos);
     EXPECT_EQ(SearchCounts.fused, 1);
     EXPECT_EQ(ChartStatusText(), "");
     EXPECT_FALSE(door_.hourglass);

@@ -1,6 +1,7 @@
 // The chart window's analysis commands wired to the market analysis as the program wires them:
 // the basket trend curves, the curve tools, the trading method commands and the individual
-// calculations run from the menu; a run keeps the parameters and day window it started with.
+// calculations run from the menu; a run keeps the parameters and day window it started with,
+// and a command stopped by an error takes its wait text with it.
 #include <gtest/gtest.h>
 
 #include <QScrollBar>
@@ -12,6 +13,7 @@
 #include "ChartView.h"
 #include "ChartWindowFixture.h"
 #include "CsvRows.h"
+#include "Errors.h"
 #include "SignalWalk.h"
 #include "SmallRoutines.h"
 #include "StockBasket.h"
@@ -28,6 +30,13 @@ protected:
         OpenOn(20, 90);
     }
     static long Curves() { return MainVectors->ChartCount(); }
+    // An error inside the running command: raised at the first yield at which `when` holds.
+    void FailAtYieldWhen(std::function<bool()> when) {
+        door_.OnYield(1, [this, when] {
+            if (!when()) return FailAtYieldWhen(when);
+            throw OverflowError("Overflow: single-precision result");
+        });
+    }
 };
 
 TEST_F(AnalysisMenuTest, TrendCurvesNeedMembers) {
@@ -114,6 +123,25 @@ TEST_F(AnalysisMenuTest, SignalCommandsTradeTheSelectedCurve) {
     Run("mnuShowBasicTradingMessage");
     EXPECT_NE(door_.CallsOf("message").back().text.find("DEFINED TRADING SIGNALS"),
               std::string::npos);
+}
+
+TEST_F(AnalysisMenuTest, AReportStoppedByAnErrorLeavesNoWaitTextAndTheResultTextAsItWas) {
+    FillStockBasket();
+    ChartDescriptionClear();
+    Run("mnuCurvesAppendPastShortTermProfitForSB");
+    SelectedChartCurve = 1;
+    door_.QueueMessageAnswer(MsgAnswer::No);
+    Run("mnuGenerateCrossingAboveZeroLevelTSignalsFromSelectedCurveForSB");
+    ASSERT_GT(RallyCount, 0);
+    const std::string results = TradingResultsText;
+    // The report's backtests replace the result text while it works; then an error.
+    FailAtYieldWhen([&] { return TradingResultsText != results; });
+    door_.QueueMessageAnswer(MsgAnswer::OK);
+    Run("mnuSaveAndShowGeneralTradingHTMLreport");
+    EXPECT_EQ(door_.CallsOf("message").back().text.rfind("Vellicor error handler:", 0), 0u);
+    EXPECT_EQ(ChartStatusText(), "");
+    EXPECT_FALSE(door_.Hourglass());
+    EXPECT_EQ(TradingResultsText, results);
 }
 
 TEST_F(AnalysisMenuTest, AllTrendCurvesAndTheIndividualCalculations) {

@@ -1,6 +1,6 @@
 // The command barrier: an error in a command, an entry point or a real menu action of the main
-// window is shown in the error-handler box and stops there; the busy state and the hourglass
-// are as before the command; the numbers the box shows for each error type.
+// window is shown in the error-handler box and stops there; the busy state, the hourglass and
+// the wait text are as before the command; the numbers the box shows for each error type.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -17,6 +17,7 @@
 #include "FrameFixture.h"
 #include "Hooks.h"
 #include "MainCommands.h"
+#include "MainWindowView.h"
 #include "Progress.h"
 #include "frmMDI.h"
 #include "frmMain.h"
@@ -59,6 +60,7 @@ TEST_F(CommandBarrierTest, AThrowingEntryPointIsShownAndReleasesBusyStateAndHour
     HistoryCommands.ImportHistoryFromText = [] {
         RunGuarded([] {
             ProgressStart(10);  // the hourglass on
+            SetMainLabel(MainLabel::PerformedAction, "Screening. Wait, please ...");
             ErrorPosition = 32;
             throw OverflowError("Overflow: 16-bit whole number");
         });
@@ -72,6 +74,7 @@ TEST_F(CommandBarrierTest, AThrowingEntryPointIsShownAndReleasesBusyStateAndHour
                                                    "Error: 6   Overflow: 16-bit whole number"});
     EXPECT_FALSE(BusyGuard::isBusy());
     EXPECT_FALSE(door_.Hourglass());
+    EXPECT_EQ(MainLabelText(MainLabel::PerformedAction), "");
     // The next command runs as if nothing had happened.
     HistoryCommands.ImportHistoryFromText = [] { RunGuarded([] {}); };
     mnuImportFromText_Click();
