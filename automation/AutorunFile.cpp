@@ -41,11 +41,12 @@ std::string YesOrNo(const std::string& value) {
     return UpperCase(value) == "YES" ? "YES" : "NO";
 }
 
-// The number of a numeric value within [low, high], or nothing.
+// The number of a numeric value within [low, high], or nothing. A "-0" is taken as 0, so that
+// no parameter carries a negative zero into the reports ("-0.00").
 std::optional<double> InRange(const std::string& value, double low, double high) {
     const auto n = parseNumber(value);
     if (!n || *n < low || *n > high) return std::nullopt;
-    return n;
+    return *n == 0 ? 0.0 : *n;
 }
 
 void ApplyLine(const AutorunLine& line, Parser parser) {

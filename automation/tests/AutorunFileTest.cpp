@@ -169,6 +169,7 @@ TEST_F(AutorunFileTest, KeywordsTakeTheirValuesWithinTheirRanges) {
         {"defSymbolsInChartPane = 22", [] { return std::to_string(defSymbolsInChartPane); }, "11"},
         {"defCommission = 5", [] { return std::to_string(defCommission); }, "5.000000"},
         {"defCommission = -0.1", [] { return std::to_string(defCommission); }, "0.500000"},
+        {"defCommission = -0", [] { return std::to_string(defCommission); }, "0.000000"},
         {"defCorrelation = 0.75", [] { return std::to_string(defCorrelation); }, "0.750000"},
         {"defCorrelation = 1.01", [] { return std::to_string(defCorrelation); }, "0.500000"},
         {"defDiligence = 1", [] { return std::to_string(defDiligence); }, "1.000000"},
