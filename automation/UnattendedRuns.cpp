@@ -53,12 +53,13 @@ void EndRun() {
     AutoRunMode = 0;
 }
 
-// Logs the failure, shows its message (while the run is still active, so an unattended run
-// only logs it) and ends the run. Returns false for the caller's return.
+// Logs the failure, ends the run and then shows its message: with the run's flags down the box
+// reaches a user at a display; without a display it is logged. Returns false for the caller's
+// return.
 bool Fail(const std::string& logLine, const std::string& message) {
     WriteActivityLog(logLine);
-    Notice(message);
     EndRun();
+    Notice(message);
     return false;
 }
 
@@ -228,8 +229,8 @@ void RunAutorun() {
     ReadAutorunFile();
     if (AutoRunError >= 1) {
         WriteActivityLog("Autorun mode - Error - " + AutoRunErrorText);
-        Notice(kParametersError);
         EndRun();
+        Notice(kParametersError);
         return;
     }
     if (DownloadEOD == "YES" && !DownloadStep()) return;
@@ -290,8 +291,8 @@ void RunLoadHistory() {
     ReadAutorunFileForLoad();
     if (AutoRunError >= 1) {
         WriteActivityLog("Autorun mode - Error - " + AutoRunErrorText);
-        Notice(kParametersError);
         EndRun();
+        Notice(kParametersError);
         return;
     }
     if (!FileExists(HistoryDatabasePath)) {

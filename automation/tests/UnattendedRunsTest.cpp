@@ -133,6 +133,7 @@ TEST_F(UnattendedRunsTest, TheDownloadWaitsForTheResultFileOfTheDownloaderItStar
 }
 
 TEST_F(UnattendedRunsTest, EveryDownloadFailureEndsTheRunWithItsMessage) {
+    door_.display = false;  // the messages are logged
     struct Case {
         const char* what;
         std::function<void()> play;
@@ -177,6 +178,7 @@ TEST_F(UnattendedRunsTest, EveryDownloadFailureEndsTheRunWithItsMessage) {
 }
 
 TEST_F(UnattendedRunsTest, TheResultCountsOnlyOnceTheDownloaderHasEnded) {
+    door_.display = false;  // the messages are logged
     // The first downloader writes "OK" at 1 s and again as it quits at 4.5 s, and ends at 5 s;
     // the second one writes "ERROR" 5 s after its start.
     WriteAutorunSet("T", {"DownloadEOD = YES", "CreateHistory = YES"});
@@ -258,6 +260,7 @@ TEST_F(UnattendedRunsTest, TheParametersFileAndTheOldResultMustBeDealtWithFirst)
 }
 
 TEST_F(UnattendedRunsTest, EachFailureOfTheSetItselfEndsTheRunWithItsMessage) {
+    door_.display = false;  // the messages are logged
     struct Case {
         const char* what;
         std::function<void()> prepare;
@@ -272,9 +275,9 @@ TEST_F(UnattendedRunsTest, EachFailureOfTheSetItselfEndsTheRunWithItsMessage) {
          [this] {
              WriteAutorunSet("T", {"CreateHistory = YES"});
              fs::remove(TempPath("T.eodurls"));
-             door_.QueueMessageAnswer(MsgAnswer::OK);  // the run is over: the box is shown
          },
-         {"Autorun mode - Start.", "Autorun mode - Error - EODURLS file doesn't exists!"}},
+         {"Autorun mode - Start.", "Autorun mode - Error - EODURLS file doesn't exists!",
+          "Message: Error in Autorun parameters or some Autorun files are missing!"}},
         {"a structure with two symbol columns",
          [this] {
              WriteAutorunSet("T", {"CreateHistory = YES"});
@@ -328,7 +331,55 @@ TEST_F(UnattendedRunsTest, EachFailureOfTheSetItselfEndsTheRunWithItsMessage) {
     EXPECT_FALSE(Exists(TempPath("T-EOD/History.mdb")));
 }
 
+TEST_F(UnattendedRunsTest, AFailedRunStartedFromTheMainWindowShowsItsBoxOnceItsFlagsAreDown) {
+    // A box asked for while the run's flags are still up would only be logged.
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+        void (*command)();
+        std::string logLine;
+        std::string box;
+    };
+    const Case cases[] = {
+        {"a failed download",
+         [this] {
+             WriteAutorunSet("T", {"DownloadEOD = YES"});
+             PlayDownloader("ERROR\r\n");
+         },
+         mnuAutorun_Click, "Autorun mode - Error in Downloading process!",
+         "Error in Downloading process!"},
+        {"no EOD files",
+         [this] {
+             WriteAutorunSet("T", {"CreateHistory = YES"});
+             fs::create_directories(TempPath("T-EOD"));
+         },
+         mnuAutorun_Click,
+         "Autorun mode - Creating History.mdb - Error - Missing EOD history data! End of "
+         "Autorun procedure!",
+         "Missing EOD history data! End of Autorun procedure!\r\nError in EOD data structure!"},
+        {"no database to load", [this] { WriteAutorunSet("T", {"MarketTiming = YES"}); },
+         mnuLoad_Click, "Autorun mode - Error - There is no History.mdb to load!",
+         "There is no History.mdb to load!"},
+    };
+    SetAutorunList({"T.autorun"});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(TempPath("T-EOD"));
+        fs::remove(ActivityLogPath);
+        OpenActivityLog("Vellicor.log");
+        c.prepare();
+        door_.QueueMessageAnswer(MsgAnswer::OK);
+        c.command();
+        ExpectFlagsDown();
+        EXPECT_EQ(door_.UnusedAnswers(), 0u) << "the box was not shown";
+        EXPECT_EQ(RunLog().back(), c.logLine);  // logged before the box, and the box not logged
+        ASSERT_FALSE(Messages().empty());
+        EXPECT_EQ(Messages().back().rfind(c.box, 0), 0u) << Messages().back();
+    }
+}
+
 TEST_F(UnattendedRunsTest, AFailedRebuildKeepsTheSetsEarlierHistory) {
+    door_.display = false;  // the messages are logged
     GenerateEod("T", 3, 40);
     WriteAutorunSet("T", {"CreateHistory = YES"});
     RunAutorunMode();
@@ -418,7 +469,8 @@ TEST_F(UnattendedRunsTest, TheLoadOnlyRunLoadsShowsAndFillsWithoutCalculating) {
     EXPECT_EQ(defPastDays, 30);
     EXPECT_FALSE(Exists(TempPath("T-EOD/RESULTS/acmd1MarketTimingReport.html")));
 
-    // Without the set's database: the message, and both flags down.
+    // Without the set's database: the message (logged without a display), and both flags down.
+    door_.display = false;
     fs::remove(TempPath("T-EOD/History.mdb"));
     RunAutorunLoadHistory();
     ExpectFlagsDown();
