@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <type_traits>
 
 #include "ActivityLog.h"
 #include "AppPaths.h"
@@ -17,6 +18,7 @@
 #include "Door.h"
 #include "EntryPoints.h"
 #include "EodStructure.h"
+#include "ErrorHandler.h"
 #include "Errors.h"
 #include "FilePaths.h"
 #include "HistoryImport.h"
@@ -222,93 +224,146 @@ bool RebuildStep() {
     return true;
 }
 
-void RunAutorun() {
+// One step of a run in `mode`. A step returns false once it has failed on its own terms (its
+// failure line logged, the run ended, its box shown). Any other error in it fails the run as
+// well, with the line "<mode> - Error - <step> stopped with an error!": one that escapes the step
+// (it goes on, with the run's flags down, to the command barrier of whoever started the run,
+// which reports it), and one that a command inside the step stopped at a barrier of its own and
+// reported in the error-handler box (going on would build on what that command left undone).
+template <class F>
+bool Step(const std::string& mode, const std::string& name, F&& step) {
+    const auto failed = [&] {
+        WriteActivityLog(mode + " - Error - " + name + " stopped with an error!");
+        EndRun();
+    };
+    const long reportsBefore = ErrorHandlerReports();
+    bool done = false;
+    try {
+        if constexpr (std::is_void_v<std::invoke_result_t<F>>) {
+            step();
+            done = true;
+        } else {
+            done = step();
+        }
+    } catch (const std::exception&) {
+        failed();
+        throw;
+    }
+    if (done && ErrorHandlerReports() != reportsBefore) {
+        failed();
+        return false;
+    }
+    return done;
+}
+
+// Reads the set's command file with the parser; a failure ends the run with the general message.
+bool ParseStep(void (*parse)()) {
+    parse();
+    if (AutoRunError < 1) return true;
+    WriteActivityLog("Autorun mode - Error - " + AutoRunErrorText);
+    EndRun();
+    Notice(kParametersError);
+    return false;
+}
+
+// Loads the set's "History.mdb".
+bool LoadSetStep() {
+    if (!FileExists(HistoryDatabasePath))
+        return Fail("Autorun mode - Error - There is no History.mdb to load!", kNoHistory);
+    return LoadStep("Autorun mode");
+}
+
+// The three calculations of the autorun run, in their fixed order: switch, name, calculation
+// command and report command.
+struct Calculation {
+    const std::string* asked;
+    const char* name;
+    const char* calculation;
+    const char* report;
+};
+
+bool RunAutorun() {
+    const std::string mode = "Autorun mode";
     WriteActivityLog("Autorun mode - Start.");
     SilentMode = -1;
     AutoRunMode = 1;
-    ReadAutorunFile();
-    if (AutoRunError >= 1) {
-        WriteActivityLog("Autorun mode - Error - " + AutoRunErrorText);
-        EndRun();
-        Notice(kParametersError);
-        return;
+    if (!Step(mode, "Reading the Autorun file", [] { return ParseStep(ReadAutorunFile); }))
+        return false;
+    if (DownloadEOD == "YES" && !Step(mode, "Downloading", DownloadStep)) return false;
+    if (CreateHistory == "YES" && !Step(mode, "Creating History.mdb", RebuildStep)) return false;
+    if (!Step(mode, "Loading History.mdb", LoadSetStep) ||
+        !Step(mode, "Showing charts", [&] { ChartsStep(mode, AutorunDayCount()); }))
+        return false;
+    const Calculation calculations[] = {
+        {&MarketSwingingSpecial, "Market Swinging Special", "mnuCalcMarketSwingingForSBSpecial",
+         "mnuSaveAndShowMarketSpecialSwingingHTMLReport"},
+        {&MarketSwinging, "Market Swinging", "mnuCalcMarketSwingingForSBOptimized",
+         "mnuSaveAndShowMarketSwingingHTMLReport"},
+        {&MarketTiming, "Market Timing", "mnuMarketTimingLightD", "mnuShowStockMarketTimingReport"},
+    };
+    for (const Calculation& c : calculations) {
+        if (*c.asked != "YES") continue;
+        if (!Step(mode, c.name, [&] { CalculationStep(mode, c.name, c.calculation, c.report); }))
+            return false;
     }
-    if (DownloadEOD == "YES" && !DownloadStep()) return;
-    if (CreateHistory == "YES" && !RebuildStep()) return;
-    if (!FileExists(HistoryDatabasePath)) {
-        Fail("Autorun mode - Error - There is no History.mdb to load!", kNoHistory);
-        return;
-    }
-    if (!LoadStep("Autorun mode")) return;
-    ChartsStep("Autorun mode", AutorunDayCount());
-    if (MarketSwingingSpecial == "YES")
-        CalculationStep("Autorun mode", "Market Swinging Special",
-                        "mnuCalcMarketSwingingForSBSpecial",
-                        "mnuSaveAndShowMarketSpecialSwingingHTMLReport");
-    if (MarketSwinging == "YES")
-        CalculationStep("Autorun mode", "Market Swinging", "mnuCalcMarketSwingingForSBOptimized",
-                        "mnuSaveAndShowMarketSwingingHTMLReport");
-    if (MarketTiming == "YES")
-        CalculationStep("Autorun mode", "Market Timing", "mnuMarketTimingLightD",
-                        "mnuShowStockMarketTimingReport");
     WriteActivityLog("Autorun mode - End.");
     EndRun();
+    return true;
 }
 
-void RunDemonstration() {
+bool RunDemonstration() {
+    const std::string mode = "Demonstration mode";
     WriteActivityLog("Demonstration mode - Start.");
     SilentMode = -1;
     AutoRunMode = 1;
-    const std::string database = JoinPath(ProgramFolderPath, "History.mdb");
-    if (FindFirst(database, EntryKind::Files).empty()) {
-        door().Beep();
-        EndRun();
-        return;
-    }
-    const MainWindowBefore before;
-    HistoryDatabasePath = database;
-    ClearMainStatusLabels();
-    DisableMainCommands();
-    SetPathsFromHistoryDatabase();
-    SetPathsFromDataFolder();
-    if (!FileExists(HistoryDatabasePath)) {
+    const bool loaded = Step(mode, "Loading History.mdb", [&] {
+        const std::string database = JoinPath(ProgramFolderPath, "History.mdb");
+        if (FindFirst(database, EntryKind::Files).empty()) {
+            door().Beep();
+            EndRun();
+            return false;
+        }
+        const MainWindowBefore before;
+        HistoryDatabasePath = database;
+        ClearMainStatusLabels();
+        DisableMainCommands();
+        SetPathsFromHistoryDatabase();
+        SetPathsFromDataFolder();
+        if (FileExists(HistoryDatabasePath)) return LoadStep(mode, before);
         SetMainLabel(MainLabel::LoadedStockData, before.loaded);
         if (before.commands) EnableMainCommands();
-        Fail("Demonstration mode - Error - There is no History.mdb to load!", kNoHistory);
-        return;
-    }
-    if (!LoadStep("Demonstration mode", before)) return;
-    ChartsStep("Demonstration mode", kDemonstrationDays);
-    CalculationStep("Demonstration mode", "Market Timing", "mnuMarketTimingLightD",
-                    "mnuShowStockMarketTimingReport");
+        return Fail("Demonstration mode - Error - There is no History.mdb to load!", kNoHistory);
+    });
+    if (!loaded || !Step(mode, "Showing charts", [&] { ChartsStep(mode, kDemonstrationDays); }))
+        return false;
+    const bool timed = Step(mode, "Market Timing", [&] {
+        CalculationStep(mode, "Market Timing", "mnuMarketTimingLightD",
+                        "mnuShowStockMarketTimingReport");
+    });
+    if (!timed) return false;
     WriteActivityLog("Demonstration mode - End.");
     EndRun();
+    return true;
 }
 
-void RunLoadHistory() {
+bool RunLoadHistory() {
+    const std::string mode = "Autorun mode";
     WriteActivityLog("Loading History.mdb - Start.");
     AutoRunMode = 1;
-    ReadAutorunFileForLoad();
-    if (AutoRunError >= 1) {
-        WriteActivityLog("Autorun mode - Error - " + AutoRunErrorText);
-        EndRun();
-        Notice(kParametersError);
-        return;
-    }
-    if (!FileExists(HistoryDatabasePath)) {
-        Fail("Autorun mode - Error - There is no History.mdb to load!", kNoHistory);
-        return;
-    }
-    if (!LoadStep("Autorun mode")) return;
-    ChartsStep("Autorun mode", AutorunDayCount());
+    if (!Step(mode, "Reading the Autorun file", [] { return ParseStep(ReadAutorunFileForLoad); }) ||
+        !Step(mode, "Loading History.mdb", LoadSetStep) ||
+        !Step(mode, "Showing charts", [&] { ChartsStep(mode, AutorunDayCount()); }))
+        return false;
     WriteActivityLog("Loading History.mdb - End.");
     AutoRunMode = 0;
+    return true;
 }
 
-// Runs a run; an error that stops it (shown by the caller's command barrier) still ends it.
-void RunToItsEnd(void (*run)()) {
+// Runs a run; true when it reached its end line. An error that stops it still ends it, and goes
+// on to the caller's command barrier.
+bool RunToItsEnd(bool (*run)()) {
     try {
-        run();
+        return run();
     } catch (...) {
         EndRun();
         throw;
@@ -338,9 +393,9 @@ bool WriteDownloadParamsFile() {
     return true;
 }
 
-void RunAutorunMode() {
+bool RunAutorunMode() {
     ActiveRun run;
-    if (run.started()) RunToItsEnd(RunAutorun);
+    return run.started() && RunToItsEnd(RunAutorun);
 }
 
 void RunDemonstrationMode() {

@@ -3,7 +3,9 @@
 // market swinging and market timing with their reports), the demonstration on the program
 // folder's "History.mdb", and the load-only run of a set. They drive the program through the
 // commands of the main window and the chart window, log every step, and leave AutoRunMode at 0
-// however they end (SilentMode too, except after a load-only run that succeeded).
+// however they end (SilentMode too, except after a load-only run that succeeded). Every step
+// is guarded: an error in it, also one that a command inside it stopped and reported, ends the
+// run with a failure line in the log.
 #pragma once
 
 namespace vel {
@@ -16,12 +18,14 @@ constexpr int kDownloadWaitSliceMs = 250;
 // file again as it quits, within moments).
 constexpr int kDownloaderEndWaitMs = 30000;
 
-// The run of the .autorun file AutoRunFileName. Returns when the run is over; while it waits for
-// the downloader it lets window events run. The download wait ends when the result file exists
-// and the downloader has ended, or with "Error in Downloading process!" when the downloader
-// cannot be started, ends without writing it, or still runs kDownloaderEndWaitMs after writing
-// it. Started while another run is active or a long command runs, it only beeps.
-void RunAutorunMode();
+// The run of the .autorun file AutoRunFileName. Returns when the run is over, true when it
+// reached its end line "Autorun mode - End."; false after any failure (a failure line is logged
+// first) and when it did not start. While it waits for the downloader it lets window events run.
+// The download wait ends when the result file exists and the downloader has ended, or with
+// "Error in Downloading process!" when the downloader cannot be started, ends without writing
+// it, or still runs kDownloaderEndWaitMs after writing it. Started while another run is active or
+// a long command runs, it only beeps.
+bool RunAutorunMode();
 // The demonstration: loads "History.mdb" of the program folder, shows the last 252 days and
 // runs the market timing of every stock with its report. Without that file it only beeps.
 void RunDemonstrationMode();

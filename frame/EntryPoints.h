@@ -50,7 +50,8 @@ struct ChartsEntryPoints {
 
 // Unattended runs, driven by the .autorun file AutoRunFileName.
 struct AutomationEntryPoints {
-    std::function<void()> RunAutorunMode;
+    // True when the run reached its end line; false after a failure.
+    std::function<bool()> RunAutorunMode;
     std::function<void()> RunAutorunLoadHistory;
     std::function<void()> RunDemonstrationMode;
     // Writes the research link list of the Stock Basket's symbols for the downloader.

@@ -7,6 +7,8 @@
 
 #include "AutomationFixture.h"
 #include "AutomationState.h"
+#include "ChartWindowCommands.h"
+#include "Database.h"
 #include "DemoSet.h"
 #include "DirectoryListing.h"
 #include "EntryPoints.h"
@@ -378,6 +380,37 @@ TEST_F(UnattendedRunsTest, AFailedRunStartedFromTheMainWindowShowsItsBoxOnceItsF
     }
 }
 
+TEST_F(UnattendedRunsTest, AnErrorInsideAStepEndsTheRunWithAFailureLine) {
+    door_.display = false;  // the error-handler boxes are logged
+    GenerateEod("T", 4, 90);
+    WriteAutorunSet("T", {"CreateHistory = YES"});
+    ASSERT_TRUE(RunAutorunMode());
+    WriteAutorunSet("T", {"MarketTiming = YES"});
+    const auto runFails = [this](const std::string& failure) {
+        fs::remove(ActivityLogPath);
+        OpenActivityLog("Vellicor.log");
+        DestroyChartWindow();  // as in a program just started
+        // As the start runs it: an error that escapes the run stops at the command barrier.
+        EXPECT_FALSE(RunEntryPoint(AutomationCommands.RunAutorunMode, "RunAutorunMode"));
+        ExpectFlagsDown();
+        const auto log = LogLinesStarting({"Autorun mode"});
+        ASSERT_FALSE(log.empty());
+        EXPECT_EQ(log.back(), failure);
+    };
+    // A calculation that stops with an error at a barrier of its own: no report follows.
+    RegisterChartCommand("mnuMarketTimingLightD", [] {
+        RunCommand([] { throw OverflowError("Overflow: double-precision result"); });
+    });
+    bool reported = false;
+    RegisterChartCommand("mnuShowStockMarketTimingReport", [&] { reported = true; });
+    runFails("Autorun mode - Error - Market Timing stopped with an error!");
+    EXPECT_FALSE(reported);
+    // An error that escapes a step: the basket fill of the chart step.
+    RegisterChartCommand("mnuFillStockBasket",
+                         [] { throw SubscriptRangeError("Subscript out of range"); });
+    runFails("Autorun mode - Error - Setting charts range stopped with an error!");
+}
+
 TEST_F(UnattendedRunsTest, AFailedRebuildKeepsTheSetsEarlierHistory) {
     door_.display = false;  // the messages are logged
     GenerateEod("T", 3, 40);
@@ -509,6 +542,7 @@ TEST_F(UnattendedRunsTest, AnErrorThatStopsTheRunStillLeavesBothFlagsDown) {
     SetAutorunList({"T.autorun"});
     mnuAutorun_Click();
     ExpectFlagsDown();
+    EXPECT_EQ(RunLog().back(), "Autorun mode - Error - Downloading stopped with an error!");
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_NE(Messages()[0].find("no process slots"), std::string::npos);
 }

@@ -279,7 +279,10 @@ TEST_F(MainWindowTest, CommandsWithoutTheirSubsystemBeepAndLog) {
 
 TEST_F(MainWindowTest, AutorunCommandsTakeTheTrimmedListText) {
     std::vector<std::string> seen;
-    AutomationCommands.RunAutorunMode = [&] { seen.push_back("auto " + AutoRunFileName); };
+    AutomationCommands.RunAutorunMode = [&] {
+        seen.push_back("auto " + AutoRunFileName);
+        return true;
+    };
     AutomationCommands.RunAutorunLoadHistory = [&] { seen.push_back("load " + AutoRunFileName); };
     SetAutorunList({"daily.autorun"});
     SetAutorunListText("  daily.autorun ");

@@ -22,6 +22,7 @@ protected:
         AutomationCommands.RunAutorunMode = [this] {
             ++autorunRuns;
             autorunFileSeen = AutoRunFileName;
+            return true;
         };
     }
     void Touch(const std::string& name) { std::ofstream(TempPath(name)) << "x"; }
