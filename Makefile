@@ -16,9 +16,9 @@ build: configure
 
 # Builds and starts Vellicor with ARGS as its command line: by default the demonstration set's
 # autorun file, which rebuilds, loads and times the generated stocks of build/bin/Demo-EOD/
-# (ARGS= starts it for manual use). With a display the program stays open; without one, or
-# under CI, it is ended after its run and the market timing report's path and headline are
-# printed (tools/run-vellicor.sh).
+# (ARGS= starts it for manual use, which needs a display). With a display the program stays
+# open; without one, or under CI, it ends by itself with its run and the market timing report's
+# path and headline are printed (tools/run-vellicor.sh).
 ARGS ?= Demo.autorun
 run: build
 	@./tools/run-vellicor.sh $(ARGS)

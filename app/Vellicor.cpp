@@ -1,10 +1,12 @@
 // The executable Vellicor: the Qt application with the Qt door, the yield hook, SIGTERM and
 // SIGINT as the end command, the one place that wires every subsystem's commands and windows
 // into the frame (RegisterSubsystemCommands), and the start (Main). Without a display it runs
-// on Qt's offscreen platform.
+// on Qt's offscreen platform, Qt's messages go to the activity log, and an unattended run ends
+// the program (Main).
 #include <QApplication>
 #include <string>
 
+#include "ActivityLog.h"
 #include "AnalysisCommands.h"
 #include "AutomationCommands.h"
 #include "CommandBarrier.h"
@@ -41,6 +43,12 @@ void RegisterSubsystemCommands(vel::Door& door) {
 
 int main(int argc, char** argv) {
     vel::PrepareQtEnvironment();
+    // Without a display Qt's messages go to the activity log once it is open.
+    vel::RouteQtMessages([](const std::string& text) {
+        if (vel::ActivityLogPath.empty()) return false;
+        vel::WriteActivityLog(text);
+        return true;
+    });
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vellicor"));
 

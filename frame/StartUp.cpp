@@ -74,9 +74,16 @@ void Main(const std::string& commandLine, const std::string& executableFolder,
         WriteActivityLog("Starting manual mode.");
     } else if (AutoRunMode == 1) {
         WriteActivityLog("Starting automatic mode with command line: " + CommandLineText);
+        const bool succeeded = RunEntryPoint(AutomationCommands.RunAutorunMode, "RunAutorunMode");
         // Without the unattended run there is no run active: dialogs are shown again.
-        if (!RunEntryPoint(AutomationCommands.RunAutorunMode, "RunAutorunMode")) AutoRunMode = 0;
+        if (!succeeded) AutoRunMode = 0;
         YieldToEvents();
+        // Without a display nobody can use the windows the run leaves: the scheduler that started
+        // the run gets its process back, with the run's outcome as the exit status.
+        if (!door().HasDisplay()) {
+            WriteActivityLog("Exiting Vellicor.");
+            door().EndProcess(succeeded ? 0 : 1);
+        }
     } else {
         WriteActivityLog("Command line options error! Command line options = " + CommandLineText);
         door().MessageBox(CommandLineErrorText(), "Vellicor", MsgButtons::OK);

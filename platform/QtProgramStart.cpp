@@ -5,8 +5,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QByteArray>
 #include <QObject>
 #include <QSocketNotifier>
+#include <QString>
+#include <QtGlobal>
 #include <cerrno>
 #include <csignal>
 #include <memory>
@@ -71,6 +74,28 @@ void RouteEndSignals(QObject* parent, std::function<void()> endCommand) {
     action.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
+}
+
+namespace {
+
+std::function<bool(const std::string&)> g_qtMessageLog;
+QtMessageHandler g_qtDefaultHandler = nullptr;
+bool g_qtMessagesHeadless = false;
+
+void OnQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.contains(QLatin1String("propagateSizeHints"))) return;
+    if (g_qtMessagesHeadless && g_qtMessageLog && g_qtMessageLog("Qt: " + message.toStdString()))
+        return;
+    if (g_qtDefaultHandler) g_qtDefaultHandler(type, context, message);
+}
+
+}  // namespace
+
+void RouteQtMessages(std::function<bool(const std::string& text)> log) {
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    g_qtMessagesHeadless = platform.startsWith("offscreen") || platform.startsWith("minimal");
+    g_qtMessageLog = std::move(log);
+    g_qtDefaultHandler = qInstallMessageHandler(&OnQtMessage);
 }
 
 std::string JoinedCommandLine(int argc, char** argv) {
