@@ -86,6 +86,38 @@ private:
     bool started_;
 };
 
+// One step of a run in `mode`. A step returns false once it has failed on its own terms (its
+// failure line logged, the run ended, its box shown). Any other error in it fails the run as
+// well, with the line "<mode> - Error - <step> stopped with an error!": one that escapes the step
+// (it goes on, with the run's flags down, to the command barrier of whoever started the run,
+// which reports it), and one that a command inside the step stopped at a barrier of its own and
+// reported in the error-handler box (going on would build on what that command left undone).
+template <class F>
+bool Step(const std::string& mode, const std::string& name, F&& step) {
+    const auto failed = [&] {
+        WriteActivityLog(mode + " - Error - " + name + " stopped with an error!");
+        EndRun();
+    };
+    const long reportsBefore = ErrorHandlerReports();
+    bool done = false;
+    try {
+        if constexpr (std::is_void_v<std::invoke_result_t<F>>) {
+            step();
+            done = true;
+        } else {
+            done = step();
+        }
+    } catch (const std::exception&) {
+        failed();
+        throw;
+    }
+    if (done && ErrorHandlerReports() != reportsBefore) {
+        failed();
+        return false;
+    }
+    return done;
+}
+
 // What the main window showed of the loaded history before a run touched it.
 struct MainWindowBefore {
     std::string loaded = MainLabelText(MainLabel::LoadedStockData);
@@ -111,22 +143,29 @@ bool LoadStep(const std::string& mode, const MainWindowBefore& before = {}) {
 }
 
 // The chart window, the day window and a full Stock Basket.
-void ChartsStep(const std::string& mode, long days) {
+bool ChartsStep(const std::string& mode, long days) {
     WriteActivityLog(mode + " - Showing charts.");
-    mnuStockChartsAndScreening_Click();
+    if (!Step(mode, "Showing charts", mnuStockChartsAndScreening_Click)) return false;
     WriteActivityLog("Autorun mode - Setting charts range.");
-    SetChartDayRange(days);
-    RunChartCommand("mnuFillStockBasket");
+    return Step(mode, "Setting charts range", [&] {
+        SetChartDayRange(days);
+        RunChartCommand("mnuFillStockBasket");
+    });
 }
 
-// One calculation of the basket with its report, on a basket filled anew.
-void CalculationStep(const std::string& mode, const std::string& name, const char* calculation,
+// One calculation of the basket with its report, on a basket filled anew. A calculation that
+// fails writes no report.
+bool CalculationStep(const std::string& mode, const std::string& name, const char* calculation,
                      const char* report) {
     WriteActivityLog(mode + " - " + name + " - Start.");
-    RunChartCommand("mnuFillStockBasket");
-    RunChartCommand(calculation);
-    RunChartCommand(report);
+    const bool calculated = Step(mode, name, [&] {
+        RunChartCommand("mnuFillStockBasket");
+        RunChartCommand(calculation);
+    });
+    if (!calculated || !Step(mode, name + " report", [&] { RunChartCommand(report); }))
+        return false;
     WriteActivityLog(mode + " - " + name + " - End.");
+    return true;
 }
 
 bool DownloadFailed() {
@@ -224,38 +263,6 @@ bool RebuildStep() {
     return true;
 }
 
-// One step of a run in `mode`. A step returns false once it has failed on its own terms (its
-// failure line logged, the run ended, its box shown). Any other error in it fails the run as
-// well, with the line "<mode> - Error - <step> stopped with an error!": one that escapes the step
-// (it goes on, with the run's flags down, to the command barrier of whoever started the run,
-// which reports it), and one that a command inside the step stopped at a barrier of its own and
-// reported in the error-handler box (going on would build on what that command left undone).
-template <class F>
-bool Step(const std::string& mode, const std::string& name, F&& step) {
-    const auto failed = [&] {
-        WriteActivityLog(mode + " - Error - " + name + " stopped with an error!");
-        EndRun();
-    };
-    const long reportsBefore = ErrorHandlerReports();
-    bool done = false;
-    try {
-        if constexpr (std::is_void_v<std::invoke_result_t<F>>) {
-            step();
-            done = true;
-        } else {
-            done = step();
-        }
-    } catch (const std::exception&) {
-        failed();
-        throw;
-    }
-    if (done && ErrorHandlerReports() != reportsBefore) {
-        failed();
-        return false;
-    }
-    return done;
-}
-
 // Reads the set's command file with the parser; a failure ends the run with the general message.
 bool ParseStep(void (*parse)()) {
     parse();
@@ -291,8 +298,7 @@ bool RunAutorun() {
         return false;
     if (DownloadEOD == "YES" && !Step(mode, "Downloading", DownloadStep)) return false;
     if (CreateHistory == "YES" && !Step(mode, "Creating History.mdb", RebuildStep)) return false;
-    if (!Step(mode, "Loading History.mdb", LoadSetStep) ||
-        !Step(mode, "Showing charts", [&] { ChartsStep(mode, AutorunDayCount()); }))
+    if (!Step(mode, "Loading History.mdb", LoadSetStep) || !ChartsStep(mode, AutorunDayCount()))
         return false;
     const Calculation calculations[] = {
         {&MarketSwingingSpecial, "Market Swinging Special", "mnuCalcMarketSwingingForSBSpecial",
@@ -303,8 +309,7 @@ bool RunAutorun() {
     };
     for (const Calculation& c : calculations) {
         if (*c.asked != "YES") continue;
-        if (!Step(mode, c.name, [&] { CalculationStep(mode, c.name, c.calculation, c.report); }))
-            return false;
+        if (!CalculationStep(mode, c.name, c.calculation, c.report)) return false;
     }
     WriteActivityLog("Autorun mode - End.");
     EndRun();
@@ -334,13 +339,10 @@ bool RunDemonstration() {
         if (before.commands) EnableMainCommands();
         return Fail("Demonstration mode - Error - There is no History.mdb to load!", kNoHistory);
     });
-    if (!loaded || !Step(mode, "Showing charts", [&] { ChartsStep(mode, kDemonstrationDays); }))
+    if (!loaded || !ChartsStep(mode, kDemonstrationDays) ||
+        !CalculationStep(mode, "Market Timing", "mnuMarketTimingLightD",
+                         "mnuShowStockMarketTimingReport"))
         return false;
-    const bool timed = Step(mode, "Market Timing", [&] {
-        CalculationStep(mode, "Market Timing", "mnuMarketTimingLightD",
-                        "mnuShowStockMarketTimingReport");
-    });
-    if (!timed) return false;
     WriteActivityLog("Demonstration mode - End.");
     EndRun();
     return true;
@@ -351,8 +353,7 @@ bool RunLoadHistory() {
     WriteActivityLog("Loading History.mdb - Start.");
     AutoRunMode = 1;
     if (!Step(mode, "Reading the Autorun file", [] { return ParseStep(ReadAutorunFileForLoad); }) ||
-        !Step(mode, "Loading History.mdb", LoadSetStep) ||
-        !Step(mode, "Showing charts", [&] { ChartsStep(mode, AutorunDayCount()); }))
+        !Step(mode, "Loading History.mdb", LoadSetStep) || !ChartsStep(mode, AutorunDayCount()))
         return false;
     WriteActivityLog("Loading History.mdb - End.");
     AutoRunMode = 0;
