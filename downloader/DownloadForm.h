@@ -5,7 +5,6 @@
 // and goes on when a control's attempt ends. The window installs itself as the view.
 #pragma once
 
-#include <QNetworkAccessManager>
 #include <QObject>
 #include <array>
 #include <cstdint>
@@ -14,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "HttpAccessManager.h"
 #include "ctlURLDownload.h"
 
 namespace vel {
@@ -121,7 +121,7 @@ private:
     // The end of a run: the closing status text and beep, and in automatic mode the quit.
     void FinishRun();
 
-    QNetworkAccessManager network_;
+    HttpAccessManager network_;
     std::array<std::unique_ptr<ctlURLDownload>, kControlCount> controls_;
     DownloadFormView* view_ = nullptr;
     std::string statusText_;

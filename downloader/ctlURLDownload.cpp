@@ -28,10 +28,9 @@ const char* const kStateCaptions[] = {"Standstill",   "Looking IP",   "Found IP"
                                       "Response OK",  "Disconecting", "Disconected", "Comm. error",
                                       "Saving buffer"};
 
-// True when a finished reply carries a final HTTP response, also one whose status Qt reports
-// as an error (4xx, 5xx): the page is content like any other. Transport failures, a cancel, a
-// broken-off body and an interim status (1xx, which Qt ends a reply with when it is not 100)
-// are not.
+// True when a finished reply carries a final HTTP response, also one whose status the reply
+// reports as an error (4xx, 5xx): the page is content like any other. Transport failures, a
+// cancel, a body whose framing is broken or cut short, and an interim status (1xx) are not.
 bool IsHttpStatusOutcome(QNetworkReply& reply) {
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!status.isValid() || status.toInt() < 200) return false;
@@ -56,10 +55,9 @@ bool IsHttpStatusOutcome(QNetworkReply& reply) {
 }
 
 // True when the body's framing says it arrived whole. With a Content-Length, every value of it
-// (Qt joins repeated headers with ", ") must be the same decimal number of bytes, the number
-// received: two lengths that disagree leave the body's end unknown, whichever Qt took. Without
-// one (chunked, or ended by the server's close) the framing is Qt's to check; it reports a body
-// that breaks off, but reads a chunk size that is no hexadecimal number as the last chunk.
+// (repeated headers are joined with ", ") must be the same decimal number of bytes, the number
+// received: two lengths that disagree leave the body's end unknown. The network access's reply
+// checks the framing as it reads (HttpAccessManager); this holds for any other reply too.
 bool IsBodyWhole(QNetworkReply& reply, qint64 received) {
     if (!reply.hasRawHeader("Content-Length")) return true;
     const QList<QByteArray> values = reply.rawHeader("Content-Length").split(',');

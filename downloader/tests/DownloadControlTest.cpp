@@ -2,9 +2,8 @@
 // bodies, refused and stalled transfers, credentials, redirects, restarts and cancels.
 #include <gtest/gtest.h>
 
-#include <QNetworkAccessManager>
-
 #include "DownloaderFixture.h"
+#include "HttpAccessManager.h"
 #include "TestHttpServer.h"
 #include "WholeFile.h"
 #include "ctlURLDownload.h"
@@ -45,7 +44,7 @@ protected:
     }
 
     TestHttpServer server;
-    QNetworkAccessManager network;
+    HttpAccessManager network;
     std::unique_ptr<ctlURLDownload> control;
 };
 
@@ -103,9 +102,9 @@ TEST_F(DownloadControlTest, ABrokenOffBodyIsAnErrorAndLeavesNoFile) {
     EXPECT_EQ(LogCount("Attempt="), 0);
 }
 
-// Responses that Qt ends without an error of its own, but without a final status or with a
-// body whose end is not known. Each is a communication error: the old file stays as it was,
-// and the last attempt allowed says in the log that the URL was given up.
+// Responses without a final status or with a body whose end is not known. Each is a communication
+// error: the old file stays as it was, and the last attempt allowed says in the log that the URL
+// was given up.
 TEST_F(DownloadControlTest, AResponseWithoutAFinalStatusOrAWholeBodyIsNeverSaved) {
     const std::string ok = "HTTP/1.1 200 OK\r\n";
     const std::vector<std::pair<std::string, HttpBehaviour>> cases = {
@@ -131,6 +130,32 @@ TEST_F(DownloadControlTest, AResponseWithoutAFinalStatusOrAWholeBodyIsNeverSaved
         EXPECT_EQ(LogCount("Given up after attempt 1 URL=" + server.Url(path)), 1) << path;
     }
     EXPECT_EQ(LogCount("Attempt="), 0);
+}
+
+// A chunk size that is no number, or one too large for any body, and an endless run of
+// "100 Continue": every attempt is a communication error that leaves the old file as it was,
+// and the next request on the same network access is answered.
+TEST_F(DownloadControlTest, BrokenChunkSizesAndEndlessInterimAnswersAreRetriedAndNeverSaved) {
+    const std::string chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+    server.Route("/zz", testing::Raw(chunked + "ZZ\r\nhello\r\n0\r\n\r\n"));
+    server.Route("/huge", testing::Raw(chunked + "ffffffffffffffff\r\nhello\r\n0\r\n\r\n"));
+    server.Route("/continue", testing::Raw("HTTP/1.1 100 Continue\r\n\r\n", true));
+    server.Route("/next", Page("next"));
+    for (const std::string path : {"/zz", "/huge", "/continue"}) {
+        WriteFile(TempPath("Old.csv"), "old");
+        control->PassCount = 0;
+        control->PassCountMax = 2;
+        for (int attempt = 1; attempt <= 2; ++attempt)
+            EXPECT_EQ(Download(server.Url(path), "Old.csv"), 3) << path << " " << attempt;
+        EXPECT_EQ(server.RequestsFor(path), 2) << path;
+        EXPECT_EQ(ReadFile(TempPath("Old.csv")), "old") << path;
+        EXPECT_EQ(SavedNames(), std::vector<std::string>{"Old.csv"}) << path;
+        EXPECT_EQ(LogCount("Given up after attempt 2 URL=" + server.Url(path)), 1) << path;
+        EXPECT_EQ(Download(server.Url("/next"), "Next.csv"), 2) << path;
+        EXPECT_EQ(ReadFile(TempPath("Next.csv")), "next") << path;
+        std::filesystem::remove(TempPath("Next.csv"));
+    }
+    EXPECT_EQ(LogCount("Attempt="), 3);
 }
 
 TEST_F(DownloadControlTest, RefusedAndDroppedConnectionsAreErrors) {

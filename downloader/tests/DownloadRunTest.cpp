@@ -21,8 +21,7 @@ using testing::Page;
 using testing::Stalled;
 using testing::TestHttpServer;
 
-// An answer that breaks off after its first bytes: an attempt in error every time (Qt sends a
-// request again by itself only when no answer came at all).
+// An answer that breaks off after its first bytes: an attempt in error every time.
 HttpBehaviour Broken() {
     HttpBehaviour b;
     b.body = "0123456789";
