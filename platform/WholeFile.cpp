@@ -4,9 +4,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <string>
+
+#include "FilePaths.h"
 
 namespace vel {
 
@@ -38,11 +41,13 @@ WholeFile::~WholeFile() {
 bool WholeFile::Open() {
     Discard();
     if (InjectedFailure()) return false;
-    // A name of its own per process and file; the file gets the usual permissions (umask).
-    static unsigned counter = 0;
+    // A short name of its own per process and file in the target's folder; the file gets the
+    // usual permissions (umask).
+    static std::atomic<unsigned> counter = 0;
+    const std::string folder = FolderOf(target_);
+    const std::string stem = folder + ".vel-" + std::to_string(::getpid()) + "-";
     for (int tries = 0; tries < 100; ++tries) {
-        const std::string name =
-            target_ + ".part-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+        const std::string name = stem + std::to_string(++counter) + ".tmp";
         fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ >= 0) {
             temp_ = name;
@@ -76,7 +81,9 @@ bool WholeFile::Commit() {
     const bool closed = ::close(fd_) == 0;
     fd_ = -1;
     if (!closed || std::rename(temp_.c_str(), target_.c_str()) != 0) {
+        const int err = errno;
         Discard();
+        errno = err;
         return false;
     }
     temp_.clear();

@@ -1,6 +1,7 @@
 // A file written whole or not at all: the bytes go to a temporary file beside the target
-// (a unique name of the target's folder), which is renamed onto the target only when all of
-// them are written, so a reader finds the old file, no file, or the whole new one.
+// (a short name of its own in the target's folder), which is renamed onto the target only when
+// all of them are written, so a reader finds the old file, no file, or the whole new one. This
+// is the one road of every file the programs write as a whole.
 #pragma once
 
 #include <cstddef>
@@ -16,7 +17,9 @@ public:
     WholeFile(const WholeFile&) = delete;
     WholeFile& operator=(const WholeFile&) = delete;
 
-    // Creates the temporary file; false when the folder cannot take it.
+    // Creates the temporary file; false (errno set) when the folder cannot take it. The
+    // temporary name does not grow with the target's, so a target of any name its folder
+    // takes can be written.
     bool Open();
     // Appends the bytes; false on a write error (the file is then useless).
     bool Write(const char* data, size_t size);
@@ -26,6 +29,7 @@ public:
     // Removes the temporary file; the target stays as it was.
     void Discard();
     bool isOpen() const { return fd_ >= 0; }
+    const std::string& target() const { return target_; }
 
 private:
     std::string target_;
