@@ -39,8 +39,9 @@ bool WriteDemonstrationSet(const std::string& base) {
         return false;
     }
     try {
-        std::string autorun = DemonstrationAutorunText();
-        TextFileWriter(JoinPath(ProgramFolderPath, base + ".autorun")).Write(autorun);
+        TextFileWriter autorun(JoinPath(ProgramFolderPath, base + ".autorun"));
+        autorun.Write(DemonstrationAutorunText());
+        autorun.Close();
         std::vector<std::string> urls;
         for (const auto& name : files) {
             const std::string symbol = name.substr(0, name.size() - 4);

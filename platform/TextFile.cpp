@@ -3,9 +3,7 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
-#include <system_error>
 
 #include "ByteOrderMark.h"
 #include "Errors.h"
@@ -58,28 +56,14 @@ std::vector<std::string> ReadTextLines(const std::string& path, std::size_t maxL
     return lines;
 }
 
-void WriteTextLines(const std::string& path, const std::vector<std::string>& lines) {
+void WriteTextLinesWhole(const std::string& path, const std::vector<std::string>& lines) {
     TextFileWriter w(path);
     for (const auto& l : lines) w.WriteLine(l);
     w.Close();
 }
 
-void WriteTextLinesWhole(const std::string& path, const std::vector<std::string>& lines) {
-    const std::string temp = path + ".tmp";
-    try {
-        WriteTextLines(temp, lines);
-    } catch (...) {
-        std::error_code ec;
-        std::filesystem::remove(temp, ec);
-        throw;
-    }
-    std::error_code ec;
-    std::filesystem::rename(temp, path, ec);
-    if (ec) {
-        std::error_code ignored;
-        std::filesystem::remove(temp, ignored);
-        throw FileError("File cannot be written: " + path + " (" + ec.message() + ")");
-    }
+void WriteTextLines(const std::string& path, const std::vector<std::string>& lines) {
+    WriteTextLinesWhole(path, lines);
 }
 
 void AppendTextLine(const std::string& path, const std::string& line) {
@@ -90,8 +74,15 @@ void AppendTextLine(const std::string& path, const std::string& line) {
 
 TextFileWriter::TextFileWriter(const std::string& path, Mode mode) : path_(path) {
     errno = 0;
-    file_ = std::fopen(path.c_str(), mode == Mode::Append ? "ab" : "wb");
-    if (!file_) ThrowFileError("File cannot be opened for writing", path);
+    if (mode == Mode::Replace) {
+        whole_ = std::make_unique<WholeFile>(path);
+        if (whole_->Open()) return;
+        whole_.reset();
+    } else {
+        file_ = std::fopen(path.c_str(), "ab");
+        if (file_) return;
+    }
+    ThrowFileError("File cannot be opened for writing", path);
 }
 
 TextFileWriter::~TextFileWriter() {
@@ -99,6 +90,13 @@ TextFileWriter::~TextFileWriter() {
 }
 
 void TextFileWriter::Write(const std::string& text) {
+    if (whole_) {
+        pending_ += text;
+        // Handed on in blocks of a disk block's size, as a buffered stream would: a write per
+        // row would cost a system call, and a full disk is still found after a few rows.
+        if (pending_.size() >= 4096) Flush();
+        return;
+    }
     if (!file_) throw FileError("File is not open: " + path_);
     errno = 0;
     if (!text.empty() && std::fwrite(text.data(), 1, text.size(), file_) != text.size())
@@ -110,7 +108,28 @@ void TextFileWriter::WriteLine(const std::string& text) {
     Write("\r\n");
 }
 
+void TextFileWriter::Flush() {
+    errno = 0;
+    if (pending_.empty() || whole_->Write(pending_.data(), pending_.size())) {
+        pending_.clear();
+        return;
+    }
+    const int err = errno;
+    whole_.reset();
+    pending_.clear();
+    errno = err;
+    ThrowFileError("File cannot be written", path_);
+}
+
 void TextFileWriter::Close() {
+    if (whole_) {
+        Flush();
+        errno = 0;
+        const bool committed = whole_->Commit();
+        whole_.reset();
+        if (!committed) ThrowFileError("File cannot be written", path_);
+        return;
+    }
     if (!file_) return;
     errno = 0;
     const bool ok = std::fflush(file_) == 0 && !std::ferror(file_);

@@ -2,6 +2,7 @@
 #include "WholeFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -16,19 +17,35 @@ namespace vel {
 namespace {
 
 long g_failureIn = 0;
+std::string g_failureTarget;  // "": every target counts
 
 // True when the injected failure is due now.
-bool InjectedFailure() {
-    if (g_failureIn <= 0 || --g_failureIn > 0) return false;
+bool InjectedFailure(const std::string& target) {
+    if (g_failureIn <= 0 || (!g_failureTarget.empty() && target != g_failureTarget) ||
+        --g_failureIn > 0)
+        return false;
     errno = ENOSPC;
     return true;
 }
 
+// False (errno set) when the target exists and is a folder or may not be written: a rename
+// would take the place of a file the user keeps read-only.
+bool TargetMayBeReplaced(const std::string& target) {
+    struct stat st {};
+    if (::stat(target.c_str(), &st) != 0) return true;
+    if (S_ISDIR(st.st_mode)) {
+        errno = EISDIR;
+        return false;
+    }
+    return ::access(target.c_str(), W_OK) == 0;
+}
+
 }  // namespace
 
-long InjectFileFailure(long n) {
+long InjectFileFailure(long n, const std::string& target) {
     const long left = g_failureIn;
     g_failureIn = n;
+    g_failureTarget = target;
     return left;
 }
 
@@ -40,7 +57,7 @@ WholeFile::~WholeFile() {
 
 bool WholeFile::Open() {
     Discard();
-    if (InjectedFailure()) return false;
+    if (InjectedFailure(target_) || !TargetMayBeReplaced(target_)) return false;
     // A short name of its own per process and file in the target's folder; the file gets the
     // usual permissions (umask).
     static std::atomic<unsigned> counter = 0;
@@ -59,7 +76,7 @@ bool WholeFile::Open() {
 }
 
 bool WholeFile::Write(const char* data, size_t size) {
-    if (fd_ < 0 || InjectedFailure()) return false;
+    if (fd_ < 0 || InjectedFailure(target_)) return false;
     while (size > 0) {
         const ssize_t n = ::write(fd_, data, size);
         if (n < 0) {
@@ -74,7 +91,7 @@ bool WholeFile::Write(const char* data, size_t size) {
 
 bool WholeFile::Commit() {
     if (fd_ < 0) return false;
-    if (InjectedFailure()) {
+    if (InjectedFailure(target_)) {
         Discard();
         return false;
     }

@@ -17,9 +17,9 @@ public:
     WholeFile(const WholeFile&) = delete;
     WholeFile& operator=(const WholeFile&) = delete;
 
-    // Creates the temporary file; false (errno set) when the folder cannot take it. The
-    // temporary name does not grow with the target's, so a target of any name its folder
-    // takes can be written.
+    // Creates the temporary file; false (errno set) when the folder cannot take it, or when
+    // the target is a folder or a file that may not be written. The temporary name does not
+    // grow with the target's, so a target of any name its folder takes can be written.
     bool Open();
     // Appends the bytes; false on a write error (the file is then useless).
     bool Write(const char* data, size_t size);
@@ -39,8 +39,9 @@ private:
 
 // Fault injection for tests: the n-th file operation of WholeFile from now on (1: the next
 // Open, Write or Commit) fails as a full disk would make it; 0 switches the injection off. A
-// failure switches it off too. Returns how many operations the previous injection still had
-// to go (0 when its failure came or there was none).
-long InjectFileFailure(long n);
+// failure switches it off too. With a target, only the operations on that target count.
+// Returns how many operations the previous injection still had to go (0 when its failure came
+// or there was none).
+long InjectFileFailure(long n, const std::string& target = "");
 
 }  // namespace vel

@@ -15,12 +15,14 @@
 #include "BasketCurves.h"
 #include "ChartCurves.h"
 #include "CsvRows.h"
+#include "DirectoryListing.h"
 #include "HtmlReport.h"
 #include "SmallRoutines.h"
 #include "TradingMethodCommands.h"
 #include "TradingMethods.h"
 #include "TradingResults.h"
 #include "TradingScans.h"
+#include "WholeFile.h"
 
 namespace vel {
 namespace {
@@ -198,17 +200,19 @@ TEST_F(TradingScansTest, AResultFileThatCannotBeWrittenIsToldInABox) {
     EXPECT_EQ(Messages()[0].find("The result file could not be written:"), 0u);
     EXPECT_EQ(MainVectors->ChartCount(), 0);
 
-    // A write that fails on the way (a full disk): the scan stops, the half file is removed, and
+    // A write that fails on the way (a full disk): the scan stops, no half file is left, and
     // the box comes once the scan is no longer silent.
     ResultsFolderPath = TempFolder();
     const std::string path = ResultsFolderPath + "ScanTradingResultsShort.csv";
-    std::filesystem::create_symlink("/dev/full", path);
     defPastDays = 12;
     door_.QueueMessageAnswer(MsgAnswer::OK);
+    InjectFileFailure(2, path);  // the first write after the file's opening
     ScanTradingResultsByPastDaysShort();
+    InjectFileFailure(0);
     ASSERT_EQ(Messages().size(), 2u);
     EXPECT_EQ(Messages()[1], "The result file could not be written:\r\n" + path);
-    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(path)));
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_TRUE(ListDirectory(ResultsFolderPath, "*.tmp", EntryKind::Files).empty());
     EXPECT_EQ(defPastDays, 12);
     EXPECT_EQ(SilentMode, 0);
     // Stopped early: the chart holds the curve of a few past days, not of 50.

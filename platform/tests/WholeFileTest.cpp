@@ -7,7 +7,9 @@
 #include <iterator>
 
 #include "DirectoryListing.h"
+#include "Errors.h"
 #include "PlatformFixture.h"
+#include "TextFile.h"
 #include "WholeFile.h"
 
 namespace vel {
@@ -29,6 +31,48 @@ TEST_F(WholeFileTest, ATargetNamedUpToTheFileNameLimitIsWritten) {
     ASSERT_TRUE(file.Commit());
     EXPECT_EQ(Raw(name), "data");
     EXPECT_EQ(ListDirectory(TempFolder(), "*", EntryKind::Files), std::vector<std::string>{name});
+}
+
+// Fault injection: the 1st, 2nd, ... operation of a whole write fails until none fails. Each
+// failure leaves the old file as it was and no temporary file; so does a writer dropped without
+// its Close, and a folder standing under the name.
+TEST_F(WholeFileTest, AFailedWriteLeavesWhatWasThereAndNoTemporaryFile) {
+    const std::string path = TempPath("Chart.csv");
+    std::ofstream(path, std::ios::binary) << "old";
+    std::vector<std::string> rows;
+    for (int i = 0; i < 1000; ++i) rows.push_back("row " + std::to_string(i));
+    std::string text;
+    for (const auto& r : rows) text += r + "\r\n";
+    const std::vector<std::string> only{"Chart.csv"};
+    long n = 1;
+    for (;; ++n) {
+        InjectFileFailure(n);
+        try {
+            WriteTextLinesWhole(path, rows);
+        } catch (const FileError& e) {
+            EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+            EXPECT_EQ(Raw("Chart.csv"), "old") << "failing op " << n;
+            EXPECT_EQ(ListDirectory(TempFolder(), "*", EntryKind::Files), only) << n;
+            continue;
+        }
+        break;
+    }
+    EXPECT_EQ(InjectFileFailure(0), 1);  // the run ended before its n-th operation
+    EXPECT_GE(n, 4);                     // open, two blocks at least, the rename
+    EXPECT_EQ(Raw("Chart.csv"), text);
+
+    {
+        TextFileWriter dropped(path);
+        dropped.WriteLine("half");
+    }
+    EXPECT_EQ(Raw("Chart.csv"), text);
+    EXPECT_EQ(ListDirectory(TempFolder(), "*", EntryKind::Files), only);
+
+    std::filesystem::create_directory(TempPath("Folder.csv"));
+    std::ofstream(TempPath("Folder.csv/keep")) << "x";
+    EXPECT_THROW(WriteTextLinesWhole(TempPath("Folder.csv"), {"x"}), FileError);
+    EXPECT_EQ(Raw("Folder.csv/keep"), "x");
+    EXPECT_EQ(ListDirectory(TempFolder(), "*", EntryKind::Files), only);
 }
 
 }  // namespace
