@@ -1,8 +1,6 @@
 // The market timing, swinging and special swinging reports.
 #include "MarketReports.h"
 
-#include <filesystem>
-
 #include "AnalysisEntryPoints.h"
 #include "AnalysisText.h"
 #include "AppState.h"
@@ -167,16 +165,6 @@ private:
     std::string body_;
 };
 
-// Runs a companion file's writer on a path cleared first, so that only a file this run wrote
-// counts as written (a failed writer reports itself and leaves no file).
-template <class Writer>
-bool Written(const std::string& path, Writer&& writer) {
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
-    const bool ok = writer();
-    return ok && std::filesystem::is_regular_file(path, ec);
-}
-
 // The chart window's "Clear chart desription" and "Append price and volume statistics for
 // Stock Basket", as the group redraw runs them.
 void RedrawGroupChart() {
@@ -201,8 +189,10 @@ void WriteReportBody(const ReportWording& w, const std::string& P, Page& page) {
     page.Line("</PRE>");
 
     const std::string picture = stem + "Chart.bmp", table = stem + "Chart.csv";
-    const bool pictureWritten = Written(picture, [&] { return SaveChartAsBMP(picture); });
-    const bool tableWritten = Written(table, [&] { return SaveChartAsCSV(table); });
+    // A companion file counts as written when its writer says so: a failed writer reports
+    // itself and leaves what stood under the name (an earlier run's file), which is not linked.
+    const bool pictureWritten = SaveChartAsBMP(picture);
+    const bool tableWritten = SaveChartAsCSV(table);
     page.EmptyLine();
     page.Line("</BLOCKQUOTE>");
     if (pictureWritten && tableWritten)
@@ -241,32 +231,25 @@ void WriteReportBody(const ReportWording& w, const std::string& P, Page& page) {
     page.Append(GetHTMLCursorSignal());
 
     const std::string byRally = stem + "ProfitByRally.csv";
-    const bool byRallyWritten = Written(byRally, [&] {
-        bool ok = false;
-        CalcBasicTradingResults(byRally, &ok);
-        return ok;
-    });
+    bool byRallyWritten = false;
+    CalcBasicTradingResults(byRally, &byRallyWritten);
     page.EmptyLine();
     page.Line(w.rallyParagraph);
     page.LinkTo(byRally, byRallyWritten);
 
     const std::string byStock = stem + "ProfitByStock.csv", details = stem + "ProfitDetails.csv";
-    std::error_code ec;
-    std::filesystem::remove(byStock, ec);
-    std::filesystem::remove(details, ec);
-    CalcTradingLogProfitByStock(byStock, details);
+    bool byStockWritten = false, detailsWritten = false;
+    CalcTradingLogProfitByStock(byStock, details, &byStockWritten, &detailsWritten);
     page.EmptyLine();
     page.Line(w.byStockParagraph);
-    page.LinkTo(byStock, std::filesystem::is_regular_file(byStock, ec));
+    page.LinkTo(byStock, byStockWritten);
     page.Line(w.byStockAndRallyParagraph);
-    page.LinkTo(details, std::filesystem::is_regular_file(details, ec));
+    page.LinkTo(details, detailsWritten);
 
     // A ranking file: the stocks whose filter column is above 0, by descending value.
     const auto ranking = [&](const std::string& path, long value, long filter) {
-        return Written(path, [&] {
-            BuildSortedIndexColumn(value, col::RankingIndex, filter);
-            return WriteStockRankingCSV(col::RankingIndex, path);
-        });
+        BuildSortedIndexColumn(value, col::RankingIndex, filter);
+        return WriteStockRankingCSV(col::RankingIndex, path);
     };
     if (w.rankingITParagraph) {
         const std::string rankingIT = stem + "StockRankingIT.csv";
@@ -335,7 +318,7 @@ void WriteGroups(const ReportWording& w, const std::string& P, Page& page) {
         page.Line(std::string(w.groupHeading) + SignBlankWhole(g) + "</H3></CENTER>");
         const std::string name = P + w.groupStem + GroupNumberText(g);
         const std::string picture = name + ".bmp";
-        const bool pictureWritten = Written(picture, [&] { return SaveChartAsBMP(picture); });
+        const bool pictureWritten = SaveChartAsBMP(picture);
         page.EmptyLine();
         page.Line("</BLOCKQUOTE>");
         if (pictureWritten) page.Append(GetHTMLImage(picture, false));

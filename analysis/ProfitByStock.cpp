@@ -27,7 +27,8 @@ double PlainProfit(float from, float to) {
 }  // namespace
 
 bool CalcTradingLogProfitByStock(const std::string& ByStockFilePath,
-                                 const std::string& ByRallyFilePath) {
+                                 const std::string& ByRallyFilePath, bool* byStockWritten,
+                                 bool* byRallyWritten) {
     door().SetHourglass(true);
     YieldToEvents();
     for (long r = 1; r <= kRankedRows; ++r) StockResults(r, col::MarketTimingOK) = 0.0f;
@@ -85,6 +86,8 @@ bool CalcTradingLogProfitByStock(const std::string& ByStockFilePath,
     }
     const bool rallyFileWritten = byRally.Close();
     const bool stockFileWritten = byStock.Close();
+    if (byStockWritten) *byStockWritten = stockFileWritten;
+    if (byRallyWritten) *byRallyWritten = rallyFileWritten;
     door().SetHourglass(false);
     YieldToEvents();
     return rallyFileWritten && stockFileWritten;

@@ -11,10 +11,12 @@ namespace vel {
 // profits (sold at SellPos, at the latest on the last loaded day), their compound and their
 // sum, the hold-through profit from the first buy day to the last sell day (at the latest the
 // last shown day), one row in the by-stock file, one row per rally in the by-rally file, and
-// columns 31..36 of row i. Column 31 of rows 1..10000 is cleared first. Both files are created
-// anew (empty without rallies); a file that cannot be written is reported and left out, and
-// the matrix is filled all the same. Returns true when both files were written.
+// columns 31..36 of row i. Column 31 of rows 1..10000 is cleared first. Both files are written
+// anew, whole (empty without rallies); a file that cannot be written is reported and left
+// out, and the matrix is filled all the same. Returns true when both files were written; each
+// file's own outcome goes to byStockWritten and byRallyWritten when given.
 bool CalcTradingLogProfitByStock(const std::string& ByStockFilePath,
-                                 const std::string& ByRallyFilePath);
+                                 const std::string& ByRallyFilePath, bool* byStockWritten = nullptr,
+                                 bool* byRallyWritten = nullptr);
 
 }  // namespace vel

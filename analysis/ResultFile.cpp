@@ -1,8 +1,6 @@
 // Result CSV files that report their own failure.
 #include "ResultFile.h"
 
-#include <filesystem>
-
 #include "ActivityLog.h"
 #include "AppState.h"
 #include "CsvRows.h"
@@ -26,9 +24,7 @@ ResultFile::ResultFile(const std::string& path) : path_(path) {
     }
 }
 
-ResultFile::~ResultFile() {
-    if (file_) Close();
-}
+ResultFile::~ResultFile() = default;
 
 void ResultFile::PrintRow(std::int32_t rowNumber) {
     if (!file_) return;
@@ -53,8 +49,6 @@ bool ResultFile::Close() {
 
 void ResultFile::Fail(const std::string& reason) {
     file_.reset();
-    std::error_code ec;
-    std::filesystem::remove(path_, ec);
     ReportResultFileFailure(path_, reason);
 }
 

@@ -1,7 +1,8 @@
-// A result CSV file of the market analysis, written row by row through the CSV row buffer. A
-// file that cannot be created or written is reported (activity log, and a message box unless
-// SilentMode is set), removed, and written no further, so that no report page links to it; the
-// calculation that writes it goes on.
+// A result CSV file of the market analysis, written row by row through the CSV row buffer into
+// a temporary file that Close renames over the path. A file that cannot be created or written
+// is reported (activity log, and a message box unless SilentMode is set) and written no
+// further, so that no report page links to it; whatever stood under the path stays as it was,
+// and the calculation that writes it goes on.
 #pragma once
 
 #include <cstdint>
@@ -14,8 +15,9 @@ namespace vel {
 
 class ResultFile {
 public:
-    // Creates the file anew (an old one is replaced); reports a failure.
+    // Opens the file's temporary file; reports a failure.
     explicit ResultFile(const std::string& path);
+    // Without a successful Close (a calculation ended by an error), the old file stays.
     ~ResultFile();
     ResultFile(const ResultFile&) = delete;
     ResultFile& operator=(const ResultFile&) = delete;
@@ -24,7 +26,8 @@ public:
     bool ok() const { return file_ != nullptr; }
     // PrintCSVRow of the row buffer (the header line before row 1), when the file is ok.
     void PrintRow(std::int32_t rowNumber);
-    // Closes the file; true when it was written whole (also when asked again).
+    // Closes the file, which then replaces the old one; true when it was written whole (also
+    // when asked again).
     bool Close();
 
 private:

@@ -89,7 +89,7 @@ void ScanRows(ResultFile& file, std::span<const ScanMethod> methods) {
                 AddCSVItem("Date", CurrentDateText());
                 AddCSVItem("Time", CurrentTimeText());
                 file.PrintRow(static_cast<std::int32_t>(row));
-                if (!file.ok()) return;  // a failed write: logged, the file removed
+                if (!file.ok()) return;  // a failed write: logged, no file left
             }
         }
     }

@@ -113,6 +113,12 @@ void GenerateResearchLinksURLs() {
 void WriteBasketURLGroups(int groupSize, const std::string& name, const std::string& prefix,
                           const std::string& suffix) {
     TextFileWriter out(BasketSaveFilePath, TextFileWriter::Mode::Append);
+    WriteBasketURLGroups(out, groupSize, name, prefix, suffix);
+    out.Close();
+}
+
+void WriteBasketURLGroups(TextFileWriter& out, int groupSize, const std::string& name,
+                          const std::string& prefix, const std::string& suffix) {
     int lineNumber = 0;
     std::string joined;
     int k = 0;
@@ -130,7 +136,6 @@ void WriteBasketURLGroups(int groupSize, const std::string& name, const std::str
             k = 0;
         }
     }
-    out.Close();
 }
 
 void GenerateBasketResearchURLList() {
@@ -143,17 +148,17 @@ void GenerateBasketResearchURLList() {
     {
         Hourglass hourglass;
         try {
-            TextFileWriter(BasketSaveFilePath).Close();
+            // The whole file at once: a failure leaves the old file as it was.
+            TextFileWriter out(BasketSaveFilePath);
             const std::string quotes = std::string(kQuoteServiceHost) + "/q?s=";
-            WriteBasketURLGroups(100, "BasketQuotes",
+            WriteBasketURLGroups(out, 100, "BasketQuotes",
                                  std::string(".csv=") + kQuoteServiceHost + "/d/quotes.csv?s=",
                                  "&f=sl1d1t1c1ohgv&e=.csv");
-            WriteBasketURLGroups(100, "BasketBasic", "=" + quotes, "&d=v1");
-            WriteBasketURLGroups(100, "BasketDayWatch", "=" + quotes, "&d=v2");
-            WriteBasketURLGroups(100, "BasketPerformance", "=" + quotes, "&d=v3");
-            WriteBasketURLGroups(100, "BasketFundamentals", "=" + quotes, "&d=v4");
-            WriteBasketURLGroups(100, "BasketDetailed", "=" + quotes, "&d=t");
-            TextFileWriter out(BasketSaveFilePath, TextFileWriter::Mode::Append);
+            WriteBasketURLGroups(out, 100, "BasketBasic", "=" + quotes, "&d=v1");
+            WriteBasketURLGroups(out, 100, "BasketDayWatch", "=" + quotes, "&d=v2");
+            WriteBasketURLGroups(out, 100, "BasketPerformance", "=" + quotes, "&d=v3");
+            WriteBasketURLGroups(out, 100, "BasketFundamentals", "=" + quotes, "&d=v4");
+            WriteBasketURLGroups(out, 100, "BasketDetailed", "=" + quotes, "&d=t");
             for (long i = 1; i <= LoadedStockCount(); ++i) {
                 if (!IsMember(i)) continue;
                 const std::string& symbol = LoadedSymbols(i);

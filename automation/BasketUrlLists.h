@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "TextFile.h"
+
 namespace vel {
 
 // The hosts of the quote service and of its research pages (the paths and query keys of the
@@ -41,5 +43,8 @@ void GenerateBasketResearchURLList();
 // members' symbols joined by "+" and suffix. Throws FileError when the file cannot be written.
 void WriteBasketURLGroups(int groupSize, const std::string& name, const std::string& prefix,
                           const std::string& suffix);
+// The same list written to an open file.
+void WriteBasketURLGroups(TextFileWriter& out, int groupSize, const std::string& name,
+                          const std::string& prefix, const std::string& suffix);
 
 }  // namespace vel

@@ -1,8 +1,6 @@
 // Chart export as a picture and as a table.
 #include "ChartExport.h"
 
-#include <filesystem>
-
 #include "ActivityLog.h"
 #include "AnalysisEntryPoints.h"
 #include "AppState.h"
@@ -110,8 +108,6 @@ bool SaveChartAsCSV(const std::string& FilePath) {
         }
         file.Close();
     } catch (const FileError& e) {
-        std::error_code ec;
-        std::filesystem::remove(FilePath, ec);
         ReportChartFileFailure(FilePath, e.what());
         return false;
     }

@@ -34,8 +34,9 @@ bool SaveChartAsBMP(const std::string& FilePath);
 // Date, TradeRecomendation, TradeSignal" and the quoted caption of every curve, then one row per
 // day. The trade signal is first stored in vector ChartStart of MainVectors over all days: 100
 // inside the rallies and -100 outside them, all 0 without rallies. With no curve it only beeps
-// and writes nothing (false). A file that cannot be written is reported as for the picture and
-// removed; returns true when the file was written.
+// and writes nothing (false). The table is written whole (a temporary file, then a rename): a
+// file that cannot be written is reported as for the picture, and whatever stood under the
+// name stays as it was; returns true when the file was written.
 bool SaveChartAsCSV(const std::string& FilePath);
 
 // Logs "Chart file not written: <path> (<reason>)" and, unless SilentMode, shows "The chart

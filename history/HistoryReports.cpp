@@ -2,8 +2,6 @@
 #include "HistoryReports.h"
 
 #include <cmath>
-#include <filesystem>
-#include <system_error>
 
 #include "ActivityLog.h"
 #include "AppState.h"
@@ -97,8 +95,6 @@ bool WriteHistoryReportPage(const std::string& path, const std::vector<std::stri
         WriteTextLinesWhole(path, lines);
         return true;
     } catch (const FileError& e) {
-        std::error_code ec;
-        std::filesystem::remove(path, ec);
         WriteActivityLog("Report file cannot be written: " + path);
         door().MessageBox(std::string("Report file cannot be written!\r\n") + e.what(), "Vellicor",
                           MsgButtons::OK);

@@ -15,8 +15,8 @@ namespace vel {
 // its address) and the processing date and time of the door's clock.
 std::vector<std::string> HistoryReportHead(const std::string& title, const std::string& linkText);
 
-// Writes the lines to the path, whole or not at all. On failure the error is shown, an older
-// page at the path is removed (so that no stale page is opened) and false is returned.
+// Writes the lines to the path, whole or not at all. On failure the error is shown, what stood
+// at the path stays as it was, and false is returned (so that the caller opens no page).
 bool WriteHistoryReportPage(const std::string& path, const std::vector<std::string>& lines);
 
 // Writes ResultsFolderPath + "ProfitDistribution.html": overlapping portfolios of 20

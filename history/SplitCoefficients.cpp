@@ -3,8 +3,6 @@
 
 #include <cfloat>
 #include <cmath>
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
 #include "AppState.h"
@@ -272,8 +270,6 @@ bool WriteUserAdjustedSplitsReport(const std::string& databasePath, const std::s
             }
         }
     } catch (const std::exception& e) {
-        std::error_code ec;
-        std::filesystem::remove(pagePath, ec);  // no stale page for the caller to open
         ReportFailure(e);
         return false;
     }

@@ -35,8 +35,8 @@ bool RemoveSplitCoefficients(const std::string& databasePath);
 
 // Writes the page "Stock splits adjusted by the user." to pagePath (written whole): one table
 // row per change of SplitCoef along each symbol's days, newest first, with the factor (four
-// decimals) and the date of the last day before the split. On failure the error is shown, no
-// page is left at pagePath, and false is returned. Does not open the page.
+// decimals) and the date of the last day before the split. On failure the error is shown, what
+// stood at pagePath stays as it was, and false is returned. Does not open the page.
 bool WriteUserAdjustedSplitsReport(const std::string& databasePath, const std::string& pagePath);
 
 // The split coefficient of the price ratio (older day / newer day) between two adjacent days:

@@ -16,6 +16,7 @@
 #include "ChartsFixture.h"
 #include "QtChartImage.h"
 #include "VectorStores.h"
+#include "WholeFile.h"
 
 namespace vel {
 namespace {
@@ -118,6 +119,25 @@ TEST_F(ChartExportTest, EmptyChartBeepsAndWritesNothingAndAFailedWriteIsReported
     SilentMode = 1;
     EXPECT_FALSE(SaveChartAsBMP(TempPath("missing/Chart.bmp")));
     EXPECT_EQ(door_.CallsOf("message").size(), 2u);
+}
+
+TEST_F(ChartExportTest, AFailedTableLeavesWhatStoodUnderItsName) {
+    Curve("c", [](long) { return 1.0f; });
+    // An empty folder chosen as the name.
+    const std::string folder = TempPath("Folder.csv");
+    std::filesystem::create_directory(folder);
+    door_.QueueMessageAnswer(MsgAnswer::OK);
+    EXPECT_FALSE(SaveChartAsCSV(folder));
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    // A table the user keeps, and a write that fails on the way (a full disk).
+    const std::string kept = TempPath("Chart.csv");
+    std::ofstream(kept) << "kept";
+    InjectFileFailure(2, kept);
+    door_.QueueMessageAnswer(MsgAnswer::OK);
+    EXPECT_FALSE(SaveChartAsCSV(kept));
+    InjectFileFailure(0);
+    EXPECT_EQ(Read(kept), "kept");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(TempFolder()), {}), 2);
 }
 
 TEST_F(ChartExportTest, PictureIsTheChartPaintedAtTheExportSize) {
