@@ -15,6 +15,7 @@
 #include "NumberText.h"
 #include "ProfitByStock.h"
 #include "ReportFiles.h"
+#include "ResultsFolder.h"
 #include "StockBasket.h"
 #include "StockResultsMatrix.h"
 #include "TimingGroups.h"
@@ -344,7 +345,7 @@ void SaveReport(const ReportWording& w, const std::string& pageName) {
     const std::string P = ReportFilePrefix(w.number);
     if (RallyCount < 1) {
         door().MessageBox("No trading periods found!", "", MsgButtons::OK);
-    } else {
+    } else if (EnsureResultsFolder()) {
         Page page;
         WriteReportBody(w, P, page);
         if (withGroups) WriteGroups(w, P, page);

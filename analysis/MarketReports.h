@@ -8,8 +8,9 @@
 // listed and saved as a stock list; they leave the basket empty and RallyCount 0.
 //
 // Every file is named by the report key (ReportFiles.h). A report without rallies shows "No
-// trading periods found!" and writes no file. A picture or table that cannot be written is
-// reported by its writer and the page does not link to it. Every report gives
+// trading periods found!" and writes no file. A missing RESULTS folder is made first (one box
+// and no file when it cannot be). A picture or table that cannot be written is reported by its
+// writer and the page does not link to it. Every report gives
 // TradingResultsText back as it found it.
 #pragma once
 

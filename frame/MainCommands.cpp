@@ -15,6 +15,7 @@
 #include "Hooks.h"
 #include "HtmlReport.h"
 #include "MainWindowView.h"
+#include "ResultsFolder.h"
 #include "SmallRoutines.h"
 #include "VectorStores.h"
 
@@ -200,6 +201,7 @@ void mnuUserAdjustedSplits_Click() {
         return;
     }
     const std::string report = JoinPath(ResultsFolderPath, "UserAdjustedStockSplits.html");
+    if (!EnsureResultsFolder()) return;
     if (RunEntryPoint(HistoryCommands.WriteUserAdjustedSplitsReport,
                       "WriteUserAdjustedSplitsReport", HistoryDatabasePath, report))
         ShowFileInBrowser(report);

@@ -13,6 +13,7 @@
 #include "MainWindowView.h"
 #include "NumberText.h"
 #include "Progress.h"
+#include "ResultsFolder.h"
 #include "TextFile.h"
 #include "VectorStores.h"
 
@@ -103,7 +104,7 @@ bool WriteHistoryReportPage(const std::string& path, const std::vector<std::stri
 }
 
 bool WriteProfitDistributionReport() {
-    if (!HistoryIsLoaded()) return false;
+    if (!HistoryIsLoaded() || !EnsureResultsFolder()) return false;
     const long count = LoadedSymbolCount;
     const long e = MainVectors->CoordDim();
     const long s = e - defPastDays < 1 ? 1 : e - defPastDays;
@@ -188,7 +189,7 @@ bool WriteProfitDistributionReport() {
 }
 
 bool WritePseudoSplitsReport() {
-    if (!HistoryIsLoaded()) return false;
+    if (!HistoryIsLoaded() || !EnsureResultsFolder()) return false;
     const long count = LoadedSymbolCount;
     const long days = MainVectors->CoordDim();
 

@@ -399,6 +399,15 @@ TEST_F(MarketReportsTest, AFileThatCannotBeWrittenIsReportedAndNotLinked) {
     EXPECT_NE(page.find("<A HREF=\"mcmd1MarketTimingStockRankingMT.csv\">"), std::string::npos);
 }
 
+TEST_F(MarketReportsTest, AMissingResultsFolderIsMadeAgainBeforeTheReport) {
+    // No answer is queued: a box for any file would fail the test.
+    fs::remove_all(ResultsFolderPath);
+    SaveMarketTimingHTMLReport("MarketTimingReport.html");
+    EXPECT_EQ(ResultFiles().size(), 9u);
+    EXPECT_EQ(BrowserTargets(),
+              std::vector<std::string>{ResultPath("mcmd1MarketTimingReport.html")});
+}
+
 TEST_F(MarketReportsTest, APictureThatCannotBeWrittenIsReportedAndNotShown) {
     // A folder in the way of the report's picture: the page links the chart table alone.
     const auto block = [](const std::string& name) {
