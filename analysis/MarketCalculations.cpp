@@ -107,7 +107,7 @@ void BuildMemberRow(Run run, long M, const std::string& symbol, const std::strin
     const BestTrialRecord& r = BestSoFar;
     CsvItemCount = 0;
     AddCSVItem("Item", SignBlankWhole(M));
-    AddCSVItem("Symbol", symbol);
+    AddCSVItem("Symbol", CsvTextField(symbol));
     AddCSVItem(run == Run::Timing ? "CompoundProfit" : "ProfitNetCompound",
                TwoDecimals(r.CompoundProfit.toDouble()));
     AddCSVItem("Rallies", SignBlank(r.Rallies));

@@ -42,7 +42,7 @@ bool CalcTradingLogProfitByStock(const std::string& ByStockFilePath,
     const long rallies = RallyCount;
     for (long i = 1; i <= stocks && rallies >= 1; ++i) {
         const long P = v.BufferStart() + i - 1;
-        const std::string& symbol = LoadedSymbols(i);
+        const std::string symbol = CsvTextField(LoadedSymbols(i));
         const long first = TradingLog(1, 1);
         const long last = std::min<long>(TradingLog(rallies, 2), ChartTo1);
         const float BH =

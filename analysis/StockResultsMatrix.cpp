@@ -107,7 +107,7 @@ bool WriteStockRankingCSV(long X, const std::string& FilePath) {
         const long item = toInt32(v);
         auto cell = [item](int c) { return formatSingle(StockResults(item, c)); };
         CsvItemCount = 0;
-        AddCSVItem("*Symbol", LoadedSymbols(item));
+        AddCSVItem("*Symbol", CsvTextField(LoadedSymbols(item)));
         AddCSVItem("Item", SignBlankWhole(n));
         AddCSVItem("MoneyVolumeRank", SignBlankWhole(item));
         AddCSVItem("BasketFlag", cell(col::BasketFlag));

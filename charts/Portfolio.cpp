@@ -5,6 +5,7 @@
 #include "AppState.h"
 #include "ChartCurves.h"
 #include "ChartView.h"
+#include "CsvRows.h"
 #include "Door.h"
 #include "EntryPoints.h"
 #include "Errors.h"
@@ -63,9 +64,9 @@ std::vector<std::string> PortfolioLines() {
         if (BasketFlag(i) != 1) continue;
         const float price = m.CoordGetSingle(m.BufferStart() + i - 1, last);
         const float shares = price == 0.0f ? 0.0f : 3000.0f / price;
-        lines.push_back(LoadedSymbols(i) + ", " + date + ", " + FormatNumber(shares, "0") + ", " +
-                        FormatNumber(price, "0.00") + ", 15 ,rank " + formatWholeExport(i) +
-                        "  of MVTree, L");
+        lines.push_back(CsvTextField(LoadedSymbols(i)) + ", " + date + ", " +
+                        FormatNumber(shares, "0") + ", " + FormatNumber(price, "0.00") +
+                        ", 15 ,rank " + formatWholeExport(i) + "  of MVTree, L");
     }
     return lines;
 }

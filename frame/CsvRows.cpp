@@ -22,6 +22,17 @@ std::string JoinItems(const Table1D<std::string>& items) {
 
 }  // namespace
 
+std::string CsvTextField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string field = "\"";
+    for (const char c : text) {
+        if (c == '"') field += '"';
+        field += c;
+    }
+    field += '"';
+    return field;
+}
+
 void AddCSVItem(const std::string& header, const std::string& value) {
     const int next = CsvItemCount + 1;
     // Both tables are checked before anything changes, so a full row stays as it was.

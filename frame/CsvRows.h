@@ -1,7 +1,8 @@
 // The rows of the result CSV files: a writer collects the cells of one row as pairs of a column
 // header and a value, then prints the row to the file it has opened; the header line is
 // printed once, before row 1. Cells are written as the caller formatted them, joined by ", ",
-// without quoting, and every line ends with CR LF.
+// and every line ends with CR LF; a caller passes a symbol (which comes from a file name and
+// may hold a comma) through CsvTextField.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +28,11 @@ extern CsvRowState CsvRow;
 inline Table1D<std::string>& CsvHeader = CsvRow.CsvHeader;
 inline Table1D<std::string>& CsvValue = CsvRow.CsvValue;
 inline std::int16_t& CsvItemCount = CsvRow.CsvItemCount;
+
+// A text as one field of a CSV table: unchanged unless it holds a comma, a double quote, CR or
+// LF; then enclosed in double quotes with every double quote doubled (RFC 4180), so that a
+// reader finds one field and the columns after it stay in place.
+std::string CsvTextField(const std::string& text);
 
 // Appends one item to the row. A 101st item raises SubscriptRangeError and leaves the buffer
 // as it was.

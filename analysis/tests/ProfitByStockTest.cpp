@@ -28,6 +28,19 @@ protected:
     }
 };
 
+TEST_F(ProfitByStockTest, ASymbolWithACommaOrAQuoteIsOneQuotedField) {
+    LoadedSymbols(1) = "A,B";
+    LoadedSymbols(2) = "Q\"X";
+    SetRallies({{1, 2}});
+    ShowDays(1, 7);
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(FileText(TempPath("ByStock.csv")),
+              "MoneyVolumeRank, StockSymbol, CompoundNetProfitB, RallyCountB, BuyAndHoldProfit, "
+              "ProfitGain, ProfitPattern\r\n"
+              " 1, \"A,B\", 10.00, 1.00, 10.00, 0.00, 1A\r\n"
+              " 2, \"Q\"\"X\", 0.00, 1.00, 0.00, 0.00, 1D\r\n");
+}
+
 TEST_F(ProfitByStockTest, TradesEveryLoadedStockOnTheCommonRallies) {
     // Rallies up, flat (0: "D"), and open: (1, 2) (3, 4) (6, 9) with the window ending on day 7.
     SetRallies({{1, 2}, {3, 4}, {6, 8}});
