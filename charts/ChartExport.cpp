@@ -22,14 +22,6 @@ ChartBitmapWriter& Writer() {
     return writer;
 }
 
-// A number of the table: the plain text of a single with a blank before it when it is not
-// negative (" 12.5", "-3", " 1.5E+20").
-std::string TableNumber(float v) {
-    std::string text(v < 0.0f ? 0 : 1, ' ');
-    text += formatSingle(v);
-    return text;
-}
-
 std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
 }
@@ -100,10 +92,10 @@ bool SaveChartAsCSV(const std::string& FilePath) {
             AddCSVItem("DayNum", formatWholeExport(d));
             AddCSVItem("Date", Quoted(TradeDateOfDay(d)));
             AddCSVItem("TradeRecomendation", recommendation);
-            AddCSVItem("TradeSignal", TableNumber(signal));
+            AddCSVItem("TradeSignal", formatSingleExport(signal));
             for (long k = 1; k <= curves; ++k)
                 AddCSVItem(Quoted(ChartCaption(k)),
-                           TableNumber(MainVectors->CoordGetSingle(ChartCurveVector(k), d)));
+                           formatSingleExport(MainVectors->CoordGetSingle(ChartCurveVector(k), d)));
             PrintCSVRow(file, row);
         }
         file.Close();

@@ -57,18 +57,20 @@ protected:
 TEST_F(ChartExportTest, TableHoldsTheShownDaysWithSignalAndEveryCurve) {
     Curve("Price \"A\"", [](long d) { return static_cast<float>(d) / 4.0f; });
     Curve("Big", [](long d) { return d == 93 ? -1.5e20f : 12.5f; });
+    Curve("Small", [](long d) { return d == 94 ? -0.25f : 0.5f; });
     ChartFrom1 = Num(91);
     ChartTo1 = 95;
     Rally(93, 95);
     const std::string path = TempPath("Chart.csv");
     ASSERT_TRUE(SaveChartAsCSV(path));
     EXPECT_EQ(Read(path),
-              "Item, DayNum, Date, TradeRecomendation, TradeSignal, \"Price \"A\"\", \"Big\"\r\n"
-              " 1,  91, \"5/7/2020\", SELL, -100,  22.75,  12.5\r\n"
-              " 2,  92, \"5/8/2020\", SELL, -100,  23,  12.5\r\n"
-              " 3,  93, \"5/11/2020\", BUY,  100,  23.25, -1.5E+20\r\n"
-              " 4,  94, \"5/12/2020\", BUY,  100,  23.5,  12.5\r\n"
-              " 5,  95, \"5/13/2020\", SELL, -100,  23.75,  12.5\r\n");
+              "Item, DayNum, Date, TradeRecomendation, TradeSignal, \"Price \"A\"\", \"Big\", "
+              "\"Small\"\r\n"
+              " 1,  91, \"5/7/2020\", SELL, -100,  22.75,  12.5,  .5\r\n"
+              " 2,  92, \"5/8/2020\", SELL, -100,  23,  12.5,  .5\r\n"
+              " 3,  93, \"5/11/2020\", BUY,  100,  23.25, -1.5E+20,  .5\r\n"
+              " 4,  94, \"5/12/2020\", BUY,  100,  23.5,  12.5, -.25\r\n"
+              " 5,  95, \"5/13/2020\", SELL, -100,  23.75,  12.5,  .5\r\n");
     // The signal is kept in the chart region's own vector, over every day.
     EXPECT_EQ(MainVectors->CoordGetSingle(MainVectors->ChartStart(), 1), -100.0f);
     EXPECT_EQ(MainVectors->CoordGetSingle(MainVectors->ChartStart(), 94), 100.0f);
@@ -77,7 +79,7 @@ TEST_F(ChartExportTest, TableHoldsTheShownDaysWithSignalAndEveryCurve) {
     RallyCount = 0;
     ASSERT_TRUE(SaveChartAsCSV(path));
     const std::string text = Read(path);
-    EXPECT_NE(text.find(" 1,  91, \"5/7/2020\", UNKNOWN,  0,  22.75,  12.5\r\n"),
+    EXPECT_NE(text.find(" 1,  91, \"5/7/2020\", UNKNOWN,  0,  22.75,  12.5,  .5\r\n"),
               std::string::npos);
     EXPECT_EQ(text.find("BUY"), std::string::npos);
     EXPECT_EQ(text.find("SELL"), std::string::npos);
