@@ -18,6 +18,7 @@
 #include "ResultsFolder.h"
 #include "StockBasket.h"
 #include "StockResultsMatrix.h"
+#include "TextFile.h"
 #include "TimingGroups.h"
 #include "TradingResults.h"
 #include "VectorStores.h"
@@ -25,8 +26,6 @@
 namespace vel {
 
 namespace {
-
-const char* const kCrLf = "\r\n";
 
 // What tells the reports apart.
 struct ReportWording {

@@ -23,7 +23,6 @@ namespace vel {
 namespace {
 
 const char* const kRallyFileName = "Rallies.txt";
-const char* const kCrLf = "\r\n";
 
 // A number of the rally file: a blank before it when not negative, one after it.
 std::string RallyFileNumber(long v) {

@@ -8,6 +8,7 @@
 #include "NumberText.h"
 #include "ProcessState.h"
 #include "StockBasket.h"
+#include "TextFile.h"
 
 namespace vel {
 
@@ -20,8 +21,6 @@ const bool kRegistered = [] {
         {"ClipboardSymbols", &ResetClipboardSymbols, [] { return ClipboardPreviewText.empty(); }});
     return true;
 }();
-
-const char* const kCrLf = "\r\n";
 
 // Parses the clipboard's text and asks the question under the preview; true for Yes.
 bool AskAboutClipboard(const std::string& question) {

@@ -11,6 +11,7 @@
 #include "NumberText.h"
 #include "SmallRoutines.h"
 #include "StockBasket.h"
+#include "TextFile.h"
 #include "VectorStores.h"
 
 namespace vel {
@@ -18,7 +19,6 @@ namespace vel {
 namespace {
 
 const char* const kTitle = "Default values of program parameters.";
-const char* const kCrLf = "\r\n";
 
 std::string Whole(double v) {
     return FormatNumber(static_cast<float>(v), "0");

@@ -20,8 +20,6 @@ namespace vel {
 
 namespace {
 
-const char* const kCrLf = "\r\n";
-
 // The texts of the remarks on market timing, in page order.
 const std::array<const char*, 37> kTimingRemarks = {
     "<P><FONT COLOR=BLUE><B>SOME REMARKS ON STOCK MARKET TIMING:</B></FONT> The chart above, "

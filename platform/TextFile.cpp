@@ -105,7 +105,7 @@ void TextFileWriter::Write(const std::string& text) {
 
 void TextFileWriter::WriteLine(const std::string& text) {
     Write(text);
-    Write("\r\n");
+    Write(kCrLf);
 }
 
 void TextFileWriter::Flush() {

@@ -13,6 +13,9 @@
 
 namespace vel {
 
+// The line end of the texts the program writes: its files, message boxes and clipboard texts.
+inline constexpr const char* kCrLf = "\r\n";
+
 // The lines of a text file without their line ends, and without a UTF-8 byte-order mark at the
 // start of the first. A last line without an end counts; an empty file has no lines. At most
 // `maxLines` lines are read (the rest of the file is not). Throws FileError when the file cannot
