@@ -1,14 +1,13 @@
 // URL lists of the Stock Basket.
 #include "BasketUrlLists.h"
 
-#include <cstdio>
-
 #include "AppState.h"
 #include "Door.h"
 #include "Errors.h"
 #include "FileDialogs.h"
 #include "FilePaths.h"
 #include "Hooks.h"
+#include "NumberText.h"
 #include "SmallRoutines.h"
 #include "StockBasket.h"
 #include "TextFile.h"
@@ -129,9 +128,7 @@ void WriteBasketURLGroups(TextFileWriter& out, int groupSize, const std::string&
             joined += (joined.empty() ? "" : "+") + LoadedSymbols(i);
         }
         if (k > 0 && (k == groupSize || i == n)) {
-            char number[16];
-            std::snprintf(number, sizeof number, "%03d", ++lineNumber);
-            out.WriteLine(name + number + prefix + joined + suffix);
+            out.WriteLine(name + formatZeroPadded(++lineNumber, 3) + prefix + joined + suffix);
             joined.clear();
             k = 0;
         }

@@ -29,13 +29,6 @@ std::string Whole(long v) {
     return std::string(buf, r.ptr);
 }
 
-// The whole number with zeros in front up to `width` characters.
-std::string Padded(long v, size_t width) {
-    std::string t = Whole(v);
-    if (t.size() < width) t.insert(0, width - t.size(), '0');
-    return t;
-}
-
 void TrimFractionZeros(std::string& t) {
     if (t.find('.') == std::string::npos) return;
     while (!t.empty() && t.back() == '0') t.pop_back();
@@ -83,7 +76,8 @@ std::string formatSignificantDigits(double v, int digits) {
     if (exp10 < -5 || exp10 >= digits) {
         std::string mantissa = e.substr(0, epos);
         TrimFractionZeros(mantissa);
-        return mantissa + (exp10 < 0 ? "E-" : "E+") + Padded(exp10 < 0 ? -exp10 : exp10, 2);
+        return mantissa + (exp10 < 0 ? "E-" : "E+") +
+               formatZeroPadded(exp10 < 0 ? -exp10 : exp10, 2);
     }
     std::string f = Chars(v, std::chars_format::fixed, std::max(0, digits - 1 - exp10));
     TrimFractionZeros(f);
@@ -107,6 +101,13 @@ std::string formatSingleExport(float v) {
     if (negative) t.erase(0, 1);
     if (t.size() > 1 && t[0] == '0' && t[1] == '.') t.erase(0, 1);
     return (negative ? "-" : " ") + t;
+}
+
+std::string formatZeroPadded(long v, int width) {
+    std::string t = Whole(v);
+    if (t.size() < static_cast<size_t>(width))
+        t.insert(0, static_cast<size_t>(width) - t.size(), '0');
+    return t;
 }
 
 std::string formatWholeExport(long v) {
@@ -220,11 +221,12 @@ std::optional<Date> parseDate(std::string_view text) {
 }
 
 std::string formatShortDate(const Date& d) {
-    return Whole(d.month) + "/" + Whole(d.day) + "/" + Padded(d.year, 4);
+    return Whole(d.month) + "/" + Whole(d.day) + "/" + formatZeroPadded(d.year, 4);
 }
 
 std::string formatIsoDate(const Date& d) {
-    return Padded(d.year, 4) + "-" + Padded(d.month, 2) + "-" + Padded(d.day, 2);
+    return formatZeroPadded(d.year, 4) + "-" + formatZeroPadded(d.month, 2) + "-" +
+           formatZeroPadded(d.day, 2);
 }
 
 // Civil-from-days and days-from-civil after the well-known proleptic Gregorian algorithms.

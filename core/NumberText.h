@@ -30,6 +30,9 @@ std::string formatFixed(double v, int decimals);
 std::string formatSingleExport(float v);
 // The same form for a whole number (counters): " 3", "-7".
 std::string formatWholeExport(long v);
+// The whole number with "0" put in front up to `width` characters ("007" for 7 and 3, "0010"
+// for 10 and 4); a longer number is written whole. The zeros go before a minus sign too.
+std::string formatZeroPadded(long v, int width);
 
 // The shortest decimal text that parseNumber reads back as exactly the same value ("0.1",
 // "1e-07", "-2.5"); for files that the program reads again.

@@ -9,6 +9,7 @@
 #include "AppState.h"
 #include "DirectoryListing.h"
 #include "EntryPoints.h"
+#include "NumberText.h"
 
 namespace vel {
 
@@ -64,9 +65,7 @@ void SplitFilePathParts(const std::string& path) {
 }
 
 std::string PadLeftZeros(std::int16_t n) {
-    std::string s = std::to_string(n);
-    while (s.size() < 4) s.insert(s.begin(), '0');
-    return s;
+    return formatZeroPadded(n, 4);
 }
 
 void FindStockSymbolIndex() {
