@@ -1,16 +1,19 @@
 // The Qt backend of the chart.
 #include "QtChartImage.h"
 
+#include <QBuffer>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QLineF>
 #include <QPainter>
 #include <QPen>
-#include <QSaveFile>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "ChartExport.h"
+#include "WholeFile.h"
 
 namespace vel {
 
@@ -96,14 +99,17 @@ QImage RenderChartTarget(const ChartTarget& target) {
 
 std::string WriteChartBitmap(const ChartTarget& target, const std::string& path) {
     const QImage image = RenderChartTarget(target).convertToFormat(QImage::Format_RGB888);
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly)) return file.errorString().toStdString();
-    if (!image.save(&file, "BMP")) {
-        file.cancelWriting();
-        return "the picture could not be encoded";
-    }
-    if (!file.commit()) return file.errorString().toStdString();
-    return "";
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "BMP")) return "the picture could not be encoded";
+    // Through the road of every whole file: a failed write keeps the picture that was there.
+    WholeFile file(path);
+    errno = 0;
+    if (file.Open() && file.Write(bytes.constData(), static_cast<size_t>(bytes.size())) &&
+        file.Commit())
+        return "";
+    return errno != 0 ? std::strerror(errno) : "the file could not be written";
 }
 
 void InstallQtChartBitmapWriter() {

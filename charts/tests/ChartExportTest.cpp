@@ -123,7 +123,7 @@ TEST_F(ChartExportTest, EmptyChartBeepsAndWritesNothingAndAFailedWriteIsReported
     EXPECT_EQ(door_.CallsOf("message").size(), 2u);
 }
 
-TEST_F(ChartExportTest, AFailedTableLeavesWhatStoodUnderItsName) {
+TEST_F(ChartExportTest, AFailedTableOrPictureLeavesWhatStoodUnderItsName) {
     Curve("c", [](long) { return 1.0f; });
     // An empty folder chosen as the name.
     const std::string folder = TempPath("Folder.csv");
@@ -139,7 +139,15 @@ TEST_F(ChartExportTest, AFailedTableLeavesWhatStoodUnderItsName) {
     EXPECT_FALSE(SaveChartAsCSV(kept));
     InjectFileFailure(0);
     EXPECT_EQ(Read(kept), "kept");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(TempFolder()), {}), 2);
+    // The picture goes the same road.
+    const std::string picture = TempPath("Chart.bmp");
+    std::ofstream(picture) << "kept";
+    InjectFileFailure(2, picture);
+    door_.QueueMessageAnswer(MsgAnswer::OK);
+    EXPECT_FALSE(SaveChartAsBMP(picture));
+    InjectFileFailure(0);
+    EXPECT_EQ(Read(picture), "kept");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(TempFolder()), {}), 3);
 }
 
 TEST_F(ChartExportTest, PictureIsTheChartPaintedAtTheExportSize) {
