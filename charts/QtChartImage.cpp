@@ -24,12 +24,16 @@ QColor QtColour(ChartColour c) {
     return QColor(rgb.r, rgb.g, rgb.b);
 }
 
-// The font of the chart's pictures: small, aliased, the same on every machine that has the
-// DejaVu fonts.
+// The font of the chart's pictures: small, aliased, fully hinted, the same on every machine
+// that has the DejaVu fonts. The painter leaves about 105 twips (7 pixels) between the top of a
+// date's last character and the top of the status line, and half a plot area's height between
+// the value labels of a pane: at 7 pixels the digits are 5 pixels high and the tallest letters
+// 6, so these texts keep apart where a larger size runs them into each other.
 QFont ChartFont() {
     QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(9);
+    font.setPixelSize(7);
     font.setStyleStrategy(QFont::NoAntialias);
+    font.setHintingPreference(QFont::PreferFullHinting);
     return font;
 }
 

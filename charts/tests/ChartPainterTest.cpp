@@ -9,6 +9,7 @@
 
 #include "AppState.h"
 #include "ChartCurves.h"
+#include "ChartExport.h"
 #include "ChartPainter.h"
 #include "ChartsFixture.h"
 #include "QtChartImage.h"
@@ -324,6 +325,67 @@ TEST_F(ChartPainterTest, ImageShowsThePaletteOnWhite) {
     const double xCurve = plot[0] + 79 * (plot[2] - plot[0]) / 99.0;
     EXPECT_TRUE(
         ColourNear(image, xCurve, plot[1] + (80.0 - 100.0) * (plot[3] - plot[1]) / -99.0, blue));
+}
+
+// The box of the pixels a text of the list covers on the image the Qt backend draws.
+QRect InkOf(const ChartTarget& target, const P& text) {
+    DisplayList one;
+    one.Text(text.colour, text.x1, text.y1, text.text);
+    QImage image(static_cast<int>(std::lround(target.ScaleWidth() / kTwipsPerPixel)),
+                 static_cast<int>(std::lround(target.ScaleHeight() / kTwipsPerPixel)),
+                 QImage::Format_RGB32);
+    DrawDisplayList(one, target.ScaleWidth(), target.ScaleHeight(), image);
+    const QPoint at(static_cast<int>(text.x1 / kTwipsPerPixel),
+                    static_cast<int>(text.y1 / kTwipsPerPixel));
+    const QRect around =
+        QRect(at - QPoint(4, 8), QSize(16 * static_cast<int>(text.text.size()) + 8, 40))
+            .intersected(image.rect());
+    QRect ink;
+    for (int y = around.top(); y <= around.bottom(); ++y)
+        for (int x = around.left(); x <= around.right(); ++x)
+            if (image.pixel(x, y) != qRgb(255, 255, 255)) ink |= QRect(x, y, 1, 1);
+    return ink;
+}
+
+TEST_F(ChartPainterTest, DatesStatusLineAndValueLabelsKeepApartAtTheDesignedSizeAndLarger) {
+    // Up to the last day of 2020, so that ten-character dates end near the status line.
+    testing::LoadSyntheticHistory(2, 250);
+    const auto check = [&](double width, double height, long panes) {
+        SCOPED_TRACE(std::to_string(panes) + " panes on " + std::to_string(std::lround(width)) +
+                     " x " + std::to_string(std::lround(height)) + " twips");
+        target.SetScaleSize(width, height);
+        ClearChartCurves();
+        for (long k = 0; k < panes; ++k)
+            Curve([k](long d) { return static_cast<float>((d * (k + 3)) % 97 - 40) * 1.37f; });
+        CursorDay = 125;
+        RefreshChart();
+        const double dateTop = Plot(panes)[3] + 140;
+        std::vector<QRect> dates;
+        QRect status;
+        for (const P& p : Items(PrimitiveKind::Text, ChartColour::Black)) {
+            if (p.text.size() == 1 && p.y1 >= dateTop) dates.push_back(InkOf(target, p));
+            if (p.text.starts_with("??? on")) status = InkOf(target, p);
+        }
+        ASSERT_FALSE(status.isEmpty());
+        for (const QRect& d : dates) EXPECT_FALSE(d.intersects(status));
+        for (long k = 1; k <= panes; ++k) {
+            const auto plot = Plot(k);
+            std::vector<QRect> labels;
+            for (const P& p : target.List().Items())
+                if (p.kind == PrimitiveKind::Text &&
+                    (p.x1 == plot[2] + 140 || p.x1 == plot[2] + 200) &&
+                    p.y1 >= ChartPaneRect(k, 2) && p.y1 < ChartPaneRect(k, 4))
+                    labels.push_back(InkOf(target, p));
+            ASSERT_EQ(labels.size(), 3u) << "pane " << k;
+            for (size_t i = 0; i < 3; ++i)
+                for (size_t j = i + 1; j < 3; ++j)
+                    EXPECT_FALSE(labels[i].intersects(labels[j])) << "pane " << k;
+        }
+    };
+    // Six panes are the most whose plot areas leave room for three label rows at the designed
+    // picture size; the report's picture holds the fifteen curves of a market timing run.
+    for (long panes = 1; panes <= 6; ++panes) check(8985, 3975, panes);
+    check(kExportPictureWidthTwips, kExportPictureHeightTwips, 15);
 }
 
 }  // namespace
