@@ -112,8 +112,17 @@ frmChartView::frmChartView() : model_(*this) {
     setWindowTitle(QString::fromLatin1(kChartWindowCaption));
     BuildMenus();
     BuildControls();
-    resize(Px(9465) + 20, Px(5900) + 60);
+    resize(sizeHint());
     g_widget = this;
+}
+
+QSize frmChartView::sizeHint() const {
+    // Form_Resize leaves the picture 1700 twips from the left and 60 from the right edge, and
+    // ends it where the status bar begins. Wide enough for the whole menu bar, where Qt would
+    // hide the last menus behind an extension button.
+    const int width = std::max(Px(1700 + 8985 + 60), menuBar()->sizeHint().width());
+    return {width,
+            menuBar()->heightForWidth(width) + Px(1800 + 3975) + statusBar()->sizeHint().height()};
 }
 
 frmChartView::~frmChartView() {
@@ -433,7 +442,9 @@ TwipsRect frmChartView::OuterRect() const {
 }
 
 TwipsRect frmChartView::InnerRect() const {
-    return {0, 0, Tw(central_->width()), Tw(central_->height() + statusBar()->height())};
+    // The layout leaves 280 twips under the tree and the picture for the status bar: counted so
+    // whatever the status bar's own height, the picture ends where the status bar begins.
+    return {0, 0, Tw(central_->width()), Tw(central_->height()) + 280};
 }
 
 namespace {
@@ -479,7 +490,8 @@ frmChartView* ChartWindowWidget() {
 }
 
 void ShowChartWindow() {
-    if (!g_widget) {
+    const bool created = !g_widget;
+    if (created) {
         auto* window = new frmChartView();
         if (frmMDI* frame = frmMDI::current()) {
             QMdiSubWindow* sub = frame->AddChild(window);
@@ -488,8 +500,12 @@ void ShowChartWindow() {
         window->Load();
     }
     g_widget->ShowWindow();
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(g_widget->parentWidget()))
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(g_widget->parentWidget())) {
         sub->mdiArea()->setActiveSubWindow(sub);
+        // The chart command cascades the frame's children before it shows this window; a new
+        // window joins that cascade, on top, where Qt would place it apart from the others.
+        if (created && frmMDI::current()) frmMDI::current()->Arrange(ArrangeMode::Cascade);
+    }
 }
 
 void DestroyChartWindow() {

@@ -80,6 +80,10 @@ public:
     QScrollBar* ScrollBar(DayScrollBar bar) const;
     ChartPictureBox* PictureBox() const { return picture_; }
     QMenu* PoppedUpMenu() const { return popped_; }
+    // The designed size: the control strip, and the tree and the picture laid out at their
+    // designed size (8985 x 3975 twips), under the menu bar. A new child window opens at it and
+    // the frame's cascade gives it back (Qt's cascade sizes each window to its hint).
+    QSize sizeHint() const override;
 
     // Runs a command procedure as the window's events do: errors reach the error box, never
     // the event loop.

@@ -26,6 +26,8 @@ constexpr int Px(int twips) {
     return twips / 15;
 }
 
+constexpr int kDesignedWidth = 9600;
+constexpr int kDesignedHeight = 6600;
 constexpr int kMargin = 120;            // around the title label and the status panel
 constexpr int kLayoutThreshold = 3000;  // a window this small or smaller is not laid out
 constexpr int kPanelHeight = 2220;
@@ -53,7 +55,11 @@ frmMain::frmMain(frmMDI* frame) : frame_(frame) {
     BuildMenus();
     BuildToolbar();
     BuildControls();
-    resize(Px(9600), Px(6600));
+    resize(sizeHint());
+}
+
+QSize frmMain::sizeHint() const {
+    return {Px(kDesignedWidth), Px(kDesignedHeight)};
 }
 
 frmMain::~frmMain() {
@@ -288,11 +294,8 @@ void ShowFrameAndMainWindows() {
     auto* frame = new frmMDI();
     frame->show();
     auto* main = new frmMain(frame);
-    const QSize designSize = main->size();
     QMdiSubWindow* child = frame->AddChild(main);
     child->setAttribute(Qt::WA_DeleteOnClose, false);
-    // The sub-window starts at its content's hint; give it the window's design size.
-    child->resize(designSize + (child->size() - child->contentsRect().size()));
     child->show();
     main->Load();
 }

@@ -1,0 +1,75 @@
+// The chart window and the main window inside the frame, built offscreen as the program builds
+// them: their sizes after the commands that show and arrange them.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <memory>
+
+#include "AnalysisEntryPoints.h"
+#include "AppState.h"
+#include "ChartWindowFixture.h"
+#include "MainCommands.h"
+#include "frmChartEnlarge.h"
+#include "frmChartView.h"
+#include "frmMDI.h"
+#include "frmMain.h"
+
+namespace vel {
+namespace {
+
+class FrameWindowsTest : public testing::ChartWindowFixture {
+protected:
+    void SetUp() override {
+        ChartWindowFixture::SetUp();
+        ProgramFolderPath = TempFolder();
+        frame = std::make_unique<frmMDI>();
+        frame->resize(1200, 900);
+        frame->show();
+        main = new frmMain(frame.get());
+        frame->AddChild(main)->show();
+        main->Load();
+        AnalysisCommands.TradingLogDataClear = [] { RallyCount = 0; };
+        testing::LoadSyntheticHistory(30, 120);
+        RegisterChartWindow();
+    }
+    void TearDown() override {
+        DestroyChartEnlarge();
+        ChartWindowFixture::TearDown();
+        frame.reset();
+    }
+    // The main window's status panel and the chart window's picture are inside their windows,
+    // the picture at least at its designed size.
+    void ExpectDesignedSizes(const char* after) {
+        SCOPED_TRACE(after);
+        QApplication::processEvents();
+        w = ChartWindowWidget();
+        ASSERT_NE(w, nullptr);
+        EXPECT_TRUE(main->centralWidget()->rect().contains(main->StatusPanel()->geometry()));
+        EXPECT_TRUE(w->centralWidget()->rect().contains(w->PictureBox()->geometry()));
+        EXPECT_GE(w->PictureRect().width, 8985);
+        EXPECT_GE(w->PictureRect().height, 3975);
+    }
+    QMdiSubWindow* Outer(QWidget* child) const {
+        return qobject_cast<QMdiSubWindow*>(child->parentWidget());
+    }
+
+    std::unique_ptr<frmMDI> frame;
+    frmMain* main = nullptr;
+};
+
+TEST_F(FrameWindowsTest, ChildWindowsOpenAndCascadeAtLeastAtTheirDesignedSizes) {
+    mnuStockChartsAndScreening_Click();
+    ExpectDesignedSizes("the CHARTS command");
+    main->MenuItem("mnuCascade")->trigger();
+    ExpectDesignedSizes("Window > Cascade");
+    mnuStockChartsAndScreening_Click();
+    ExpectDesignedSizes("a second CHARTS command");
+    cmdEnlargeChart_Click();
+    CloseChartEnlarge();
+    ExpectDesignedSizes("the enlarged pane closed");
+}
+
+}  // namespace
+}  // namespace vel
