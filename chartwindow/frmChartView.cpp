@@ -2,6 +2,7 @@
 #include "frmChartView.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -399,7 +400,23 @@ void frmChartView::SetControlEnabled(const std::string& name, bool enabled) {
         m->menuAction()->setEnabled(enabled);
         return;
     }
-    if (QWidget* w = Control(Q(name))) w->setEnabled(enabled);
+    QWidget* w = Control(Q(name));
+    if (!w) return;
+    QWidget* focus = QApplication::focusWidget();
+    if (!enabled && focus && (focus == w || w->isAncestorOf(focus))) {
+        // Switched off, the control would pass the keyboard focus on, or drop it when no other
+        // control of this window takes it; the frame, activated again after a message box,
+        // then gives it to the first control that takes it, in whichever child window that
+        // stands, and that window comes to the front (maximised, when this one was). The focus
+        // waits on the window itself and goes back to the control when it is switched on.
+        central_->setFocus();
+        parkedFocus_ = focus;
+    }
+    w->setEnabled(enabled);
+    if (enabled && parkedFocus_ && parkedFocus_->isEnabled() && central_->hasFocus()) {
+        parkedFocus_->setFocus();
+        parkedFocus_ = nullptr;
+    }
 }
 
 void frmChartView::PopupToolsMenu(double x, double y) {

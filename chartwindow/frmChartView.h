@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <map>
 #include <memory>
@@ -138,6 +139,8 @@ private:
     QScrollBar* hscroll2_ = nullptr;
     QComboBox* delays_ = nullptr;
     QMenu* popped_ = nullptr;
+    // The control that had the keyboard focus when it was switched off (see SetControlEnabled).
+    QPointer<QWidget> parkedFocus_;
     std::map<std::string, QAction*> items_;
     std::map<std::string, QMenu*> menus_;
     std::map<ChartLabel, QLabel*> labels_;

@@ -1,16 +1,20 @@
 // The chart window and the main window inside the frame, built offscreen as the program builds
-// them: their sizes after the commands that show and arrange them.
+// them: their sizes after the commands that show and arrange them, and the active window after
+// a question asked while the chart's controls are switched off.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTreeWidget>
 #include <memory>
 
 #include "AnalysisEntryPoints.h"
 #include "AppState.h"
 #include "ChartWindowFixture.h"
+#include "Door.h"
 #include "MainCommands.h"
+#include "StockBasket.h"
 #include "frmChartEnlarge.h"
 #include "frmChartView.h"
 #include "frmMDI.h"
@@ -69,6 +73,32 @@ TEST_F(FrameWindowsTest, ChildWindowsOpenAndCascadeAtLeastAtTheirDesignedSizes) 
     cmdEnlargeChart_Click();
     CloseChartEnlarge();
     ExpectDesignedSizes("the enlarged pane closed");
+}
+
+TEST_F(FrameWindowsTest, AQuestionDuringAMarketCalculationLeavesTheChartWindowActive) {
+    mnuStockChartsAndScreening_Click();
+    w = ChartWindowWidget();
+    QMdiSubWindow* chart = Outer(w);
+    chart->showMaximized();
+    QApplication::setActiveWindow(frame.get());
+    w->Tree()->setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(frame->mdiArea()->activeSubWindow(), chart);
+    ASSERT_TRUE(w->Tree()->hasFocus());
+    // The question's box takes the activation from the frame and gives it back when answered.
+    AnalysisCommands.CalcMarketTiming = [this](const std::string&) {
+        QApplication::setActiveWindow(nullptr);
+        door().MessageBox("Do you wish to see Trading Report ?", "Vellicor", MsgButtons::YesNo);
+        QApplication::setActiveWindow(frame.get());
+    };
+    FillStockBasket();
+    door_.QueueMessageAnswer(MsgAnswer::No);
+    w->MenuItem("mnuMarketTimingLightD")->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(frame->mdiArea()->activeSubWindow(), chart);
+    EXPECT_TRUE(chart->isMaximized());
+    EXPECT_FALSE(Outer(main)->isMaximized());
+    EXPECT_TRUE(w->Tree()->hasFocus());
 }
 
 }  // namespace
