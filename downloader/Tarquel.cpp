@@ -17,6 +17,8 @@ int main(int argc, char** argv) {
     vel::PrepareQtEnvironment();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarquel"));
+    // "Download stock data from Web" starts this program maximised.
+    const bool maximized = vel::TakeStartMaximized();
 
     vel::QtDoor qtDoor;
     vel::InstallDoor(&qtDoor);
@@ -31,6 +33,6 @@ int main(int argc, char** argv) {
 
     vel::Main(vel::JoinedCommandLine(argc, argv),
               QCoreApplication::applicationDirPath().toStdString(), form,
-              [&window] { window.show(); });
+              [&window, maximized] { maximized ? window.showMaximized() : window.show(); });
     return app.exec();
 }

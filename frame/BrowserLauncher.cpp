@@ -105,8 +105,9 @@ void ShowURLInBrowser(const std::string& url) {
     StartBrowserOn(url);
 }
 
-bool StartProgramOrReport(const std::string& program, const std::vector<std::string>& args) {
-    if (door().StartProgram(program, args)) return true;
+bool StartProgramOrReport(const std::string& program, const std::vector<std::string>& args,
+                          WindowShow show) {
+    if (door().StartProgram(program, args, show)) return true;
     ReportNotStarted(program);
     return false;
 }

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "Door.h"
+
 namespace vel {
 
 // Sets BrowserPath by the search above, or empties it (after "Internet browser not found!")
@@ -28,9 +30,10 @@ void ShowFolderInBrowser(const std::string& folder);
 // Starts the browser on a web address (no test, no message).
 void ShowURLInBrowser(const std::string& url);
 
-// Starts a program with its arguments; a program that cannot be started is reported in a
-// message. True when it started.
-bool StartProgramOrReport(const std::string& program, const std::vector<std::string>& args);
+// Starts a program with its arguments, its window shown as `show` asks; a program that cannot be
+// started is reported in a message. True when it started.
+bool StartProgramOrReport(const std::string& program, const std::vector<std::string>& args,
+                          WindowShow show = WindowShow::Normal);
 // Opens a file in the text editor; an editor that cannot be started is reported. True when
 // it started.
 bool OpenInTextEditorOrReport(const std::string& path);

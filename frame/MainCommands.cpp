@@ -162,7 +162,7 @@ void mnuViewSplitCoeficients_Click() {
 }
 
 void mnuDownloadFromWeb_Click() {
-    StartProgramOrReport(JoinPath(ProgramFolderPath, "Tarquel"), {});
+    StartProgramOrReport(JoinPath(ProgramFolderPath, "Tarquel"), {}, WindowShow::Maximized);
 }
 
 void mnuDemonstration_Click() {

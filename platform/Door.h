@@ -24,6 +24,9 @@ namespace vel {
 
 enum class MsgButtons { OK, OKCancel, YesNo, YesNoCancel };
 enum class MsgAnswer { OK, Cancel, Yes, No };
+// How a started program shows its first window: as it chooses, or maximised (only the system's
+// own programs read the request).
+enum class WindowShow { Normal, Maximized };
 
 // A moment of the clock: the date and the time of day (hour 0..23).
 struct DateTime {
@@ -97,9 +100,10 @@ public:
     virtual void SetClipboardText(const std::string& text) = 0;
 
     // ---- other programs -------------------------------------------------------------------
-    // Starts a program with an argument list (never through a shell) and does not wait for it.
-    // False when it could not be started.
-    virtual bool StartProgram(const std::string& program, const std::vector<std::string>& args) = 0;
+    // Starts a program with an argument list (never through a shell) and does not wait for it;
+    // its first window shows as `show` asks. False when it could not be started.
+    virtual bool StartProgram(const std::string& program, const std::vector<std::string>& args,
+                              WindowShow show) = 0;
     // Starts the browser program on a file, folder or web address; false when it failed.
     virtual bool OpenInBrowser(const std::string& browser, const std::string& target) = 0;
     // Opens a file in the text editor ($VISUAL, else $EDITOR, else xdg-open); false on failure.

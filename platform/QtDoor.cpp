@@ -17,6 +17,7 @@
 #include <cstdlib>
 
 #include "FileFilter.h"
+#include "QtProgramStart.h"
 
 namespace vel {
 
@@ -144,15 +145,24 @@ void QtDoor::SetClipboardText(const std::string& text) {
     QGuiApplication::clipboard()->setText(Q(text));
 }
 
-bool QtDoor::StartProgram(const std::string& program, const std::vector<std::string>& args) {
+bool QtDoor::StartProgram(const std::string& program, const std::vector<std::string>& args,
+                          WindowShow show) {
     if (program.empty()) return false;
     QStringList list;
     for (const auto& a : args) list << Q(a);
-    return QProcess::startDetached(Q(program), list);
+    QProcess process;
+    process.setProgram(Q(program));
+    process.setArguments(list);
+    if (show == WindowShow::Maximized) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(kStartMaximizedVariable), QStringLiteral("1"));
+        process.setProcessEnvironment(environment);
+    }
+    return process.startDetached();
 }
 
 bool QtDoor::OpenInBrowser(const std::string& browser, const std::string& target) {
-    return StartProgram(browser, {target});
+    return StartProgram(browser, {target}, WindowShow::Normal);
 }
 
 bool QtDoor::OpenInTextEditor(const std::string& path) {
@@ -166,7 +176,7 @@ bool QtDoor::OpenInTextEditor(const std::string& path) {
         return QProcess::startDetached(program, parts);
     }
     const std::string opener = FindProgram("xdg-open");
-    return !opener.empty() && StartProgram(opener, {path});
+    return !opener.empty() && StartProgram(opener, {path}, WindowShow::Normal);
 }
 
 std::string QtDoor::FindProgram(const std::string& name) {

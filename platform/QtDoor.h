@@ -22,7 +22,10 @@ public:
     bool Hourglass() const override { return hourglass_; }
     std::string ClipboardText() override;
     void SetClipboardText(const std::string& text) override;
-    bool StartProgram(const std::string& program, const std::vector<std::string>& args) override;
+    // A maximised start is asked for in the started program's environment (see
+    // TakeStartMaximized).
+    bool StartProgram(const std::string& program, const std::vector<std::string>& args,
+                      WindowShow show) override;
     bool OpenInBrowser(const std::string& browser, const std::string& target) override;
     bool OpenInTextEditor(const std::string& path) override;
     std::string FindProgram(const std::string& name) override;

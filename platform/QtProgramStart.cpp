@@ -107,4 +107,10 @@ std::string JoinedCommandLine(int argc, char** argv) {
     return commandLine;
 }
 
+bool TakeStartMaximized() {
+    const bool asked = qgetenv(kStartMaximizedVariable) == "1";
+    qunsetenv(kStartMaximizedVariable);
+    return asked;
+}
+
 }  // namespace vel

@@ -29,4 +29,11 @@ std::string JoinedCommandLine(int argc, char** argv);
 // Qt writes it. Called once per process, before the QApplication.
 void RouteQtMessages(std::function<bool(const std::string& text)> log);
 
+// The environment variable through which the Qt door asks a program it starts to show its
+// first window maximised (set to "1").
+inline constexpr const char* kStartMaximizedVariable = "VELLICOR_START_MAXIMIZED";
+// True when this program was started with the request; the variable is removed, so that the
+// programs this one starts do not inherit it.
+bool TakeStartMaximized();
+
 }  // namespace vel

@@ -20,7 +20,7 @@ public:
     bool Hourglass() const override { return hourglass_; }
     std::string ClipboardText() override { return clipboard_; }
     void SetClipboardText(const std::string& text) override { clipboard_ = text; }
-    bool StartProgram(const std::string&, const std::vector<std::string>&) override {
+    bool StartProgram(const std::string&, const std::vector<std::string>&, WindowShow) override {
         return false;
     }
     bool OpenInBrowser(const std::string&, const std::string&) override { return false; }

@@ -28,6 +28,7 @@
 #include "FrameFixture.h"
 #include "MainCommands.h"
 #include "QtDoor.h"
+#include "QtProgramStart.h"
 #include "VectorStores.h"
 #include "frmMDI.h"
 #include "frmMain.h"
@@ -309,6 +310,13 @@ TEST_F(MainWindowTest, DownloaderIsStartedWithoutArgumentsAndAFailureIsReported)
               std::vector<std::string>{"Program cannot be started!\r\n" + TempPath("Tarquel")});
 }
 
+TEST_F(MainWindowTest, DownloadFromWebAsksForTarquelMaximised) {
+    mnuDownloadFromWeb_Click();
+    const auto starts = door_.CallsOf("start");
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].title, "maximized");
+}
+
 // The process of the program at this path (its own copy in the temporary folder, so only the
 // one this test started), or 0.
 pid_t ProcessOfProgram(const std::string& path) {
@@ -348,6 +356,12 @@ TEST_F(MainWindowTest, DownloadFromWebStartsTheRealTarquelOnTheQtDoor) {
     // Whatever fails below, the started program does not outlive the test.
     const auto cleanup = qScopeGuard([&] { ::kill(tarquel, SIGKILL); });
     EXPECT_TRUE(waitFor([&] { return logged("Starting Tarquel."); }));
+    // Asked to show its window maximised, through its environment.
+    std::ifstream environ("/proc/" + std::to_string(tarquel) + "/environ", std::ios::binary);
+    const std::string variables =
+        std::string(1, '\0') + std::string((std::istreambuf_iterator<char>(environ)), {});
+    const std::string asked = std::string(1, '\0') + kStartMaximizedVariable + "=1" + '\0';
+    EXPECT_NE(variables.find(asked), std::string::npos);
     // Manual use ends with the quit command, which SIGTERM gives.
     ::kill(tarquel, SIGTERM);
     EXPECT_TRUE(waitFor([&] { return logged("Exiting Tarquel."); }));

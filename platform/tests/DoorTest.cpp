@@ -221,8 +221,8 @@ TEST_F(QtDoorTest, HourglassClipboardAndProgramsWork) {
     EXPECT_EQ(qt_.ClipboardText(), "AAPL\nIBM");
     const std::string shell = qt_.FindProgram("sh");
     EXPECT_FALSE(shell.empty());
-    EXPECT_TRUE(qt_.StartProgram(shell, {"-c", "exit 0"}));
-    EXPECT_FALSE(qt_.StartProgram("", {}));
+    EXPECT_TRUE(qt_.StartProgram(shell, {"-c", "exit 0"}, WindowShow::Normal));
+    EXPECT_FALSE(qt_.StartProgram("", {}, WindowShow::Normal));
     EXPECT_EQ(qt_.FindProgram("no-such-program-of-vellicor"), "");
     const DateTime now = qt_.Now();
     EXPECT_TRUE(isValidDate(now.date));

@@ -30,7 +30,8 @@ struct ProcessEnded {
 
 // One recorded call. kind: "message", "input", "open", "save", "form" (text: the caption),
 // "beep", "start", "watch", "browser", "editor", "end". For "start", "watch" (a watched
-// program) and "browser" the program is in text and its arguments in args. Dialogs answered
+// program) and "browser" the program is in text and its arguments in args; the title of a
+// "start" is "maximized" when the program's window is asked to open maximised. Dialogs answered
 // unattended are recorded too.
 using DoorCall = DialogRequest;
 
@@ -124,8 +125,10 @@ public:
     bool Hourglass() const override { return hourglass; }
     std::string ClipboardText() override { return clipboard; }
     void SetClipboardText(const std::string& text) override { clipboard = text; }
-    bool StartProgram(const std::string& program, const std::vector<std::string>& args) override {
-        calls_.push_back({"start", {}, program, MsgButtons::OK, args});
+    bool StartProgram(const std::string& program, const std::vector<std::string>& args,
+                      WindowShow show) override {
+        calls_.push_back({"start", show == WindowShow::Maximized ? "maximized" : "", program,
+                          MsgButtons::OK, args});
         return startSucceeds;
     }
     bool OpenInBrowser(const std::string& browser, const std::string& target) override {
