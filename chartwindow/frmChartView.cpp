@@ -16,6 +16,9 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <cmath>
@@ -46,6 +49,14 @@ int Px(int twips) {
 int Tw(int px) {
     return static_cast<int>(std::lround(px * kTwipsPerPixel));
 }
+
+// Widens the control to the right, when the room it leaves for the text (in pixels) is
+// narrower than the text in the control's font, so that the text reads whole.
+void WidenToText(QWidget* control, int room, const QString& text) {
+    const int missing = QFontMetrics(control->font()).horizontalAdvance(text) - room;
+    if (missing > 0) control->resize(control->width() + missing, control->height());
+}
+
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
@@ -169,6 +180,11 @@ QAbstractButton* frmChartView::Button(const char* name, const char* caption, int
     auto* b = new QPushButton(QString::fromLatin1(caption), central_);
     b->setObjectName(QString::fromLatin1(name));
     b->setGeometry(Px(left), Px(top), Px(width), Px(height));
+    QStyleOptionButton option;
+    option.initFrom(b);
+    option.text = b->text();
+    WidenToText(b, style()->subElementRect(QStyle::SE_PushButtonContents, &option, b).width(),
+                b->text());
     const std::string command = name;
     connect(b, &QPushButton::clicked, this,
             [command] { RunCommand([&] { RunChartCommand(command); }); });
@@ -186,8 +202,10 @@ QLabel* frmChartView::Label(const char* name, const char* text, int left, int to
 void frmChartView::BuildControls() {
     central_ = new QWidget(this);
     setCentralWidget(central_);
+    // The designed places hold their captions at 9 pixels (the font the design was made with is
+    // narrower than Qt's); a caption that is still wider widens its control (WidenToText).
     QFont small = font();
-    small.setPixelSize(11);
+    small.setPixelSize(9);
     central_->setFont(small);
     auto line = [this](int x1, int y1, int x2, int y2, const char* name) {
         auto* f = new QFrame(central_);
@@ -279,6 +297,13 @@ void frmChartView::BuildControls() {
     tree_->setRootIsDecorated(false);
     tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tree_->setUniformRowHeights(true);
+    // The root's text "Money Volume Tree" reads whole beside the tree's scroll bar.
+    QFont treeFont = small;
+    treeFont.setPixelSize(8);
+    tree_->setFont(treeFont);
+    // Symbols and the root's text fit the tree's width; its hidden header keeps a default
+    // column width a little wider, which is no reason for a horizontal scroll bar.
+    tree_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     tree_->setGeometry(Px(60), Px(1800), Px(1575), Px(3975));
     connect(tree_, &QTreeWidget::itemClicked, this,
             [this] { RunCommand([this] { model_.TreeView1_NodeClick(); }); });
@@ -429,6 +454,17 @@ void frmChartView::PopupToolsMenu(double x, double y) {
 void frmChartView::SetDelayList(const std::vector<std::string>& items, int selected) {
     delays_->clear();
     for (const auto& item : items) delays_->addItem(Q(item));
+    QStyleOptionComboBox option;
+    option.initFrom(delays_);
+    option.editable = true;
+    option.frame = true;
+    // The box's edit field keeps 2 pixels on each side of its text.
+    const int room =
+        style()
+            ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, delays_)
+            .width() -
+        4;
+    for (const auto& item : items) WidenToText(delays_, room, Q(item));
     delays_->setCurrentIndex(selected);
 }
 

@@ -60,15 +60,17 @@ void TakeAutorunFileName() {
 
 }  // namespace
 
+const char* const kRegionalSettingsRemark =
+    "You have to use English(US) regional settings when downloading EOD stock history from "
+    "YAHOO!";
+
 void frmMain_Form_Load() {
     CommonDialogFolder = ProgramFolderPath;
     YieldToEvents();
     DisableMainCommands();
     CreateVectorStores();
     ClearMainStatusLabels();
-    SetMainLabel(MainLabel::Remark,
-                 "You have to use English(US) regional settings when downloading EOD stock "
-                 "history from YAHOO!");
+    SetMainLabel(MainLabel::Remark, kRegionalSettingsRemark);
     YieldToEvents();
     RefreshComboBoxOfAutoRunFiles();
     YieldToEvents();

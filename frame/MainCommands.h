@@ -18,6 +18,9 @@ struct ToolbarButton {
 };
 extern const std::array<ToolbarButton, 8> kToolbarButtons;
 
+// The remark the load shows in the status panel.
+extern const char* const kRegionalSettingsRemark;
+
 // The most names the autorun list holds.
 constexpr int kMaxAutorunListItems = 1000;
 

@@ -59,7 +59,12 @@ frmMain::frmMain(frmMDI* frame) : frame_(frame) {
 }
 
 QSize frmMain::sizeHint() const {
-    return {Px(kDesignedWidth), Px(kDesignedHeight)};
+    // At least wide enough for the remark of the load on one line of the status panel: the
+    // panel's labels end 300 twips before its right edge (Picture1_Resize).
+    const int remark =
+        labRemark_->fontMetrics().horizontalAdvance(QString::fromLatin1(kRegionalSettingsRemark)) +
+        Px(kValueLeft + 300 + 2 * kMargin) + 2 * picture1_->frameWidth();
+    return {std::max(Px(kDesignedWidth), remark), Px(kDesignedHeight)};
 }
 
 frmMain::~frmMain() {

@@ -37,8 +37,9 @@ public:
     QLabel* StatusLabel(const QString& name) const;
     QProgressBar* ProgressBar() const { return progress_; }
     QFrame* StatusPanel() const { return picture1_; }
-    // The designed size, 9600 x 6600 twips: a new child window opens at it and the frame's
-    // cascade gives it back (Qt's cascade sizes each window to its hint).
+    // The designed size, 9600 x 6600 twips, widened when the status panel's remark line needs
+    // it for the load's remark: a new child window opens at it and the frame's cascade gives
+    // it back (Qt's cascade sizes each window to its hint).
     QSize sizeHint() const override;
 
     // MainWindowView

@@ -1,11 +1,18 @@
 // The chart window and the main window inside the frame, built offscreen as the program builds
-// them: their sizes after the commands that show and arrange them, and the active window after
-// a question asked while the chart's controls are switched off.
+// them: their sizes after the commands that show and arrange them, the active window after a
+// question asked while the chart's controls are switched off, and captions that fit.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTreeWidget>
 #include <memory>
 
@@ -99,6 +106,36 @@ TEST_F(FrameWindowsTest, AQuestionDuringAMarketCalculationLeavesTheChartWindowAc
     EXPECT_TRUE(chart->isMaximized());
     EXPECT_FALSE(Outer(main)->isMaximized());
     EXPECT_TRUE(w->Tree()->hasFocus());
+}
+
+TEST_F(FrameWindowsTest, CaptionsFitTheirControlsInTheirFonts) {
+    mnuStockChartsAndScreening_Click();
+    QApplication::processEvents();
+    w = ChartWindowWidget();
+    const auto width = [](const QWidget* control, const QString& text) {
+        return QFontMetrics(control->font()).horizontalAdvance(text);
+    };
+    for (const QPushButton* b : w->findChildren<QPushButton*>()) {
+        QStyleOptionButton option;
+        option.initFrom(b);
+        option.text = b->text();
+        const QRect room = b->style()->subElementRect(QStyle::SE_PushButtonContents, &option, b);
+        EXPECT_GE(room.width(), width(b, b->text())) << b->objectName().toStdString();
+    }
+    // The delay list's box keeps 2 pixels on each side of its text.
+    const auto* delays = w->findChild<QComboBox*>(QStringLiteral("cboxSlideShowDelay"));
+    ASSERT_EQ(delays->count(), 9);
+    for (int i = 0; i < delays->count(); ++i)
+        EXPECT_GE(delays->lineEdit()->width(), width(delays, delays->itemText(i)) + 4)
+            << delays->itemText(i).toStdString();
+    // The tree's root beside the scroll bar that a long list of stocks needs.
+    QTreeWidget* tree = w->Tree();
+    ASSERT_TRUE(tree->verticalScrollBar()->isVisible());
+    const int itemMargins = 2 * (tree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+    EXPECT_GE(tree->viewport()->width(), width(tree, tree->topLevelItem(0)->text(0)) + itemMargins);
+    const QLabel* remark = main->StatusLabel(QStringLiteral("labRemark"));
+    ASSERT_FALSE(remark->text().isEmpty());
+    EXPECT_GE(remark->width(), width(remark, remark->text()));
 }
 
 }  // namespace
