@@ -5,8 +5,11 @@
 #include <QClipboard>
 #include <QDateTime>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QInputDialog>
+#include <QLayout>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
@@ -104,13 +107,31 @@ MsgAnswer QtDoor::ShowMessageBox(const std::string& text, const std::string& tit
     }
 }
 
+std::unique_ptr<QInputDialog> NewInputBox(const std::string& prompt, const std::string& title,
+                                          const std::string& proposal) {
+    auto box = std::make_unique<QInputDialog>(QApplication::activeWindow());
+    box->setInputMode(QInputDialog::TextInput);
+    box->setWindowTitle(TitleOrProgram(title));
+    box->setLabelText(Q(prompt));
+    box->setTextValue(Q(proposal));
+    // A window narrower than its caption and the title bar's icon and three buttons gets its
+    // caption cut by the window manager ("Default valu...arameters."); Qt's message box widens
+    // itself by the caption in this font, too.
+    // The box's layout sets its minimum size, so the text field's minimum gives the width.
+    const QFontMetrics caption(QApplication::font("QMdiSubWindowTitleBar"));
+    const int width = caption.horizontalAdvance(box->windowTitle()) + 100;
+    if (auto* field = box->findChild<QLineEdit*>()) {
+        const QMargins margins = box->layout() ? box->layout()->contentsMargins() : QMargins();
+        field->setMinimumWidth(width - margins.left() - margins.right());
+    }
+    return box;
+}
+
 std::optional<std::string> QtDoor::ShowInputBox(const std::string& prompt, const std::string& title,
                                                 const std::string& proposal) {
-    bool ok = false;
-    const QString text = QInputDialog::getText(QApplication::activeWindow(), TitleOrProgram(title),
-                                               Q(prompt), QLineEdit::Normal, Q(proposal), &ok);
-    if (!ok) return std::nullopt;
-    return text.toStdString();
+    const auto box = NewInputBox(prompt, title, proposal);
+    if (box->exec() != QDialog::Accepted) return std::nullopt;
+    return box->textValue().toStdString();
 }
 
 std::string QtDoor::ShowOpenFileDialog(const std::string& title, const std::string& filter,

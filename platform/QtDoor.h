@@ -4,10 +4,12 @@
 
 #include <QElapsedTimer>
 #include <map>
+#include <memory>
 
 #include "Door.h"
 #include "QtWatchedPrograms.h"
 
+class QInputDialog;
 class QTimer;
 
 namespace vel {
@@ -63,5 +65,10 @@ private:
     std::map<TimerId, QTimer*> timers_;
     QtWatchedPrograms programs_;
 };
+
+// The input box of ShowInputBox, owned by the active window: the prompt, the proposal, and at
+// least as wide as the window manager needs to show the whole caption.
+std::unique_ptr<QInputDialog> NewInputBox(const std::string& prompt, const std::string& title,
+                                          const std::string& proposal);
 
 }  // namespace vel

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QInputDialog>
 #include <QTimer>
 #include <string>
 #include <vector>
@@ -226,6 +228,16 @@ TEST_F(QtDoorTest, HourglassClipboardAndProgramsWork) {
     EXPECT_EQ(qt_.FindProgram("no-such-program-of-vellicor"), "");
     const DateTime now = qt_.Now();
     EXPECT_TRUE(isValidDate(now.date));
+}
+
+TEST_F(QtDoorTest, AnInputBoxLeavesRoomForItsWholeCaption) {
+    const std::string title = "Default values of program parameters.";
+    const auto box = NewInputBox("Enter one way commission percentage:", title, ".5");
+    box->adjustSize();
+    // The caption in the title bar's font, beside the title bar's icon and three buttons.
+    const QFontMetrics font(QApplication::font("QMdiSubWindowTitleBar"));
+    EXPECT_GE(box->width(), font.horizontalAdvance(QString::fromStdString(title)) + 100);
+    EXPECT_EQ(box->windowTitle().toStdString(), title);
 }
 
 TEST_F(QtDoorTest, AWaitEndsWithTheFirstEventNotAfterItsWholeTime) {
