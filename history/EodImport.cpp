@@ -78,6 +78,14 @@ double FinishColumnAnalysis() {
     return t;
 }
 
+std::size_t ImportPreviewDataWidth() {
+    for (int c = kImportColumns; c >= 1; --c)
+        for (std::int16_t k = 1; k <= 3; ++k)
+            if (ImportColumnKindCount(c, k) > 0)
+                return (kCell + 2) * static_cast<std::size_t>(c - 1) + kCell;
+    return 0;
+}
+
 void AnalyzeTextColumns(const std::string& path, const std::function<void()>& onChunk) {
     BeginColumnAnalysis();
     const std::string symbol = SymbolFromFileName(path);

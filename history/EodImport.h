@@ -28,6 +28,9 @@ void AccumulateColumnPreview(const ParsedLine& line);
 // threshold T: half the mean count of the columns that occur; a column takes a kind whose
 // count exceeds T (number, then text, then date: a later kind wins).
 double FinishColumnAnalysis();
+// The characters of a preview line through the end of the last column that holds a field of
+// some previewed line (0 when none): the width in which every column with data reads whole.
+std::size_t ImportPreviewDataWidth();
 // The whole analysis of one file. `onChunk` runs once per chunk read. FileError when the file
 // cannot be read.
 void AnalyzeTextColumns(const std::string& path, const std::function<void()>& onChunk = {});

@@ -4,16 +4,21 @@
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "CommandBarrier.h"
 #include "Door.h"
+#include "EodImport.h"
 #include "HistoryCommands.h"
 #include "ImportDialogs.h"
 #include "frmMDI.h"
@@ -123,7 +128,15 @@ frmColNumSel::frmColNumSel(ColumnNumberForm& form, QWidget* owner) : QDialog(own
     text1->setFont(terminal.exactMatch() ? terminal
                                          : QFontDatabase::systemFont(QFontDatabase::FixedFont));
     text1->setPlainText(Q(form_.Text1));
-    text1->setMinimumSize(720, 320);
+    // Wide enough for every column that holds data (the preview runs on blank to its twentieth
+    // column), as far as the screen allows.
+    const int columns = text1->fontMetrics().horizontalAdvance(
+        QString(static_cast<qsizetype>(ImportPreviewDataWidth()), u'0'));
+    int width = columns + 2 * static_cast<int>(text1->document()->documentMargin()) +
+                2 * text1->frameWidth() + text1->verticalScrollBar()->sizeHint().width();
+    if (const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen())
+        width = std::min(width, screen->availableGeometry().width() - 40);
+    text1->setMinimumSize(std::max(720, width), 320);
 
     auto* numbers = new QGridLayout;
     numbers->addWidget(new QLabel(QStringLiteral("Enter the appropriate column number:")), 0, 0, 1,

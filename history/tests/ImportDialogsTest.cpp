@@ -3,6 +3,10 @@
 // load of the database it built.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QFontMetrics>
+#include <QPlainTextEdit>
+#include <QTextDocument>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -17,6 +21,7 @@
 #include "ImportDialogs.h"
 #include "MainCommands.h"
 #include "MainWindowView.h"
+#include "frmHistoryImport.h"
 
 namespace vel {
 namespace {
@@ -301,6 +306,29 @@ TEST_F(ImportDialogsTest, ASecondDatabaseCommandWhileOneRunsOnlyBeeps) {
     RunEntryPoint(HistoryCommands.LoadHistory, "LoadHistory");
     EXPECT_EQ(door_.Beeps(), 2);
     EXPECT_EQ(MainLabelText(MainLabel::PerformedTask), "");
+}
+
+TEST_F(ImportDialogsTest, TheColumnDialogShowsTheLastColumnWithDataWhole) {
+    std::ofstream(TempPath("AAAA.csv")) << "Date,Open,High,Low,Close,Adjusted\n"
+                                        << "2010-01-04,20.29,20.40,19.92,19.98,19.98\n";
+    AnalyzeTextColumns(TempPath("AAAA.csv"));
+    FinishColumnAnalysis();
+    ColumnNumberForm form;
+    form.Form_Load();
+    frmColNumSel window(form, nullptr);
+    window.show();
+    QApplication::processEvents();
+    const auto* preview = window.findChild<QPlainTextEdit*>();
+    // The file's header line in the preview, through its last column "Adjusted".
+    const QString text = QString::fromStdString(form.Text1);
+    const qsizetype last = text.indexOf(QStringLiteral("Adjusted")) + 8;
+    ASSERT_GT(last, 8);
+    const qsizetype start = text.lastIndexOf(u'\n', last) + 1;
+    const QString line = text.mid(start, last - start);
+    const int margins = 2 * static_cast<int>(preview->document()->documentMargin());
+    EXPECT_GE(preview->viewport()->width(),
+              QFontMetrics(preview->font()).horizontalAdvance(line) + margins);
+    window.close();
 }
 
 }  // namespace
