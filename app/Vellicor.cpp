@@ -5,6 +5,7 @@
 // the program (Main).
 #include <QApplication>
 #include <string>
+#include <vector>
 
 #include "ActivityLog.h"
 #include "AnalysisCommands.h"
@@ -39,16 +40,30 @@ void RegisterSubsystemCommands(vel::Door& door) {
     vel::RegisterAutomationCommands();
 }
 
+// Qt's messages of a run without a display, for the activity log; those that come before the
+// log is open wait for it.
+std::vector<std::string> g_earlyQtMessages;
+
+void LogQtMessage(const std::string& text) {
+    if (vel::ActivityLogPath.empty()) {
+        g_earlyQtMessages.push_back(text);
+        return;
+    }
+    vel::WriteActivityLog(text);
+}
+
+// The frame and the main window, once the log is open and has taken the waiting messages.
+void ShowWindows() {
+    for (const auto& text : g_earlyQtMessages) vel::WriteActivityLog(text);
+    g_earlyQtMessages.clear();
+    vel::ShowFrameAndMainWindows();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     vel::PrepareQtEnvironment();
-    // Without a display Qt's messages go to the activity log once it is open.
-    vel::RouteQtMessages([](const std::string& text) {
-        if (vel::ActivityLogPath.empty()) return false;
-        vel::WriteActivityLog(text);
-        return true;
-    });
+    vel::RouteQtMessages(LogQtMessage);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vellicor"));
 
@@ -60,8 +75,7 @@ int main(int argc, char** argv) {
 
     const std::string commandLine = vel::JoinedCommandLine(argc, argv);
     vel::RunCommand([&] {
-        vel::Main(commandLine, QCoreApplication::applicationDirPath().toStdString(),
-                  &vel::ShowFrameAndMainWindows);
+        vel::Main(commandLine, QCoreApplication::applicationDirPath().toStdString(), &ShowWindows);
     });
     return app.exec();
 }

@@ -20,6 +20,7 @@
 #include <cstdlib>
 
 #include "FileFilter.h"
+#include "QtEnvironment.h"
 #include "QtProgramStart.h"
 
 namespace vel {
@@ -271,8 +272,7 @@ void QtDoor::EndProcess(int status) {
 
 bool QtDoor::HasDisplay() {
     if (!QGuiApplication::instance()) return false;
-    const QString platform = QGuiApplication::platformName();
-    return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+    return PlatformHasDisplay(QGuiApplication::platformName());
 }
 
 }  // namespace vel

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QByteArray>
+#include <QString>
 #include <QtGlobal>
 #include <string>
 
@@ -24,6 +25,11 @@ void PrepareQtEnvironment(bool offscreen) {
             (st.st_mode & 0777) == 0700)
             qputenv("XDG_RUNTIME_DIR", folder.c_str());
     }
+}
+
+bool PlatformHasDisplay(const QString& platformName) {
+    return !platformName.startsWith(QLatin1String("offscreen")) &&
+           !platformName.startsWith(QLatin1String("minimal"));
 }
 
 }  // namespace vel

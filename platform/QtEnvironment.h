@@ -3,11 +3,17 @@
 // so that Qt starts without warnings under a scheduler, in CI and in the tests.
 #pragma once
 
+class QString;
+
 namespace vel {
 
 // Without DISPLAY and WAYLAND_DISPLAY (or always, with `offscreen`) and no QT_QPA_PLATFORM
 // chosen by the user, selects the offscreen platform. When XDG_RUNTIME_DIR is unset, creates
 // "/tmp/runtime-<uid>" (mode 0700) and names it there, as Qt itself would after a warning.
 void PrepareQtEnvironment(bool offscreen = false);
+
+// True when windows on the Qt platform of this name can be seen by a user: false for the
+// offscreen and minimal platforms (the name as QT_QPA_PLATFORM or the application gives it).
+bool PlatformHasDisplay(const QString& platformName);
 
 }  // namespace vel

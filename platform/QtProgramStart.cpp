@@ -15,6 +15,8 @@
 #include <memory>
 #include <utility>
 
+#include "QtEnvironment.h"
+
 namespace vel {
 namespace {
 
@@ -78,22 +80,23 @@ void RouteEndSignals(QObject* parent, std::function<void()> endCommand) {
 
 namespace {
 
-std::function<bool(const std::string&)> g_qtMessageLog;
+std::function<void(const std::string&)> g_qtMessageLog;
 QtMessageHandler g_qtDefaultHandler = nullptr;
 bool g_qtMessagesHeadless = false;
 
 void OnQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     if (message.contains(QLatin1String("propagateSizeHints"))) return;
-    if (g_qtMessagesHeadless && g_qtMessageLog && g_qtMessageLog("Qt: " + message.toStdString()))
+    if (g_qtMessagesHeadless && g_qtMessageLog) {
+        g_qtMessageLog("Qt: " + message.toStdString());
         return;
+    }
     if (g_qtDefaultHandler) g_qtDefaultHandler(type, context, message);
 }
 
 }  // namespace
 
-void RouteQtMessages(std::function<bool(const std::string& text)> log) {
-    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-    g_qtMessagesHeadless = platform.startsWith("offscreen") || platform.startsWith("minimal");
+void RouteQtMessages(std::function<void(const std::string& text)> log) {
+    g_qtMessagesHeadless = !PlatformHasDisplay(QString::fromLocal8Bit(qgetenv("QT_QPA_PLATFORM")));
     g_qtMessageLog = std::move(log);
     g_qtDefaultHandler = qInstallMessageHandler(&OnQtMessage);
 }

@@ -24,10 +24,10 @@ std::string JoinedCommandLine(int argc, char** argv);
 // Where Qt's own messages (warnings of its platform and widgets) go from now on. The offscreen
 // platform's warning that it cannot pass size hints on to a window system says nothing and is
 // dropped. On the offscreen platform (no display: a scheduled run, whose stderr nobody reads)
-// every other message is handed to `log` (the activity log), which returns false when it cannot
-// take it yet; with a display, and whatever `log` does not take, the message goes to stderr as
-// Qt writes it. Called once per process, before the QApplication.
-void RouteQtMessages(std::function<bool(const std::string& text)> log);
+// every other message is handed to `log` (the activity log, which keeps what comes before it
+// is open); with a display the message goes to stderr as Qt writes it. Called once per process,
+// before the QApplication.
+void RouteQtMessages(std::function<void(const std::string& text)> log);
 
 // The environment variable through which the Qt door asks a program it starts to show its
 // first window maximised (set to "1").
