@@ -28,9 +28,10 @@ const char* const kStateCaptions[] = {"Standstill",   "Looking IP",   "Found IP"
                                       "Response OK",  "Disconecting", "Disconected", "Comm. error",
                                       "Saving buffer"};
 
-// True when a finished reply carries a final HTTP response, also one whose status the reply
-// reports as an error (4xx, 5xx): the page is content like any other. Transport failures, a
-// cancel, a body whose framing is broken or cut short, and an interim status (1xx) are not.
+// True when a finished reply carries a final HTTP response with its whole body, also one whose
+// status the reply reports as an error (4xx, 5xx): the page is content like any other.
+// Transport failures, a cancel, and a body whose framing is broken or cut short (the network
+// access's reader checks it as it reads, HttpAccessManager) are not.
 bool IsHttpStatusOutcome(QNetworkReply& reply) {
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!status.isValid() || status.toInt() < 200) return false;
@@ -52,24 +53,6 @@ bool IsHttpStatusOutcome(QNetworkReply& reply) {
         default:
             return false;
     }
-}
-
-// True when the body's framing says it arrived whole. With a Content-Length, every value of it
-// (repeated headers are joined with ", ") must be the same decimal number of bytes, the number
-// received: two lengths that disagree leave the body's end unknown. The network access's reply
-// checks the framing as it reads (HttpAccessManager); this holds for any other reply too.
-bool IsBodyWhole(QNetworkReply& reply, qint64 received) {
-    if (!reply.hasRawHeader("Content-Length")) return true;
-    const QList<QByteArray> values = reply.rawHeader("Content-Length").split(',');
-    for (const QByteArray& value : values) {
-        const QByteArray digits = value.trimmed();
-        if (digits.isEmpty()) return false;
-        for (const char c : digits)
-            if (c < '0' || c > '9') return false;
-        bool ok = false;
-        if (digits.toLongLong(&ok) != received || !ok) return false;
-    }
-    return true;
 }
 
 // Scheme, host and port agree: credentials of a list line go nowhere else.
@@ -263,7 +246,7 @@ void ctlURLDownload::OnFinished() {
         return;
     }
     // A body shorter than its announced length broke off, whatever Qt says about it.
-    if (IsBodyWhole(*reply, received_) && IsHttpStatusOutcome(*reply))
+    if (IsHttpStatusOutcome(*reply))
         Inet1_StateChanged(kComplete);
     else
         Inet1_StateChanged(kCommError);
