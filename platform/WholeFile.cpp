@@ -29,14 +29,17 @@ bool InjectedFailure(const std::string& target) {
 }
 
 // False (errno set) when the target exists and is a folder or may not be written: a rename
-// would take the place of a file the user keeps read-only.
-bool TargetMayBeReplaced(const std::string& target) {
+// would take the place of a file the user keeps read-only. `mode` gets the permissions of an
+// existing target, for the file that replaces it; -1 when there is none.
+bool TargetMayBeReplaced(const std::string& target, int& mode) {
+    mode = -1;
     struct stat st {};
     if (::stat(target.c_str(), &st) != 0) return true;
     if (S_ISDIR(st.st_mode)) {
         errno = EISDIR;
         return false;
     }
+    mode = static_cast<int>(st.st_mode & 07777);
     return ::access(target.c_str(), W_OK) == 0;
 }
 
@@ -57,9 +60,10 @@ WholeFile::~WholeFile() {
 
 bool WholeFile::Open() {
     Discard();
-    if (InjectedFailure(target_) || !TargetMayBeReplaced(target_)) return false;
+    int mode = -1;
+    if (InjectedFailure(target_) || !TargetMayBeReplaced(target_, mode)) return false;
     // A short name of its own per process and file in the target's folder; the file gets the
-    // usual permissions (umask).
+    // usual permissions (umask), or those of the file it replaces.
     static std::atomic<unsigned> counter = 0;
     const std::string folder = FolderOf(target_);
     const std::string stem = folder + ".vel-" + std::to_string(::getpid()) + "-";
@@ -68,6 +72,13 @@ bool WholeFile::Open() {
         fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ >= 0) {
             temp_ = name;
+            // A replaced file keeps its permissions (a table the user keeps private stays so).
+            if (mode >= 0 && ::fchmod(fd_, static_cast<mode_t>(mode)) != 0) {
+                const int err = errno;
+                Discard();
+                errno = err;
+                return false;
+            }
             return true;
         }
         if (errno != EEXIST) return false;

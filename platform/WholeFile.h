@@ -29,7 +29,6 @@ public:
     // Removes the temporary file; the target stays as it was.
     void Discard();
     bool isOpen() const { return fd_ >= 0; }
-    const std::string& target() const { return target_; }
 
 private:
     std::string target_;

@@ -33,6 +33,16 @@ TEST_F(WholeFileTest, ATargetNamedUpToTheFileNameLimitIsWritten) {
     EXPECT_EQ(ListDirectory(TempFolder(), "*", EntryKind::Files), std::vector<std::string>{name});
 }
 
+TEST_F(WholeFileTest, AReplacedFileKeepsItsPermissions) {
+    namespace fs = std::filesystem;
+    const std::string path = TempPath("Private.csv");
+    WriteTextLines(path, {"old"});
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    WriteTextLines(path, {"new"});
+    EXPECT_EQ(Raw("Private.csv"), "new\r\n");
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+}
+
 // Fault injection: the 1st, 2nd, ... operation of a whole write fails until none fails. Each
 // failure leaves the old file as it was and no temporary file; so does a writer dropped without
 // its Close, and a folder standing under the name.
