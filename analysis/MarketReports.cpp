@@ -3,6 +3,7 @@
 
 #include "AnalysisEntryPoints.h"
 #include "AnalysisText.h"
+#include "AppPaths.h"
 #include "AppState.h"
 #include "ChartCurves.h"
 #include "ChartExport.h"
@@ -15,7 +16,6 @@
 #include "NumberText.h"
 #include "ProfitByStock.h"
 #include "ReportFiles.h"
-#include "ResultsFolder.h"
 #include "StockBasket.h"
 #include "StockResultsMatrix.h"
 #include "TextFile.h"

@@ -26,6 +26,21 @@ void ShowFolderProblem(const std::string& first, const std::string& second) {
     door().MessageBox(first + "\r\n" + second, "Vellicor", MsgButtons::OK);
 }
 
+// The status of the RESULTS folder, asked without its trailing "/", which would make the system
+// follow a link: a RESULTS that is a link is seen as one.
+fs::file_status ResultsFolderStatus() {
+    std::error_code ec;
+    return fs::symlink_status(ResultsFolderPath.substr(0, ResultsFolderPath.size() - 1), ec);
+}
+
+// Creates the missing RESULTS folder; false after its box when it cannot be.
+bool CreateResultsFolder() {
+    std::error_code ec;
+    if (fs::create_directory(ResultsFolderPath, ec) && !ec) return true;
+    ShowFolderProblem("RESULTS folder cannot be created!", ResultsFolderPath);
+    return false;
+}
+
 }  // namespace
 
 void SetPathsFromImportSource() {
@@ -93,23 +108,15 @@ bool PrepareResultsFolder() {
             "Data folder path is not set or is not a full path: \"" + DataFolderPath + "\"");
         return false;
     }
-    std::error_code ec;
-    // Asked without its trailing "/", which would make the system follow a link: a RESULTS
-    // that is a link is refused, never emptied where it points.
-    const std::string results = ResultsFolderPath.substr(0, ResultsFolderPath.size() - 1);
-    const auto st = fs::symlink_status(results, ec);
-    if (!fs::exists(st)) {
-        if (!fs::create_directory(ResultsFolderPath, ec) || ec) {
-            ShowFolderProblem("RESULTS folder cannot be created!", ResultsFolderPath);
-            return false;
-        }
-        return true;
-    }
+    // A RESULTS that is a link is refused, never emptied where it points.
+    const auto st = ResultsFolderStatus();
+    if (!fs::exists(st)) return CreateResultsFolder();
     if (!fs::is_directory(st)) {
         ShowFolderProblem("RESULTS folder cannot be prepared!",
                           "It is a link or not a folder: " + ResultsFolderPath);
         return false;
     }
+    std::error_code ec;
     bool ok = true;
     for (const auto& name : ListDirectory(ResultsFolderPath, "*.*", EntryKind::Files)) {
         const std::string path = JoinPath(ResultsFolderPath, name);
@@ -120,6 +127,10 @@ bool PrepareResultsFolder() {
         }
     }
     return ok;
+}
+
+bool EnsureResultsFolder() {
+    return ResultsFolderPath.empty() || fs::exists(ResultsFolderStatus()) || CreateResultsFolder();
 }
 
 void DisableMainCommands() {

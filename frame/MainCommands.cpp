@@ -15,7 +15,6 @@
 #include "Hooks.h"
 #include "HtmlReport.h"
 #include "MainWindowView.h"
-#include "ResultsFolder.h"
 #include "SmallRoutines.h"
 #include "VectorStores.h"
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "ActivityLog.h"
+#include "AppPaths.h"
 #include "AppState.h"
 #include "Door.h"
 #include "Errors.h"
@@ -13,7 +14,6 @@
 #include "MainWindowView.h"
 #include "NumberText.h"
 #include "Progress.h"
-#include "ResultsFolder.h"
 #include "TextFile.h"
 #include "VectorStores.h"
 
