@@ -50,12 +50,6 @@ bool EndsWithNoCase(const std::string& text, const std::string& suffix) {
            ToUpperAscii(text.substr(text.size() - suffix.size())) == ToUpperAscii(suffix);
 }
 
-std::string ZeroPad4(long n) {
-    std::string s = std::to_string(n);
-    if (s.size() < 4) s.insert(0, 4 - s.size(), '0');
-    return s;
-}
-
 LineReader::LineReader(const std::string& path) : in_(path, std::ios::binary) {
     if (in_.is_open()) SkipByteOrderMark(in_);
 }

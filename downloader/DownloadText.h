@@ -19,10 +19,6 @@ size_t FindNoCase(const std::string& text, const std::string& what, size_t from 
 bool StartsWithNoCase(const std::string& text, const std::string& prefix);
 bool EndsWithNoCase(const std::string& text, const std::string& suffix);
 
-// The number's decimal text without blanks, with "0" put in front until it is at least four
-// characters long: 7 gives "0007", 12345 stays "12345".
-std::string ZeroPad4(long n);
-
 // Reads a text file line by line without holding it whole, skipping a UTF-8 byte-order mark at
 // its start. A last line without an end counts; an empty file has no lines.
 class LineReader {

@@ -9,6 +9,7 @@
 #include "Errors.h"
 #include "FilePaths.h"
 #include "Hooks.h"
+#include "NumberText.h"
 #include "TextFile.h"
 
 namespace vel {
@@ -52,7 +53,7 @@ std::string ReplacePlaceholders(const std::string& pattern, const std::string& l
                                 const std::string& word, long lineIndex) {
     const std::string first = word.substr(0, 1);
     const std::pair<const char*, std::string> values[] = {
-        {"<LINEINDEX>", ZeroPad4(lineIndex)},
+        {"<LINEINDEX>", formatZeroPadded(lineIndex, 4)},
         {"<LINE>", line},
         {"<LINEUCASE>", ToUpperAscii(line)},
         {"<LINELCASE>", ToLowerAscii(line)},

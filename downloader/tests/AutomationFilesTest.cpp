@@ -9,6 +9,7 @@
 #include "DownloadText.h"
 #include "DownloaderFixture.h"
 #include "DownloaderState.h"
+#include "NumberText.h"
 
 namespace vel {
 namespace {
@@ -246,10 +247,10 @@ TEST_F(AutomationFilesTest, SmallRoutines) {
     EXPECT_FALSE(IsFilePresent("   "));
     EXPECT_FALSE(IsFilePresent(TempPath("G.txt")));
 
-    EXPECT_EQ(ZeroPad4(0), "0000");
-    EXPECT_EQ(ZeroPad4(7), "0007");
-    EXPECT_EQ(ZeroPad4(10000), "10000");
-    EXPECT_EQ(ZeroPad4(12345), "12345");
+    EXPECT_EQ(formatZeroPadded(0, 4), "0000");
+    EXPECT_EQ(formatZeroPadded(7, 4), "0007");
+    EXPECT_EQ(formatZeroPadded(10000, 4), "10000");
+    EXPECT_EQ(formatZeroPadded(12345, 4), "12345");
 }
 
 }  // namespace
