@@ -118,7 +118,7 @@ void ExportTradingLog() {
     }
     const std::string path = RallyFilePath();
     try {
-        WriteTextLinesWhole(path, RallyFileLines(TradingLog));
+        WriteTextLines(path, RallyFileLines(TradingLog));
     } catch (const FileError& e) {
         ReportResultFileFailure(path, e.what());
         return;

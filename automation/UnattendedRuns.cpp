@@ -375,8 +375,8 @@ bool RunToItsEnd(bool (*run)()) {
 
 bool WriteDownloadParamsFile() {
     try {
-        WriteTextLinesWhole(DwnParamsFilePath, {EodUrlsFilePath, EodDataFolderPath,
-                                                DwnResultFilePath, StockSymbolsMax});
+        WriteTextLines(DwnParamsFilePath,
+                       {EodUrlsFilePath, EodDataFolderPath, DwnResultFilePath, StockSymbolsMax});
     } catch (const FileError&) {
         WriteActivityLog("Autorun mode - Parameters file cannot be written: " + DwnParamsFilePath);
         return false;

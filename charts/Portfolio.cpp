@@ -84,7 +84,7 @@ void SaveStockBasketAsPortfolioCSV() {
         ShowSaveFileDialog("Enter or select CSV file name.", "CSV files (*.csv)|*.csv", proposal);
     if (BasketSaveFilePath.empty()) return;
     try {
-        WriteTextLinesWhole(BasketSaveFilePath, PortfolioLines());
+        WriteTextLines(BasketSaveFilePath, PortfolioLines());
     } catch (const FileError&) {
         door().MessageBox("The stock list file cannot be written:\r\n" + BasketSaveFilePath,
                           "Vellicor", MsgButtons::OK);

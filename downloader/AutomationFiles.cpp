@@ -127,7 +127,7 @@ void ReadAutomationParameters() {
 void WriteAutomationResult() {
     if (AutomationResultPath.empty() || AutomationMode <= 0) return;
     try {
-        WriteTextLinesWhole(AutomationResultPath, {AutomationResultText});
+        WriteTextLines(AutomationResultPath, {AutomationResultText});
     } catch (const FileError& e) {
         WriteActivityLog(std::string("The result file cannot be written: ") + e.what());
     }

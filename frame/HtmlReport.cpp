@@ -185,7 +185,7 @@ bool SaveAndShowHTMLReport(const std::string& body, const std::string& path) {
                              "<P><CENTER>End of report.</CENTER>" + kCrLf + "</BLOCKQUOTE></HTML>" +
                              kCrLf;
     try {
-        WriteTextLinesWhole(path, {page});
+        WriteTextLines(path, {page});
     } catch (const FileError& e) {
         WriteActivityLog("Report file cannot be written: " + path);
         door().MessageBox(std::string("Report file cannot be written!\r\n") + e.what(), "Vellicor",

@@ -93,7 +93,7 @@ std::vector<std::string> HistoryReportHead(const std::string& title, const std::
 
 bool WriteHistoryReportPage(const std::string& path, const std::vector<std::string>& lines) {
     try {
-        WriteTextLinesWhole(path, lines);
+        WriteTextLines(path, lines);
         return true;
     } catch (const FileError& e) {
         WriteActivityLog("Report file cannot be written: " + path);

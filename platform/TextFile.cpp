@@ -56,14 +56,10 @@ std::vector<std::string> ReadTextLines(const std::string& path, std::size_t maxL
     return lines;
 }
 
-void WriteTextLinesWhole(const std::string& path, const std::vector<std::string>& lines) {
+void WriteTextLines(const std::string& path, const std::vector<std::string>& lines) {
     TextFileWriter w(path);
     for (const auto& l : lines) w.WriteLine(l);
     w.Close();
-}
-
-void WriteTextLines(const std::string& path, const std::vector<std::string>& lines) {
-    WriteTextLinesWhole(path, lines);
 }
 
 void AppendTextLine(const std::string& path, const std::string& line) {

@@ -26,8 +26,6 @@ std::vector<std::string> ReadTextLines(const std::string& path,
 // Replaces the file with the lines, each ended by CR LF, written whole (a temporary file
 // beside it, renamed over it), so a reader finds the old file or the whole new one. On failure
 // the old file is unchanged, no temporary file is left, and FileError is thrown.
-void WriteTextLinesWhole(const std::string& path, const std::vector<std::string>& lines);
-// The same: every text file replaced as a whole goes through one road.
 void WriteTextLines(const std::string& path, const std::vector<std::string>& lines);
 // Appends one line ended by CR LF, creating the file when missing. Throws FileError.
 void AppendTextLine(const std::string& path, const std::string& line);

@@ -118,11 +118,11 @@ TEST_F(FilesTest, ALimitedReadStopsAfterItsLinesWhereverTheLineEndsFall) {
 
 TEST_F(FilesTest, WholeWriteReplacesTheFileAndLeavesNoTemporaryFile) {
     Touch("r.dwnresult", "old");
-    WriteTextLinesWhole(TempPath("r.dwnresult"), {"OK"});
+    WriteTextLines(TempPath("r.dwnresult"), {"OK"});
     EXPECT_EQ(Raw("r.dwnresult"), "OK\r\n");
     EXPECT_EQ(ListDirectory(TempFolder(), "*", EntryKind::Files),
               std::vector<std::string>{"r.dwnresult"});
-    EXPECT_THROW(WriteTextLinesWhole(TempPath("no/such/folder.txt"), {"x"}), FileError);
+    EXPECT_THROW(WriteTextLines(TempPath("no/such/folder.txt"), {"x"}), FileError);
 }
 
 TEST_F(FilesTest, WriterRefusesAFileItCannotOpen) {

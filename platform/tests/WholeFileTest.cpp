@@ -58,7 +58,7 @@ TEST_F(WholeFileTest, AFailedWriteLeavesWhatWasThereAndNoTemporaryFile) {
     for (;; ++n) {
         InjectFileFailure(n);
         try {
-            WriteTextLinesWhole(path, rows);
+            WriteTextLines(path, rows);
         } catch (const FileError& e) {
             EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
             EXPECT_EQ(Raw("Chart.csv"), "old") << "failing op " << n;
@@ -80,7 +80,7 @@ TEST_F(WholeFileTest, AFailedWriteLeavesWhatWasThereAndNoTemporaryFile) {
 
     std::filesystem::create_directory(TempPath("Folder.csv"));
     std::ofstream(TempPath("Folder.csv/keep")) << "x";
-    EXPECT_THROW(WriteTextLinesWhole(TempPath("Folder.csv"), {"x"}), FileError);
+    EXPECT_THROW(WriteTextLines(TempPath("Folder.csv"), {"x"}), FileError);
     EXPECT_EQ(Raw("Folder.csv/keep"), "x");
     EXPECT_EQ(ListDirectory(TempFolder(), "*", EntryKind::Files), only);
 }
