@@ -109,13 +109,6 @@ void GenerateResearchLinksURLs() {
     if (written) door().MessageBox("Saved to: " + outputPath, "Vellicor", MsgButtons::OK);
 }
 
-void WriteBasketURLGroups(int groupSize, const std::string& name, const std::string& prefix,
-                          const std::string& suffix) {
-    TextFileWriter out(BasketSaveFilePath, TextFileWriter::Mode::Append);
-    WriteBasketURLGroups(out, groupSize, name, prefix, suffix);
-    out.Close();
-}
-
 void WriteBasketURLGroups(TextFileWriter& out, int groupSize, const std::string& name,
                           const std::string& prefix, const std::string& suffix) {
     int lineNumber = 0;

@@ -38,12 +38,9 @@ void GenerateResearchLinksURLs();
 // grouped lists, then a profile and a research line per member; then beeps. A cancelled dialog
 // writes nothing; a file that cannot be written is reported.
 void GenerateBasketResearchURLList();
-// Appends to BasketSaveFilePath one list: for every `groupSize` members (and the rest) in stock
-// item order the line name, the list's line number (three digits at least), prefix, the
-// members' symbols joined by "+" and suffix. Throws FileError when the file cannot be written.
-void WriteBasketURLGroups(int groupSize, const std::string& name, const std::string& prefix,
-                          const std::string& suffix);
-// The same list written to an open file.
+// Writes to the open file one list: for every `groupSize` members (and the rest) in stock item
+// order the line name, the list's line number (three digits at least), prefix, the members'
+// symbols joined by "+" and suffix. Throws FileError when the file cannot be written.
 void WriteBasketURLGroups(TextFileWriter& out, int groupSize, const std::string& name,
                           const std::string& prefix, const std::string& suffix);
 

@@ -266,11 +266,7 @@ bool RebuildStep() {
 // Reads the set's command file with the parser; a failure ends the run with the general message.
 bool ParseStep(void (*parse)()) {
     parse();
-    if (AutoRunError < 1) return true;
-    WriteActivityLog("Autorun mode - Error - " + AutoRunErrorText);
-    EndRun();
-    Notice(kParametersError);
-    return false;
+    return AutoRunError < 1 || Fail("Autorun mode - Error - " + AutoRunErrorText, kParametersError);
 }
 
 // Loads the set's "History.mdb".

@@ -420,7 +420,7 @@ LoadResult ReadHistory(int readers) {
     CheckDateNums(db, r);
     ShowAction("Organizing " + HistoryDatabasePath);
     ProgressInit();
-    r.first = r.dateNumMin < 1 ? 1 : r.dateNumMin;
+    r.first = r.dateNumMin;  // at least 1 (CheckDateNums)
     r.last = r.dateNumMax;
     if (r.dateNumMax > r.first + (kMaxDays - 1)) r.first = r.dateNumMax - (kMaxDays - 1);
     r.dayOffset = r.first - 1;
