@@ -113,10 +113,7 @@ void DownloadingTimer_Timer() {
 
 void mnuLoadHistory_Click() {
     // A second long command only beeps, before anything of the running one is touched.
-    if (BusyGuard::isBusy()) {
-        door().Beep();
-        return;
-    }
+    if (RefusedWhileBusy()) return;
     const std::string path = ChooseHistoryDatabase();
     if (path.empty()) return;
     // A failed load keeps the previous history: its label and its commands come back.
@@ -244,8 +241,12 @@ void mnuTileVertically_Click() {
 }
 
 void mnuEndOfProgram_Click() {
+    EndProgram(0);
+}
+
+void EndProgram(int status) {
     WriteActivityLog("Exiting Vellicor.");
-    door().EndProcess(0);
+    door().EndProcess(status);
 }
 
 }  // namespace vel

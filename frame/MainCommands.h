@@ -66,5 +66,7 @@ void mnuTileHorizontally_Click();
 void mnuTileVertically_Click();
 // Exit menu: logs "Exiting Vellicor." and ends the process; nothing is saved or asked.
 void mnuEndOfProgram_Click();
+// Logs "Exiting Vellicor." and ends the process with the status (the end command gives 0).
+void EndProgram(int status);
 
 }  // namespace vel

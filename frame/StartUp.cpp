@@ -11,6 +11,7 @@
 #include "EntryPoints.h"
 #include "FilePaths.h"
 #include "Hooks.h"
+#include "MainCommands.h"
 #include "SmallRoutines.h"
 
 namespace vel {
@@ -80,10 +81,7 @@ void Main(const std::string& commandLine, const std::string& executableFolder,
         YieldToEvents();
         // Without a display nobody can use the windows the run leaves: the scheduler that started
         // the run gets its process back, with the run's outcome as the exit status.
-        if (!door().HasDisplay()) {
-            WriteActivityLog("Exiting Vellicor.");
-            door().EndProcess(succeeded ? 0 : 1);
-        }
+        if (!door().HasDisplay()) EndProgram(succeeded ? 0 : 1);
     } else {
         WriteActivityLog("Command line options error! Command line options = " + CommandLineText);
         door().MessageBox(CommandLineErrorText(), "Vellicor", MsgButtons::OK);
