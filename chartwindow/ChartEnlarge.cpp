@@ -21,10 +21,7 @@ void ChartEnlarge::Form_Load() {
     c_.SetPictureVisible(true);
     YieldToEvents();
     c_.Maximize();
-    const int width = static_cast<int>(c_.ScaleWidth()) - 120;
-    const int height = static_cast<int>(c_.ScaleHeight()) - 120;
-    c_.SetPictureRect({60, 60, width, height});
-    c_.Picture().SetScaleSize(width, height);
+    PlacePicture();
     YieldToEvents();
     ChartPicture = &c_.Picture();
     ChartClickX = 0;
@@ -43,12 +40,25 @@ void ChartEnlarge::Picture1_MouseMove(int, int, double x, double) {
     MoveCursorLine(x);
 }
 
+void ChartEnlarge::Form_Resize() {
+    if (c_.IsMinimized() || c_.ScaleWidth() <= 3000 || c_.ScaleHeight() <= 3000) return;
+    PlacePicture();
+    if (ChartPicture == &c_.Picture()) RefreshChart();
+}
+
 void ChartEnlarge::Form_Unload() {
     ChartClickX = 0;
     ChartWindow* window = CurrentChartWindow();
     ChartPicture = window ? &window->Controls().Picture() : &UnshownChartTarget();
     YieldToEvents();
     RefreshChart();
+}
+
+void ChartEnlarge::PlacePicture() {
+    const int width = static_cast<int>(c_.ScaleWidth()) - 120;
+    const int height = static_cast<int>(c_.ScaleHeight()) - 120;
+    c_.SetPictureRect({60, 60, width, height});
+    c_.Picture().SetScaleSize(width, height);
 }
 
 void ChartEnlarge::MoveCursorLine(double x) {

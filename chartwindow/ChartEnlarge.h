@@ -16,6 +16,7 @@ public:
     virtual void SetPictureVisible(bool visible) = 0;
     virtual bool PictureVisible() const = 0;
     virtual void Maximize() = 0;
+    virtual bool IsMinimized() const = 0;
     // The window's inner size (ScaleWidth, ScaleHeight) in twips.
     virtual double ScaleWidth() const = 0;
     virtual double ScaleHeight() const = 0;
@@ -38,11 +39,18 @@ public:
     void Picture1_MouseDown(int button, int shift, double x, double y);
     // Moves the cursor line only.
     void Picture1_MouseMove(int button, int shift, double x, double y);
+    // The window was resized (restored, cascaded, tiled, dragged): the picture is placed 60
+    // twips inside it again at the window's scale and, while it holds the painting, repainted.
+    // A minimized window, or one whose inner width or height is 3000 twips or less, keeps its
+    // layout.
+    void Form_Resize();
     // Gives the drawing target back to the chart window (to the unshown target when there is
     // none) and repaints there. Form_Terminate does the same.
     void Form_Unload();
 
 private:
+    // Places the picture 60 twips inside the window, its scale size the picture's size.
+    void PlacePicture();
     void MoveCursorLine(double x);
     ChartEnlargeControls& c_;
 };

@@ -2,10 +2,12 @@
 #include "frmChartEnlarge.h"
 
 #include <QCloseEvent>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <cmath>
 
 #include "ChartCurves.h"
+#include "Hooks.h"
 #include "QtChartImage.h"
 #include "frmMDI.h"
 
@@ -29,7 +31,7 @@ frmChartEnlarge::frmChartEnlarge() : model_(*this) {
         {[this](int button, double x, double y) { model_.Picture1_MouseDown(button, 0, x, y); },
          [this](double x, double y) { model_.Picture1_MouseMove(0, 0, x, y); }, nullptr});
     picture_->setVisible(false);
-    resize(800, 600);
+    resize(sizeHint());
     g_pane = this;
 }
 
@@ -45,6 +47,10 @@ QWidget* frmChartEnlarge::Outer() {
     return parentWidget() ? parentWidget() : this;
 }
 
+QSize frmChartEnlarge::sizeHint() const {
+    return {Px(8985 + 120), Px(3975 + 120)};
+}
+
 void frmChartEnlarge::SetPictureVisible(bool visible) {
     picture_->setVisible(visible);
 }
@@ -55,6 +61,10 @@ bool frmChartEnlarge::PictureVisible() const {
 
 void frmChartEnlarge::Maximize() {
     Outer()->showMaximized();
+}
+
+bool frmChartEnlarge::IsMinimized() const {
+    return (parentWidget() ? parentWidget() : this)->isMinimized();
 }
 
 double frmChartEnlarge::ScaleWidth() const {
@@ -82,8 +92,40 @@ void frmChartEnlarge::closeEvent(QCloseEvent* event) {
     if (loaded_) {
         loaded_ = false;
         frmChartView::RunCommand([this] { model_.Form_Unload(); });
+        ReturnToChartWindow();
     }
     event->accept();
+}
+
+void frmChartEnlarge::resizeEvent(QResizeEvent* event) {
+    // Qt resizes while it walks a widget tree (a show, a layout): the handler's yields wait.
+    const YieldPause pause;
+    QWidget::resizeEvent(event);
+    if (loaded_) frmChartView::RunCommand([this] { model_.Form_Resize(); });
+}
+
+void frmChartEnlarge::NoteChartWindow() {
+    frmChartView* chart = ChartWindowWidget();
+    auto* outer = chart ? qobject_cast<QMdiSubWindow*>(chart->parentWidget()) : nullptr;
+    chartOuter_ = outer;
+    if (!outer) return;
+    chartWasMaximized_ = outer->isMaximized();
+    chartGeometry_ = outer->geometry();
+}
+
+void frmChartEnlarge::ReturnToChartWindow() {
+    auto* outer = qobject_cast<QMdiSubWindow*>(chartOuter_.data());
+    chartOuter_ = nullptr;
+    // A chart window closed meanwhile stays closed.
+    if (!outer || !outer->isVisible() || !outer->mdiArea()) return;
+    // Activated while the pane is maximized, the frame maximizes it: its place is set after.
+    outer->mdiArea()->setActiveSubWindow(outer);
+    if (chartWasMaximized_) {
+        outer->showMaximized();
+    } else {
+        if (outer->isMaximized() || outer->isMinimized()) outer->showNormal();
+        outer->setGeometry(chartGeometry_);
+    }
 }
 
 void cmdEnlargeChart_Click() {
@@ -95,6 +137,7 @@ void cmdEnlargeChart_Click() {
         }
     }
     frmChartEnlarge* pane = g_pane;
+    if (!pane->loaded_) pane->NoteChartWindow();
     pane->Outer()->show();
     pane->show();
     if (!pane->loaded_) {

@@ -2,6 +2,8 @@
 // pane's procedures; it shows what they decide and passes every event to them.
 #pragma once
 
+#include <QPointer>
+#include <QRect>
 #include <QWidget>
 
 #include "ChartEnlarge.h"
@@ -21,11 +23,15 @@ public:
     ChartPictureBox* PictureBox() const { return picture_; }
     // The window that frames it (its sub-window inside the frame, or itself).
     QWidget* Outer();
+    // The designed picture (8985 x 3975 twips) with 60 twips around it: a new window opens at
+    // it, and the frame's cascade gives it back (Qt's cascade sizes each window to its hint).
+    QSize sizeHint() const override;
 
     // ---- ChartEnlargeControls --------------------------------------------------------------
     void SetPictureVisible(bool visible) override;
     bool PictureVisible() const override;
     void Maximize() override;
+    bool IsMinimized() const override;
     double ScaleWidth() const override;
     double ScaleHeight() const override;
     void SetPictureRect(const TwipsRect& r) override;
@@ -34,12 +40,20 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     friend void cmdEnlargeChart_Click();
+    // Notes how the chart window stands in the frame (maximized, or its place) before the pane
+    // opens over it; ReturnToChartWindow puts it back so and makes it the active window.
+    void NoteChartWindow();
+    void ReturnToChartWindow();
     ChartEnlarge model_;
     ChartPictureBox* picture_ = nullptr;
     bool loaded_ = false;
+    QPointer<QWidget> chartOuter_;
+    bool chartWasMaximized_ = false;
+    QRect chartGeometry_;
 };
 
 // The chart window's "Enlarge chart" button: shows the pane (not modal), loading it when it is
@@ -47,7 +61,8 @@ private:
 void cmdEnlargeChart_Click();
 // The pane of the process (nullptr before its first use).
 frmChartEnlarge* ChartEnlargeWidget();
-// Closes the pane when it is open (its unload gives the painting back).
+// Closes the pane when it is open (its unload gives the painting back), as its close box does:
+// the chart window stands again as it stood when the pane opened, and is the active window.
 void CloseChartEnlarge();
 // Closes and destroys the pane (the end of a test).
 void DestroyChartEnlarge();

@@ -18,6 +18,7 @@
 
 #include "AnalysisEntryPoints.h"
 #include "AppState.h"
+#include "ChartCurves.h"
 #include "ChartWindowFixture.h"
 #include "Door.h"
 #include "MainCommands.h"
@@ -106,6 +107,31 @@ TEST_F(FrameWindowsTest, AQuestionDuringAMarketCalculationLeavesTheChartWindowAc
     EXPECT_TRUE(chart->isMaximized());
     EXPECT_FALSE(Outer(main)->isMaximized());
     EXPECT_TRUE(w->Tree()->hasFocus());
+}
+
+TEST_F(FrameWindowsTest, TheEnlargedPaneGivesTheChartWindowBackAndNeverShrinksToAStub) {
+    mnuStockChartsAndScreening_Click();
+    w = ChartWindowWidget();
+    QMdiSubWindow* chart = Outer(w);
+    chart->showMaximized();
+    cmdEnlargeChart_Click();
+    QApplication::processEvents();
+    CloseChartEnlarge();
+    QApplication::processEvents();
+    EXPECT_TRUE(chart->isMaximized());
+    EXPECT_EQ(frame->mdiArea()->activeSubWindow(), chart);
+    // The frame's cascade takes the open pane out of its maximized state: it keeps the painting,
+    // in a picture 60 twips inside it and at least at the designed size.
+    cmdEnlargeChart_Click();
+    main->MenuItem("mnuCascade")->trigger();
+    QApplication::processEvents();
+    frmChartEnlarge* pane = ChartEnlargeWidget();
+    ASSERT_FALSE(Outer(pane)->isMaximized());
+    ASSERT_EQ(ChartPicture, &pane->Picture());
+    EXPECT_NEAR(pane->Picture().ScaleWidth(), pane->ScaleWidth() - 120, 1.0);
+    EXPECT_NEAR(pane->Picture().ScaleHeight(), pane->ScaleHeight() - 120, 1.0);
+    EXPECT_GE(pane->Picture().ScaleWidth(), 8985);
+    EXPECT_GE(pane->Picture().ScaleHeight(), 3975);
 }
 
 TEST_F(FrameWindowsTest, CaptionsFitTheirControlsInTheirFonts) {
