@@ -155,6 +155,12 @@ void CloseChartEnlarge() {
     if (g_pane) g_pane->Outer()->close();
 }
 
+void CloseChartEnlargeInPlace() {
+    if (!g_pane) return;
+    g_pane->chartOuter_ = nullptr;
+    g_pane->Outer()->close();
+}
+
 void DestroyChartEnlarge() {
     if (!g_pane) return;
     CloseChartEnlarge();

@@ -12,6 +12,7 @@
 namespace vel {
 
 void cmdEnlargeChart_Click();
+void CloseChartEnlargeInPlace();
 
 class frmChartEnlarge : public QWidget, public ChartEnlargeControls {
     Q_OBJECT
@@ -44,6 +45,7 @@ protected:
 
 private:
     friend void cmdEnlargeChart_Click();
+    friend void CloseChartEnlargeInPlace();
     // Notes how the chart window stands in the frame (maximized, or its place) before the pane
     // opens over it; ReturnToChartWindow puts it back so and makes it the active window.
     void NoteChartWindow();
@@ -64,6 +66,9 @@ frmChartEnlarge* ChartEnlargeWidget();
 // Closes the pane when it is open (its unload gives the painting back), as its close box does:
 // the chart window stands again as it stood when the pane opened, and is the active window.
 void CloseChartEnlarge();
+// Closes the pane when it is open and leaves the chart window where it stands: the chart
+// command, which has just arranged the frame's windows, brings the chart window to the front.
+void CloseChartEnlargeInPlace();
 // Closes and destroys the pane (the end of a test).
 void DestroyChartEnlarge();
 

@@ -543,6 +543,9 @@ frmChartView* ChartWindowWidget() {
 }
 
 void ShowChartWindow() {
+    // The chart window comes to the front with the chart painted in it: an open enlarged pane,
+    // which the cascade before leaves behind it still holding the painting, closes.
+    CloseChartEnlargeInPlace();
     const bool created = !g_widget;
     if (created) {
         auto* window = new frmChartView();

@@ -132,6 +132,13 @@ TEST_F(FrameWindowsTest, TheEnlargedPaneGivesTheChartWindowBackAndNeverShrinksTo
     EXPECT_NEAR(pane->Picture().ScaleHeight(), pane->ScaleHeight() - 120, 1.0);
     EXPECT_GE(pane->Picture().ScaleWidth(), 8985);
     EXPECT_GE(pane->Picture().ScaleHeight(), 3975);
+    // The chart command brings the chart window to the front with the painting in it, where its
+    // cascade left the pane hidden behind it.
+    mnuStockChartsAndScreening_Click();
+    QApplication::processEvents();
+    EXPECT_FALSE(Outer(pane)->isVisible());
+    EXPECT_EQ(ChartPicture, &w->Picture());
+    EXPECT_EQ(frame->mdiArea()->activeSubWindow(), chart);
 }
 
 TEST_F(FrameWindowsTest, CaptionsFitTheirControlsInTheirFonts) {
