@@ -48,7 +48,9 @@ QWidget* frmChartEnlarge::Outer() {
 }
 
 QSize frmChartEnlarge::sizeHint() const {
-    return {Px(8985 + 120), Px(3975 + 120)};
+    const QSize designed(Px(8985 + 120), Px(3975 + 120));
+    const frmChartView* chart = ChartWindowWidget();
+    return chart ? designed.expandedTo(chart->sizeHint()) : designed;
 }
 
 void frmChartEnlarge::SetPictureVisible(bool visible) {

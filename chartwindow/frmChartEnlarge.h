@@ -24,8 +24,10 @@ public:
     ChartPictureBox* PictureBox() const { return picture_; }
     // The window that frames it (its sub-window inside the frame, or itself).
     QWidget* Outer();
-    // The designed picture (8985 x 3975 twips) with 60 twips around it: a new window opens at
-    // it, and the frame's cascade gives it back (Qt's cascade sizes each window to its hint).
+    // The designed picture (8985 x 3975 twips) with 60 twips around it, and at least the chart
+    // window's own size, so that among the cascaded windows its edges show beside the chart
+    // window's instead of lying hidden behind it. A new window opens at it, and the frame's
+    // cascade gives it back (Qt's cascade sizes each window to its hint).
     QSize sizeHint() const override;
 
     // ---- ChartEnlargeControls --------------------------------------------------------------

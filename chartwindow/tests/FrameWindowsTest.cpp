@@ -120,13 +120,17 @@ TEST_F(FrameWindowsTest, TheEnlargedPaneGivesTheChartWindowBackAndNeverShrinksTo
     QApplication::processEvents();
     EXPECT_TRUE(chart->isMaximized());
     EXPECT_EQ(frame->mdiArea()->activeSubWindow(), chart);
-    // The frame's cascade takes the open pane out of its maximized state: it keeps the painting,
-    // in a picture 60 twips inside it and at least at the designed size.
+    // The frame's cascade, run from the main window, takes the open pane out of its maximized
+    // state: it keeps the painting, in a picture 60 twips inside it and at least at the designed
+    // size, and no other window hides it whole.
     cmdEnlargeChart_Click();
+    frame->mdiArea()->setActiveSubWindow(Outer(main));
     main->MenuItem("mnuCascade")->trigger();
     QApplication::processEvents();
     frmChartEnlarge* pane = ChartEnlargeWidget();
     ASSERT_FALSE(Outer(pane)->isMaximized());
+    for (QMdiSubWindow* other : {Outer(main), chart})
+        EXPECT_FALSE(other->geometry().contains(Outer(pane)->geometry()));
     ASSERT_EQ(ChartPicture, &pane->Picture());
     EXPECT_NEAR(pane->Picture().ScaleWidth(), pane->ScaleWidth() - 120, 1.0);
     EXPECT_NEAR(pane->Picture().ScaleHeight(), pane->ScaleHeight() - 120, 1.0);
