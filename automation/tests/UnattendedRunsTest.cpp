@@ -43,6 +43,11 @@ protected:
     }
     // The run's own lines of the log, from the first run line on.
     std::vector<std::string> RunLog() const { return LogLinesStarting(kRunLogPrefixes); }
+    // An empty activity log, as at a program's start.
+    void StartNewLog() {
+        fs::remove(ActivityLogPath);
+        OpenActivityLog("Vellicor.log");
+    }
     void ExpectFlagsDown() const {
         EXPECT_EQ(AutoRunMode, 0);
         EXPECT_EQ(SilentMode, 0);
@@ -156,8 +161,7 @@ TEST_F(UnattendedRunsTest, EveryDownloadFailureEndsTheRunWithItsMessage) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        fs::remove(ActivityLogPath);
-        OpenActivityLog("Vellicor.log");
+        StartNewLog();
         door_.startSucceeds = true;
         WriteAutorunSet("T", {"DownloadEOD = YES", "CreateHistory = YES"});
         fs::remove(TempPath("T.dwnresult"));
@@ -215,8 +219,7 @@ TEST_F(UnattendedRunsTest, TheResultCountsOnlyOnceTheDownloaderHasEnded) {
 
     // A downloader that goes on running after its result fails the download, after a bounded
     // wait.
-    fs::remove(ActivityLogPath);
-    OpenActivityLog("Vellicor.log");
+    StartNewLog();
     door_.watchedProgramRunsMs = -1;
     door_.onWatchedProgram = [this](const std::string&, const std::vector<std::string>&) {
         door_.StartTimer(1000, [this] { WriteFile(TempPath("T.dwnresult"), "OK\r\n"); });
@@ -314,8 +317,7 @@ TEST_F(UnattendedRunsTest, EachFailureOfTheSetItselfEndsTheRunWithItsMessage) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         fs::remove_all(TempPath("T-EOD"));
-        fs::remove(ActivityLogPath);
-        OpenActivityLog("Vellicor.log");
+        StartNewLog();
         c.prepare();
         const size_t messagesBefore = door_.CallsOf("message").size();
         RunAutorunMode();
@@ -367,8 +369,7 @@ TEST_F(UnattendedRunsTest, AFailedRunStartedFromTheMainWindowShowsItsBoxOnceItsF
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         fs::remove_all(TempPath("T-EOD"));
-        fs::remove(ActivityLogPath);
-        OpenActivityLog("Vellicor.log");
+        StartNewLog();
         c.prepare();
         door_.QueueMessageAnswer(MsgAnswer::OK);
         c.command();
@@ -387,8 +388,7 @@ TEST_F(UnattendedRunsTest, AnErrorInsideAStepEndsTheRunWithAFailureLine) {
     ASSERT_TRUE(RunAutorunMode());
     WriteAutorunSet("T", {"MarketTiming = YES"});
     const auto runFails = [this](const std::string& failure) {
-        fs::remove(ActivityLogPath);
-        OpenActivityLog("Vellicor.log");
+        StartNewLog();
         DestroyChartWindow();  // as in a program just started
         // As the start runs it: an error that escapes the run stops at the command barrier.
         EXPECT_FALSE(RunEntryPoint(AutomationCommands.RunAutorunMode, "RunAutorunMode"));
@@ -451,8 +451,7 @@ TEST_F(UnattendedRunsTest, TheDemonstrationTimesTheLast252DaysOfTheProgramFolder
     door_.QueueMessageAnswer(MsgAnswer::OK);  // "End of historical data importing!"
     ASSERT_TRUE(WriteDemonstrationSet("Demo"));
     SetParameterDefaults();
-    fs::remove(ActivityLogPath);
-    OpenActivityLog("Vellicor.log");
+    StartNewLog();
     RunDemonstrationMode();
     ExpectFlagsDown();
     EXPECT_EQ(RunLog(), (std::vector<std::string>{
@@ -482,8 +481,7 @@ TEST_F(UnattendedRunsTest, TheLoadOnlyRunLoadsShowsAndFillsWithoutCalculating) {
     WriteAutorunSet("T", {"MarketTiming = YES", "LastDaysMax = 2.5", "defPastDays = 30"}, false,
                     false);
     ClearStockBasket();
-    fs::remove(ActivityLogPath);
-    OpenActivityLog("Vellicor.log");
+    StartNewLog();
     SilentMode = -1;  // the load-only run leaves it as it finds it
     AutoRunFileName = "";
     SetAutorunList({"T.autorun"});
