@@ -118,9 +118,10 @@ TEST_F(HistoryImportTest, ImportsTheRegularFilesOfTheExtensionInNameOrder) {
               std::string::npos);
     EXPECT_NE(log.find(" >> Not a regular file, skipped: " + DataFolderPath + "null.csv\r\n"),
               std::string::npos);
-    if (device)
+    if (device) {
         EXPECT_NE(log.find(" >> Not a regular file, skipped: " + DataFolderPath + "device.csv\r\n"),
                   std::string::npos);
+    }
     EXPECT_NE(log.find(" >> Importing file nr.: 1 FilePath=" + DataFolderPath + "AAPL.CSV\r\n"),
               std::string::npos);
     EXPECT_NE(log.find(" >> Importing file nr.: 2 FilePath=" + DataFolderPath + "ibm.csv\r\n"),
