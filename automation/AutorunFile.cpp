@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "AppState.h"
+#include "AsciiText.h"
 #include "AutomationState.h"
 #include "DirectoryListing.h"
 #include "Errors.h"
@@ -38,7 +39,7 @@ bool FileListed(const std::string& path) {
 }
 
 std::string YesOrNo(const std::string& value) {
-    return UpperCase(value) == "YES" ? "YES" : "NO";
+    return ToUpperAscii(value) == "YES" ? "YES" : "NO";
 }
 
 // The number of a numeric value within [low, high], or nothing. A "-0" is taken as 0, so that
@@ -50,7 +51,7 @@ std::optional<double> InRange(const std::string& value, double low, double high)
 }
 
 void ApplyLine(const AutorunLine& line, Parser parser) {
-    const std::string key = UpperCase(line.key);
+    const std::string key = ToUpperAscii(line.key);
     const std::string& value = line.value;
     if (key == "DOWNLOADEOD") {
         DownloadEOD = YesOrNo(value);
@@ -75,7 +76,7 @@ void ApplyLine(const AutorunLine& line, Parser parser) {
     } else if (key == "DEFDILIGENCE") {
         if (const auto n = InRange(value, 0, 1)) defDiligence = static_cast<float>(*n);
     } else if (key == "DEFSTOCKSYMBOLSTRING") {
-        defStockSymbolString = TrimBlanks(UpperCase(value));
+        defStockSymbolString = TrimBlanks(ToUpperAscii(value));
     } else if (key == "DEFSYMBOLSINCHARTPANE") {
         if (const auto n = InRange(value, 1, 21)) defSymbolsInChartPane = toInt16(*n);
     }
@@ -96,7 +97,7 @@ void ReadCommandFile(Parser parser) {
 
     AutoRunFileName = TrimBlanks(AutoRunFileName);
     AutoRunBaseName.clear();
-    const std::string upper = UpperCase(AutoRunFileName);
+    const std::string upper = ToUpperAscii(AutoRunFileName);
     const size_t at = upper.find(".AUTORUN");
     if (at == std::string::npos || at == 0)
         return Fail(kAutorunWrongName, "Wrong Autorun file name!");

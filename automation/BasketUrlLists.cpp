@@ -2,6 +2,7 @@
 #include "BasketUrlLists.h"
 
 #include "AppState.h"
+#include "AsciiText.h"
 #include "Door.h"
 #include "Errors.h"
 #include "FileDialogs.h"
@@ -22,7 +23,7 @@ bool IsMember(long i) {
 
 std::string FirstCharLower(const std::string& symbol) {
     const std::string trimmed = TrimBlanks(symbol);
-    return trimmed.empty() ? std::string() : LowerCase(trimmed.substr(0, 1));
+    return trimmed.empty() ? std::string() : ToLowerAscii(trimmed.substr(0, 1));
 }
 
 void ReportNotWritten(const std::string& path, const std::exception& e) {
@@ -48,11 +49,10 @@ public:
 std::string ReplaceAllText(const std::string& text, const std::string& oldText,
                            const std::string& newText) {
     if (oldText.empty()) return text;
-    const std::string key = UpperCase(oldText);
     std::string out = text;
     size_t from = 0;
     for (;;) {
-        const size_t at = UpperCase(out).find(key, from);
+        const size_t at = FindNoCase(out, oldText, from);
         if (at == std::string::npos) return out;
         out.replace(at, oldText.size(), newText);
         from = at + newText.size();
@@ -61,8 +61,8 @@ std::string ReplaceAllText(const std::string& text, const std::string& oldText,
 
 std::string ApplyResearchPattern(const std::string& pattern, const std::string& symbol) {
     const std::string trimmed = TrimBlanks(symbol);
-    const std::string upper = UpperCase(trimmed);
-    const std::string lower = LowerCase(trimmed);
+    const std::string upper = ToUpperAscii(trimmed);
+    const std::string lower = ToLowerAscii(trimmed);
     std::string line = ReplaceAllText(pattern, "<STOCKSYMBOL>", upper);
     line = ReplaceAllText(line, "<STOCKSYMBOLUCASE>", upper);
     line = ReplaceAllText(line, "<STOCKSYMBOLLCASE>", lower);

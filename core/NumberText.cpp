@@ -2,10 +2,11 @@
 #include "NumberText.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <limits>
+
+#include "AsciiText.h"
 
 namespace vel {
 
@@ -41,16 +42,10 @@ bool isLeap(int y) {
     return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
 }
 
-std::string_view trim(std::string_view t) {
-    while (!t.empty() && std::isspace(static_cast<unsigned char>(t.front()))) t.remove_prefix(1);
-    while (!t.empty() && std::isspace(static_cast<unsigned char>(t.back()))) t.remove_suffix(1);
-    return t;
-}
-
 // Reads 1..maxDigits decimal digits at t[pos], advancing pos.
 std::optional<int> readInt(std::string_view t, size_t& pos, int minDigits, int maxDigits) {
     int v = 0, n = 0;
-    while (pos < t.size() && n < maxDigits && std::isdigit(static_cast<unsigned char>(t[pos]))) {
+    while (pos < t.size() && n < maxDigits && IsAsciiDigit(t[pos])) {
         v = v * 10 + (t[pos] - '0');
         ++pos;
         ++n;
@@ -142,7 +137,7 @@ std::optional<double> readDecimal(std::string_view text) {
             point = true;
             continue;
         }
-        if (!std::isdigit(static_cast<unsigned char>(c))) break;
+        if (!IsAsciiDigit(c)) break;
         if (!point) {
             if (c != '0' && firstInteger < 0) firstInteger = integerDigits;
             ++integerDigits;
@@ -160,7 +155,7 @@ std::optional<double> readDecimal(std::string_view text) {
         bool expNegative = false;
         if (i < text.size() && (text[i] == '+' || text[i] == '-')) expNegative = text[i++] == '-';
         bool expDigits = false;
-        for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+        for (; i < text.size() && IsAsciiDigit(text[i]); ++i) {
             expDigits = true;
             if (exponent < 1000000) exponent = exponent * 10 + (text[i] - '0');
         }
@@ -182,7 +177,7 @@ std::optional<double> readDecimal(std::string_view text) {
 }
 
 std::optional<double> parseNumber(std::string_view text) {
-    text = trim(text);
+    text = TrimAsciiSpace(text);
     if (text.empty() || text.size() > 64) return std::nullopt;
     const auto v = readDecimal(text);
     if (!v || !std::isfinite(*v)) return std::nullopt;
@@ -196,7 +191,7 @@ bool isValidDate(const Date& d) {
 }
 
 std::optional<Date> parseDate(std::string_view text) {
-    text = trim(text);
+    text = TrimAsciiSpace(text);
     size_t pos = 0;
     Date d;
     if (text.size() == 10 && text[4] == '-' && text[7] == '-') {

@@ -131,9 +131,8 @@ UrlCredentials SplitCredentials(const std::string& urlPart) {
 bool IsFetchableUrl(const std::string& url) {
     const QUrl u(QString::fromStdString(url), QUrl::TolerantMode);
     if (!u.isValid()) return false;
-    const QString scheme = u.scheme().toLower();
-    return (scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
-           !u.host().isEmpty();
+    const std::string scheme = u.scheme().toStdString();
+    return (EqualsNoCase(scheme, "http") || EqualsNoCase(scheme, "https")) && !u.host().isEmpty();
 }
 
 std::string MaskPasswords(const std::string& text) {

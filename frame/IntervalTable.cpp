@@ -1,9 +1,8 @@
 // The interval table of the results database.
 #include "IntervalTable.h"
 
-#include <cctype>
-
 #include "AppState.h"
+#include "AsciiText.h"
 #include "Database.h"
 #include "ErrorHandler.h"
 #include "Hooks.h"
@@ -14,9 +13,9 @@ namespace vel {
 namespace {
 
 bool IsPlainName(const std::string& name) {
-    if (name.empty() || std::isdigit(static_cast<unsigned char>(name.front()))) return false;
+    if (name.empty() || IsAsciiDigit(name.front())) return false;
     for (char c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
+        if (!IsAsciiAlnum(c) && c != '_') return false;
     return true;
 }
 

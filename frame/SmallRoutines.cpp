@@ -1,29 +1,16 @@
 // Small shared routines.
 #include "SmallRoutines.h"
 
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <system_error>
 
 #include "AppState.h"
+#include "AsciiText.h"
 #include "DirectoryListing.h"
 #include "EntryPoints.h"
 #include "NumberText.h"
 
 namespace vel {
-
-std::string UpperCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
-}
-
-std::string LowerCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 std::string TrimBlanks(const std::string& text) {
     const size_t b = text.find_first_not_of(' ');
@@ -56,12 +43,12 @@ void SplitFilePathParts(const std::string& path) {
     ImportFilePath = path;
     const std::string name = FindFirst(path, EntryKind::Files);
     if (name.size() < 4) {
-        ImportFileExtUpper = UpperCase(name);
+        ImportFileExtUpper = ToUpperAscii(name);
         ImportFileSymbol.clear();
         return;
     }
-    ImportFileExtUpper = UpperCase(name.substr(name.size() - 4));
-    ImportFileSymbol = UpperCase(name.substr(0, name.size() - 4));
+    ImportFileExtUpper = ToUpperAscii(name.substr(name.size() - 4));
+    ImportFileSymbol = ToUpperAscii(name.substr(0, name.size() - 4));
 }
 
 std::string PadLeftZeros(std::int16_t n) {
@@ -69,12 +56,12 @@ std::string PadLeftZeros(std::int16_t n) {
 }
 
 void FindStockSymbolIndex() {
-    defStockSymbolString = UpperCase(TrimBlanks(defStockSymbolString));
+    defStockSymbolString = ToUpperAscii(TrimBlanks(defStockSymbolString));
     defStockSymbolIndex = 0;
     if (!defStockSymbolString.empty()) {
         const long count = LoadedSymbolCount;
         for (long i = 1; i <= count; ++i) {
-            if (UpperCase(TrimBlanks(LoadedSymbols(i))) == defStockSymbolString)
+            if (ToUpperAscii(TrimBlanks(LoadedSymbols(i))) == defStockSymbolString)
                 defStockSymbolIndex = static_cast<std::int16_t>(i);
         }
         if (count > 0 && defStockSymbolIndex == 0) defStockSymbolString.clear();

@@ -23,10 +23,6 @@ std::string StripEnclosingQuotes(const std::string& text);
 // The text without leading and trailing blanks.
 std::string TrimBlanks(const std::string& text);
 
-// The text with its letters in capitals, or in small letters (the C locale's letters).
-std::string UpperCase(std::string text);
-std::string LowerCase(std::string text);
-
 // Sets ImportFilePath to the path, ImportFileExtUpper to the last 4 characters of the found
 // file name in upper case (".CSV") and ImportFileSymbol to the rest of the name in upper case
 // ("AAPL"). The caller passes found names of the form "x.ext"; a shorter name gives itself

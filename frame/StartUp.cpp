@@ -1,11 +1,9 @@
 // The start of Vellicor.
 #include "StartUp.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "ActivityLog.h"
 #include "AppState.h"
+#include "AsciiText.h"
 #include "DirectoryListing.h"
 #include "Door.h"
 #include "EntryPoints.h"
@@ -15,18 +13,6 @@
 #include "SmallRoutines.h"
 
 namespace vel {
-
-namespace {
-
-bool EndsWithAutorun(const std::string& name) {
-    const std::string ending = ".autorun";
-    if (name.size() < ending.size()) return false;
-    return std::equal(ending.begin(), ending.end(), name.end() - ending.size(), [](char a, char b) {
-        return a == std::tolower(static_cast<unsigned char>(b));
-    });
-}
-
-}  // namespace
 
 std::string CommandLineErrorText() {
     return "Vellicor command line options error!\r\n"
@@ -47,7 +33,7 @@ void ParseCommandLine() {
     if (AutoRunFileName.find('/') != std::string::npos) return;
     const std::string found =
         FindFirst(JoinPath(ProgramFolderPath, AutoRunFileName), EntryKind::Files);
-    if (found.size() >= 9 && EndsWithAutorun(AutoRunFileName)) AutoRunMode = 1;
+    if (found.size() >= 9 && EndsWithNoCase(AutoRunFileName, ".autorun")) AutoRunMode = 1;
 }
 
 void Main(const std::string& commandLine, const std::string& executableFolder,

@@ -1,7 +1,7 @@
 // Column analysis, preview and the rows of the raw table.
 #include "EodImport.h"
 
-#include <cctype>
+#include "AsciiText.h"
 
 namespace vel {
 
@@ -183,8 +183,7 @@ bool HistoryRowWriter::store(const ParsedLine& line) {
             case kKindText: {
                 std::string& up = text_[i];
                 up.assign(line.field[i]);
-                for (char& ch : up)
-                    ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+                for (char& ch : up) ch = ToUpperAscii(ch);
                 appender_.setTextStatic(field, up);
                 break;
             }

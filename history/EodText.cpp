@@ -5,29 +5,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 #include <vector>
 
+#include "AsciiText.h"
 #include "ByteOrderMark.h"
 #include "Errors.h"
 
 namespace vel {
 
 namespace {
-
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-std::string_view trimSpace(std::string_view t) {
-    while (!t.empty() && std::isspace(static_cast<unsigned char>(t.front()))) t.remove_prefix(1);
-    while (!t.empty() && std::isspace(static_cast<unsigned char>(t.back()))) t.remove_suffix(1);
-    return t;
-}
 
 // Fields are trimmed of blanks only, as the import has always done.
 std::string_view trimBlanks(std::string_view t) {
@@ -47,7 +38,7 @@ std::string_view cleanField(std::string_view f) {
 // Reads between minDigits and maxDigits digits at t[pos].
 bool readDigits(std::string_view t, size_t& pos, int minDigits, int maxDigits, int& value) {
     int v = 0, n = 0;
-    while (pos < t.size() && n < maxDigits && isDigit(t[pos])) {
+    while (pos < t.size() && n < maxDigits && IsAsciiDigit(t[pos])) {
         v = v * 10 + (t[pos] - '0');
         ++pos;
         ++n;
@@ -62,8 +53,7 @@ int readMonthName(std::string_view t, size_t& pos) {
                                         "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
     if (pos + 3 > t.size()) return 0;
     char up[3];
-    for (int k = 0; k < 3; ++k)
-        up[k] = static_cast<char>(std::toupper(static_cast<unsigned char>(t[pos + k])));
+    for (int k = 0; k < 3; ++k) up[k] = ToUpperAscii(t[pos + k]);
     for (int m = 0; m < 12; ++m) {
         if (up[0] == names[m][0] && up[1] == names[m][1] && up[2] == names[m][2]) {
             pos += 3;
@@ -87,10 +77,10 @@ bool MatchesNumberGrammar(std::string_view t, bool& exponent) {
     size_t i = 0;
     if (t[0] == '+' || t[0] == '-') ++i;
     bool digits = false;
-    while (i < t.size() && isDigit(t[i])) ++i, digits = true;
+    while (i < t.size() && IsAsciiDigit(t[i])) ++i, digits = true;
     if (i < t.size() && t[i] == '.') {
         ++i;
-        while (i < t.size() && isDigit(t[i])) ++i, digits = true;
+        while (i < t.size() && IsAsciiDigit(t[i])) ++i, digits = true;
     }
     if (!digits) return false;
     if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
@@ -98,7 +88,7 @@ bool MatchesNumberGrammar(std::string_view t, bool& exponent) {
         ++i;
         if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
         bool expDigits = false;
-        while (i < t.size() && isDigit(t[i])) ++i, expDigits = true;
+        while (i < t.size() && IsAsciiDigit(t[i])) ++i, expDigits = true;
         if (!expDigits) return false;
     }
     return i == t.size();
@@ -114,13 +104,13 @@ bool IsTokenSeparator(std::string_view c) {
 
 bool IsNumberField(std::string_view field) {
     bool exponent = false;
-    if (!MatchesNumberGrammar(trimSpace(field), exponent)) return false;
+    if (!MatchesNumberGrammar(TrimAsciiSpace(field), exponent)) return false;
     // Without an exponent at most 64 characters cannot leave the double range.
     return !exponent || ReadNumberField(field).has_value();
 }
 
 std::optional<double> ReadNumberField(std::string_view field) {
-    std::string_view t = trimSpace(field);
+    std::string_view t = TrimAsciiSpace(field);
     bool exponent = false;
     if (!MatchesNumberGrammar(t, exponent)) return std::nullopt;
     // Out of range: an underflow reads as the nearest double, an overflow is no number.
@@ -130,7 +120,7 @@ std::optional<double> ReadNumberField(std::string_view field) {
 }
 
 std::optional<Date> ReadDateField(std::string_view field) {
-    const std::string_view t = trimSpace(field);
+    const std::string_view t = TrimAsciiSpace(field);
     if (t.empty()) return std::nullopt;
     size_t pos = 0;
     int y = 0, m = 0, d = 0;
@@ -145,7 +135,7 @@ std::optional<Date> ReadDateField(std::string_view field) {
         }
         return digits == 4;
     };
-    if (isDigit(t[0])) {
+    if (IsAsciiDigit(t[0])) {
         const size_t start = pos;
         int first = 0;
         readDigits(t, pos, 1, 4, first);
@@ -159,7 +149,7 @@ std::optional<Date> ReadDateField(std::string_view field) {
             return checked(y, m, d);
         }
         if (pos - 1 - start > 2) return std::nullopt;
-        if (sep == '/' || (pos < t.size() && isDigit(t[pos]))) {  // M/D/YYYY, M/D/YY, M-D-YYYY
+        if (sep == '/' || (pos < t.size() && IsAsciiDigit(t[pos]))) {  // M/D/YYYY, M/D/YY, M-D-YYYY
             m = first;
             if (!readDigits(t, pos, 1, 2, d) || pos >= t.size() || t[pos++] != sep)
                 return std::nullopt;
@@ -247,8 +237,7 @@ std::string SymbolFromFileName(const std::string& pathOrName) {
     std::string name = slash == std::string::npos ? pathOrName : pathOrName.substr(slash + 1);
     const size_t dot = name.find_last_of('.');
     if (dot != std::string::npos && dot > 0) name.resize(dot);
-    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return name;
+    return ToUpperAscii(std::move(name));
 }
 
 // ---- EodLineReader -----------------------------------------------------------------------

@@ -2,13 +2,13 @@
 // DayMoney and SplitEvents, with the completion step that makes History dense.
 #include "HistoryBuild.h"
 
-#include <cctype>
 #include <string_view>
 #include <vector>
 
 #include "ActivityLog.h"
 #include "AppPaths.h"
 #include "AppState.h"
+#include "AsciiText.h"
 #include "Door.h"
 #include "HistoryBuildSteps.h"
 #include "Hooks.h"
@@ -32,12 +32,7 @@ double NumberOf(const DbValue& v) {
 
 DbType FieldType(const std::vector<DbColumn>& columns, std::string_view name) {
     for (const auto& c : columns) {
-        if (c.name.size() != name.size()) continue;
-        bool same = true;
-        for (size_t i = 0; i < name.size() && same; ++i)
-            same = std::toupper(static_cast<unsigned char>(c.name[i])) ==
-                   std::toupper(static_cast<unsigned char>(name[i]));
-        if (same) return c.type;
+        if (EqualsNoCase(c.name, name)) return c.type;
     }
     throw SqlError(1, "Item not found in this collection: " + std::string(name));
 }

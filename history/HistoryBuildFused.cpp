@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "AppState.h"
+#include "AsciiText.h"
 #include "HistoryBuild.h"
 #include "HistoryBuildSteps.h"
 #include "Hooks.h"
@@ -32,17 +33,10 @@ const char* const kMadeTables[] = {"History2",    "History3",    "History4",
                                    "SplitEvents", "TradeDates1", "TradeDates",
                                    "DayCount",    "History",     "DayMoney"};
 
-bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) ==
-                      std::toupper(static_cast<unsigned char>(y));
-           });
-}
-
 // The column of that name (any case); the columns were checked to hold it.
 const DbColumn& ColumnNamed(const std::vector<DbColumn>& columns, std::string_view name) {
     for (const auto& c : columns)
-        if (SameName(c.name, name)) return c;
+        if (EqualsNoCase(c.name, name)) return c;
     throw SqlError(1, "Item not found in this collection: " + std::string(name));
 }
 
@@ -201,7 +195,8 @@ bool FusedRoadTakes(Database& db, const std::vector<DbColumn>& columns) {
         if (db.tableExists(table)) return false;
     if (columns.size() + 2 > 64) return false;
     for (const auto& c : columns)
-        if (c.declared.empty() || SameName(c.name, "SplitCoef") || SameName(c.name, "DateNum"))
+        if (c.declared.empty() || EqualsNoCase(c.name, "SplitCoef") ||
+            EqualsNoCase(c.name, "DateNum"))
             return false;
     return true;
 }
@@ -417,7 +412,7 @@ bool BuildTablesFused(Database& db) {
             {"Symbol", Role::Symbol}, {"TradeDate", Role::TradeDate}, {"Price", Role::Price},
             {"Volume", Role::Volume}, {"SplitCoef", Role::SplitCoef}, {"DateNum", Role::DateNum}};
         for (const auto& [name, r] : named)
-            if (SameName(c.name, name)) role = r;
+            if (EqualsNoCase(c.name, name)) role = r;
         roles.push_back(role);
     }
     const int columnCount = static_cast<int>(history.size());

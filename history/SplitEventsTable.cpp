@@ -1,11 +1,11 @@
 // The rows of SplitEvents as the split events editor edits them.
 #include "SplitEventsTable.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cfloat>
 #include <cmath>
+#include <utility>
 
+#include "AsciiText.h"
 #include "EodText.h"
 #include "Errors.h"
 #include "HistoryLoad.h"
@@ -25,12 +25,7 @@ std::string Trimmed(const std::string& text) {
 // The declared type of a column of a table, Other when either is missing.
 DbType ColumnType(Database& db, const char* table, const char* column) {
     for (const auto& c : db.tableColumns(table))
-        if (c.name.size() == std::string_view(column).size() &&
-            std::equal(c.name.begin(), c.name.end(), column, [](char a, char b) {
-                return std::tolower(static_cast<unsigned char>(a)) ==
-                       std::tolower(static_cast<unsigned char>(b));
-            }))
-            return c.type;
+        if (EqualsNoCase(c.name, column)) return c.type;
     return DbType::Other;
 }
 
@@ -80,8 +75,7 @@ std::optional<std::string> SplitEventsTable::NormaliseSymbol(const std::string& 
         message = "Stock symbol is missing!";
         return std::nullopt;
     }
-    for (char& c : symbol) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return symbol;
+    return ToUpperAscii(std::move(symbol));
 }
 
 std::optional<DbValue> SplitEventsTable::NormaliseDate(const std::string& text,

@@ -5,13 +5,13 @@
 #include <sqlite3.h>
 
 #include <atomic>
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <exception>
 #include <filesystem>
 #include <set>
 
+#include "AsciiText.h"
 #include "NumberText.h"
 
 namespace vel {
@@ -24,22 +24,12 @@ namespace {
     throw SqlError(code, msg ? msg : "database error");
 }
 
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 // The first keyword of a statement, upper-cased.
 std::string firstKeyword(std::string_view sql) {
     size_t i = 0;
-    while (i < sql.size() && std::isspace(static_cast<unsigned char>(sql[i]))) ++i;
+    while (i < sql.size() && IsAsciiSpace(sql[i])) ++i;
     std::string k;
-    while (i < sql.size() && std::isalpha(static_cast<unsigned char>(sql[i])))
-        k += static_cast<char>(std::toupper(static_cast<unsigned char>(sql[i++])));
+    while (i < sql.size() && IsAsciiAlpha(sql[i])) k += ToUpperAscii(sql[i++]);
     return k;
 }
 
@@ -245,11 +235,11 @@ void RowValue::set(const DbValue& v) {
 DbType DbTypeFromDeclared(std::string_view declared) {
     while (!declared.empty() && declared.front() == ' ') declared.remove_prefix(1);
     while (!declared.empty() && declared.back() == ' ') declared.remove_suffix(1);
-    if (equalsNoCase(declared, "DOUBLE")) return DbType::Double;
-    if (equalsNoCase(declared, "SINGLE")) return DbType::Single;
-    if (equalsNoCase(declared, "INTEGER")) return DbType::Integer;
-    if (equalsNoCase(declared, "TEXT")) return DbType::Text;
-    if (equalsNoCase(declared, "DATE")) return DbType::Date;
+    if (EqualsNoCase(declared, "DOUBLE")) return DbType::Double;
+    if (EqualsNoCase(declared, "SINGLE")) return DbType::Single;
+    if (EqualsNoCase(declared, "INTEGER")) return DbType::Integer;
+    if (EqualsNoCase(declared, "TEXT")) return DbType::Text;
+    if (EqualsNoCase(declared, "DATE")) return DbType::Date;
     return DbType::Other;
 }
 
@@ -288,21 +278,21 @@ namespace {
 // digits with one point, an optional exponent); 0 when the text does not start with one.
 double LeadingNumber(std::string_view s) {
     size_t i = 0;
-    while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i]))) ++i;
+    while (i < s.size() && IsAsciiSpace(s[i])) ++i;
     const size_t start = i;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
     size_t digits = 0;
-    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++digits;
+    while (i < s.size() && IsAsciiDigit(s[i])) ++i, ++digits;
     if (i < s.size() && s[i] == '.') {
         ++i;
-        while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++digits;
+        while (i < s.size() && IsAsciiDigit(s[i])) ++i, ++digits;
     }
     if (digits == 0) return 0.0;
     if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
         size_t j = i + 1;
         if (j < s.size() && (s[j] == '+' || s[j] == '-')) ++j;
-        if (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) {
-            while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) ++j;
+        if (j < s.size() && IsAsciiDigit(s[j])) {
+            while (j < s.size() && IsAsciiDigit(s[j])) ++j;
             i = j;
         }
     }
@@ -400,7 +390,7 @@ Statement::Statement(sqlite3* db, std::string_view sql) : db_(db) {
     if (rc != SQLITE_OK) fail(db, rc);
     if (!stmt_) throw SqlError(SQLITE_MISUSE, "empty SQL statement");
     for (const char* p = tail; p && p < sql.data() + sql.size(); ++p) {
-        if (!std::isspace(static_cast<unsigned char>(*p)) && *p != ';') {
+        if (!IsAsciiSpace(*p) && *p != ';') {
             sqlite3_finalize(stmt_);
             stmt_ = nullptr;
             throw SqlError(SQLITE_MISUSE, "one SQL statement expected");
@@ -517,7 +507,7 @@ std::string Statement::columnName(int i) const {
 int Statement::columnIndex(std::string_view name) const {
     const int n = columnCount();
     for (int i = 0; i < n; ++i)
-        if (equalsNoCase(columnName(i), name)) return i;
+        if (EqualsNoCase(columnName(i), name)) return i;
     throw SqlError(SQLITE_ERROR, "Item not found in this collection: " + std::string(name));
 }
 
@@ -612,7 +602,7 @@ void TableAppender::addNew() {
 
 int TableAppender::fieldIndex(std::string_view name) const {
     for (size_t i = 0; i < names_.size(); ++i)
-        if (equalsNoCase(names_[i], name)) return static_cast<int>(i);
+        if (EqualsNoCase(names_[i], name)) return static_cast<int>(i);
     throw SqlError(SQLITE_ERROR, "Item not found in this collection: " + std::string(name));
 }
 

@@ -2,10 +2,10 @@
 #include "DirectoryListing.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <system_error>
 
+#include "AsciiText.h"
 #include "FilePaths.h"
 
 namespace fs = std::filesystem;
@@ -16,10 +16,6 @@ namespace {
 
 bool HasWildcards(const std::string& s) {
     return s.find_first_of("*?") != std::string::npos;
-}
-
-char Lower(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
 }
 
 bool KindMatches(const fs::path& p, EntryKind kind) {
@@ -45,7 +41,7 @@ bool MatchesPattern(const std::string& name, const std::string& pattern) {
     // Iterative glob match with one backtracking point for the last "*".
     size_t n = 0, p = 0, starP = std::string::npos, starN = 0;
     while (n < name.size()) {
-        if (p < pat.size() && (pat[p] == '?' || Lower(pat[p]) == Lower(name[n]))) {
+        if (p < pat.size() && (pat[p] == '?' || ToLowerAscii(pat[p]) == ToLowerAscii(name[n]))) {
             ++n;
             ++p;
         } else if (p < pat.size() && pat[p] == '*') {

@@ -1,7 +1,7 @@
 // File dialog filters.
 #include "FileFilter.h"
 
-#include <cctype>
+#include "AsciiText.h"
 
 namespace vel {
 
@@ -31,11 +31,10 @@ std::string Trim(const std::string& s) {
 std::string CaseFreePattern(const std::string& pattern) {
     std::string out;
     for (char c : pattern) {
-        const auto u = static_cast<unsigned char>(c);
-        if (std::isalpha(u)) {
+        if (IsAsciiAlpha(c)) {
             out += '[';
-            out += static_cast<char>(std::tolower(u));
-            out += static_cast<char>(std::toupper(u));
+            out += ToLowerAscii(c);
+            out += ToUpperAscii(c);
             out += ']';
         } else {
             out += c;
