@@ -19,6 +19,7 @@ namespace {
 
 long g_failureIn = 0;
 std::string g_failureTarget;  // "": every target counts
+std::string g_removeFailure;  // "": no removal fails
 
 // True when the injected failure is due now.
 bool InjectedFailure(const std::string& target) {
@@ -83,6 +84,18 @@ long InjectFileFailure(long n, const std::string& target) {
     g_failureIn = n;
     g_failureTarget = target;
     return left;
+}
+
+bool RemoveFile(const std::string& path) {
+    if (!g_removeFailure.empty() && path == g_removeFailure) {
+        errno = EACCES;
+        return false;
+    }
+    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
+void InjectRemoveFailure(const std::string& path) {
+    g_removeFailure = path;
 }
 
 WholeFile::WholeFile(std::string target) : target_(std::move(target)) {}

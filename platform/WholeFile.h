@@ -43,6 +43,14 @@ private:
     int fd_ = -1;
 };
 
+// Deletes the file (a link itself, never what it names). True when it is gone, also when it
+// was not there; false (errno set) when it still stands.
+bool RemoveFile(const std::string& path);
+
+// Fault injection for tests: every RemoveFile of the path fails from now on (EACCES, as in a
+// folder the process may not change) until this is called with "".
+void InjectRemoveFailure(const std::string& path);
+
 // Fault injection for tests: the n-th file operation of WholeFile from now on (1: the next
 // Open, Write or Commit) fails as a full disk would make it; 0 switches the injection off. A
 // failure switches it off too. With a target, only the operations on that target count.
