@@ -76,7 +76,7 @@ void SummaryRow(float C) {
     AddCSVItem("StockSymbols", std::to_string(BasketCount));
     if (SelectedChartCurve > 0) {
         AddCSVItem("SelectedChartCurve = ", SignBlankWhole(SelectedChartCurve));
-        AddCSVItem("ChartCaption", "\"" + ChartCaption(SelectedChartCurve) + "\"");
+        AddCSVItem("ChartCaption", CsvQuotedField(ChartCaption(SelectedChartCurve)));
     }
 }
 

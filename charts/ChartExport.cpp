@@ -22,10 +22,6 @@ ChartBitmapWriter& Writer() {
     return writer;
 }
 
-std::string Quoted(const std::string& text) {
-    return "\"" + text + "\"";
-}
-
 }  // namespace
 
 void InstallChartBitmapWriter(ChartBitmapWriter writer) {
@@ -90,11 +86,11 @@ bool SaveChartAsCSV(const std::string& FilePath) {
             const char* recommendation = signal > 0.0f ? "BUY" : signal < 0.0f ? "SELL" : "UNKNOWN";
             AddCSVItem("Item", formatWholeExport(row));
             AddCSVItem("DayNum", formatWholeExport(d));
-            AddCSVItem("Date", Quoted(TradeDateOfDay(d)));
+            AddCSVItem("Date", CsvQuotedField(TradeDateOfDay(d)));
             AddCSVItem("TradeRecomendation", recommendation);
             AddCSVItem("TradeSignal", formatSingleExport(signal));
             for (long k = 1; k <= curves; ++k)
-                AddCSVItem(Quoted(ChartCaption(k)),
+                AddCSVItem(CsvQuotedField(ChartCaption(k)),
                            formatSingleExport(MainVectors->CoordGetSingle(ChartCurveVector(k), d)));
             PrintCSVRow(file, row);
         }

@@ -7,6 +7,7 @@
 
 #include "AppState.h"
 #include "ChartView.h"
+#include "CsvRows.h"
 #include "Door.h"
 #include "Errors.h"
 #include "Hooks.h"
@@ -52,13 +53,20 @@ void DisplayStep() {
     DisplayStockCurves();
 }
 
-// The text of the line before the first comma or blank of the trimmed line, or nothing for a
-// comment line ("*" first).
-std::optional<std::string> LeadingField(const std::string& line) {
+// The first field of a list line, or nothing for a comment line ("*" first). A field that
+// starts with a double quote and has its closing quote is one CSV field as the program writes
+// it (CsvTextField): its text, commas and blanks kept and doubled quotes undone. Any other
+// field is the text before the first comma or blank of the trimmed line, as it stands.
+struct ListField {
+    std::string text;
+    bool quoted = false;
+};
+std::optional<ListField> LeadingField(const std::string& line) {
     const std::string l = TrimBlanks(line) + ",";
     if (l.front() == '*') return std::nullopt;
+    if (auto quoted = ReadQuotedCsvField(l)) return ListField{std::move(*quoted), true};
     const size_t end = l.find_first_of(", ");
-    return l.substr(0, end);
+    return ListField{l.substr(0, end), false};
 }
 
 std::string Upper(std::string s) {
@@ -90,8 +98,9 @@ std::optional<std::vector<std::string>> ReadListFile(const std::string& path) {
 
 std::optional<std::string> StockListLineSymbol(const std::string& line) {
     auto field = LeadingField(line);
-    if (!field || field->empty()) return std::nullopt;
-    std::string f = *field;
+    if (!field || field->text.empty()) return std::nullopt;
+    std::string f = std::move(field->text);
+    if (field->quoted) return f;
     if (f.front() == '"') f.erase(0, 1);
     if (!f.empty() && f.back() == '"') f.pop_back();
     if (f.empty()) return std::nullopt;
@@ -124,7 +133,7 @@ bool SaveStockBasketList(const std::string& ListPath) {
     std::vector<std::string> lines;
     const long n = LoadedStockCount();
     for (long i = 1; i <= n; ++i)
-        if (BasketFlag(i) == 1) lines.push_back(LoadedSymbols(i));
+        if (BasketFlag(i) == 1) lines.push_back(CsvTextField(LoadedSymbols(i)));
     try {
         WriteTextLines(ListPath, lines);
     } catch (const FileError&) {
@@ -293,8 +302,9 @@ void IntersectStockBasketWithList(const std::string& ListPath) {
     if (!lines) return;
     for (const std::string& line : *lines) {
         const auto field = LeadingField(line);
-        if (!field || field->empty()) continue;
-        const std::string token = Upper(StripEnclosingQuotes(*field));
+        if (!field || field->text.empty()) continue;
+        const std::string token =
+            Upper(field->quoted ? field->text : StripEnclosingQuotes(field->text));
         if (token.empty()) continue;
         const long i = FindLoadedSymbol(token);
         if (i && BasketFlag(i) == 1) BasketFlag(i) = 2;

@@ -31,7 +31,9 @@ void ClearSymbolMemory();
 long LoadedStockCount();
 
 // ---- Stock list files ---------------------------------------------------------------------
-// The symbol field of a stock list line: the trimmed line's text before the first comma or
+// The symbol field of a stock list line: a quoted CSV field first on the trimmed line is read
+// whole (commas and blanks inside it kept, doubled quotes undone), as the program writes a
+// symbol that holds a comma, a quote or a blank; otherwise the text before the first comma or
 // blank, without one leading and one trailing double quote. Nothing for a line starting with
 // "*" or an empty field.
 std::optional<std::string> StockListLineSymbol(const std::string& line);
@@ -41,8 +43,10 @@ std::optional<std::string> StockListLineSymbol(const std::string& line);
 std::int16_t PutSymbolIntoStockBasket(const std::string& SymbolText);
 // Every flag 0 and BasketCount 0, then ResetStockBasket.
 void EmptyStockBasket();
-// Writes the members' symbols (flag 1), one per line in item order, replacing the file. A file
-// that cannot be written is reported in a message box; returns false then.
+// Writes the members' symbols (flag 1), one per line in item order, replacing the file; a
+// symbol that holds a comma, a quote or a blank is written as one quoted field (CsvTextField),
+// so that it reads back as itself. A file that cannot be written is reported in a message
+// box; returns false then.
 bool SaveStockBasketList(const std::string& ListPath);
 // Adds the loaded stocks named in the list (exact, case-sensitive, first match) to the basket,
 // then shows the first member. A missing file (also an empty path) only beeps; a file that

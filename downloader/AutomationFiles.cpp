@@ -1,6 +1,8 @@
 // The automation files and the save folder.
 #include "AutomationFiles.h"
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <filesystem>
 #include <system_error>
@@ -17,6 +19,7 @@
 #include "Hooks.h"
 #include "NumberText.h"
 #include "TextFile.h"
+#include "WholeFile.h"
 
 namespace vel {
 
@@ -141,6 +144,7 @@ std::string SaveFolderQuestion() {
 }
 
 bool PrepareSaveFolder() {
+    UndeletedSaveFiles.clear();
     if (SaveFolder.empty()) {
         WriteActivityLog("No save folder for the list of URLs: " + URLListPath);
         return false;
@@ -165,10 +169,32 @@ bool PrepareSaveFolder() {
         return true;
     for (const auto& name : files) {
         const std::string path = JoinPath(SaveFolder, name);
-        if (!std::filesystem::remove(path, ec) && ec)
-            WriteActivityLog("File cannot be deleted: " + path);
+        struct stat st {};
+        const bool known = ::lstat(path.c_str(), &st) == 0;
+        if (RemoveFile(path)) continue;
+        WriteActivityLog("File cannot be deleted: " + path);
+        if (known) UndeletedSaveFiles.push_back({path, st.st_dev, st.st_ino});
     }
     return true;
+}
+
+bool IsUndeletedSaveFile(const std::string& path) {
+    struct stat st {};
+    if (UndeletedSaveFiles.empty() || ::lstat(path.c_str(), &st) != 0) return false;
+    for (const UndeletedFile& file : UndeletedSaveFiles)
+        if (file.device == st.st_dev && file.inode == st.st_ino) return true;
+    return false;
+}
+
+bool UndeletedSaveFilesRemain() {
+    bool remain = false;
+    for (const UndeletedFile& file : UndeletedSaveFiles) {
+        // A download saved under the name renamed a new file over it.
+        if (!IsUndeletedSaveFile(file.path)) continue;
+        WriteActivityLog("Old file not replaced: " + file.path);
+        remain = true;
+    }
+    return remain;
 }
 
 }  // namespace vel

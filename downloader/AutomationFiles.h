@@ -28,10 +28,20 @@ void WriteAutomationResult();
 
 // Makes SaveFolder ready for a run: creates it when missing; otherwise, when it holds files,
 // deletes them (never its subfolders), in manual mode only after Yes to the question box,
-// in automatic mode without asking. Returns false, and logs why, deleting nothing, when there
+// in automatic mode without asking. A file that cannot be deleted is logged and noted in
+// UndeletedSaveFiles (emptied first). Returns false, and logs why, deleting nothing, when there
 // is no save folder (an empty SaveFolder never means the current folder), it is not safe for
 // the list of the run (IsSafeSaveFolder), or it cannot be created.
 bool PrepareSaveFolder();
+
+// True when the path names a file that PrepareSaveFolder was to delete and could not (the
+// same file, whatever name reaches it): an old file, not one of this run.
+bool IsUndeletedSaveFile(const std::string& path);
+
+// True when a file that PrepareSaveFolder could not delete still stands as it was, not
+// replaced by a download of this run; each such file is logged. The run then does not end
+// with "OK": its folder would hand an old file on as new.
+bool UndeletedSaveFilesRemain();
 
 // The text of the question of PrepareSaveFolder.
 std::string SaveFolderQuestion();

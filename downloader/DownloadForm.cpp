@@ -211,7 +211,8 @@ bool DownloadForm::DispatchNext() {
     }
     const std::string savePath = JoinPath(SaveFolder, parts.fileName);
     YieldToEvents();
-    if (IsExistingFile(savePath)) {
+    // A file the folder's preparation could not delete is an old one: it is downloaded again.
+    if (IsExistingFile(savePath) && !IsUndeletedSaveFile(savePath)) {
         WriteActivityLog("This URL was downloaded before: " + MaskPasswords(entry));
         YieldToEvents();
         return true;
@@ -258,7 +259,7 @@ bool DownloadForm::EndDownloading() {
     }
     if (DownloadBreak) return false;
     if (done) {
-        AutomationResultText = "OK";
+        AutomationResultText = UndeletedSaveFilesRemain() ? "ERROR" : "OK";
         WriteAutomationResult();
     }
     return done;

@@ -6,8 +6,18 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vel {
+
+// A file of the save folder that the folder's preparation could not delete: its path, and the
+// device and inode number by which a later look at a path knows it as that old file.
+struct UndeletedFile {
+    std::string path;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const UndeletedFile&) const = default;
+};
 
 struct DownloaderState {
     // 0 manual mode, 1 automatic mode, 2 automation parameters unusable.
@@ -20,7 +30,8 @@ struct DownloaderState {
     std::string AutomationResultPath;
     // The greatest number of URLs to download, as text; "9999" by default.
     std::string AutomationMaxURLCount = "9999";
-    // What the result file receives: "ERROR" until a run ends normally, then "OK".
+    // What the result file receives: "ERROR" until a run ends normally, then "OK" (unless it
+    // leaves an old file that its folder's preparation could not delete).
     std::string AutomationResultText = "ERROR";
 
     // The list of the current run, its file name as a listing returns it (also the folder
@@ -33,6 +44,9 @@ struct DownloaderState {
     bool SaveOnError = false;
     // Set by a break or quit; stops the dispatch and the final wait.
     bool DownloadBreak = false;
+    // The files that the preparation of the save folder was to delete and could not: no
+    // download of this run, so never "downloaded before".
+    std::vector<UndeletedFile> UndeletedSaveFiles;
 
     bool operator==(const DownloaderState&) const = default;
 };
@@ -49,5 +63,6 @@ inline std::string& SaveFolder = Downloader.SaveFolder;
 inline std::int16_t& PassCountMax = Downloader.PassCountMax;
 inline bool& SaveOnError = Downloader.SaveOnError;
 inline bool& DownloadBreak = Downloader.DownloadBreak;
+inline std::vector<UndeletedFile>& UndeletedSaveFiles = Downloader.UndeletedSaveFiles;
 
 }  // namespace vel

@@ -23,7 +23,11 @@ std::string JoinItems(const Table1D<std::string>& items) {
 }  // namespace
 
 std::string CsvTextField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    if (text.find_first_of(",\" \r\n") == std::string::npos) return text;
+    return CsvQuotedField(text);
+}
+
+std::string CsvQuotedField(const std::string& text) {
     std::string field = "\"";
     for (const char c : text) {
         if (c == '"') field += '"';
@@ -31,6 +35,22 @@ std::string CsvTextField(const std::string& text) {
     }
     field += '"';
     return field;
+}
+
+std::optional<std::string> ReadQuotedCsvField(const std::string& text) {
+    if (text.empty() || text.front() != '"') return std::nullopt;
+    std::string field;
+    for (size_t i = 1; i < text.size(); ++i) {
+        if (text[i] != '"') {
+            field += text[i];
+        } else if (i + 1 < text.size() && text[i + 1] == '"') {
+            field += '"';
+            ++i;
+        } else {
+            return field;
+        }
+    }
+    return std::nullopt;
 }
 
 void AddCSVItem(const std::string& header, const std::string& value) {

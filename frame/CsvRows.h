@@ -2,10 +2,11 @@
 // header and a value, then prints the row to the file it has opened; the header line is
 // printed once, before row 1. Cells are written as the caller formatted them, joined by ", ",
 // and every line ends with CR LF; a caller passes a symbol (which comes from a file name and
-// may hold a comma) through CsvTextField.
+// may hold a comma) through CsvTextField, and a quoted text through CsvQuotedField.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "Tables.h"
@@ -29,10 +30,17 @@ inline Table1D<std::string>& CsvHeader = CsvRow.CsvHeader;
 inline Table1D<std::string>& CsvValue = CsvRow.CsvValue;
 inline std::int16_t& CsvItemCount = CsvRow.CsvItemCount;
 
-// A text as one field of a CSV table: unchanged unless it holds a comma, a double quote, CR or
-// LF; then enclosed in double quotes with every double quote doubled (RFC 4180), so that a
-// reader finds one field and the columns after it stay in place.
+// A text as one field of a CSV table: unchanged unless it holds a comma, a double quote, a
+// blank, CR or LF; then CsvQuotedField, so that a reader finds one field and the columns after
+// it stay in place (a stock list reader ends a bare field at its first comma or blank).
 std::string CsvTextField(const std::string& text);
+// The text enclosed in double quotes with every double quote inside doubled (RFC 4180): the
+// one quoting rule of every CSV field the programs write.
+std::string CsvQuotedField(const std::string& text);
+// The text of the quoted CSV field that starts the text (a double quote first), with its
+// doubled quotes undone; what follows its closing quote is not looked at. Nothing when the
+// text does not start with a double quote or its field has no closing quote.
+std::optional<std::string> ReadQuotedCsvField(const std::string& text);
 
 // Appends one item to the row. A 101st item raises SubscriptRangeError and leaves the buffer
 // as it was.

@@ -40,8 +40,9 @@ void AppendTextLine(const std::string& path, const std::string& line);
 class TextFileWriter {
 public:
     enum class Mode { Replace, Append };
-    // Opens the file (Replace: its temporary file); throws FileError when it cannot be opened,
-    // also when the path is a folder or a file that may not be written.
+    // Opens the file (Replace: its temporary file, beside the file a link names); throws
+    // FileError when it cannot be opened, also when the path is a folder, a file that may not
+    // be written, or (Replace) no regular file at all, such as a device or a FIFO.
     TextFileWriter(const std::string& path, Mode mode = Mode::Replace);
     ~TextFileWriter();
     TextFileWriter(const TextFileWriter&) = delete;

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <string>
 
@@ -18,6 +19,7 @@ namespace {
 
 long g_failureIn = 0;
 std::string g_failureTarget;  // "": every target counts
+std::string g_removeFailure;  // "": no removal fails
 
 // True when the injected failure is due now.
 bool InjectedFailure(const std::string& target) {
@@ -28,19 +30,51 @@ bool InjectedFailure(const std::string& target) {
     return true;
 }
 
-// False (errno set) when the target exists and is a folder or may not be written: a rename
-// would take the place of a file the user keeps read-only. `mode` gets the permissions of an
-// existing target, for the file that replaces it; -1 when there is none.
-bool TargetMayBeReplaced(const std::string& target, int& mode) {
-    mode = -1;
-    struct stat st {};
-    if (::stat(target.c_str(), &st) != 0) return true;
-    if (S_ISDIR(st.st_mode)) {
-        errno = EISDIR;
+// The file a target names: the target itself, or, when it is a symbolic link, the end of its
+// chain of links (a relative link is read from the link's own folder), which need not exist
+// yet. False (errno ELOOP) for a chain that does not end, or errno of a link that cannot be
+// read.
+bool FinalTarget(const std::string& target, std::string& final) {
+    final = target;
+    // As many links as the system itself follows in one path.
+    for (int links = 0; links <= 40; ++links) {
+        struct stat st {};
+        if (::lstat(final.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+        std::string text(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(final.c_str(), text.data(), text.size());
+        if (n < 0) return false;
+        if (static_cast<size_t>(n) == text.size()) {
+            errno = ENAMETOOLONG;
+            return false;
+        }
+        text.resize(static_cast<size_t>(n));
+        final = !text.empty() && text.front() == '/' ? text : FolderOf(final) + text;
+    }
+    errno = ELOOP;
+    return false;
+}
+
+// False (errno set) when the file exists and is not a regular file, or may not be written:
+// a rename would take the place of a folder, a device or a FIFO, or of a file the user keeps
+// read-only. `st` gets the status of an existing file, for the file that replaces it;
+// `exists` tells whether there is one.
+bool MayBeReplaced(const std::string& file, struct stat& st, bool& exists) {
+    exists = ::stat(file.c_str(), &st) == 0;
+    if (!exists) return true;
+    if (!S_ISREG(st.st_mode)) {
+        errno = S_ISDIR(st.st_mode) ? EISDIR : EPERM;
         return false;
     }
-    mode = static_cast<int>(st.st_mode & 07777);
-    return ::access(target.c_str(), W_OK) == 0;
+    return ::access(file.c_str(), W_OK) == 0;
+}
+
+// Gives the new file the permissions and, where the process may, the group of the file it
+// replaces (a table the user keeps private, or shares with a group, stays so). False (errno
+// set) when the permissions cannot be set.
+bool KeepModeAndGroup(int fd, const struct stat& st) {
+    // Changing the group may clear the set-group bit, so the mode comes after it.
+    if (::fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0 && errno != EPERM) return false;
+    return ::fchmod(fd, st.st_mode & 07777) == 0;
 }
 
 }  // namespace
@@ -52,6 +86,18 @@ long InjectFileFailure(long n, const std::string& target) {
     return left;
 }
 
+bool RemoveFile(const std::string& path) {
+    if (!g_removeFailure.empty() && path == g_removeFailure) {
+        errno = EACCES;
+        return false;
+    }
+    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
+void InjectRemoveFailure(const std::string& path) {
+    g_removeFailure = path;
+}
+
 WholeFile::WholeFile(std::string target) : target_(std::move(target)) {}
 
 WholeFile::~WholeFile() {
@@ -60,20 +106,23 @@ WholeFile::~WholeFile() {
 
 bool WholeFile::Open() {
     Discard();
-    int mode = -1;
-    if (InjectedFailure(target_) || !TargetMayBeReplaced(target_, mode)) return false;
-    // A short name of its own per process and file in the target's folder; the file gets the
+    struct stat st {};
+    bool exists = false;
+    if (InjectedFailure(target_) || !FinalTarget(target_, final_) ||
+        !MayBeReplaced(final_, st, exists))
+        return false;
+    // A short name of its own per process and file in the folder of the file that is
+    // replaced, so that the rename replaces it and a link to it stays a link. The file gets the
     // usual permissions (umask), or those of the file it replaces.
     static std::atomic<unsigned> counter = 0;
-    const std::string folder = FolderOf(target_);
+    const std::string folder = FolderOf(final_);
     const std::string stem = folder + ".vel-" + std::to_string(::getpid()) + "-";
     for (int tries = 0; tries < 100; ++tries) {
         const std::string name = stem + std::to_string(++counter) + ".tmp";
         fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ >= 0) {
             temp_ = name;
-            // A replaced file keeps its permissions (a table the user keeps private stays so).
-            if (mode >= 0 && ::fchmod(fd_, static_cast<mode_t>(mode)) != 0) {
+            if (exists && !KeepModeAndGroup(fd_, st)) {
                 const int err = errno;
                 Discard();
                 errno = err;
@@ -108,7 +157,7 @@ bool WholeFile::Commit() {
     }
     const bool closed = ::close(fd_) == 0;
     fd_ = -1;
-    if (!closed || std::rename(temp_.c_str(), target_.c_str()) != 0) {
+    if (!closed || std::rename(temp_.c_str(), final_.c_str()) != 0) {
         const int err = errno;
         Discard();
         errno = err;

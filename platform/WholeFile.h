@@ -1,7 +1,10 @@
 // A file written whole or not at all: the bytes go to a temporary file beside the target
 // (a short name of its own in the target's folder), which is renamed onto the target only when
 // all of them are written, so a reader finds the old file, no file, or the whole new one. This
-// is the one road of every file the programs write as a whole.
+// is the one road of every file the programs write as a whole. A target that is a symbolic
+// link is written through to the file it names (the temporary file lies beside that file, and
+// the link stays); a target that exists and is not a regular file (a folder, a device, a FIFO,
+// a socket) is refused.
 #pragma once
 
 #include <cstddef>
@@ -17,9 +20,12 @@ public:
     WholeFile(const WholeFile&) = delete;
     WholeFile& operator=(const WholeFile&) = delete;
 
-    // Creates the temporary file; false (errno set) when the folder cannot take it, or when
-    // the target is a folder or a file that may not be written. The temporary name does not
-    // grow with the target's, so a target of any name its folder takes can be written.
+    // Creates the temporary file in the folder of the file the target names; false (errno set)
+    // when that folder cannot take it, when the target's links do not end (ELOOP), or when the
+    // file exists and is a folder (EISDIR), is no regular file (EPERM) or may not be written.
+    // The temporary file takes the permissions and, where the process may, the group of the
+    // file it replaces. The temporary name does not grow with the target's, so a target of any
+    // name its folder takes can be written.
     bool Open();
     // Appends the bytes; false on a write error (the file is then useless).
     bool Write(const char* data, size_t size);
@@ -32,9 +38,18 @@ public:
 
 private:
     std::string target_;
+    std::string final_;  // the file the target names, through its links
     std::string temp_;
     int fd_ = -1;
 };
+
+// Deletes the file (a link itself, never what it names). True when it is gone, also when it
+// was not there; false (errno set) when it still stands.
+bool RemoveFile(const std::string& path);
+
+// Fault injection for tests: every RemoveFile of the path fails from now on (EACCES, as in a
+// folder the process may not change) until this is called with "".
+void InjectRemoveFailure(const std::string& path);
 
 // Fault injection for tests: the n-th file operation of WholeFile from now on (1: the next
 // Open, Write or Commit) fails as a full disk would make it; 0 switches the injection off. A

@@ -64,7 +64,7 @@ TEST_F(ChartExportTest, TableHoldsTheShownDaysWithSignalAndEveryCurve) {
     const std::string path = TempPath("Chart.csv");
     ASSERT_TRUE(SaveChartAsCSV(path));
     EXPECT_EQ(Read(path),
-              "Item, DayNum, Date, TradeRecomendation, TradeSignal, \"Price \"A\"\", \"Big\", "
+              "Item, DayNum, Date, TradeRecomendation, TradeSignal, \"Price \"\"A\"\"\", \"Big\", "
               "\"Small\"\r\n"
               " 1,  91, \"5/7/2020\", SELL, -100,  22.75,  12.5,  .5\r\n"
               " 2,  92, \"5/8/2020\", SELL, -100,  23,  12.5,  .5\r\n"

@@ -9,7 +9,9 @@
 #include "AppState.h"
 #include "ChartView.h"
 #include "ChartsFixture.h"
+#include "Portfolio.h"
 #include "StockBasket.h"
+#include "TextFile.h"
 
 namespace vel {
 namespace {
@@ -90,6 +92,28 @@ TEST_F(StockBasketTest, SavesMembersWithCrLfAndReadsThemBack) {
     door_.QueueMessageAnswer(MsgAnswer::OK);
     EXPECT_FALSE(SaveStockBasketList(TempPath("no-such-folder/basket.csv")));
     EXPECT_NE(door_.CallsOf("message").back().text.find("cannot be written"), std::string::npos);
+}
+
+// The program reads back what it writes: a symbol that holds a comma, a double quote or a
+// blank is one quoted field in the stock list and in the portfolio file, and every list reader
+// takes it whole.
+TEST_F(StockBasketTest, ASymbolWithACommaAQuoteOrABlankReadsBackAsItself) {
+    LoadedSymbols(3) = "A,B";
+    LoadedSymbols(5) = "Q\"X";
+    LoadedSymbols(7) = "BRK B";
+    Members({3, 5, 7, 9});
+    ASSERT_TRUE(SaveStockBasketList(TempPath("basket.csv")));
+    EXPECT_EQ(Read(TempPath("basket.csv")), "\"A,B\"\r\n\"Q\"\"X\"\r\n\"BRK B\"\r\nS9\r\n");
+    WriteTextLines(TempPath("Basket.csv"), PortfolioLines());
+    for (const char* list : {"basket.csv", "Basket.csv"}) {
+        Members({});
+        LoadStockListIntoStockBasket(TempPath(list));
+        EXPECT_EQ(Flagged(), (std::vector<long>{3, 5, 7, 9})) << list;
+        Members({2, 3, 5, 7, 9});
+        IntersectStockBasketWithList(TempPath(list));
+        EXPECT_EQ(Flagged(), (std::vector<long>{3, 5, 7, 9})) << list;
+    }
+    EXPECT_EQ(StockListLineSymbol("  \"A \"\"B\"\"\" , x"), "A \"B\"");
 }
 
 TEST_F(StockBasketTest, RecountTurnsMarksIntoMembersAndShowsTheFirst) {

@@ -1,6 +1,7 @@
 // The parameters file, the result file, the save folder's preparation and the small file
 // routines of Tarquel's start.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -160,11 +161,20 @@ TEST_F(AutomationFilesTest, TheResultFileIsWrittenWholeAndReplacedAtEveryWrite) 
     EXPECT_FALSE(Exists(AutomationResultPath));
 }
 
+// A missing folder, or a result path that names a FIFO (as a device would be named), is
+// logged; the FIFO stays a FIFO instead of becoming a file that holds the result.
 TEST_F(AutomationFilesTest, AResultFileThatCannotBeWrittenIsLogged) {
     AutomationMode = 1;
     AutomationResultPath = TempPath("NoSuchFolder/R.dwnresult");
     WriteAutomationResult();
     EXPECT_EQ(LogCount("The result file cannot be written: "), 1);
+
+    AutomationResultPath = TempPath("Fifo.dwnresult");
+    ASSERT_EQ(::mkfifo(AutomationResultPath.c_str(), 0600), 0);
+    AutomationResultText = "OK";
+    WriteAutomationResult();
+    EXPECT_EQ(LogCount("The result file cannot be written: "), 2);
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(AutomationResultPath)));
 }
 
 TEST_F(AutomationFilesTest, AMissingSaveFolderIsCreated) {

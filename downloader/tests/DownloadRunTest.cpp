@@ -3,6 +3,7 @@
 // automatic run with its result file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "AppState.h"
@@ -346,6 +347,42 @@ TEST_F(DownloadRunTest, AnAutomaticRunWritesOkAndEndsTheProgram) {
     EXPECT_TRUE(door_.CallsOf("message").empty());
     EXPECT_EQ(form->StatusText(), "Program exit.");
     EXPECT_EQ(LogTexts().back(), "Exiting Tarquel.");
+}
+
+// An old file that the folder's preparation cannot delete is downloaded again, never skipped
+// as downloaded before; while it still stands as it was, the run's result is "ERROR".
+TEST_F(DownloadRunTest, AnOldFileThatCannotBeDeletedIsDownloadedAgainAndNeverLeftAsOk) {
+    server.Route("/1", Page("new 1"));
+    server.Route("/2", Page("new 2"));
+    WriteList("Daily.list", {"F1.csv=/1", "F2.csv=/2"});
+    fs::create_directories(TempPath("Data"));
+    const std::string stale = TempPath("Data/F1.csv");
+    for (const bool saveFails : {false, true}) {
+        WriteFile(stale, "old 1");
+        WriteFile(TempPath("Data/F2.csv"), "old 2");
+        InjectRemoveFailure(stale);
+        if (saveFails) InjectFileFailure(1, stale);  // the one attempt of a plain list
+        form = std::make_unique<DownloadForm>();
+        form->endProgram = [this](int status) { ended.push_back(status); };
+        const int lines = static_cast<int>(LogTexts().size());
+        PrepareAutomatic("Daily.list", TempPath("Data/"));
+        ASSERT_TRUE(RunAutomatic()) << saveFails;
+        InjectRemoveFailure("");
+        InjectFileFailure(0);
+        const std::vector<std::string> all = LogTexts();
+        const std::vector<std::string> log(all.begin() + lines, all.end());
+        const auto count = [&](const std::string& prefix) {
+            return std::count_if(log.begin(), log.end(),
+                                 [&](const std::string& t) { return t.rfind(prefix, 0) == 0; });
+        };
+        EXPECT_EQ(count("File cannot be deleted: " + stale), 1) << saveFails;
+        EXPECT_EQ(count("This URL was downloaded before: "), 0) << saveFails;
+        EXPECT_EQ(ReadFile(TempPath("Data/F2.csv")), "new 2");
+        EXPECT_EQ(ReadFile(stale), saveFails ? "old 1" : "new 1");
+        EXPECT_EQ(Result(), saveFails ? "ERROR\r\n" : "OK\r\n");
+        EXPECT_EQ(count("Old file not replaced: " + stale), saveFails ? 1 : 0);
+        ended.clear();
+    }
 }
 
 TEST_F(DownloadRunTest, AnAutomaticRunWhoseListVanishedQuitsWithError) {

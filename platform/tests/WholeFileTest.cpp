@@ -1,6 +1,9 @@
-// Files written whole or not at all: the temporary name in the target's folder, and what a
-// failed write leaves behind.
+// Files written whole or not at all: the temporary name in the target's folder, writing
+// through links, refused targets that are no regular files, and what a failed write leaves
+// behind.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -33,14 +36,76 @@ TEST_F(WholeFileTest, ATargetNamedUpToTheFileNameLimitIsWritten) {
     EXPECT_EQ(ListDirectory(TempFolder(), "*", EntryKind::Files), std::vector<std::string>{name});
 }
 
-TEST_F(WholeFileTest, AReplacedFileKeepsItsPermissions) {
+TEST_F(WholeFileTest, AReplacedFileKeepsItsPermissionsAndGroup) {
     namespace fs = std::filesystem;
     const std::string path = TempPath("Private.csv");
     WriteTextLines(path, {"old"});
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    // A group other than the one a new file gets, where the process may give it one.
+    const gid_t other = ::getegid() + 1;
+    const bool grouped = ::chown(path.c_str(), static_cast<uid_t>(-1), other) == 0;
     WriteTextLines(path, {"new"});
     EXPECT_EQ(Raw("Private.csv"), "new\r\n");
     EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    if (grouped) {
+        EXPECT_EQ(st.st_gid, other);
+    }
+}
+
+// A link is written through to the file at the end of its chain (relative links read from
+// their own folder), and stays a link; a link to nothing creates the file it names; a chain
+// that does not end is refused and stays as it was.
+TEST_F(WholeFileTest, ALinkIsWrittenThroughToTheFileItNames) {
+    namespace fs = std::filesystem;
+    fs::create_directory(TempPath("data"));
+    const std::string real = TempPath("data/Real.csv");
+    WriteTextLines(real, {"old"});
+    fs::create_symlink("Real.csv", TempPath("data/Inner.csv"));
+    fs::create_symlink(TempPath("data/Inner.csv"), TempPath("Chart.csv"));
+    WriteTextLines(TempPath("Chart.csv"), {"new"});
+    EXPECT_EQ(Raw("data/Real.csv"), "new\r\n");
+    EXPECT_TRUE(fs::is_symlink(TempPath("Chart.csv")));
+    EXPECT_TRUE(fs::is_symlink(TempPath("data/Inner.csv")));
+    EXPECT_EQ(ListDirectory(TempPath("data/"), "*", EntryKind::Files),
+              (std::vector<std::string>{"Inner.csv", "Real.csv"}));
+
+    fs::create_symlink("data/Later.csv", TempPath("Dangling.csv"));
+    WriteTextLines(TempPath("Dangling.csv"), {"made"});
+    EXPECT_EQ(Raw("data/Later.csv"), "made\r\n");
+    EXPECT_TRUE(fs::is_symlink(TempPath("Dangling.csv")));
+
+    fs::create_symlink("Loop2.csv", TempPath("Loop1.csv"));
+    fs::create_symlink("Loop1.csv", TempPath("Loop2.csv"));
+    EXPECT_THROW(WriteTextLines(TempPath("Loop1.csv"), {"x"}), FileError);
+    EXPECT_EQ(fs::read_symlink(TempPath("Loop1.csv")), "Loop2.csv");
+}
+
+// A FIFO or a device under the name, also behind a link, is refused before anything is
+// written: it stays what it was and no file takes its place.
+TEST_F(WholeFileTest, ATargetThatIsNoRegularFileIsRefused) {
+    namespace fs = std::filesystem;
+    const std::string fifo = TempPath("Result.dwnresult");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_symlink(fifo, TempPath("ToFifo"));
+    for (const char* name : {"Result.dwnresult", "ToFifo"}) {
+        try {
+            WriteTextLines(TempPath(name), {"OK"});
+            ADD_FAILURE() << name << " was written";
+        } catch (const FileError& e) {
+            EXPECT_NE(std::string(e.what()).find(TempPath(name)), std::string::npos) << e.what();
+        }
+    }
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(fifo)));
+    EXPECT_TRUE(fs::is_symlink(TempPath("ToFifo")));
+    if (fs::is_character_file("/dev/null")) {
+        fs::create_symlink("/dev/null", TempPath("ToDevice"));
+        EXPECT_THROW(WriteTextLines(TempPath("ToDevice"), {"OK"}), FileError);
+        EXPECT_TRUE(fs::is_symlink(TempPath("ToDevice")));
+        EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    }
+    EXPECT_EQ(ListDirectory(TempFolder(), "*", EntryKind::Files), std::vector<std::string>{});
 }
 
 // Fault injection: the 1st, 2nd, ... operation of a whole write fails until none fails. Each
