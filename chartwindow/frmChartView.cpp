@@ -530,10 +530,10 @@ ChartTarget& frmChartView::Picture() {
 }
 
 void frmChartView::ShowWindow() {
-    if (parentWidget())
-        parentWidget()->show();
-    else
-        show();
+    // The title bar's close button of the child window hides this window inside it as well:
+    // both are shown, and the child window keeps the size and place it had when it was closed.
+    show();
+    if (parentWidget()) parentWidget()->show();
 }
 
 // ---- The window of the process ----------------------------------------------------------

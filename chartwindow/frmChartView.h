@@ -146,7 +146,9 @@ private:
     std::map<ChartLabel, QLabel*> labels_;
 };
 
-// Shows the chart window inside the frame, creating and loading it on first use.
+// Shows the chart window inside the frame, creating and loading it on first use. The window
+// lives until the program ends: closed by its title bar, it is only hidden, and shown again
+// whole, at the size and place it had.
 void ShowChartWindow();
 // The chart window of the process (nullptr before its first use).
 frmChartView* ChartWindowWidget();
