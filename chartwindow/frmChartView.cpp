@@ -23,6 +23,7 @@
 #include <QTreeWidget>
 #include <cmath>
 #include <exception>
+#include <utility>
 
 #include "ActivityLog.h"
 #include "ChartCurves.h"
@@ -115,6 +116,54 @@ void ChartPictureBox::resizeEvent(QResizeEvent*) {
     target_.SetScaleSize(width() * kTwipsPerPixel, height() * kTwipsPerPixel);
     if (handlers_.resized) frmChartView::RunCommand(handlers_.resized);
     if (image_.size() != size()) Redraw();
+}
+
+// ---- The tree ---------------------------------------------------------------------------
+
+MoneyVolumeTree::MoneyVolumeTree(QWidget* parent, std::function<void()> nodeClick)
+    : QTreeWidget(parent), nodeClick_(std::move(nodeClick)) {
+    connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
+        if (byUser_ == 0 || !current) return;
+        pressClicked_ = true;
+        NodeClick();
+    });
+    // A click on the node that was already the current one changes nothing: it clicks itself.
+    connect(this, &QTreeWidget::itemClicked, this, [this] {
+        if (!pressClicked_) NodeClick();
+        pressClicked_ = false;
+    });
+}
+
+void MoneyVolumeTree::NodeClick() {
+    // What the click's yields run meanwhile (a slide show's step selecting its node) is not the
+    // user's.
+    const int byUser = std::exchange(byUser_, 0);
+    nodeClick_();
+    byUser_ = byUser;
+}
+
+template <typename Handler>
+void MoneyVolumeTree::ByUser(Handler handler) {
+    ++byUser_;
+    handler();
+    --byUser_;
+}
+
+void MoneyVolumeTree::keyPressEvent(QKeyEvent* event) {
+    ByUser([&] { QTreeWidget::keyPressEvent(event); });
+}
+
+void MoneyVolumeTree::mousePressEvent(QMouseEvent* event) {
+    pressClicked_ = false;
+    ByUser([&] { QTreeWidget::mousePressEvent(event); });
+}
+
+void MoneyVolumeTree::mouseMoveEvent(QMouseEvent* event) {
+    ByUser([&] { QTreeWidget::mouseMoveEvent(event); });
+}
+
+void MoneyVolumeTree::mouseReleaseEvent(QMouseEvent* event) {
+    ByUser([&] { QTreeWidget::mouseReleaseEvent(event); });
 }
 
 // ---- The window -------------------------------------------------------------------------
@@ -291,7 +340,7 @@ void frmChartView::BuildControls() {
         Label("labChartFromTo", "Chart Limits", 2760, 1520, 5175, 255);
     Button("cmdEnlargeChart", "Enlarge chart", 8040, 1520, 1215, 255);
 
-    tree_ = new QTreeWidget(central_);
+    tree_ = new MoneyVolumeTree(central_, [this] { TreeNodeClick(); });
     tree_->setObjectName(QStringLiteral("TreeView1"));
     tree_->setHeaderHidden(true);
     tree_->setRootIsDecorated(false);
@@ -305,8 +354,6 @@ void frmChartView::BuildControls() {
     // column width a little wider, which is no reason for a horizontal scroll bar.
     tree_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     tree_->setGeometry(Px(60), Px(1800), Px(1575), Px(3975));
-    connect(tree_, &QTreeWidget::itemClicked, this,
-            [this] { RunCommand([this] { model_.TreeView1_NodeClick(); }); });
 
     picture_ = new ChartPictureBox(
         this,
@@ -317,6 +364,19 @@ void frmChartView::BuildControls() {
     picture_->setGeometry(Px(1690), Px(1800), Px(8985), Px(3975));
 
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
+}
+
+void frmChartView::TreeNodeClick() {
+    if (nodeClickRunning_) {
+        nodeClickAgain_ = true;
+        return;
+    }
+    nodeClickRunning_ = true;
+    do {
+        nodeClickAgain_ = false;
+        RunCommand([this] { model_.TreeView1_NodeClick(); });
+    } while (nodeClickAgain_);
+    nodeClickRunning_ = false;
 }
 
 void frmChartView::Load() {
@@ -530,10 +590,10 @@ ChartTarget& frmChartView::Picture() {
 }
 
 void frmChartView::ShowWindow() {
-    if (parentWidget())
-        parentWidget()->show();
-    else
-        show();
+    // The title bar's close button of the child window hides this window inside it as well:
+    // both are shown, and the child window keeps the size and place it had when it was closed.
+    show();
+    if (parentWidget()) parentWidget()->show();
 }
 
 // ---- The window of the process ----------------------------------------------------------

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QMainWindow>
 #include <QPointer>
+#include <QTreeWidget>
 #include <functional>
 #include <map>
 #include <memory>
@@ -23,12 +24,35 @@ class QComboBox;
 class QLabel;
 class QMenu;
 class QScrollBar;
-class QTreeWidget;
-class QTreeWidgetItem;
 
 namespace vel {
 
 class frmChartView;
+
+// The Money Volume Tree TreeView1: a change of its current node that the user makes (the keys, a
+// press or a drag of the mouse) is a node click, and so is a click on the current node; the
+// program's own changes (a selection, a new tree) are none.
+class MoneyVolumeTree : public QTreeWidget {
+public:
+    MoneyVolumeTree(QWidget* parent, std::function<void()> nodeClick);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void NodeClick();
+    // Runs a handler of Qt's with the current node's changes counted as the user's.
+    template <typename Handler>
+    void ByUser(Handler handler);
+
+    std::function<void()> nodeClick_;
+    int byUser_ = 0;
+    // The present mouse press has made its node click (its node became the current one).
+    bool pressClicked_ = false;
+};
 
 // The picture box Picture1 of a chart window: shows its drawing target as an image, with the
 // cursor line, and hands mouse presses (button 1 left, 2 right, 4 other), moves and resizes to
@@ -126,6 +150,9 @@ protected:
 private:
     void BuildMenus();
     void BuildControls();
+    // TreeView1_NodeClick for a click or a key in the tree. One that comes while the last one
+    // still draws (yields) waits for it, and the last node the user reached is drawn after it.
+    void TreeNodeClick();
     // A button that runs the command of its name.
     QAbstractButton* Button(const char* name, const char* caption, int left, int top, int width,
                             int height);
@@ -139,6 +166,8 @@ private:
     QScrollBar* hscroll2_ = nullptr;
     QComboBox* delays_ = nullptr;
     QMenu* popped_ = nullptr;
+    bool nodeClickRunning_ = false;
+    bool nodeClickAgain_ = false;
     // The control that had the keyboard focus when it was switched off (see SetControlEnabled).
     QPointer<QWidget> parkedFocus_;
     std::map<std::string, QAction*> items_;
@@ -146,7 +175,9 @@ private:
     std::map<ChartLabel, QLabel*> labels_;
 };
 
-// Shows the chart window inside the frame, creating and loading it on first use.
+// Shows the chart window inside the frame, creating and loading it on first use. The window
+// lives until the program ends: closed by its title bar, it is only hidden, and shown again
+// whole, at the size and place it had.
 void ShowChartWindow();
 // The chart window of the process (nullptr before its first use).
 frmChartView* ChartWindowWidget();

@@ -9,6 +9,7 @@
 #include "QtDoor.h"
 #include "QtEnvironment.h"
 #include "QtProgramStart.h"
+#include "QtScreenFit.h"
 #include "TarquelMain.h"
 #include "frmGenerateURLs.h"
 #include "frmTarquel.h"
@@ -32,7 +33,10 @@ int main(int argc, char** argv) {
     vel::RouteEndSignals(&app, [&form] { form.mnuQuitDownloading_Click(); });
 
     vel::Main(vel::JoinedCommandLine(argc, argv),
-              QCoreApplication::applicationDirPath().toStdString(), form,
-              [&window, maximized] { maximized ? window.showMaximized() : window.show(); });
+              QCoreApplication::applicationDirPath().toStdString(), form, [&window, maximized] {
+                  // Its designed size within the screen's available area, as far as that allows.
+                  vel::OpenWithinScreen(&window);
+                  maximized ? window.showMaximized() : window.show();
+              });
     return app.exec();
 }

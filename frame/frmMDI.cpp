@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <algorithm>
 
 #include "CommandBarrier.h"
 #include "MainCommands.h"
@@ -37,6 +38,16 @@ QMdiSubWindow* frmMDI::AddChild(QWidget* child) {
 void frmMDI::Arrange(ArrangeMode mode) {
     if (mode == ArrangeMode::Cascade) {
         area_->cascadeSubWindows();
+        // Qt's cascade gives every window its size hint, also where that reaches past the
+        // frame's area (a small screen): such a window ends at the area's edge instead.
+        const QRect r = area_->viewport()->rect();
+        for (QMdiSubWindow* w : area_->subWindowList()) {
+            if (!w->isVisible() || w->isMinimized() || w->isMaximized()) continue;
+            const QRect g = w->geometry();
+            const QSize inside(std::min(g.width(), r.right() + 1 - g.left()),
+                               std::min(g.height(), r.bottom() + 1 - g.top()));
+            if (inside != g.size()) w->resize(inside);
+        }
         return;
     }
     QList<QMdiSubWindow*> windows;

@@ -25,7 +25,8 @@ public:
     // Puts the widget into the frame as a child window and returns that window.
     QMdiSubWindow* AddChild(QWidget* child);
     // Cascade, tile horizontally (one under the other, full width) or tile vertically (side
-    // by side, full height) over the visible child windows that are not minimised.
+    // by side, full height) over the visible child windows that are not minimised. The cascade
+    // gives each window its designed size (its size hint) as far as the frame's area holds it.
     void Arrange(ArrangeMode mode);
 
 protected:

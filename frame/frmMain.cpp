@@ -15,6 +15,7 @@
 
 #include "CommandBarrier.h"
 #include "MainCommands.h"
+#include "QtScreenFit.h"
 #include "frmMDI.h"
 
 namespace vel {
@@ -297,6 +298,7 @@ void frmMain::Picture1_Resize() {
 
 void ShowFrameAndMainWindows() {
     auto* frame = new frmMDI();
+    OpenWithinScreen(frame);
     frame->show();
     auto* main = new frmMain(frame);
     QMdiSubWindow* child = frame->AddChild(main);

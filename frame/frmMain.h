@@ -79,8 +79,9 @@ private:
     bool installed_ = false;
 };
 
-// Shows the frame window and, as its first child, the main window, and loads the main window.
-// The windows live until the process ends.
+// Shows the frame window, at its designed size within the screen's available area as far as
+// that allows, and as its first child the main window, and loads the main window. The windows
+// live until the process ends.
 void ShowFrameAndMainWindows();
 
 }  // namespace vel

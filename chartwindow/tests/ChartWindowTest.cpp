@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -323,6 +324,54 @@ TEST_F(ChartWindowTest, TreeClicksShowAStockOrClearTheChart) {
     EXPECT_EQ(door_.Beeps(), 2);
     w->MenuItem("mnuGoToTopOfMoneyVolumeTree")->trigger();
     EXPECT_EQ(DisplayedStockIndex, 1);
+}
+
+QTreeWidget* g_keyTree = nullptr;
+int g_keyYields = 0;
+
+void PressKey(QWidget* target, int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+}
+
+TEST_F(ChartWindowTest, TheKeyboardSelectsInTheTreeAsANodeClickDoes) {
+    QTreeWidget* tree = w->Tree();
+    // The program's own selections and a new tree select without a click.
+    w->SelectNode(4);
+    EXPECT_EQ(DisplayedStockIndex, 1);
+    testing::LoadSyntheticHistory(30, 120);
+    ChartsCommands.HistoryLoaded();
+    w->SelectNode(3);
+    ASSERT_EQ(w->SelectedNodeKey(), "S2");
+    EXPECT_EQ(DisplayedStockIndex, 1);
+    EXPECT_EQ(ChartCaption(1), "Stock price for S1");
+
+    PressKey(tree, Qt::Key_Down);
+    EXPECT_EQ(w->SelectedNodeKey(), "S3");
+    EXPECT_EQ(DisplayedStockIndex, 3);
+    EXPECT_EQ(ChartCaption(1), "Stock price for S3");
+    EXPECT_EQ(LabelText("labSymbols").toStdString(), " 3 / 30");
+    Click("cmdBasketIn");
+    EXPECT_EQ(Members(), std::vector<long>{3});
+    PressKey(tree, Qt::Key_Up);
+    EXPECT_EQ(DisplayedStockIndex, 2);
+    EXPECT_EQ(LabelText("labBasketCount").toStdString(), " 0 / 1");
+
+    // A key pressed while the last one's stock is still being drawn (a key held down): the
+    // chart and both labels end on the node the keys reached.
+    g_keyTree = tree;
+    g_keyYields = 0;
+    SetYieldHook([] {
+        if (++g_keyYields == 1) PressKey(g_keyTree, Qt::Key_Down);
+    });
+    PressKey(tree, Qt::Key_Down);
+    SetYieldHook(nullptr);
+    EXPECT_EQ(w->SelectedNodeKey(), "S4");
+    EXPECT_EQ(DisplayedStockIndex, 4);
+    EXPECT_EQ(ChartCaption(1), "Stock price for S4");
+    EXPECT_EQ(LabelText("labSymbols").toStdString(), " 4 / 30");
+    EXPECT_EQ(BasketPosition, 0);
+    EXPECT_EQ(LabelText("labBasketCount").toStdString(), " 0 / 1");
 }
 
 TEST_F(ChartWindowTest, BasketButtonsAndListCommands) {

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
@@ -81,6 +82,29 @@ TEST_F(FrameWindowsTest, ChildWindowsOpenAndCascadeAtLeastAtTheirDesignedSizes) 
     cmdEnlargeChart_Click();
     CloseChartEnlarge();
     ExpectDesignedSizes("the enlarged pane closed");
+}
+
+TEST_F(FrameWindowsTest, TheChartWindowClosedByItsTitleBarComesBackWholeAtItsSizeAndPlace) {
+    mnuStockChartsAndScreening_Click();
+    w = ChartWindowWidget();
+    QMdiSubWindow* chart = Outer(w);
+    chart->setGeometry(40, 30, 900, 560);
+    QApplication::processEvents();
+    const QRect place = chart->geometry();
+    ASSERT_TRUE(chart->close());  // the title bar's close button
+    QApplication::processEvents();
+    ASSERT_FALSE(chart->isVisible());
+    // Hidden, not destroyed: a later CHARTS shows the same window with all it holds.
+    mnuStockChartsAndScreening_Click();
+    QApplication::processEvents();
+    EXPECT_EQ(ChartWindowWidget(), w);
+    EXPECT_TRUE(chart->isVisible());
+    for (QWidget* part : std::initializer_list<QWidget*>{w, w->menuBar(), w->Control("cmdBasketIn"),
+                                                         w->Tree(), w->PictureBox()})
+        EXPECT_TRUE(part->isVisible()) << part->objectName().toStdString();
+    EXPECT_EQ(chart->geometry(), place);
+    EXPECT_EQ(frame->mdiArea()->activeSubWindow(), chart);
+    ExpectDesignedSizes("CHARTS after the close");
 }
 
 TEST_F(FrameWindowsTest, AQuestionDuringAMarketCalculationLeavesTheChartWindowActive) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -14,7 +15,9 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QThread>
+#include <QWindow>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -29,6 +32,7 @@
 #include "MainCommands.h"
 #include "QtDoor.h"
 #include "QtProgramStart.h"
+#include "QtScreenFit.h"
 #include "VectorStores.h"
 #include "frmMDI.h"
 #include "frmMain.h"
@@ -176,6 +180,45 @@ TEST_F(MainWindowTest, TileHorizontallyStacksFullWidthChildren) {
     EXPECT_EQ(windows[0]->geometry().left(), 0);
     EXPECT_EQ(windows[1]->geometry().left(), windows[0]->geometry().right() + 1);
     EXPECT_EQ(windows[1]->geometry().top(), 0);
+}
+
+TEST_F(MainWindowTest, WindowsOpenWithinTheScreensAvailableArea) {
+    // Title bar and borders as a window manager draws them (left, top, right, bottom). The
+    // designed size holds where the whole window fits; where not, the window takes what the
+    // area allows; either way it stands centred in the area.
+    const QMargins border(1, 20, 1, 5);
+    EXPECT_EQ(FitWithinArea({0, 0, 1600, 1000}, {1000, 720}, border), QRect(300, 147, 1000, 720));
+    EXPECT_EQ(FitWithinArea({0, 0, 1280, 720}, {1000, 720}, border), QRect(140, 20, 1000, 695));
+    EXPECT_EQ(FitWithinArea({0, 0, 1024, 768}, {760, 564}, border), QRect(132, 109, 760, 564));
+    EXPECT_EQ(FitWithinArea({0, 32, 1280, 688}, {1000, 720}, border), QRect(140, 52, 1000, 663));
+    EXPECT_EQ(FitWithinArea({0, 0, 640, 480}, {1000, 720}, border), QRect(1, 20, 638, 455));
+
+    // The frame as the start opens it, on the test's screen, which is narrower than the frame's
+    // designed size: once shown, the frame is fitted with the title bar and borders of the
+    // screen's platform, which it knows only then.
+    ShowFrameAndMainWindows();
+    frame.reset(frmMDI::current());
+    ASSERT_NE(frame, nullptr);
+    main = frame->findChild<frmMain*>();
+    QApplication::processEvents();
+    const QRect area = frame->screen()->availableGeometry();
+    ASSERT_LT(area.width(), 1000);
+    EXPECT_TRUE(area.contains(frame->frameGeometry()));
+    EXPECT_EQ(frame->geometry(),
+              FitWithinArea(area, {1000, 720}, frame->windowHandle()->frameMargins()));
+    // A child window designed larger than the frame's area: the cascade ends it at the area's
+    // edges; the main window keeps its designed size.
+    struct Large : QWidget {
+        QSize sizeHint() const override { return {1200, 900}; }
+    };
+    QMdiSubWindow* large = frame->AddChild(new Large);
+    large->show();
+    main->MenuItem("mnuCascade")->trigger();
+    const QRect inside = frame->mdiArea()->viewport()->rect();
+    EXPECT_TRUE(inside.contains(large->geometry()));
+    EXPECT_EQ(large->geometry().right(), inside.right());
+    EXPECT_EQ(large->geometry().bottom(), inside.bottom());
+    EXPECT_EQ(main->parentWidget()->size(), main->parentWidget()->sizeHint());
 }
 
 TEST_F(MainWindowTest, SmallWindowIsNotLaidOut) {
