@@ -2,8 +2,8 @@
 # Installs the Debian packages the build needs when they are missing (as root), or prints
 # the one command that installs them.
 set -eu
-pkgs=(g++ cmake make libgtest-dev libgmock-dev libsqlite3-dev qt6-base-dev fonts-dejavu-core
-  clang-format)
+pkgs=(g++ cmake make libgtest-dev libgmock-dev libsqlite3-dev qt6-base-dev libcurl4-openssl-dev
+  libssl-dev fonts-dejavu-core clang-format curl)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
