@@ -5,7 +5,6 @@
 // the program (Main).
 #include <QApplication>
 #include <string>
-#include <vector>
 
 #include "ActivityLog.h"
 #include "AnalysisCommands.h"
@@ -40,22 +39,10 @@ void RegisterSubsystemCommands(vel::Door& door) {
     vel::RegisterAutomationCommands();
 }
 
-// Qt's messages of a run without a display, for the activity log; those that come before the
-// log is open wait for it.
-std::vector<std::string> g_earlyQtMessages;
-
-void LogQtMessage(const std::string& text) {
-    if (vel::ActivityLogPath.empty()) {
-        g_earlyQtMessages.push_back(text);
-        return;
-    }
-    vel::WriteActivityLog(text);
-}
-
-// The frame and the main window, once the log is open and has taken the waiting messages.
+// The frame and the main window, once the log is open and has taken Qt's messages that came
+// before it.
 void ShowWindows() {
-    for (const auto& text : g_earlyQtMessages) vel::WriteActivityLog(text);
-    g_earlyQtMessages.clear();
+    vel::WriteHeldActivityLog();
     vel::ShowFrameAndMainWindows();
 }
 
@@ -63,7 +50,7 @@ void ShowWindows() {
 
 int main(int argc, char** argv) {
     vel::PrepareQtEnvironment();
-    vel::RouteQtMessages(LogQtMessage);
+    vel::RouteQtMessages(&vel::WriteActivityLogOrHold);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vellicor"));
 

@@ -36,7 +36,7 @@ bool IsExistingFile(const std::string& path) {
 DownloadForm::DownloadForm(QObject* parent) : QObject(parent) {
     endProgram = [](int status) { door().EndProcess(status); };
     for (auto& control : controls_) {
-        control = std::make_unique<ctlURLDownload>(network_);
+        control = std::make_unique<ctlURLDownload>(transport_);
         connect(control.get(), &ctlURLDownload::attemptEnded, this, &DownloadForm::SchedulePump);
     }
 }

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "HttpAccessManager.h"
+#include "CurlTransport.h"
 #include "ctlURLDownload.h"
 
 namespace vel {
@@ -44,7 +44,7 @@ public:
 
     // Control n, 1 to 5 (ctlURLDownload1 .. ctlURLDownload5).
     ctlURLDownload& Control(int n);
-    QNetworkAccessManager& Network() { return network_; }
+    CurlTransport& Transport() { return transport_; }
 
     // ---- the window's state --------------------------------------------------------------
     const std::string& StatusText() const { return statusText_; }
@@ -121,7 +121,7 @@ private:
     // The end of a run: the closing status text and beep, and in automatic mode the quit.
     void FinishRun();
 
-    HttpAccessManager network_;
+    CurlTransport transport_;
     std::array<std::unique_ptr<ctlURLDownload>, kControlCount> controls_;
     DownloadFormView* view_ = nullptr;
     std::string statusText_;

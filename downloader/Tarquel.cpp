@@ -1,8 +1,10 @@
 // The executable Tarquel: the Qt application with the Qt door, the yield hook, SIGTERM and
 // SIGINT as the quit command, the download window and the start (Main). Without a display it
-// runs on Qt's offscreen platform. The generator window is registered as its form's presenter.
+// runs on Qt's offscreen platform and Qt's messages go to its log. The generator window is
+// registered as its form's presenter.
 #include <QApplication>
 
+#include "ActivityLog.h"
 #include "Door.h"
 #include "DownloadForm.h"
 #include "Hooks.h"
@@ -16,6 +18,7 @@
 
 int main(int argc, char** argv) {
     vel::PrepareQtEnvironment();
+    vel::RouteQtMessages(&vel::WriteActivityLogOrHold);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarquel"));
     // "Download stock data from Web" starts this program maximised.
@@ -34,6 +37,7 @@ int main(int argc, char** argv) {
 
     vel::Main(vel::JoinedCommandLine(argc, argv),
               QCoreApplication::applicationDirPath().toStdString(), form, [&window, maximized] {
+                  vel::WriteHeldActivityLog();
                   // Its designed size within the screen's available area, as far as that allows.
                   vel::OpenWithinScreen(&window);
                   maximized ? window.showMaximized() : window.show();

@@ -1,15 +1,13 @@
 // The download control.
 #include "ctlURLDownload.h"
 
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QUrl>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 #include "ActivityLog.h"
+#include "AsciiText.h"
 #include "Hooks.h"
 #include "NumberText.h"
 #include "UrlList.h"
@@ -19,59 +17,24 @@ namespace vel {
 
 namespace {
 
-// Qt keeps at most this much of a response in memory before the control takes it; the rest
-// waits in the socket, so a large file is streamed to disk and never held whole.
-constexpr qint64 kReadBufferSize = 256 * 1024;
-
 const char* const kStateCaptions[] = {"Standstill",   "Looking IP",   "Found IP",    "Conecting",
                                       "Connected",    "Request->",    "Request OK",  "Response <-",
                                       "Response OK",  "Disconecting", "Disconected", "Comm. error",
                                       "Saving buffer"};
 
-// True when a finished reply carries a final HTTP response with its whole body, also one whose
-// status the reply reports as an error (4xx, 5xx): the page is content like any other.
-// Transport failures, a cancel, and a body whose framing is broken or cut short (the network
-// access's reader checks it as it reads, HttpAccessManager) are not.
-bool IsHttpStatusOutcome(QNetworkReply& reply) {
-    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (!status.isValid() || status.toInt() < 200) return false;
-    switch (reply.error()) {
-        case QNetworkReply::NoError:
-        case QNetworkReply::ContentAccessDenied:
-        case QNetworkReply::ContentOperationNotPermittedError:
-        case QNetworkReply::ContentNotFoundError:
-        case QNetworkReply::AuthenticationRequiredError:
-        case QNetworkReply::ContentConflictError:
-        case QNetworkReply::ContentGoneError:
-        case QNetworkReply::UnknownContentError:
-        case QNetworkReply::ProtocolInvalidOperationError:
-        case QNetworkReply::InternalServerError:
-        case QNetworkReply::OperationNotImplementedError:
-        case QNetworkReply::ServiceUnavailableError:
-        case QNetworkReply::UnknownServerError:
-            return true;
-        default:
-            return false;
-    }
+QUrl ParsedUrl(const std::string& address) {
+    return QUrl(QString::fromStdString(address), QUrl::TolerantMode);
+}
+
+int DefaultPort(const QUrl& url) {
+    return EqualsNoCase(url.scheme().toStdString(), "https") ? 443 : 80;
 }
 
 // Scheme, host and port agree: credentials of a list line go nowhere else.
 bool SameOrigin(const QUrl& a, const QUrl& b) {
-    return a.scheme().toLower() == b.scheme().toLower() &&
-           a.host().toLower() == b.host().toLower() &&
-           a.port(a.scheme().toLower() == QLatin1String("https") ? 443 : 80) ==
-               b.port(b.scheme().toLower() == QLatin1String("https") ? 443 : 80);
-}
-
-// The address a finished reply redirects to, resolved against it; empty when it is no
-// redirect (a 3xx answer without a Location is content).
-QUrl RedirectTarget(QNetworkReply& reply) {
-    const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (status != 301 && status != 302 && status != 303 && status != 307 && status != 308)
-        return {};
-    const QByteArray location = reply.rawHeader("Location");
-    if (location.isEmpty()) return {};
-    return reply.url().resolved(QUrl::fromEncoded(location, QUrl::TolerantMode));
+    return EqualsNoCase(a.scheme().toStdString(), b.scheme().toStdString()) &&
+           EqualsNoCase(a.host().toStdString(), b.host().toStdString()) &&
+           a.port(DefaultPort(a)) == b.port(DefaultPort(b));
 }
 
 }  // namespace
@@ -81,8 +44,8 @@ std::string TransferStateCaption(int state) {
     return std::to_string(state) + " ???";
 }
 
-ctlURLDownload::ctlURLDownload(QNetworkAccessManager& network, QObject* parent)
-    : QObject(parent), network_(network) {
+ctlURLDownload::ctlURLDownload(CurlTransport& transport, QObject* parent)
+    : QObject(parent), transport_(transport) {
     YieldToEvents();
 }
 
@@ -91,7 +54,7 @@ ctlURLDownload::~ctlURLDownload() {
 }
 
 bool ctlURLDownload::IsExecuting() const {
-    return reply_ != nullptr;
+    return transfer_ != 0;
 }
 
 void ctlURLDownload::SetView(DownloadControlView* view) {
@@ -133,7 +96,7 @@ void ctlURLDownload::StartDownload() {
     }
 
     redirects_ = 0;
-    Request(QUrl(QString::fromStdString(CurURL), QUrl::TolerantMode));
+    Request(CurURL);
     if (ProcessTimeOut > 0)
         deadline_ = door().StartTimer(std::int64_t{ProcessTimeOut} * 1000, [this] {
             deadline_ = 0;
@@ -143,28 +106,20 @@ void ctlURLDownload::StartDownload() {
     YieldToEvents();
 }
 
-void ctlURLDownload::Request(const QUrl& url) {
-    QNetworkRequest request(url);
-    // Redirects are followed here, so that each step is checked and credentials go only to
-    // the list line's own host.
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::ManualRedirectPolicy);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
-                         QNetworkRequest::AlwaysNetwork);
-    // The file receives the bytes exactly as the server has them.
-    request.setRawHeader("Accept-Encoding", "identity");
-    const QUrl first(QString::fromStdString(CurURL), QUrl::TolerantMode);
-    if ((!CurUserName.empty() || !CurPassword.empty()) && SameOrigin(url, first)) {
-        const QByteArray pair = QByteArray::fromStdString(CurUserName + ":" + CurPassword);
-        request.setRawHeader("Authorization", "Basic " + pair.toBase64());
-    }
-    QNetworkReply* reply = network_.get(request);
-    reply_ = reply;
-    received_ = 0;
-    reply->setReadBufferSize(kReadBufferSize);
-    connect(reply, &QNetworkReply::readyRead, this, &ctlURLDownload::OnReadyRead);
-    connect(reply, &QNetworkReply::metaDataChanged, this, &ctlURLDownload::OnMetaDataChanged);
-    connect(reply, &QNetworkReply::finished, this, &ctlURLDownload::OnFinished);
+void ctlURLDownload::Request(const std::string& url) {
+    const QUrl parsed = ParsedUrl(url);
+    TransferRequest request;
+    // The address as a server takes it: blanks and other characters a URL may not hold are
+    // percent-encoded, the fragment stays here.
+    request.url = parsed.adjusted(QUrl::RemoveFragment).toEncoded(QUrl::FullyEncoded).toStdString();
+    // Redirects are followed here, step by step, so that each is checked and the credentials go
+    // only to the list line's own origin.
+    request.withCredentials =
+        (!CurUserName.empty() || !CurPassword.empty()) && SameOrigin(parsed, ParsedUrl(CurURL));
+    request.userName = CurUserName;
+    request.password = CurPassword;
+    address_ = url;
+    transfer_ = transport_.Start(request, *this);
 }
 
 void ctlURLDownload::CancelDownload() {
@@ -205,71 +160,63 @@ void ctlURLDownload::Inet1_StateChanged(int State) {
     YieldToEvents();
 }
 
-void ctlURLDownload::OnMetaDataChanged() {
-    if (ProcessStatus != kReceiving) Inet1_StateChanged(kReceiving);
-}
-
-void ctlURLDownload::OnReadyRead() {
-    // The page of a redirect is not the content.
-    if (reply_ && !RedirectTarget(*reply_).isEmpty()) {
-        reply_->readAll();
-        return;
-    }
-    if (!TakeBody()) FailSaving();
-}
-
-bool ctlURLDownload::TakeBody() {
-    if (!reply_) return true;
+bool ctlURLDownload::TakeTransferBody(const char* data, std::size_t size) {
+    // Inside the transport's read: the bytes go to the temporary file, nothing else happens.
     if (!file_) {
         file_ = std::make_unique<WholeFile>(SaveFilePath);
-        if (!file_->Open()) return false;
+        if (!file_->Open()) {
+            saveErrno_ = errno;
+            return false;
+        }
     }
-    char buffer[64 * 1024];
-    for (qint64 n; (n = reply_->read(buffer, sizeof buffer)) > 0;) {
-        if (!file_->Write(buffer, static_cast<size_t>(n))) return false;
-        received_ += n;
+    if (!file_->Write(data, size)) {
+        saveErrno_ = errno;
+        return false;
     }
     return true;
 }
 
-void ctlURLDownload::OnFinished() {
-    QNetworkReply* reply = reply_;
-    if (!reply) return;
-    const QUrl target = RedirectTarget(*reply);
-    if (!target.isEmpty()) {
-        FollowRedirect(target);
-        return;
-    }
-    StopDeadline();
-    if (!TakeBody()) {
+void ctlURLDownload::TransferHeadArrived(int) {
+    if (ProcessStatus != kReceiving) Inet1_StateChanged(kReceiving);
+}
+
+void ctlURLDownload::TransferEnded(const TransferOutcome& outcome) {
+    transfer_ = 0;
+    if (outcome.clientRefused) {
+        errno = saveErrno_;
         FailSaving();
         return;
     }
-    // A body shorter than its announced length broke off, whatever Qt says about it.
-    if (IsHttpStatusOutcome(*reply))
-        Inet1_StateChanged(kComplete);
-    else
-        Inet1_StateChanged(kCommError);
+    if (!outcome.whole) {
+        FailTransfer(outcome.status > 0
+                         ? "HTTP " + std::to_string(outcome.status) + ", " + outcome.error
+                         : outcome.error);
+        return;
+    }
+    if (!outcome.redirectTo.empty()) {
+        FollowRedirect(outcome.redirectTo);
+        return;
+    }
+    StopDeadline();
+    Inet1_StateChanged(kComplete);
 }
 
-void ctlURLDownload::FollowRedirect(const QUrl& target) {
-    const QUrl from = reply_->url();
+void ctlURLDownload::FollowRedirect(const std::string& target) {
     // The redirect's own page is not the content.
-    disconnect(reply_, nullptr, this, nullptr);
-    reply_->deleteLater();
-    reply_ = nullptr;
     if (file_) {
         file_->Discard();
         file_.reset();
     }
-    const QString scheme = target.scheme().toLower();
+    const QUrl from = ParsedUrl(address_);
+    const QUrl to = ParsedUrl(target);
+    const std::string scheme = ToLowerAscii(to.scheme().toStdString());
     // Only http and https are followed, never from https down to http, and not for ever.
     const bool allowed =
-        (scheme == QLatin1String("https") ||
-         (scheme == QLatin1String("http") && from.scheme().toLower() != QLatin1String("https"))) &&
-        !target.host().isEmpty() && ++redirects_ <= kMaxRedirects;
+        (scheme == "https" ||
+         (scheme == "http" && ToLowerAscii(from.scheme().toStdString()) != "https")) &&
+        !to.host().isEmpty() && ++redirects_ <= kMaxRedirects;
     if (!allowed) {
-        WriteActivityLog("Refused redirect to: " + MaskPasswords(target.toString().toStdString()));
+        WriteActivityLog("Refused redirect to: " + MaskPasswords(target));
         Inet1_StateChanged(kCommError);
         return;
     }
@@ -277,7 +224,14 @@ void ctlURLDownload::FollowRedirect(const QUrl& target) {
 }
 
 void ctlURLDownload::OnDeadline() {
-    if (reply_) Inet1_StateChanged(kCommError);
+    if (transfer_ != 0)
+        FailTransfer("no whole answer within " + std::to_string(ProcessTimeOut) + " seconds");
+}
+
+void ctlURLDownload::FailTransfer(const std::string& why) {
+    WriteActivityLog("Failed attempt" + formatWholeExport(PassCount) + " (" + why +
+                     ") URL=" + MaskPasswords(DownloadURL));
+    Inet1_StateChanged(kCommError);
 }
 
 void ctlURLDownload::StopDeadline() {
@@ -294,10 +248,6 @@ void ctlURLDownload::SaveBufferToFile() {
     YieldToEvents();
     if (cancels_ != started) return;
     TransferError = 0;
-    if (!TakeBody()) {
-        FailSaving();
-        return;
-    }
     if (!file_) {
         // An empty response: an empty file.
         file_ = std::make_unique<WholeFile>(SaveFilePath);
@@ -311,11 +261,6 @@ void ctlURLDownload::SaveBufferToFile() {
         return;
     }
     file_.reset();
-    if (reply_) {
-        disconnect(reply_, nullptr, this, nullptr);
-        reply_->deleteLater();
-        reply_ = nullptr;
-    }
     labAction = "Buffer saved!";
     Show();
     YieldToEvents();
@@ -336,12 +281,10 @@ void ctlURLDownload::FailSaving() {
 
 void ctlURLDownload::DropTransfer() {
     StopDeadline();
-    if (reply_) {
-        QNetworkReply* reply = reply_;
-        reply_ = nullptr;
-        disconnect(reply, nullptr, this, nullptr);
-        if (reply->isRunning()) reply->abort();
-        reply->deleteLater();
+    if (transfer_ != 0) {
+        const CurlTransport::Id id = transfer_;
+        transfer_ = 0;
+        transport_.Abort(id);
     }
     if (file_) {
         file_->Discard();

@@ -1,21 +1,17 @@
 // The download control: downloads one URL at a time over HTTP or HTTPS into a file, as a
-// state machine over the program's one QNetworkAccessManager, driven by its signals and by a
+// state machine over the program's one transport (CurlTransport), driven by its events and by a
 // deadline timer of the platform door. The download window holds five of them and its scheduler
 // gives each free one the next URL and restarts failed ones. The body is streamed to a temporary
 // file beside the target and renamed onto it only when the whole response has arrived.
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "CurlTransport.h"
 #include "Door.h"
-
-class QNetworkAccessManager;
-class QNetworkReply;
-class QUrl;
 
 namespace vel {
 
@@ -34,7 +30,7 @@ public:
 // n & " ???" for a state outside 0 to 12). State 12 shows "Saving buffer".
 std::string TransferStateCaption(int state);
 
-class ctlURLDownload : public QObject {
+class ctlURLDownload : public QObject, private TransferClient {
     Q_OBJECT
 
 public:
@@ -46,7 +42,7 @@ public:
     // Redirects followed within one attempt at most.
     static constexpr int kMaxRedirects = 10;
 
-    explicit ctlURLDownload(QNetworkAccessManager& network, QObject* parent = nullptr);
+    explicit ctlURLDownload(CurlTransport& transport, QObject* parent = nullptr);
     ~ctlURLDownload() override;
 
     // ---- properties (the scheduler reads and writes them directly) -----------------------
@@ -79,8 +75,9 @@ public:
     // running, and sends the GET. The outcome comes through Inet1_StateChanged. An address
     // that is not http or https, or an empty save path, ends the attempt in error at once. A
     // response is saved only with a final status (200 or more) and a body that its framing says
-    // is whole; anything else is a communication error that leaves SaveFilePath as it was. An
-    // attempt that fails with no attempts left (PassCount >= PassCountMax) is logged as given up.
+    // is whole; anything else is a communication error that leaves SaveFilePath as it was. Each
+    // failed attempt logs why in one line; one that fails with no attempts left (PassCount >=
+    // PassCountMax) is logged as given up too.
     void StartDownload();
     // Stops any transfer, drops what it received, empties the texts and returns to idle.
     void CancelDownload();
@@ -106,17 +103,18 @@ signals:
     void attemptEnded();
 
 private:
-    void OnReadyRead();
-    void OnMetaDataChanged();
-    void OnFinished();
+    // The transport's events (TransferClient).
+    bool TakeTransferBody(const char* data, std::size_t size) override;
+    void TransferHeadArrived(int status) override;
+    void TransferEnded(const TransferOutcome& outcome) override;
     // Sends the GET of one step of the attempt (the address, or a redirect's target).
-    void Request(const QUrl& url);
-    void FollowRedirect(const QUrl& target);
+    void Request(const std::string& url);
+    void FollowRedirect(const std::string& target);
     // The attempt's deadline has come: a transfer still running ends in error.
     void OnDeadline();
     void StopDeadline();
-    // Takes the body received so far into the temporary file; false on a write error.
-    bool TakeBody();
+    // Ends the attempt as a communication error and logs why.
+    void FailTransfer(const std::string& why);
     // The response is complete: renames the temporary file onto SaveFilePath and logs it.
     void SaveBufferToFile();
     // Ends the attempt in error when saving failed (errno tells why), with a log line.
@@ -126,11 +124,12 @@ private:
     void EndAttempt(std::int16_t result);
     void Show();
 
-    QNetworkAccessManager& network_;
-    QPointer<QNetworkReply> reply_;
+    CurlTransport& transport_;
+    CurlTransport::Id transfer_ = 0;  // the running step's transfer, 0 when none
+    std::string address_;             // the running step's address
     std::unique_ptr<WholeFile> file_;
+    int saveErrno_ = 0;     // why the file did not take the body
     TimerId deadline_ = 0;  // the door's timer of the running attempt, 0 when none
-    qint64 received_ = 0;
     int redirects_ = 0;
     unsigned cancels_ = 0;  // counts CancelDownload calls
     std::string CurURL;

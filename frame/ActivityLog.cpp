@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "AppState.h"
 #include "Door.h"
@@ -18,6 +19,8 @@ ActivityLogState ActivityLog;
 namespace {
 
 const StateGroup<ActivityLog> kActivityLogGroup("ActivityLog");
+
+std::vector<std::string> g_heldTexts;
 
 const char* const kSeparator =
     "**************************************************************************";
@@ -68,6 +71,19 @@ void OpenActivityLog(const std::string& name) {
         WriteToLog("wb", "");
     else
         WriteToLog("ab", std::string(kSeparator) + "\r\n");
+}
+
+void WriteActivityLogOrHold(const std::string& text) {
+    if (ActivityLogPath.empty())
+        g_heldTexts.push_back(text);
+    else
+        WriteActivityLog(text);
+}
+
+void WriteHeldActivityLog() {
+    std::vector<std::string> texts;
+    texts.swap(g_heldTexts);
+    for (const auto& text : texts) WriteActivityLog(text);
 }
 
 void WriteActivityLog(const std::string& text) {

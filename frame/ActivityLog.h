@@ -26,6 +26,13 @@ constexpr std::uintmax_t kActivityLogLimit = 2000000;
 // once on standard error; the program goes on.
 void OpenActivityLog(const std::string& name);
 
+// Writes the text as WriteActivityLog does when the log is open; before, keeps it until
+// WriteHeldActivityLog. For what a program is told before its log can be opened (Qt's messages
+// of its start).
+void WriteActivityLogOrHold(const std::string& text);
+// Writes the texts that WriteActivityLogOrHold kept, in their order.
+void WriteHeldActivityLog();
+
 // Appends "Date: " date "  Time: " time " >> " text and CR LF, the date M/D/YYYY and the time
 // h:mm:ss AM/PM of the door's clock. Line breaks inside the text become blanks, so every
 // entry stays one line. Does nothing before OpenActivityLog.

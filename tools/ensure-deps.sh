@@ -3,8 +3,8 @@
 # the one command that installs them. Then makes the locales that the locale tests run under
 # available (as root), when they are missing.
 set -eu
-pkgs=(g++ cmake make libgtest-dev libgmock-dev libsqlite3-dev qt6-base-dev fonts-dejavu-core
-  clang-format locales)
+pkgs=(g++ cmake make libgtest-dev libgmock-dev libsqlite3-dev qt6-base-dev libcurl4-openssl-dev
+  libssl-dev fonts-dejavu-core clang-format curl locales)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

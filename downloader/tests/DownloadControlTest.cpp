@@ -1,9 +1,10 @@
 // The download control against the loopback server: byte-exact files, error pages, broken
-// bodies, refused and stalled transfers, credentials, redirects, restarts and cancels.
+// bodies, refused and stalled transfers, credentials, redirects, restarts and cancels, HTTPS,
+// a proxy and cookies.
 #include <gtest/gtest.h>
 
+#include "CurlTransport.h"
 #include "DownloaderFixture.h"
-#include "HttpAccessManager.h"
 #include "TestHttpServer.h"
 #include "WholeFile.h"
 #include "ctlURLDownload.h"
@@ -20,7 +21,8 @@ class DownloadControlTest : public testing::DownloaderFixture {
 protected:
     void SetUp() override {
         DownloaderFixture::SetUp();
-        control = std::make_unique<ctlURLDownload>(network);
+        transport.SetTrustedCertificates(TestHttpServer::TrustedCertificateFile());
+        control = std::make_unique<ctlURLDownload>(transport);
     }
     void TearDown() override {
         control.reset();
@@ -44,7 +46,7 @@ protected:
     }
 
     TestHttpServer server;
-    HttpAccessManager network;
+    CurlTransport transport;
     std::unique_ptr<ctlURLDownload> control;
 };
 
@@ -423,6 +425,68 @@ TEST_F(DownloadControlTest, ALargeBodyArrivesWhole) {
     server.Route("/big", big);
     EXPECT_EQ(Download(server.Url("/big"), "Big.bin"), 2);
     EXPECT_EQ(ReadFile(TempPath("Big.bin")), GeneratedBody(big.generatedSize));
+}
+
+// Over TLS a body is whole only where the TLS stream says it ends: a close-delimited body that
+// ends with the TLS close, and a 16 KB body, arrive byte for byte; one cut off at the socket
+// without the TLS close is an error and leaves the old file as it was.
+TEST_F(DownloadControlTest, HttpsBodiesArriveWholeOrNotAtAll) {
+    TestHttpServer tls(TestHttpServer::Security::Tls);
+    HttpBehaviour closing = Page(GeneratedBody(20000));
+    closing.closeDelimited = true;
+    tls.Route("/closing", closing);
+    tls.Route("/16k", Page(GeneratedBody(16 * 1024)));
+    HttpBehaviour cut = closing;
+    cut.dropWithoutTlsClose = true;
+    tls.Route("/cut", cut);
+    for (int run = 0; run < 5; ++run) {
+        EXPECT_EQ(Download(tls.Url("/closing"), "C.bin"), 2) << run;
+        EXPECT_TRUE(ReadFile(TempPath("C.bin")) == GeneratedBody(20000)) << run;
+        EXPECT_EQ(Download(tls.Url("/16k"), "S.bin"), 2) << run;
+        EXPECT_TRUE(ReadFile(TempPath("S.bin")) == GeneratedBody(16 * 1024)) << run;
+        WriteFile(TempPath("Old.bin"), "old");
+        EXPECT_EQ(Download(tls.Url("/cut"), "Old.bin"), 3) << run;
+        EXPECT_TRUE(ReadFile(TempPath("Old.bin")) == "old") << run;
+    }
+    int cuts = 0;
+    for (const auto& line : LogTexts())
+        cuts += line.find("(HTTP 200, the connection ended without the TLS close)") !=
+                std::string::npos;
+    EXPECT_EQ(cuts, 5);
+    // An address the certificate does not name is refused like any bad peer.
+    EXPECT_EQ(
+        Download("https://localhost.localdomain:" + std::to_string(tls.port()) + "/16k", "X.bin"),
+        3);
+    EXPECT_FALSE(Exists(TempPath("X.bin")));
+}
+
+// The proxy that the environment names carries the request (the host behind it need not
+// resolve), as curl reads the variables.
+TEST_F(DownloadControlTest, TheProxyOfTheEnvironmentCarriesTheRequest) {
+    TestHttpServer proxy;
+    proxy.Route("http://quotes.invalid/ibm.csv", Page("via the proxy"));
+    ::setenv("http_proxy", proxy.Url("").c_str(), 1);
+    EXPECT_EQ(Download("http://quotes.invalid/ibm.csv", "P.csv"), 2);
+    ::unsetenv("http_proxy");
+    EXPECT_EQ(ReadFile(TempPath("P.csv")), "via the proxy");
+    EXPECT_EQ(proxy.RequestsFor("http://quotes.invalid/ibm.csv"), 1);
+}
+
+// A site that sets its session cookie on a redirect and asks for it on the page: the cookie is
+// kept for the run and sent, instead of looping to the redirect limit.
+TEST_F(DownloadControlTest, ACookieSetOnARedirectIsSentWithTheNextRequest) {
+    HttpBehaviour login;
+    login.location = "/page";
+    login.setCookie = "session=42; Path=/";
+    server.Route("/login", login);
+    HttpBehaviour page = Page("the page");
+    page.requiredCookie = "session=42";
+    page.cookieMissingLocation = "/login";
+    server.Route("/page", page);
+    EXPECT_EQ(Download(server.Url("/page"), "Page.html"), 2);
+    EXPECT_EQ(ReadFile(TempPath("Page.html")), "the page");
+    EXPECT_EQ(server.RequestsFor("/page"), 2);
+    EXPECT_EQ(server.RequestsFor("/login"), 1);
 }
 
 }  // namespace

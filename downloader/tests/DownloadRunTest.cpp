@@ -65,6 +65,15 @@ protected:
         }
         WriteFile(TempPath(listName), text);
     }
+    // Writes a list of `count` lines "SaveTo(<i>.html):" with the URL of prefix & i on the server.
+    void WriteNumberedList(const std::string& listName, const TestHttpServer& on,
+                           const std::string& prefix, int count) {
+        std::string text;
+        for (int i = 1; i <= count; ++i)
+            text += "SaveTo(" + std::to_string(i) + ".html):" + on.Url(prefix + std::to_string(i)) +
+                    "\r\n";
+        WriteFile(TempPath(listName), text);
+    }
     // Chooses the list in the window and starts a manual run; waits for its end while the
     // server keeps receiving requests.
     bool RunManual(const std::string& listName) {
@@ -177,6 +186,42 @@ TEST_F(DownloadRunTest, AtMostFiveTransfersAreInFlight) {
     EXPECT_EQ(server.MaxInFlight(), 5);
     EXPECT_EQ(server.Requests(), 23);
     EXPECT_EQ(Downloaded("Slow-EOD", "Slow.eodurls").size(), 23u);
+}
+
+// A server that sends every head alone and its body a moment later: every file of the list
+// arrives whole, none waits for a deadline.
+TEST_F(DownloadRunTest, EveryFileArrivesWholeWhenItsHeadAndBodyComeApart) {
+    // The window's events run at every yield, as in the program.
+    SetYieldHook([] { QCoreApplication::processEvents(); });
+    HttpBehaviour apart = Page(testing::GeneratedBody(3000));
+    apart.bodyDelayMs = 3;
+    server.RoutePrefix("/apart/", apart);
+    WriteNumberedList("Apart.htmurls", server, "/apart/", 200);
+    ASSERT_TRUE(RunManual("Apart.htmurls"));
+    EXPECT_EQ(server.Requests(), 200);
+    int whole = 0;
+    for (int i = 1; i <= 200; ++i)
+        whole += ReadFile(TempPath("Apart-HTM/" + std::to_string(i) + ".html")) ==
+                 testing::GeneratedBody(3000);
+    EXPECT_EQ(whole, 200);
+    EXPECT_EQ(LogCount("Failed attempt"), 0);
+}
+
+// The connections of a host are kept for the next pages of the list, over HTTP and over HTTPS:
+// 20 pages, five at a time, take at most five connections.
+TEST_F(DownloadRunTest, PagesOfOneHostShareAtMostFiveConnections) {
+    TestHttpServer tls(TestHttpServer::Security::Tls);
+    form->Transport().SetTrustedCertificates(TestHttpServer::TrustedCertificateFile());
+    for (TestHttpServer* on : {&server, &tls}) {
+        on->RoutePrefix("/p/", Page("page", 200, 20));
+        WriteNumberedList("Pages.htmurls", *on, "/p/", 20);
+        std::filesystem::remove_all(TempPath("Pages-HTM"));
+        ASSERT_TRUE(RunManual("Pages.htmurls"));
+        EXPECT_EQ(on->Requests(), 20) << on->Url("");
+        EXPECT_EQ(Downloaded("Pages-HTM", "Pages.htmurls").size(), 20u) << on->Url("");
+        EXPECT_LE(on->Connections(), 5) << on->Url("");
+        EXPECT_EQ(on->MaxInFlight(), 5) << on->Url("");
+    }
 }
 
 // Fault injection: the 1st, 2nd, ... file operation of the downloads fails, until none fails.

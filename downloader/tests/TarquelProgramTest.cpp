@@ -43,9 +43,11 @@ protected:
         ASSERT_TRUE(process.waitForStarted(kHangGuardMs));
     }
     // Runs the event loop (the server lives in it) until the program has ended; its status.
+    // Without a display nothing reaches standard error: Qt's messages go to the log.
     int WaitForEnd() {
         EXPECT_TRUE(RunUntil([&] { return process.state() == QProcess::NotRunning; }));
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.readAllStandardError().toStdString(), "");
         return process.exitCode();
     }
     // Writes the parameters file of an unattended run of the list.

@@ -4,6 +4,8 @@
 // run the event loop until a condition holds.
 #pragma once
 
+#include <stdlib.h>
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -30,6 +32,9 @@ protected:
         PlatformFixture::SetUp();
         ProgramFolderPath = TempFolder();
         OpenActivityLog("Tarquel.log");
+        // Curl takes proxies from the environment: the loopback servers are reached directly
+        // unless a test sets a proxy itself.
+        for (const char* name : kProxyVariables) ::unsetenv(name);
     }
     void TearDown() override {
         // Lets deleted replies and sockets go before the next test.
@@ -88,6 +93,9 @@ protected:
         return true;
     }
     static constexpr int kHangGuardMs = 60000;
+    static constexpr const char* kProxyVariables[] = {"http_proxy", "https_proxy", "HTTPS_PROXY",
+                                                      "all_proxy",  "ALL_PROXY",   "no_proxy",
+                                                      "NO_PROXY",   "HTTP_PROXY"};
     // Runs the event loop for the time.
     void RunFor(int ms) {
         QElapsedTimer clock;

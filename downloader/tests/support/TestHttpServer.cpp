@@ -6,9 +6,17 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QFile>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslServer>
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <QTimer>
 #include <algorithm>
+
+#include "AsciiText.h"
 
 namespace vel::testing {
 
@@ -17,10 +25,9 @@ namespace {
 constexpr std::int64_t kPiece = 64 * 1024;
 constexpr std::int64_t kMaxQueued = 256 * 1024;
 
-std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
+QByteArray ReadWhole(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 std::string Reason(int status) {
@@ -84,12 +91,33 @@ struct TestHttpServer::Connection {
     bool stallAtStop = false;
     // Raw bytes sent again and again until the client drops the connection.
     std::string rawForever;
+    // End the stream without a TLS close once every byte is out.
+    bool cutWhenSent = false;
 };
 
-TestHttpServer::TestHttpServer() {
-    connect(&server_, &QTcpServer::newConnection, this, &TestHttpServer::OnNewConnection);
-    server_.setMaxPendingConnections(1000);
-    server_.listen(QHostAddress::LocalHost, 0);
+std::string TestHttpServer::TrustedCertificateFile() {
+    return std::string(TEST_TLS_FOLDER) + "test-cert.pem";
+}
+
+TestHttpServer::TestHttpServer(Security security) : security_(security) {
+    if (security == Security::Tls) {
+        auto tls = std::make_unique<QSslServer>();
+        QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+        configuration.setLocalCertificate(
+            QSslCertificate(ReadWhole(TrustedCertificateFile()), QSsl::Pem));
+        configuration.setPrivateKey(QSslKey(
+            ReadWhole(std::string(TEST_TLS_FOLDER) + "test-key.pem"), QSsl::Rsa, QSsl::Pem));
+        configuration.setPeerVerifyMode(QSslSocket::VerifyNone);
+        tls->setSslConfiguration(configuration);
+        server_ = std::move(tls);
+    } else {
+        server_ = std::make_unique<QTcpServer>();
+    }
+    // A TLS connection is pending once its handshake is done.
+    connect(server_.get(), &QTcpServer::pendingConnectionAvailable, this,
+            &TestHttpServer::OnNewConnection);
+    server_->setMaxPendingConnections(1000);
+    server_->listen(QHostAddress::LocalHost, 0);
     refusingSocket_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -120,7 +148,8 @@ void TestHttpServer::RoutePrefix(const std::string& prefix, const HttpBehaviour&
 }
 
 std::string TestHttpServer::Url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(port()) + path;
+    return (security_ == Security::Tls ? "https://127.0.0.1:" : "http://127.0.0.1:") +
+           std::to_string(port()) + path;
 }
 
 int TestHttpServer::RequestsFor(const std::string& path) const {
@@ -149,7 +178,11 @@ const HttpBehaviour* TestHttpServer::Find(const std::string& path) const {
 }
 
 void TestHttpServer::OnNewConnection() {
-    while (QTcpSocket* socket = server_.nextPendingConnection()) {
+    while (QTcpSocket* socket = server_->nextPendingConnection()) {
+        ++connectionsAccepted_;
+        // As real servers do: a piece written after a pause goes out at once instead of waiting
+        // for the client's delayed acknowledgement of the one before.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         connections_[socket] = new Connection;
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { OnReadyRead(socket); });
         connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { SendGenerated(socket); });
@@ -175,9 +208,7 @@ void TestHttpServer::OnReadyRead(QTcpSocket* socket) {
     const std::string head = c.pending.left(end).toStdString();
     c.pending.remove(0, end + 4);
 
-    std::string path;
-    std::string auth;
-    bool keepAlive = true;
+    Request request;
     size_t lineStart = 0;
     for (int lineNo = 0; lineStart <= head.size(); ++lineNo) {
         size_t lineEnd = head.find("\r\n", lineStart);
@@ -186,29 +217,31 @@ void TestHttpServer::OnReadyRead(QTcpSocket* socket) {
         if (lineNo == 0) {
             const size_t a = line.find(' ');
             const size_t b = line.find(' ', a + 1);
-            path = line.substr(a + 1, b - a - 1);
-            path = path.substr(0, path.find('?'));
+            request.path = line.substr(a + 1, b - a - 1);
+            request.path = request.path.substr(0, request.path.find('?'));
         } else {
             const size_t colon = line.find(':');
             if (colon != std::string::npos) {
-                const std::string name = Lower(line.substr(0, colon));
+                const std::string name = ToLowerAscii(line.substr(0, colon));
                 std::string value = line.substr(colon + 1);
                 value.erase(0, value.find_first_not_of(' '));
-                if (name == "authorization") auth = value;
-                if (name == "connection" && Lower(value) == "close") keepAlive = false;
+                if (name == "authorization") request.auth = value;
+                if (name == "cookie") request.cookie = value;
+                if (name == "connection" && ToLowerAscii(value) == "close")
+                    request.keepAlive = false;
             }
         }
         lineStart = lineEnd + 2;
     }
-    HandleRequest(socket, path, auth, keepAlive);
+    HandleRequest(socket, request);
 }
 
-void TestHttpServer::HandleRequest(QTcpSocket* socket, const std::string& path,
-                                   const std::string& auth, bool keepAlive) {
+void TestHttpServer::HandleRequest(QTcpSocket* socket, const Request& request) {
+    const std::string& path = request.path;
     Connection& c = *connections_[socket];
     ++requests_;
     ++requestsFor_[path];
-    authorizations_[path].push_back(auth);
+    authorizations_[path].push_back(request.auth);
     c.inFlight = true;
     c.answering = true;
     maxInFlight_ = std::max(maxInFlight_, ++inFlight_);
@@ -222,16 +255,21 @@ void TestHttpServer::HandleRequest(QTcpSocket* socket, const std::string& path,
         return;
     }
     if (b.stall) return;
+    if (!b.requiredCookie.empty() && request.cookie.find(b.requiredCookie) == std::string::npos) {
+        HttpBehaviour redirect;
+        redirect.location = b.cookieMissingLocation;
+        b = redirect;
+    }
     if (b.delayMs > 0)
-        QTimer::singleShot(b.delayMs, socket, [this, socket, b, auth, keepAlive] {
-            Answer(socket, b, auth, keepAlive);
-        });
+        QTimer::singleShot(b.delayMs, socket,
+                           [this, socket, b, request] { Answer(socket, b, request); });
     else
-        Answer(socket, b, auth, keepAlive);
+        Answer(socket, b, request);
 }
 
 void TestHttpServer::Answer(QTcpSocket* socket, const HttpBehaviour& behaviour,
-                            const std::string& auth, bool keepAlive) {
+                            const Request& request) {
+    const std::string& auth = request.auth;
     const auto it = connections_.find(socket);
     if (it == connections_.end()) return;
     Connection& c = *it->second;
@@ -259,15 +297,30 @@ void TestHttpServer::Answer(QTcpSocket* socket, const HttpBehaviour& behaviour,
     if (!b.location.empty() && status == 200) status = 302;
     std::string head = "HTTP/1.1 " + std::to_string(status) + " " + Reason(status) + "\r\n";
     if (!b.location.empty()) head += "Location: " + b.location + "\r\n";
+    if (!b.setCookie.empty()) head += "Set-Cookie: " + b.setCookie + "\r\n";
     if (status == 401) head += "WWW-Authenticate: Basic realm=\"tests\"\r\n";
     if (!b.closeDelimited) head += "Content-Length: " + std::to_string(size) + "\r\n";
-    const bool close = !keepAlive || b.closeDelimited || b.truncateAt >= 0;
+    const bool close = !request.keepAlive || b.closeDelimited || b.truncateAt >= 0;
     head += close ? "Connection: close\r\n" : "Connection: keep-alive\r\n";
     head += "Content-Type: application/octet-stream\r\n\r\n";
     socket->write(head.data(), static_cast<qint64>(head.size()));
 
     std::int64_t stop = b.truncateAt >= 0 ? std::min(b.truncateAt, size) : size;
     if (b.stallAt >= 0) stop = std::min(b.stallAt, stop);
+    c.cutWhenSent = close && b.dropWithoutTlsClose;
+    if (b.bodyDelayMs >= 0) {
+        socket->flush();
+        QTimer::singleShot(b.bodyDelayMs, socket, [this, socket, b, stop, close] {
+            if (connections_.count(socket)) SendBody(socket, b, stop, close);
+        });
+        return;
+    }
+    SendBody(socket, b, stop, close);
+}
+
+void TestHttpServer::SendBody(QTcpSocket* socket, const HttpBehaviour& b, std::int64_t stop,
+                              bool close) {
+    Connection& c = *connections_[socket];
     if (b.generatedSize >= 0) {
         c.next = 0;
         c.stop = stop;
@@ -313,12 +366,30 @@ void TestHttpServer::EndTransfer(QTcpSocket* socket, bool close) {
     }
     c.answering = false;
     if (close) {
-        socket->disconnectFromHost();
+        if (c.cutWhenSent)
+            CutWhenSent(socket);
+        else
+            socket->disconnectFromHost();
         return;
     }
     // The next request of a kept-alive connection may already wait in the buffer.
     if (!c.pending.isEmpty())
         QTimer::singleShot(0, socket, [this, socket] { OnReadyRead(socket); });
+}
+
+void TestHttpServer::CutWhenSent(QTcpSocket* socket) {
+    // From the event loop, never inside the socket's own signal; once Qt holds nothing more to
+    // send, the sending side is shut down under the socket, so that the bytes are followed by
+    // the end of the stream and no TLS close goes out before it.
+    QTimer::singleShot(5, socket, [this, socket] {
+        if (!connections_.count(socket)) return;
+        socket->flush();
+        auto* tls = qobject_cast<QSslSocket*>(socket);
+        if (socket->bytesToWrite() > 0 || (tls && tls->encryptedBytesToWrite() > 0))
+            CutWhenSent(socket);
+        else
+            ::shutdown(static_cast<int>(socket->socketDescriptor()), SHUT_WR);
+    });
 }
 
 }  // namespace vel::testing

@@ -3,8 +3,9 @@
 // the body), send a body and break it off, close the connection without an answer, answer with any
 // status (404, 500), ask for Basic credentials, redirect, stream a large generated body without
 // holding it, or send raw bytes of any framing (once, or for as long as the client takes them).
-// It counts requests per path and the transfers in flight (a request received and not yet
-// answered whole, nor dropped by the client), with their peak.
+// It counts requests per path, the connections it accepted, and the transfers in flight (a
+// request received and not yet answered whole, nor dropped by the client), with their peak. It
+// speaks plain HTTP or, with its test certificate (TrustedCertificateFile), HTTPS.
 #pragma once
 
 #include <QHostAddress>
@@ -12,6 +13,7 @@
 #include <QTcpServer>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,17 @@ struct HttpBehaviour {
     // bytes are sent again and again, as fast as the client takes them, until it drops them.
     std::string raw;
     bool rawForever = false;
+    // >= 0: the head goes out alone and the body follows after this many milliseconds.
+    int bodyDelayMs = -1;
+    // A connection closed after the answer ends at the socket once every byte is out, with no
+    // TLS close (close_notify) before it: over TLS such an end cannot be told from an attack.
+    bool dropWithoutTlsClose = false;
+    // A Set-Cookie field sent with the answer, when not empty.
+    std::string setCookie;
+    // When not empty, a request whose Cookie field does not hold this text is redirected to
+    // cookieMissingLocation instead of answered.
+    std::string requiredCookie;
+    std::string cookieMissingLocation;
 };
 
 // An answer with the body and status, after the delay.
@@ -60,21 +73,26 @@ class TestHttpServer : public QObject {
     Q_OBJECT
 
 public:
-    TestHttpServer();
+    enum class Security { Plain, Tls };
+    explicit TestHttpServer(Security security = Security::Plain);
     ~TestHttpServer() override;
 
     // The behaviour of a path (without query). Paths without one answer 404 "Not found".
     void Route(const std::string& path, const HttpBehaviour& behaviour);
     // The behaviour of every path that begins with the prefix and has no route of its own.
     void RoutePrefix(const std::string& prefix, const HttpBehaviour& behaviour);
-    // "http://127.0.0.1:<port>" & path.
+    // "http://127.0.0.1:<port>" & path ("https://" for a TLS server).
     std::string Url(const std::string& path) const;
-    quint16 port() const { return server_.serverPort(); }
+    quint16 port() const { return server_->serverPort(); }
+    // The PEM file of the TLS server's certificate, for the client to trust.
+    static std::string TrustedCertificateFile();
 
     int Requests() const { return requests_; }
     int RequestsFor(const std::string& path) const;
     int InFlight() const { return inFlight_; }
     int MaxInFlight() const { return maxInFlight_; }
+    // The connections accepted (for TLS: whose handshake succeeded).
+    int Connections() const { return connectionsAccepted_; }
     // The Authorization headers received for the path, in order ("" for none).
     std::vector<std::string> AuthorizationsFor(const std::string& path) const;
     void ResetCounts();
@@ -86,17 +104,27 @@ public:
 
 private:
     struct Connection;
+    // What a request asked for.
+    struct Request {
+        std::string path;
+        std::string auth;
+        std::string cookie;
+        bool keepAlive = true;
+    };
     void OnNewConnection();
     void OnReadyRead(QTcpSocket* socket);
-    void HandleRequest(QTcpSocket* socket, const std::string& path, const std::string& auth,
-                       bool keepAlive);
-    void Answer(QTcpSocket* socket, const HttpBehaviour& behaviour, const std::string& auth,
-                bool keepAlive);
+    void HandleRequest(QTcpSocket* socket, const Request& request);
+    void Answer(QTcpSocket* socket, const HttpBehaviour& behaviour, const Request& request);
+    void SendBody(QTcpSocket* socket, const HttpBehaviour& behaviour, std::int64_t stop,
+                  bool close);
     void SendGenerated(QTcpSocket* socket);
     void EndTransfer(QTcpSocket* socket, bool close);
+    // Ends the sending side of the connection under the socket once all its bytes are out.
+    void CutWhenSent(QTcpSocket* socket);
     const HttpBehaviour* Find(const std::string& path) const;
 
-    QTcpServer server_;
+    Security security_;
+    std::unique_ptr<QTcpServer> server_;
     std::map<std::string, HttpBehaviour> routes_;
     std::vector<std::pair<std::string, HttpBehaviour>> prefixes_;
     std::map<std::string, int> requestsFor_;
@@ -105,6 +133,7 @@ private:
     int requests_ = 0;
     int inFlight_ = 0;
     int maxInFlight_ = 0;
+    int connectionsAccepted_ = 0;
     int refusingSocket_ = -1;
     quint16 refusingPort_ = 0;
 };

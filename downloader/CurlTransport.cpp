@@ -1,0 +1,419 @@
+// The transfers of Tarquel over libcurl.
+#define CURL_STRICTER  // CURL, CURLM and CURLSH as the struct types the header declares
+#include "CurlTransport.h"
+
+#include <curl/curl.h>
+#include <openssl/ssl.h>
+
+#include <QMetaObject>
+#include <QSocketNotifier>
+#include <algorithm>
+#include <mutex>
+#include <string_view>
+
+#include "AsciiText.h"
+
+namespace vel {
+
+namespace {
+
+// What curl reads from a socket in one go: large enough for a fast local transfer, small enough
+// that five of them cost no memory worth speaking of.
+constexpr long kReceiveBufferSize = 256 * 1024;
+
+bool CurlUsesOpenSsl() {
+    const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
+    return info && info->ssl_version && StartsWithNoCase(info->ssl_version, "OpenSSL");
+}
+
+void InitialiseCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' ||
+                             text.back() == '\n'))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool IsRedirectStatus(int status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// The status of a status line ("HTTP/1.1 200 OK", "HTTP/2 404"), or -1 when it is none.
+int StatusOfLine(std::string_view line) {
+    if (!StartsWithNoCase(line, "HTTP/")) return -1;
+    const std::size_t blank = line.find(' ');
+    if (blank == std::string_view::npos) return -1;
+    int status = 0;
+    int digits = 0;
+    for (std::size_t i = blank + 1; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i) {
+        status = status * 10 + (line[i] - '0');
+        if (++digits > 3) return -1;
+    }
+    return digits == 3 ? status : -1;
+}
+
+}  // namespace
+
+// One socket that curl asked to watch.
+struct CurlTransport::Watch {
+    std::unique_ptr<QSocketNotifier> read;
+    std::unique_ptr<QSocketNotifier> write;
+};
+
+struct CurlTransport::Transfer {
+    Id id = 0;
+    CurlTransport* owner = nullptr;
+    TransferClient* client = nullptr;
+    CURL* easy = nullptr;  // null once curl has finished with it
+    char errorText[CURL_ERROR_SIZE] = {};
+    // The response being read: the status of the head in hand, and of its fields those that
+    // matter here.
+    int status = 0;
+    int interim = 0;
+    bool finalHead = false;  // the blank line after a final head has come
+    bool redirect = false;
+    std::string location;
+    std::string contentLength;
+    bool lengthSeen = false;
+    bool chunked = false;
+    bool http1 = false;  // the head came over HTTP/1.x
+    // Over TLS: the connection's TLS object once a head has come, and whether its TLS close
+    // came (a body that runs up to the end of the connection is whole only then).
+    bool tls = false;
+    void* tlsObject = nullptr;
+    bool tlsClosed = false;
+    std::string refusal;  // why the header callback ended the transfer
+    bool clientRefused = false;
+    TransferOutcome outcome;
+};
+
+namespace {
+
+int TransportIndex() {
+    static const int index = SSL_CTX_get_ex_new_index(0, nullptr, nullptr, nullptr, nullptr);
+    return index;
+}
+
+}  // namespace
+
+struct TlsHooks {
+    static CURLcode OnContext(CURL*, void* context, void* self) {
+        auto* ssl = static_cast<SSL_CTX*>(context);
+        SSL_CTX_set_ex_data(ssl, TransportIndex(), self);
+        SSL_CTX_set_info_callback(ssl, &TlsHooks::OnInfo);
+        return CURLE_OK;
+    }
+    // A close alert read from the peer: the end of the stream that follows it is a clean one.
+    static void OnInfo(const SSL* ssl, int where, int value) {
+        if ((where & SSL_CB_READ_ALERT) != SSL_CB_READ_ALERT ||
+            (value & 0xFF) != SSL_AD_CLOSE_NOTIFY)
+            return;
+        auto* self = static_cast<CurlTransport*>(
+            SSL_CTX_get_ex_data(SSL_get_SSL_CTX(ssl), TransportIndex()));
+        if (!self) return;
+        for (auto& [id, t] : self->transfers_)
+            if (t->tlsObject == ssl) t->tlsClosed = true;
+    }
+};
+
+CurlTransport::CurlTransport(QObject* parent) : QObject(parent) {
+    InitialiseCurlOnce();
+    multi_ = curl_multi_init();
+    curl_multi_setopt(multi_, CURLMOPT_SOCKETFUNCTION, &CurlTransport::OnSocket);
+    curl_multi_setopt(multi_, CURLMOPT_SOCKETDATA, this);
+    curl_multi_setopt(multi_, CURLMOPT_TIMERFUNCTION, &CurlTransport::OnTimer);
+    curl_multi_setopt(multi_, CURLMOPT_TIMERDATA, this);
+    curl_multi_setopt(multi_, CURLMOPT_MAX_HOST_CONNECTIONS, kMaxHostConnections);
+    // The idle connections kept for the next transfers; curl's own limit follows the number of
+    // transfers running, and closed connections whenever fewer than five ran.
+    curl_multi_setopt(multi_, CURLMOPT_MAXCONNECTS, kKeptConnections);
+    curl_multi_setopt(multi_, CURLMOPT_PIPELINING, CURLPIPE_MULTIPLEX);
+    // The transfers share cookies, TLS sessions and resolved names; connections are shared by
+    // the multi handle itself.
+    share_ = curl_share_init();
+    curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+    curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
+    curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+    timer_.setSingleShot(true);
+    connect(&timer_, &QTimer::timeout, this, [this] { Act(CURL_SOCKET_TIMEOUT, 0); });
+}
+
+CurlTransport::~CurlTransport() {
+    for (auto& [id, transfer] : transfers_) Drop(*transfer);
+    transfers_.clear();
+    curl_multi_cleanup(multi_);
+    curl_share_cleanup(share_);
+    watches_.clear();
+}
+
+CurlTransport::Id CurlTransport::Start(const TransferRequest& request, TransferClient& client) {
+    auto transfer = std::make_unique<Transfer>();
+    Transfer& t = *transfer;
+    t.id = ++lastId_;
+    t.owner = this;
+    t.client = &client;
+    t.tls = StartsWithNoCase(request.url, "https:");
+    t.easy = curl_easy_init();
+    CURL* e = t.easy;
+    curl_easy_setopt(e, CURLOPT_URL, request.url.c_str());
+    curl_easy_setopt(e, CURLOPT_PRIVATE, &t);
+    curl_easy_setopt(e, CURLOPT_ERRORBUFFER, t.errorText);
+    curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(e, CURLOPT_SHARE, share_);
+    // Only http and https, also for whatever a redirect names (the redirects are followed by
+    // the caller, step by step).
+    curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);
+    // The cookie engine, in memory only: nothing is read from or written to a file.
+    curl_easy_setopt(e, CURLOPT_COOKIEFILE, "");
+    curl_easy_setopt(e, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_2TLS));
+    // Over TLS a transfer that could share a connection being set up waits for its handshake
+    // (which tells whether it multiplexes) instead of opening one more. Plain HTTP is never
+    // multiplexed, and there the wait would last until the first answer.
+    if (t.tls) curl_easy_setopt(e, CURLOPT_PIPEWAIT, 1L);
+    curl_easy_setopt(e, CURLOPT_USERAGENT, "Mozilla/5.0");
+    curl_easy_setopt(e, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    curl_easy_setopt(e, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
+    curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &CurlTransport::OnHeader);
+    curl_easy_setopt(e, CURLOPT_HEADERDATA, &t);
+    curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &CurlTransport::OnBody);
+    curl_easy_setopt(e, CURLOPT_WRITEDATA, &t);
+    // Curl takes the end of a TLS connection without the TLS close for a clean end; the
+    // transport watches for the close itself (TlsHooks).
+    static const bool openSsl = CurlUsesOpenSsl();
+    if (openSsl) {
+        curl_easy_setopt(e, CURLOPT_SSL_CTX_FUNCTION, &TlsHooks::OnContext);
+        curl_easy_setopt(e, CURLOPT_SSL_CTX_DATA, this);
+    }
+    if (!trustedCertificates_.empty())
+        curl_easy_setopt(e, CURLOPT_CAINFO, trustedCertificates_.c_str());
+    if (request.withCredentials) {
+        curl_easy_setopt(e, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
+        curl_easy_setopt(e, CURLOPT_USERNAME, request.userName.c_str());
+        curl_easy_setopt(e, CURLOPT_PASSWORD, request.password.c_str());
+    }
+    const Id id = t.id;
+    transfers_.emplace(id, std::move(transfer));
+    const CURLMcode added = curl_multi_add_handle(multi_, e);
+    if (added != CURLM_OK) {
+        t.outcome.error = curl_multi_strerror(added);
+        curl_easy_cleanup(e);
+        t.easy = nullptr;
+        Post(id, true);
+    }
+    return id;
+}
+
+void CurlTransport::Abort(Id id) {
+    const auto it = transfers_.find(id);
+    if (it == transfers_.end()) return;
+    Drop(*it->second);
+    transfers_.erase(it);
+}
+
+void CurlTransport::Drop(Transfer& t) {
+    if (!t.easy) return;
+    curl_multi_remove_handle(multi_, t.easy);
+    curl_easy_cleanup(t.easy);
+    t.easy = nullptr;
+}
+
+int CurlTransport::OnSocket(CURL*, int socket, int what, void* self, void*) {
+    auto& transport = *static_cast<CurlTransport*>(self);
+    if (what == CURL_POLL_REMOVE)
+        transport.UnwatchSocket(socket);
+    else
+        transport.WatchSocket(socket, what);
+    return 0;
+}
+
+void CurlTransport::WatchSocket(int socket, int what) {
+    std::unique_ptr<Watch>& watch = watches_[socket];
+    if (!watch) watch = std::make_unique<Watch>();
+    const auto want = [this, socket](std::unique_ptr<QSocketNotifier>& notifier,
+                                     QSocketNotifier::Type type, bool on) {
+        if (on && !notifier) {
+            notifier = std::make_unique<QSocketNotifier>(socket, type);
+            const int events = type == QSocketNotifier::Read ? CURL_CSELECT_IN : CURL_CSELECT_OUT;
+            connect(notifier.get(), &QSocketNotifier::activated, this,
+                    [this, socket, events] { Act(socket, events); });
+        }
+        if (notifier && notifier->isEnabled() != on) notifier->setEnabled(on);
+    };
+    want(watch->read, QSocketNotifier::Read, (what & CURL_POLL_IN) != 0);
+    want(watch->write, QSocketNotifier::Write, (what & CURL_POLL_OUT) != 0);
+}
+
+void CurlTransport::UnwatchSocket(int socket) {
+    const auto it = watches_.find(socket);
+    if (it == watches_.end()) return;
+    // The notifier may be the one whose signal is being handled: it goes from the event loop.
+    for (std::unique_ptr<QSocketNotifier>* n : {&it->second->read, &it->second->write})
+        if (*n) {
+            (*n)->setEnabled(false);
+            (*n)->disconnect(this);
+            n->release()->deleteLater();
+        }
+    watches_.erase(it);
+}
+
+int CurlTransport::OnTimer(CURLM*, long timeoutMs, void* self) {
+    auto& transport = *static_cast<CurlTransport*>(self);
+    // Curl is never called from inside its own callback: a time-out of 0 runs from the loop.
+    if (timeoutMs < 0)
+        transport.timer_.stop();
+    else
+        transport.timer_.start(static_cast<int>(std::min<long>(timeoutMs, 1L << 30)));
+    return 0;
+}
+
+void CurlTransport::Act(int socket, int events) {
+    int running = 0;
+    curl_multi_socket_action(multi_, socket, events, &running);
+    TakeEnded();
+}
+
+void CurlTransport::TakeEnded() {
+    int left = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
+        if (message->msg != CURLMSG_DONE) continue;
+        CURL* easy = message->easy_handle;
+        const CURLcode code = message->data.result;
+        Transfer* t = nullptr;
+        curl_easy_getinfo(easy, CURLINFO_PRIVATE, reinterpret_cast<char**>(&t));
+        if (!t) continue;
+        TransferOutcome& o = t->outcome;
+        o.status = t->finalHead ? t->status : 0;
+        o.clientRefused = t->clientRefused;
+        if (!t->refusal.empty()) {
+            o.error = t->refusal;
+        } else if (t->clientRefused) {
+            o.error = "the file did not take the body";
+        } else if (code != CURLE_OK) {
+            o.error = t->errorText[0] != '\0' ? t->errorText : curl_easy_strerror(code);
+        } else if (!t->finalHead) {
+            o.error = "no final answer came";
+        } else if (t->tls && t->http1 && !t->lengthSeen && !t->chunked && t->status != 204 &&
+                   t->status != 304 && !t->tlsClosed) {
+            // A body framed by the end of the connection, which came without the TLS close.
+            o.error = "the connection ended without the TLS close";
+        } else if (t->redirect) {
+            char* target = nullptr;
+            curl_easy_getinfo(easy, CURLINFO_REDIRECT_URL, &target);
+            o.redirectTo = target ? target : t->location;
+            o.whole = true;
+        } else {
+            o.whole = true;
+        }
+        Drop(*t);
+        Post(t->id, true);
+    }
+}
+
+std::size_t CurlTransport::OnHeader(char* data, std::size_t size, std::size_t count,
+                                    void* transfer) {
+    auto& t = *static_cast<Transfer*>(transfer);
+    const std::size_t length = size * count;
+    // Trailer fields after the body are no part of the head.
+    if (t.finalHead) return length;
+    const std::string_view line = Trimmed(std::string_view(data, length));
+    const int status = StatusOfLine(line);
+    if (status >= 0) {
+        t.status = status;
+        t.http1 = StartsWithNoCase(line, "HTTP/1.");
+        t.location.clear();
+        t.contentLength.clear();
+        t.lengthSeen = false;
+        t.chunked = false;
+        if (t.tls && !t.tlsObject) {
+            curl_tlssessioninfo* session = nullptr;
+            if (curl_easy_getinfo(t.easy, CURLINFO_TLS_SSL_PTR, &session) == CURLE_OK && session &&
+                session->backend == CURLSSLBACKEND_OPENSSL)
+                t.tlsObject = session->internals;
+        }
+        if (status < 200 && ++t.interim > kMaxInterim) {
+            t.refusal = "more than " + std::to_string(kMaxInterim) + " interim answers";
+            return 0;
+        }
+        return length;
+    }
+    if (line.empty()) {
+        if (t.status >= 200) {
+            t.finalHead = true;
+            t.redirect = IsRedirectStatus(t.status) && !t.location.empty();
+            if (!t.redirect) t.owner->Post(t.id, false);
+        }
+        return length;
+    }
+    const std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos) return length;
+    const std::string_view name = Trimmed(line.substr(0, colon));
+    const std::string_view value = Trimmed(line.substr(colon + 1));
+    if (EqualsNoCase(name, "content-length")) {
+        if (t.lengthSeen && value != t.contentLength) {
+            t.refusal = "two different Content-Length values";
+            return 0;
+        }
+        t.lengthSeen = true;
+        t.contentLength = std::string(value);
+    } else if (EqualsNoCase(name, "location")) {
+        t.location = std::string(value);
+    } else if (EqualsNoCase(name, "transfer-encoding")) {
+        t.chunked = FindNoCase(value, "chunked") != std::string_view::npos;
+    }
+    return length;
+}
+
+std::size_t CurlTransport::OnBody(char* data, std::size_t size, std::size_t count, void* transfer) {
+    auto& t = *static_cast<Transfer*>(transfer);
+    const std::size_t length = size * count;
+    if (!t.finalHead || t.redirect) return length;
+    if (!t.client->TakeTransferBody(data, length)) {
+        t.clientRefused = true;
+        return 0;
+    }
+    return length;
+}
+
+void CurlTransport::Post(Id id, bool end) {
+    events_.push_back({id, end});
+    if (deliveryPosted_) return;
+    deliveryPosted_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            deliveryPosted_ = false;
+            Deliver();
+        },
+        Qt::QueuedConnection);
+}
+
+void CurlTransport::Deliver() {
+    // A client may yield while it handles an event; the events that come meanwhile wait for
+    // this pass instead of starting a second one inside it.
+    if (delivering_) return;
+    delivering_ = true;
+    while (!events_.empty()) {
+        const Event event = events_.front();
+        events_.pop_front();
+        const auto it = transfers_.find(event.id);
+        if (it == transfers_.end()) continue;
+        Transfer& t = *it->second;
+        TransferClient& client = *t.client;
+        if (event.end) {
+            const TransferOutcome outcome = t.outcome;
+            transfers_.erase(it);
+            client.TransferEnded(outcome);
+        } else {
+            client.TransferHeadArrived(t.status);
+        }
+    }
+    delivering_ = false;
+}
+
+}  // namespace vel

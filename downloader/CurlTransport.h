@@ -1,0 +1,141 @@
+// The transfers of Tarquel: HTTP and HTTPS GETs over libcurl, on one multi handle driven by the
+// Qt event loop (its sockets on QSocketNotifiers, its timer on a single-shot QTimer), so that
+// connections and TLS sessions are reused across a list, HTTP/2 is taken where a server offers
+// it over TLS, proxies come from the environment as curl reads them (http_proxy, https_proxy,
+// no_proxy), cookies live in memory for the run, and TLS verifies the peer and the host name
+// with the system's certificates.
+//
+// A transfer reports to its client: the body bytes of the final response as they come (inside
+// libcurl's write callback, so the client only stores them), then, from the event loop and
+// never inside libcurl, the head of the final response and the end. A body counts as whole only
+// when curl reports it so and a final status came; two different Content-Length values and more
+// than kMaxInterim interim answers end the transfer as errors too. Redirects are not followed
+// here: the end reports the target, and the caller decides whether to go there.
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+
+struct Curl_easy;
+struct Curl_multi;
+struct Curl_share;
+class QSocketNotifier;
+
+namespace vel {
+
+struct TransferRequest {
+    std::string url;
+    // Sent as Basic credentials (at once, not after a refusal) when withCredentials is set.
+    bool withCredentials = false;
+    std::string userName;
+    std::string password;
+};
+
+struct TransferOutcome {
+    // A final status and a body that curl reports whole. For a redirect (see redirectTo) the
+    // redirect's own page is not the content and was not handed to the client.
+    bool whole = false;
+    // The final HTTP status, 0 when none came.
+    int status = 0;
+    // For an answer 301, 302, 303, 307 or 308 with a Location: where it leads, resolved against
+    // the request's address (as the server wrote it where curl could not resolve it).
+    std::string redirectTo;
+    // The client refused body bytes (its file could not take them).
+    bool clientRefused = false;
+    // Why the transfer is not whole: curl's error text, or the framing that was refused.
+    std::string error;
+};
+
+// The receiver of one transfer's events.
+class TransferClient {
+public:
+    // Body bytes of the final response, in order. Called inside libcurl's write callback: the
+    // client stores them and returns, never yields, starts or aborts a transfer. False ends the
+    // transfer (the end reports clientRefused).
+    virtual bool TakeTransferBody(const char* data, std::size_t size) = 0;
+    // The head of the final response has come (not for a redirect). From the event loop.
+    virtual void TransferHeadArrived(int status) = 0;
+    // The transfer has ended; nothing more comes of it. From the event loop.
+    virtual void TransferEnded(const TransferOutcome& outcome) = 0;
+
+protected:
+    ~TransferClient() = default;
+};
+
+class CurlTransport : public QObject {
+    Q_OBJECT
+
+public:
+    using Id = std::uint64_t;
+
+    // Connections to one host at the most (the download run has five controls); a transfer
+    // beyond them waits for one to come free.
+    static constexpr long kMaxHostConnections = 5;
+    // Connections kept open for later transfers at the most (of all hosts together).
+    static constexpr long kKeptConnections = 20;
+    // Interim (1xx) answers before the final one at the most; one more is an error.
+    static constexpr int kMaxInterim = 20;
+
+    explicit CurlTransport(QObject* parent = nullptr);
+    ~CurlTransport() override;
+    CurlTransport(const CurlTransport&) = delete;
+    CurlTransport& operator=(const CurlTransport&) = delete;
+
+    // Starts a GET of the address; its events go to the client until it ends or is aborted.
+    // Only http and https are fetched; another scheme ends the transfer in error. Returns the
+    // transfer's id (never 0).
+    Id Start(const TransferRequest& request, TransferClient& client);
+    // Stops the transfer and drops its events still to come; an ended or unknown id is ignored.
+    // Not from inside TakeTransferBody.
+    void Abort(Id id);
+    // True from Start until the end has been delivered or the transfer aborted.
+    bool IsActive(Id id) const { return transfers_.count(id) != 0; }
+
+    // The certificates that TLS trusts in place of the system's (tests trust their own
+    // server's certificate so); empty: the system's.
+    void SetTrustedCertificates(const std::string& pemFile) { trustedCertificates_ = pemFile; }
+
+private:
+    struct Transfer;
+    struct Watch;
+    struct Event {
+        Id id;
+        bool end;  // false: the head
+    };
+
+    static int OnSocket(Curl_easy* easy, int socket, int what, void* self, void* socketData);
+    static int OnTimer(Curl_multi* multi, long timeoutMs, void* self);
+    static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* transfer);
+    static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* transfer);
+    // The TLS layer's callbacks (in the source), which note a peer's TLS close.
+    friend struct TlsHooks;
+
+    void WatchSocket(int socket, int what);
+    void UnwatchSocket(int socket);
+    // Tells curl what happened on the socket (or that its timer ran out) and takes the
+    // transfers that have ended.
+    void Act(int socket, int events);
+    void TakeEnded();
+    void Post(Id id, bool end);
+    void Deliver();
+    void Drop(Transfer& transfer);
+
+    Curl_multi* multi_ = nullptr;
+    Curl_share* share_ = nullptr;
+    QTimer timer_;
+    std::map<int, std::unique_ptr<Watch>> watches_;
+    std::map<Id, std::unique_ptr<Transfer>> transfers_;
+    std::deque<Event> events_;
+    bool deliveryPosted_ = false;
+    bool delivering_ = false;
+    Id lastId_ = 0;
+    std::string trustedCertificates_;
+};
+
+}  // namespace vel
