@@ -18,7 +18,6 @@
 #include "Door.h"
 #include "EntryPoints.h"
 #include "EodStructure.h"
-#include "ErrorHandler.h"
 #include "Errors.h"
 #include "FilePaths.h"
 #include "HistoryImport.h"
@@ -86,36 +85,44 @@ private:
     bool started_;
 };
 
+// The failure line "<mode> - Error - <what>" of a step, and the end of the run.
+void StepFailed(const std::string& mode, const std::string& what) {
+    WriteActivityLog(mode + " - Error - " + what);
+    EndRun();
+}
+
 // One step of a run in `mode`. A step returns false once it has failed on its own terms (its
-// failure line logged, the run ended, its box shown). Any other error in it fails the run as
-// well, with the line "<mode> - Error - <step> stopped with an error!": one that escapes the step
-// (it goes on, with the run's flags down, to the command barrier of whoever started the run,
-// which reports it), and one that a command inside the step stopped at a barrier of its own and
-// reported in the error-handler box (going on would build on what that command left undone).
+// failure line logged, the run ended, its box shown). An error that escapes the step fails the
+// run as well, with the line "<mode> - Error - <step> stopped with an error!", and goes on, with
+// the run's flags down, to the command barrier of whoever started the run, which reports it.
 template <class F>
 bool Step(const std::string& mode, const std::string& name, F&& step) {
-    const auto failed = [&] {
-        WriteActivityLog(mode + " - Error - " + name + " stopped with an error!");
-        EndRun();
-    };
-    const long reportsBefore = ErrorHandlerReports();
-    bool done = false;
     try {
         if constexpr (std::is_void_v<std::invoke_result_t<F>>) {
             step();
-            done = true;
+            return true;
         } else {
-            done = step();
+            return step();
         }
     } catch (const std::exception&) {
-        failed();
+        StepFailed(mode, name + " stopped with an error!");
         throw;
     }
-    if (done && ErrorHandlerReports() != reportsBefore) {
-        failed();
+}
+
+// A step of the program's commands, which stop and report their own errors and return whether
+// they did their work. When they say they failed, the run fails with the line
+// "<mode> - Error - <failure>": going on would build on what they left undone. Only what the
+// step's own commands return counts; a command that a user gives while the run yields, and that
+// fails, is that command's business.
+template <class F>
+bool CommandStep(const std::string& mode, const std::string& name, const std::string& failure,
+                 F&& commands) {
+    return Step(mode, name, [&] {
+        if (commands()) return true;
+        StepFailed(mode, failure);
         return false;
-    }
-    return done;
+    });
 }
 
 // What the main window showed of the loaded history before a run touched it.
@@ -145,24 +152,27 @@ bool LoadStep(const std::string& mode, const MainWindowBefore& before = {}) {
 // The chart window, the day window and a full Stock Basket.
 bool ChartsStep(const std::string& mode, long days) {
     WriteActivityLog(mode + " - Showing charts.");
-    if (!Step(mode, "Showing charts", mnuStockChartsAndScreening_Click)) return false;
+    if (!CommandStep(mode, "Showing charts", "Showing charts stopped with an error!",
+                     ShowChartsScreen))
+        return false;
     WriteActivityLog("Autorun mode - Setting charts range.");
-    return Step(mode, "Setting charts range", [&] {
-        SetChartDayRange(days);
-        RunChartCommand("mnuFillStockBasket");
-    });
+    return CommandStep(mode, "Setting charts range", "Setting charts range stopped with an error!",
+                       [&] {
+                           SetChartDayRange(days);
+                           return RunChartCommand("mnuFillStockBasket");
+                       });
 }
 
 // One calculation of the basket with its report, on a basket filled anew. A calculation that
-// fails writes no report.
+// fails writes no report; a report that is not written whole fails the run.
 bool CalculationStep(const std::string& mode, const std::string& name, const char* calculation,
                      const char* report) {
     WriteActivityLog(mode + " - " + name + " - Start.");
-    const bool calculated = Step(mode, name, [&] {
-        RunChartCommand("mnuFillStockBasket");
-        RunChartCommand(calculation);
+    const bool calculated = CommandStep(mode, name, name + " stopped with an error!", [&] {
+        return RunChartCommand("mnuFillStockBasket") && RunChartCommand(calculation);
     });
-    if (!calculated || !Step(mode, name + " report", [&] { RunChartCommand(report); }))
+    if (!calculated || !CommandStep(mode, name + " report", name + " report was not written!",
+                                    [&] { return RunChartCommand(report); }))
         return false;
     WriteActivityLog(mode + " - " + name + " - End.");
     return true;

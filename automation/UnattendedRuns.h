@@ -3,9 +3,9 @@
 // market swinging and market timing with their reports), the demonstration on the program
 // folder's "History.mdb", and the load-only run of a set. They drive the program through the
 // commands of the main window and the chart window, log every step, and leave AutoRunMode at 0
-// however they end (SilentMode too, except after a load-only run that succeeded). Every step
-// is guarded: an error in it, also one that a command inside it stopped and reported, ends the
-// run with a failure line in the log.
+// however they end (SilentMode too, except after a load-only run that succeeded). A step fails
+// by its own outcome: an error in it, or one of its commands that returns a failure (also one
+// that stopped and reported its own error), ends the run with a failure line in the log.
 #pragma once
 
 namespace vel {

@@ -183,9 +183,14 @@ void mnuEditAutorunFile_Click() {
 }
 
 void mnuStockChartsAndScreening_Click() {
+    ShowChartsScreen();
+}
+
+bool ShowChartsScreen() {
     ArrangeChildWindows(ArrangeMode::Cascade);
-    RunEntryPoint(ChartsCommands.ShowChartWindow, "ShowChartWindow");
+    const bool shown = RunEntryPoint(ChartsCommands.ShowChartWindow, "ShowChartWindow");
     YieldToEvents();
+    return shown;
 }
 
 void mnuFindPseudoSplits_Click() {

@@ -1,7 +1,7 @@
 // The commands of the main window: one procedure per menu item (the toolbar runs the same
 // procedures through its keys), the load of the window with its autorun list, the downloading
-// timer and the end of the program. The unattended runs call mnuStockChartsAndScreening_Click,
-// the chart window's quit command calls mnuEndOfProgram_Click.
+// timer and the end of the program. The unattended runs call ShowChartsScreen, the chart
+// window's quit command calls mnuEndOfProgram_Click.
 #pragma once
 
 #include <array>
@@ -52,6 +52,9 @@ void mnuAutorun_Click();
 void mnuLoad_Click();
 void mnuEditAutorunFile_Click();
 void mnuStockChartsAndScreening_Click();
+// What that command does: cascades the windows and shows the chart window; true when the chart
+// window was shown, false when that stopped with an error (reported in the error-handler box).
+bool ShowChartsScreen();
 void mnuFindPseudoSplits_Click();
 void mnuUserAdjustedSplits_Click();
 // Help menu.

@@ -5,6 +5,7 @@
 // and both flags back at 0, the demonstration and the load-only run, and runs that may not start.
 #include <gtest/gtest.h>
 
+#include "AnalysisEntryPoints.h"
 #include "AutomationFixture.h"
 #include "AutomationState.h"
 #include "ChartWindowCommands.h"
@@ -397,10 +398,11 @@ TEST_F(UnattendedRunsTest, AnErrorInsideAStepEndsTheRunWithAFailureLine) {
         ASSERT_FALSE(log.empty());
         EXPECT_EQ(log.back(), failure);
     };
-    // A calculation that stops with an error at a barrier of its own: no report follows.
-    RegisterChartCommand("mnuMarketTimingLightD", [] {
-        RunCommand([] { throw OverflowError("Overflow: double-precision result"); });
-    });
+    // A calculation that stops with an error at the barrier of the chart window's command,
+    // which says so: no report follows.
+    AnalysisCommands.CalcMarketTiming = [](const std::string&) {
+        throw OverflowError("Overflow: double-precision result");
+    };
     bool reported = false;
     RegisterChartCommand("mnuShowStockMarketTimingReport", [&] { reported = true; });
     runFails("Autorun mode - Error - Market Timing stopped with an error!");
@@ -409,6 +411,31 @@ TEST_F(UnattendedRunsTest, AnErrorInsideAStepEndsTheRunWithAFailureLine) {
     RegisterChartCommand("mnuFillStockBasket",
                          [] { throw SubscriptRangeError("Subscript out of range"); });
     runFails("Autorun mode - Error - Setting charts range stopped with an error!");
+}
+
+TEST_F(UnattendedRunsTest, ACommandThatFailsWhileTheRunYieldsIsNotTheRunsFailure) {
+    door_.display = false;  // the error-handler boxes are logged
+    GenerateEod("T", 4, 90);
+    WriteAutorunSet("T", {"CreateHistory = YES", "MarketTiming = YES"});
+    // A user's command that stops with an error, clicked at every yield of the run.
+    struct Clicks {
+        int count = 0;
+        bool on = true;
+    };
+    const auto clicks = std::make_shared<Clicks>();
+    std::function<void()> click = [this, clicks, &click] {
+        if (!clicks->on) return;
+        ++clicks->count;
+        RunCommand([] { throw SubscriptRangeError("Subscript out of range"); });
+        door_.OnYield(1, click);
+    };
+    door_.OnYield(1, click);
+    EXPECT_TRUE(RunAutorunMode());
+    clicks->on = false;
+    ExpectFlagsDown();
+    EXPECT_GT(clicks->count, 10);
+    EXPECT_EQ(RunLog().back(), "Autorun mode - End.");
+    EXPECT_TRUE(Exists(TempPath("T-EOD/RESULTS/acmd1MarketTimingReport.html")));
 }
 
 TEST_F(UnattendedRunsTest, AFailedRebuildKeepsTheSetsEarlierHistory) {
