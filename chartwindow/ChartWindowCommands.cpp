@@ -296,7 +296,7 @@ void RegisterChartWindowCommands() {
     Register("mnuCalcMarketSwingingForSBSpecial", ChartProcedure([] {
                  return MarketCalculation(a.CalcMarketSpecialSwinging, "CalcMarketSpecialSwinging");
              }));
-    const std::pair<const char*, std::pair<const std::function<void(const std::string&)>*,
+    const std::pair<const char*, std::pair<const std::function<bool(const std::string&)>*,
                                            std::pair<const char*, const char*>>>
         reports[] = {
             {"mnuShowStockMarketTimingReport",

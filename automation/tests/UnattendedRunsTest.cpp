@@ -16,6 +16,7 @@
 #include "MainCommands.h"
 #include "StockBasket.h"
 #include "UnattendedRuns.h"
+#include "WholeFile.h"
 
 namespace vel {
 namespace {
@@ -436,6 +437,24 @@ TEST_F(UnattendedRunsTest, ACommandThatFailsWhileTheRunYieldsIsNotTheRunsFailure
     EXPECT_GT(clicks->count, 10);
     EXPECT_EQ(RunLog().back(), "Autorun mode - End.");
     EXPECT_TRUE(Exists(TempPath("T-EOD/RESULTS/acmd1MarketTimingReport.html")));
+}
+
+TEST_F(UnattendedRunsTest, AReportFileThatIsNotWrittenFailsTheRun) {
+    door_.display = false;  // the messages are logged
+    GenerateEod("T", 4, 90);
+    WriteAutorunSet("T", {"CreateHistory = YES", "MarketTiming = YES"});
+    // A companion table of the report, and the page itself.
+    for (const char* file :
+         {"acmd1MarketTimingStockSelection.csv", "acmd1MarketTimingReport.html"}) {
+        SCOPED_TRACE(file);
+        StartNewLog();
+        InjectFileFailure(1, TempPath("T-EOD/RESULTS/") + file);
+        EXPECT_FALSE(RunAutorunMode());
+        InjectFileFailure(0);
+        ExpectFlagsDown();
+        EXPECT_EQ(RunLog().back(), "Autorun mode - Error - Market Timing report was not written!");
+        EXPECT_TRUE(LogLinesStarting({"Autorun mode - Market Timing - End."}).empty());
+    }
 }
 
 TEST_F(UnattendedRunsTest, AFailedRebuildKeepsTheSetsEarlierHistory) {
