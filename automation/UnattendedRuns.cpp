@@ -20,6 +20,7 @@
 #include "EodStructure.h"
 #include "Errors.h"
 #include "FilePaths.h"
+#include "FolderLock.h"
 #include "HistoryImport.h"
 #include "HistoryState.h"
 #include "Hooks.h"
@@ -279,6 +280,19 @@ bool ParseStep(void (*parse)()) {
     return AutoRunError < 1 || Fail("Autorun mode - Error - " + AutoRunErrorText, kParametersError);
 }
 
+// Whether the run may work on the set's data folder: false, after the failure line and the
+// message, when another run or import holds its lock, or when the folder cannot be locked.
+bool LockTaken(const FolderLock& lock) {
+    if (lock.held()) return true;
+    if (lock.inUse())
+        return Fail("Autorun mode - Error - The data folder is in use by another run or import: " +
+                        EodDataFolderPath,
+                    "The data folder is in use by another run or import!\r\n" + EodDataFolderPath);
+    return Fail("Autorun mode - Error - The data folder cannot be locked: " + EodDataFolderPath +
+                    " (" + lock.error() + ")",
+                "The data folder cannot be locked!\r\n" + EodDataFolderPath);
+}
+
 // Loads the set's "History.mdb".
 bool LoadSetStep() {
     if (!FileExists(HistoryDatabasePath))
@@ -302,6 +316,9 @@ bool RunAutorun() {
     AutoRunMode = 1;
     if (!Step(mode, "Reading the Autorun file", [] { return ParseStep(ReadAutorunFile); }))
         return false;
+    // One run of a set at a time, from its download to its last report.
+    const FolderLock lock(EodDataFolderPath);
+    if (!LockTaken(lock)) return false;
     if (DownloadEOD == "YES" && !Step(mode, "Downloading", DownloadStep)) return false;
     if (CreateHistory == "YES" && !Step(mode, "Creating History.mdb", RebuildStep)) return false;
     if (!Step(mode, "Loading History.mdb", LoadSetStep) || !ChartsStep(mode, AutorunDayCount()))
@@ -358,8 +375,11 @@ bool RunLoadHistory() {
     const std::string mode = "Autorun mode";
     WriteActivityLog("Loading History.mdb - Start.");
     AutoRunMode = 1;
-    if (!Step(mode, "Reading the Autorun file", [] { return ParseStep(ReadAutorunFileForLoad); }) ||
-        !Step(mode, "Loading History.mdb", LoadSetStep) || !ChartsStep(mode, AutorunDayCount()))
+    if (!Step(mode, "Reading the Autorun file", [] { return ParseStep(ReadAutorunFileForLoad); }))
+        return false;
+    const FolderLock lock(EodDataFolderPath);
+    if (!LockTaken(lock) || !Step(mode, "Loading History.mdb", LoadSetStep) ||
+        !ChartsStep(mode, AutorunDayCount()))
         return false;
     WriteActivityLog("Loading History.mdb - End.");
     AutoRunMode = 0;

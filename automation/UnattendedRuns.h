@@ -23,14 +23,17 @@ constexpr int kDownloaderEndWaitMs = 30000;
 // first) and when it did not start. While it waits for the downloader it lets window events run.
 // The download wait ends when the result file exists and the downloader has ended, or with
 // "Error in Downloading process!" when the downloader cannot be started, ends without writing
-// it, or still runs kDownloaderEndWaitMs after writing it. Started while another run is active or
+// it, or still runs kDownloaderEndWaitMs after writing it. Once the command file is read, the run
+// holds the lock of the set's data folder (FolderLock) to its end; while another run or import,
+// of this process or another, holds it, the run fails at once with "The data folder is in use by
+// another run or import!" and touches nothing of the set. Started while another run is active or
 // a long command runs, it only beeps.
 bool RunAutorunMode();
 // The demonstration: loads "History.mdb" of the program folder, shows the last 252 days and
 // runs the market timing of every stock with its report. Without that file it only beeps.
 void RunDemonstrationMode();
 // Loads the history of the set AutoRunFileName, shows the charts, sets the day window and
-// fills the Stock Basket.
+// fills the Stock Basket, holding the lock of the set's data folder as the autorun run does.
 void RunAutorunLoadHistory();
 
 // Writes the downloader's parameters file <base>.dwnparams (the URL list, the save folder, the

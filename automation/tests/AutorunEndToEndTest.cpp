@@ -8,9 +8,11 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QThread>
 
 #include "AutomationFixture.h"
 #include "AutomationState.h"
+#include "Database.h"
 #include "DemoSet.h"
 #include "DirectoryListing.h"
 #include "QtDoor.h"
@@ -65,6 +67,41 @@ protected:
     }
     std::vector<std::string> RunLog() const {
         return LogLinesStarting({"Autorun mode", "Message: "});
+    }
+    // Starts the copy of Vellicor in the program folder without a display, as a scheduler does.
+    void StartHeadless(QProcess& vellicor, const QString& commandLine) const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        vellicor.setProcessEnvironment(env);
+        vellicor.setProgram(QString::fromStdString(TempPath("Vellicor")));
+        vellicor.setArguments({commandLine});
+        vellicor.start();
+    }
+    // Waits until the log holds an entry that begins with the text; false after `ms`.
+    bool WaitForLogLine(const std::string& text, int ms) const {
+        QElapsedTimer clock;
+        clock.start();
+        while (LogLinesStarting({text}).empty()) {
+            if (clock.elapsed() > ms) return false;
+            QThread::msleep(20);
+        }
+        return true;
+    }
+    // A stand-in downloader for the set E2E that, after `seconds`, copies the EOD files of the
+    // folder "served" into the save folder (line 2 of its parameters file) and writes "OK" into
+    // the result file (line 3).
+    void WriteSlowDownloader(const char* seconds) {
+        WriteFile(TempPath("Tarquel"),
+                  std::string("#!/bin/sh\n"
+                              "folder=$(sed -n 2p \"$1\" | tr -d '\\r')\n"
+                              "result=$(sed -n 3p \"$1\" | tr -d '\\r')\n"
+                              "sleep ") +
+                      seconds +
+                      "\n"
+                      "cp \"$(dirname \"$0\")\"/served/*.csv \"$folder\"\n"
+                      "printf 'OK\\r\\n' > \"$result.part\" && mv \"$result.part\" \"$result\"\n");
+        fs::permissions(TempPath("Tarquel"), fs::perms::owner_all);
     }
 
     QtDoor qt_;
@@ -215,6 +252,32 @@ TEST_F(AutorunEndToEndTest, ARunStartedAtOnceIsNotMisledByTheLastDownloadersLate
     EXPECT_EQ(ReadFile(TempPath("E2E.dwnresult")), "ERROR\r\n");
 }
 
+TEST_F(AutorunEndToEndTest, ASecondRunOfOneSetIsRefusedAndTheFirstOneEndsWithItsDatabaseWhole) {
+    CopyProgram(VELLICOR_BINARY, "Vellicor");
+    WriteSlowDownloader("3");
+    WriteServedSet({"DownloadEOD = YES", "CreateHistory = YES", "MarketTiming = YES"}, 4, 60);
+    QProcess first, second;
+    StartHeadless(first, "E2E.autorun");
+    ASSERT_TRUE(WaitForLogLine("Autorun mode - Downloading - Start.", 20000));
+    QElapsedTimer clock;
+    clock.start();
+    StartHeadless(second, "E2E.autorun");
+    ASSERT_TRUE(second.waitForFinished(20000));
+    EXPECT_LT(clock.elapsed(), 3000) << "the second run waited";
+    EXPECT_EQ(second.exitCode(), 1);
+    EXPECT_EQ(
+        LogLinesStarting({"Autorun mode - Error - The data folder is in use by another run or "
+                          "import: " +
+                          TempPath("E2E-EOD/")})
+            .size(),
+        1u);
+    ASSERT_TRUE(first.waitForFinished(60000));
+    EXPECT_EQ(first.exitCode(), 0);
+    EXPECT_EQ(LogLinesStarting({"Autorun mode - End."}).size(), 1u);
+    Database db = Database::Open(TempPath("E2E-EOD/History.mdb"));
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM History").toInteger(), 4 * 60);
+}
+
 TEST_F(AutorunEndToEndTest, HeadlessVellicorEndsWithItsRunAndTheRunsOutcomeAsItsStatus) {
     CopyProgram(VELLICOR_BINARY, "Vellicor");
     CopyProgram(TARQUEL_BINARY, "Tarquel");
@@ -224,13 +287,7 @@ TEST_F(AutorunEndToEndTest, HeadlessVellicorEndsWithItsRunAndTheRunsOutcomeAsIts
     const auto run = [this](const QString& commandLine) {
         fs::remove(TempPath("Vellicor.log"));
         QProcess vellicor;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove("DISPLAY");
-        env.remove("WAYLAND_DISPLAY");
-        vellicor.setProcessEnvironment(env);
-        vellicor.setProgram(QString::fromStdString(TempPath("Vellicor")));
-        vellicor.setArguments({commandLine});
-        vellicor.start();
+        StartHeadless(vellicor, commandLine);
         EXPECT_TRUE(vellicor.waitForFinished(60000)) << "it did not end by itself";
         EXPECT_EQ(vellicor.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(vellicor.readAllStandardError().toStdString(), "");

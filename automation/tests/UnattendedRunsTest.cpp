@@ -13,6 +13,7 @@
 #include "DemoSet.h"
 #include "DirectoryListing.h"
 #include "EntryPoints.h"
+#include "FolderLock.h"
 #include "MainCommands.h"
 #include "StockBasket.h"
 #include "UnattendedRuns.h"
@@ -455,6 +456,41 @@ TEST_F(UnattendedRunsTest, AReportFileThatIsNotWrittenFailsTheRun) {
         EXPECT_EQ(RunLog().back(), "Autorun mode - Error - Market Timing report was not written!");
         EXPECT_TRUE(LogLinesStarting({"Autorun mode - Market Timing - End."}).empty());
     }
+}
+
+TEST_F(UnattendedRunsTest, ARunOfASetThatAnotherRunHoldsIsRefusedAtOnce) {
+    door_.display = false;  // the messages are logged
+    GenerateEod("T", 3, 40);
+    WriteAutorunSet("T", {"CreateHistory = YES"});
+    ASSERT_TRUE(RunAutorunMode());
+    const std::string database = TempPath("T-EOD/History.mdb");
+    const std::string before = ReadFile(database);
+    WriteFile(TempPath("T.dwnresult"), "OK\r\n");  // the other run's download result
+
+    // The other run (another process, as far as the lock goes) downloads and rebuilds the set.
+    const FolderLock other(TempPath("T-EOD/"));
+    ASSERT_TRUE(other.held());
+    WriteAutorunSet("T", {"DownloadEOD = YES", "CreateHistory = YES", "MarketTiming = YES"});
+    PlayDownloader("OK\r\n");
+    const auto expectRefused = [this] {
+        ExpectFlagsDown();
+        const std::string folder = TempPath("T-EOD/");
+        const auto log = RunLog();
+        ASSERT_EQ(log.size(), 3u);
+        EXPECT_EQ(
+            log[1],
+            "Autorun mode - Error - The data folder is in use by another run or import: " + folder);
+        EXPECT_EQ(log[2], "Message: The data folder is in use by another run or import! " + folder);
+    };
+    StartNewLog();
+    EXPECT_FALSE(RunAutorunMode());
+    expectRefused();
+    StartNewLog();
+    RunAutorunLoadHistory();
+    expectRefused();
+    EXPECT_TRUE(door_.CallsOf("watch").empty());
+    EXPECT_EQ(ReadFile(TempPath("T.dwnresult")), "OK\r\n");
+    EXPECT_EQ(ReadFile(database), before);
 }
 
 TEST_F(UnattendedRunsTest, AFailedRebuildKeepsTheSetsEarlierHistory) {
