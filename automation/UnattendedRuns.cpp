@@ -65,18 +65,23 @@ bool Fail(const std::string& logLine, const std::string& message) {
     return false;
 }
 
-// The run marks itself active for its whole length; a run started while another is active or
-// a long command runs only beeps.
+// The run marks itself active, under the word `mode` of its failure lines, for its whole length;
+// a run started while another is active or a long command runs only beeps.
 class ActiveRun {
 public:
-    ActiveRun() : started_(!UnattendedRun.RunActive && !BusyGuard::isBusy()) {
-        if (started_)
+    explicit ActiveRun(const char* mode)
+        : started_(!UnattendedRun.RunActive && !BusyGuard::isBusy()) {
+        if (started_) {
             UnattendedRun.RunActive = true;
-        else
+            UnattendedRun.Mode = mode;
+        } else {
             door().Beep();
+        }
     }
     ~ActiveRun() {
-        if (started_) UnattendedRun.RunActive = false;
+        if (!started_) return;
+        UnattendedRun.RunActive = false;
+        UnattendedRun.Mode.clear();
     }
     ActiveRun(const ActiveRun&) = delete;
     ActiveRun& operator=(const ActiveRun&) = delete;
@@ -183,6 +188,34 @@ bool DownloadFailed() {
     return Fail("Autorun mode - Error in Downloading process!", kDownloadError);
 }
 
+// Ends the downloader when it still runs, after a log line saying so.
+void EndDownloader(ProgramId downloader) {
+    if (!door().ProgramRunning(downloader)) return;
+    WriteActivityLog("Autorun mode - Ending Tarquel, which still runs.");
+    door().StopWatchedProgram(downloader, kDownloaderStopWaitMs);
+}
+
+// The downloader of the download step, known to the run while the step lasts (for an end of the
+// program in the middle of the wait), and ended when the step ends, however it ends, while it
+// still runs.
+class StartedDownloader {
+public:
+    explicit StartedDownloader(ProgramId id) : id_(id) { UnattendedRun.Downloader = id; }
+    ~StartedDownloader() {
+        UnattendedRun.Downloader = 0;
+        try {
+            EndDownloader(id_);
+        } catch (const std::exception&) {
+            // No door any more: nothing can be ended.
+        }
+    }
+    StartedDownloader(const StartedDownloader&) = delete;
+    StartedDownloader& operator=(const StartedDownloader&) = delete;
+
+private:
+    ProgramId id_;
+};
+
 // Waits, sleeping between events, until the downloader has ended or kDownloaderEndWaitMs have
 // passed; true when it has ended.
 bool WaitForDownloaderEnd(ProgramId downloader) {
@@ -206,6 +239,7 @@ bool DownloadStep() {
         WriteActivityLog("Autorun mode - Tarquel cannot be started: " + program);
         return DownloadFailed();
     }
+    const StartedDownloader started(downloader);
     DownloadFinished = false;
     SetDownloadingTimerInterval(kDownloadTimerMs);
     bool endedWithoutResult = false;
@@ -232,6 +266,7 @@ bool DownloadStep() {
     if (!ended) {
         WriteActivityLog("Autorun mode - Tarquel has not ended after writing its result file: " +
                          DwnResultFilePath);
+        EndDownloader(downloader);
         return DownloadFailed();
     }
     std::string first;
@@ -420,18 +455,26 @@ bool WriteDownloadParamsFile() {
     return true;
 }
 
+bool StopActiveRun(const std::string& why) {
+    if (!UnattendedRun.RunActive) return false;
+    WriteActivityLog(UnattendedRun.Mode + " - Error - " + why);
+    if (UnattendedRun.Downloader != 0) EndDownloader(UnattendedRun.Downloader);
+    EndRun();
+    return true;
+}
+
 bool RunAutorunMode() {
-    ActiveRun run;
+    ActiveRun run("Autorun mode");
     return run.started() && RunToItsEnd(RunAutorun);
 }
 
 void RunDemonstrationMode() {
-    ActiveRun run;
+    ActiveRun run("Demonstration mode");
     if (run.started()) RunToItsEnd(RunDemonstration);
 }
 
 void RunAutorunLoadHistory() {
-    ActiveRun run;
+    ActiveRun run("Autorun mode");
     if (run.started()) RunToItsEnd(RunLoadHistory);
 }
 

@@ -67,9 +67,17 @@ void mnuShowProgramFolder_Click();
 void mnuCascade_Click();
 void mnuTileHorizontally_Click();
 void mnuTileVertically_Click();
-// Exit menu: logs "Exiting Vellicor." and ends the process; nothing is saved or asked.
+// Exit menu: logs "Exiting Vellicor." and ends the process; nothing is saved or asked. An
+// unattended run that is still active is stopped first, as a failure ("<mode> - Error - The run
+// was stopped by the end of the program!", its downloader ended), and the status is then 1;
+// otherwise 0.
 void mnuEndOfProgram_Click();
-// Logs "Exiting Vellicor." and ends the process with the status (the end command gives 0).
+// SIGTERM and SIGINT: the end command, with an active run stopped as "<mode> - Error - The run
+// was stopped by a signal!". The status is 1 when it stopped a run, and always without a display,
+// where the program lives only for its run and a signal ends it before the run's own end; with a
+// display and no run, 0.
+void EndProgramOnSignal();
+// Logs "Exiting Vellicor." and ends the process with the status.
 void EndProgram(int status);
 
 }  // namespace vel

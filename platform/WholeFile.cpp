@@ -11,6 +11,7 @@
 #include <string>
 
 #include "FilePaths.h"
+#include "UnfinishedFiles.h"
 
 namespace vel {
 
@@ -72,6 +73,7 @@ bool WholeFile::Open() {
         fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ >= 0) {
             temp_ = name;
+            NoteUnfinishedFile(temp_);
             // A replaced file keeps its permissions (a table the user keeps private stays so).
             if (mode >= 0 && ::fchmod(fd_, static_cast<mode_t>(mode)) != 0) {
                 const int err = errno;
@@ -114,6 +116,7 @@ bool WholeFile::Commit() {
         errno = err;
         return false;
     }
+    ForgetUnfinishedFile(temp_);
     temp_.clear();
     return true;
 }
@@ -125,6 +128,7 @@ void WholeFile::Discard() {
     }
     if (!temp_.empty()) {
         ::unlink(temp_.c_str());
+        ForgetUnfinishedFile(temp_);
         temp_.clear();
     }
 }

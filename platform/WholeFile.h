@@ -1,7 +1,8 @@
 // A file written whole or not at all: the bytes go to a temporary file beside the target
 // (a short name of its own in the target's folder), which is renamed onto the target only when
 // all of them are written, so a reader finds the old file, no file, or the whole new one. This
-// is the one road of every file the programs write as a whole.
+// is the one road of every file the programs write as a whole. The temporary file is noted as
+// unfinished (UnfinishedFiles.h) while it exists, so that an end of the process removes it.
 #pragma once
 
 #include <cstddef>

@@ -9,6 +9,9 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QThread>
+#include <cerrno>
+#include <csignal>
+#include <sstream>
 
 #include "AutomationFixture.h"
 #include "AutomationState.h"
@@ -276,6 +279,77 @@ TEST_F(AutorunEndToEndTest, ASecondRunOfOneSetIsRefusedAndTheFirstOneEndsWithIts
     EXPECT_EQ(LogLinesStarting({"Autorun mode - End."}).size(), 1u);
     Database db = Database::Open(TempPath("E2E-EOD/History.mdb"));
     EXPECT_EQ(db.scalar("SELECT count(*) FROM History").toInteger(), 4 * 60);
+}
+
+// The files of the folder whose names begin with ".vel-": the temporary files of whole writes.
+std::vector<std::string> TemporaryFiles(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(".vel-", 0) == 0) names.push_back(name);
+    }
+    return names;
+}
+
+// The processes whose parent is `parent`, from /proc.
+std::vector<pid_t> ChildrenOf(qint64 parent) {
+    std::vector<pid_t> children;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator("/proc", ec)) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        if (!std::getline(stat, line)) continue;
+        // pid (name) state ppid ...: the name may hold blanks, so read behind its last ")".
+        std::istringstream rest(line.substr(line.rfind(')') + 1));
+        char state = 0;
+        qint64 ppid = 0;
+        if (rest >> state >> ppid && ppid == parent)
+            children.push_back(static_cast<pid_t>(std::stol(entry.path().filename().string())));
+    }
+    return children;
+}
+
+TEST_F(AutorunEndToEndTest, SigtermInTheMiddleOfAHeadlessRunFailsItAndEndsTarquel) {
+    CopyProgram(VELLICOR_BINARY, "Vellicor");
+    CopyProgram(TARQUEL_BINARY, "Tarquel");
+    WriteServedSet({"DownloadEOD = YES", "CreateHistory = YES", "MarketTiming = YES"}, 3, 40);
+    // Every page stops in the middle of its body: the downloads are under way when the signal
+    // comes.
+    testing::HttpBehaviour stalling = Page(std::string(50000, 'x'));
+    stalling.stallAt = 20000;
+    server.RoutePrefix("/eod/", stalling);
+    for (const auto& entry : fs::directory_iterator(TempPath("served")))
+        server.Route("/eod/" + entry.path().stem().string(), stalling);
+    QProcess vellicor;
+    StartHeadless(vellicor, "E2E.autorun");
+    QElapsedTimer clock;
+    clock.start();
+    // The server answers on this test's event loop.
+    while (server.InFlight() < 3 && clock.elapsed() < 30000) qt_.WaitForEvents(20);
+    ASSERT_EQ(server.InFlight(), 3);
+    const auto until = clock.elapsed() + 300;
+    while (clock.elapsed() < until) qt_.WaitForEvents(20);
+    const std::vector<pid_t> tarquel = ChildrenOf(vellicor.processId());
+    ASSERT_EQ(tarquel.size(), 1u);
+
+    ::kill(static_cast<pid_t>(vellicor.processId()), SIGTERM);
+    while (vellicor.state() != QProcess::NotRunning && clock.elapsed() < 60000)
+        qt_.WaitForEvents(20);
+    ASSERT_EQ(vellicor.state(), QProcess::NotRunning);
+    EXPECT_EQ(vellicor.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(vellicor.exitCode(), 1);
+    const auto log = LogTexts();
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[log.size() - 3], "Autorun mode - Error - The run was stopped by a signal!");
+    EXPECT_EQ(log[log.size() - 2], "Autorun mode - Ending Tarquel, which still runs.");
+    EXPECT_EQ(log.back(), "Exiting Vellicor.");
+    // Tarquel quit as its own end command does, and was reaped: no orphan.
+    EXPECT_NE(ReadFile(TempPath("Tarquel.log")).find("Exiting Tarquel."), std::string::npos);
+    EXPECT_EQ(::kill(tarquel[0], 0), -1);
+    EXPECT_EQ(errno, ESRCH);
+    EXPECT_EQ(TemporaryFiles(TempFolder()), std::vector<std::string>{});
+    EXPECT_EQ(TemporaryFiles(TempPath("E2E-EOD/")), std::vector<std::string>{});
 }
 
 TEST_F(AutorunEndToEndTest, HeadlessVellicorEndsWithItsRunAndTheRunsOutcomeAsItsStatus) {

@@ -221,7 +221,7 @@ TEST_F(UnattendedRunsTest, TheResultCountsOnlyOnceTheDownloaderHasEnded) {
     EXPECT_EQ(log.back(), "Message: Error in Downloading process!");
 
     // A downloader that goes on running after its result fails the download, after a bounded
-    // wait.
+    // wait, and is ended.
     StartNewLog();
     door_.watchedProgramRunsMs = -1;
     door_.onWatchedProgram = [this](const std::string&, const std::vector<std::string>&) {
@@ -238,9 +238,12 @@ TEST_F(UnattendedRunsTest, TheResultCountsOnlyOnceTheDownloaderHasEnded) {
                             "Autorun mode - Downloading - End.",
                             "Autorun mode - Tarquel has not ended after writing its result file: " +
                                 TempPath("T.dwnresult"),
+                            "Autorun mode - Ending Tarquel, which still runs.",
                             "Autorun mode - Error in Downloading process!",
                             "Message: Error in Downloading process!",
                         }));
+    ASSERT_EQ(door_.CallsOf("stop").size(), 1u);
+    EXPECT_FALSE(door_.ProgramRunning(door_.LastWatchedProgram()));
 }
 
 TEST_F(UnattendedRunsTest, TheParametersFileAndTheOldResultMustBeDealtWithFirst) {
@@ -491,6 +494,50 @@ TEST_F(UnattendedRunsTest, ARunOfASetThatAnotherRunHoldsIsRefusedAtOnce) {
     EXPECT_TRUE(door_.CallsOf("watch").empty());
     EXPECT_EQ(ReadFile(TempPath("T.dwnresult")), "OK\r\n");
     EXPECT_EQ(ReadFile(database), before);
+}
+
+TEST_F(UnattendedRunsTest, AnEndOfTheProgramDuringARunFailsItAndEndsItsDownloader) {
+    door_.display = false;
+    WriteAutorunSet("T", {"DownloadEOD = YES", "CreateHistory = YES"});
+    door_.watchedProgramRunsMs = -1;  // a downloader that works on and on
+    struct Case {
+        void (*end)();
+        const char* line;
+    };
+    for (const Case& c :
+         {Case{EndProgramOnSignal, "The run was stopped by a signal!"},
+          Case{mnuEndOfProgram_Click, "The run was stopped by the end of the program!"}}) {
+        SCOPED_TRACE(c.line);
+        StartNewLog();
+        const size_t stops = door_.CallsOf("stop").size();
+        door_.OnYield(20, c.end);  // in the download wait
+        int status = -1;
+        try {
+            RunAutorunMode();
+        } catch (const testing::ProcessEnded& e) {
+            status = e.status;
+        }
+        EXPECT_EQ(status, 1);
+        ExpectFlagsDown();
+        const auto log = LogTexts();
+        ASSERT_GE(log.size(), 4u);
+        EXPECT_EQ(log[log.size() - 4], "Autorun mode - Downloading - Start.");
+        EXPECT_EQ(log[log.size() - 3], std::string("Autorun mode - Error - ") + c.line);
+        EXPECT_EQ(log[log.size() - 2], "Autorun mode - Ending Tarquel, which still runs.");
+        EXPECT_EQ(log.back(), "Exiting Vellicor.");
+        ASSERT_EQ(door_.CallsOf("stop").size(), stops + 1);
+        EXPECT_EQ(door_.CallsOf("stop").back().text, TempPath("Tarquel"));
+        EXPECT_FALSE(door_.ProgramRunning(door_.LastWatchedProgram()));
+    }
+    // Without a run, a signal is the end command; without a display it is no success either.
+    for (const bool display : {true, false}) {
+        door_.display = display;
+        try {
+            EndProgramOnSignal();
+        } catch (const testing::ProcessEnded& e) {
+            EXPECT_EQ(e.status, display ? 0 : 1);
+        }
+    }
 }
 
 TEST_F(UnattendedRunsTest, AFailedRebuildKeepsTheSetsEarlierHistory) {
