@@ -41,8 +41,8 @@ protected:
         InstallDoor(&door_);
         AutomationFixture::TearDown();
     }
-    // A run that gave up on its downloader leaves it running. Waits until every program the
-    // door started has ended, so that the next case starts alone.
+    // Waits until every program the door started has ended (a stand-in downloader may still be
+    // quitting), so that the next case starts alone.
     void WaitForDownloaders() {
         QElapsedTimer clock;
         clock.start();
