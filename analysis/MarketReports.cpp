@@ -176,8 +176,9 @@ void RedrawGroupChart() {
 }
 
 // Steps 4 to 24 of the plain report: everything from the status text to the selection
-// paragraph, with the rankings and backtests written beside the page.
-void WriteReportBody(const ReportWording& w, const std::string& P, Page& page) {
+// paragraph, with the rankings and backtests written beside the page. True when every one of
+// those files was written.
+bool WriteReportBody(const ReportWording& w, const std::string& P, Page& page) {
     SetChartStatusText(w.statusText);
     door().SetHourglass(true);
     YieldToEvents();
@@ -251,10 +252,10 @@ void WriteReportBody(const ReportWording& w, const std::string& P, Page& page) {
         BuildSortedIndexColumn(value, col::RankingIndex, filter);
         return WriteStockRankingCSV(col::RankingIndex, path);
     };
+    bool rankingITWritten = true;
     if (w.rankingITParagraph) {
         const std::string rankingIT = stem + "StockRankingIT.csv";
-        const bool rankingITWritten =
-            ranking(rankingIT, col::CompoundNetProfitIT, col::IndividualTimingOK);
+        rankingITWritten = ranking(rankingIT, col::CompoundNetProfitIT, col::IndividualTimingOK);
         page.EmptyLine();
         page.Line(w.rankingITParagraph);
         page.LinkTo(rankingIT, rankingITWritten);
@@ -266,8 +267,10 @@ void WriteReportBody(const ReportWording& w, const std::string& P, Page& page) {
     page.Line(w.rankingMTParagraph);
     page.LinkTo(rankingMT, rankingMTWritten);
 
+    bool written = pictureWritten && tableWritten && byRallyWritten && byStockWritten &&
+                   detailsWritten && rankingMTWritten;
     // The general report ends with the MT ranking: no selection, no remarks.
-    if (!w.selectionSecond) return;
+    if (!w.selectionSecond) return written && rankingITWritten;
     const std::string selection = stem + "StockSelection.csv";
     MarkStockSelection(col::CompoundNetProfitIT, col::CompoundNetProfitMT, col::StockSelectionFlag);
     const bool selectionWritten =
@@ -286,24 +289,29 @@ void WriteReportBody(const ReportWording& w, const std::string& P, Page& page) {
 
     page.Append(w.remarks());
     page.Append(GetHTMLMarketBehaviourRemarks());
+    return written && rankingITWritten && selectionWritten;
 }
 
-void ShowPage(const Page& page, const std::string& path) {
-    SaveAndShowHTMLReport(page.Body(), path);
+// Writes and opens the page; true when it was written.
+bool ShowPage(const Page& page, const std::string& path) {
+    const bool written = SaveAndShowHTMLReport(page.Body(), path);
     SetChartStatusText("");
     door().SetHourglass(false);
     YieldToEvents();
+    return written;
 }
 
 // The groups section: each group in turn becomes the Stock Basket, is drawn, saved as a
-// picture and a stock list, and listed on the page.
-void WriteGroups(const ReportWording& w, const std::string& P, Page& page) {
+// picture and a stock list, and listed on the page. True when every picture and list was
+// written.
+bool WriteGroups(const ReportWording& w, const std::string& P, Page& page) {
     CalcTimingGroups(defCorrelation, ChartFrom1.toInt16(), ChartTo1);
     page.Line("<BR>        <BR>         <BR>");
     page.Line(w.groupsHeading);
     page.Line(w.groupsExplanation);
     page.Line(" using correlation coefficient = " + formatFixed(defCorrelation, 2) + " .");
     RallyCount = 0;
+    bool written = true;
     const std::int16_t groups = TimingGroupCount;
     for (std::int16_t g = 1; g <= groups; ++g) {
         const std::vector<long> members = TimingGroupMembers(g);
@@ -319,6 +327,7 @@ void WriteGroups(const ReportWording& w, const std::string& P, Page& page) {
         const std::string name = P + w.groupStem + GroupNumberText(g);
         const std::string picture = name + ".bmp";
         const bool pictureWritten = SaveChartAsBMP(picture);
+        written = written && pictureWritten;
         page.EmptyLine();
         page.Line("</BLOCKQUOTE>");
         if (pictureWritten) page.Append(GetHTMLImage(picture, false));
@@ -331,57 +340,63 @@ void WriteGroups(const ReportWording& w, const std::string& P, Page& page) {
             line += " ,";
             page.Line(line);
         }
-        SaveStockBasketList(name + ".csv");
+        if (!SaveStockBasketList(name + ".csv")) written = false;
     }
+    return written;
 }
 
 // One report: the page and its files, or "No trading periods found!" without any file; the
 // reports with groups (2 and 4) then leave no rally and an empty Stock Basket on both paths.
-void SaveReport(const ReportWording& w, const std::string& pageName) {
+// True when the page and all its files were written, or when there was no report to write.
+bool SaveReport(const ReportWording& w, const std::string& pageName) {
     const bool withGroups =
         w.number == ReportNumber::MarketTimingPlus || w.number == ReportNumber::MarketSwingingPlus;
     const std::string saved = TradingResultsText;
     const std::string P = ReportFilePrefix(w.number);
+    bool written = true;
     if (RallyCount < 1) {
         door().MessageBox("No trading periods found!", "", MsgButtons::OK);
     } else if (EnsureResultsFolder()) {
         Page page;
-        WriteReportBody(w, P, page);
-        if (withGroups) WriteGroups(w, P, page);
+        written = WriteReportBody(w, P, page);
+        if (withGroups && !WriteGroups(w, P, page)) written = false;
         page.Line("<P>");
-        ShowPage(page, P + pageName);
+        if (!ShowPage(page, P + pageName)) written = false;
+    } else {
+        written = false;
     }
     TradingResultsText = saved;
-    if (!withGroups) return;
+    if (!withGroups) return written;
     RallyCount = 0;
     RefreshMenuCaptions();
     RefreshChart();
     ClearStockBasket();
+    return written;
 }
 
 }  // namespace
 
-void SaveMarketTimingHTMLReport(const std::string& pageName) {
-    SaveReport(kTiming, pageName);
+bool SaveMarketTimingHTMLReport(const std::string& pageName) {
+    return SaveReport(kTiming, pageName);
 }
 
-void SaveMarketTimingHTMLReportPlus(const std::string& pageName) {
-    SaveReport(WithNumber(kTiming, ReportNumber::MarketTimingPlus), pageName);
+bool SaveMarketTimingHTMLReportPlus(const std::string& pageName) {
+    return SaveReport(WithNumber(kTiming, ReportNumber::MarketTimingPlus), pageName);
 }
 
-void SaveMarketSwingingHTMLReport(const std::string& pageName) {
-    SaveReport(kSwinging, pageName);
+bool SaveMarketSwingingHTMLReport(const std::string& pageName) {
+    return SaveReport(kSwinging, pageName);
 }
 
-void SaveMarketSwingingHTMLReportPlus(const std::string& pageName) {
-    SaveReport(WithNumber(kSwinging, ReportNumber::MarketSwingingPlus), pageName);
+bool SaveMarketSwingingHTMLReportPlus(const std::string& pageName) {
+    return SaveReport(WithNumber(kSwinging, ReportNumber::MarketSwingingPlus), pageName);
 }
 
-void SaveMarketSpecialSwingingHTMLReport(const std::string& pageName) {
-    SaveReport(SpecialWording(), pageName);
+bool SaveMarketSpecialSwingingHTMLReport(const std::string& pageName) {
+    return SaveReport(SpecialWording(), pageName);
 }
 
-void SaveGeneralTradingHTMLReport(const std::string& pageName) {
+bool SaveGeneralTradingHTMLReport(const std::string& pageName) {
     for (long i = 1; i <= MainVectors->BufferCount(); ++i) {
         StockResults(i, col::BasketFlag) = BasketFlag(i);
         StockResults(i, col::CalculationTime) = 0.0f;
@@ -400,8 +415,9 @@ void SaveGeneralTradingHTMLReport(const std::string& pageName) {
         AddCSVItem("TradingMethod", "DEFINED TRADING SIGNALS");
         AddCSVItem("CrossingLevel", "UNKNOWN");
     }
-    SaveReport(GeneralWording(), pageName);
+    const bool written = SaveReport(GeneralWording(), pageName);
     ReportKind = "General";
+    return written;
 }
 
 }  // namespace vel

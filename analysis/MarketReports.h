@@ -11,7 +11,9 @@
 // trading periods found!" and writes no file. A missing RESULTS folder is made first (one box
 // and no file when it cannot be). A picture or table that cannot be written is reported by its
 // writer and the page does not link to it. Every report gives
-// TradingResultsText back as it found it.
+// TradingResultsText back as it found it, and returns true when the page and every file of it
+// were written (also when there were no trading periods, and so no report to write), false when
+// one of them, or the RESULTS folder, could not be.
 #pragma once
 
 #include <string>
@@ -19,20 +21,20 @@
 namespace vel {
 
 // Report 1.
-void SaveMarketTimingHTMLReport(const std::string& pageName);
+bool SaveMarketTimingHTMLReport(const std::string& pageName);
 // Report 2: report 1 with the market timing groups.
-void SaveMarketTimingHTMLReportPlus(const std::string& pageName);
+bool SaveMarketTimingHTMLReportPlus(const std::string& pageName);
 // Report 3.
-void SaveMarketSwingingHTMLReport(const std::string& pageName);
+bool SaveMarketSwingingHTMLReport(const std::string& pageName);
 // Report 4: report 3 with the market swinging groups.
-void SaveMarketSwingingHTMLReportPlus(const std::string& pageName);
+bool SaveMarketSwingingHTMLReportPlus(const std::string& pageName);
 // Report 5.
-void SaveMarketSpecialSwingingHTMLReport(const std::string& pageName);
+bool SaveMarketSpecialSwingingHTMLReport(const std::string& pageName);
 // Report 7, on whatever rallies the trading log holds: built like report 1 without the IT
 // ranking, the selection and the remarks. It first writes the StockResults rows of every loaded
 // stock (columns 1 to 4, 11 to 17 and 21) and, when no curve is selected, prices the rallies
 // anew and adds "Trading method = DEFINED TRADING SIGNALS" and "Crossing Level = UNKNOWN" to
 // TradingResultsText for good. ReportKind is "General" afterwards.
-void SaveGeneralTradingHTMLReport(const std::string& pageName);
+bool SaveGeneralTradingHTMLReport(const std::string& pageName);
 
 }  // namespace vel

@@ -1,8 +1,8 @@
 // The executable Vellicor: the Qt application with the Qt door, the yield hook, SIGTERM and
-// SIGINT as the end command, the one place that wires every subsystem's commands and windows
-// into the frame (RegisterSubsystemCommands), and the start (Main). Without a display it runs
-// on Qt's offscreen platform, Qt's messages go to the activity log, and an unattended run ends
-// the program (Main).
+// SIGINT as the end command (EndProgramOnSignal, which fails an unattended run it stops), the
+// one place that wires every subsystem's commands and windows into the frame
+// (RegisterSubsystemCommands), and the start (Main). Without a display it runs on Qt's offscreen
+// platform, Qt's messages go to the activity log, and an unattended run ends the program (Main).
 #include <QApplication>
 #include <string>
 
@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
     vel::QtDoor qtDoor;
     vel::InstallDoor(&qtDoor);
     vel::SetYieldHook([] { vel::door().Yield(); });
-    vel::RouteEndSignals(&app, [] { vel::RunCommand(&vel::mnuEndOfProgram_Click); });
+    vel::RouteEndSignals(&app, [] { vel::RunCommand(&vel::EndProgramOnSignal); });
     RegisterSubsystemCommands(qtDoor);
 
     const std::string commandLine = vel::JoinedCommandLine(argc, argv);

@@ -14,6 +14,7 @@ void RegisterAutomationCommands() {
     AutomationCommands.RunDemonstrationMode = RunDemonstrationMode;
     AutomationCommands.GenerateResearchLinksURLs = GenerateResearchLinksURLs;
     AutomationCommands.SaveEODStructure = SaveEODStructure;
+    AutomationCommands.StopActiveRun = StopActiveRun;
 }
 
 }  // namespace vel

@@ -66,6 +66,10 @@ inline std::int16_t& EodStruFieldCount = EodStructure.EodStruFieldCount;
 struct UnattendedRunState {
     // True from the start to the end of an autorun, demonstration or load-only run.
     bool RunActive = false;
+    // The active run's word for itself in its failure lines ("Autorun mode", "Demonstration
+    // mode"), and the downloader it started and waits for (a ProgramId of the door; 0: none).
+    std::string Mode;
+    std::uint64_t Downloader = 0;
     bool operator==(const UnattendedRunState&) const = default;
 };
 extern UnattendedRunState UnattendedRun;

@@ -18,9 +18,9 @@
 #include "Door.h"
 #include "EntryPoints.h"
 #include "EodStructure.h"
-#include "ErrorHandler.h"
 #include "Errors.h"
 #include "FilePaths.h"
+#include "FolderLock.h"
 #include "HistoryImport.h"
 #include "HistoryState.h"
 #include "Hooks.h"
@@ -65,18 +65,23 @@ bool Fail(const std::string& logLine, const std::string& message) {
     return false;
 }
 
-// The run marks itself active for its whole length; a run started while another is active or
-// a long command runs only beeps.
+// The run marks itself active, under the word `mode` of its failure lines, for its whole length;
+// a run started while another is active or a long command runs only beeps.
 class ActiveRun {
 public:
-    ActiveRun() : started_(!UnattendedRun.RunActive && !BusyGuard::isBusy()) {
-        if (started_)
+    explicit ActiveRun(const char* mode)
+        : started_(!UnattendedRun.RunActive && !BusyGuard::isBusy()) {
+        if (started_) {
             UnattendedRun.RunActive = true;
-        else
+            UnattendedRun.Mode = mode;
+        } else {
             door().Beep();
+        }
     }
     ~ActiveRun() {
-        if (started_) UnattendedRun.RunActive = false;
+        if (!started_) return;
+        UnattendedRun.RunActive = false;
+        UnattendedRun.Mode.clear();
     }
     ActiveRun(const ActiveRun&) = delete;
     ActiveRun& operator=(const ActiveRun&) = delete;
@@ -86,36 +91,44 @@ private:
     bool started_;
 };
 
+// The failure line "<mode> - Error - <what>" of a step, and the end of the run.
+void StepFailed(const std::string& mode, const std::string& what) {
+    WriteActivityLog(mode + " - Error - " + what);
+    EndRun();
+}
+
 // One step of a run in `mode`. A step returns false once it has failed on its own terms (its
-// failure line logged, the run ended, its box shown). Any other error in it fails the run as
-// well, with the line "<mode> - Error - <step> stopped with an error!": one that escapes the step
-// (it goes on, with the run's flags down, to the command barrier of whoever started the run,
-// which reports it), and one that a command inside the step stopped at a barrier of its own and
-// reported in the error-handler box (going on would build on what that command left undone).
+// failure line logged, the run ended, its box shown). An error that escapes the step fails the
+// run as well, with the line "<mode> - Error - <step> stopped with an error!", and goes on, with
+// the run's flags down, to the command barrier of whoever started the run, which reports it.
 template <class F>
 bool Step(const std::string& mode, const std::string& name, F&& step) {
-    const auto failed = [&] {
-        WriteActivityLog(mode + " - Error - " + name + " stopped with an error!");
-        EndRun();
-    };
-    const long reportsBefore = ErrorHandlerReports();
-    bool done = false;
     try {
         if constexpr (std::is_void_v<std::invoke_result_t<F>>) {
             step();
-            done = true;
+            return true;
         } else {
-            done = step();
+            return step();
         }
     } catch (const std::exception&) {
-        failed();
+        StepFailed(mode, name + " stopped with an error!");
         throw;
     }
-    if (done && ErrorHandlerReports() != reportsBefore) {
-        failed();
+}
+
+// A step of the program's commands, which stop and report their own errors and return whether
+// they did their work. When they say they failed, the run fails with the line
+// "<mode> - Error - <failure>": going on would build on what they left undone. Only what the
+// step's own commands return counts; a command that a user gives while the run yields, and that
+// fails, is that command's business.
+template <class F>
+bool CommandStep(const std::string& mode, const std::string& name, const std::string& failure,
+                 F&& commands) {
+    return Step(mode, name, [&] {
+        if (commands()) return true;
+        StepFailed(mode, failure);
         return false;
-    }
-    return done;
+    });
 }
 
 // What the main window showed of the loaded history before a run touched it.
@@ -145,24 +158,27 @@ bool LoadStep(const std::string& mode, const MainWindowBefore& before = {}) {
 // The chart window, the day window and a full Stock Basket.
 bool ChartsStep(const std::string& mode, long days) {
     WriteActivityLog(mode + " - Showing charts.");
-    if (!Step(mode, "Showing charts", mnuStockChartsAndScreening_Click)) return false;
+    if (!CommandStep(mode, "Showing charts", "Showing charts stopped with an error!",
+                     ShowChartsScreen))
+        return false;
     WriteActivityLog("Autorun mode - Setting charts range.");
-    return Step(mode, "Setting charts range", [&] {
-        SetChartDayRange(days);
-        RunChartCommand("mnuFillStockBasket");
-    });
+    return CommandStep(mode, "Setting charts range", "Setting charts range stopped with an error!",
+                       [&] {
+                           SetChartDayRange(days);
+                           return RunChartCommand("mnuFillStockBasket");
+                       });
 }
 
 // One calculation of the basket with its report, on a basket filled anew. A calculation that
-// fails writes no report.
+// fails writes no report; a report that is not written whole fails the run.
 bool CalculationStep(const std::string& mode, const std::string& name, const char* calculation,
                      const char* report) {
     WriteActivityLog(mode + " - " + name + " - Start.");
-    const bool calculated = Step(mode, name, [&] {
-        RunChartCommand("mnuFillStockBasket");
-        RunChartCommand(calculation);
+    const bool calculated = CommandStep(mode, name, name + " stopped with an error!", [&] {
+        return RunChartCommand("mnuFillStockBasket") && RunChartCommand(calculation);
     });
-    if (!calculated || !Step(mode, name + " report", [&] { RunChartCommand(report); }))
+    if (!calculated || !CommandStep(mode, name + " report", name + " report was not written!",
+                                    [&] { return RunChartCommand(report); }))
         return false;
     WriteActivityLog(mode + " - " + name + " - End.");
     return true;
@@ -171,6 +187,34 @@ bool CalculationStep(const std::string& mode, const std::string& name, const cha
 bool DownloadFailed() {
     return Fail("Autorun mode - Error in Downloading process!", kDownloadError);
 }
+
+// Ends the downloader when it still runs, after a log line saying so.
+void EndDownloader(ProgramId downloader) {
+    if (!door().ProgramRunning(downloader)) return;
+    WriteActivityLog("Autorun mode - Ending Tarquel, which still runs.");
+    door().StopWatchedProgram(downloader, kDownloaderStopWaitMs);
+}
+
+// The downloader of the download step, known to the run while the step lasts (for an end of the
+// program in the middle of the wait), and ended when the step ends, however it ends, while it
+// still runs.
+class StartedDownloader {
+public:
+    explicit StartedDownloader(ProgramId id) : id_(id) { UnattendedRun.Downloader = id; }
+    ~StartedDownloader() {
+        UnattendedRun.Downloader = 0;
+        try {
+            EndDownloader(id_);
+        } catch (const std::exception&) {
+            // No door any more: nothing can be ended.
+        }
+    }
+    StartedDownloader(const StartedDownloader&) = delete;
+    StartedDownloader& operator=(const StartedDownloader&) = delete;
+
+private:
+    ProgramId id_;
+};
 
 // Waits, sleeping between events, until the downloader has ended or kDownloaderEndWaitMs have
 // passed; true when it has ended.
@@ -195,6 +239,7 @@ bool DownloadStep() {
         WriteActivityLog("Autorun mode - Tarquel cannot be started: " + program);
         return DownloadFailed();
     }
+    const StartedDownloader started(downloader);
     DownloadFinished = false;
     SetDownloadingTimerInterval(kDownloadTimerMs);
     bool endedWithoutResult = false;
@@ -221,6 +266,7 @@ bool DownloadStep() {
     if (!ended) {
         WriteActivityLog("Autorun mode - Tarquel has not ended after writing its result file: " +
                          DwnResultFilePath);
+        EndDownloader(downloader);
         return DownloadFailed();
     }
     std::string first;
@@ -269,6 +315,19 @@ bool ParseStep(void (*parse)()) {
     return AutoRunError < 1 || Fail("Autorun mode - Error - " + AutoRunErrorText, kParametersError);
 }
 
+// Whether the run may work on the set's data folder: false, after the failure line and the
+// message, when another run or import holds its lock, or when the folder cannot be locked.
+bool LockTaken(const FolderLock& lock) {
+    if (lock.held()) return true;
+    if (lock.inUse())
+        return Fail("Autorun mode - Error - The data folder is in use by another run or import: " +
+                        EodDataFolderPath,
+                    "The data folder is in use by another run or import!\r\n" + EodDataFolderPath);
+    return Fail("Autorun mode - Error - The data folder cannot be locked: " + EodDataFolderPath +
+                    " (" + lock.error() + ")",
+                "The data folder cannot be locked!\r\n" + EodDataFolderPath);
+}
+
 // Loads the set's "History.mdb".
 bool LoadSetStep() {
     if (!FileExists(HistoryDatabasePath))
@@ -292,6 +351,9 @@ bool RunAutorun() {
     AutoRunMode = 1;
     if (!Step(mode, "Reading the Autorun file", [] { return ParseStep(ReadAutorunFile); }))
         return false;
+    // One run of a set at a time, from its download to its last report.
+    const FolderLock lock(EodDataFolderPath);
+    if (!LockTaken(lock)) return false;
     if (DownloadEOD == "YES" && !Step(mode, "Downloading", DownloadStep)) return false;
     if (CreateHistory == "YES" && !Step(mode, "Creating History.mdb", RebuildStep)) return false;
     if (!Step(mode, "Loading History.mdb", LoadSetStep) || !ChartsStep(mode, AutorunDayCount()))
@@ -348,8 +410,11 @@ bool RunLoadHistory() {
     const std::string mode = "Autorun mode";
     WriteActivityLog("Loading History.mdb - Start.");
     AutoRunMode = 1;
-    if (!Step(mode, "Reading the Autorun file", [] { return ParseStep(ReadAutorunFileForLoad); }) ||
-        !Step(mode, "Loading History.mdb", LoadSetStep) || !ChartsStep(mode, AutorunDayCount()))
+    if (!Step(mode, "Reading the Autorun file", [] { return ParseStep(ReadAutorunFileForLoad); }))
+        return false;
+    const FolderLock lock(EodDataFolderPath);
+    if (!LockTaken(lock) || !Step(mode, "Loading History.mdb", LoadSetStep) ||
+        !ChartsStep(mode, AutorunDayCount()))
         return false;
     WriteActivityLog("Loading History.mdb - End.");
     AutoRunMode = 0;
@@ -390,18 +455,26 @@ bool WriteDownloadParamsFile() {
     return true;
 }
 
+bool StopActiveRun(const std::string& why) {
+    if (!UnattendedRun.RunActive) return false;
+    WriteActivityLog(UnattendedRun.Mode + " - Error - " + why);
+    if (UnattendedRun.Downloader != 0) EndDownloader(UnattendedRun.Downloader);
+    EndRun();
+    return true;
+}
+
 bool RunAutorunMode() {
-    ActiveRun run;
+    ActiveRun run("Autorun mode");
     return run.started() && RunToItsEnd(RunAutorun);
 }
 
 void RunDemonstrationMode() {
-    ActiveRun run;
+    ActiveRun run("Demonstration mode");
     if (run.started()) RunToItsEnd(RunDemonstration);
 }
 
 void RunAutorunLoadHistory() {
-    ActiveRun run;
+    ActiveRun run("Autorun mode");
     if (run.started()) RunToItsEnd(RunLoadHistory);
 }
 

@@ -3,10 +3,12 @@
 // market swinging and market timing with their reports), the demonstration on the program
 // folder's "History.mdb", and the load-only run of a set. They drive the program through the
 // commands of the main window and the chart window, log every step, and leave AutoRunMode at 0
-// however they end (SilentMode too, except after a load-only run that succeeded). Every step
-// is guarded: an error in it, also one that a command inside it stopped and reported, ends the
-// run with a failure line in the log.
+// however they end (SilentMode too, except after a load-only run that succeeded). A step fails
+// by its own outcome: an error in it, or one of its commands that returns a failure (also one
+// that stopped and reported its own error), ends the run with a failure line in the log.
 #pragma once
+
+#include <string>
 
 namespace vel {
 
@@ -17,21 +19,34 @@ constexpr int kDownloadWaitSliceMs = 250;
 // The longest wait, once the result file is there, for the downloader to end (it writes the
 // file again as it quits, within moments).
 constexpr int kDownloaderEndWaitMs = 30000;
+// How long a downloader that is being ended may take to quit (cancel its transfers, remove their
+// temporary files, write its result) before it is killed.
+constexpr int kDownloaderStopWaitMs = 10000;
 
 // The run of the .autorun file AutoRunFileName. Returns when the run is over, true when it
 // reached its end line "Autorun mode - End."; false after any failure (a failure line is logged
 // first) and when it did not start. While it waits for the downloader it lets window events run.
 // The download wait ends when the result file exists and the downloader has ended, or with
 // "Error in Downloading process!" when the downloader cannot be started, ends without writing
-// it, or still runs kDownloaderEndWaitMs after writing it. Started while another run is active or
+// it, or still runs kDownloaderEndWaitMs after writing it; a downloader that still runs when the
+// download step ends (also by an error) is ended, so that it never outlives the run that started
+// it. Once the command file is read, the run
+// holds the lock of the set's data folder (FolderLock) to its end; while another run or import,
+// of this process or another, holds it, the run fails at once with "The data folder is in use by
+// another run or import!" and touches nothing of the set. Started while another run is active or
 // a long command runs, it only beeps.
 bool RunAutorunMode();
 // The demonstration: loads "History.mdb" of the program folder, shows the last 252 days and
 // runs the market timing of every stock with its report. Without that file it only beeps.
 void RunDemonstrationMode();
 // Loads the history of the set AutoRunFileName, shows the charts, sets the day window and
-// fills the Stock Basket.
+// fills the Stock Basket, holding the lock of the set's data folder as the autorun run does.
 void RunAutorunLoadHistory();
+
+// Ends the active run, if any, as the program ends: logs "<mode> - Error - <why>", ends the
+// downloader the run started (kDownloaderStopWaitMs to quit, then killed) and puts the run's
+// flags down. True when a run was active; false, changing nothing, otherwise.
+bool StopActiveRun(const std::string& why);
 
 // Writes the downloader's parameters file <base>.dwnparams (the URL list, the save folder, the
 // result file and StockSymbolsMax, one a line, written whole) and deletes an old result file.

@@ -59,13 +59,14 @@ struct AnalysisEntryPoints {
     std::function<void(const std::string& resultFile)> CalcMarketSwinging;
     std::function<void(const std::string& resultFile)> CalcMarketSpecialSwinging;
 
-    // ---- Reports, each with its page name in the RESULTS folder -----------------------------
-    std::function<void(const std::string& fileName)> SaveMarketTimingHTMLReport;
-    std::function<void(const std::string& fileName)> SaveMarketTimingHTMLReportPlus;
-    std::function<void(const std::string& fileName)> SaveMarketSwingingHTMLReport;
-    std::function<void(const std::string& fileName)> SaveMarketSwingingHTMLReportPlus;
-    std::function<void(const std::string& fileName)> SaveMarketSpecialSwingingHTMLReport;
-    std::function<void(const std::string& fileName)> SaveGeneralTradingHTMLReport;
+    // ---- Reports, each with its page name in the RESULTS folder; false when the page or one of
+    // its files was not written (true without trading periods: no report is due) -------------
+    std::function<bool(const std::string& fileName)> SaveMarketTimingHTMLReport;
+    std::function<bool(const std::string& fileName)> SaveMarketTimingHTMLReportPlus;
+    std::function<bool(const std::string& fileName)> SaveMarketSwingingHTMLReport;
+    std::function<bool(const std::string& fileName)> SaveMarketSwingingHTMLReportPlus;
+    std::function<bool(const std::string& fileName)> SaveMarketSpecialSwingingHTMLReport;
+    std::function<bool(const std::string& fileName)> SaveGeneralTradingHTMLReport;
 
     // ---- Signals A to E from the selected curve (the work vector is set by the generator) ---
     std::function<void(std::int16_t& workVector)>

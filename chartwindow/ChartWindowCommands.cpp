@@ -33,9 +33,18 @@ namespace {
 // The analysis procedures the items call.
 const AnalysisEntryPoints& a = AnalysisCommands;
 
-std::map<std::string, std::function<void()>>& Table() {
-    static std::map<std::string, std::function<void()>> table;
+std::map<std::string, ChartProcedure>& Table() {
+    static std::map<std::string, ChartProcedure> table;
     return table;
+}
+
+// A procedure without a result, as one that is done whenever it returns.
+ChartProcedure AlwaysDone(std::function<void()> procedure) {
+    if (!procedure) return {};
+    return [p = std::move(procedure)] {
+        p();
+        return true;
+    };
 }
 
 ChartWindow& Window() {
@@ -68,17 +77,21 @@ bool Analysis(const F& entry, const char* name, Args... args) {
     return Computing([&] { RunEntryPoint(entry, name, args...); });
 }
 
-void MarketCalculation(const std::function<void(const std::string&)>& entry, const char* name) {
+// A calculation of the Stock Basket. False when it stopped with an error or was refused while
+// another command works; with an empty basket only the notice, and true (nothing to calculate).
+bool MarketCalculation(const std::function<void(const std::string&)>& entry, const char* name) {
+    bool calculated = true;
     WithMembers([&] {
-        Computing([&] {
+        calculated = Computing([&] {
             // The controls come back also when the calculation ends in an error.
             struct Reenable {
                 ~Reenable() { EnableCharts(true); }
             } reenable;
             EnableCharts(false);
-            RunEntryPoint(entry, name, std::string());
+            return RunEntryPoint(entry, name, std::string());
         });
     });
+    return calculated;
 }
 
 // A signal generator on the selected curve; `cancel`: the selection is cancelled after it ran
@@ -127,8 +140,12 @@ void SaveChartAs(const char* title, const char* filter, const char* name,
     if (!path.empty()) save(path);
 }
 
-void Register(const char* name, std::function<void()> procedure) {
+void Register(const char* name, ChartProcedure procedure) {
     Table()[name] = std::move(procedure);
+}
+
+void Register(const char* name, std::function<void()> procedure) {
+    Table()[name] = AlwaysDone(std::move(procedure));
 }
 
 }  // namespace
@@ -143,13 +160,17 @@ void ShowFillBasketMessage() {
                       MsgButtons::OK);
 }
 
-void RegisterChartCommand(const std::string& name, std::function<void()> procedure) {
+void RegisterChartCommand(const std::string& name, ChartProcedure procedure) {
     Table()[name] = std::move(procedure);
+}
+
+void RegisterChartCommand(const std::string& name, std::function<void()> procedure) {
+    Table()[name] = AlwaysDone(std::move(procedure));
 }
 
 namespace {
 
-const std::function<void()>* Find(const std::string& name) {
+const ChartProcedure* Find(const std::string& name) {
     auto& table = Table();
     auto it = table.find(name);
     if ((it == table.end() || !it->second) && !name.empty() && name.back() == '1')
@@ -169,8 +190,7 @@ bool RunChartCommand(const std::string& name) {
         EntryPointNotRegistered(name + "_Click");
         return false;
     }
-    (*procedure)();
-    return true;
+    return (*procedure)();
 }
 
 void RegisterChartWindowCommands() {
@@ -267,13 +287,16 @@ void RegisterChartWindowCommands() {
     });
 
     // ---- Market and reports --------------------------------------------------------------------
-    Register("mnuMarketTimingLightD",
-             [] { MarketCalculation(a.CalcMarketTiming, "CalcMarketTiming"); });
-    Register("mnuCalcMarketSwingingForSBOptimized",
-             [] { MarketCalculation(a.CalcMarketSwinging, "CalcMarketSwinging"); });
-    Register("mnuCalcMarketSwingingForSBSpecial",
-             [] { MarketCalculation(a.CalcMarketSpecialSwinging, "CalcMarketSpecialSwinging"); });
-    const std::pair<const char*, std::pair<const std::function<void(const std::string&)>*,
+    Register("mnuMarketTimingLightD", ChartProcedure([] {
+                 return MarketCalculation(a.CalcMarketTiming, "CalcMarketTiming");
+             }));
+    Register("mnuCalcMarketSwingingForSBOptimized", ChartProcedure([] {
+                 return MarketCalculation(a.CalcMarketSwinging, "CalcMarketSwinging");
+             }));
+    Register("mnuCalcMarketSwingingForSBSpecial", ChartProcedure([] {
+                 return MarketCalculation(a.CalcMarketSpecialSwinging, "CalcMarketSpecialSwinging");
+             }));
+    const std::pair<const char*, std::pair<const std::function<bool(const std::string&)>*,
                                            std::pair<const char*, const char*>>>
         reports[] = {
             {"mnuShowStockMarketTimingReport",
@@ -296,7 +319,12 @@ void RegisterChartWindowCommands() {
         const auto* entry = report.first;
         const char* name = report.second.first;
         const std::string page = report.second.second;
-        Register(item, [entry, name, page] { Analysis(*entry, name, page); });
+        // A report that stopped with an error, or was refused, was not written.
+        Register(item, ChartProcedure([entry, name, page] {
+                     bool written = false;
+                     Computing([&] { written = RunEntryPoint(*entry, name, page); });
+                     return written;
+                 }));
     }
     Register("mnuSaveAndShowGeneralTradingHTMLreport", [] {
         if (Analysis(a.SaveGeneralTradingHTMLReport, "SaveGeneralTradingHTMLReport",

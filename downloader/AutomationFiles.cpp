@@ -16,6 +16,7 @@
 #include "DownloaderState.h"
 #include "Errors.h"
 #include "FilePaths.h"
+#include "FolderLock.h"
 #include "Hooks.h"
 #include "NumberText.h"
 #include "TextFile.h"
@@ -168,6 +169,9 @@ bool PrepareSaveFolder() {
         door().MessageBox(SaveFolderQuestion(), "", MsgButtons::YesNo) != MsgAnswer::Yes)
         return true;
     for (const auto& name : files) {
+        // The lock of the run that started this download: deleted, a second run could lock
+        // the folder anew while this one works in it.
+        if (name == kFolderLockName) continue;
         const std::string path = JoinPath(SaveFolder, name);
         struct stat st {};
         const bool known = ::lstat(path.c_str(), &st) == 0;

@@ -27,9 +27,10 @@ bool IsSafeSaveFolder(const std::string& folder, const std::string& listPath,
 void WriteAutomationResult();
 
 // Makes SaveFolder ready for a run: creates it when missing; otherwise, when it holds files,
-// deletes them (never its subfolders), in manual mode only after Yes to the question box,
-// in automatic mode without asking. A file that cannot be deleted is logged and noted in
-// UndeletedSaveFiles (emptied first). Returns false, and logs why, deleting nothing, when there
+// deletes them (never its subfolders, nor the lock file of a run that holds the folder,
+// kFolderLockName), in manual mode only after Yes to the question box, in automatic mode
+// without asking. A file that cannot be deleted is logged and noted in UndeletedSaveFiles
+// (emptied first). Returns false, and logs why, deleting nothing, when there
 // is no save folder (an empty SaveFolder never means the current folder), it is not safe for
 // the list of the run (IsSafeSaveFolder), or it cannot be created.
 bool PrepareSaveFolder();

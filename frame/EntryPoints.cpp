@@ -38,6 +38,7 @@ std::vector<std::pair<const char*, bool>> Entries() {
         {"RunDemonstrationMode", bool(a.RunDemonstrationMode)},
         {"GenerateResearchLinksURLs", bool(a.GenerateResearchLinksURLs)},
         {"SaveEODStructure", bool(a.SaveEODStructure)},
+        {"StopActiveRun", bool(a.StopActiveRun)},
     };
 }
 

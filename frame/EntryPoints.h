@@ -59,6 +59,10 @@ struct AutomationEntryPoints {
     // Saves the column tables of the text import just finished as the EOD structure file
     // (told by the history import after an import of text files).
     std::function<bool()> SaveEODStructure;
+    // Told as the program ends: an unattended run that is still active fails with the line
+    // "<mode> - Error - <why>" and the downloader it started is ended. True when a run was
+    // active.
+    std::function<bool(const std::string& why)> StopActiveRun;
 };
 
 extern HistoryEntryPoints HistoryCommands;

@@ -25,17 +25,8 @@ std::string ErrorHandlerText(const std::exception& error) {
            "  Error: " + std::to_string(ErrorNumberOf(error)) + "   " + error.what();
 }
 
-namespace {
-long g_reports = 0;
-}  // namespace
-
 void ShowErrorHandler(const std::exception& error) {
-    ++g_reports;
     door().MessageBox(ErrorHandlerText(error), "Vellicor", MsgButtons::OK);
-}
-
-long ErrorHandlerReports() {
-    return g_reports;
 }
 
 }  // namespace vel

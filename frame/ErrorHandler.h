@@ -20,9 +20,4 @@ std::string ErrorHandlerText(const std::exception& error);
 // Shows the box (through the door: logged and answered OK while unattended).
 void ShowErrorHandler(const std::exception& error);
 
-// How many errors the box has reported since the program started (shown, or logged while
-// unattended). A caller whose commands stop their errors at barriers of their own (an unattended
-// run) learns from a change of the count that one of them failed.
-long ErrorHandlerReports();
-
 }  // namespace vel

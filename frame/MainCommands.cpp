@@ -183,9 +183,14 @@ void mnuEditAutorunFile_Click() {
 }
 
 void mnuStockChartsAndScreening_Click() {
+    ShowChartsScreen();
+}
+
+bool ShowChartsScreen() {
     ArrangeChildWindows(ArrangeMode::Cascade);
-    RunEntryPoint(ChartsCommands.ShowChartWindow, "ShowChartWindow");
+    const bool shown = RunEntryPoint(ChartsCommands.ShowChartWindow, "ShowChartWindow");
     YieldToEvents();
+    return shown;
 }
 
 void mnuFindPseudoSplits_Click() {
@@ -240,8 +245,28 @@ void mnuTileVertically_Click() {
     YieldToEvents();
 }
 
+namespace {
+
+// Stops an unattended run that is still active, as a failure with the reason; true when one was.
+bool StopActiveRun(const std::string& why) {
+    if (!AutomationCommands.StopActiveRun) return false;
+    try {
+        return AutomationCommands.StopActiveRun(why);
+    } catch (const std::exception&) {
+        // The program ends all the same, as after a failed run.
+        return true;
+    }
+}
+
+}  // namespace
+
 void mnuEndOfProgram_Click() {
-    EndProgram(0);
+    EndProgram(StopActiveRun("The run was stopped by the end of the program!") ? 1 : 0);
+}
+
+void EndProgramOnSignal() {
+    const bool stopped = StopActiveRun("The run was stopped by a signal!");
+    EndProgram(stopped || !door().HasDisplay() ? 1 : 0);
 }
 
 void EndProgram(int status) {

@@ -1,7 +1,7 @@
 // The commands of the main window: one procedure per menu item (the toolbar runs the same
 // procedures through its keys), the load of the window with its autorun list, the downloading
-// timer and the end of the program. The unattended runs call mnuStockChartsAndScreening_Click,
-// the chart window's quit command calls mnuEndOfProgram_Click.
+// timer and the end of the program. The unattended runs call ShowChartsScreen, the chart
+// window's quit command calls mnuEndOfProgram_Click.
 #pragma once
 
 #include <array>
@@ -52,6 +52,9 @@ void mnuAutorun_Click();
 void mnuLoad_Click();
 void mnuEditAutorunFile_Click();
 void mnuStockChartsAndScreening_Click();
+// What that command does: cascades the windows and shows the chart window; true when the chart
+// window was shown, false when that stopped with an error (reported in the error-handler box).
+bool ShowChartsScreen();
 void mnuFindPseudoSplits_Click();
 void mnuUserAdjustedSplits_Click();
 // Help menu.
@@ -64,9 +67,17 @@ void mnuShowProgramFolder_Click();
 void mnuCascade_Click();
 void mnuTileHorizontally_Click();
 void mnuTileVertically_Click();
-// Exit menu: logs "Exiting Vellicor." and ends the process; nothing is saved or asked.
+// Exit menu: logs "Exiting Vellicor." and ends the process; nothing is saved or asked. An
+// unattended run that is still active is stopped first, as a failure ("<mode> - Error - The run
+// was stopped by the end of the program!", its downloader ended), and the status is then 1;
+// otherwise 0.
 void mnuEndOfProgram_Click();
-// Logs "Exiting Vellicor." and ends the process with the status (the end command gives 0).
+// SIGTERM and SIGINT: the end command, with an active run stopped as "<mode> - Error - The run
+// was stopped by a signal!". The status is 1 when it stopped a run, and always without a display,
+// where the program lives only for its run and a signal ends it before the run's own end; with a
+// display and no run, 0.
+void EndProgramOnSignal();
+// Logs "Exiting Vellicor." and ends the process with the status.
 void EndProgram(int status);
 
 }  // namespace vel

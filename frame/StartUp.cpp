@@ -64,10 +64,11 @@ void Main(const std::string& commandLine, const std::string& executableFolder,
         const bool succeeded = RunEntryPoint(AutomationCommands.RunAutorunMode, "RunAutorunMode");
         // Without the unattended run there is no run active: dialogs are shown again.
         if (!succeeded) AutoRunMode = 0;
-        YieldToEvents();
         // Without a display nobody can use the windows the run leaves: the scheduler that started
-        // the run gets its process back, with the run's outcome as the exit status.
+        // the run gets its process back at once, with the run's outcome as the exit status (a
+        // yield first would let a signal end it with a status of its own).
         if (!door().HasDisplay()) EndProgram(succeeded ? 0 : 1);
+        YieldToEvents();
     } else {
         WriteActivityLog("Command line options error! Command line options = " + CommandLineText);
         door().MessageBox(CommandLineErrorText(), "Vellicor", MsgButtons::OK);

@@ -20,6 +20,7 @@
 #include "MainWindowView.h"
 #include "Progress.h"
 #include "SmallRoutines.h"
+#include "UnfinishedFiles.h"
 
 namespace vel {
 
@@ -63,10 +64,24 @@ void ImportFileInto(Database& db, const std::string& table, const std::string& p
     EndFile();
 }
 
+// The files of a database: the file itself and the engine's journals beside it.
+constexpr const char* kDatabaseFileSuffixes[] = {"", "-journal", "-wal", "-shm"};
+
 void RemoveDatabaseFiles(const std::string& path, bool withMainFile = true) {
     std::error_code ec;
-    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+    for (const char* suffix : kDatabaseFileSuffixes)
         if (withMainFile || *suffix) std::filesystem::remove(path + suffix, ec);
+}
+
+// The new database is unfinished until it takes the old one's place: a program ended meanwhile
+// removes it.
+void NoteNewDatabase(const std::string& path, bool unfinished) {
+    for (const char* suffix : kDatabaseFileSuffixes) {
+        if (unfinished)
+            NoteUnfinishedFile(path + suffix);
+        else
+            ForgetUnfinishedFile(path + suffix);
+    }
 }
 
 // Makes a rename in the folder survive a crash of the machine.
@@ -115,12 +130,14 @@ bool CreateHistoryDatabase() {
         std::filesystem::create_directories(DataFolderPath, ec);
         if (ec) throw FileError("Path not found: " + DataFolderPath);
         RemoveDatabaseFiles(path);
+        NoteNewDatabase(path, true);
         Database db = Database::Create(path);
         Database::Transaction transaction(db);
         db.execute(History1CreateStatement());
         transaction.commit();
     } catch (const std::exception& e) {
         if (!DataFolderPath.empty()) RemoveDatabaseFiles(path);
+        NoteNewDatabase(path, false);
         ShowErrorHandler(e);
         return false;
     }
@@ -139,6 +156,7 @@ bool ReplaceHistoryDatabase(const std::string& databasePath) {
         }
     }
     std::filesystem::rename(NewHistoryDatabasePath(databasePath), databasePath, ec);
+    if (!ec) NoteNewDatabase(NewHistoryDatabasePath(databasePath), false);
     if (ec) {
         ShowErrorHandler(
             FileError("Path/File access error: " + databasePath + " (" + ec.message() + ")"));
@@ -151,6 +169,7 @@ bool ReplaceHistoryDatabase(const std::string& databasePath) {
 
 void DiscardNewHistoryDatabase(const std::string& databasePath) {
     RemoveDatabaseFiles(NewHistoryDatabasePath(databasePath));
+    NoteNewDatabase(NewHistoryDatabasePath(databasePath), false);
 }
 
 bool ImportTextHistory(int sourceType, const std::string& source) {

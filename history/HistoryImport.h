@@ -30,7 +30,8 @@ std::string NewHistoryDatabasePath(const std::string& databasePath);
 // Creates DataFolderPath when missing and, at NewHistoryDatabasePath(HistoryDatabasePath), a
 // new database with the empty table History1 of the columns that carry a role (a leftover of an
 // import that was killed is removed first). The database at HistoryDatabasePath is not
-// touched. ErrorPosition 32.
+// touched. Until it replaces that one or is discarded, the new database is an unfinished file
+// (UnfinishedFiles.h), which an end of the program removes. ErrorPosition 32.
 bool CreateHistoryDatabase();
 // Puts the completed new database in the place of the one at the path (a rename, made durable);
 // the previous database is gone afterwards. False after the error message, both unchanged.

@@ -3,17 +3,21 @@
 
 #include <cmath>
 
+#include "ActivityLog.h"
 #include "AppPaths.h"
 #include "AppState.h"
 #include "Door.h"
 #include "EntryPoints.h"
 #include "EodImport.h"
 #include "FileDialogs.h"
+#include "FilePaths.h"
+#include "FolderLock.h"
 #include "HistoryBuild.h"
 #include "HistoryImport.h"
 #include "HistoryLoad.h"
 #include "Hooks.h"
 #include "SmallRoutines.h"
+#include "TextFile.h"
 
 namespace vel {
 
@@ -179,6 +183,16 @@ void RunHistoryImport() {
     // This import's files, whatever another command sets while this one yields.
     const std::string database = HistoryDatabasePath;
     const std::string source = ImportSourcePath;
+    const std::string folder = FolderOf(database);
+    const FolderLock lock(folder);
+    if (!lock.held()) {
+        // Another run or import works on the folder; its download or rebuild goes on untouched.
+        const std::string why = lock.inUse() ? "The data folder is in use by another run or import!"
+                                             : "The data folder cannot be locked!";
+        WriteActivityLog(why + " " + folder + (lock.inUse() ? "" : " (" + lock.error() + ")"));
+        door().MessageBox(why + kCrLf + folder, "Vellicor", MsgButtons::OK);
+        return;
+    }
     switch (ImportSourceType) {
         case 1:
         case 2:

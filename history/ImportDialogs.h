@@ -81,7 +81,10 @@ void PrepareTextImport();
 // Types 1 and 2: the text import into a new "History.mdb" (ImportTextHistory), which replaces
 // the old one only when complete, then the EOD structure file of its columns (the automation
 // entry point SaveEODStructure); type 3: the build of the chosen database in place. A failed
-// step ends the run (its error was shown); nothing is built from a partial import.
+// step ends the run (its error was shown); nothing is built from a partial import. The import
+// holds the lock of the database's folder (FolderLock) while it works; while an unattended run
+// or another import holds it, the import is refused with "The data folder is in use by another
+// run or import!" and the folder, and builds nothing.
 void RunHistoryImport();
 
 }  // namespace vel

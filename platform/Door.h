@@ -118,6 +118,10 @@ public:
     // True while the watched program runs; false once it has ended, and for an unknown id. The
     // end is seen when events are processed (Yield, WaitForEvents).
     virtual bool ProgramRunning(ProgramId id) = 0;
+    // Ends the watched program: asks it to end (SIGTERM, which it may answer by quitting as its
+    // own end command does), kills it (SIGKILL) when it still runs after `graceMs`, and returns
+    // once it has ended. An ended or unknown program changes nothing.
+    virtual void StopWatchedProgram(ProgramId id, std::int64_t graceMs) = 0;
 
     // ---- events, clocks and timers --------------------------------------------------------
     // Lets pending window events (and due timers) run.
@@ -139,7 +143,8 @@ public:
     virtual void CancelTimer(TimerId id) = 0;
 
     // ---- the process ----------------------------------------------------------------------
-    // Ends the process at once with the status (no clean-up, nothing saved).
+    // Ends the process at once with the status: nothing is saved, only the files of writes in
+    // progress are removed (DiscardUnfinishedFiles).
     [[noreturn]] virtual void EndProcess(int status) = 0;
     // True when windows can be seen and answered by a user (not offscreen).
     virtual bool HasDisplay() = 0;

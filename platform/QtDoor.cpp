@@ -22,6 +22,7 @@
 #include "FileFilter.h"
 #include "QtEnvironment.h"
 #include "QtProgramStart.h"
+#include "UnfinishedFiles.h"
 
 namespace vel {
 
@@ -214,6 +215,10 @@ bool QtDoor::ProgramRunning(ProgramId id) {
     return programs_.Running(id);
 }
 
+void QtDoor::StopWatchedProgram(ProgramId id, std::int64_t graceMs) {
+    programs_.Stop(id, graceMs);
+}
+
 void QtDoor::WaitForEvents(std::int64_t ms) {
     WaitForEventsFor(ms);
     sinceYield_.restart();
@@ -266,6 +271,7 @@ void QtDoor::CancelTimer(TimerId id) {
 }
 
 void QtDoor::EndProcess(int status) {
+    DiscardUnfinishedFiles();
     std::fflush(nullptr);
     std::_Exit(status);
 }

@@ -34,6 +34,8 @@ public:
     ProgramId StartWatchedProgram(const std::string& program,
                                   const std::vector<std::string>& args) override;
     bool ProgramRunning(ProgramId id) override;
+    // Waits for the program without running events (the caller is ending it, or the run).
+    void StopWatchedProgram(ProgramId id, std::int64_t graceMs) override;
     // Runs pending window events, at most once every 20 ms (more frequent calls return at once).
     void Yield() override;
     // Processes the pending events, or sleeps until one comes, for at most `ms` milliseconds.

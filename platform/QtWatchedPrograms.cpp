@@ -41,6 +41,17 @@ bool QtWatchedPrograms::Running(ProgramId id) const {
     return it != programs_.end() && it->second->state() != QProcess::NotRunning;
 }
 
+void QtWatchedPrograms::Stop(ProgramId id, std::int64_t graceMs) {
+    const auto it = programs_.find(id);
+    if (it == programs_.end() || it->second->state() == QProcess::NotRunning) return;
+    QProcess* process = it->second;
+    process->terminate();
+    if (process->waitForFinished(static_cast<int>(std::clamp<std::int64_t>(graceMs, 0, INT32_MAX))))
+        return;
+    process->kill();
+    process->waitForFinished(-1);
+}
+
 void WaitForEventsFor(std::int64_t ms) {
     // The wake-up timer is an event too: the wait ends with it at the latest.
     QTimer wake;

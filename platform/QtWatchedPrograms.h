@@ -1,6 +1,6 @@
 // Programs that this program starts and keeps an eye on (the downloader of an unattended run):
-// each is a child process whose end is seen through the event loop. A program still running
-// when this program ends goes on running; it is neither waited for nor killed.
+// each is a child process whose end is seen through the event loop, and which this program can
+// end. A program still running when this program ends without ending it goes on running.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +27,9 @@ public:
     ProgramId Start(const std::string& program, const std::vector<std::string>& args);
     // True while the program runs (as far as the processed events tell).
     bool Running(ProgramId id) const;
+    // Sends the program SIGTERM, then SIGKILL when it has not ended within `graceMs`; returns
+    // once it has ended (and was reaped). An ended or unknown program changes nothing.
+    void Stop(ProgramId id, std::int64_t graceMs);
 
 private:
     ProgramId last_ = 0;

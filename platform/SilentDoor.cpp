@@ -7,6 +7,8 @@
 #include <ctime>
 #include <thread>
 
+#include "UnfinishedFiles.h"
+
 namespace vel {
 
 SilentDoor::SilentDoor() : start_(std::chrono::steady_clock::now()) {}
@@ -55,6 +57,7 @@ TimerId SilentDoor::StartTimer(std::int64_t ms, std::function<void()> onTimeout)
 }
 
 void SilentDoor::EndProcess(int status) {
+    DiscardUnfinishedFiles();
     std::fflush(nullptr);
     std::_Exit(status);
 }

@@ -30,6 +30,7 @@ public:
         return 0;
     }
     bool ProgramRunning(ProgramId) override { return false; }
+    void StopWatchedProgram(ProgramId, std::int64_t) override {}
     // Fires the timers that are due, in the order of their deadlines.
     void Yield() override;
     // Sleeps until the next timer is due (at most `ms`), then fires the due ones.
@@ -38,7 +39,8 @@ public:
     std::int64_t MonotonicMs() override;
     TimerId StartTimer(std::int64_t ms, std::function<void()> onTimeout) override;
     void CancelTimer(TimerId id) override { timers_.erase(id); }
-    // Flushes the standard streams and ends the process.
+    // Removes the files of writes in progress, flushes the standard streams and ends the
+    // process.
     [[noreturn]] void EndProcess(int status) override;
     bool HasDisplay() override { return false; }
 

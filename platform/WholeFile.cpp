@@ -12,6 +12,7 @@
 #include <string>
 
 #include "FilePaths.h"
+#include "UnfinishedFiles.h"
 
 namespace vel {
 
@@ -122,6 +123,7 @@ bool WholeFile::Open() {
         fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ >= 0) {
             temp_ = name;
+            NoteUnfinishedFile(temp_);
             if (exists && !KeepModeAndGroup(fd_, st)) {
                 const int err = errno;
                 Discard();
@@ -163,6 +165,7 @@ bool WholeFile::Commit() {
         errno = err;
         return false;
     }
+    ForgetUnfinishedFile(temp_);
     temp_.clear();
     return true;
 }
@@ -174,6 +177,7 @@ void WholeFile::Discard() {
     }
     if (!temp_.empty()) {
         ::unlink(temp_.c_str());
+        ForgetUnfinishedFile(temp_);
         temp_.clear();
     }
 }

@@ -4,7 +4,8 @@
 // is the one road of every file the programs write as a whole. A target that is a symbolic
 // link is written through to the file it names (the temporary file lies beside that file, and
 // the link stays); a target that exists and is not a regular file (a folder, a device, a FIFO,
-// a socket) is refused.
+// a socket) is refused. The temporary file is noted as unfinished (UnfinishedFiles.h) while it
+// exists, so that an end of the process removes it.
 #pragma once
 
 #include <cstddef>

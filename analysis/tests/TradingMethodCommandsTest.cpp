@@ -29,6 +29,7 @@ protected:
         auto record = [this](const char* name) {
             return [this, name](const std::string& page) {
                 reports_.push_back(std::string(name) + " " + page);
+                return true;
             };
         };
         AnalysisCommands.SaveMarketTimingHTMLReport = record("timing");

@@ -8,9 +8,14 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QThread>
+#include <cerrno>
+#include <csignal>
+#include <sstream>
 
 #include "AutomationFixture.h"
 #include "AutomationState.h"
+#include "Database.h"
 #include "DemoSet.h"
 #include "DirectoryListing.h"
 #include "QtDoor.h"
@@ -36,8 +41,8 @@ protected:
         InstallDoor(&door_);
         AutomationFixture::TearDown();
     }
-    // A run that gave up on its downloader leaves it running. Waits until every program the
-    // door started has ended, so that the next case starts alone.
+    // Waits until every program the door started has ended (a stand-in downloader may still be
+    // quitting), so that the next case starts alone.
     void WaitForDownloaders() {
         QElapsedTimer clock;
         clock.start();
@@ -65,6 +70,41 @@ protected:
     }
     std::vector<std::string> RunLog() const {
         return LogLinesStarting({"Autorun mode", "Message: "});
+    }
+    // Starts the copy of Vellicor in the program folder without a display, as a scheduler does.
+    void StartHeadless(QProcess& vellicor, const QString& commandLine) const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        vellicor.setProcessEnvironment(env);
+        vellicor.setProgram(QString::fromStdString(TempPath("Vellicor")));
+        vellicor.setArguments({commandLine});
+        vellicor.start();
+    }
+    // Waits until the log holds an entry that begins with the text; false after `ms`.
+    bool WaitForLogLine(const std::string& text, int ms) const {
+        QElapsedTimer clock;
+        clock.start();
+        while (LogLinesStarting({text}).empty()) {
+            if (clock.elapsed() > ms) return false;
+            QThread::msleep(20);
+        }
+        return true;
+    }
+    // A stand-in downloader for the set E2E that, after `seconds`, copies the EOD files of the
+    // folder "served" into the save folder (line 2 of its parameters file) and writes "OK" into
+    // the result file (line 3).
+    void WriteSlowDownloader(const char* seconds) {
+        WriteFile(TempPath("Tarquel"),
+                  std::string("#!/bin/sh\n"
+                              "folder=$(sed -n 2p \"$1\" | tr -d '\\r')\n"
+                              "result=$(sed -n 3p \"$1\" | tr -d '\\r')\n"
+                              "sleep ") +
+                      seconds +
+                      "\n"
+                      "cp \"$(dirname \"$0\")\"/served/*.csv \"$folder\"\n"
+                      "printf 'OK\\r\\n' > \"$result.part\" && mv \"$result.part\" \"$result\"\n");
+        fs::permissions(TempPath("Tarquel"), fs::perms::owner_all);
     }
 
     QtDoor qt_;
@@ -215,6 +255,103 @@ TEST_F(AutorunEndToEndTest, ARunStartedAtOnceIsNotMisledByTheLastDownloadersLate
     EXPECT_EQ(ReadFile(TempPath("E2E.dwnresult")), "ERROR\r\n");
 }
 
+TEST_F(AutorunEndToEndTest, ASecondRunOfOneSetIsRefusedAndTheFirstOneEndsWithItsDatabaseWhole) {
+    CopyProgram(VELLICOR_BINARY, "Vellicor");
+    WriteSlowDownloader("3");
+    WriteServedSet({"DownloadEOD = YES", "CreateHistory = YES", "MarketTiming = YES"}, 4, 60);
+    QProcess first, second;
+    StartHeadless(first, "E2E.autorun");
+    ASSERT_TRUE(WaitForLogLine("Autorun mode - Downloading - Start.", 20000));
+    QElapsedTimer clock;
+    clock.start();
+    StartHeadless(second, "E2E.autorun");
+    ASSERT_TRUE(second.waitForFinished(20000));
+    EXPECT_LT(clock.elapsed(), 3000) << "the second run waited";
+    EXPECT_EQ(second.exitCode(), 1);
+    EXPECT_EQ(
+        LogLinesStarting({"Autorun mode - Error - The data folder is in use by another run or "
+                          "import: " +
+                          TempPath("E2E-EOD/")})
+            .size(),
+        1u);
+    ASSERT_TRUE(first.waitForFinished(60000));
+    EXPECT_EQ(first.exitCode(), 0);
+    EXPECT_EQ(LogLinesStarting({"Autorun mode - End."}).size(), 1u);
+    Database db = Database::Open(TempPath("E2E-EOD/History.mdb"));
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM History").toInteger(), 4 * 60);
+}
+
+// The files of the folder whose names begin with ".vel-": the temporary files of whole writes.
+std::vector<std::string> TemporaryFiles(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(".vel-", 0) == 0) names.push_back(name);
+    }
+    return names;
+}
+
+// The processes whose parent is `parent`, from /proc.
+std::vector<pid_t> ChildrenOf(qint64 parent) {
+    std::vector<pid_t> children;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator("/proc", ec)) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        if (!std::getline(stat, line)) continue;
+        // pid (name) state ppid ...: the name may hold blanks, so read behind its last ")".
+        std::istringstream rest(line.substr(line.rfind(')') + 1));
+        char state = 0;
+        qint64 ppid = 0;
+        if (rest >> state >> ppid && ppid == parent)
+            children.push_back(static_cast<pid_t>(std::stol(entry.path().filename().string())));
+    }
+    return children;
+}
+
+TEST_F(AutorunEndToEndTest, SigtermInTheMiddleOfAHeadlessRunFailsItAndEndsTarquel) {
+    CopyProgram(VELLICOR_BINARY, "Vellicor");
+    CopyProgram(TARQUEL_BINARY, "Tarquel");
+    WriteServedSet({"DownloadEOD = YES", "CreateHistory = YES", "MarketTiming = YES"}, 3, 40);
+    // Every page stops in the middle of its body: the downloads are under way when the signal
+    // comes.
+    testing::HttpBehaviour stalling = Page(std::string(50000, 'x'));
+    stalling.stallAt = 20000;
+    server.RoutePrefix("/eod/", stalling);
+    for (const auto& entry : fs::directory_iterator(TempPath("served")))
+        server.Route("/eod/" + entry.path().stem().string(), stalling);
+    QProcess vellicor;
+    StartHeadless(vellicor, "E2E.autorun");
+    QElapsedTimer clock;
+    clock.start();
+    // The server answers on this test's event loop.
+    while (server.InFlight() < 3 && clock.elapsed() < 30000) qt_.WaitForEvents(20);
+    ASSERT_EQ(server.InFlight(), 3);
+    const auto until = clock.elapsed() + 300;
+    while (clock.elapsed() < until) qt_.WaitForEvents(20);
+    const std::vector<pid_t> tarquel = ChildrenOf(vellicor.processId());
+    ASSERT_EQ(tarquel.size(), 1u);
+
+    ::kill(static_cast<pid_t>(vellicor.processId()), SIGTERM);
+    while (vellicor.state() != QProcess::NotRunning && clock.elapsed() < 60000)
+        qt_.WaitForEvents(20);
+    ASSERT_EQ(vellicor.state(), QProcess::NotRunning);
+    EXPECT_EQ(vellicor.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(vellicor.exitCode(), 1);
+    const auto log = LogTexts();
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[log.size() - 3], "Autorun mode - Error - The run was stopped by a signal!");
+    EXPECT_EQ(log[log.size() - 2], "Autorun mode - Ending Tarquel, which still runs.");
+    EXPECT_EQ(log.back(), "Exiting Vellicor.");
+    // Tarquel quit as its own end command does, and was reaped: no orphan.
+    EXPECT_NE(ReadFile(TempPath("Tarquel.log")).find("Exiting Tarquel."), std::string::npos);
+    EXPECT_EQ(::kill(tarquel[0], 0), -1);
+    EXPECT_EQ(errno, ESRCH);
+    EXPECT_EQ(TemporaryFiles(TempFolder()), std::vector<std::string>{});
+    EXPECT_EQ(TemporaryFiles(TempPath("E2E-EOD/")), std::vector<std::string>{});
+}
+
 TEST_F(AutorunEndToEndTest, HeadlessVellicorEndsWithItsRunAndTheRunsOutcomeAsItsStatus) {
     CopyProgram(VELLICOR_BINARY, "Vellicor");
     CopyProgram(TARQUEL_BINARY, "Tarquel");
@@ -224,13 +361,7 @@ TEST_F(AutorunEndToEndTest, HeadlessVellicorEndsWithItsRunAndTheRunsOutcomeAsIts
     const auto run = [this](const QString& commandLine) {
         fs::remove(TempPath("Vellicor.log"));
         QProcess vellicor;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove("DISPLAY");
-        env.remove("WAYLAND_DISPLAY");
-        vellicor.setProcessEnvironment(env);
-        vellicor.setProgram(QString::fromStdString(TempPath("Vellicor")));
-        vellicor.setArguments({commandLine});
-        vellicor.start();
+        StartHeadless(vellicor, commandLine);
         EXPECT_TRUE(vellicor.waitForFinished(60000)) << "it did not end by itself";
         EXPECT_EQ(vellicor.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(vellicor.readAllStandardError().toStdString(), "");

@@ -5,6 +5,7 @@
 // and both flags back at 0, the demonstration and the load-only run, and runs that may not start.
 #include <gtest/gtest.h>
 
+#include "AnalysisEntryPoints.h"
 #include "AutomationFixture.h"
 #include "AutomationState.h"
 #include "ChartWindowCommands.h"
@@ -12,9 +13,11 @@
 #include "DemoSet.h"
 #include "DirectoryListing.h"
 #include "EntryPoints.h"
+#include "FolderLock.h"
 #include "MainCommands.h"
 #include "StockBasket.h"
 #include "UnattendedRuns.h"
+#include "WholeFile.h"
 
 namespace vel {
 namespace {
@@ -218,7 +221,7 @@ TEST_F(UnattendedRunsTest, TheResultCountsOnlyOnceTheDownloaderHasEnded) {
     EXPECT_EQ(log.back(), "Message: Error in Downloading process!");
 
     // A downloader that goes on running after its result fails the download, after a bounded
-    // wait.
+    // wait, and is ended.
     StartNewLog();
     door_.watchedProgramRunsMs = -1;
     door_.onWatchedProgram = [this](const std::string&, const std::vector<std::string>&) {
@@ -235,9 +238,12 @@ TEST_F(UnattendedRunsTest, TheResultCountsOnlyOnceTheDownloaderHasEnded) {
                             "Autorun mode - Downloading - End.",
                             "Autorun mode - Tarquel has not ended after writing its result file: " +
                                 TempPath("T.dwnresult"),
+                            "Autorun mode - Ending Tarquel, which still runs.",
                             "Autorun mode - Error in Downloading process!",
                             "Message: Error in Downloading process!",
                         }));
+    ASSERT_EQ(door_.CallsOf("stop").size(), 1u);
+    EXPECT_FALSE(door_.ProgramRunning(door_.LastWatchedProgram()));
 }
 
 TEST_F(UnattendedRunsTest, TheParametersFileAndTheOldResultMustBeDealtWithFirst) {
@@ -397,10 +403,11 @@ TEST_F(UnattendedRunsTest, AnErrorInsideAStepEndsTheRunWithAFailureLine) {
         ASSERT_FALSE(log.empty());
         EXPECT_EQ(log.back(), failure);
     };
-    // A calculation that stops with an error at a barrier of its own: no report follows.
-    RegisterChartCommand("mnuMarketTimingLightD", [] {
-        RunCommand([] { throw OverflowError("Overflow: double-precision result"); });
-    });
+    // A calculation that stops with an error at the barrier of the chart window's command,
+    // which says so: no report follows.
+    AnalysisCommands.CalcMarketTiming = [](const std::string&) {
+        throw OverflowError("Overflow: double-precision result");
+    };
     bool reported = false;
     RegisterChartCommand("mnuShowStockMarketTimingReport", [&] { reported = true; });
     runFails("Autorun mode - Error - Market Timing stopped with an error!");
@@ -409,6 +416,128 @@ TEST_F(UnattendedRunsTest, AnErrorInsideAStepEndsTheRunWithAFailureLine) {
     RegisterChartCommand("mnuFillStockBasket",
                          [] { throw SubscriptRangeError("Subscript out of range"); });
     runFails("Autorun mode - Error - Setting charts range stopped with an error!");
+}
+
+TEST_F(UnattendedRunsTest, ACommandThatFailsWhileTheRunYieldsIsNotTheRunsFailure) {
+    door_.display = false;  // the error-handler boxes are logged
+    GenerateEod("T", 4, 90);
+    WriteAutorunSet("T", {"CreateHistory = YES", "MarketTiming = YES"});
+    // A user's command that stops with an error, clicked at every yield of the run.
+    struct Clicks {
+        int count = 0;
+        bool on = true;
+    };
+    const auto clicks = std::make_shared<Clicks>();
+    std::function<void()> click = [this, clicks, &click] {
+        if (!clicks->on) return;
+        ++clicks->count;
+        RunCommand([] { throw SubscriptRangeError("Subscript out of range"); });
+        door_.OnYield(1, click);
+    };
+    door_.OnYield(1, click);
+    EXPECT_TRUE(RunAutorunMode());
+    clicks->on = false;
+    ExpectFlagsDown();
+    EXPECT_GT(clicks->count, 10);
+    EXPECT_EQ(RunLog().back(), "Autorun mode - End.");
+    EXPECT_TRUE(Exists(TempPath("T-EOD/RESULTS/acmd1MarketTimingReport.html")));
+}
+
+TEST_F(UnattendedRunsTest, AReportFileThatIsNotWrittenFailsTheRun) {
+    door_.display = false;  // the messages are logged
+    GenerateEod("T", 4, 90);
+    WriteAutorunSet("T", {"CreateHistory = YES", "MarketTiming = YES"});
+    // A companion table of the report, and the page itself.
+    for (const char* file :
+         {"acmd1MarketTimingStockSelection.csv", "acmd1MarketTimingReport.html"}) {
+        SCOPED_TRACE(file);
+        StartNewLog();
+        InjectFileFailure(1, TempPath("T-EOD/RESULTS/") + file);
+        EXPECT_FALSE(RunAutorunMode());
+        InjectFileFailure(0);
+        ExpectFlagsDown();
+        EXPECT_EQ(RunLog().back(), "Autorun mode - Error - Market Timing report was not written!");
+        EXPECT_TRUE(LogLinesStarting({"Autorun mode - Market Timing - End."}).empty());
+    }
+}
+
+TEST_F(UnattendedRunsTest, ARunOfASetThatAnotherRunHoldsIsRefusedAtOnce) {
+    door_.display = false;  // the messages are logged
+    GenerateEod("T", 3, 40);
+    WriteAutorunSet("T", {"CreateHistory = YES"});
+    ASSERT_TRUE(RunAutorunMode());
+    const std::string database = TempPath("T-EOD/History.mdb");
+    const std::string before = ReadFile(database);
+    WriteFile(TempPath("T.dwnresult"), "OK\r\n");  // the other run's download result
+
+    // The other run (another process, as far as the lock goes) downloads and rebuilds the set.
+    const FolderLock other(TempPath("T-EOD/"));
+    ASSERT_TRUE(other.held());
+    WriteAutorunSet("T", {"DownloadEOD = YES", "CreateHistory = YES", "MarketTiming = YES"});
+    PlayDownloader("OK\r\n");
+    const auto expectRefused = [this] {
+        ExpectFlagsDown();
+        const std::string folder = TempPath("T-EOD/");
+        const auto log = RunLog();
+        ASSERT_EQ(log.size(), 3u);
+        EXPECT_EQ(
+            log[1],
+            "Autorun mode - Error - The data folder is in use by another run or import: " + folder);
+        EXPECT_EQ(log[2], "Message: The data folder is in use by another run or import! " + folder);
+    };
+    StartNewLog();
+    EXPECT_FALSE(RunAutorunMode());
+    expectRefused();
+    StartNewLog();
+    RunAutorunLoadHistory();
+    expectRefused();
+    EXPECT_TRUE(door_.CallsOf("watch").empty());
+    EXPECT_EQ(ReadFile(TempPath("T.dwnresult")), "OK\r\n");
+    EXPECT_EQ(ReadFile(database), before);
+}
+
+TEST_F(UnattendedRunsTest, AnEndOfTheProgramDuringARunFailsItAndEndsItsDownloader) {
+    door_.display = false;
+    WriteAutorunSet("T", {"DownloadEOD = YES", "CreateHistory = YES"});
+    door_.watchedProgramRunsMs = -1;  // a downloader that works on and on
+    struct Case {
+        void (*end)();
+        const char* line;
+    };
+    for (const Case& c :
+         {Case{EndProgramOnSignal, "The run was stopped by a signal!"},
+          Case{mnuEndOfProgram_Click, "The run was stopped by the end of the program!"}}) {
+        SCOPED_TRACE(c.line);
+        StartNewLog();
+        const size_t stops = door_.CallsOf("stop").size();
+        door_.OnYield(20, c.end);  // in the download wait
+        int status = -1;
+        try {
+            RunAutorunMode();
+        } catch (const testing::ProcessEnded& e) {
+            status = e.status;
+        }
+        EXPECT_EQ(status, 1);
+        ExpectFlagsDown();
+        const auto log = LogTexts();
+        ASSERT_GE(log.size(), 4u);
+        EXPECT_EQ(log[log.size() - 4], "Autorun mode - Downloading - Start.");
+        EXPECT_EQ(log[log.size() - 3], std::string("Autorun mode - Error - ") + c.line);
+        EXPECT_EQ(log[log.size() - 2], "Autorun mode - Ending Tarquel, which still runs.");
+        EXPECT_EQ(log.back(), "Exiting Vellicor.");
+        ASSERT_EQ(door_.CallsOf("stop").size(), stops + 1);
+        EXPECT_EQ(door_.CallsOf("stop").back().text, TempPath("Tarquel"));
+        EXPECT_FALSE(door_.ProgramRunning(door_.LastWatchedProgram()));
+    }
+    // Without a run, a signal is the end command; without a display it is no success either.
+    for (const bool display : {true, false}) {
+        door_.display = display;
+        try {
+            EndProgramOnSignal();
+        } catch (const testing::ProcessEnded& e) {
+            EXPECT_EQ(e.status, display ? 0 : 1);
+        }
+    }
 }
 
 TEST_F(UnattendedRunsTest, AFailedRebuildKeepsTheSetsEarlierHistory) {

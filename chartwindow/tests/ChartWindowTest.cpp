@@ -91,9 +91,13 @@ TEST_F(ChartWindowTest, MenuBarHoldsEveryItemWithHiddenItemsCallableByName) {
         EXPECT_EQ(w->MenuItem(item)->shortcut(), QKeySequence(key)) << item;
 
     std::vector<std::string> pages;
-    AnalysisCommands.SaveMarketTimingHTMLReport = [&](const std::string& f) { pages.push_back(f); };
+    AnalysisCommands.SaveMarketTimingHTMLReport = [&](const std::string& f) {
+        pages.push_back(f);
+        return true;
+    };
     AnalysisCommands.SaveMarketSpecialSwingingHTMLReport = [&](const std::string& f) {
         pages.push_back(f);
+        return true;
     };
     EXPECT_TRUE(RunChartCommand("mnuShowStockMarketTimingReport"));
     w->MenuItem("mnuSaveAndShowMarketSpecialSwingingHTMLReport")->trigger();

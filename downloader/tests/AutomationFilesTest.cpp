@@ -10,6 +10,7 @@
 #include "DownloadText.h"
 #include "DownloaderFixture.h"
 #include "DownloaderState.h"
+#include "FolderLock.h"
 #include "NumberText.h"
 
 namespace vel {
@@ -214,9 +215,14 @@ TEST_F(AutomationFilesTest, AutomaticModeDeletesTheFilesWithoutAsking) {
     SaveFolder = TempPath("S-EOD/");
     fs::create_directories(TempPath("S-EOD/Sub"));
     WriteFile(TempPath("S-EOD/History.mdb"), "db");
+    const FolderLock run(SaveFolder);  // the lock of the run that started the download
+    ASSERT_TRUE(run.held());
     EXPECT_TRUE(PrepareSaveFolder());
     EXPECT_FALSE(Exists(TempPath("S-EOD/History.mdb")));
     EXPECT_TRUE(fs::is_directory(TempPath("S-EOD/Sub")));
+    // Its lock file stays, so a second run is still refused.
+    EXPECT_TRUE(Exists(TempPath("S-EOD/Vellicor.lock")));
+    EXPECT_TRUE(FolderLock(SaveFolder).inUse());
     EXPECT_TRUE(door_.CallsOf("message").empty());
 }
 

@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "ActivityLog.h"
+#include "Door.h"
 #include "EodImport.h"
 #include "HistoryBuild.h"
 #include "HistoryImport.h"
@@ -223,6 +224,27 @@ void StopAtAction() {
     const char c = 'k';
     if (::write(g_stopPipe, &c, 1) != 1) ::_exit(4);
     for (;;) ::pause();
+}
+
+// Ends the program (as a signal's end command does) once the action label begins with g_stopAt.
+void EndAtAction() {
+    if (MainLabelText(MainLabel::PerformedAction).rfind(g_stopAt, 0) == 0) door().EndProcess(1);
+}
+
+TEST_F(HistoryImportTest, AnImportEndedWithTheProgramLeavesNoNewDatabase) {
+    WriteSymbols(2, 6, 10);
+    ASSERT_TRUE(ImportFolder());
+    const std::string previous = testing::DumpDatabase(HistoryDatabasePath);
+    WriteSymbols(3, 7, 20);
+    for (const char* at : {"Importing    2 /", "Making History table complete"}) {
+        g_stopAt = at;
+        SetYieldHook(&EndAtAction);
+        EXPECT_THROW(ImportFolder(), testing::ProcessEnded) << at;
+        SetYieldHook(nullptr);
+        EXPECT_EQ(testing::DumpDatabase(HistoryDatabasePath), previous) << at;
+        for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+            EXPECT_FALSE(std::filesystem::exists(Fresh() + suffix)) << at << suffix;
+    }
 }
 
 TEST_F(HistoryImportTest, AnImportKilledMidwayKeepsThePreviousHistory) {

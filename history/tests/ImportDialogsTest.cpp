@@ -14,6 +14,7 @@
 #include "EntryPoints.h"
 #include "EodGenerator.h"
 #include "EodImport.h"
+#include "FolderLock.h"
 #include "HistoryCommands.h"
 #include "HistoryImport.h"
 #include "HistoryLoad.h"
@@ -266,6 +267,39 @@ TEST_F(ImportDialogsTest, AFolderWhoseDatesAreTextIsRefusedAndTheHistoryStays) {
     EXPECT_EQ(Count("End of historical data importing!"), 1);
     EXPECT_EQ(testing::DumpDatabase(database), previous);
     EXPECT_FALSE(std::filesystem::exists(NewHistoryDatabasePath(database)));
+}
+
+TEST_F(ImportDialogsTest, AnImportIntoAFolderThatARunHoldsIsRefusedAndTheHistoryStays) {
+    eodgen::Options o;
+    o.symbols = 3;
+    o.days = 20;
+    const auto generated = eodgen::WriteSymbolFiles(TempPath("eod"), o);
+    const auto import = [&] {
+        SourceDialog([&](HistoryImportForm& f) {
+            f.Option2_Click();
+            f.cmdBrowse_Click();
+            f.cmdContinueEODselect_Click();
+        });
+        door_.QueueOpenFile(generated.files[0]);
+        ColumnDialog(Numbers("1", "2", "6", "7"));
+        door_.QueueMessageAnswer(MsgAnswer::OK);
+        mnuImportFromText_Click();
+    };
+    import();
+    ASSERT_EQ(Count("End of historical data importing!"), 1);
+    const std::string database = TempPath("eod/History.mdb");
+    const std::string previous = testing::DumpDatabase(database);
+
+    // An unattended run of the set (another process, as far as the lock goes) works on it.
+    const FolderLock run(TempPath("eod/"));
+    ASSERT_TRUE(run.held());
+    std::filesystem::remove(generated.files[1]);
+    import();
+    EXPECT_EQ(Messages().back(),
+              "The data folder is in use by another run or import!\r\n" + TempPath("eod/"));
+    EXPECT_EQ(Count("End of historical data importing!"), 1);
+    EXPECT_EQ(testing::DumpDatabase(database), previous);
+    EXPECT_EQ(structureColumns.size(), 1u);
 }
 
 TEST_F(ImportDialogsTest, ASecondClickDuringALongImportOnlyBeeps) {

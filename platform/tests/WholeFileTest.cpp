@@ -12,6 +12,7 @@
 #include "DirectoryListing.h"
 #include "Errors.h"
 #include "PlatformFixture.h"
+#include "QtDoor.h"
 #include "TextFile.h"
 #include "WholeFile.h"
 
@@ -106,6 +107,22 @@ TEST_F(WholeFileTest, ATargetThatIsNoRegularFileIsRefused) {
         EXPECT_TRUE(fs::is_character_file("/dev/null"));
     }
     EXPECT_EQ(ListDirectory(TempFolder(), "*", EntryKind::Files), std::vector<std::string>{});
+}
+
+TEST_F(WholeFileTest, AProcessEndedInTheMiddleOfAWriteLeavesNoTemporaryFile) {
+    const std::string path = TempPath("Chart.csv");
+    std::ofstream(path, std::ios::binary) << "old";
+    // As a signal's end command ends the program while a long command yields with a file open.
+    EXPECT_EXIT(
+        {
+            QtDoor door;
+            WholeFile file(path);
+            if (file.Open() && file.Write("new", 3)) door.EndProcess(3);
+        },
+        ::testing::ExitedWithCode(3), "");
+    EXPECT_EQ(ListDirectory(TempFolder(), "*", EntryKind::Files),
+              std::vector<std::string>{"Chart.csv"});
+    EXPECT_EQ(Raw("Chart.csv"), "old");
 }
 
 // Fault injection: the 1st, 2nd, ... operation of a whole write fails until none fails. Each

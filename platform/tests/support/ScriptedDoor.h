@@ -3,7 +3,8 @@
 // nothing was queued for fails the test, the clocks stand still until the test moves them,
 // timers fire only when the test advances the monotonic clock (a wait for events moves it by
 // the wait), code can run on the Nth yield, watched programs are played by the test, and the
-// end of the process becomes an exception.
+// end of the process becomes an exception (after the files of writes in progress are removed, as
+// the program's doors do).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "Door.h"
+#include "UnfinishedFiles.h"
 
 namespace vel::testing {
 
@@ -29,10 +31,11 @@ struct ProcessEnded {
 };
 
 // One recorded call. kind: "message", "input", "open", "save", "form" (text: the caption),
-// "beep", "start", "watch", "browser", "editor", "end". For "start", "watch" (a watched
+// "beep", "start", "watch", "stop", "browser", "editor", "end". For "start", "watch" (a watched
 // program) and "browser" the program is in text and its arguments in args; the title of a
-// "start" is "maximized" when the program's window is asked to open maximised. Dialogs answered
-// unattended are recorded too.
+// "start" is "maximized" when the program's window is asked to open maximised. A "stop" is a
+// watched program that was still running when it was ended (StopWatchedProgram): the program in
+// text, its grace time in args. Dialogs answered unattended are recorded too.
 using DoorCall = DialogRequest;
 
 class ScriptedDoor : public Door {
@@ -145,12 +148,20 @@ public:
         if (!startSucceeds) return 0;
         const ProgramId id = ++lastProgram_;
         programs_[id] = watchedProgramRunsMs < 0 ? INT64_MAX : monotonic_ + watchedProgramRunsMs;
+        programNames_[id] = program;
         if (onWatchedProgram) onWatchedProgram(program, args);
         return id;
     }
     bool ProgramRunning(ProgramId id) override {
         const auto it = programs_.find(id);
         return it != programs_.end() && monotonic_ < it->second;
+    }
+    // A program still running ends at once (it answers the request to end).
+    void StopWatchedProgram(ProgramId id, std::int64_t graceMs) override {
+        if (!ProgramRunning(id)) return;
+        calls_.push_back(
+            {"stop", {}, programNames_[id], MsgButtons::OK, {std::to_string(graceMs)}});
+        programs_[id] = monotonic_;
     }
     std::string FindProgram(const std::string& name) override {
         auto it = programsOnPath.find(name);
@@ -181,7 +192,9 @@ public:
         return id;
     }
     void CancelTimer(TimerId id) override { timers_.erase(id); }
+    // As the program's doors do, the files of writes in progress are removed first.
     [[noreturn]] void EndProcess(int status) override {
+        DiscardUnfinishedFiles();
         calls_.push_back({"end", {}, std::to_string(status), MsgButtons::OK, {}});
         throw ProcessEnded{status};
     }
@@ -262,6 +275,7 @@ private:
     std::map<TimerId, Timer> timers_;
     ProgramId lastProgram_ = 0;
     std::map<ProgramId, std::int64_t> programs_;  // the monotonic time each one ends at
+    std::map<ProgramId, std::string> programNames_;
 };
 
 }  // namespace vel::testing
