@@ -63,10 +63,12 @@ HttpBehaviour Stalled();
 // The raw bytes as the whole answer (see HttpBehaviour::raw).
 HttpBehaviour Raw(const std::string& bytes, bool repeat = false);
 
-// The byte at an offset of a generated body.
+// The byte at an offset of a generated body. It repeats every kGeneratedPeriod bytes (7 times
+// the period is a multiple of 256, and the period divided by 251 is 256).
 inline char GeneratedByte(std::int64_t offset) {
     return static_cast<char>((offset * 7 + offset / 251) & 0xFF);
 }
+constexpr std::int64_t kGeneratedPeriod = 251 * 256;
 std::string GeneratedBody(std::int64_t size);
 
 class TestHttpServer : public QObject {
