@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <type_traits>
 
@@ -18,6 +19,7 @@
 #include "Door.h"
 #include "EntryPoints.h"
 #include "EodStructure.h"
+#include "ErrorHandler.h"
 #include "Errors.h"
 #include "FilePaths.h"
 #include "FolderLock.h"
@@ -98,29 +100,37 @@ void StepFailed(const std::string& mode, const std::string& what) {
 }
 
 // One step of a run in `mode`. A step returns false once it has failed on its own terms (its
-// failure line logged, the run ended, its box shown). An error that escapes the step fails the
-// run as well, with the line "<mode> - Error - <step> stopped with an error!", and goes on, with
-// the run's flags down, to the command barrier of whoever started the run, which reports it.
+// failure line logged, the run ended, its box shown). Any other error in it fails the run as
+// well, with the line "<mode> - Error - <step> stopped with an error!": one that escapes the step
+// (it goes on, with the run's flags down, to the command barrier of whoever started the run,
+// which reports it), and one that a command of the step stopped at a barrier of its own and
+// reported in the error-handler box (going on would build on what that command left undone).
+// Only the step's own commands count: a command that a user gives while the run yields, and that
+// fails, is that command's business.
 template <class F>
 bool Step(const std::string& mode, const std::string& name, F&& step) {
+    const long reportsBefore = ErrorHandlerReportsHere();
+    bool done = false;
     try {
         if constexpr (std::is_void_v<std::invoke_result_t<F>>) {
             step();
-            return true;
+            done = true;
         } else {
-            return step();
+            done = step();
         }
     } catch (const std::exception&) {
         StepFailed(mode, name + " stopped with an error!");
         throw;
     }
+    if (done && ErrorHandlerReportsHere() != reportsBefore) {
+        StepFailed(mode, name + " stopped with an error!");
+        return false;
+    }
+    return done;
 }
 
-// A step of the program's commands, which stop and report their own errors and return whether
-// they did their work. When they say they failed, the run fails with the line
-// "<mode> - Error - <failure>": going on would build on what they left undone. Only what the
-// step's own commands return counts; a command that a user gives while the run yields, and that
-// fails, is that command's business.
+// A step of the program's commands, which return whether they did their work. When they say
+// they failed, the run fails with the line "<mode> - Error - <failure>".
 template <class F>
 bool CommandStep(const std::string& mode, const std::string& name, const std::string& failure,
                  F&& commands) {
@@ -223,6 +233,7 @@ bool WaitForDownloaderEnd(ProgramId downloader) {
     while (door().ProgramRunning(downloader)) {
         const std::int64_t left = deadline - door().MonotonicMs();
         if (left <= 0) return false;
+        const EventsRun events;
         door().WaitForEvents(std::min<std::int64_t>(left, kDownloadWaitSliceMs));
     }
     return true;
@@ -244,7 +255,10 @@ bool DownloadStep() {
     SetDownloadingTimerInterval(kDownloadTimerMs);
     bool endedWithoutResult = false;
     while (!DownloadFinished) {
-        door().WaitForEvents(kDownloadWaitSliceMs);
+        {
+            const EventsRun events;
+            door().WaitForEvents(kDownloadWaitSliceMs);
+        }
         if (DownloadFinished || door().ProgramRunning(downloader)) continue;
         // The downloader writes its result file before it ends: one last look.
         DownloadingTimer_Timer();
@@ -351,9 +365,14 @@ bool RunAutorun() {
     AutoRunMode = 1;
     if (!Step(mode, "Reading the Autorun file", [] { return ParseStep(ReadAutorunFile); }))
         return false;
-    // One run of a set at a time, from its download to its last report.
-    const FolderLock lock(EodDataFolderPath);
-    if (!LockTaken(lock)) return false;
+    // A run that empties the set's data folder or rebuilds its database holds the folder from
+    // its download to its last report, one at a time. A run that only loads and calculates
+    // takes no lock: the database it reads is replaced whole, never rewritten in place.
+    std::optional<FolderLock> lock;
+    if (DownloadEOD == "YES" || CreateHistory == "YES") {
+        lock.emplace(EodDataFolderPath);
+        if (!LockTaken(*lock)) return false;
+    }
     if (DownloadEOD == "YES" && !Step(mode, "Downloading", DownloadStep)) return false;
     if (CreateHistory == "YES" && !Step(mode, "Creating History.mdb", RebuildStep)) return false;
     if (!Step(mode, "Loading History.mdb", LoadSetStep) || !ChartsStep(mode, AutorunDayCount()))
@@ -412,9 +431,7 @@ bool RunLoadHistory() {
     AutoRunMode = 1;
     if (!Step(mode, "Reading the Autorun file", [] { return ParseStep(ReadAutorunFileForLoad); }))
         return false;
-    const FolderLock lock(EodDataFolderPath);
-    if (!LockTaken(lock) || !Step(mode, "Loading History.mdb", LoadSetStep) ||
-        !ChartsStep(mode, AutorunDayCount()))
+    if (!Step(mode, "Loading History.mdb", LoadSetStep) || !ChartsStep(mode, AutorunDayCount()))
         return false;
     WriteActivityLog("Loading History.mdb - End.");
     AutoRunMode = 0;

@@ -30,17 +30,17 @@ constexpr int kDownloaderStopWaitMs = 10000;
 // "Error in Downloading process!" when the downloader cannot be started, ends without writing
 // it, or still runs kDownloaderEndWaitMs after writing it; a downloader that still runs when the
 // download step ends (also by an error) is ended, so that it never outlives the run that started
-// it. Once the command file is read, the run
-// holds the lock of the set's data folder (FolderLock) to its end; while another run or import,
-// of this process or another, holds it, the run fails at once with "The data folder is in use by
-// another run or import!" and touches nothing of the set. Started while another run is active or
+// it. A run that downloads or rebuilds holds the lock of the set's data folder (FolderLock) from
+// the reading of its command file to its end; while another such run or an import, of this
+// process or another, holds it, the run fails at once with "The data folder is in use by another
+// run or import!" and touches nothing of the set. Started while another run is active or
 // a long command runs, it only beeps.
 bool RunAutorunMode();
 // The demonstration: loads "History.mdb" of the program folder, shows the last 252 days and
 // runs the market timing of every stock with its report. Without that file it only beeps.
 void RunDemonstrationMode();
 // Loads the history of the set AutoRunFileName, shows the charts, sets the day window and
-// fills the Stock Basket, holding the lock of the set's data folder as the autorun run does.
+// fills the Stock Basket.
 void RunAutorunLoadHistory();
 
 // Ends the active run, if any, as the program ends: logs "<mode> - Error - <why>", ends the

@@ -7,6 +7,7 @@ namespace detail {
 YieldHook g_yieldHook = nullptr;
 BusyHook g_busyHook = nullptr;
 int g_busyDepth = 0;
+int g_eventsDepth = 0;
 }  // namespace detail
 
 void SetYieldHook(YieldHook hook) {

@@ -12,6 +12,7 @@ namespace detail {
 extern YieldHook g_yieldHook;
 extern BusyHook g_busyHook;
 extern int g_busyDepth;
+extern int g_eventsDepth;
 }  // namespace detail
 
 // Installs the hook called by YieldToEvents (nullptr removes it).
@@ -19,9 +20,26 @@ void SetYieldHook(YieldHook hook);
 // Installs the hook told when the first busy guard is taken and the last one released.
 void SetBusyHook(BusyHook hook);
 
+// Marks a stretch in which pending window events run (a yield, a wait for events). What they
+// start, such as a command the user gives meanwhile, is not the work of the code around it.
+class EventsRun {
+public:
+    EventsRun() { ++detail::g_eventsDepth; }
+    ~EventsRun() { --detail::g_eventsDepth; }
+    EventsRun(const EventsRun&) = delete;
+    EventsRun& operator=(const EventsRun&) = delete;
+};
+// How many such stretches run now, one inside the other: 0 for the code that the event loop
+// itself runs.
+inline int EventsDepth() {
+    return detail::g_eventsDepth;
+}
+
 // Offers one yield to pending window events.
 inline void YieldToEvents() {
-    if (detail::g_yieldHook) detail::g_yieldHook();
+    if (!detail::g_yieldHook) return;
+    const EventsRun events;
+    detail::g_yieldHook();
 }
 
 // Holds YieldToEvents back for its scope (on the user-interface thread, which owns the hook):

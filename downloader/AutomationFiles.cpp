@@ -163,15 +163,15 @@ bool PrepareSaveFolder() {
         WriteActivityLog("Save folder cannot be created: " + SaveFolder);
         return false;
     }
-    const std::vector<std::string> files = ListDirectory(SaveFolder, "*.*", EntryKind::Files);
+    // The lock of the run that started this download stays: deleted, a second run could lock
+    // the folder anew while this one works in it. It is no file of the folder's content either.
+    std::vector<std::string> files = ListDirectory(SaveFolder, "*.*", EntryKind::Files);
+    std::erase(files, std::string(kFolderLockName));
     if (files.empty()) return true;
     if (AutomationMode == 0 &&
         door().MessageBox(SaveFolderQuestion(), "", MsgButtons::YesNo) != MsgAnswer::Yes)
         return true;
     for (const auto& name : files) {
-        // The lock of the run that started this download: deleted, a second run could lock
-        // the folder anew while this one works in it.
-        if (name == kFolderLockName) continue;
         const std::string path = JoinPath(SaveFolder, name);
         struct stat st {};
         const bool known = ::lstat(path.c_str(), &st) == 0;

@@ -1,11 +1,14 @@
 // The program's error-handler box.
 #include "ErrorHandler.h"
 
+#include <algorithm>
 #include <new>
+#include <vector>
 
 #include "AppState.h"
 #include "Database.h"
 #include "Door.h"
+#include "Hooks.h"
 
 namespace vel {
 
@@ -25,8 +28,20 @@ std::string ErrorHandlerText(const std::exception& error) {
            "  Error: " + std::to_string(ErrorNumberOf(error)) + "   " + error.what();
 }
 
+namespace {
+std::vector<long> g_reportsByDepth;
+}  // namespace
+
 void ShowErrorHandler(const std::exception& error) {
+    const auto depth = static_cast<std::size_t>(std::max(EventsDepth(), 0));
+    if (g_reportsByDepth.size() <= depth) g_reportsByDepth.resize(depth + 1, 0);
+    ++g_reportsByDepth[depth];
     door().MessageBox(ErrorHandlerText(error), "Vellicor", MsgButtons::OK);
+}
+
+long ErrorHandlerReportsHere() {
+    const auto depth = static_cast<std::size_t>(std::max(EventsDepth(), 0));
+    return depth < g_reportsByDepth.size() ? g_reportsByDepth[depth] : 0;
 }
 
 }  // namespace vel

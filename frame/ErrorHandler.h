@@ -20,4 +20,11 @@ std::string ErrorHandlerText(const std::exception& error);
 // Shows the box (through the door: logged and answered OK while unattended).
 void ShowErrorHandler(const std::exception& error);
 
+// How many errors the box has reported so far at the events depth in force now (EventsDepth of
+// Hooks.h). Code whose commands stop their errors at barriers of their own (a step of an
+// unattended run) learns from a change of the count that one of its commands failed; an error of
+// a command that the window's events ran meanwhile, a user's click while the code yielded, is
+// counted deeper and does not change it.
+long ErrorHandlerReportsHere();
+
 }  // namespace vel
