@@ -39,6 +39,28 @@ std::string_view Trimmed(std::string_view text) {
     return text;
 }
 
+// The length that a Content-Length field gives: one decimal number, or a list of equal ones
+// ("5, 5"). Returns why the field is refused, or nullptr with the length set.
+const char* LengthOfField(std::string_view value, std::uint64_t& length) {
+    bool first = true;
+    for (;;) {
+        const std::size_t comma = value.find(',');
+        const std::string_view part = Trimmed(value.substr(0, comma));
+        // 18 digits stay below 2^63, where curl's own reading of the number ends.
+        if (part.empty() || part.size() > 18) return "an invalid Content-Length";
+        std::uint64_t n = 0;
+        for (const char c : part) {
+            if (!IsAsciiDigit(c)) return "an invalid Content-Length";
+            n = n * 10 + static_cast<std::uint64_t>(c - '0');
+        }
+        if (!first && n != length) return "two different Content-Length values";
+        length = n;
+        first = false;
+        if (comma == std::string_view::npos) return nullptr;
+        value.remove_prefix(comma + 1);
+    }
+}
+
 bool IsRedirectStatus(int status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
@@ -55,6 +77,14 @@ int StatusOfLine(std::string_view line) {
         if (++digits > 3) return -1;
     }
     return digits == 3 ? status : -1;
+}
+
+// The body length of the final answer as curl frames it, -1 when it runs up to the end of the
+// connection (or is chunked).
+curl_off_t AnnouncedLength(CURL* easy) {
+    curl_off_t length = -1;
+    curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    return length;
 }
 
 }  // namespace
@@ -78,7 +108,7 @@ struct CurlTransport::Transfer {
     bool finalHead = false;  // the blank line after a final head has come
     bool redirect = false;
     std::string location;
-    std::string contentLength;
+    std::uint64_t contentLength = 0;
     bool lengthSeen = false;
     bool chunked = false;
     bool http1 = false;  // the head came over HTTP/1.x
@@ -139,6 +169,9 @@ CurlTransport::CurlTransport(QObject* parent) : QObject(parent) {
     curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
     curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
     curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+    // The file receives the bytes exactly as the server has them: without a word on codings a
+    // server may send any (a compressed table).
+    headers_ = curl_slist_append(nullptr, "Accept-Encoding: identity");
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, [this] { Act(CURL_SOCKET_TIMEOUT, 0); });
 }
@@ -148,6 +181,7 @@ CurlTransport::~CurlTransport() {
     transfers_.clear();
     curl_multi_cleanup(multi_);
     curl_share_cleanup(share_);
+    curl_slist_free_all(headers_);
     watches_.clear();
 }
 
@@ -177,6 +211,7 @@ CurlTransport::Id CurlTransport::Start(const TransferRequest& request, TransferC
     // multiplexed, and there the wait would last until the first answer.
     if (t.tls) curl_easy_setopt(e, CURLOPT_PIPEWAIT, 1L);
     curl_easy_setopt(e, CURLOPT_USERAGENT, "Mozilla/5.0");
+    curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers_);
     curl_easy_setopt(e, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     curl_easy_setopt(e, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
     curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &CurlTransport::OnHeader);
@@ -298,8 +333,8 @@ void CurlTransport::TakeEnded() {
             o.error = t->errorText[0] != '\0' ? t->errorText : curl_easy_strerror(code);
         } else if (!t->finalHead) {
             o.error = "no final answer came";
-        } else if (t->tls && t->http1 && !t->lengthSeen && !t->chunked && t->status != 204 &&
-                   t->status != 304 && !t->tlsClosed) {
+        } else if (t->tls && t->http1 && !t->chunked && t->status != 204 && t->status != 304 &&
+                   AnnouncedLength(easy) < 0 && !t->tlsClosed) {
             // A body framed by the end of the connection, which came without the TLS close.
             o.error = "the connection ended without the TLS close";
         } else if (t->redirect) {
@@ -327,7 +362,7 @@ std::size_t CurlTransport::OnHeader(char* data, std::size_t size, std::size_t co
         t.status = status;
         t.http1 = StartsWithNoCase(line, "HTTP/1.");
         t.location.clear();
-        t.contentLength.clear();
+        t.contentLength = 0;
         t.lengthSeen = false;
         t.chunked = false;
         if (t.tls && !t.tlsObject) {
@@ -355,12 +390,18 @@ std::size_t CurlTransport::OnHeader(char* data, std::size_t size, std::size_t co
     const std::string_view name = Trimmed(line.substr(0, colon));
     const std::string_view value = Trimmed(line.substr(colon + 1));
     if (EqualsNoCase(name, "content-length")) {
-        if (t.lengthSeen && value != t.contentLength) {
-            t.refusal = "two different Content-Length values";
+        // Curl reads a length it cannot take as none and the body up to the end of the
+        // connection, and takes the first of two; a framing that is not sure is refused.
+        std::uint64_t length = 0;
+        const char* refused = LengthOfField(value, length);
+        if (!refused && t.lengthSeen && length != t.contentLength)
+            refused = "two different Content-Length values";
+        if (refused) {
+            t.refusal = refused;
             return 0;
         }
         t.lengthSeen = true;
-        t.contentLength = std::string(value);
+        t.contentLength = length;
     } else if (EqualsNoCase(name, "location")) {
         t.location = std::string(value);
     } else if (EqualsNoCase(name, "transfer-encoding")) {
@@ -394,26 +435,35 @@ void CurlTransport::Post(Id id, bool end) {
 }
 
 void CurlTransport::Deliver() {
-    // A client may yield while it handles an event; the events that come meanwhile wait for
-    // this pass instead of starting a second one inside it.
-    if (delivering_) return;
-    delivering_ = true;
-    while (!events_.empty()) {
-        const Event event = events_.front();
-        events_.pop_front();
+    // A client may yield, or run an event loop, while it handles an event. The events of the
+    // other clients go on meanwhile (from a pass inside its handler); those of that client wait
+    // until its handler has returned, so that each client takes its events in order, one at a
+    // time.
+    for (;;) {
+        const auto next = std::find_if(events_.begin(), events_.end(), [this](const Event& e) {
+            const auto it = transfers_.find(e.id);
+            return it == transfers_.end() || handling_.count(it->second->client) == 0;
+        });
+        if (next == events_.end()) return;
+        const Event event = *next;
+        events_.erase(next);
         const auto it = transfers_.find(event.id);
         if (it == transfers_.end()) continue;
-        Transfer& t = *it->second;
-        TransferClient& client = *t.client;
+        TransferClient* client = it->second->client;
+        handling_.insert(client);
+        struct Handled {
+            std::set<TransferClient*>& handling;
+            TransferClient* client;
+            ~Handled() { handling.erase(client); }
+        } handled{handling_, client};
         if (event.end) {
-            const TransferOutcome outcome = t.outcome;
+            const TransferOutcome outcome = it->second->outcome;
             transfers_.erase(it);
-            client.TransferEnded(outcome);
+            client->TransferEnded(outcome);
         } else {
-            client.TransferHeadArrived(t.status);
+            client->TransferHeadArrived(it->second->status);
         }
     }
-    delivering_ = false;
 }
 
 }  // namespace vel

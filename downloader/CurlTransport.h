@@ -20,11 +20,13 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 struct Curl_easy;
 struct Curl_multi;
 struct Curl_share;
+struct curl_slist;
 class QSocketNotifier;
 
 namespace vel {
@@ -94,8 +96,6 @@ public:
     // Stops the transfer and drops its events still to come; an ended or unknown id is ignored.
     // Not from inside TakeTransferBody.
     void Abort(Id id);
-    // True from Start until the end has been delivered or the transfer aborted.
-    bool IsActive(Id id) const { return transfers_.count(id) != 0; }
 
     // The certificates that TLS trusts in place of the system's (tests trust their own
     // server's certificate so); empty: the system's.
@@ -133,7 +133,8 @@ private:
     std::map<Id, std::unique_ptr<Transfer>> transfers_;
     std::deque<Event> events_;
     bool deliveryPosted_ = false;
-    bool delivering_ = false;
+    std::set<TransferClient*> handling_;  // clients whose handler of an event runs
+    curl_slist* headers_ = nullptr;       // the request fields every transfer sends
     Id lastId_ = 0;
     std::string trustedCertificates_;
 };

@@ -115,6 +115,8 @@ TEST_F(DownloadControlTest, AResponseWithoutAFinalStatusOrAWholeBodyIsNeverSaved
         {"/short", testing::Raw(ok + "Content-Length: 5\r\nContent-Length: 10\r\n\r\n0123456789")},
         {"/long", testing::Raw(ok + "Content-Length: 10\r\nContent-Length: 5\r\n\r\n0123456789")},
         {"/nonumber", testing::Raw(ok + "Content-Length: ten\r\n\r\n0123456789")},
+        {"/list", testing::Raw(ok + "Content-Length: 5, 10\r\n\r\n0123456789")},
+        {"/huge", testing::Raw(ok + "Content-Length: 99999999999999999999999\r\n\r\n0123456789")},
     };
     control->PassCountMax = 1;
     for (const auto& [path, behaviour] : cases) {
@@ -136,7 +138,7 @@ TEST_F(DownloadControlTest, AResponseWithoutAFinalStatusOrAWholeBodyIsNeverSaved
 
 // A chunk size that is no number, or one too large for any body, and an endless run of
 // "100 Continue": every attempt is a communication error that leaves the old file as it was,
-// and the next request on the same network access is answered.
+// and the next request is answered.
 TEST_F(DownloadControlTest, BrokenChunkSizesAndEndlessInterimAnswersAreRetriedAndNeverSaved) {
     const std::string chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
     server.Route("/zz", testing::Raw(chunked + "ZZ\r\nhello\r\n0\r\n\r\n"));
@@ -191,8 +193,8 @@ TEST_F(DownloadControlTest, AStalledTransferEndsAtItsDeadline) {
 }
 
 TEST_F(DownloadControlTest, TheDeadlineIsForTheWholeAttemptAcrossRedirectsAndArrivingBytes) {
-    // Qt's own transfer time-out measures inactivity only; the deadline counts from the start
-    // of the attempt, whatever the redirects and the bytes that keep coming.
+    // The deadline counts from the start of the attempt, whatever the redirects and the bytes
+    // that keep coming (an inactivity time-out would not end this attempt).
     HttpBehaviour moved;
     moved.location = "/part";
     server.Route("/hop", moved);
@@ -453,11 +455,23 @@ TEST_F(DownloadControlTest, HttpsBodiesArriveWholeOrNotAtAll) {
         cuts += line.find("(HTTP 200, the connection ended without the TLS close)") !=
                 std::string::npos;
     EXPECT_EQ(cuts, 5);
-    // An address the certificate does not name is refused like any bad peer.
-    EXPECT_EQ(
-        Download("https://localhost.localdomain:" + std::to_string(tls.port()) + "/16k", "X.bin"),
-        3);
+    // An address that the certificate does not name, and a certificate that is not trusted,
+    // are refused.
+    TestHttpServer other(TestHttpServer::Security::Tls, "127.0.0.2");
+    other.Route("/16k", Page(GeneratedBody(16 * 1024)));
+    EXPECT_EQ(Download(other.Url("/16k"), "X.bin"), 3);
+    EXPECT_EQ(LogTexts().end()[-2].find("Failed attempt"), 0u);
+    EXPECT_NE(LogTexts().end()[-2].find("127.0.0.2"), std::string::npos);  // the host name
+    CurlTransport system;  // the system's certificates only
+    ctlURLDownload strict(system);
+    strict.DownloadURL = tls.Url("/16k");
+    strict.SaveFilePath = TempPath("Y.bin");
+    strict.StartDownload();
+    ASSERT_TRUE(RunUntil([&] { return strict.ProcessResult != 1; }));
+    EXPECT_EQ(strict.ProcessResult, 3);
+    EXPECT_NE(LogTexts().end()[-2].find("certificate"), std::string::npos);
     EXPECT_FALSE(Exists(TempPath("X.bin")));
+    EXPECT_FALSE(Exists(TempPath("Y.bin")));
 }
 
 // The proxy that the environment names carries the request (the host behind it need not
@@ -487,6 +501,44 @@ TEST_F(DownloadControlTest, ACookieSetOnARedirectIsSentWithTheNextRequest) {
     EXPECT_EQ(ReadFile(TempPath("Page.html")), "the page");
     EXPECT_EQ(server.RequestsFor("/page"), 2);
     EXPECT_EQ(server.RequestsFor("/login"), 1);
+}
+
+// A control whose handler of its transport's event runs an event loop (a window opened from
+// its yield) holds no other control's transfer back: that one ends and is saved meanwhile.
+TEST_F(DownloadControlTest, AnEventLoopInOneControlsHandlerHoldsNoOtherControlBack) {
+    server.Route("/a", Page("first"));
+    server.Route("/b", Page("second", 200, 20));
+    ctlURLDownload other(transport);
+    other.DownloadURL = server.Url("/b");
+    other.SaveFilePath = TempPath("B.csv");
+    static ctlURLDownload* s_first;
+    static ctlURLDownload* s_other;
+    static bool s_inLoop;
+    static bool s_otherSavedInLoop;
+    s_first = control.get();
+    s_other = &other;
+    s_inLoop = false;
+    s_otherSavedInLoop = false;
+    // The loop runs at the yield of the first control's head event ("Response <-").
+    SetYieldHook([] {
+        if (s_inLoop || !s_other || s_first->labAction != "Response <-") return;
+        s_inLoop = true;
+        ctlURLDownload* b = s_other;
+        s_other = nullptr;
+        b->StartDownload();
+        QElapsedTimer clock;
+        clock.start();
+        while (b->ProcessResult == 1 && clock.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        s_otherSavedInLoop = b->ProcessResult == 2;
+        s_inLoop = false;
+    });
+    control->ProcessTimeOut = 0;
+    other.ProcessTimeOut = 0;
+    EXPECT_EQ(Download(server.Url("/a"), "A.csv"), 2);
+    SetYieldHook(nullptr);
+    EXPECT_TRUE(s_otherSavedInLoop);
+    EXPECT_EQ(ReadFile(TempPath("B.csv")), "second");
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ protected:
         for (const char* name : kProxyVariables) ::unsetenv(name);
     }
     void TearDown() override {
-        // Lets deleted replies and sockets go before the next test.
+        // Lets the socket notifiers and sockets that were deleted later go before the next test.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         PlatformFixture::TearDown();
     }

@@ -99,7 +99,8 @@ std::string TestHttpServer::TrustedCertificateFile() {
     return std::string(TEST_TLS_FOLDER) + "test-cert.pem";
 }
 
-TestHttpServer::TestHttpServer(Security security) : security_(security) {
+TestHttpServer::TestHttpServer(Security security, const std::string& listenAddress)
+    : security_(security), address_(listenAddress) {
     if (security == Security::Tls) {
         auto tls = std::make_unique<QSslServer>();
         QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
@@ -117,7 +118,7 @@ TestHttpServer::TestHttpServer(Security security) : security_(security) {
     connect(server_.get(), &QTcpServer::pendingConnectionAvailable, this,
             &TestHttpServer::OnNewConnection);
     server_->setMaxPendingConnections(1000);
-    server_->listen(QHostAddress::LocalHost, 0);
+    server_->listen(QHostAddress(QString::fromStdString(listenAddress)), 0);
     refusingSocket_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -148,7 +149,7 @@ void TestHttpServer::RoutePrefix(const std::string& prefix, const HttpBehaviour&
 }
 
 std::string TestHttpServer::Url(const std::string& path) const {
-    return (security_ == Security::Tls ? "https://127.0.0.1:" : "http://127.0.0.1:") +
+    return (security_ == Security::Tls ? "https://" : "http://") + address_ + ":" +
            std::to_string(port()) + path;
 }
 

@@ -76,14 +76,17 @@ class TestHttpServer : public QObject {
 
 public:
     enum class Security { Plain, Tls };
-    explicit TestHttpServer(Security security = Security::Plain);
+    // Listens on the loopback address (another one of 127.0.0.0/8 gives an address that the
+    // TLS certificate does not name).
+    explicit TestHttpServer(Security security = Security::Plain,
+                            const std::string& address = "127.0.0.1");
     ~TestHttpServer() override;
 
     // The behaviour of a path (without query). Paths without one answer 404 "Not found".
     void Route(const std::string& path, const HttpBehaviour& behaviour);
     // The behaviour of every path that begins with the prefix and has no route of its own.
     void RoutePrefix(const std::string& prefix, const HttpBehaviour& behaviour);
-    // "http://127.0.0.1:<port>" & path ("https://" for a TLS server).
+    // "http://<address>:<port>" & path ("https://" for a TLS server).
     std::string Url(const std::string& path) const;
     quint16 port() const { return server_->serverPort(); }
     // The PEM file of the TLS server's certificate, for the client to trust.
@@ -126,6 +129,7 @@ private:
     const HttpBehaviour* Find(const std::string& path) const;
 
     Security security_;
+    std::string address_;
     std::unique_ptr<QTcpServer> server_;
     std::map<std::string, HttpBehaviour> routes_;
     std::vector<std::pair<std::string, HttpBehaviour>> prefixes_;
