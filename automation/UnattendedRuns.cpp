@@ -202,7 +202,10 @@ bool DownloadFailed() {
 void EndDownloader(ProgramId downloader) {
     if (!door().ProgramRunning(downloader)) return;
     WriteActivityLog("Autorun mode - Ending Tarquel, which still runs.");
-    door().StopWatchedProgram(downloader, kDownloaderStopWaitMs);
+    // A downloader that has to be killed leaves its unfinished files in the set's data folder
+    // and its result file's folder.
+    door().StopWatchedProgram(downloader, kDownloaderStopWaitMs,
+                              {EodDataFolderPath, FolderOf(DwnResultFilePath)});
 }
 
 // The downloader of the download step, known to the run while the step lasts (for an end of the

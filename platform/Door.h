@@ -120,8 +120,11 @@ public:
     virtual bool ProgramRunning(ProgramId id) = 0;
     // Ends the watched program: asks it to end (SIGTERM, which it may answer by quitting as its
     // own end command does), kills it (SIGKILL) when it still runs after `graceMs`, and returns
-    // once it has ended. An ended or unknown program changes nothing.
-    virtual void StopWatchedProgram(ProgramId id, std::int64_t graceMs) = 0;
+    // once it has ended. A program that had to be killed leaves the temporary files of the whole
+    // files it was writing: those in `leftoverFolders` are removed (RemoveTemporaryFilesOf). An
+    // ended or unknown program changes nothing.
+    virtual void StopWatchedProgram(ProgramId id, std::int64_t graceMs,
+                                    const std::vector<std::string>& leftoverFolders) = 0;
 
     // ---- events, clocks and timers --------------------------------------------------------
     // Lets pending window events (and due timers) run.

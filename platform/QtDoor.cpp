@@ -215,8 +215,9 @@ bool QtDoor::ProgramRunning(ProgramId id) {
     return programs_.Running(id);
 }
 
-void QtDoor::StopWatchedProgram(ProgramId id, std::int64_t graceMs) {
-    programs_.Stop(id, graceMs);
+void QtDoor::StopWatchedProgram(ProgramId id, std::int64_t graceMs,
+                                const std::vector<std::string>& leftoverFolders) {
+    programs_.Stop(id, graceMs, leftoverFolders);
 }
 
 void QtDoor::WaitForEvents(std::int64_t ms) {

@@ -35,7 +35,8 @@ public:
                                   const std::vector<std::string>& args) override;
     bool ProgramRunning(ProgramId id) override;
     // Waits for the program without running events (the caller is ending it, or the run).
-    void StopWatchedProgram(ProgramId id, std::int64_t graceMs) override;
+    void StopWatchedProgram(ProgramId id, std::int64_t graceMs,
+                            const std::vector<std::string>& leftoverFolders) override;
     // Runs pending window events, at most once every 20 ms (more frequent calls return at once).
     void Yield() override;
     // Processes the pending events, or sleeps until one comes, for at most `ms` milliseconds.

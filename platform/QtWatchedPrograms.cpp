@@ -7,6 +7,8 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "WholeFile.h"
+
 namespace vel {
 
 QtWatchedPrograms::~QtWatchedPrograms() {
@@ -41,15 +43,18 @@ bool QtWatchedPrograms::Running(ProgramId id) const {
     return it != programs_.end() && it->second->state() != QProcess::NotRunning;
 }
 
-void QtWatchedPrograms::Stop(ProgramId id, std::int64_t graceMs) {
+void QtWatchedPrograms::Stop(ProgramId id, std::int64_t graceMs,
+                             const std::vector<std::string>& leftoverFolders) {
     const auto it = programs_.find(id);
     if (it == programs_.end() || it->second->state() == QProcess::NotRunning) return;
     QProcess* process = it->second;
+    const qint64 pid = process->processId();
     process->terminate();
     if (process->waitForFinished(static_cast<int>(std::clamp<std::int64_t>(graceMs, 0, INT32_MAX))))
         return;
     process->kill();
     process->waitForFinished(-1);
+    for (const std::string& folder : leftoverFolders) RemoveTemporaryFilesOf(pid, folder);
 }
 
 void WaitForEventsFor(std::int64_t ms) {

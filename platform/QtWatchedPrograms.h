@@ -29,7 +29,7 @@ public:
     bool Running(ProgramId id) const;
     // Sends the program SIGTERM, then SIGKILL when it has not ended within `graceMs`; returns
     // once it has ended (and was reaped). An ended or unknown program changes nothing.
-    void Stop(ProgramId id, std::int64_t graceMs);
+    void Stop(ProgramId id, std::int64_t graceMs, const std::vector<std::string>& leftoverFolders);
 
 private:
     ProgramId last_ = 0;

@@ -30,7 +30,7 @@ public:
         return 0;
     }
     bool ProgramRunning(ProgramId) override { return false; }
-    void StopWatchedProgram(ProgramId, std::int64_t) override {}
+    void StopWatchedProgram(ProgramId, std::int64_t, const std::vector<std::string>&) override {}
     // Fires the timers that are due, in the order of their deadlines.
     void Yield() override;
     // Sleeps until the next timer is due (at most `ms`), then fires the due ones.

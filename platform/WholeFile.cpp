@@ -9,7 +9,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "FilePaths.h"
 #include "UnfinishedFiles.h"
@@ -17,6 +19,12 @@
 namespace vel {
 
 namespace {
+
+// The start of the names of the temporary files of a process: ".vel-<pid>-", then a number of
+// the process's own and ".tmp".
+std::string TemporaryStem(long long pid) {
+    return ".vel-" + std::to_string(pid) + "-";
+}
 
 long g_failureIn = 0;
 std::string g_failureTarget;  // "": every target counts
@@ -99,6 +107,22 @@ void InjectRemoveFailure(const std::string& path) {
     g_removeFailure = path;
 }
 
+int RemoveTemporaryFilesOf(long long pid, const std::string& folder) {
+    if (pid <= 0) return 0;
+    const std::string stem = TemporaryStem(pid);
+    int removed = 0;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() > stem.size() + 4 && name.compare(0, stem.size(), stem) == 0 &&
+            name.compare(name.size() - 4, 4, ".tmp") == 0 && it->is_regular_file(ec) &&
+            ::unlink(it->path().c_str()) == 0)
+            ++removed;
+    }
+    return removed;
+}
+
 WholeFile::WholeFile(std::string target) : target_(std::move(target)) {}
 
 WholeFile::~WholeFile() {
@@ -117,7 +141,7 @@ bool WholeFile::Open() {
     // usual permissions (umask), or those of the file it replaces.
     static std::atomic<unsigned> counter = 0;
     const std::string folder = FolderOf(final_);
-    const std::string stem = folder + ".vel-" + std::to_string(::getpid()) + "-";
+    const std::string stem = folder + TemporaryStem(::getpid());
     for (int tries = 0; tries < 100; ++tries) {
         const std::string name = stem + std::to_string(++counter) + ".tmp";
         fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

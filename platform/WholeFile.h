@@ -48,6 +48,11 @@ private:
 // was not there; false (errno set) when it still stands.
 bool RemoveFile(const std::string& path);
 
+// Removes the temporary files that the process `pid` left in the folder: those of its whole-file
+// writes (a short name that carries its process id), which a process killed in the middle of a
+// write cannot remove itself. Nothing else is touched. Returns how many were removed.
+int RemoveTemporaryFilesOf(long long pid, const std::string& folder);
+
 // Fault injection for tests: every RemoveFile of the path fails from now on (EACCES, as in a
 // folder the process may not change) until this is called with "".
 void InjectRemoveFailure(const std::string& path);

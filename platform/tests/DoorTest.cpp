@@ -3,11 +3,14 @@
 // offscreen platform.
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <QApplication>
 #include <QFontMetrics>
 #include <QInputDialog>
 #include <QTimer>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -270,6 +273,37 @@ TEST_F(QtDoorTest, AWatchedProgramIsSeenToEndThroughTheEvents) {
     EXPECT_EQ(qt_.StartWatchedProgram("", {}), 0u);
     EXPECT_FALSE(qt_.ProgramRunning(0));
     EXPECT_FALSE(qt_.ProgramRunning(id + 100));
+}
+
+// A program that does not answer the request to end is killed; the temporary files of its
+// whole-file writes, which it cannot remove any more, go with it, and nothing else.
+TEST_F(QtDoorTest, AKilledProgramLeavesNoTemporaryFileOfItsOwn) {
+    const std::string shell = qt_.FindProgram("sh");
+    ASSERT_FALSE(shell.empty());
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "vellicor-kill-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    const std::string folder = pattern + "/";
+    for (const char* other : {".vel-1-1.tmp", "A.csv", ".vel-1-x.csv"})
+        std::ofstream(folder + other) << "x";
+    const ProgramId id = qt_.StartWatchedProgram(
+        shell, {"-c", "trap '' TERM; : > \"$0/.vel-$$-7.tmp\"; exec sleep 60", folder});
+    ASSERT_NE(id, 0u);
+    const std::int64_t start = qt_.MonotonicMs();
+    const auto written = [&] {
+        for (const auto& e : std::filesystem::directory_iterator(folder))
+            if (e.path().filename().string().find("-7.tmp") != std::string::npos) return true;
+        return false;
+    };
+    while (!written() && qt_.MonotonicMs() - start < 10000) qt_.WaitForEvents(20);
+    ASSERT_TRUE(written());
+    qt_.StopWatchedProgram(id, 100, {folder});
+    EXPECT_FALSE(qt_.ProgramRunning(id));
+    EXPECT_FALSE(written());
+    EXPECT_TRUE(std::filesystem::exists(folder + ".vel-1-1.tmp"));
+    EXPECT_TRUE(std::filesystem::exists(folder + "A.csv"));
+    EXPECT_TRUE(std::filesystem::exists(folder + ".vel-1-x.csv"));
+    std::filesystem::remove_all(pattern);
 }
 
 }  // namespace

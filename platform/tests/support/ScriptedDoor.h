@@ -157,7 +157,8 @@ public:
         return it != programs_.end() && monotonic_ < it->second;
     }
     // A program still running ends at once (it answers the request to end).
-    void StopWatchedProgram(ProgramId id, std::int64_t graceMs) override {
+    void StopWatchedProgram(ProgramId id, std::int64_t graceMs,
+                            const std::vector<std::string>&) override {
         if (!ProgramRunning(id)) return;
         calls_.push_back(
             {"stop", {}, programNames_[id], MsgButtons::OK, {std::to_string(graceMs)}});
