@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ChartExport.h"
+#include "SystemErrorText.h"
 #include "WholeFile.h"
 
 namespace vel {
@@ -113,7 +114,7 @@ std::string WriteChartBitmap(const ChartTarget& target, const std::string& path)
     if (file.Open() && file.Write(bytes.constData(), static_cast<size_t>(bytes.size())) &&
         file.Commit())
         return "";
-    return errno != 0 ? std::strerror(errno) : "the file could not be written";
+    return errno != 0 ? SystemErrorText(errno) : "the file could not be written";
 }
 
 void InstallQtChartBitmapWriter() {

@@ -10,6 +10,7 @@
 #include "AsciiText.h"
 #include "Hooks.h"
 #include "NumberText.h"
+#include "SystemErrorText.h"
 #include "UrlList.h"
 #include "WholeFile.h"
 
@@ -274,7 +275,7 @@ void ctlURLDownload::FailSaving() {
     TransferError = 1;
     DropTransfer();
     std::string text = "File cannot be saved: " + SaveFilePath;
-    if (reason != 0) text += " (" + std::string(std::strerror(reason)) + ")";
+    if (reason != 0) text += " (" + SystemErrorText(reason) + ")";
     WriteActivityLog(text);
     EndAttempt(3);
 }

@@ -20,6 +20,7 @@
 #include "MainWindowView.h"
 #include "Progress.h"
 #include "SmallRoutines.h"
+#include "SystemErrorText.h"
 #include "UnfinishedFiles.h"
 
 namespace vel {
@@ -158,8 +159,8 @@ bool ReplaceHistoryDatabase(const std::string& databasePath) {
     std::filesystem::rename(NewHistoryDatabasePath(databasePath), databasePath, ec);
     if (!ec) NoteNewDatabase(NewHistoryDatabasePath(databasePath), false);
     if (ec) {
-        ShowErrorHandler(
-            FileError("Path/File access error: " + databasePath + " (" + ec.message() + ")"));
+        ShowErrorHandler(FileError("Path/File access error: " + databasePath + " (" +
+                                   SystemErrorText(ec.value()) + ")"));
         return false;
     }
     RemoveDatabaseFiles(databasePath, false);

@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "FilePaths.h"
+#include "SystemErrorText.h"
 
 namespace vel {
 
@@ -21,7 +22,7 @@ FolderLock::FolderLock(const std::string& folder) {
     }
     std::filesystem::create_directories(folder, ec);
     if (ec) {
-        error_ = ec.message();
+        error_ = SystemErrorText(ec.value());
         return;
     }
     // Read access is enough for flock, so a lock file left read-only still serves. A link in
@@ -29,13 +30,13 @@ FolderLock::FolderLock(const std::string& folder) {
     const std::string path = JoinPath(folder, kFolderLockName);
     const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
     if (fd < 0) {
-        error_ = std::strerror(errno);
+        error_ = SystemErrorText(errno);
         return;
     }
     while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno == EINTR) continue;
         inUse_ = errno == EWOULDBLOCK;
-        error_ = std::strerror(errno);
+        error_ = SystemErrorText(errno);
         ::close(fd);
         return;
     }

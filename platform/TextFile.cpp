@@ -7,6 +7,7 @@
 
 #include "ByteOrderMark.h"
 #include "Errors.h"
+#include "SystemErrorText.h"
 
 namespace vel {
 
@@ -15,7 +16,7 @@ namespace {
 [[noreturn]] void ThrowFileError(const std::string& what, const std::string& path) {
     const int err = errno;
     std::string message = what + ": " + path;
-    if (err != 0) message += " (" + std::string(std::strerror(err)) + ")";
+    if (err != 0) message += " (" + SystemErrorText(err) + ")";
     throw FileError(message);
 }
 

@@ -6,13 +6,14 @@
 
 #include "ByteOrderMark.h"
 #include "Errors.h"
+#include "SystemErrorText.h"
 
 namespace vel::detail {
 
 namespace {
 
 std::string reason() {
-    return errno ? std::string(": ") + std::strerror(errno) : std::string();
+    return errno ? ": " + SystemErrorText(errno) : std::string();
 }
 
 }  // namespace

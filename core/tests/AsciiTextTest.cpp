@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cerrno>
 #include <cwctype>
 #include <string>
 
 #include "AsciiText.h"
+#include "SystemErrorText.h"
 #include "SystemLocale.h"
 
 namespace vel {
@@ -64,6 +66,16 @@ TEST(AsciiTextTest, EveryByteAndEveryKeywordIsTreatedAsInTheCLocaleUnderTurkish)
     EXPECT_TRUE(EndsWithNoCase("daily.EODURLS", ".eodurls"));
     EXPECT_FALSE(EndsWithNoCase("urls", ".eodurls"));
     EXPECT_EQ(TrimAsciiSpace(" \t\v\f1.5E+07\r\n"), "1.5E+07");
+}
+
+// The log of a run under German says why a file failed in the same words as under any other
+// language.
+TEST(SystemErrorTextTest, AnErrorNumbersTextIsTheSameUnderGerman) {
+    VEL_REQUIRE_LOCALE("de_DE.UTF-8");
+    const testing::SystemLocale german("de_DE.UTF-8");
+    ASSERT_TRUE(german.active);
+    EXPECT_EQ(SystemErrorText(EACCES), "Permission denied");
+    EXPECT_EQ(SystemErrorText(ENOSPC), "No space left on device");
 }
 
 }  // namespace
