@@ -42,6 +42,13 @@ using namespace vel;
 using testing::HttpBehaviour;
 using testing::TestHttpServer;
 
+// Writes the text into the file as it is.
+void WriteText(const std::string& path, const std::string& text) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fclose(f);
+}
+
 // The Qt application, the door and a program folder of one benchmark process.
 struct Setting {
     Setting(const char* name) : app(argc, argv) {
@@ -63,9 +70,7 @@ struct Setting {
             const std::string n = std::to_string(i);
             text += "SaveTo(" + n + ".csv):" + server.Url(prefix + n) + "\r\n";
         }
-        std::FILE* f = std::fopen((ProgramFolderPath + name).c_str(), "wb");
-        std::fwrite(text.data(), 1, text.size(), f);
-        std::fclose(f);
+        WriteText(ProgramFolderPath + name, text);
     }
     // Runs the event loop until the condition holds.
     void RunUntil(const std::function<bool()>& done) {
@@ -188,12 +193,8 @@ void WriteLists(const ServerThread& server, const std::string& name, const std::
         config +=
             "url = \"" + server.Url(prefix + n) + "\"\noutput = \"" + curlFolder + n + ".html\"\n";
     }
-    for (const auto& [path, text] : {std::pair{ProgramFolderPath + name, list},
-                                     std::pair{ProgramFolderPath + "curl.config", config}}) {
-        std::FILE* f = std::fopen(path.c_str(), "wb");
-        std::fwrite(text.data(), 1, text.size(), f);
-        std::fclose(f);
-    }
+    WriteText(ProgramFolderPath + name, list);
+    WriteText(ProgramFolderPath + "curl.config", config);
 }
 
 // Tarquel's manual run of the list, yielding as the program does; its seconds.

@@ -31,21 +31,13 @@ void InitialiseCurlOnce() {
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' ||
-                             text.back() == '\n'))
-        text.remove_suffix(1);
-    return text;
-}
-
 // The length that a Content-Length field gives: one decimal number, or a list of equal ones
 // ("5, 5"). Returns why the field is refused, or nullptr with the length set.
 const char* LengthOfField(std::string_view value, std::uint64_t& length) {
     bool first = true;
     for (;;) {
         const std::size_t comma = value.find(',');
-        const std::string_view part = Trimmed(value.substr(0, comma));
+        const std::string_view part = TrimAsciiSpace(value.substr(0, comma));
         // 18 digits stay below 2^63, where curl's own reading of the number ends.
         if (part.empty() || part.size() > 18) return "an invalid Content-Length";
         std::uint64_t n = 0;
@@ -72,7 +64,7 @@ int StatusOfLine(std::string_view line) {
     if (blank == std::string_view::npos) return -1;
     int status = 0;
     int digits = 0;
-    for (std::size_t i = blank + 1; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i) {
+    for (std::size_t i = blank + 1; i < line.size() && IsAsciiDigit(line[i]); ++i) {
         status = status * 10 + (line[i] - '0');
         if (++digits > 3) return -1;
     }
@@ -356,7 +348,7 @@ std::size_t CurlTransport::OnHeader(char* data, std::size_t size, std::size_t co
     const std::size_t length = size * count;
     // Trailer fields after the body are no part of the head.
     if (t.finalHead) return length;
-    const std::string_view line = Trimmed(std::string_view(data, length));
+    const std::string_view line = TrimAsciiSpace(std::string_view(data, length));
     const int status = StatusOfLine(line);
     if (status >= 0) {
         t.status = status;
@@ -387,8 +379,8 @@ std::size_t CurlTransport::OnHeader(char* data, std::size_t size, std::size_t co
     }
     const std::size_t colon = line.find(':');
     if (colon == std::string_view::npos) return length;
-    const std::string_view name = Trimmed(line.substr(0, colon));
-    const std::string_view value = Trimmed(line.substr(colon + 1));
+    const std::string_view name = TrimAsciiSpace(line.substr(0, colon));
+    const std::string_view value = TrimAsciiSpace(line.substr(colon + 1));
     if (EqualsNoCase(name, "content-length")) {
         // Curl reads a length it cannot take as none and the body up to the end of the
         // connection, and takes the first of two; a framing that is not sure is refused.
