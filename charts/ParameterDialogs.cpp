@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "AppState.h"
+#include "AsciiText.h"
 #include "ChartView.h"
 #include "Door.h"
 #include "IntervalTable.h"
@@ -106,10 +107,7 @@ void AskSelectedStockSymbol() {
     const std::string top = LoadedStockCount() >= 1 ? LoadedSymbols(1) : std::string();
     const auto answer = door().InputBox("Enter one stock symbol, please (not case sensitive) ...",
                                         "Stock symbol input.", top);
-    std::string symbol = TrimBlanks(answer.value_or(""));
-    for (char& c : symbol)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    defStockSymbolString = symbol;
+    defStockSymbolString = ToUpperAscii(TrimBlanks(answer.value_or("")));
     FindStockSymbolIndex();
 }
 

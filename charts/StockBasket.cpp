@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "AppState.h"
+#include "AsciiText.h"
 #include "ChartView.h"
 #include "CsvRows.h"
 #include "Door.h"
@@ -67,12 +68,6 @@ std::optional<ListField> LeadingField(const std::string& line) {
     if (auto quoted = ReadQuotedCsvField(l)) return ListField{std::move(*quoted), true};
     const size_t end = l.find_first_of(", ");
     return ListField{l.substr(0, end), false};
-}
-
-std::string Upper(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return s;
 }
 
 // The first loaded stock whose symbol equals the text exactly; 0 for none.
@@ -304,7 +299,7 @@ void IntersectStockBasketWithList(const std::string& ListPath) {
         const auto field = LeadingField(line);
         if (!field || field->text.empty()) continue;
         const std::string token =
-            Upper(field->quoted ? field->text : StripEnclosingQuotes(field->text));
+            ToUpperAscii(field->quoted ? field->text : StripEnclosingQuotes(field->text));
         if (token.empty()) continue;
         const long i = FindLoadedSymbol(token);
         if (i && BasketFlag(i) == 1) BasketFlag(i) = 2;

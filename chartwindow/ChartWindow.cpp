@@ -6,6 +6,7 @@
 
 #include "AnalysisEntryPoints.h"
 #include "AppState.h"
+#include "AsciiText.h"
 #include "ChartCurves.h"
 #include "ChartMenus.h"
 #include "Door.h"
@@ -443,17 +444,12 @@ void ChartWindow::cmdPreviousStock_Click() {
 void ChartWindow::cmdFind_Click() {
     const auto answer = door().InputBox("Enter one stock symbol, please (not case sensitive) ...",
                                         "Stock symbol input.", "");
-    std::string symbol = TrimBlanks(answer.value_or(""));
-    for (char& ch : symbol)
-        if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
+    const std::string symbol = ToUpperAscii(TrimBlanks(answer.value_or("")));
     if (!symbol.empty()) {
         long found = 0;
         const long n = LoadedStockCount();
         for (long i = 1; i <= n; ++i) {
-            std::string s = TrimBlanks(LoadedSymbols(i));
-            for (char& ch : s)
-                if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
-            if (s == symbol) found = i;
+            if (ToUpperAscii(TrimBlanks(LoadedSymbols(i))) == symbol) found = i;
         }
         if (found) {
             DisplayedStockIndex = static_cast<std::int16_t>(found);
