@@ -23,6 +23,7 @@ class DownloadFormView {
 public:
     virtual ~DownloadFormView() = default;
     virtual void ShowStatusText(const std::string& text) = 0;
+    // The indicator changes with every pass of the scheduler: the view may show it later.
     virtual void ShowIndicator(const std::string& text) = 0;
     // Replaces the items of the list box and shows the text (the selected item, or "").
     virtual void ShowUrlLists(const std::vector<std::string>& items, const std::string& text) = 0;

@@ -22,6 +22,8 @@ class WholeFile;
 class DownloadControlView {
 public:
     virtual ~DownloadControlView() = default;
+    // The control's texts changed; the view shows them when it next refreshes, so a transfer
+    // never waits for a repaint.
     virtual void ShowTexts(const ctlURLDownload& control) = 0;
     virtual void ShowWidths(std::int32_t controlWidth, std::int32_t textBoxWidth) = 0;
 };

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -46,11 +47,21 @@ ctlURLDownloadWidget::ctlURLDownloadWidget(QWidget* parent) : QFrame(parent) {
 }
 
 void ctlURLDownloadWidget::ShowTexts(const ctlURLDownload& control) {
-    labUrlNum->setText(Q(control.labUrlNum).replace(QLatin1String("\r\n"), QLatin1String("\n")));
-    labAction->setText(Q(control.labAction));
-    labAttempt->setText(Q(control.labAttempt));
-    URLText->setText(Q(control.URLText));
-    SavePathText->setText(Q(control.SavePathText));
+    control_ = &control;
+    changed_ = true;
+}
+
+void ctlURLDownloadWidget::Refresh() {
+    if (!changed_ || !control_) return;
+    changed_ = false;
+    const auto show = [](auto* widget, const QString& text) {
+        if (widget->text() != text) widget->setText(text);
+    };
+    show(labUrlNum, Q(control_->labUrlNum).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    show(labAction, Q(control_->labAction));
+    show(labAttempt, Q(control_->labAttempt));
+    show(URLText, Q(control_->URLText));
+    show(SavePathText, Q(control_->SavePathText));
 }
 
 void ctlURLDownloadWidget::ShowWidths(std::int32_t controlWidth, std::int32_t textBoxWidth) {
@@ -138,6 +149,17 @@ frmTarquel::frmTarquel(DownloadForm& form, QWidget* parent) : QMainWindow(parent
     resize(760, 40 + 64 + DownloadForm::kControlCount * (ctlURLDownloadWidget::kHeight + 4) + 80);
     form_.SetView(this);
     Place();
+
+    // No one looks at an offscreen window: painting it would only cost the transfers time.
+    offscreen_ = QGuiApplication::platformName() == QLatin1String("offscreen");
+    if (offscreen_) setUpdatesEnabled(false);
+    refresh_.setInterval(kRefreshMs);
+    connect(&refresh_, &QTimer::timeout, this, [this] {
+        if (CanBeSeen()) RefreshTexts();
+    });
+    // The end of a run shows at once how it ended.
+    connect(&form_, &DownloadForm::runEnded, this, &frmTarquel::RefreshTexts);
+    RefreshTexts();
 }
 
 frmTarquel::~frmTarquel() {
@@ -163,7 +185,20 @@ void frmTarquel::ShowStatusText(const std::string& text) {
 }
 
 void frmTarquel::ShowIndicator(const std::string& text) {
-    indicator_->setText(Q(text));
+    indicatorText_ = text;
+    indicatorChanged_ = true;
+}
+
+void frmTarquel::RefreshTexts() {
+    for (ctlURLDownloadWidget* control : controls_) control->Refresh();
+    if (indicatorChanged_) {
+        indicatorChanged_ = false;
+        indicator_->setText(Q(indicatorText_));
+    }
+}
+
+bool frmTarquel::CanBeSeen() const {
+    return !offscreen_ && isVisible() && !isMinimized();
 }
 
 void frmTarquel::ShowUrlLists(const std::vector<std::string>& items, const std::string& text) {
@@ -194,6 +229,23 @@ void frmTarquel::resizeEvent(QResizeEvent* event) {
     const YieldPause pause;
     QMainWindow::resizeEvent(event);
     Place();
+}
+
+void frmTarquel::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    RefreshTexts();
+    if (!offscreen_) refresh_.start();
+}
+
+void frmTarquel::hideEvent(QHideEvent* event) {
+    refresh_.stop();
+    QMainWindow::hideEvent(event);
+}
+
+void frmTarquel::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // A window restored from its icon shows the state it missed at once.
+    if (event->type() == QEvent::WindowStateChange && CanBeSeen()) RefreshTexts();
 }
 
 void frmTarquel::Place() {

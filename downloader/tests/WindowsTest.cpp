@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -96,6 +98,52 @@ TEST_F(WindowsTest, TheControlsShowTheirDownload) {
     EXPECT_EQ(shown->URLText->text().toStdString(), "URL=" + server.Url("/a"));
     EXPECT_EQ(window->statusBar()->currentMessage(), " End of downloading!");
     EXPECT_FALSE(window->IndicatorLabel()->text().isEmpty());
+}
+
+// Counts the paint events of the widgets of one window.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* window) : window_(window) { qApp->installEventFilter(this); }
+    bool eventFilter(QObject* object, QEvent* event) override {
+        auto* widget = qobject_cast<QWidget*>(object);
+        if (event->type() == QEvent::Paint && widget && widget->window() == window_) ++paints;
+        return false;
+    }
+    int paints = 0;
+
+private:
+    QWidget* window_;
+};
+
+TEST_F(WindowsTest, ARunNeitherWaitsForTextsNorPaintsAWindowNoOneSees) {
+    // Every state change of every control once set the texts and repainted the window, which
+    // halved the transfers' speed; offscreen nobody sees the window at all.
+    TestHttpServer server;
+    server.RoutePrefix("/p/", testing::Page("x"));
+    constexpr int kCount = 150;
+    std::string list;
+    for (int i = 1; i <= kCount; ++i)
+        list += "SaveTo(" + std::to_string(i) + ".html):" + server.Url("/p/" + std::to_string(i)) +
+                "\r\n";
+    WriteFile(TempPath("P.htmurls"), list);
+    window->show();
+    PaintCounter counter(window.get());
+    int shownTexts = 0;
+    for (int n = 1; n <= DownloadForm::kControlCount; ++n)
+        QObject::connect(window->ControlWidget(n)->URLText, &QLineEdit::textChanged,
+                         [&shownTexts] { ++shownTexts; });
+    form->Form_Load();
+    QElapsedTimer clock;
+    clock.start();
+    window->ToolbarButton("download")->trigger();
+    ASSERT_TRUE(RunUntil([&] { return !form->IsRunning(); }));
+    const qint64 ms = clock.elapsed();
+    RunFor(50);
+    EXPECT_EQ(counter.paints, 0);
+    // A few times a second at most, however many transfers ran.
+    EXPECT_LE(shownTexts, DownloadForm::kControlCount * (ms / frmTarquel::kRefreshMs + 2));
+    EXPECT_EQ(window->ControlWidget(1)->labAction->text(), "Buffer saved!");
+    window->hide();
 }
 
 TEST_F(WindowsTest, ResizingWidensTheControlsAndTheirTextBoxes) {
