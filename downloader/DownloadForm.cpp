@@ -24,15 +24,6 @@
 
 namespace vel {
 
-namespace {
-
-bool IsExistingFile(const std::string& path) {
-    std::error_code ec;
-    return std::filesystem::is_regular_file(path, ec);
-}
-
-}  // namespace
-
 DownloadForm::DownloadForm(QObject* parent) : QObject(parent) {
     endProgram = [](int status) { door().EndProcess(status); };
     for (auto& control : controls_) {
@@ -200,7 +191,10 @@ void DownloadForm::Pump() {
 bool DownloadForm::DispatchNext() {
     const std::string& entry = Entries[static_cast<size_t>(next_ - 1)];
     const ListEntry parts = SplitListEntry(entry);
-    if (!IsSafeSaveName(parts.fileName) || SaveNameMeetsLink(SaveFolder, parts.fileName)) {
+    // The look for links also tells whether the file is there, so a new file costs one.
+    bool present = false;
+    if (!IsSafeSaveName(parts.fileName) ||
+        SaveNameMeetsLink(SaveFolder, parts.fileName, &present)) {
         WriteActivityLog("Refused file name (empty, absolute or outside the save folder): " +
                          MaskPasswords(entry));
         return true;
@@ -212,7 +206,7 @@ bool DownloadForm::DispatchNext() {
     const std::string savePath = JoinPath(SaveFolder, parts.fileName);
     YieldToEvents();
     // A file the folder's preparation could not delete is an old one: it is downloaded again.
-    if (IsExistingFile(savePath) && !IsUndeletedSaveFile(savePath)) {
+    if (present && !IsUndeletedSaveFile(savePath)) {
         WriteActivityLog("This URL was downloaded before: " + MaskPasswords(entry));
         YieldToEvents();
         return true;

@@ -94,8 +94,10 @@ bool IsSafeSaveName(const std::string& name) {
     return true;
 }
 
-bool SaveNameMeetsLink(const std::string& folder, const std::string& name) {
+bool SaveNameMeetsLink(const std::string& folder, const std::string& name, bool* isFile) {
+    if (isFile) *isFile = false;
     std::string path = folder;
+    std::filesystem::file_status st;
     size_t start = 0;
     while (start < name.size()) {
         size_t end = name.find('/', start);
@@ -103,12 +105,13 @@ bool SaveNameMeetsLink(const std::string& folder, const std::string& name) {
         if (end > start) {
             path = JoinPath(path, name.substr(start, end - start));
             std::error_code ec;
-            const auto st = std::filesystem::symlink_status(path, ec);
+            st = std::filesystem::symlink_status(path, ec);
             if (std::filesystem::is_symlink(st)) return true;
             if (!std::filesystem::exists(st)) return false;  // nothing further down exists
         }
         start = end + 1;
     }
+    if (isFile) *isFile = std::filesystem::is_regular_file(st);
     return false;
 }
 

@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDateTime>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -18,6 +17,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 #include "FileFilter.h"
 #include "QtEnvironment.h"
@@ -232,10 +232,13 @@ void QtDoor::Yield() {
 }
 
 DateTime QtDoor::Now() {
-    const QDateTime now = QDateTime::currentDateTime();
-    const QDate d = now.date();
-    const QTime t = now.time();
-    return DateTime{Date{d.year(), d.month(), d.day()}, t.hour(), t.minute(), t.second()};
+    // Every log line asks: Qt's local time reads the zone anew (a stat of /etc/localtime each
+    // time), the C library's localtime_r keeps the zone it read at the start.
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return DateTime{Date{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday}, local.tm_hour,
+                    local.tm_min, local.tm_sec};
 }
 
 std::int64_t QtDoor::MonotonicMs() {

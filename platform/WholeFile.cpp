@@ -41,14 +41,15 @@ bool InjectedFailure(const std::string& target) {
 
 // The file a target names: the target itself, or, when it is a symbolic link, the end of its
 // chain of links (a relative link is read from the link's own folder), which need not exist
-// yet. False (errno ELOOP) for a chain that does not end, or errno of a link that cannot be
-// read.
-bool FinalTarget(const std::string& target, std::string& final) {
+// yet. `st` gets the status of that file and `exists` whether there is one, from the same look
+// that found it is no link (one system call for a plain new file). False (errno ELOOP) for a
+// chain that does not end, or errno of a link that cannot be read.
+bool FinalTarget(const std::string& target, std::string& final, struct stat& st, bool& exists) {
     final = target;
     // As many links as the system itself follows in one path.
     for (int links = 0; links <= 40; ++links) {
-        struct stat st {};
-        if (::lstat(final.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+        exists = ::lstat(final.c_str(), &st) == 0;
+        if (!exists || !S_ISLNK(st.st_mode)) return true;
         std::string text(PATH_MAX, '\0');
         const ssize_t n = ::readlink(final.c_str(), text.data(), text.size());
         if (n < 0) return false;
@@ -65,10 +66,9 @@ bool FinalTarget(const std::string& target, std::string& final) {
 
 // False (errno set) when the file exists and is not a regular file, or may not be written:
 // a rename would take the place of a folder, a device or a FIFO, or of a file the user keeps
-// read-only. `st` gets the status of an existing file, for the file that replaces it;
-// `exists` tells whether there is one.
-bool MayBeReplaced(const std::string& file, struct stat& st, bool& exists) {
-    exists = ::stat(file.c_str(), &st) == 0;
+// read-only. `st` is the status of an existing file (`exists`), kept for the file that
+// replaces it.
+bool MayBeReplaced(const std::string& file, const struct stat& st, bool exists) {
     if (!exists) return true;
     if (!S_ISREG(st.st_mode)) {
         errno = S_ISDIR(st.st_mode) ? EISDIR : EPERM;
@@ -133,7 +133,7 @@ bool WholeFile::Open() {
     Discard();
     struct stat st {};
     bool exists = false;
-    if (InjectedFailure(target_) || !FinalTarget(target_, final_) ||
+    if (InjectedFailure(target_) || !FinalTarget(target_, final_, st, exists) ||
         !MayBeReplaced(final_, st, exists))
         return false;
     // A short name of its own per process and file in the folder of the file that is
