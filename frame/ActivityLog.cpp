@@ -1,8 +1,14 @@
 // The activity log.
 #include "ActivityLog.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
 #include <vector>
 
@@ -25,15 +31,59 @@ std::vector<std::string> g_heldTexts;
 const char* const kSeparator =
     "**************************************************************************";
 
-// Opens the log in the mode, writes the text and closes it again. Reports a failure once per
+// The log file as it is open for appends: the path it was opened under and the identity of the
+// file, so that a file removed or replaced under that path (or a path changed by the caller) is
+// opened anew at the next line, as a file opened for every line would be.
+struct OpenLogFile {
+    std::string path;
+    int fd = -1;
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+OpenLogFile g_log;
+std::mutex g_logMutex;
+
+void CloseLog() {
+    if (g_log.fd >= 0) ::close(g_log.fd);
+    g_log = OpenLogFile{};
+}
+
+// The open file still stands under ActivityLogPath.
+bool LogStillOpen() {
+    if (g_log.fd < 0 || g_log.path != ActivityLogPath) return false;
+    struct stat st {};
+    return ::stat(ActivityLogPath.c_str(), &st) == 0 && st.st_dev == g_log.device &&
+           st.st_ino == g_log.inode;
+}
+
+bool OpenLog(bool truncate) {
+    CloseLog();
+    const int fd =
+        ::open(ActivityLogPath.c_str(),
+               O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | (truncate ? O_TRUNC : 0), 0666);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        ::close(fd);
+        return false;
+    }
+    g_log = OpenLogFile{ActivityLogPath, fd, st.st_dev, st.st_ino};
+    return true;
+}
+
+// Appends the text in one write, so that a reader of the file never sees part of a line and
+// the log is complete up to its last line however the process ends. Reports a failure once per
 // log path so that an unwritable log does not flood the terminal.
-void WriteToLog(const char* mode, const std::string& text) {
+void WriteToLog(bool truncate, const std::string& text) {
     static std::string reportedPath;
-    std::FILE* f = std::fopen(ActivityLogPath.c_str(), mode);
-    bool ok = f != nullptr;
-    if (f) {
-        if (!text.empty()) ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-        ok = std::fclose(f) == 0 && ok;
+    const std::lock_guard<std::mutex> lock(g_logMutex);
+    bool ok = (!truncate && LogStillOpen()) || OpenLog(truncate);
+    for (size_t done = 0; ok && done < text.size();) {
+        const auto written = ::write(g_log.fd, text.data() + done, text.size() - done);
+        if (written > 0)
+            done += static_cast<size_t>(written);
+        else if (written < 0 && errno != EINTR)
+            ok = false;
     }
     if (!ok && reportedPath != ActivityLogPath) {
         reportedPath = ActivityLogPath;
@@ -68,9 +118,9 @@ void OpenActivityLog(const std::string& name) {
         if (ec) size = 0;
     }
     if (size == 0 || size > kActivityLogLimit)
-        WriteToLog("wb", "");
+        WriteToLog(true, "");
     else
-        WriteToLog("ab", std::string(kSeparator) + "\r\n");
+        WriteToLog(false, std::string(kSeparator) + "\r\n");
 }
 
 void WriteActivityLogOrHold(const std::string& text) {
@@ -89,8 +139,8 @@ void WriteHeldActivityLog() {
 void WriteActivityLog(const std::string& text) {
     if (ActivityLogPath.empty()) return;
     const DateTime now = door().Now();
-    WriteToLog("ab", "Date: " + formatShortDate(now.date) + "  Time: " + formatLongTime(now) +
-                         " >> " + OneLine(text) + "\r\n");
+    WriteToLog(false, "Date: " + formatShortDate(now.date) + "  Time: " + formatLongTime(now) +
+                          " >> " + OneLine(text) + "\r\n");
 }
 
 }  // namespace vel

@@ -1,6 +1,8 @@
 // The activity log of both programs: one line per major step in a text file of the program
-// folder ("Vellicor.log", "Tarquel.log"), opened and closed for every line so that the log is
-// complete up to the last event however the process ends.
+// folder ("Vellicor.log", "Tarquel.log"), kept open for appends: each line reaches the file in one
+// write before the call returns, so that the log is complete up to the last event however the
+// process ends and a reader never sees part of a line. A file removed or replaced under the
+// path is opened anew (created) at the next line.
 #pragma once
 
 #include <cstdint>
