@@ -11,7 +11,7 @@ namespace vel {
 class DownloadForm;
 
 // Runs the start: ProgramFolderPath = the executable's folder; the log with "Starting
-// Tarquel."; CommandLineText = the trimmed command line. Empty: manual mode, the form loaded
+// Tarquel." (a log that is no regular file ends the process with status 1); CommandLineText = the trimmed command line. Empty: manual mode, the form loaded
 // and showWindow() called. Otherwise the run is unattended (message boxes are logged and
 // answered) and the parameters file is read: usable parameters load the form, hide the list
 // choice, disable the run commands, show the window and start the download run; unusable

@@ -56,39 +56,53 @@ bool LogStillOpen() {
            st.st_ino == g_log.inode;
 }
 
-bool OpenLog(bool truncate) {
+enum class LogOpen { Open, Failed, NotRegular };
+
+// Opens the file without waiting (a FIFO would wait for a reader for ever, before any signal can
+// be handled) and takes only a regular file.
+LogOpen OpenLog(bool truncate) {
     CloseLog();
-    const int fd =
-        ::open(ActivityLogPath.c_str(),
-               O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | (truncate ? O_TRUNC : 0), 0666);
-    if (fd < 0) return false;
+    const int fd = ::open(
+        ActivityLogPath.c_str(),
+        O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | (truncate ? O_TRUNC : 0), 0666);
+    // A FIFO without a reader, a socket or a folder.
+    if (fd < 0) return errno == ENXIO || errno == EISDIR ? LogOpen::NotRegular : LogOpen::Failed;
     struct stat st {};
-    if (::fstat(fd, &st) != 0) {
+    const LogOpen result = ::fstat(fd, &st) != 0 ? LogOpen::Failed
+                           : S_ISREG(st.st_mode) ? LogOpen::Open
+                                                 : LogOpen::NotRegular;
+    if (result != LogOpen::Open) {
         ::close(fd);
-        return false;
+        return result;
     }
     g_log = OpenLogFile{ActivityLogPath, fd, st.st_dev, st.st_ino};
-    return true;
+    return result;
 }
 
 // Appends the text in one write, so that a reader of the file never sees part of a line and
 // the log is complete up to its last line however the process ends. Reports a failure once per
 // log path so that an unwritable log does not flood the terminal.
-void WriteToLog(bool truncate, const std::string& text) {
+// The outcome of the open (LogOpen::Open when the file was open already).
+LogOpen WriteToLog(bool truncate, const std::string& text) {
     static std::string reportedPath;
     const std::lock_guard<std::mutex> lock(g_logMutex);
-    bool ok = (!truncate && LogStillOpen()) || OpenLog(truncate);
+    const LogOpen opened = !truncate && LogStillOpen() ? LogOpen::Open : OpenLog(truncate);
+    bool ok = opened == LogOpen::Open;
     for (size_t done = 0; ok && done < text.size();) {
         const auto written = ::write(g_log.fd, text.data() + done, text.size() - done);
         if (written > 0)
             done += static_cast<size_t>(written);
-        else if (written < 0 && errno != EINTR)
+        else if (written == 0 || errno != EINTR)
             ok = false;
     }
     if (!ok && reportedPath != ActivityLogPath) {
         reportedPath = ActivityLogPath;
-        std::fprintf(stderr, "The activity log cannot be written: %s\n", ActivityLogPath.c_str());
+        std::fprintf(stderr,
+                     opened == LogOpen::NotRegular ? "The activity log is not a regular file: %s\n"
+                                                   : "The activity log cannot be written: %s\n",
+                     ActivityLogPath.c_str());
     }
+    return opened;
 }
 
 // The text as one line: trailing line breaks dropped, inner ones (CR LF, LF or CR) made blanks.
@@ -108,7 +122,7 @@ std::string OneLine(const std::string& text) {
 
 }  // namespace
 
-void OpenActivityLog(const std::string& name) {
+bool OpenActivityLog(const std::string& name) {
     ActivityLogPath = JoinPath(ProgramFolderPath, name);
     SetMessageLogSink(&WriteActivityLog);
     std::error_code ec;
@@ -117,10 +131,9 @@ void OpenActivityLog(const std::string& name) {
         size = std::filesystem::file_size(ActivityLogPath, ec);
         if (ec) size = 0;
     }
-    if (size == 0 || size > kActivityLogLimit)
-        WriteToLog(true, "");
-    else
-        WriteToLog(false, std::string(kSeparator) + "\r\n");
+    const bool anew = size == 0 || size > kActivityLogLimit;
+    return WriteToLog(anew, anew ? std::string() : std::string(kSeparator) + "\r\n") !=
+           LogOpen::NotRegular;
 }
 
 void WriteActivityLogOrHold(const std::string& text) {

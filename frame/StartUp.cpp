@@ -39,7 +39,8 @@ void ParseCommandLine() {
 void Main(const std::string& commandLine, const std::string& executableFolder,
           const std::function<void()>& showWindows) {
     ProgramFolderPath = AsFolderPath(executableFolder);
-    OpenActivityLog("Vellicor.log");
+    // A log that is no regular file was refused on standard error: nothing could be logged.
+    if (!OpenActivityLog("Vellicor.log")) door().EndProcess(1);
     WriteActivityLog("Starting Vellicor.");
 
     BrowserPath.clear();

@@ -9,7 +9,8 @@
 namespace vel {
 
 // Runs the start, in this order: ProgramFolderPath = the executable's folder; the log
-// "Vellicor.log" with "Starting Vellicor."; BrowserPath "", the parameter defaults, SilentMode
+// "Vellicor.log" with "Starting Vellicor." (a log that is no regular file ends the process with
+// status 1); BrowserPath "", the parameter defaults, SilentMode
 // 0; showWindows() (shows the frame and loads the main window); a yield; CommandLineText from
 // the command line; then by ParseCommandLine's verdict: manual mode ("Starting manual mode."),
 // the unattended run ("Starting automatic mode with command line: " and RunAutorunMode), or
