@@ -61,6 +61,20 @@ TEST_F(StartUpTest, EmptyCommandLineStartsManualMode) {
     EXPECT_TRUE(Messages().empty());
 }
 
+TEST_F(StartUpTest, WithoutDisplayAStartWithoutAutorunFileLogsWhyAndEndsWithOne) {
+    door_.display = false;
+    for (const char* commandLine : {"", " ", "\"\""}) {
+        ASSERT_TRUE(RunMain(commandLine)) << commandLine;
+        EXPECT_EQ(endStatus, 1);
+        const auto texts = LogTexts();
+        ASSERT_GE(texts.size(), 2u);
+        EXPECT_EQ(texts[texts.size() - 2],
+                  "Manual mode needs a display, and the command line names no .autorun file! End "
+                  "of program!");
+        EXPECT_EQ(texts.back(), "Exiting Vellicor.");
+    }
+}
+
 TEST_F(StartUpTest, ALogThatIsNoRegularFileIsRefusedOnStderrAndEndsTheStartWithOne) {
     const std::string log = TempPath("Vellicor.log");
     ASSERT_EQ(::mkfifo(log.c_str(), 0666), 0);
