@@ -11,6 +11,7 @@
 #include "AppState.h"
 #include "EntryPoints.h"
 #include "FrameFixture.h"
+#include "MainCommands.h"
 #include "StartUp.h"
 
 namespace vel {
@@ -73,6 +74,18 @@ TEST_F(StartUpTest, WithoutDisplayAStartWithoutAutorunFileLogsWhyAndEndsWithOne)
                   "of program!");
         EXPECT_EQ(texts.back(), "Exiting Vellicor.");
     }
+}
+
+TEST_F(StartUpTest, WithoutDisplayASignalAfterTheRunCannotChangeItsStatus) {
+    door_.display = false;
+    Touch("demo.autorun");
+    // The end command of a signal that comes as the run ends, in the next yield.
+    AutomationCommands.RunAutorunMode = [this] {
+        door_.OnYield(1, [] { EndProgramOnSignal(); });
+        return true;
+    };
+    ASSERT_TRUE(RunMain("demo.autorun"));
+    EXPECT_EQ(endStatus, 0);
 }
 
 TEST_F(StartUpTest, ALogThatIsNoRegularFileIsRefusedOnStderrAndEndsTheStartWithOne) {
