@@ -74,8 +74,10 @@ void RouteEndSignals(QObject* parent, std::function<void()> endCommand) {
     action.sa_handler = &OnEndSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
+    // SIGHUP is what a closed terminal or a lost remote login sends.
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
 }
 
 namespace {

@@ -1,5 +1,5 @@
-// The start-up steps that both programs take the same way: SIGTERM and SIGINT turned into the
-// program's own end command on the event loop, and the command line as one text.
+// The start-up steps that both programs take the same way: SIGTERM, SIGINT and SIGHUP turned into
+// the program's own end command on the event loop, and the command line as one text.
 #pragma once
 
 #include <functional>
@@ -9,8 +9,8 @@ class QObject;
 
 namespace vel {
 
-// From now on SIGTERM and SIGINT run `endCommand` on the event loop of `parent`'s thread (also
-// while a long command yields to window events), through a socket pair written by the signal
+// From now on SIGTERM, SIGINT and SIGHUP run `endCommand` on the event loop of `parent`'s thread
+// (also while a long command yields to window events), through a socket pair written by the signal
 // handler. Each burst of signals runs the command once; a signal arriving while the command runs
 // (and yields) does not start it again inside itself. Called once per process, after the
 // QApplication exists. When the socket pair cannot be made, the signals keep their default

@@ -1,11 +1,15 @@
 // Watched child programs on QProcess.
 #include "QtWatchedPrograms.h"
 
+#include <sys/prctl.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QProcess>
 #include <QTimer>
 #include <algorithm>
+#include <csignal>
 
 #include "WholeFile.h"
 
@@ -29,6 +33,13 @@ ProgramId QtWatchedPrograms::Start(const std::string& program,
     // The program's own output is not this program's business.
     process->setStandardOutputFile(QProcess::nullDevice());
     process->setStandardErrorFile(QProcess::nullDevice());
+    // The child asks for SIGTERM when this process ends. Its parent may have ended before the
+    // request was made: then it ends at once, since nobody would send it.
+    const pid_t parent = ::getpid();
+    process->setChildProcessModifier([parent] {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent) ::_exit(1);
+    });
     process->start();
     if (!process->waitForStarted(30000)) {
         delete process;
