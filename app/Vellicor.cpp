@@ -61,8 +61,6 @@ int main(int argc, char** argv) {
     RegisterSubsystemCommands(qtDoor);
 
     const std::string commandLine = vel::JoinedCommandLine(argc, argv);
-    vel::RunCommand([&] {
-        vel::Main(commandLine, QCoreApplication::applicationDirPath().toStdString(), &ShowWindows);
-    });
+    vel::RunCommand([&] { vel::Main(commandLine, vel::ExecutableFolder(), &ShowWindows); });
     return app.exec();
 }

@@ -35,8 +35,8 @@ int main(int argc, char** argv) {
     // written and "Exiting Tarquel." logged.
     vel::RouteEndSignals(&app, [&form] { form.mnuQuitDownloading_Click(); });
 
-    vel::Main(vel::JoinedCommandLine(argc, argv),
-              QCoreApplication::applicationDirPath().toStdString(), form, [&window, maximized] {
+    vel::Main(vel::JoinedCommandLine(argc, argv), vel::ExecutableFolder(), form,
+              [&window, maximized] {
                   vel::WriteHeldActivityLog();
                   // Its designed size within the screen's available area, as far as that allows.
                   vel::OpenWithinScreen(&window);

@@ -17,6 +17,12 @@ namespace vel {
 // action.
 void RouteEndSignals(QObject* parent, std::function<void()> endCommand);
 
+// The folder of the running executable, with a trailing "/", as the bytes of its path
+// (/proc/self/exe): a path that is not valid UTF-8 (a Latin-1 byte) would not survive Qt's text,
+// and the program would then name its files relative to the working folder. Falls back to Qt's
+// application folder where the link cannot be read. Called after the QApplication exists.
+std::string ExecutableFolder();
+
 // The arguments after the program's name joined by single blanks, so that a path with blanks
 // arrives whole.
 std::string JoinedCommandLine(int argc, char** argv);

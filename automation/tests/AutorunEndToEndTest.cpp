@@ -2,9 +2,10 @@
 // EOD files from the loopback HTTP server through the real Tarquel program, rebuilds, loads and
 // runs the three calculations with their reports; the download and set failures with real
 // processes; a downloader whose late result would mislead the next run; and the real Vellicor
-// program running the demonstration set as `make run` does, ending by itself with its run; signals,
-// and the kill of Vellicor, during a run.
+// program running the demonstration set as `make run` does, ending by itself with its run, also
+// from a program folder whose name is not UTF-8; signals, and the kill of Vellicor, during a run.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -12,7 +13,10 @@
 #include <QThread>
 #include <cerrno>
 #include <csignal>
+#include <map>
+#include <memory>
 #include <sstream>
+#include <utility>
 
 #include "AutomationFixture.h"
 #include "AutomationState.h"
@@ -424,6 +428,61 @@ TEST_F(AutorunEndToEndTest, HeadlessVellicorEndsWithItsRunAndTheRunsOutcomeAsIts
     EXPECT_NE(run("Demo.autorun"), 0);
     EXPECT_EQ(LogLinesStarting({"Message: Error in Autorun parameters"}).size(), 1u);
     EXPECT_NE(run("Demo.eodurls"), 0);  // a command line that names no .autorun file
+}
+
+// Every entry below the folder but `skipped` and what it holds, with its size and time of change.
+std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> Listing(
+    const std::string& folder, const std::string& skipped) {
+    std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        const std::string path = entry.path().string();
+        if (path.rfind(skipped, 0) == 0) continue;
+        entries[path] = {entry.is_regular_file() ? entry.file_size() : 0, entry.last_write_time()};
+    }
+    return entries;
+}
+
+TEST_F(AutorunEndToEndTest, AProgramFolderWhoseNameIsNotUtf8HoldsEveryFileOfItsRun) {
+    GenerateEod("Demo", 5, 300);
+    ASSERT_TRUE(WriteDemonstrationSet("Demo"));
+    // The demonstration set and the program also in a folder whose name holds a Latin-1 byte.
+    const std::string folder = TempPath("Caf\xe9/");
+    fs::create_directories(folder);
+    for (const char* name : {"Demo.autorun", "Demo.eodstru", "Demo.eodurls"})
+        fs::copy_file(TempPath(name), folder + name);
+    fs::copy(TempPath("Demo-EOD"), folder + "Demo-EOD", fs::copy_options::recursive);
+    fs::copy_file(VELLICOR_BINARY, folder + "Vellicor");
+    const std::string skipped = folder.substr(0, folder.size() - 1);
+    const auto before = Listing(TempFolder(), skipped);
+
+    // Started by its full path from the temporary folder, which holds a set of the same name, and
+    // without a display. Qt's text cannot carry the path's byte, so the child runs it itself.
+    auto program = std::make_shared<std::string>(folder + "Vellicor");
+    auto strings = std::make_shared<std::vector<std::string>>();
+    for (char** e = environ; *e; ++e)
+        if (std::string(*e).rfind("DISPLAY=", 0) != 0 &&
+            std::string(*e).rfind("WAYLAND_DISPLAY=", 0) != 0)
+            strings->push_back(*e);
+    auto environment = std::make_shared<std::vector<char*>>();
+    for (std::string& e : *strings) environment->push_back(e.data());
+    environment->push_back(nullptr);
+    QProcess vellicor;
+    vellicor.setWorkingDirectory(QString::fromStdString(TempFolder()));
+    vellicor.setProgram("/nonexistent/Vellicor");
+    vellicor.setArguments({"Demo.autorun"});
+    vellicor.setChildProcessModifier([program, strings, environment] {
+        char* argv[] = {program->data(), const_cast<char*>("Demo.autorun"), nullptr};
+        ::execve(program->c_str(), argv, environment->data());
+    });
+    vellicor.start();
+    ASSERT_TRUE(vellicor.waitForFinished(60000));
+    EXPECT_EQ(vellicor.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(vellicor.exitCode(), 0);
+    EXPECT_EQ(vellicor.readAllStandardError().toStdString(), "");
+    EXPECT_NE(ReadFile(folder + "Vellicor.log").find("Autorun mode - End."), std::string::npos);
+    EXPECT_TRUE(Exists(folder + "Demo-EOD/History.mdb"));
+    EXPECT_TRUE(Exists(folder + "Demo-EOD/RESULTS/acmd1MarketTimingReport.html"));
+    EXPECT_TRUE(Listing(TempFolder(), skipped) == before) << "the working folder changed";
 }
 
 }  // namespace
