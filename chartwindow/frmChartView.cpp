@@ -171,6 +171,7 @@ void MoneyVolumeTree::mouseReleaseEvent(QMouseEvent* event) {
 frmChartView::frmChartView() : model_(*this) {
     setObjectName(QStringLiteral("frmChartView"));
     setWindowTitle(QString::fromLatin1(kChartWindowCaption));
+    setMenuBar(new ChildMenuBar(this));
     BuildMenus();
     BuildControls();
     resize(sizeHint());
