@@ -77,6 +77,21 @@ std::vector<std::string> ListDirectory(const std::string& folder, const std::str
     return names;
 }
 
+std::vector<std::string> ListNonFolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec), end;
+    for (; !ec && it != end; it.increment(ec)) {
+        std::error_code kindError;
+        // The entry's own kind: a link is a link, whatever it names.
+        const auto st = fs::symlink_status(it->path(), kindError);
+        if (kindError || fs::is_directory(st)) continue;
+        names.push_back(it->path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 std::string FindFirst(const std::string& path, EntryKind kind) {
     const std::string name = FileNameOf(path);
     if (name.empty()) return {};
