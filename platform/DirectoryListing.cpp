@@ -41,12 +41,14 @@ bool MatchesPattern(const std::string& name, const std::string& pattern) {
     // Iterative glob match with one backtracking point for the last "*".
     size_t n = 0, p = 0, starP = std::string::npos, starN = 0;
     while (n < name.size()) {
-        if (p < pat.size() && (pat[p] == '?' || ToLowerAscii(pat[p]) == ToLowerAscii(name[n]))) {
-            ++n;
-            ++p;
-        } else if (p < pat.size() && pat[p] == '*') {
+        // A "*" of the pattern is a wildcard also where the name holds a "*" itself.
+        if (p < pat.size() && pat[p] == '*') {
             starP = p++;
             starN = n;
+        } else if (p < pat.size() &&
+                   (pat[p] == '?' || ToLowerAscii(pat[p]) == ToLowerAscii(name[n]))) {
+            ++n;
+            ++p;
         } else if (starP != std::string::npos) {
             p = starP + 1;
             n = ++starN;
