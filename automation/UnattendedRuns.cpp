@@ -1,6 +1,8 @@
 // The unattended runs.
 #include "UnattendedRuns.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
@@ -30,6 +32,7 @@
 #include "MainWindowView.h"
 #include "SmallRoutines.h"
 #include "TextFile.h"
+#include "WholeFile.h"
 
 namespace vel {
 
@@ -462,15 +465,13 @@ bool WriteDownloadParamsFile() {
         WriteActivityLog("Autorun mode - Parameters file cannot be written: " + DwnParamsFilePath);
         return false;
     }
-    if (FileExists(DwnResultFilePath)) {
-        std::error_code ec;
-        std::filesystem::remove(DwnResultFilePath, ec);
-        if (ec || FileExists(DwnResultFilePath)) {
-            // Read as this download's result, an old "OK" would pass for success.
-            WriteActivityLog("Autorun mode - Old result file cannot be deleted: " +
-                             DwnResultFilePath);
-            return false;
-        }
+    // The entry itself goes, whatever it is: read as this download's result, an old "OK" would
+    // pass for success, and a link left there, also one to nothing, would take the new result
+    // wherever it points.
+    struct stat st {};
+    if (!RemoveFile(DwnResultFilePath) && ::lstat(DwnResultFilePath.c_str(), &st) == 0) {
+        WriteActivityLog("Autorun mode - Old result file cannot be deleted: " + DwnResultFilePath);
+        return false;
     }
     return true;
 }

@@ -49,7 +49,8 @@ void RunAutorunLoadHistory();
 bool StopActiveRun(const std::string& why);
 
 // Writes the downloader's parameters file <base>.dwnparams (the URL list, the save folder, the
-// result file and StockSymbolsMax, one a line, written whole) and deletes an old result file.
+// result file and StockSymbolsMax, one a line, written whole) and deletes an old result file
+// (the entry itself: a link, also one to nothing, as a link).
 // False, after a log line saying why, when the file cannot be written or the old result file
 // cannot be deleted.
 bool WriteDownloadParamsFile();

@@ -116,9 +116,20 @@ TEST_F(AutorunEndToEndTest, ADownloadThroughTarquelIsRebuiltLoadedAndReported) {
     WriteServedSet({"DownloadEOD = YES", "CreateHistory = YES", "MarketTiming = YES",
                     "MarketSwinging = YES", "MarketSwingingSpecial = YES", "LastDaysMax = 100"},
                    6, 160);
+    // Links to nothing outside the set where the run writes: a report, a downloaded file and
+    // the result. Each is removed as a link, and nothing appears where it pointed.
+    fs::create_directories(TempPath("outside"));
+    fs::create_directories(TempPath("E2E-EOD/RESULTS"));
+    const std::string firstFile = ListDirectory(TempPath("served/"), "*.csv", EntryKind::Files)[0];
+    fs::create_symlink(TempPath("outside/report"),
+                       TempPath("E2E-EOD/RESULTS/acmd1MarketTimingReport.html"));
+    fs::create_symlink(TempPath("outside/eod"), TempPath("E2E-EOD/" + firstFile));
+    fs::create_symlink(TempPath("outside/result"), TempPath("E2E.dwnresult"));
     QElapsedTimer clock;
     clock.start();
     RunAutorunMode();
+    EXPECT_TRUE(fs::is_empty(TempPath("outside")));
+    EXPECT_FALSE(fs::is_symlink(TempPath("E2E.dwnresult")));
     EXPECT_LT(clock.elapsed(), 60000);
     EXPECT_EQ(AutoRunMode, 0);
     EXPECT_EQ(SilentMode, 0);

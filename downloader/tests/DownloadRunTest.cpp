@@ -452,22 +452,24 @@ TEST_F(DownloadRunTest, UnsafeNamesAndAddressesAreRefusedAndLogged) {
     EXPECT_EQ(server.Requests(), 1);
 }
 
-// Links in the save folder are never followed: the emptying removes a link to a file, not
-// the file, and a name that goes through a link to a folder is refused.
+// Links in the save folder are never followed: the emptying removes a link to a file or to a
+// folder, not what it names, and a name that goes through a link to a folder (in a subfolder,
+// which the emptying leaves) is refused.
 TEST_F(DownloadRunTest, ASaveNameThroughALinkIsRefusedAndNothingOutsideIsTouched) {
     server.Route("/ok", Page("fine"));
-    fs::create_directories(TempPath("Save"));
+    fs::create_directories(TempPath("Save/Sub"));
     fs::create_directories(TempPath("Outside"));
     WriteFile(TempPath("Outside/Keep.csv"), "kept");
     fs::create_directory_symlink(TempPath("Outside"), TempPath("Save/Out"));
+    fs::create_directory_symlink(TempPath("Outside"), TempPath("Save/Sub/Out"));
     fs::create_symlink(TempPath("Outside/Keep.csv"), TempPath("Save/Keep.csv"));
-    WriteList("L.eodurls", {"Out/X.csv=/ok", "Out/Keep.csv=/ok", "Good.csv=/ok"});
+    WriteList("L.eodurls", {"Sub/Out/X.csv=/ok", "Sub/Out/Keep.csv=/ok", "Good.csv=/ok"});
     PrepareAutomatic("L.eodurls", TempPath("Save/"));
     ASSERT_TRUE(RunAutomatic());
     EXPECT_EQ(LogCount("Refused file name (empty, absolute or outside the save folder): "), 2);
     EXPECT_EQ(ListDirectoryNames(TempPath("Outside")), std::vector<std::string>{"Keep.csv"});
     EXPECT_EQ(ReadFile(TempPath("Outside/Keep.csv")), "kept");
-    EXPECT_EQ(Downloaded("Save", "L.eodurls"), (std::vector<std::string>{"Good.csv", "Out"}));
+    EXPECT_EQ(Downloaded("Save", "L.eodurls"), (std::vector<std::string>{"Good.csv", "Sub"}));
     EXPECT_EQ(server.Requests(), 1);
 }
 
