@@ -2,6 +2,7 @@
 // bodies, refused and stalled transfers, credentials, redirects, restarts and cancels, HTTPS,
 // a proxy and cookies.
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include "CurlTransport.h"
 #include "DownloaderFixture.h"
@@ -472,6 +473,24 @@ TEST_F(DownloadControlTest, HttpsBodiesArriveWholeOrNotAtAll) {
     EXPECT_NE(LogTexts().end()[-2].find("certificate"), std::string::npos);
     EXPECT_FALSE(Exists(TempPath("X.bin")));
     EXPECT_FALSE(Exists(TempPath("Y.bin")));
+}
+
+// Through a CONNECT proxy (https_proxy), the proxy's answer to the CONNECT is no part of the
+// site's response: the site's redirect is followed and its page saved.
+TEST_F(DownloadControlTest, AnHttpsRequestThroughAConnectProxyTakesTheSitesAnswer) {
+    TestHttpServer tls(TestHttpServer::Security::Tls);
+    HttpBehaviour moved;
+    moved.location = "/page";
+    tls.Route("/hop", moved);
+    tls.Route("/page", Page("the page"));
+    TestHttpServer proxy;
+    ::setenv("https_proxy", proxy.Url("").c_str(), 1);
+    const int result = Download(tls.Url("/hop"), "P.html");
+    ::unsetenv("https_proxy");
+    EXPECT_EQ(result, 2);
+    EXPECT_EQ(ReadFile(TempPath("P.html")), "the page");
+    EXPECT_EQ(tls.RequestsFor("/page"), 1);
+    EXPECT_GE(proxy.RequestsFor("127.0.0.1:" + std::to_string(tls.port())), 1);
 }
 
 // The proxy that the environment names carries the request (the host behind it need not

@@ -5,7 +5,8 @@
 // holding it, or send raw bytes of any framing (once, or for as long as the client takes them).
 // It counts requests per path, the connections it accepted, and the transfers in flight (a
 // request received and not yet answered whole, nor dropped by the client), with their peak. It
-// speaks plain HTTP or, with its test certificate (TrustedCertificateFile), HTTPS.
+// speaks plain HTTP or, with its test certificate (TrustedCertificateFile), HTTPS. As a proxy it
+// opens the tunnel that a CONNECT request asks for (counted as a request for "host:port").
 #pragma once
 
 #include <QHostAddress>
@@ -115,10 +116,13 @@ private:
         std::string auth;
         std::string cookie;
         bool keepAlive = true;
+        bool connect = false;  // a CONNECT request; the path is its "host:port"
     };
     void OnNewConnection();
     void OnReadyRead(QTcpSocket* socket);
     void HandleRequest(QTcpSocket* socket, const Request& request);
+    // Answers a CONNECT and from then on carries the connection's bytes to its target and back.
+    void OpenTunnel(QTcpSocket* socket, const std::string& target);
     void Answer(QTcpSocket* socket, const HttpBehaviour& behaviour, const Request& request);
     void SendBody(QTcpSocket* socket, const HttpBehaviour& behaviour, std::int64_t stop,
                   bool close);
