@@ -236,6 +236,7 @@ void TestHttpServer::OnReadyRead(QTcpSocket* socket) {
                 value.erase(0, value.find_first_not_of(' '));
                 if (name == "authorization") request.auth = value;
                 if (name == "cookie") request.cookie = value;
+                if (name == "accept-encoding") lastAcceptEncoding_ = value;
                 if (name == "connection" && ToLowerAscii(value) == "close")
                     request.keepAlive = false;
             }
@@ -334,6 +335,7 @@ void TestHttpServer::Answer(QTcpSocket* socket, const HttpBehaviour& behaviour,
     std::string head = "HTTP/1.1 " + std::to_string(status) + " " + Reason(status) + "\r\n";
     if (!b.location.empty()) head += "Location: " + b.location + "\r\n";
     if (!b.setCookie.empty()) head += "Set-Cookie: " + b.setCookie + "\r\n";
+    if (!b.contentEncoding.empty()) head += "Content-Encoding: " + b.contentEncoding + "\r\n";
     if (status == 401) head += "WWW-Authenticate: Basic realm=\"tests\"\r\n";
     if (!b.closeDelimited) head += "Content-Length: " + std::to_string(size) + "\r\n";
     const bool close = !request.keepAlive || b.closeDelimited || b.truncateAt >= 0;

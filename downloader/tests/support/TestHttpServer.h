@@ -51,6 +51,8 @@ struct HttpBehaviour {
     bool dropWithoutTlsClose = false;
     // A Set-Cookie field sent with the answer, when not empty.
     std::string setCookie;
+    // A Content-Encoding field sent with the answer (the body as given), when not empty.
+    std::string contentEncoding;
     // When not empty, a request whose Cookie field does not hold this text is redirected to
     // cookieMissingLocation instead of answered.
     std::string requiredCookie;
@@ -101,6 +103,8 @@ public:
     int Connections() const { return connectionsAccepted_; }
     // The Authorization headers received for the path, in order ("" for none).
     std::vector<std::string> AuthorizationsFor(const std::string& path) const;
+    // The Accept-Encoding field of the last request ("" for none).
+    const std::string& LastAcceptEncoding() const { return lastAcceptEncoding_; }
     void ResetCounts();
 
     // A loopback port on which nothing listens: a connection to it is refused. The server holds
@@ -144,6 +148,7 @@ private:
     int inFlight_ = 0;
     int maxInFlight_ = 0;
     int connectionsAccepted_ = 0;
+    std::string lastAcceptEncoding_;
     int refusingSocket_ = -1;
     quint16 refusingPort_ = 0;
 };
