@@ -164,6 +164,48 @@ TEST_F(DownloadRunTest, AFailingUrlIsTriedAsOftenAsItsListKindAllows) {
     EXPECT_EQ(LogCount("Given up after attempt 1 URL=" + server.Url("/fail")), 1);
 }
 
+// A failed attempt is restarted after a pause on the door's clock, 1 s and then twice as long
+// each time, during which its control holds a single timer and the other URLs go on: a server
+// that is down for a little more than a second still gives its file.
+TEST_F(DownloadRunTest, AFailedAttemptIsRetriedAfterAPauseThatDoubles) {
+    ctlURLDownload::SetFirstRetryPauseMs(ctlURLDownload::kFirstRetryPauseMs);
+    HttpBehaviour down;
+    down.closeWithoutAnswer = true;
+    server.Route("/eod", down);
+    server.Route("/other", Page("other"));
+    WriteList("E.eodurls", {"E.csv=/eod", "O.csv=/other"});
+    form->Form_Load();
+    form->SetUrlListText("E.eodurls");
+    form->mnuStartDownloading_Click();
+    // Waits until attempt n has failed and the control waits on its pause.
+    const auto paused = [&](int n) {
+        return RunUntil([&] {
+            return LogCount("Failed attempt") == n && form->Control(1).ProcessResult == 1 &&
+                   Exists(TempPath("E-EOD/O.csv")) && door_.PendingTimers() == 1;
+        });
+    };
+    // Curl itself may send a request again once on a fresh connection where a kept one was
+    // closed: attempts are counted by the control.
+    ASSERT_TRUE(paused(1));
+    int requests = server.RequestsFor("/eod");
+    door_.AdvanceMs(999);
+    RunFor(50);
+    EXPECT_EQ(server.RequestsFor("/eod"), requests);
+    EXPECT_EQ(form->Control(1).PassCount, 2);
+    door_.AdvanceMs(1);
+    ASSERT_TRUE(paused(2));
+    requests = server.RequestsFor("/eod");
+    door_.AdvanceMs(1999);
+    RunFor(50);
+    EXPECT_EQ(server.RequestsFor("/eod"), requests);
+    EXPECT_EQ(form->Control(1).PassCount, 3);
+    server.Route("/eod", Page("data"));
+    door_.AdvanceMs(1);
+    ASSERT_TRUE(RunUntil([&] { return !form->IsRunning(); }));
+    EXPECT_EQ(ReadFile(TempPath("E-EOD/E.csv")), "data");
+    EXPECT_EQ(LogCount("Attempt= 3 Saved URL=" + server.Url("/eod")), 1);
+}
+
 TEST_F(DownloadRunTest, ARetryThatSucceedsSavesTheFile) {
     // The first two answers break off; the third brings the whole body.
     HttpBehaviour flaky = Page("0123456789");
