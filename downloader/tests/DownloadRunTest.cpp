@@ -11,6 +11,7 @@
 #include "DownloaderFixture.h"
 #include "DownloaderState.h"
 #include "TestHttpServer.h"
+#include "TestNginx.h"
 #include "WholeFile.h"
 
 namespace vel {
@@ -21,6 +22,7 @@ using testing::HttpBehaviour;
 using testing::Page;
 using testing::Stalled;
 using testing::TestHttpServer;
+using testing::TestNginx;
 
 // An answer that breaks off after its first bytes: an attempt in error every time.
 HttpBehaviour Broken() {
@@ -204,6 +206,34 @@ TEST_F(DownloadRunTest, AFailedAttemptIsRetriedAfterAPauseThatDoubles) {
     ASSERT_TRUE(RunUntil([&] { return !form->IsRunning(); }));
     EXPECT_EQ(ReadFile(TempPath("E-EOD/E.csv")), "data");
     EXPECT_EQ(LogCount("Attempt= 3 Saved URL=" + server.Url("/eod")), 1);
+}
+
+// A real nginx on loopback over HTTPS and HTTP/2: the list's transfers go over HTTP/2 and every
+// file arrives byte for byte.
+TEST_F(DownloadRunTest, AListFromNginxOverHttp2ArrivesWhole) {
+    VEL_REQUIRE_NGINX();
+    fs::create_directories(TempPath("www"));
+    const auto size = [](int i) { return i == 20 ? 3000000 : i * 7919; };
+    for (int i = 1; i <= 20; ++i)
+        WriteFile(TempPath("www/" + std::to_string(i) + ".csv"), testing::GeneratedBody(size(i)));
+    TestNginx nginx;
+    ASSERT_TRUE(nginx.Start(TempPath("nginx"), TempPath("www"))) << nginx.Error();
+    std::string list;
+    for (int i = 1; i <= 20; ++i)
+        list += "SaveTo(" + std::to_string(i) +
+                ".csv):" + nginx.HttpsUrl("/" + std::to_string(i) + ".csv") + "\r\n";
+    WriteFile(TempPath("N.eodurls"), list);
+    form->Transport().SetTrustedCertificates(TestHttpServer::TrustedCertificateFile());
+    ASSERT_TRUE(RunManual("N.eodurls"));
+    for (int i = 1; i <= 20; ++i)
+        EXPECT_TRUE(ReadFile(TempPath("N-EOD/" + std::to_string(i) + ".csv")) ==
+                    testing::GeneratedBody(size(i)))
+            << i;
+    EXPECT_EQ(LogCount("Attempt= 1 Saved URL="), 20);
+    const std::string log = nginx.AccessLog();
+    int http2 = 0;
+    for (size_t at = 0; (at = log.find("HTTP/2.0 /", at)) != std::string::npos; ++at) ++http2;
+    EXPECT_EQ(http2, 20) << log;
 }
 
 TEST_F(DownloadRunTest, ARetryThatSucceedsSavesTheFile) {
