@@ -37,6 +37,8 @@ protected:
         // Curl takes proxies from the environment: the loopback servers are reached directly
         // unless a test sets a proxy itself.
         for (const char* name : kProxyVariables) ::unsetenv(name);
+        // The same for the certificate authorities: a test that trusts others names them.
+        for (const char* name : kCertificateVariables) ::unsetenv(name);
         ctlURLDownload::SetFirstRetryPauseMs(0);
     }
     void TearDown() override {
@@ -100,6 +102,8 @@ protected:
     static constexpr const char* kProxyVariables[] = {"http_proxy", "https_proxy", "HTTPS_PROXY",
                                                       "all_proxy",  "ALL_PROXY",   "no_proxy",
                                                       "NO_PROXY",   "HTTP_PROXY"};
+    static constexpr const char* kCertificateVariables[] = {"CURL_CA_BUNDLE", "SSL_CERT_FILE",
+                                                            "SSL_CERT_DIR"};
     // Runs the event loop for the time.
     void RunFor(int ms) {
         QElapsedTimer clock;
