@@ -3,11 +3,14 @@
 # cannot run, as in a cross build). Sets VELLICOR_CURL_TLS (the library's own text, such as
 # "OpenSSL/3.0.11", "GnuTLS/3.7.9", or "(OpenSSL/3.0.11) GnuTLS/3.7.9" for a build with several,
 # the one in use unbracketed) and VELLICOR_CURL_OPENSSL (true when curl's TLS in use is
-# OpenSSL's), and says both in the configure output. The probe runs again only when the library
-# changes.
+# OpenSSL's), and says both in the configure output: on stderr where the probe ran (a first
+# configure, which `make` shows, or another library), else as a status line. The probe runs again
+# only when the library changes.
 function(vellicor_curl_tls_backends)
   get_target_property(curl_location CURL::libcurl LOCATION)
+  set(mode STATUS)
   if(NOT "${VELLICOR_CURL_TLS_PROBED}" STREQUAL "${curl_location}")
+    set(mode NOTICE)
     set(probe_dir ${CMAKE_BINARY_DIR}/curl-tls-probe)
     file(WRITE ${probe_dir}/probe.cpp [=[
 #include <curl/curl.h>
@@ -41,6 +44,11 @@ int main() {
     set(openssl FALSE)
     set(check "no OpenSSL hook: close-delimited HTTPS bodies are taken as curl reports them")
   endif()
-  message(STATUS "libcurl ${CURL_VERSION_STRING}, TLS: ${VELLICOR_CURL_TLS} (${check})")
+  set(text "libcurl ${CURL_VERSION_STRING}, TLS: ${VELLICOR_CURL_TLS} (${check})")
+  if(mode STREQUAL "NOTICE")
+    message(NOTICE "-- ${text}")
+  else()
+    message(STATUS "${text}")
+  endif()
   set(VELLICOR_CURL_OPENSSL ${openssl} PARENT_SCOPE)
 endfunction()
