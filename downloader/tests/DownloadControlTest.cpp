@@ -264,6 +264,27 @@ TEST_F(DownloadControlTest, EveryAttemptHasOneDeadlineAndAnEndedAttemptNone) {
     control->CancelDownload();
 }
 
+// A restart after a failed attempt waits on one timer, which a cancel stops: nothing is requested
+// once the pause would have ended.
+TEST_F(DownloadControlTest, ACancelStopsThePauseBeforeARestart) {
+    ctlURLDownload::SetFirstRetryPauseMs(ctlURLDownload::kFirstRetryPauseMs);
+    HttpBehaviour drop;
+    drop.closeWithoutAnswer = true;
+    server.Route("/drop", drop);
+    control->PassCountMax = 5;
+    EXPECT_EQ(Download(server.Url("/drop"), "D.csv"), 3);
+    const int requests = server.RequestsFor("/drop");
+    control->StartDownload();
+    EXPECT_EQ(control->ProcessResult, 1);
+    EXPECT_EQ(door_.PendingTimers(), 1u);
+    control->CancelDownload();
+    EXPECT_EQ(door_.PendingTimers(), 0u);
+    door_.AdvanceMs(ctlURLDownload::kFirstRetryPauseMs);
+    RunFor(50);
+    EXPECT_EQ(server.RequestsFor("/drop"), requests);
+    EXPECT_EQ(control->ProcessResult, 0);
+}
+
 TEST_F(DownloadControlTest, CredentialsAreSentAndTheAddressAfterThemIsRequested) {
     HttpBehaviour secret = Page("private data");
     secret.basicUser = "bob";
