@@ -179,16 +179,32 @@ bool ChartsStep(const std::string& mode, long days) {
                        });
 }
 
-// One calculation of the basket with its report, on a basket filled anew. A calculation that
-// fails writes no report; a report that is not written whole fails the run.
+// The failure of a calculation whose report cannot be written, for the reason given.
+bool NoReport(const std::string& mode, const std::string& name, const std::string& why) {
+    const std::string text = name + " report was not written: " + why;
+    return Fail(mode + " - Error - " + text, text);
+}
+
+// One calculation of the basket with its report, on a basket filled anew. The run asked for the
+// report, so whatever keeps it from being written fails the run: an empty basket (no stock
+// loaded), a calculation that fails, a trading log without rallies (the report would only say
+// "No trading periods found!"), a report that is not written whole.
 bool CalculationStep(const std::string& mode, const std::string& name, const char* calculation,
                      const char* report) {
     WriteActivityLog(mode + " - " + name + " - Start.");
-    const bool calculated = CommandStep(mode, name, name + " stopped with an error!", [&] {
-        return RunChartCommand("mnuFillStockBasket") && RunChartCommand(calculation);
-    });
-    if (!calculated || !CommandStep(mode, name + " report", name + " report was not written!",
-                                    [&] { return RunChartCommand(report); }))
+    if (!CommandStep(mode, name, name + " stopped with an error!",
+                     [] { return RunChartCommand("mnuFillStockBasket"); }))
+        return false;
+    if (BasketCount < 1)
+        return NoReport(mode, name,
+                        "the Stock Basket is empty (no stock has a positive day money on the last "
+                        "days)!");
+    if (!CommandStep(mode, name, name + " stopped with an error!",
+                     [&] { return RunChartCommand(calculation); }))
+        return false;
+    if (RallyCount < 1) return NoReport(mode, name, "No trading periods found!");
+    if (!CommandStep(mode, name + " report", name + " report was not written!",
+                     [&] { return RunChartCommand(report); }))
         return false;
     WriteActivityLog(mode + " - " + name + " - End.");
     return true;

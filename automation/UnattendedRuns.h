@@ -25,8 +25,10 @@ constexpr int kDownloaderStopWaitMs = 10000;
 
 // The run of the .autorun file AutoRunFileName. Returns when the run is over, true when it
 // reached its end line "Autorun mode - End."; false after any failure (a failure line is logged
-// first) and when it did not start. While it waits for the downloader it lets window events run.
-// The download wait ends when the result file exists and the downloader has ended, or with
+// first) and when it did not start. Every calculation it asks for writes its report, or the run
+// fails with a line saying why (among them an empty Stock Basket and a trading log without
+// rallies, "No trading periods found!"). While it waits for the downloader it lets window events
+// run. The download wait ends when the result file exists and the downloader has ended, or with
 // "Error in Downloading process!" when the downloader cannot be started, ends without writing
 // it, or still runs kDownloaderEndWaitMs after writing it; a downloader that still runs when the
 // download step ends (also by an error) is ended, so that it never outlives the run that started

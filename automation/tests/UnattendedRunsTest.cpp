@@ -5,6 +5,8 @@
 // and both flags back at 0, the demonstration and the load-only run, and runs that may not start.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "AnalysisEntryPoints.h"
 #include "AutomationFixture.h"
 #include "AutomationState.h"
@@ -465,6 +467,50 @@ TEST_F(UnattendedRunsTest, AReportFileThatIsNotWrittenFailsTheRun) {
         EXPECT_EQ(RunLog().back(), "Autorun mode - Error - Market Timing report was not written!");
         EXPECT_TRUE(LogLinesStarting({"Autorun mode - Market Timing - End."}).empty());
     }
+}
+
+TEST_F(UnattendedRunsTest, ACalculationWhoseReportCannotBeWrittenFailsTheRunWithWhy) {
+    door_.display = false;  // the messages are logged
+    // No stock's day money is positive on the last days: the two stocks of 50 days have no row
+    // on the last five, and the three that have them, with five days each, are too short for
+    // the history. Nothing is loaded; the basket stays empty.
+    const auto generated = GenerateEod("T", 5, 55);
+    for (size_t s = 0; s < generated.files.size(); ++s) {
+        std::istringstream in(ReadFile(generated.files[s]));
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);) lines.push_back(line + "\n");
+        const size_t from = s < 2 ? 1 : lines.size() - 5;
+        const size_t to = s < 2 ? lines.size() - 5 : lines.size();
+        std::string text = lines[0];
+        for (size_t k = from; k < to; ++k) text += lines[k];
+        WriteFile(generated.files[s], text);
+    }
+    WriteAutorunSet("T", {"CreateHistory = YES", "MarketSwinging = YES", "MarketTiming = YES"});
+    EXPECT_FALSE(RunAutorunMode());
+    ExpectFlagsDown();
+    const std::string why =
+        "Market Swinging report was not written: the Stock Basket is empty "
+        "(no stock has a positive day money on the last days)!";
+    auto log = RunLog();
+    ASSERT_GE(log.size(), 4u);
+    EXPECT_EQ(log[log.size() - 4], "Autorun mode - Market Swinging - Start.");
+    EXPECT_EQ(log[log.size() - 2], "Autorun mode - Error - " + why);
+    EXPECT_EQ(log.back(), "Message: " + why);
+    EXPECT_TRUE(ListDirectory(TempPath("T-EOD/RESULTS/"), "*", EntryKind::Files).empty());
+
+    // A trading log without rallies: its report would only say "No trading periods found!".
+    GenerateEod("T", 3, 60);
+    StartNewLog();
+    AnalysisCommands.GenerateCrossingAboveOptimalLevelTSignalsFromSelectedCurveForSB =
+        [](std::int16_t&) { RallyCount = 0; };
+    EXPECT_FALSE(RunAutorunMode());
+    ExpectFlagsDown();
+    log = RunLog();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[log.size() - 2],
+              "Autorun mode - Error - Market Swinging report was not written: No trading "
+              "periods found!");
+    EXPECT_TRUE(ListDirectory(TempPath("T-EOD/RESULTS/"), "*.html", EntryKind::Files).empty());
 }
 
 TEST_F(UnattendedRunsTest, ARunOfASetThatAnotherRunHoldsIsRefusedAtOnce) {
