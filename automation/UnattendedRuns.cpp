@@ -1,7 +1,10 @@
 // The unattended runs.
 #include "UnattendedRuns.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -361,6 +364,28 @@ bool LockTaken(const FolderLock& lock) {
                 "The data folder cannot be locked!\r\n" + EodDataFolderPath);
 }
 
+// Whether the folder cannot hold a lock file: it exists and is read-only.
+bool ReadOnlyFolder(const std::string& folder) {
+    return ::access(folder.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS);
+}
+
+// Takes the lock of the set's data folder for the run, one at a time: every run of a set
+// writes there, since its load empties RESULTS. False, after the failure line and the message,
+// when another run or import holds it or it cannot be taken. A run that `replaces` files (its
+// download empties the folder, its rebuild replaces the database) makes a missing folder and
+// must hold it. One that only loads (and calculates) needs no lock where there is nothing to
+// lock: without the folder its load fails, and a read-only folder, which can hold no lock
+// file, cannot be written by another run either.
+bool HoldSetFolder(std::optional<FolderLock>& lock, bool replaces) {
+    if (!replaces && !std::filesystem::is_directory(EodDataFolderPath)) return true;
+    lock.emplace(EodDataFolderPath);
+    if (!replaces && !lock->held() && !lock->inUse() && ReadOnlyFolder(EodDataFolderPath)) {
+        lock.reset();
+        return true;
+    }
+    return LockTaken(*lock);
+}
+
 // Loads the set's "History.mdb".
 bool LoadSetStep() {
     if (!FileExists(HistoryDatabasePath))
@@ -384,14 +409,9 @@ bool RunAutorun() {
     AutoRunMode = 1;
     if (!Step(mode, "Reading the Autorun file", [] { return ParseStep(ReadAutorunFile); }))
         return false;
-    // A run that empties the set's data folder or rebuilds its database holds the folder from
-    // its download to its last report, one at a time. A run that only loads and calculates
-    // takes no lock: the database it reads is replaced whole, never rewritten in place.
+    // The run holds the set's folder from its download to its last report.
     std::optional<FolderLock> lock;
-    if (DownloadEOD == "YES" || CreateHistory == "YES") {
-        lock.emplace(EodDataFolderPath);
-        if (!LockTaken(*lock)) return false;
-    }
+    if (!HoldSetFolder(lock, DownloadEOD == "YES" || CreateHistory == "YES")) return false;
     if (DownloadEOD == "YES" && !Step(mode, "Downloading", DownloadStep)) return false;
     if (CreateHistory == "YES" && !Step(mode, "Creating History.mdb", RebuildStep)) return false;
     if (!Step(mode, "Loading History.mdb", LoadSetStep) || !ChartsStep(mode, AutorunDayCount()))
@@ -450,6 +470,8 @@ bool RunLoadHistory() {
     AutoRunMode = 1;
     if (!Step(mode, "Reading the Autorun file", [] { return ParseStep(ReadAutorunFileForLoad); }))
         return false;
+    std::optional<FolderLock> lock;
+    if (!HoldSetFolder(lock, false)) return false;
     if (!Step(mode, "Loading History.mdb", LoadSetStep) || !ChartsStep(mode, AutorunDayCount()))
         return false;
     WriteActivityLog("Loading History.mdb - End.");

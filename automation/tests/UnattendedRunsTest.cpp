@@ -541,12 +541,14 @@ TEST_F(UnattendedRunsTest, ARunOfASetThatAnotherRunHoldsIsRefusedAtOnce) {
     EXPECT_FALSE(RunAutorunMode());
     expectRefused();
     EXPECT_TRUE(door_.CallsOf("watch").empty());
-    // A run that only loads takes no lock: it reads the database that the other run replaces
-    // whole, and needs no more than that of the folder.
+    // A run that only loads is refused too: its load would empty RESULTS, where the other run
+    // writes its reports.
+    const std::string report = TempPath("T-EOD/RESULTS/acmd5MarketSpecialSwingingReport.html");
+    WriteFile(report, "the other run's report");
     StartNewLog();
     RunAutorunLoadHistory();
-    ExpectFlagsDown();
-    EXPECT_EQ(LogLinesStarting({"Loading History.mdb - End."}).size(), 1u);
+    expectRefused();
+    EXPECT_EQ(ReadFile(report), "the other run's report");
     EXPECT_EQ(ReadFile(TempPath("T.dwnresult")), "OK\r\n");
     EXPECT_EQ(ReadFile(database), before);
 }
