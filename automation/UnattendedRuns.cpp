@@ -7,7 +7,9 @@
 #include <cerrno>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <type_traits>
 
@@ -33,6 +35,7 @@
 #include "MainWindowView.h"
 #include "SmallRoutines.h"
 #include "TextFile.h"
+#include "UrlListFile.h"
 
 namespace vel {
 
@@ -345,6 +348,54 @@ bool RebuildStep() {
     return true;
 }
 
+// The files missing from the URL list that the log names one by one; one line counts the rest.
+constexpr std::int32_t kMissingFilesNamed = 20;
+
+// Whether the list's file is in the set's data folder: a regular file there under its name.
+bool ArrivedInDataFolder(const std::string& name) {
+    if (!IsSafeSaveName(name)) return false;  // the downloader refuses such a name
+    std::error_code ec;
+    return std::filesystem::is_regular_file(
+        std::filesystem::symlink_status(JoinPath(EodDataFolderPath, name), ec));
+}
+
+// After the download (and the rebuild, when the run rebuilt): logs each file of the set's URL
+// list, as far as the downloader takes the list (StockSymbolsMax), that is not in the data
+// folder ("Not downloaded: ") or, after a rebuild, gave the import no row of EOD data ("No EOD
+// rows in: "), each name once; past kMissingFilesNamed lines one line counts the rest. A symbol
+// whose rows the build leaves out of the history (too few days) is not missing. Sets
+// MissingListFiles; a list that cannot be read counts as one missing file.
+void LogMissingListFiles(bool rebuilt) {
+    MissingListFiles = 0;
+    std::vector<std::string> entries;
+    if (!ReadUrlList(EodUrlsFilePath, entries)) {
+        WriteActivityLog("Autorun mode - The URL list cannot be read: " + EodUrlsFilePath);
+        MissingListFiles = 1;
+        return;
+    }
+    std::map<std::string, std::int64_t> importedRows;
+    for (size_t k = 0; k < ImportFolderFileNames.size() && k < ImportFolderFileRows.size(); ++k)
+        importedRows[ImportFolderFileNames[k]] = ImportFolderFileRows[k];
+    std::set<std::string> checked;
+    const int taken = ListEntriesTaken(static_cast<int>(entries.size()), StockSymbolsMax);
+    for (int k = 0; k < taken; ++k) {
+        const std::string name = SplitListEntry(entries[static_cast<size_t>(k)]).fileName;
+        if (!checked.insert(name).second) continue;
+        std::string line;
+        if (!ArrivedInDataFolder(name)) {
+            line = "Not downloaded: " + name;
+        } else if (rebuilt) {
+            const auto it = importedRows.find(name);
+            if (it == importedRows.end() || it->second < 1) line = "No EOD rows in: " + name;
+        }
+        if (line.empty()) continue;
+        if (++MissingListFiles <= kMissingFilesNamed) WriteActivityLog(line);
+    }
+    if (MissingListFiles > kMissingFilesNamed)
+        WriteActivityLog("And " + std::to_string(MissingListFiles - kMissingFilesNamed) +
+                         " more files of the URL list not downloaded or without EOD rows.");
+}
+
 // Reads the set's command file with the parser; a failure ends the run with the general message.
 bool ParseStep(void (*parse)()) {
     parse();
@@ -407,6 +458,7 @@ bool RunAutorun() {
     WriteActivityLog("Autorun mode - Start.");
     SilentMode = -1;
     AutoRunMode = 1;
+    MissingListFiles = 0;
     if (!Step(mode, "Reading the Autorun file", [] { return ParseStep(ReadAutorunFile); }))
         return false;
     // The run holds the set's folder from its download to its last report.
@@ -414,6 +466,7 @@ bool RunAutorun() {
     if (!HoldSetFolder(lock, DownloadEOD == "YES" || CreateHistory == "YES")) return false;
     if (DownloadEOD == "YES" && !Step(mode, "Downloading", DownloadStep)) return false;
     if (CreateHistory == "YES" && !Step(mode, "Creating History.mdb", RebuildStep)) return false;
+    if (DownloadEOD == "YES") LogMissingListFiles(CreateHistory == "YES");
     if (!Step(mode, "Loading History.mdb", LoadSetStep) || !ChartsStep(mode, AutorunDayCount()))
         return false;
     const Calculation calculations[] = {

@@ -25,7 +25,9 @@ constexpr int kDownloaderStopWaitMs = 10000;
 
 // The run of the .autorun file AutoRunFileName. Returns when the run is over, true when it
 // reached its end line "Autorun mode - End."; false after any failure (a failure line is logged
-// first) and when it did not start. Every calculation it
+// first) and when it did not start. A run that downloaded logs, after its rebuild, the files of
+// its URL list that did not arrive or gave the import no EOD row, and counts them in
+// MissingListFiles (0 otherwise); it goes on to its reports all the same. Every calculation it
 // asks for writes its report, or the run fails with a line saying why (among them an empty
 // Stock Basket and a trading log without rallies, "No trading periods found!"). While it waits for
 // the downloader it lets window events run. The download wait ends when the result file exists and

@@ -144,6 +144,23 @@ TEST_F(UnattendedRunsTest, TheDownloadWaitsForTheResultFileOfTheDownloaderItStar
     EXPECT_EQ(LoadedSymbolCount, 4);
 }
 
+TEST_F(UnattendedRunsTest, PastTwentyFilesMissingFromTheListOneLineCountsTheRest) {
+    WriteAutorunSet("T", {"DownloadEOD = YES", "CreateHistory = YES", "StockSymbolsMax = 27"});
+    std::string list;
+    for (int k = 0; k < 30; ++k)
+        list += "SaveTo(" + eodgen::SymbolName(k) + ".csv):http://x/" + std::to_string(k) + "\r\n";
+    WriteFile(TempPath("T.eodurls"), list);
+    PlayDownloader("OK\r\n");  // the first 4 of the 27 files that the downloader takes arrive
+    EXPECT_TRUE(RunAutorunMode());
+    EXPECT_EQ(MissingListFiles, 23);
+    const auto lines = LogLinesStarting({"Not downloaded: ", "And "});
+    ASSERT_EQ(lines.size(), 21u);
+    EXPECT_EQ(lines.front(), "Not downloaded: AAAE.csv");
+    EXPECT_EQ(lines[19], "Not downloaded: " + eodgen::SymbolName(23) + ".csv");
+    EXPECT_EQ(lines.back(), "And 3 more files of the URL list not downloaded or without EOD rows.");
+    EXPECT_EQ(RunLog().back(), "Autorun mode - End.");
+}
+
 TEST_F(UnattendedRunsTest, EveryDownloadFailureEndsTheRunWithItsMessage) {
     door_.display = false;  // the messages are logged
     struct Case {
