@@ -16,7 +16,8 @@ namespace vel {
 // the error ("Command line options error! Command line options = " logged, the four-line
 // error box, a yield and the end of the process with status 1). Without a display the
 // unattended run ends the process once it is over: "Exiting Vellicor." is logged and the status
-// is 0 when the run reached its end line, 1 after a failure. Otherwise returns in the first two
+// is 0 when the run reached its end line, 2 when it did but files of its URL list were missing
+// (MissingListFiles), 1 after a failure. Otherwise returns in the first two
 // cases; the program then lives on in its windows.
 void Main(const std::string& commandLine, const std::string& executableFolder,
           const std::function<void()>& showWindows);

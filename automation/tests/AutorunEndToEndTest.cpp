@@ -390,5 +390,41 @@ TEST_F(AutorunEndToEndTest, HeadlessVellicorEndsWithItsRunAndTheRunsOutcomeAsIts
     EXPECT_NE(run("Demo.eodurls"), 0);  // a command line that names no .autorun file
 }
 
+TEST_F(AutorunEndToEndTest, AHeadlessRunWhoseListLeftFilesMissingNamesEachAndEndsWith2) {
+    CopyProgram(VELLICOR_BINARY, "Vellicor");
+    CopyProgram(TARQUEL_BINARY, "Tarquel");
+    WriteServedSet({"DownloadEOD = YES", "CreateHistory = YES", "MarketTiming = YES"}, 4, 120);
+    // Beside the four stocks: a page that answers 404, a page without EOD rows, a URL that is
+    // not fetched, and a stock of five days, which the history leaves out by its own rule.
+    server.Route("/eod/GONE", Page("Not Found", 404));
+    server.Route("/eod/NOTE", Page("<html><body>No quotes today.</body></html>"));
+    std::istringstream served(ReadFile(TempPath("served/AAAA.csv")));
+    std::string fiveDays, line;
+    for (int k = 0; k < 6 && std::getline(served, line); ++k) fiveDays += line + "\n";
+    server.Route("/eod/FEW", Page(fiveDays));
+    WriteFile(TempPath("E2E.eodurls"),
+              ReadFile(TempPath("E2E.eodurls")) + "SaveTo(GONE.csv):" + server.Url("/eod/GONE") +
+                  "\r\nSaveTo(NOTE.csv):" + server.Url("/eod/NOTE") +
+                  "\r\nSaveTo(FTP.csv):ftp://127.0.0.1/FTP\r\nSaveTo(FEW.csv):" +
+                  server.Url("/eod/FEW") + "\r\n");
+    QProcess vellicor;
+    StartHeadless(vellicor, "E2E.autorun");
+    // The loopback server answers from this process's events.
+    QElapsedTimer clock;
+    clock.start();
+    while (vellicor.state() != QProcess::NotRunning && clock.elapsed() < 60000)
+        qt_.WaitForEvents(20);
+    ASSERT_EQ(vellicor.state(), QProcess::NotRunning) << "it did not end by itself";
+    EXPECT_EQ(vellicor.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(vellicor.exitCode(), 2);
+    EXPECT_EQ(vellicor.readAllStandardError().toStdString(), "");
+    EXPECT_EQ(LogLinesStarting({"Not downloaded: ", "No EOD rows in: "}),
+              (std::vector<std::string>{"No EOD rows in: GONE.csv", "No EOD rows in: NOTE.csv",
+                                        "Not downloaded: FTP.csv"}));
+    // The reports are written as usual.
+    EXPECT_EQ(LogLinesStarting({"Autorun mode - End."}).size(), 1u);
+    EXPECT_TRUE(Exists(TempPath("E2E-EOD/RESULTS/acmd1MarketTimingReport.html")));
+}
+
 }  // namespace
 }  // namespace vel
