@@ -36,8 +36,8 @@
 #include "MainWindowView.h"
 #include "SmallRoutines.h"
 #include "TextFile.h"
-#include "WholeFile.h"
 #include "UrlListFile.h"
+#include "WholeFile.h"
 
 namespace vel {
 
