@@ -1,5 +1,5 @@
-// The executable Vellicor: the Qt application with the Qt door, the yield hook, SIGTERM and
-// SIGINT as the end command (EndProgramOnSignal, which fails an unattended run it stops), the
+// The executable Vellicor: the Qt application with the Qt door, the yield hook, SIGTERM, SIGINT
+// and SIGHUP as the end command (EndProgramOnSignal, which fails an unattended run it stops), the
 // one place that wires every subsystem's commands and windows into the frame
 // (RegisterSubsystemCommands), and the start (Main). Without a display it runs on Qt's offscreen
 // platform, Qt's messages go to the activity log, and an unattended run ends the program (Main).
@@ -61,8 +61,6 @@ int main(int argc, char** argv) {
     RegisterSubsystemCommands(qtDoor);
 
     const std::string commandLine = vel::JoinedCommandLine(argc, argv);
-    vel::RunCommand([&] {
-        vel::Main(commandLine, QCoreApplication::applicationDirPath().toStdString(), &ShowWindows);
-    });
+    vel::RunCommand([&] { vel::Main(commandLine, vel::ExecutableFolder(), &ShowWindows); });
     return app.exec();
 }

@@ -1,5 +1,5 @@
-// The executable Tarquel: the Qt application with the Qt door, the yield hook, SIGTERM and
-// SIGINT as the quit command, the download window and the start (Main). Without a display it
+// The executable Tarquel: the Qt application with the Qt door, the yield hook, SIGTERM, SIGINT
+// and SIGHUP as the quit command, the download window and the start (Main). Without a display it
 // runs on Qt's offscreen platform and Qt's messages go to its log. The generator window is
 // registered as its form's presenter.
 #include <QApplication>
@@ -31,12 +31,12 @@ int main(int argc, char** argv) {
     vel::DownloadForm form;
     vel::frmTarquel window(form);
     vel::RegisterDownloaderWindows(qtDoor, &window);
-    // SIGTERM and SIGINT run the quit command: the transfers are cancelled, the result written
-    // and "Exiting Tarquel." logged.
+    // SIGTERM, SIGINT and SIGHUP run the quit command: the transfers are cancelled, the result
+    // written and "Exiting Tarquel." logged.
     vel::RouteEndSignals(&app, [&form] { form.mnuQuitDownloading_Click(); });
 
-    vel::Main(vel::JoinedCommandLine(argc, argv),
-              QCoreApplication::applicationDirPath().toStdString(), form, [&window, maximized] {
+    vel::Main(vel::JoinedCommandLine(argc, argv), vel::ExecutableFolder(), form,
+              [&window, maximized] {
                   vel::WriteHeldActivityLog();
                   // Its designed size within the screen's available area, as far as that allows.
                   vel::OpenWithinScreen(&window);

@@ -17,7 +17,8 @@ void Main(const std::string& commandLine, const std::string& executableFolder, D
           const std::function<void()>& showWindow) {
     ProgramFolderPath = AsFolderPath(executableFolder);
     CommandLineText = Trim(commandLine);
-    OpenActivityLog("Tarquel.log");
+    // A log that is no regular file was refused on standard error: nothing could be logged.
+    if (!OpenActivityLog("Tarquel.log")) door().EndProcess(1);
     WriteActivityLog("Starting Tarquel.");
 
     if (!CommandLineText.empty()) {

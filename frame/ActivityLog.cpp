@@ -1,8 +1,14 @@
 // The activity log.
 #include "ActivityLog.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
 #include <vector>
 
@@ -25,20 +31,78 @@ std::vector<std::string> g_heldTexts;
 const char* const kSeparator =
     "**************************************************************************";
 
-// Opens the log in the mode, writes the text and closes it again. Reports a failure once per
+// The log file as it is open for appends: the path it was opened under and the identity of the
+// file, so that a file removed or replaced under that path (or a path changed by the caller) is
+// opened anew at the next line, as a file opened for every line would be.
+struct OpenLogFile {
+    std::string path;
+    int fd = -1;
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+OpenLogFile g_log;
+std::mutex g_logMutex;
+
+void CloseLog() {
+    if (g_log.fd >= 0) ::close(g_log.fd);
+    g_log = OpenLogFile{};
+}
+
+// The open file still stands under ActivityLogPath.
+bool LogStillOpen() {
+    if (g_log.fd < 0 || g_log.path != ActivityLogPath) return false;
+    struct stat st {};
+    return ::stat(ActivityLogPath.c_str(), &st) == 0 && st.st_dev == g_log.device &&
+           st.st_ino == g_log.inode;
+}
+
+enum class LogOpen { Open, Failed, NotRegular };
+
+// Opens the file without waiting (a FIFO would wait for a reader for ever, before any signal can
+// be handled) and takes only a regular file.
+LogOpen OpenLog(bool truncate) {
+    CloseLog();
+    const int fd = ::open(
+        ActivityLogPath.c_str(),
+        O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | (truncate ? O_TRUNC : 0), 0666);
+    // A FIFO without a reader, a socket or a folder.
+    if (fd < 0) return errno == ENXIO || errno == EISDIR ? LogOpen::NotRegular : LogOpen::Failed;
+    struct stat st {};
+    const LogOpen result = ::fstat(fd, &st) != 0 ? LogOpen::Failed
+                           : S_ISREG(st.st_mode) ? LogOpen::Open
+                                                 : LogOpen::NotRegular;
+    if (result != LogOpen::Open) {
+        ::close(fd);
+        return result;
+    }
+    g_log = OpenLogFile{ActivityLogPath, fd, st.st_dev, st.st_ino};
+    return result;
+}
+
+// Appends the text in one write, so that a reader of the file never sees part of a line and
+// the log is complete up to its last line however the process ends. Reports a failure once per
 // log path so that an unwritable log does not flood the terminal.
-void WriteToLog(const char* mode, const std::string& text) {
+// The outcome of the open (LogOpen::Open when the file was open already).
+LogOpen WriteToLog(bool truncate, const std::string& text) {
     static std::string reportedPath;
-    std::FILE* f = std::fopen(ActivityLogPath.c_str(), mode);
-    bool ok = f != nullptr;
-    if (f) {
-        if (!text.empty()) ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-        ok = std::fclose(f) == 0 && ok;
+    const std::lock_guard<std::mutex> lock(g_logMutex);
+    const LogOpen opened = !truncate && LogStillOpen() ? LogOpen::Open : OpenLog(truncate);
+    bool ok = opened == LogOpen::Open;
+    for (size_t done = 0; ok && done < text.size();) {
+        const auto written = ::write(g_log.fd, text.data() + done, text.size() - done);
+        if (written > 0)
+            done += static_cast<size_t>(written);
+        else if (written == 0 || errno != EINTR)
+            ok = false;
     }
     if (!ok && reportedPath != ActivityLogPath) {
         reportedPath = ActivityLogPath;
-        std::fprintf(stderr, "The activity log cannot be written: %s\n", ActivityLogPath.c_str());
+        std::fprintf(stderr,
+                     opened == LogOpen::NotRegular ? "The activity log is not a regular file: %s\n"
+                                                   : "The activity log cannot be written: %s\n",
+                     ActivityLogPath.c_str());
     }
+    return opened;
 }
 
 // The text as one line: trailing line breaks dropped, inner ones (CR LF, LF or CR) made blanks.
@@ -58,7 +122,7 @@ std::string OneLine(const std::string& text) {
 
 }  // namespace
 
-void OpenActivityLog(const std::string& name) {
+bool OpenActivityLog(const std::string& name) {
     ActivityLogPath = JoinPath(ProgramFolderPath, name);
     SetMessageLogSink(&WriteActivityLog);
     std::error_code ec;
@@ -67,10 +131,9 @@ void OpenActivityLog(const std::string& name) {
         size = std::filesystem::file_size(ActivityLogPath, ec);
         if (ec) size = 0;
     }
-    if (size == 0 || size > kActivityLogLimit)
-        WriteToLog("wb", "");
-    else
-        WriteToLog("ab", std::string(kSeparator) + "\r\n");
+    const bool anew = size == 0 || size > kActivityLogLimit;
+    return WriteToLog(anew, anew ? std::string() : std::string(kSeparator) + "\r\n") !=
+           LogOpen::NotRegular;
 }
 
 void WriteActivityLogOrHold(const std::string& text) {
@@ -89,8 +152,8 @@ void WriteHeldActivityLog() {
 void WriteActivityLog(const std::string& text) {
     if (ActivityLogPath.empty()) return;
     const DateTime now = door().Now();
-    WriteToLog("ab", "Date: " + formatShortDate(now.date) + "  Time: " + formatLongTime(now) +
-                         " >> " + OneLine(text) + "\r\n");
+    WriteToLog(false, "Date: " + formatShortDate(now.date) + "  Time: " + formatLongTime(now) +
+                          " >> " + OneLine(text) + "\r\n");
 }
 
 }  // namespace vel

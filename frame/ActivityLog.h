@@ -1,6 +1,8 @@
 // The activity log of both programs: one line per major step in a text file of the program
-// folder ("Vellicor.log", "Tarquel.log"), opened and closed for every line so that the log is
-// complete up to the last event however the process ends.
+// folder ("Vellicor.log", "Tarquel.log"), kept open for appends: each line reaches the file in one
+// write before the call returns, so that the log is complete up to the last event however the
+// process ends and a reader never sees part of a line. A file removed or replaced under the
+// path is opened anew (created) at the next line.
 #pragma once
 
 #include <cstdint>
@@ -23,8 +25,11 @@ constexpr std::uintmax_t kActivityLogLimit = 2000000;
 // prepares the file: a missing or empty file, or one longer than kActivityLogLimit bytes, is
 // created empty; otherwise a separator line of 74 "*" is appended. Also makes the log the
 // place where unattended message boxes are written. A file that cannot be written is reported
-// once on standard error; the program goes on.
-void OpenActivityLog(const std::string& name);
+// once on standard error; the program goes on. Something other than a regular file under the
+// name (a FIFO, a device, a folder) is never waited on: it is reported once on standard error
+// ("The activity log is not a regular file: " and the path) and the result is false, on which
+// the program ends with status 1.
+bool OpenActivityLog(const std::string& name);
 
 // Writes the text as WriteActivityLog does when the log is open; before, keeps it until
 // WriteHeldActivityLog. For what a program is told before its log can be opened (Qt's messages

@@ -72,10 +72,10 @@ void mnuTileVertically_Click();
 // was stopped by the end of the program!", its downloader ended), and the status is then 1;
 // otherwise 0.
 void mnuEndOfProgram_Click();
-// SIGTERM and SIGINT: the end command, with an active run stopped as "<mode> - Error - The run
-// was stopped by a signal!". The status is 1 when it stopped a run, and always without a display,
-// where the program lives only for its run and a signal ends it before the run's own end; with a
-// display and no run, 0.
+// SIGTERM, SIGINT and SIGHUP: the end command, with an active run stopped as "<mode> - Error - The
+// run was stopped by a signal!". The status is 1 when it stopped a run, and always without a
+// display, where the program lives only for its run and a signal ends it before the run's own end;
+// with a display and no run, 0.
 void EndProgramOnSignal();
 // Logs "Exiting Vellicor." and ends the process with the status.
 void EndProgram(int status);

@@ -39,7 +39,8 @@ void ParseCommandLine() {
 void Main(const std::string& commandLine, const std::string& executableFolder,
           const std::function<void()>& showWindows) {
     ProgramFolderPath = AsFolderPath(executableFolder);
-    OpenActivityLog("Vellicor.log");
+    // A log that is no regular file was refused on standard error: nothing could be logged.
+    if (!OpenActivityLog("Vellicor.log")) door().EndProcess(1);
     WriteActivityLog("Starting Vellicor.");
 
     BrowserPath.clear();
@@ -52,6 +53,14 @@ void Main(const std::string& commandLine, const std::string& executableFolder,
     CommandLineText = StripEnclosingQuotes(commandLine);
     if (CommandLineText.empty()) {
         AutoRunMode = 0;
+        // Manual use needs a display; without one nobody could ever end the program, and the
+        // scheduler that started it gets its process back at once.
+        if (!door().HasDisplay()) {
+            WriteActivityLog(
+                "Manual mode needs a display, and the command line names no .autorun file! End of "
+                "program!");
+            EndProgram(1);
+        }
         YieldToEvents();
     } else {
         ParseCommandLine();

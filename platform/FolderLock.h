@@ -29,7 +29,9 @@ public:
     // True when another holder has it.
     bool inUse() const { return inUse_; }
     // Why the lock could not be taken: "" when it is held; the system's reason otherwise (the
-    // folder or the lock file cannot be made or opened, or another holder has the lock).
+    // folder or the lock file cannot be made or opened, or another holder has the lock), or
+    // "Vellicor.lock is not a regular file" (a FIFO, a device or a folder of that name, which is
+    // refused at once, never waited on).
     const std::string& error() const { return error_; }
 
 private:

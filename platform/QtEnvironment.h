@@ -1,14 +1,15 @@
 // What a Qt program of this project sets before it creates its QApplication: Qt's offscreen
-// platform when there is no display, and a private runtime folder when the session has none,
-// so that Qt starts without warnings under a scheduler, in CI and in the tests.
+// platform when there is no display that can be opened, and a private runtime folder when the
+// session has none, so that Qt starts without warnings under a scheduler, in CI and in the tests.
 #pragma once
 
 class QString;
 
 namespace vel {
 
-// Without DISPLAY and WAYLAND_DISPLAY (or always, with `offscreen`) and no QT_QPA_PLATFORM
-// chosen by the user, selects the offscreen platform. When XDG_RUNTIME_DIR is unset, creates
+// Without a display that can be opened (DISPLAY and WAYLAND_DISPLAY unset, or naming no server
+// that answers), or always with `offscreen`, and no QT_QPA_PLATFORM chosen by the user, selects
+// the offscreen platform. When XDG_RUNTIME_DIR is unset, creates
 // "/tmp/runtime-<uid>" (mode 0700) and names it there, as Qt itself would after a warning.
 void PrepareQtEnvironment(bool offscreen = false);
 

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <QByteArray>
+#include <QCoreApplication>
+#include <QFile>
 #include <QObject>
 #include <QSocketNotifier>
 #include <QString>
@@ -74,8 +76,10 @@ void RouteEndSignals(QObject* parent, std::function<void()> endCommand) {
     action.sa_handler = &OnEndSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
+    // SIGHUP is what a closed terminal or a lost remote login sends.
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
 }
 
 namespace {
@@ -99,6 +103,18 @@ void RouteQtMessages(std::function<void(const std::string& text)> log) {
     g_qtMessagesHeadless = !PlatformHasDisplay(QString::fromLocal8Bit(qgetenv("QT_QPA_PLATFORM")));
     g_qtMessageLog = std::move(log);
     g_qtDefaultHandler = qInstallMessageHandler(&OnQtMessage);
+}
+
+std::string ExecutableFolder() {
+    std::string path(4096, '\0');
+    const auto length = ::readlink("/proc/self/exe", path.data(), path.size());
+    if (length > 0 && static_cast<size_t>(length) < path.size()) {
+        path.resize(static_cast<size_t>(length));
+        const size_t slash = path.rfind('/');
+        if (slash != std::string::npos) return path.substr(0, slash + 1);
+    }
+    const QString folder = QCoreApplication::applicationDirPath();
+    return folder.isEmpty() ? std::string() : QFile::encodeName(folder).toStdString() + "/";
 }
 
 std::string JoinedCommandLine(int argc, char** argv) {

@@ -1,5 +1,5 @@
-// The start-up steps that both programs take the same way: SIGTERM and SIGINT turned into the
-// program's own end command on the event loop, and the command line as one text.
+// The start-up steps that both programs take the same way: SIGTERM, SIGINT and SIGHUP turned into
+// the program's own end command on the event loop, and the command line as one text.
 #pragma once
 
 #include <functional>
@@ -9,13 +9,19 @@ class QObject;
 
 namespace vel {
 
-// From now on SIGTERM and SIGINT run `endCommand` on the event loop of `parent`'s thread (also
-// while a long command yields to window events), through a socket pair written by the signal
+// From now on SIGTERM, SIGINT and SIGHUP run `endCommand` on the event loop of `parent`'s thread
+// (also while a long command yields to window events), through a socket pair written by the signal
 // handler. Each burst of signals runs the command once; a signal arriving while the command runs
 // (and yields) does not start it again inside itself. Called once per process, after the
 // QApplication exists. When the socket pair cannot be made, the signals keep their default
 // action.
 void RouteEndSignals(QObject* parent, std::function<void()> endCommand);
+
+// The folder of the running executable, with a trailing "/", as the bytes of its path
+// (/proc/self/exe): a path that is not valid UTF-8 (a Latin-1 byte) would not survive Qt's text,
+// and the program would then name its files relative to the working folder. Falls back to Qt's
+// application folder where the link cannot be read. Called after the QApplication exists.
+std::string ExecutableFolder();
 
 // The arguments after the program's name joined by single blanks, so that a path with blanks
 // arrives whole.

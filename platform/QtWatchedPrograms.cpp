@@ -1,11 +1,16 @@
 // Watched child programs on QProcess.
 #include "QtWatchedPrograms.h"
 
+#include <sys/prctl.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QProcess>
 #include <QTimer>
 #include <algorithm>
+#include <csignal>
+#include <memory>
 
 #include "WholeFile.h"
 
@@ -29,6 +34,23 @@ ProgramId QtWatchedPrograms::Start(const std::string& program,
     // The program's own output is not this program's business.
     process->setStandardOutputFile(QProcess::nullDevice());
     process->setStandardErrorFile(QProcess::nullDevice());
+    // The child asks for SIGTERM when this process ends. Its parent may have ended before the
+    // request was made: then it ends at once, since nobody would send it. The program and its
+    // arguments then reach exec as the bytes they are: Qt's text replaces a byte that is not
+    // UTF-8 (a Latin-1 folder name), and the child would miss its program or its parameters
+    // file. Qt's own exec follows only where this one failed, and reports the failure.
+    auto argv = std::make_shared<std::vector<std::string>>();
+    argv->push_back(program);
+    argv->insert(argv->end(), args.begin(), args.end());
+    auto pointers = std::make_shared<std::vector<char*>>();
+    for (std::string& a : *argv) pointers->push_back(a.data());
+    pointers->push_back(nullptr);
+    const pid_t parent = ::getpid();
+    process->setChildProcessModifier([parent, argv, pointers] {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent) ::_exit(1);
+        ::execv(argv->front().c_str(), pointers->data());
+    });
     process->start();
     if (!process->waitForStarted(30000)) {
         delete process;

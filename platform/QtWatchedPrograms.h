@@ -1,6 +1,7 @@
 // Programs that this program starts and keeps an eye on (the downloader of an unattended run):
 // each is a child process whose end is seen through the event loop, and which this program can
-// end. A program still running when this program ends without ending it goes on running.
+// end. A program still running when this program's process ends, however it ends (SIGKILL too),
+// is sent SIGTERM by the system then, so that no orphan goes on working beside the next run.
 #pragma once
 
 #include <cstdint>

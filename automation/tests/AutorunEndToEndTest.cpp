@@ -2,8 +2,10 @@
 // EOD files from the loopback HTTP server through the real Tarquel program, rebuilds, loads and
 // runs the three calculations with their reports; the download and set failures with real
 // processes; a downloader whose late result would mislead the next run; and the real Vellicor
-// program running the demonstration set as `make run` does, ending by itself with its run.
+// program running the demonstration set as `make run` does, ending by itself with its run, also
+// from a program folder whose name is not UTF-8; signals, and the kill of Vellicor, during a run.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -11,7 +13,10 @@
 #include <QThread>
 #include <cerrno>
 #include <csignal>
+#include <map>
+#include <memory>
 #include <sstream>
+#include <utility>
 
 #include "AutomationFixture.h"
 #include "AutomationState.h"
@@ -321,45 +326,91 @@ std::vector<pid_t> ChildrenOf(qint64 parent) {
     return children;
 }
 
-TEST_F(AutorunEndToEndTest, SigtermInTheMiddleOfAHeadlessRunFailsItAndEndsTarquel) {
-    CopyProgram(VELLICOR_BINARY, "Vellicor");
-    CopyProgram(TARQUEL_BINARY, "Tarquel");
-    WriteServedSet({"DownloadEOD = YES", "CreateHistory = YES", "MarketTiming = YES"}, 3, 40);
-    // Every page stops in the middle of its body: the downloads are under way when the signal
-    // comes.
-    testing::HttpBehaviour stalling = Page(std::string(50000, 'x'));
-    stalling.stallAt = 20000;
-    server.RoutePrefix("/eod/", stalling);
-    for (const auto& entry : fs::directory_iterator(TempPath("served")))
-        server.Route("/eod/" + entry.path().stem().string(), stalling);
-    QProcess vellicor;
-    StartHeadless(vellicor, "E2E.autorun");
-    QElapsedTimer clock;
-    clock.start();
-    // The server answers on this test's event loop.
-    while (server.InFlight() < 3 && clock.elapsed() < 30000) qt_.WaitForEvents(20);
-    ASSERT_EQ(server.InFlight(), 3);
-    const auto until = clock.elapsed() + 300;
-    while (clock.elapsed() < until) qt_.WaitForEvents(20);
-    const std::vector<pid_t> tarquel = ChildrenOf(vellicor.processId());
-    ASSERT_EQ(tarquel.size(), 1u);
+// The process's state letter from /proc ('Z' for a zombie), or 0 when there is no such process.
+char ProcessState(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) return 0;
+    std::istringstream rest(line.substr(line.rfind(')') + 1));
+    char state = 0;
+    rest >> state;
+    return state;
+}
 
-    ::kill(static_cast<pid_t>(vellicor.processId()), SIGTERM);
-    while (vellicor.state() != QProcess::NotRunning && clock.elapsed() < 60000)
+class AutorunSignalTest : public AutorunEndToEndTest {
+protected:
+    // Starts a headless run of a set whose downloads all stall in the middle of their bodies and
+    // sends Vellicor the signal while they are under way; Tarquel's process id, 0 when there was
+    // none.
+    pid_t SignalInTheMiddleOfADownload(QProcess& vellicor, int signal) {
+        CopyProgram(VELLICOR_BINARY, "Vellicor");
+        CopyProgram(TARQUEL_BINARY, "Tarquel");
+        WriteServedSet({"DownloadEOD = YES", "CreateHistory = YES", "MarketTiming = YES"}, 3, 40);
+        testing::HttpBehaviour stalling = Page(std::string(50000, 'x'));
+        stalling.stallAt = 20000;
+        server.RoutePrefix("/eod/", stalling);
+        for (const auto& entry : fs::directory_iterator(TempPath("served")))
+            server.Route("/eod/" + entry.path().stem().string(), stalling);
+        StartHeadless(vellicor, "E2E.autorun");
+        clock.start();
+        // The server answers on this test's event loop.
+        while (server.InFlight() < 3 && clock.elapsed() < 30000) qt_.WaitForEvents(20);
+        EXPECT_EQ(server.InFlight(), 3);
+        const auto until = clock.elapsed() + 300;
+        while (clock.elapsed() < until) qt_.WaitForEvents(20);
+        const std::vector<pid_t> tarquel = ChildrenOf(vellicor.processId());
+        EXPECT_EQ(tarquel.size(), 1u);
+        ::kill(static_cast<pid_t>(vellicor.processId()), signal);
+        while (vellicor.state() != QProcess::NotRunning && clock.elapsed() < 60000)
+            qt_.WaitForEvents(20);
+        EXPECT_EQ(vellicor.state(), QProcess::NotRunning);
+        return tarquel.empty() ? 0 : tarquel[0];
+    }
+    // The end command of a signal fails the run and ends Tarquel, which quits as its own end
+    // command does and is reaped: no orphan, no file of an unfinished write.
+    void ExpectTheRunFailedAndTarquelEnded(QProcess& vellicor, pid_t tarquel) {
+        EXPECT_EQ(vellicor.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(vellicor.exitCode(), 1);
+        const auto log = LogTexts();
+        ASSERT_GE(log.size(), 3u);
+        EXPECT_EQ(log[log.size() - 3], "Autorun mode - Error - The run was stopped by a signal!");
+        EXPECT_EQ(log[log.size() - 2], "Autorun mode - Ending Tarquel, which still runs.");
+        EXPECT_EQ(log.back(), "Exiting Vellicor.");
+        EXPECT_NE(ReadFile(TempPath("Tarquel.log")).find("Exiting Tarquel."), std::string::npos);
+        EXPECT_EQ(::kill(tarquel, 0), -1);
+        EXPECT_EQ(errno, ESRCH);
+        EXPECT_EQ(TemporaryFiles(TempFolder()), std::vector<std::string>{});
+        EXPECT_EQ(TemporaryFiles(TempPath("E2E-EOD/")), std::vector<std::string>{});
+    }
+
+    QElapsedTimer clock;
+};
+
+TEST_F(AutorunSignalTest, SigtermInTheMiddleOfAHeadlessRunFailsItAndEndsTarquel) {
+    QProcess vellicor;
+    const pid_t tarquel = SignalInTheMiddleOfADownload(vellicor, SIGTERM);
+    ASSERT_NE(tarquel, 0);
+    ExpectTheRunFailedAndTarquelEnded(vellicor, tarquel);
+}
+
+// What a closed terminal or a lost remote login sends.
+TEST_F(AutorunSignalTest, SighupActsAsSigterm) {
+    QProcess vellicor;
+    const pid_t tarquel = SignalInTheMiddleOfADownload(vellicor, SIGHUP);
+    ASSERT_NE(tarquel, 0);
+    ExpectTheRunFailedAndTarquelEnded(vellicor, tarquel);
+}
+
+TEST_F(AutorunSignalTest, TarquelEndsWhenVellicorIsKilled) {
+    QProcess vellicor;
+    const pid_t tarquel = SignalInTheMiddleOfADownload(vellicor, SIGKILL);
+    ASSERT_NE(tarquel, 0);
+    // Nobody reaps the orphan here: it has ended once it is gone or a zombie.
+    while (ProcessState(tarquel) != 0 && ProcessState(tarquel) != 'Z' && clock.elapsed() < 60000)
         qt_.WaitForEvents(20);
-    ASSERT_EQ(vellicor.state(), QProcess::NotRunning);
-    EXPECT_EQ(vellicor.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(vellicor.exitCode(), 1);
-    const auto log = LogTexts();
-    ASSERT_GE(log.size(), 3u);
-    EXPECT_EQ(log[log.size() - 3], "Autorun mode - Error - The run was stopped by a signal!");
-    EXPECT_EQ(log[log.size() - 2], "Autorun mode - Ending Tarquel, which still runs.");
-    EXPECT_EQ(log.back(), "Exiting Vellicor.");
-    // Tarquel quit as its own end command does, and was reaped: no orphan.
+    EXPECT_TRUE(ProcessState(tarquel) == 0 || ProcessState(tarquel) == 'Z');
+    EXPECT_EQ(LogTexts().back().rfind("Autorun mode - Downloading", 0), 0u) << LogTexts().back();
     EXPECT_NE(ReadFile(TempPath("Tarquel.log")).find("Exiting Tarquel."), std::string::npos);
-    EXPECT_EQ(::kill(tarquel[0], 0), -1);
-    EXPECT_EQ(errno, ESRCH);
-    EXPECT_EQ(TemporaryFiles(TempFolder()), std::vector<std::string>{});
     EXPECT_EQ(TemporaryFiles(TempPath("E2E-EOD/")), std::vector<std::string>{});
 }
 
@@ -424,6 +475,61 @@ TEST_F(AutorunEndToEndTest, AHeadlessRunWhoseListLeftFilesMissingNamesEachAndEnd
     // The reports are written as usual.
     EXPECT_EQ(LogLinesStarting({"Autorun mode - End."}).size(), 1u);
     EXPECT_TRUE(Exists(TempPath("E2E-EOD/RESULTS/acmd1MarketTimingReport.html")));
+}
+
+// Every entry below the folder but `skipped` and what it holds, with its size and time of change.
+std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> Listing(
+    const std::string& folder, const std::string& skipped) {
+    std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        const std::string path = entry.path().string();
+        if (path.rfind(skipped, 0) == 0) continue;
+        entries[path] = {entry.is_regular_file() ? entry.file_size() : 0, entry.last_write_time()};
+    }
+    return entries;
+}
+
+TEST_F(AutorunEndToEndTest, AProgramFolderWhoseNameIsNotUtf8HoldsEveryFileOfItsRun) {
+    GenerateEod("Demo", 5, 300);
+    ASSERT_TRUE(WriteDemonstrationSet("Demo"));
+    // The demonstration set and the program also in a folder whose name holds a Latin-1 byte.
+    const std::string folder = TempPath("Caf\xe9/");
+    fs::create_directories(folder);
+    for (const char* name : {"Demo.autorun", "Demo.eodstru", "Demo.eodurls"})
+        fs::copy_file(TempPath(name), folder + name);
+    fs::copy(TempPath("Demo-EOD"), folder + "Demo-EOD", fs::copy_options::recursive);
+    fs::copy_file(VELLICOR_BINARY, folder + "Vellicor");
+    const std::string skipped = folder.substr(0, folder.size() - 1);
+    const auto before = Listing(TempFolder(), skipped);
+
+    // Started by its full path from the temporary folder, which holds a set of the same name, and
+    // without a display. Qt's text cannot carry the path's byte, so the child runs it itself.
+    auto program = std::make_shared<std::string>(folder + "Vellicor");
+    auto strings = std::make_shared<std::vector<std::string>>();
+    for (char** e = environ; *e; ++e)
+        if (std::string(*e).rfind("DISPLAY=", 0) != 0 &&
+            std::string(*e).rfind("WAYLAND_DISPLAY=", 0) != 0)
+            strings->push_back(*e);
+    auto environment = std::make_shared<std::vector<char*>>();
+    for (std::string& e : *strings) environment->push_back(e.data());
+    environment->push_back(nullptr);
+    QProcess vellicor;
+    vellicor.setWorkingDirectory(QString::fromStdString(TempFolder()));
+    vellicor.setProgram("/nonexistent/Vellicor");
+    vellicor.setArguments({"Demo.autorun"});
+    vellicor.setChildProcessModifier([program, strings, environment] {
+        char* argv[] = {program->data(), const_cast<char*>("Demo.autorun"), nullptr};
+        ::execve(program->c_str(), argv, environment->data());
+    });
+    vellicor.start();
+    ASSERT_TRUE(vellicor.waitForFinished(60000));
+    EXPECT_EQ(vellicor.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(vellicor.exitCode(), 0);
+    EXPECT_EQ(vellicor.readAllStandardError().toStdString(), "");
+    EXPECT_NE(ReadFile(folder + "Vellicor.log").find("Autorun mode - End."), std::string::npos);
+    EXPECT_TRUE(Exists(folder + "Demo-EOD/History.mdb"));
+    EXPECT_TRUE(Exists(folder + "Demo-EOD/RESULTS/acmd1MarketTimingReport.html"));
+    EXPECT_TRUE(Listing(TempFolder(), skipped) == before) << "the working folder changed";
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The real program, copied into a temporary program folder and run headless: an unattended
-// download ending with its result file, unusable lists and parameters, and SIGTERM as quit.
+// download ending with its result file, unusable lists and parameters, and SIGTERM and SIGHUP as
+// quit.
 #include <gtest/gtest.h>
 
 #include <QProcess>
@@ -58,6 +59,9 @@ protected:
         return path;
     }
 
+    // A run whose transfers all stall, ended by the signal as by the quit command.
+    void QuitsAnUnattendedRunWithErrorOn(int signal);
+
     TestHttpServer server;
     QProcess process;
 };
@@ -106,6 +110,15 @@ TEST_F(TarquelProgramTest, UnusableParametersEndTheProgramWithoutAResultFile) {
 }
 
 TEST_F(TarquelProgramTest, SigtermQuitsAnUnattendedRunWithError) {
+    QuitsAnUnattendedRunWithErrorOn(SIGTERM);
+}
+
+// What a closed terminal or a lost remote login sends.
+TEST_F(TarquelProgramTest, SighupQuitsAnUnattendedRunAsSigtermDoes) {
+    QuitsAnUnattendedRunWithErrorOn(SIGHUP);
+}
+
+void TarquelProgramTest::QuitsAnUnattendedRunWithErrorOn(int signal) {
     server.RoutePrefix("/stall/", testing::Stalled());
     std::string list;
     for (int i = 1; i <= 8; ++i)
@@ -113,7 +126,7 @@ TEST_F(TarquelProgramTest, SigtermQuitsAnUnattendedRunWithError) {
     WriteFile(TempPath("Daily.eodurls"), list);
     Start({QString::fromStdString(WriteParameters("Daily.eodurls", TempPath("Out")))});
     ASSERT_TRUE(RunUntil([&] { return server.InFlight() == 5; }));
-    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    ::kill(static_cast<pid_t>(process.processId()), signal);
     EXPECT_EQ(WaitForEnd(), 0);
     EXPECT_EQ(ReadFile(TempPath("Daily.dwnresult")), "ERROR\r\n");
     EXPECT_EQ(LogTexts().back(), "Exiting Tarquel.");

@@ -1,6 +1,7 @@
 // The activity log: its size rule at start and the shape of its lines.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -65,6 +66,30 @@ TEST_F(ActivityLogTest, SmallFileGetsSeparatorThenEntries) {
                          "\r\n"
                          "Date: 1/2/2003  Time: 12:07:09 AM >> \r\n"
                          "Date: 1/2/2003  Time: 12:07:09 AM >> Two lines\r\n");
+}
+
+// The number of this process's open descriptors on the log file.
+int OpenDescriptorsOf(const std::string& path) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code ec;
+        if (std::filesystem::read_symlink(entry.path(), ec) == path) ++count;
+    }
+    return count;
+}
+
+TEST_F(ActivityLogTest, StaysOpenBetweenLinesAndFollowsAFileRemovedOrReplaced) {
+    OpenActivityLog("Vellicor.log");
+    WriteActivityLog("One");
+    EXPECT_EQ(OpenDescriptorsOf(LogPath()), 1);
+    std::filesystem::remove(LogPath());
+    WriteActivityLog("Two");
+    EXPECT_EQ(LogTexts(), std::vector<std::string>{"Two"});
+    std::filesystem::rename(LogPath(), TempPath("rotated"));
+    WriteBytes(3);
+    WriteActivityLog("Three");
+    EXPECT_EQ(Raw(), "xxxDate: 12/31/2002  Time: 6:05:01 PM >> Three\r\n");
+    EXPECT_EQ(OpenDescriptorsOf(LogPath()), 1);
 }
 
 TEST_F(ActivityLogTest, UnattendedMessagesGoIntoTheLog) {

@@ -1,6 +1,9 @@
 // The start of Vellicor and its command line: manual mode, the unattended run, and the error
 // that ends the program.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -8,6 +11,7 @@
 #include "AppState.h"
 #include "EntryPoints.h"
 #include "FrameFixture.h"
+#include "MainCommands.h"
 #include "StartUp.h"
 
 namespace vel {
@@ -56,6 +60,48 @@ TEST_F(StartUpTest, EmptyCommandLineStartsManualMode) {
     EXPECT_EQ(BrowserPath, "");
     EXPECT_EQ(ProgramFolderPath, TempFolder());
     EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(StartUpTest, WithoutDisplayAStartWithoutAutorunFileLogsWhyAndEndsWithOne) {
+    door_.display = false;
+    for (const char* commandLine : {"", " ", "\"\""}) {
+        ASSERT_TRUE(RunMain(commandLine)) << commandLine;
+        EXPECT_EQ(endStatus, 1);
+        const auto texts = LogTexts();
+        ASSERT_GE(texts.size(), 2u);
+        EXPECT_EQ(texts[texts.size() - 2],
+                  "Manual mode needs a display, and the command line names no .autorun file! End "
+                  "of program!");
+        EXPECT_EQ(texts.back(), "Exiting Vellicor.");
+    }
+}
+
+TEST_F(StartUpTest, WithoutDisplayASignalAfterTheRunCannotChangeItsStatus) {
+    door_.display = false;
+    Touch("demo.autorun");
+    // The end command of a signal that comes as the run ends, in the next yield.
+    AutomationCommands.RunAutorunMode = [this] {
+        door_.OnYield(1, [] { EndProgramOnSignal(); });
+        return true;
+    };
+    ASSERT_TRUE(RunMain("demo.autorun"));
+    EXPECT_EQ(endStatus, 0);
+}
+
+TEST_F(StartUpTest, ALogThatIsNoRegularFileIsRefusedOnStderrAndEndsTheStartWithOne) {
+    const std::string log = TempPath("Vellicor.log");
+    ASSERT_EQ(::mkfifo(log.c_str(), 0666), 0);
+    // Held open for reading here, so that a start that took the FIFO fails this test instead of
+    // waiting in it for a reader.
+    const int reader = ::open(log.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    ::testing::internal::CaptureStderr();
+    ASSERT_TRUE(RunMain("demo.autorun"));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "The activity log is not a regular file: " + log + "\n");
+    EXPECT_EQ(endStatus, 1);
+    EXPECT_EQ(windowsShown, 0);
+    ::close(reader);
 }
 
 TEST_F(StartUpTest, QuotedAutorunFileStartsTheUnattendedRun) {

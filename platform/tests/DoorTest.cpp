@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -273,6 +274,25 @@ TEST_F(QtDoorTest, AWatchedProgramIsSeenToEndThroughTheEvents) {
     EXPECT_EQ(qt_.StartWatchedProgram("", {}), 0u);
     EXPECT_FALSE(qt_.ProgramRunning(0));
     EXPECT_FALSE(qt_.ProgramRunning(id + 100));
+}
+
+// A name that is not UTF-8 (a Latin-1 byte in a program folder) reaches the program's start as its
+// bytes, for the program and for its arguments.
+TEST_F(QtDoorTest, AWatchedProgramAndItsArgumentsKeepTheBytesOfTheirNames) {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "vellicor-bytes-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    const std::string folder = pattern + "/Caf\xe9/";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "Run") << "#!/bin/sh\nprintf %s \"$1\" > \"${0%/Run}/Got\"\n";
+    std::filesystem::permissions(folder + "Run", std::filesystem::perms::owner_all);
+    const ProgramId id = qt_.StartWatchedProgram(folder + "Run", {folder + "In.dwnparams"});
+    ASSERT_NE(id, 0u);
+    const std::int64_t start = qt_.MonotonicMs();
+    while (qt_.ProgramRunning(id) && qt_.MonotonicMs() - start < 10000) qt_.WaitForEvents(100);
+    std::ifstream got(folder + "Got");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(got), {}), folder + "In.dwnparams");
+    std::filesystem::remove_all(pattern);
 }
 
 // A program that does not answer the request to end is killed; the temporary files of its

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "QtEnvironment.h"
@@ -48,6 +49,45 @@ TEST(QtEnvironment, WithoutARuntimeFolderQtFindsAPrivateOneWithoutAWarning) {
         ::setenv("XDG_RUNTIME_DIR", before->c_str(), 1);
     else
         ::unsetenv("XDG_RUNTIME_DIR");
+}
+
+// Sets or (with nullptr) removes an environment variable for one test, and restores it.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value) : name_(name) {
+        if (const char* had = std::getenv(name)) before_ = had;
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    }
+    ~ScopedVariable() { before_ ? ::setenv(name_, before_->c_str(), 1) : ::unsetenv(name_); }
+
+private:
+    const char* name_;
+    std::optional<std::string> before_;
+};
+
+// A display number at which no X server listens.
+std::string DeadXDisplay() {
+    int n = 77;
+    while (::access(("/tmp/.X11-unix/X" + std::to_string(n)).c_str(), F_OK) == 0) ++n;
+    return ":" + std::to_string(n);
+}
+
+TEST(QtEnvironment, ADisplayThatCannotBeOpenedMeansOffscreenUnlessTheUserChoseAPlatform) {
+    const std::string x = DeadXDisplay();
+    const ScopedVariable runtime("XDG_RUNTIME_DIR", "/tmp");
+    for (const auto& [display, wayland] :
+         {std::pair<const char*, const char*>{x.c_str(), nullptr}, {nullptr, "wayland-gone-77"}}) {
+        const ScopedVariable setX("DISPLAY", display);
+        const ScopedVariable setWayland("WAYLAND_DISPLAY", wayland);
+        {
+            const ScopedVariable platform("QT_QPA_PLATFORM", nullptr);
+            PrepareQtEnvironment();
+            EXPECT_STREQ(std::getenv("QT_QPA_PLATFORM"), "offscreen") << x;
+        }
+        const ScopedVariable platform("QT_QPA_PLATFORM", "xcb");
+        PrepareQtEnvironment();
+        EXPECT_STREQ(std::getenv("QT_QPA_PLATFORM"), "xcb");
+    }
 }
 
 }  // namespace

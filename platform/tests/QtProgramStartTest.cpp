@@ -27,6 +27,7 @@ protected:
     void TearDown() override {
         std::signal(SIGTERM, SIG_DFL);
         std::signal(SIGINT, SIG_DFL);
+        std::signal(SIGHUP, SIG_DFL);
         parent.reset();
     }
 
