@@ -1,10 +1,16 @@
 // The unattended runs.
 #include "UnattendedRuns.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <type_traits>
 
@@ -30,6 +36,8 @@
 #include "MainWindowView.h"
 #include "SmallRoutines.h"
 #include "TextFile.h"
+#include "UrlListFile.h"
+#include "WholeFile.h"
 
 namespace vel {
 
@@ -179,16 +187,32 @@ bool ChartsStep(const std::string& mode, long days) {
                        });
 }
 
-// One calculation of the basket with its report, on a basket filled anew. A calculation that
-// fails writes no report; a report that is not written whole fails the run.
+// The failure of a calculation whose report cannot be written, for the reason given.
+bool NoReport(const std::string& mode, const std::string& name, const std::string& why) {
+    const std::string text = name + " report was not written: " + why;
+    return Fail(mode + " - Error - " + text, text);
+}
+
+// One calculation of the basket with its report, on a basket filled anew. The run asked for the
+// report, so whatever keeps it from being written fails the run: an empty basket (no stock
+// loaded), a calculation that fails, a trading log without rallies (the report would only say
+// "No trading periods found!"), a report that is not written whole.
 bool CalculationStep(const std::string& mode, const std::string& name, const char* calculation,
                      const char* report) {
     WriteActivityLog(mode + " - " + name + " - Start.");
-    const bool calculated = CommandStep(mode, name, name + " stopped with an error!", [&] {
-        return RunChartCommand("mnuFillStockBasket") && RunChartCommand(calculation);
-    });
-    if (!calculated || !CommandStep(mode, name + " report", name + " report was not written!",
-                                    [&] { return RunChartCommand(report); }))
+    if (!CommandStep(mode, name, name + " stopped with an error!",
+                     [] { return RunChartCommand("mnuFillStockBasket"); }))
+        return false;
+    if (BasketCount < 1)
+        return NoReport(mode, name,
+                        "the Stock Basket is empty (no stock has a positive day money on the last "
+                        "days)!");
+    if (!CommandStep(mode, name, name + " stopped with an error!",
+                     [&] { return RunChartCommand(calculation); }))
+        return false;
+    if (RallyCount < 1) return NoReport(mode, name, "No trading periods found!");
+    if (!CommandStep(mode, name + " report", name + " report was not written!",
+                     [&] { return RunChartCommand(report); }))
         return false;
     WriteActivityLog(mode + " - " + name + " - End.");
     return true;
@@ -326,6 +350,54 @@ bool RebuildStep() {
     return true;
 }
 
+// The files missing from the URL list that the log names one by one; one line counts the rest.
+constexpr std::int32_t kMissingFilesNamed = 20;
+
+// Whether the list's file is in the set's data folder: a regular file there under its name.
+bool ArrivedInDataFolder(const std::string& name) {
+    if (!IsSafeSaveName(name)) return false;  // the downloader refuses such a name
+    std::error_code ec;
+    return std::filesystem::is_regular_file(
+        std::filesystem::symlink_status(JoinPath(EodDataFolderPath, name), ec));
+}
+
+// After the download (and the rebuild, when the run rebuilt): logs each file of the set's URL
+// list, as far as the downloader takes the list (StockSymbolsMax), that is not in the data
+// folder ("Not downloaded: ") or, after a rebuild, gave the import no row of EOD data ("No EOD
+// rows in: "), each name once; past kMissingFilesNamed lines one line counts the rest. A symbol
+// whose rows the build leaves out of the history (too few days) is not missing. Sets
+// MissingListFiles; a list that cannot be read counts as one missing file.
+void LogMissingListFiles(bool rebuilt) {
+    MissingListFiles = 0;
+    std::vector<std::string> entries;
+    if (!ReadUrlList(EodUrlsFilePath, entries)) {
+        WriteActivityLog("Autorun mode - The URL list cannot be read: " + EodUrlsFilePath);
+        MissingListFiles = 1;
+        return;
+    }
+    std::map<std::string, std::int64_t> importedRows;
+    for (size_t k = 0; k < ImportFolderFileNames.size() && k < ImportFolderFileRows.size(); ++k)
+        importedRows[ImportFolderFileNames[k]] = ImportFolderFileRows[k];
+    std::set<std::string> checked;
+    const int taken = ListEntriesTaken(static_cast<int>(entries.size()), StockSymbolsMax);
+    for (int k = 0; k < taken; ++k) {
+        const std::string name = SplitListEntry(entries[static_cast<size_t>(k)]).fileName;
+        if (!checked.insert(name).second) continue;
+        std::string line;
+        if (!ArrivedInDataFolder(name)) {
+            line = "Not downloaded: " + name;
+        } else if (rebuilt) {
+            const auto it = importedRows.find(name);
+            if (it == importedRows.end() || it->second < 1) line = "No EOD rows in: " + name;
+        }
+        if (line.empty()) continue;
+        if (++MissingListFiles <= kMissingFilesNamed) WriteActivityLog(line);
+    }
+    if (MissingListFiles > kMissingFilesNamed)
+        WriteActivityLog("And " + std::to_string(MissingListFiles - kMissingFilesNamed) +
+                         " more files of the URL list not downloaded or without EOD rows.");
+}
+
 // Reads the set's command file with the parser; a failure ends the run with the general message.
 bool ParseStep(void (*parse)()) {
     parse();
@@ -343,6 +415,28 @@ bool LockTaken(const FolderLock& lock) {
     return Fail("Autorun mode - Error - The data folder cannot be locked: " + EodDataFolderPath +
                     " (" + lock.error() + ")",
                 "The data folder cannot be locked!\r\n" + EodDataFolderPath);
+}
+
+// Whether the folder cannot hold a lock file: it exists and is read-only.
+bool ReadOnlyFolder(const std::string& folder) {
+    return ::access(folder.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS);
+}
+
+// Takes the lock of the set's data folder for the run, one at a time: every run of a set
+// writes there, since its load empties RESULTS. False, after the failure line and the message,
+// when another run or import holds it or it cannot be taken. A run that `replaces` files (its
+// download empties the folder, its rebuild replaces the database) makes a missing folder and
+// must hold it. One that only loads (and calculates) needs no lock where there is nothing to
+// lock: without the folder its load fails, and a read-only folder, which can hold no lock
+// file, cannot be written by another run either.
+bool HoldSetFolder(std::optional<FolderLock>& lock, bool replaces) {
+    if (!replaces && !std::filesystem::is_directory(EodDataFolderPath)) return true;
+    lock.emplace(EodDataFolderPath);
+    if (!replaces && !lock->held() && !lock->inUse() && ReadOnlyFolder(EodDataFolderPath)) {
+        lock.reset();
+        return true;
+    }
+    return LockTaken(*lock);
 }
 
 // Loads the set's "History.mdb".
@@ -366,18 +460,15 @@ bool RunAutorun() {
     WriteActivityLog("Autorun mode - Start.");
     SilentMode = -1;
     AutoRunMode = 1;
+    MissingListFiles = 0;
     if (!Step(mode, "Reading the Autorun file", [] { return ParseStep(ReadAutorunFile); }))
         return false;
-    // A run that empties the set's data folder or rebuilds its database holds the folder from
-    // its download to its last report, one at a time. A run that only loads and calculates
-    // takes no lock: the database it reads is replaced whole, never rewritten in place.
+    // The run holds the set's folder from its download to its last report.
     std::optional<FolderLock> lock;
-    if (DownloadEOD == "YES" || CreateHistory == "YES") {
-        lock.emplace(EodDataFolderPath);
-        if (!LockTaken(*lock)) return false;
-    }
+    if (!HoldSetFolder(lock, DownloadEOD == "YES" || CreateHistory == "YES")) return false;
     if (DownloadEOD == "YES" && !Step(mode, "Downloading", DownloadStep)) return false;
     if (CreateHistory == "YES" && !Step(mode, "Creating History.mdb", RebuildStep)) return false;
+    if (DownloadEOD == "YES") LogMissingListFiles(CreateHistory == "YES");
     if (!Step(mode, "Loading History.mdb", LoadSetStep) || !ChartsStep(mode, AutorunDayCount()))
         return false;
     const Calculation calculations[] = {
@@ -434,6 +525,8 @@ bool RunLoadHistory() {
     AutoRunMode = 1;
     if (!Step(mode, "Reading the Autorun file", [] { return ParseStep(ReadAutorunFileForLoad); }))
         return false;
+    std::optional<FolderLock> lock;
+    if (!HoldSetFolder(lock, false)) return false;
     if (!Step(mode, "Loading History.mdb", LoadSetStep) || !ChartsStep(mode, AutorunDayCount()))
         return false;
     WriteActivityLog("Loading History.mdb - End.");
@@ -462,15 +555,13 @@ bool WriteDownloadParamsFile() {
         WriteActivityLog("Autorun mode - Parameters file cannot be written: " + DwnParamsFilePath);
         return false;
     }
-    if (FileExists(DwnResultFilePath)) {
-        std::error_code ec;
-        std::filesystem::remove(DwnResultFilePath, ec);
-        if (ec || FileExists(DwnResultFilePath)) {
-            // Read as this download's result, an old "OK" would pass for success.
-            WriteActivityLog("Autorun mode - Old result file cannot be deleted: " +
-                             DwnResultFilePath);
-            return false;
-        }
+    // The entry itself goes, whatever it is: read as this download's result, an old "OK" would
+    // pass for success, and a link left there, also one to nothing, would take the new result
+    // wherever it points.
+    struct stat st {};
+    if (!RemoveFile(DwnResultFilePath) && ::lstat(DwnResultFilePath.c_str(), &st) == 0) {
+        WriteActivityLog("Autorun mode - Old result file cannot be deleted: " + DwnResultFilePath);
+        return false;
     }
     return true;
 }

@@ -25,22 +25,29 @@ constexpr int kDownloaderStopWaitMs = 10000;
 
 // The run of the .autorun file AutoRunFileName. Returns when the run is over, true when it
 // reached its end line "Autorun mode - End."; false after any failure (a failure line is logged
-// first) and when it did not start. While it waits for the downloader it lets window events run.
-// The download wait ends when the result file exists and the downloader has ended, or with
-// "Error in Downloading process!" when the downloader cannot be started, ends without writing
-// it, or still runs kDownloaderEndWaitMs after writing it; a downloader that still runs when the
-// download step ends (also by an error) is ended, so that it never outlives the run that started
-// it. A run that downloads or rebuilds holds the lock of the set's data folder (FolderLock) from
-// the reading of its command file to its end; while another such run or an import, of this
-// process or another, holds it, the run fails at once with "The data folder is in use by another
-// run or import!" and touches nothing of the set. Started while another run is active or
-// a long command runs, it only beeps.
+// first) and when it did not start. A run that downloaded logs, after its rebuild, the files of
+// its URL list that did not arrive or gave the import no EOD row, and counts them in
+// MissingListFiles (0 otherwise); it goes on to its reports all the same. Every calculation it
+// asks for writes its report, or the run fails with a line saying why (among them an empty
+// Stock Basket and a trading log without rallies, "No trading periods found!"). While it waits for
+// the downloader it lets window events run. The download wait ends when the result file exists and
+// the downloader has ended, or with "Error in Downloading process!" when the downloader cannot be
+// started, ends without writing it, or still runs kDownloaderEndWaitMs after writing it; a
+// downloader that still runs when the download step ends (also by an error) is ended, so that it
+// never outlives the run that started it. The run holds the lock of the set's data folder
+// (FolderLock) from the reading of its command file to its end; while another run or an import, of
+// this process or another, holds it, the run fails at once with "The data folder is in use by
+// another run or import!" and touches nothing of the set. A run that neither downloads nor rebuilds
+// goes on without the lock where the folder is missing or read-only. Started while another run is
+// active or a long command runs, it only beeps.
 bool RunAutorunMode();
 // The demonstration: loads "History.mdb" of the program folder, shows the last 252 days and
 // runs the market timing of every stock with its report. Without that file it only beeps.
 void RunDemonstrationMode();
 // Loads the history of the set AutoRunFileName, shows the charts, sets the day window and
-// fills the Stock Basket.
+// fills the Stock Basket. Its load empties the set's RESULTS folder: it holds the folder's lock
+// as the autorun run does (and is refused the same way), except where the folder is missing or
+// read-only.
 void RunAutorunLoadHistory();
 
 // Ends the active run, if any, as the program ends: logs "<mode> - Error - <why>", ends the
@@ -49,7 +56,8 @@ void RunAutorunLoadHistory();
 bool StopActiveRun(const std::string& why);
 
 // Writes the downloader's parameters file <base>.dwnparams (the URL list, the save folder, the
-// result file and StockSymbolsMax, one a line, written whole) and deletes an old result file.
+// result file and StockSymbolsMax, one a line, written whole) and deletes an old result file
+// (the entry itself: a link, also one to nothing, as a link).
 // False, after a log line saying why, when the file cannot be written or the old result file
 // cannot be deleted.
 bool WriteDownloadParamsFile();

@@ -44,9 +44,9 @@ std::int16_t PutSymbolIntoStockBasket(const std::string& SymbolText);
 // Every flag 0 and BasketCount 0, then ResetStockBasket.
 void EmptyStockBasket();
 // Writes the members' symbols (flag 1), one per line in item order, replacing the file; a
-// symbol that holds a comma, a quote or a blank is written as one quoted field (CsvTextField),
-// so that it reads back as itself. A file that cannot be written is reported in a message
-// box; returns false then.
+// symbol that holds a comma, a quote or a blank, or starts with "*" or ";", is written as one
+// quoted field (CsvTextField), so that it reads back as itself. A file that cannot be written is
+// reported in a message box; returns false then.
 bool SaveStockBasketList(const std::string& ListPath);
 // Adds the loaded stocks named in the list (exact, case-sensitive, first match) to the basket,
 // then shows the first member. A missing file (also an empty path) only beeps; a file that

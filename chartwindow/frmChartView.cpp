@@ -122,10 +122,13 @@ void ChartPictureBox::resizeEvent(QResizeEvent*) {
 
 MoneyVolumeTree::MoneyVolumeTree(QWidget* parent, std::function<void()> nodeClick)
     : QTreeWidget(parent), nodeClick_(std::move(nodeClick)) {
+    // The click waits until Qt's handler of the key or mouse event has finished: run inside it,
+    // the draw's yields would take the next keys there, and the handler, going on after them,
+    // would select again the node it had reached, one behind the node that is shown.
     connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
         if (byUser_ == 0 || !current) return;
         pressClicked_ = true;
-        NodeClick();
+        clickPending_ = true;
     });
     // A click on the node that was already the current one changes nothing: it clicks itself.
     connect(this, &QTreeWidget::itemClicked, this, [this] {
@@ -146,7 +149,7 @@ template <typename Handler>
 void MoneyVolumeTree::ByUser(Handler handler) {
     ++byUser_;
     handler();
-    --byUser_;
+    if (--byUser_ == 0 && std::exchange(clickPending_, false)) NodeClick();
 }
 
 void MoneyVolumeTree::keyPressEvent(QKeyEvent* event) {
@@ -171,6 +174,7 @@ void MoneyVolumeTree::mouseReleaseEvent(QMouseEvent* event) {
 frmChartView::frmChartView() : model_(*this) {
     setObjectName(QStringLiteral("frmChartView"));
     setWindowTitle(QString::fromLatin1(kChartWindowCaption));
+    setMenuBar(new ChildMenuBar(this));
     BuildMenus();
     BuildControls();
     resize(sizeHint());

@@ -50,6 +50,8 @@ private:
 
     std::function<void()> nodeClick_;
     int byUser_ = 0;
+    // The user changed the current node; its click runs when Qt's handler has returned.
+    bool clickPending_ = false;
     // The present mouse press has made its node click (its node became the current one).
     bool pressClicked_ = false;
 };

@@ -241,6 +241,10 @@ struct RunState {
     // The downloader's result file of a running unattended download, and whether it appeared.
     std::string DwnResultFilePath;
     bool DownloadFinished = false;
+    // The files of its URL list that the last autorun run's download left missing (not
+    // downloaded, or without a row of EOD data); a run without a display that reaches its end
+    // with some ends the program with status 2.
+    std::int32_t MissingListFiles = 0;
     // The number of the database step that is running (shown in the error handler's box).
     std::int16_t ErrorPosition = 0;
     bool operator==(const RunState&) const = default;
@@ -253,6 +257,7 @@ inline std::string& CommandLineText = CurrentRun.CommandLineText;
 inline std::string& AutoRunFileName = CurrentRun.AutoRunFileName;
 inline std::string& DwnResultFilePath = CurrentRun.DwnResultFilePath;
 inline bool& DownloadFinished = CurrentRun.DownloadFinished;
+inline std::int32_t& MissingListFiles = CurrentRun.MissingListFiles;
 inline std::int16_t& ErrorPosition = CurrentRun.ErrorPosition;
 
 }  // namespace vel

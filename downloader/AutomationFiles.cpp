@@ -163,9 +163,11 @@ bool PrepareSaveFolder() {
         WriteActivityLog("Save folder cannot be created: " + SaveFolder);
         return false;
     }
-    // The lock of the run that started this download stays: deleted, a second run could lock
-    // the folder anew while this one works in it. It is no file of the folder's content either.
-    std::vector<std::string> files = ListDirectory(SaveFolder, "*.*", EntryKind::Files);
+    // Every entry but a folder goes, a link of any kind as a link: one left pointing nowhere
+    // would take a download of its name wherever it points. The lock of the run that started
+    // this download stays: deleted, a second run could lock the folder anew while this one
+    // works in it. It is no file of the folder's content either.
+    std::vector<std::string> files = ListNonFolderEntries(SaveFolder);
     std::erase(files, std::string(kFolderLockName));
     if (files.empty()) return true;
     if (AutomationMode == 0 &&

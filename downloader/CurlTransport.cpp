@@ -3,7 +3,10 @@
 #include "CurlTransport.h"
 
 #include <curl/curl.h>
+#include <stdlib.h>
+#if VELLICOR_CURL_OPENSSL
 #include <openssl/ssl.h>
+#endif
 
 #include <QMetaObject>
 #include <QSocketNotifier>
@@ -21,9 +24,36 @@ namespace {
 // that five of them cost no memory worth speaking of.
 constexpr long kReceiveBufferSize = 256 * 1024;
 
-bool CurlUsesOpenSsl() {
+// Whether the TLS close can be watched: curl's TLS in use is OpenSSL's (a backend that is built in
+// but not in use is named in brackets), and the transport was built with its hook.
+bool CanWatchTlsClose() {
+#if VELLICOR_CURL_OPENSSL
     const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
     return info && info->ssl_version && StartsWithNoCase(info->ssl_version, "OpenSSL");
+#else
+    return false;
+#endif
+}
+
+// The certificate authorities that the user names in the environment, read as curl's own tool
+// reads them: CURL_CA_BUNDLE alone when it is set, else SSL_CERT_FILE and SSL_CERT_DIR (a
+// folder in OpenSSL's hashed form). An empty value counts as none.
+struct UserCertificates {
+    std::string file;
+    std::string folder;
+};
+
+UserCertificates UserCertificatesOfEnvironment() {
+    const auto value = [](const char* name) {
+        const char* v = ::getenv(name);
+        return std::string(v ? v : "");
+    };
+    UserCertificates c;
+    c.file = value("CURL_CA_BUNDLE");
+    if (!c.file.empty()) return c;
+    c.file = value("SSL_CERT_FILE");
+    c.folder = value("SSL_CERT_DIR");
+    return c;
 }
 
 void InitialiseCurlOnce() {
@@ -104,8 +134,9 @@ struct CurlTransport::Transfer {
     bool lengthSeen = false;
     bool chunked = false;
     bool http1 = false;  // the head came over HTTP/1.x
-    // Over TLS: the connection's TLS object once a head has come, and whether its TLS close
-    // came (a body that runs up to the end of the connection is whole only then).
+    // Over TLS: the connection's TLS object once a head has come, when the transport's hook
+    // watches it (TlsHooks), and whether its TLS close came (a body that runs up to the end of
+    // the connection is whole only then).
     bool tls = false;
     void* tlsObject = nullptr;
     bool tlsClosed = false;
@@ -114,6 +145,7 @@ struct CurlTransport::Transfer {
     TransferOutcome outcome;
 };
 
+#if VELLICOR_CURL_OPENSSL
 namespace {
 
 int TransportIndex() {
@@ -141,7 +173,22 @@ struct TlsHooks {
         for (auto& [id, t] : self->transfers_)
             if (t->tlsObject == ssl) t->tlsClosed = true;
     }
+    // The TLS object of the transfer's connection when the hook watches it, else null.
+    static void* Watched(CurlTransport& self, CURL* easy) {
+        curl_tlssessioninfo* session = nullptr;
+        if (curl_easy_getinfo(easy, CURLINFO_TLS_SSL_PTR, &session) != CURLE_OK || !session ||
+            session->backend != CURLSSLBACKEND_OPENSSL || !session->internals)
+            return nullptr;
+        auto* ssl = static_cast<SSL*>(session->internals);
+        return SSL_CTX_get_ex_data(SSL_get_SSL_CTX(ssl), TransportIndex()) == &self ? ssl : nullptr;
+    }
 };
+#else
+// Without OpenSSL no hook sees a TLS close.
+struct TlsHooks {
+    static void* Watched(CurlTransport&, CURL*) { return nullptr; }
+};
+#endif
 
 CurlTransport::CurlTransport(QObject* parent) : QObject(parent) {
     InitialiseCurlOnce();
@@ -161,9 +208,10 @@ CurlTransport::CurlTransport(QObject* parent) : QObject(parent) {
     curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
     curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
     curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
-    // The file receives the bytes exactly as the server has them: without a word on codings a
-    // server may send any (a compressed table).
-    headers_ = curl_slist_append(nullptr, "Accept-Encoding: identity");
+    const UserCertificates user = UserCertificatesOfEnvironment();
+    userCertificateFile_ = user.file;
+    userCertificateFolder_ = user.folder;
+    watchTlsClose_ = CanWatchTlsClose();
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, [this] { Act(CURL_SOCKET_TIMEOUT, 0); });
 }
@@ -173,8 +221,11 @@ CurlTransport::~CurlTransport() {
     transfers_.clear();
     curl_multi_cleanup(multi_);
     curl_share_cleanup(share_);
-    curl_slist_free_all(headers_);
     watches_.clear();
+}
+
+void CurlTransport::SetTlsCloseWatch(bool on) {
+    watchTlsClose_ = on && CanWatchTlsClose();
 }
 
 CurlTransport::Id CurlTransport::Start(const TransferRequest& request, TransferClient& client) {
@@ -203,7 +254,10 @@ CurlTransport::Id CurlTransport::Start(const TransferRequest& request, TransferC
     // multiplexed, and there the wait would last until the first answer.
     if (t.tls) curl_easy_setopt(e, CURLOPT_PIPEWAIT, 1L);
     curl_easy_setopt(e, CURLOPT_USERAGENT, "Mozilla/5.0");
-    curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers_);
+    // The file receives the bytes exactly as the server has them: the request asks for them
+    // unencoded, and a body that the server compresses all the same (a gzip_static file) is
+    // decoded by curl.
+    curl_easy_setopt(e, CURLOPT_ACCEPT_ENCODING, "identity");
     curl_easy_setopt(e, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     curl_easy_setopt(e, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
     curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &CurlTransport::OnHeader);
@@ -211,14 +265,25 @@ CurlTransport::Id CurlTransport::Start(const TransferRequest& request, TransferC
     curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &CurlTransport::OnBody);
     curl_easy_setopt(e, CURLOPT_WRITEDATA, &t);
     // Curl takes the end of a TLS connection without the TLS close for a clean end; the
-    // transport watches for the close itself (TlsHooks).
-    static const bool openSsl = CurlUsesOpenSsl();
-    if (openSsl) {
+    // transport watches for the close itself where it can (TlsHooks).
+#if VELLICOR_CURL_OPENSSL
+    if (watchTlsClose_) {
         curl_easy_setopt(e, CURLOPT_SSL_CTX_FUNCTION, &TlsHooks::OnContext);
         curl_easy_setopt(e, CURLOPT_SSL_CTX_DATA, this);
     }
-    if (!trustedCertificates_.empty())
-        curl_easy_setopt(e, CURLOPT_CAINFO, trustedCertificates_.c_str());
+#endif
+    // A proxy's own TLS (an https:// proxy) trusts the same authorities.
+    const auto trust = [e](CURLoption option, CURLoption proxyOption, const std::string& path) {
+        if (path.empty()) return;
+        curl_easy_setopt(e, option, path.c_str());
+        curl_easy_setopt(e, proxyOption, path.c_str());
+    };
+    if (!trustedCertificates_.empty()) {
+        trust(CURLOPT_CAINFO, CURLOPT_PROXY_CAINFO, trustedCertificates_);
+    } else {
+        trust(CURLOPT_CAINFO, CURLOPT_PROXY_CAINFO, userCertificateFile_);
+        trust(CURLOPT_CAPATH, CURLOPT_PROXY_CAPATH, userCertificateFolder_);
+    }
     if (request.withCredentials) {
         curl_easy_setopt(e, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
         curl_easy_setopt(e, CURLOPT_USERNAME, request.userName.c_str());
@@ -325,9 +390,10 @@ void CurlTransport::TakeEnded() {
             o.error = t->errorText[0] != '\0' ? t->errorText : curl_easy_strerror(code);
         } else if (!t->finalHead) {
             o.error = "no final answer came";
-        } else if (t->tls && t->http1 && !t->chunked && t->status != 204 && t->status != 304 &&
-                   AnnouncedLength(easy) < 0 && !t->tlsClosed) {
-            // A body framed by the end of the connection, which came without the TLS close.
+        } else if (t->tlsObject && t->http1 && !t->chunked && t->status != 204 &&
+                   t->status != 304 && AnnouncedLength(easy) < 0 && !t->tlsClosed) {
+            // A body framed by the end of the connection, which came without the TLS close
+            // (known only where the hook watched the connection).
             o.error = "the connection ended without the TLS close";
         } else if (t->redirect) {
             char* target = nullptr;
@@ -357,12 +423,7 @@ std::size_t CurlTransport::OnHeader(char* data, std::size_t size, std::size_t co
         t.contentLength = 0;
         t.lengthSeen = false;
         t.chunked = false;
-        if (t.tls && !t.tlsObject) {
-            curl_tlssessioninfo* session = nullptr;
-            if (curl_easy_getinfo(t.easy, CURLINFO_TLS_SSL_PTR, &session) == CURLE_OK && session &&
-                session->backend == CURLSSLBACKEND_OPENSSL)
-                t.tlsObject = session->internals;
-        }
+        if (t.tls && !t.tlsObject) t.tlsObject = TlsHooks::Watched(*t.owner, t.easy);
         if (status < 200 && ++t.interim > kMaxInterim) {
             t.refusal = "more than " + std::to_string(kMaxInterim) + " interim answers";
             return 0;

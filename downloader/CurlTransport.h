@@ -3,14 +3,18 @@
 // connections and TLS sessions are reused across a list, HTTP/2 is taken where a server offers
 // it over TLS, proxies come from the environment as curl reads them (http_proxy, https_proxy,
 // no_proxy), cookies live in memory for the run, and TLS verifies the peer and the host name
-// with the system's certificates.
+// with the system's certificates, or with the authorities that the environment names as curl's
+// own tool reads them (CURL_CA_BUNDLE; else SSL_CERT_FILE and SSL_CERT_DIR). A body that the
+// server compresses although the request asks for none is decoded.
 //
 // A transfer reports to its client: the body bytes of the final response as they come (inside
 // libcurl's write callback, so the client only stores them), then, from the event loop and
 // never inside libcurl, the head of the final response and the end. A body counts as whole only
 // when curl reports it so and a final status came; two different Content-Length values and more
 // than kMaxInterim interim answers end the transfer as errors too. Redirects are not followed
-// here: the end reports the target, and the caller decides whether to go there.
+// here: the end reports the target, and the caller decides whether to go there. Over HTTPS and
+// HTTP/1.x, a body that runs up to the end of the connection is whole only with the peer's TLS
+// close, where the transport can see it (curl's TLS is OpenSSL's); elsewhere curl's word holds.
 #pragma once
 
 #include <QObject>
@@ -26,7 +30,6 @@
 struct Curl_easy;
 struct Curl_multi;
 struct Curl_share;
-struct curl_slist;
 class QSocketNotifier;
 
 namespace vel {
@@ -97,9 +100,13 @@ public:
     // Not from inside TakeTransferBody.
     void Abort(Id id);
 
-    // The certificates that TLS trusts in place of the system's (tests trust their own
-    // server's certificate so); empty: the system's.
+    // The certificates that TLS trusts in place of the system's and the environment's (tests
+    // trust their own server's certificate so); empty: those.
     void SetTrustedCertificates(const std::string& pemFile) { trustedCertificates_ = pemFile; }
+    // Whether transfers started from now on watch for the TLS close, as they do where curl's TLS
+    // is OpenSSL's; off, a close-delimited HTTPS body is taken as curl reports it, as on another
+    // TLS backend. Turning it on where it cannot be watched changes nothing.
+    void SetTlsCloseWatch(bool on);
 
 private:
     struct Transfer;
@@ -134,9 +141,12 @@ private:
     std::deque<Event> events_;
     bool deliveryPosted_ = false;
     std::set<TransferClient*> handling_;  // clients whose handler of an event runs
-    curl_slist* headers_ = nullptr;       // the request fields every transfer sends
     Id lastId_ = 0;
     std::string trustedCertificates_;
+    // The authorities that the environment named when the transport was made.
+    std::string userCertificateFile_;
+    std::string userCertificateFolder_;
+    bool watchTlsClose_ = false;
 };
 
 }  // namespace vel

@@ -3,7 +3,6 @@
 
 #include <QMetaObject>
 #include <algorithm>
-#include <cmath>
 #include <filesystem>
 #include <system_error>
 
@@ -18,7 +17,6 @@
 #include "FilePaths.h"
 #include "GenerateURLsForm.h"
 #include "Hooks.h"
-#include "NumberText.h"
 #include "TextFile.h"
 #include "UrlList.h"
 
@@ -138,10 +136,7 @@ void DownloadForm::LoadAndSaveByURLlist(const std::string& listPath,
         }
     }
     count_ = static_cast<int>(Entries.size());
-    if (AutomationMode != 0) {
-        const auto limit = parseNumber(AutomationMaxURLCount);
-        if (limit && *limit < count_) count_ = static_cast<int>(std::nearbyint(*limit));
-    }
+    if (AutomationMode != 0) count_ = ListEntriesTaken(count_, AutomationMaxURLCount);
     SaveFolder = saveFolder;
     DownloadBreak = false;
     next_ = 1;

@@ -13,54 +13,9 @@ namespace vel {
 
 namespace {
 
-const std::string kSaveTo = "SaveTo(";
 const std::string kClose = "):";
 
-// Takes a leading "Keyword(" value "):" off the text: true and the trimmed value and the
-// trimmed rest when the text begins with the keyword and holds "):" after it.
-bool TakeLeadingPart(const std::string& text, const std::string& keyword, std::string& value,
-                     std::string& rest) {
-    if (!StartsWithNoCase(text, keyword)) return false;
-    const size_t close = text.find(kClose);
-    if (close == std::string::npos || close < keyword.size()) return false;
-    value = Trim(text.substr(keyword.size(), close - keyword.size()));
-    rest = Trim(text.substr(close + kClose.size()));
-    return true;
-}
-
-bool IsSeparator(char c) {
-    return c == '/' || c == '\\';
-}
-
 }  // namespace
-
-bool IsValidListLine(const std::string& line) {
-    const std::string s = Trim(line);
-    return StartsWithNoCase(s, kSaveTo) && s.find(kClose, kSaveTo.size()) != std::string::npos;
-}
-
-ListEntry SplitListEntry(const std::string& line) {
-    ListEntry e;
-    std::string name;
-    std::string rest;
-    if (TakeLeadingPart(Trim(line), kSaveTo, name, rest)) {
-        e.fileName = name;
-        e.urlPart = rest.substr(0, kMaxUrlPartLength);
-    }
-    return e;
-}
-
-bool ReadUrlList(const std::string& path, std::vector<std::string>& entries) {
-    entries.clear();
-    LineReader reader(path);
-    if (!reader.isOpen()) return false;
-    std::string line;
-    while (static_cast<int>(entries.size()) < kMaxListEntries && reader.Next(line)) {
-        line = Trim(line);
-        if (IsValidListLine(line)) entries.push_back(line);
-    }
-    return true;
-}
 
 void GetSaveFolder(const std::string& listPath) {
     SaveFolder.clear();
@@ -76,22 +31,6 @@ void GetSaveFolder(const std::string& listPath) {
         PassCountMax = 5;
         SaveOnError = true;
     }
-}
-
-bool IsSafeSaveName(const std::string& name) {
-    if (name.empty() || IsSeparator(name.front())) return false;
-    if (name.size() >= 2 && name[1] == ':') return false;  // a drive letter
-    if (IsSeparator(name.back())) return false;
-    size_t start = 0;
-    while (start <= name.size()) {
-        size_t end = start;
-        while (end < name.size() && !IsSeparator(name[end])) ++end;
-        const std::string part = name.substr(start, end - start);
-        if (part == "..") return false;
-        if (end == name.size() && part == ".") return false;
-        start = end + 1;
-    }
-    return true;
 }
 
 bool SaveNameMeetsLink(const std::string& folder, const std::string& name, bool* isFile) {

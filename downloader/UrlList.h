@@ -1,44 +1,23 @@
-// URL list files (<base>.eodurls for EOD price files, <base>.htmurls for web pages): lines
-// "SaveTo(" file name "):" URL part, where the URL part may be led by "UserName(" user "):"
-// and "Password(" password "):". Also the list kinds with their save folder and retry rules,
-// the checks that keep a download inside its save folder and on HTTP, the folder note, and
-// the masking that keeps passwords out of the log.
+// URL list files (<base>.eodurls for EOD price files, <base>.htmurls for web pages) as the
+// downloader uses them: the lines themselves are read by UrlListFile.h; here the URL part's
+// leading "UserName(" user "):" and "Password(" password "):", the list kinds with their save
+// folder and retry rules, the checks that keep a download inside its save folder and on HTTP,
+// the folder note, and the masking that keeps passwords out of the log.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "UrlListFile.h"
+
 namespace vel {
-
-// A list contributes at most this many valid lines; further ones are ignored.
-constexpr int kMaxListEntries = 10000;
-// At most this many characters of a URL part are taken.
-constexpr size_t kMaxUrlPartLength = 9999;
-
-// True when the line, trimmed, begins with "SaveTo(" and holds "):" after it (any case).
-bool IsValidListLine(const std::string& line);
-
-// A valid line taken apart at its first "):": the trimmed file name and the trimmed URL part.
-struct ListEntry {
-    std::string fileName;
-    std::string urlPart;
-};
-ListEntry SplitListEntry(const std::string& line);
-
-// The valid lines of a list file, trimmed, in file order, at most kMaxListEntries. False when
-// the file cannot be read (the entries are then empty).
-bool ReadUrlList(const std::string& path, std::vector<std::string>& entries);
 
 // Sets SaveFolder, PassCountMax and SaveOnError from the list path: ".eodurls" at position 2
 // or later gives the path up to it, trimmed, & "-EOD/", 5 attempts, saving after a read
 // error; ".htmurls" (which wins when both stand in the path) gives "-HTM/", 3 attempts, no
 // saving; a path with neither gives no folder and 1 attempt.
 void GetSaveFolder(const std::string& listPath);
-
-// True when a "SaveTo(" name stays inside the save folder: not empty, not absolute (no leading
-// "/" or "\" and no drive letter), no ".." part, and not ending in a folder separator or ".".
-bool IsSafeSaveName(const std::string& name);
 
 // True when a part of the name, taken in the folder, is a symbolic link (a link to a folder
 // would lead the save outside it): such a name is refused like one outside the folder.

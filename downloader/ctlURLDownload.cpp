@@ -38,7 +38,20 @@ bool SameOrigin(const QUrl& a, const QUrl& b) {
            a.port(DefaultPort(a)) == b.port(DefaultPort(b));
 }
 
+std::int64_t g_firstRetryPauseMs = ctlURLDownload::kFirstRetryPauseMs;
+
+// The pause before the attempt with this number (2 or more) of a URL.
+std::int64_t RetryPauseMs(int attempt) {
+    std::int64_t pause = g_firstRetryPauseMs;
+    for (int n = 2; n < attempt && pause < ctlURLDownload::kMaxRetryPauseMs; ++n) pause *= 2;
+    return std::min(pause, ctlURLDownload::kMaxRetryPauseMs);
+}
+
 }  // namespace
+
+void ctlURLDownload::SetFirstRetryPauseMs(std::int64_t ms) {
+    g_firstRetryPauseMs = std::max<std::int64_t>(ms, 0);
+}
 
 std::string TransferStateCaption(int state) {
     if (state >= 0 && state <= 12) return kStateCaptions[state];
@@ -68,6 +81,7 @@ void ctlURLDownload::Show() {
 }
 
 void ctlURLDownload::StartDownload() {
+    const bool restart = ProcessResult == 3 && PassCount > 0;
     const UrlCredentials parts = SplitCredentials(DownloadURL);
     CurUserName = parts.userName;
     CurPassword = parts.password;
@@ -96,6 +110,19 @@ void ctlURLDownload::StartDownload() {
         return;
     }
 
+    const std::int64_t pause = restart ? RetryPauseMs(PassCount) : 0;
+    if (pause > 0) {
+        // A single timer: the control costs nothing while it waits.
+        pause_ = door().StartTimer(pause, [this] {
+            pause_ = 0;
+            SendAttempt();
+        });
+        return;
+    }
+    SendAttempt();
+}
+
+void ctlURLDownload::SendAttempt() {
     redirects_ = 0;
     Request(CurURL);
     if (ProcessTimeOut > 0)
@@ -242,6 +269,12 @@ void ctlURLDownload::StopDeadline() {
     deadline_ = 0;
 }
 
+void ctlURLDownload::StopPause() {
+    if (pause_ == 0) return;
+    if (Door* d = InstalledDoor()) d->CancelTimer(pause_);
+    pause_ = 0;
+}
+
 void ctlURLDownload::SaveBufferToFile() {
     labAction = "Saving buffer";
     Show();
@@ -282,6 +315,7 @@ void ctlURLDownload::FailSaving() {
 
 void ctlURLDownload::DropTransfer() {
     StopDeadline();
+    StopPause();
     if (transfer_ != 0) {
         const CurlTransport::Id id = transfer_;
         transfer_ = 0;

@@ -1,8 +1,10 @@
 // The download control: downloads one URL at a time over HTTP or HTTPS into a file, as a
 // state machine over the program's one transport (CurlTransport), driven by its events and by a
 // deadline timer of the platform door. The download window holds five of them and its scheduler
-// gives each free one the next URL and restarts failed ones. The body is streamed to a temporary
-// file beside the target and renamed onto it only when the whole response has arrived.
+// gives each free one the next URL and restarts failed ones; a restart waits a pause (a timer of
+// the door) that doubles from one failed attempt to the next, so that the attempts of a URL
+// outlast a short outage of its server. The body is streamed to a temporary file beside the
+// target and renamed onto it only when the whole response has arrived.
 #pragma once
 
 #include <QObject>
@@ -43,6 +45,12 @@ public:
     static constexpr int kComplete = 12;
     // Redirects followed within one attempt at most.
     static constexpr int kMaxRedirects = 10;
+    // The pause before the second attempt of a URL, in milliseconds of the door's monotonic
+    // clock; each further attempt waits twice as long as the one before, at most kMaxRetryPauseMs.
+    static constexpr std::int64_t kFirstRetryPauseMs = 1000;
+    static constexpr std::int64_t kMaxRetryPauseMs = 64000;
+    // The first pause of every control (tests set 0: a failed attempt is restarted at once).
+    static void SetFirstRetryPauseMs(std::int64_t ms);
 
     explicit ctlURLDownload(CurlTransport& transport, QObject* parent = nullptr);
     ~ctlURLDownload() override;
@@ -74,9 +82,11 @@ public:
 
     // Starts (or restarts) the transfer of DownloadURL into SaveFilePath: takes the user name
     // and password parts off the URL part, counts the attempt, cancels a transfer still
-    // running, and sends the GET. The outcome comes through Inet1_StateChanged. An address
-    // that is not http or https, or an empty save path, ends the attempt in error at once. A
-    // response is saved only with a final status (200 or more) and a body that its framing says
+    // running, and sends the GET. A restart after a failed attempt (ProcessResult 3, PassCount
+    // above 0) sends it after the pause of that attempt, ProcessResult being 1 meanwhile; the
+    // attempt's deadline counts from the GET. The outcome comes through Inet1_StateChanged. An
+    // address that is not http or https, or an empty save path, ends the attempt in error at once.
+    // A response is saved only with a final status (200 or more) and a body that its framing says
     // is whole; anything else is a communication error that leaves SaveFilePath as it was. Each
     // failed attempt logs why in one line; one that fails with no attempts left (PassCount >=
     // PassCountMax) is logged as given up too.
@@ -109,19 +119,22 @@ private:
     bool TakeTransferBody(const char* data, std::size_t size) override;
     void TransferHeadArrived(int status) override;
     void TransferEnded(const TransferOutcome& outcome) override;
+    // Sends the attempt's first GET and starts its deadline.
+    void SendAttempt();
     // Sends the GET of one step of the attempt (the address, or a redirect's target).
     void Request(const std::string& url);
     void FollowRedirect(const std::string& target);
     // The attempt's deadline has come: a transfer still running ends in error.
     void OnDeadline();
     void StopDeadline();
+    void StopPause();
     // Ends the attempt as a communication error and logs why.
     void FailTransfer(const std::string& why);
     // The response is complete: renames the temporary file onto SaveFilePath and logs it.
     void SaveBufferToFile();
     // Ends the attempt in error when saving failed (errno tells why), with a log line.
     void FailSaving();
-    // Detaches and aborts the transfer and drops the temporary file.
+    // Detaches and aborts the transfer, stops a pause, and drops the temporary file.
     void DropTransfer();
     void EndAttempt(std::int16_t result);
     void Show();
@@ -132,6 +145,7 @@ private:
     std::unique_ptr<WholeFile> file_;
     int saveErrno_ = 0;     // why the file did not take the body
     TimerId deadline_ = 0;  // the door's timer of the running attempt, 0 when none
+    TimerId pause_ = 0;     // the door's timer of the pause before a restart, 0 when none
     int redirects_ = 0;
     unsigned cancels_ = 0;  // counts CancelDownload calls
     std::string CurURL;

@@ -11,6 +11,7 @@
 #include "Hooks.h"
 #include "MainWindowView.h"
 #include "Progress.h"
+#include "WholeFile.h"
 
 namespace fs = std::filesystem;
 
@@ -116,11 +117,12 @@ bool PrepareResultsFolder() {
                           "It is a link or not a folder: " + ResultsFolderPath);
         return false;
     }
-    std::error_code ec;
+    // Every entry but a folder goes, a link of any kind as a link: one left pointing nowhere
+    // would take the next report wherever it points.
     bool ok = true;
-    for (const auto& name : ListDirectory(ResultsFolderPath, "*.*", EntryKind::Files)) {
+    for (const auto& name : ListNonFolderEntries(ResultsFolderPath)) {
         const std::string path = JoinPath(ResultsFolderPath, name);
-        if (!fs::remove(path, ec) || ec) {
+        if (!RemoveFile(path)) {
             ShowFolderProblem("File in RESULTS folder cannot be deleted!", path);
             ok = false;
             break;

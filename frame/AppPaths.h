@@ -22,8 +22,9 @@ void SetPathsFromDataFolder();
 // the paths empty; an empty path leaves them empty.
 void SetPathsFromHistoryDatabase();
 
-// Creates the RESULTS folder (one level) or deletes the files in it (subfolders stay), so a
-// load starts with an empty RESULTS folder. Refuses with a message, deleting nothing, when
+// Creates the RESULTS folder (one level) or deletes every entry in it that is not a folder
+// (files, links of every kind without following them; subfolders stay), so a load starts with
+// an empty RESULTS folder. Refuses with a message, deleting nothing, when
 // DataFolderPath is empty or not absolute, ResultsFolderPath is not its "RESULTS/" folder, or
 // RESULTS is a symbolic link or no folder;
 // a folder that cannot be created or a file that cannot be deleted is reported too. True when

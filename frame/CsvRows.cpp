@@ -23,7 +23,9 @@ std::string JoinItems(const Table1D<std::string>& items) {
 }  // namespace
 
 std::string CsvTextField(const std::string& text) {
-    if (text.find_first_of(",\" \r\n") == std::string::npos) return text;
+    // A list line that starts with "*" or ";" is read as a comment.
+    const bool commentMark = !text.empty() && (text.front() == '*' || text.front() == ';');
+    if (!commentMark && text.find_first_of(",\" \r\n") == std::string::npos) return text;
     return CsvQuotedField(text);
 }
 

@@ -31,8 +31,9 @@ inline Table1D<std::string>& CsvValue = CsvRow.CsvValue;
 inline std::int16_t& CsvItemCount = CsvRow.CsvItemCount;
 
 // A text as one field of a CSV table: unchanged unless it holds a comma, a double quote, a
-// blank, CR or LF; then CsvQuotedField, so that a reader finds one field and the columns after
-// it stay in place (a stock list reader ends a bare field at its first comma or blank).
+// blank, CR or LF, or starts with "*" or ";"; then CsvQuotedField, so that a reader finds one
+// field and the columns after it stay in place (a stock list reader ends a bare field at its
+// first comma or blank), and a line it starts is not skipped as a comment.
 std::string CsvTextField(const std::string& text);
 // The text enclosed in double quotes with every double quote inside doubled (RFC 4180): the
 // one quoting rule of every CSV field the programs write.

@@ -76,7 +76,7 @@ void Main(const std::string& commandLine, const std::string& executableFolder,
         // Without a display nobody can use the windows the run leaves: the scheduler that started
         // the run gets its process back at once, with the run's outcome as the exit status (a
         // yield first would let a signal end it with a status of its own).
-        if (!door().HasDisplay()) EndProgram(succeeded ? 0 : 1);
+        if (!door().HasDisplay()) EndProgram(!succeeded ? 1 : MissingListFiles > 0 ? 2 : 0);
         YieldToEvents();
     } else {
         WriteActivityLog("Command line options error! Command line options = " + CommandLineText);

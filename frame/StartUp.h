@@ -18,8 +18,8 @@ namespace vel {
 // Command line options = " logged, the four-line error box, a yield and the end of the process
 // with status 1). Without a display the unattended run ends the process once it is over, with no
 // yield in between: "Exiting Vellicor." is logged and the status is 0 when the run reached its
-// end line, 1 after a failure. Otherwise returns in the first two cases; the program then lives
-// on in its windows.
+// end line, 2 when it did but files of its URL list were missing (MissingListFiles), 1 after a
+// failure. Otherwise returns in the first two cases; the program then lives on in its windows.
 void Main(const std::string& commandLine, const std::string& executableFolder,
           const std::function<void()>& showWindows);
 

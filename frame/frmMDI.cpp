@@ -15,6 +15,21 @@ namespace {
 frmMDI* g_current = nullptr;
 }
 
+bool ChildMenuBar::eventFilter(QObject* watched, QEvent* event) {
+    // Alt is taken on its shortcut override; the bar of an inactive child lets it pass.
+    if (event->type() == QEvent::ShortcutOverride && !InActiveChild()) return false;
+    return QMenuBar::eventFilter(watched, event);
+}
+
+bool ChildMenuBar::InActiveChild() const {
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+        if (auto* child = qobject_cast<QMdiSubWindow*>(w))
+            return child->mdiArea() && child->mdiArea()->activeSubWindow() == child;
+        if (w->isWindow()) break;
+    }
+    return true;
+}
+
 frmMDI::frmMDI() : area_(new QMdiArea(this)) {
     setObjectName(QStringLiteral("frmMDI"));
     setWindowTitle(QStringLiteral("Vellicor"));

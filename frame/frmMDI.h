@@ -1,9 +1,10 @@
 // The frame window of Vellicor: a multiple-document frame captioned "Vellicor" whose child
 // windows are the main window and the windows that later open inside it. Closing it ends the
-// program.
+// program. Also the menu bar that each child window carries.
 #pragma once
 
 #include <QMainWindow>
+#include <QMenuBar>
 
 #include "MainWindowView.h"
 
@@ -11,6 +12,22 @@ class QMdiArea;
 class QMdiSubWindow;
 
 namespace vel {
+
+// The menu bar of a child window of the frame. Every menu bar watches the key events of the
+// whole frame for a lone Alt; with one bar in each child, all of them would take it and the
+// last one built would win, whichever child is active. This bar takes Alt only while its child
+// window is the frame's active one (a bar outside the frame always does), as Qt already keeps
+// the shortcuts of a child window, Alt+letter among them, to the active child.
+class ChildMenuBar : public QMenuBar {
+public:
+    using QMenuBar::QMenuBar;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool InActiveChild() const;
+};
 
 class frmMDI : public QMainWindow {
     Q_OBJECT

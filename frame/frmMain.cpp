@@ -53,6 +53,7 @@ struct MenuItemSpec {
 frmMain::frmMain(frmMDI* frame) : frame_(frame) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Main menu."));
+    setMenuBar(new ChildMenuBar(this));
     BuildMenus();
     BuildToolbar();
     BuildControls();

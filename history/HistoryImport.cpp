@@ -56,13 +56,14 @@ void EndFile() {
     YieldToEvents();
 }
 
-// One file into the open database (inside the caller's transaction).
-void ImportFileInto(Database& db, const std::string& table, const std::string& path) {
+// One file into the open database (inside the caller's transaction); returns the rows stored.
+std::int64_t ImportFileInto(Database& db, const std::string& table, const std::string& path) {
     BeginFile("Processing single text file  ", path);
     SplitFilePathParts(path);
     ImportFileSymbol = SymbolFromFileName(path);
-    ImportTextFileRows(db, table, path, [] { ProgressStep(); });
+    const std::int64_t rows = ImportTextFileRows(db, table, path, [] { ProgressStep(); });
     EndFile();
+    return rows;
 }
 
 // The files of a database: the file itself and the engine's journals beside it.
@@ -223,6 +224,7 @@ bool ImportHistoryFolderFiles(const std::string& databasePath, const std::string
     // This import's folder, whatever another command sets while this one yields.
     const std::string folder = DataFolderPath;
     ImportFolderFileNames.clear();
+    ImportFolderFileRows.clear();
     for (const auto& name : ListDirectory(folder, "*", EntryKind::Others))
         if (HasImportExtension(name))
             WriteActivityLog("Not a regular file, skipped: " + JoinPath(folder, name));
@@ -245,7 +247,7 @@ bool ImportHistoryFolderFiles(const std::string& databasePath, const std::string
             SetMainLabel(MainLabel::PerformedAction, "Importing   " + formatWholeExport(k) + " /" +
                                                          formatWholeExport(n) + "    " + path);
             YieldToEvents();
-            ImportFileInto(db, table, path);
+            ImportFolderFileRows.push_back(ImportFileInto(db, table, path));
         }
         transaction.commit();
     } catch (const std::exception& e) {

@@ -16,8 +16,8 @@ namespace vel {
 // The most files one folder import takes (the first ones in name order).
 constexpr int kMaxImportFolderFiles = 10000;
 
-// ImportFolderFileCount and ImportFolderFileNames, the files of the last folder import:
-// HistoryState.h.
+// ImportFolderFileCount, ImportFolderFileNames and ImportFolderFileRows, the files of the last
+// folder import and the rows each gave: HistoryState.h.
 
 // Types the 20 columns from the file and builds the preview (EodImport.h). False, after the
 // error message, when the file cannot be read.

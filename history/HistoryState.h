@@ -23,9 +23,11 @@ struct ImportRunState {
     std::string ImportPreviewText;
     // Lines taken into the analysis so far (at most 98 fit into the preview).
     std::int32_t ImportPreviewLineCount = 0;
-    // The files kept by the last folder import (names, not paths).
+    // The files kept by the last folder import (names, not paths), and the rows of EOD data
+    // that each of them gave (entry by entry; filled as far as the import got).
     std::int32_t ImportFolderFileCount = 0;
     std::vector<std::string> ImportFolderFileNames;
+    std::vector<std::int64_t> ImportFolderFileRows;
     bool operator==(const ImportRunState&) const = default;
 };
 extern ImportRunState ImportRun;
@@ -34,6 +36,7 @@ inline std::string& ImportPreviewText = ImportRun.ImportPreviewText;
 inline std::int32_t& ImportPreviewLineCount = ImportRun.ImportPreviewLineCount;
 inline std::int32_t& ImportFolderFileCount = ImportRun.ImportFolderFileCount;
 inline std::vector<std::string>& ImportFolderFileNames = ImportRun.ImportFolderFileNames;
+inline std::vector<std::int64_t>& ImportFolderFileRows = ImportRun.ImportFolderFileRows;
 
 // ---- The database build -------------------------------------------------------------------
 struct HistoryBuildState {

@@ -40,10 +40,10 @@ const char* const kHelpLines[] = {
 // ---- SplitEventsModel -------------------------------------------------------------------
 
 SplitEventsModel::SplitEventsModel(SplitEventsTable& table, QObject* parent)
-    : QAbstractTableModel(parent), table_(table) {}
+    : QAbstractTableModel(parent), table_(table), eventRows_(table.rowCount()) {}
 
 int SplitEventsModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : table_.rowCount() + 1;
+    return parent.isValid() ? 0 : eventRows_ + 1;
 }
 
 int SplitEventsModel::columnCount(const QModelIndex& parent) const {
@@ -53,8 +53,7 @@ int SplitEventsModel::columnCount(const QModelIndex& parent) const {
 QVariant SplitEventsModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) return {};
     const int c = index.column();
-    if (index.row() == table_.rowCount())
-        return QString::fromStdString(pending_[static_cast<size_t>(c)]);
+    if (index.row() == eventRows_) return QString::fromStdString(pending_[static_cast<size_t>(c)]);
     const auto& r = table_.row(index.row());
     const std::string& text = c == SplitEventsTable::SymbolColumn ? r.symbol
                               : c == SplitEventsTable::DateColumn ? r.date
@@ -66,7 +65,7 @@ QVariant SplitEventsModel::headerData(int section, Qt::Orientation orientation, 
     if (role != Qt::DisplayRole) return {};
     if (orientation == Qt::Horizontal)
         return QString::fromLatin1(SplitEventsTable::ColumnName(section));
-    return section == table_.rowCount() ? QStringLiteral("*") : QString();
+    return section == eventRows_ ? QStringLiteral("*") : QString();
 }
 
 Qt::ItemFlags SplitEventsModel::flags(const QModelIndex& index) const {
@@ -78,7 +77,7 @@ bool SplitEventsModel::setData(const QModelIndex& index, const QVariant& value, 
     if (!index.isValid() || role != Qt::EditRole) return false;
     const std::string text = value.toString().toStdString();
     const int row = index.row();
-    if (row < table_.rowCount()) {
+    if (row < eventRows_) {
         std::string refusal;
         try {
             refusal = table_.setCell(row, index.column(), text);
@@ -112,27 +111,34 @@ bool SplitEventsModel::HasPendingNewRow() const {
 
 std::string SplitEventsModel::CommitNewRow() {
     if (!HasPendingNewRow()) return {};
-    // The new event goes in front of the new row, which moves down by one; the whole grid is
-    // shown anew, also when the database refuses the row.
+    // The new event goes in front of the new row, which moves down by one. The grid is told of
+    // the inserted row, never reset: this runs while the grid commits the editor of the new
+    // row's last cell, and a reset would take that editor from the grid before it is closed.
     std::string refusal;
-    beginResetModel();
     try {
         refusal = table_.addRow(pending_[0], pending_[1], pending_[2]);
     } catch (const std::exception& e) {
         refusal = std::string("Split event cannot be saved!\r\n") + e.what();
     }
-    if (refusal.empty()) pending_ = {};
-    endResetModel();
+    if (table_.rowCount() > eventRows_) {
+        beginInsertRows(QModelIndex(), eventRows_, table_.rowCount() - 1);
+        eventRows_ = table_.rowCount();
+        endInsertRows();
+    }
+    if (refusal.empty()) {
+        pending_ = {};
+        emit dataChanged(index(eventRows_, 0),
+                         index(eventRows_, SplitEventsTable::kColumnCount - 1));
+    }
     return refusal;
 }
 
 bool SplitEventsModel::removeRows(int row, int count, const QModelIndex& parent) {
-    if (parent.isValid() || row < 0 || count < 1 || row + count > table_.rowCount() + 1)
-        return false;
-    if (row + count == table_.rowCount() + 1) {
+    if (parent.isValid() || row < 0 || count < 1 || row + count > eventRows_ + 1) return false;
+    if (row + count == eventRows_ + 1) {
         pending_ = {};
-        emit dataChanged(index(table_.rowCount(), 0),
-                         index(table_.rowCount(), SplitEventsTable::kColumnCount - 1));
+        emit dataChanged(index(eventRows_, 0),
+                         index(eventRows_, SplitEventsTable::kColumnCount - 1));
         if (--count == 0) return true;
     }
     beginResetModel();
@@ -142,6 +148,7 @@ bool SplitEventsModel::removeRows(int row, int count, const QModelIndex& parent)
     } catch (const std::exception& e) {
         refusal = std::string("Split event cannot be deleted!\r\n") + e.what();
     }
+    eventRows_ = table_.rowCount();
     endResetModel();
     if (!refusal.empty()) Refuse(refusal);
     return refusal.empty();

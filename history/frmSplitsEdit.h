@@ -43,6 +43,8 @@ public:
 
 private:
     SplitEventsTable& table_;
+    // The events the grid knows of: the table's rows, until it has been told of a change.
+    int eventRows_;
     std::array<std::string, SplitEventsTable::kColumnCount> pending_;
 };
 

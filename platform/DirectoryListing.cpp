@@ -41,12 +41,14 @@ bool MatchesPattern(const std::string& name, const std::string& pattern) {
     // Iterative glob match with one backtracking point for the last "*".
     size_t n = 0, p = 0, starP = std::string::npos, starN = 0;
     while (n < name.size()) {
-        if (p < pat.size() && (pat[p] == '?' || ToLowerAscii(pat[p]) == ToLowerAscii(name[n]))) {
-            ++n;
-            ++p;
-        } else if (p < pat.size() && pat[p] == '*') {
+        // A "*" of the pattern is a wildcard also where the name holds a "*" itself.
+        if (p < pat.size() && pat[p] == '*') {
             starP = p++;
             starN = n;
+        } else if (p < pat.size() &&
+                   (pat[p] == '?' || ToLowerAscii(pat[p]) == ToLowerAscii(name[n]))) {
+            ++n;
+            ++p;
         } else if (starP != std::string::npos) {
             p = starP + 1;
             n = ++starN;
@@ -72,6 +74,21 @@ std::vector<std::string> ListDirectory(const std::string& folder, const std::str
         if (!MatchesPattern(name, pattern)) continue;
         if (!KindMatches(it->path(), kind)) continue;
         names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> ListNonFolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec), end;
+    for (; !ec && it != end; it.increment(ec)) {
+        std::error_code kindError;
+        // The entry's own kind: a link is a link, whatever it names.
+        const auto st = fs::symlink_status(it->path(), kindError);
+        if (kindError || fs::is_directory(st)) continue;
+        names.push_back(it->path().filename().string());
     }
     std::sort(names.begin(), names.end());
     return names;

@@ -23,6 +23,11 @@ bool MatchesPattern(const std::string& name, const std::string& pattern);
 std::vector<std::string> ListDirectory(const std::string& folder, const std::string& pattern,
                                        EntryKind kind);
 
+// The names of every entry of the folder that is not itself a folder, sorted: regular files,
+// links of every kind (to a file, to a folder, to nothing), FIFOs, devices and sockets; what
+// emptying the folder removes. A folder that is missing or cannot be read gives an empty list.
+std::vector<std::string> ListNonFolderEntries(const std::string& folder);
+
 // The directory search for one path whose last part may hold wildcards: the name of the first
 // matching entry of the asked kind (in name order), or "" when there is none. A last part
 // without wildcards must name the entry exactly. A path ending with "/" finds nothing.

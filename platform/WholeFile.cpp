@@ -29,6 +29,23 @@ std::string TemporaryStem(long long pid) {
 long g_failureIn = 0;
 std::string g_failureTarget;  // "": every target counts
 std::string g_removeFailure;  // "": no removal fails
+bool g_unprivileged = false;  // ownership changes judged as for a user who is not root
+gid_t g_memberGroup = static_cast<gid_t>(-1);
+
+// fchown, or, under the injection, the answer a user who is not root gets: a change of owner,
+// or to a group that is neither the file's nor the user's, is refused (EPERM).
+int ChangeOwnership(int fd, uid_t owner, gid_t group) {
+    if (g_unprivileged) {
+        struct stat st {};
+        if (::fstat(fd, &st) != 0) return -1;
+        if ((owner != static_cast<uid_t>(-1) && owner != st.st_uid) ||
+            (group != static_cast<gid_t>(-1) && group != st.st_gid && group != g_memberGroup)) {
+            errno = EPERM;
+            return -1;
+        }
+    }
+    return ::fchown(fd, owner, group);
+}
 
 // True when the injected failure is due now.
 bool InjectedFailure(const std::string& target) {
@@ -77,13 +94,14 @@ bool MayBeReplaced(const std::string& file, const struct stat& st, bool exists) 
     return ::access(file.c_str(), W_OK) == 0;
 }
 
-// Gives the new file the permissions and, where the process may, the group of the file it
-// replaces (a table the user keeps private, or shares with a group, stays so). False (errno
-// set) when the permissions cannot be set.
+// Gives the new file the permission bits 0777 and, where the process may, the group of the
+// file it replaces (a table the user keeps private, or shares with a group, stays so); never
+// the set-user, set-group or sticky bit, which downloaded bytes must not carry. The owner is
+// left alone: only root may give a file away, while any user may give it a group of his own.
+// False (errno set) when the permissions cannot be set.
 bool KeepModeAndGroup(int fd, const struct stat& st) {
-    // Changing the group may clear the set-group bit, so the mode comes after it.
-    if (::fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0 && errno != EPERM) return false;
-    return ::fchmod(fd, st.st_mode & 07777) == 0;
+    if (ChangeOwnership(fd, static_cast<uid_t>(-1), st.st_gid) != 0 && errno != EPERM) return false;
+    return ::fchmod(fd, st.st_mode & 0777) == 0;
 }
 
 }  // namespace
@@ -105,6 +123,11 @@ bool RemoveFile(const std::string& path) {
 
 void InjectRemoveFailure(const std::string& path) {
     g_removeFailure = path;
+}
+
+void InjectUnprivilegedOwnership(bool on, gid_t memberOf) {
+    g_unprivileged = on;
+    g_memberGroup = memberOf;
 }
 
 int RemoveTemporaryFilesOf(long long pid, const std::string& folder) {

@@ -8,6 +8,8 @@
 // exists, so that an end of the process removes it.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <string>
 
@@ -24,9 +26,9 @@ public:
     // Creates the temporary file in the folder of the file the target names; false (errno set)
     // when that folder cannot take it, when the target's links do not end (ELOOP), or when the
     // file exists and is a folder (EISDIR), is no regular file (EPERM) or may not be written.
-    // The temporary file takes the permissions and, where the process may, the group of the
-    // file it replaces. The temporary name does not grow with the target's, so a target of any
-    // name its folder takes can be written.
+    // The temporary file takes the permission bits 0777 and, where the process may, the group
+    // of the file it replaces. The temporary name does not grow with the target's, so a target of
+    // any name its folder takes can be written.
     bool Open();
     // Appends the bytes; false on a write error (the file is then useless).
     bool Write(const char* data, size_t size);
@@ -56,6 +58,11 @@ int RemoveTemporaryFilesOf(long long pid, const std::string& folder);
 // Fault injection for tests: every RemoveFile of the path fails from now on (EACCES, as in a
 // folder the process may not change) until this is called with "".
 void InjectRemoveFailure(const std::string& path);
+
+// Fault injection for tests: from now on (`on`) WholeFile changes the group of its files as
+// a user who is not root may, a member of the group `memberOf` only: a change of owner, or to
+// any other group than the file's own, is refused (EPERM). false switches it off.
+void InjectUnprivilegedOwnership(bool on, gid_t memberOf = static_cast<gid_t>(-1));
 
 // Fault injection for tests: the n-th file operation of WholeFile from now on (1: the next
 // Open, Write or Commit) fails as a full disk would make it; 0 switches the injection off. A

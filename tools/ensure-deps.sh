@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs when they are missing (as root), or prints
-# the one command that installs them. Then makes the locales that the locale tests run under
-# available (as root), when they are missing.
+# Installs the Debian packages the build and the tests need when they are missing (as root), or
+# prints the one command that installs them (nginx: the downloader's tests against a real
+# server). Then makes the locales that the locale tests run under available (as root), when they
+# are missing.
 set -eu
 pkgs=(g++ cmake make libgtest-dev libgmock-dev libsqlite3-dev qt6-base-dev libcurl4-openssl-dev
   libssl-dev fonts-dejavu-core clang-format curl locales nginx)

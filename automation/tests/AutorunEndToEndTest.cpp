@@ -121,9 +121,20 @@ TEST_F(AutorunEndToEndTest, ADownloadThroughTarquelIsRebuiltLoadedAndReported) {
     WriteServedSet({"DownloadEOD = YES", "CreateHistory = YES", "MarketTiming = YES",
                     "MarketSwinging = YES", "MarketSwingingSpecial = YES", "LastDaysMax = 100"},
                    6, 160);
+    // Links to nothing outside the set where the run writes: a report, a downloaded file and
+    // the result. Each is removed as a link, and nothing appears where it pointed.
+    fs::create_directories(TempPath("outside"));
+    fs::create_directories(TempPath("E2E-EOD/RESULTS"));
+    const std::string firstFile = ListDirectory(TempPath("served/"), "*.csv", EntryKind::Files)[0];
+    fs::create_symlink(TempPath("outside/report"),
+                       TempPath("E2E-EOD/RESULTS/acmd1MarketTimingReport.html"));
+    fs::create_symlink(TempPath("outside/eod"), TempPath("E2E-EOD/" + firstFile));
+    fs::create_symlink(TempPath("outside/result"), TempPath("E2E.dwnresult"));
     QElapsedTimer clock;
     clock.start();
     RunAutorunMode();
+    EXPECT_TRUE(fs::is_empty(TempPath("outside")));
+    EXPECT_FALSE(fs::is_symlink(TempPath("E2E.dwnresult")));
     EXPECT_LT(clock.elapsed(), 60000);
     EXPECT_EQ(AutoRunMode, 0);
     EXPECT_EQ(SilentMode, 0);
@@ -428,6 +439,42 @@ TEST_F(AutorunEndToEndTest, HeadlessVellicorEndsWithItsRunAndTheRunsOutcomeAsIts
     EXPECT_NE(run("Demo.autorun"), 0);
     EXPECT_EQ(LogLinesStarting({"Message: Error in Autorun parameters"}).size(), 1u);
     EXPECT_NE(run("Demo.eodurls"), 0);  // a command line that names no .autorun file
+}
+
+TEST_F(AutorunEndToEndTest, AHeadlessRunWhoseListLeftFilesMissingNamesEachAndEndsWith2) {
+    CopyProgram(VELLICOR_BINARY, "Vellicor");
+    CopyProgram(TARQUEL_BINARY, "Tarquel");
+    WriteServedSet({"DownloadEOD = YES", "CreateHistory = YES", "MarketTiming = YES"}, 4, 120);
+    // Beside the four stocks: a page that answers 404, a page without EOD rows, a URL that is
+    // not fetched, and a stock of five days, which the history leaves out by its own rule.
+    server.Route("/eod/GONE", Page("Not Found", 404));
+    server.Route("/eod/NOTE", Page("<html><body>No quotes today.</body></html>"));
+    std::istringstream served(ReadFile(TempPath("served/AAAA.csv")));
+    std::string fiveDays, line;
+    for (int k = 0; k < 6 && std::getline(served, line); ++k) fiveDays += line + "\n";
+    server.Route("/eod/FEW", Page(fiveDays));
+    WriteFile(TempPath("E2E.eodurls"),
+              ReadFile(TempPath("E2E.eodurls")) + "SaveTo(GONE.csv):" + server.Url("/eod/GONE") +
+                  "\r\nSaveTo(NOTE.csv):" + server.Url("/eod/NOTE") +
+                  "\r\nSaveTo(FTP.csv):ftp://127.0.0.1/FTP\r\nSaveTo(FEW.csv):" +
+                  server.Url("/eod/FEW") + "\r\n");
+    QProcess vellicor;
+    StartHeadless(vellicor, "E2E.autorun");
+    // The loopback server answers from this process's events.
+    QElapsedTimer clock;
+    clock.start();
+    while (vellicor.state() != QProcess::NotRunning && clock.elapsed() < 60000)
+        qt_.WaitForEvents(20);
+    ASSERT_EQ(vellicor.state(), QProcess::NotRunning) << "it did not end by itself";
+    EXPECT_EQ(vellicor.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(vellicor.exitCode(), 2);
+    EXPECT_EQ(vellicor.readAllStandardError().toStdString(), "");
+    EXPECT_EQ(LogLinesStarting({"Not downloaded: ", "No EOD rows in: "}),
+              (std::vector<std::string>{"No EOD rows in: GONE.csv", "No EOD rows in: NOTE.csv",
+                                        "Not downloaded: FTP.csv"}));
+    // The reports are written as usual.
+    EXPECT_EQ(LogLinesStarting({"Autorun mode - End."}).size(), 1u);
+    EXPECT_TRUE(Exists(TempPath("E2E-EOD/RESULTS/acmd1MarketTimingReport.html")));
 }
 
 // Every entry below the folder but `skipped` and what it holds, with its size and time of change.

@@ -5,6 +5,8 @@
 // and both flags back at 0, the demonstration and the load-only run, and runs that may not start.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "AnalysisEntryPoints.h"
 #include "AutomationFixture.h"
 #include "AutomationState.h"
@@ -140,6 +142,23 @@ TEST_F(UnattendedRunsTest, TheDownloadWaitsForTheResultFileOfTheDownloaderItStar
     EXPECT_EQ(log[3], "Autorun mode - Creating History.mdb - Start.");
     EXPECT_EQ(log.back(), "Autorun mode - End.");
     EXPECT_EQ(LoadedSymbolCount, 4);
+}
+
+TEST_F(UnattendedRunsTest, PastTwentyFilesMissingFromTheListOneLineCountsTheRest) {
+    WriteAutorunSet("T", {"DownloadEOD = YES", "CreateHistory = YES", "StockSymbolsMax = 27"});
+    std::string list;
+    for (int k = 0; k < 30; ++k)
+        list += "SaveTo(" + eodgen::SymbolName(k) + ".csv):http://x/" + std::to_string(k) + "\r\n";
+    WriteFile(TempPath("T.eodurls"), list);
+    PlayDownloader("OK\r\n");  // the first 4 of the 27 files that the downloader takes arrive
+    EXPECT_TRUE(RunAutorunMode());
+    EXPECT_EQ(MissingListFiles, 23);
+    const auto lines = LogLinesStarting({"Not downloaded: ", "And "});
+    ASSERT_EQ(lines.size(), 21u);
+    EXPECT_EQ(lines.front(), "Not downloaded: AAAE.csv");
+    EXPECT_EQ(lines[19], "Not downloaded: " + eodgen::SymbolName(23) + ".csv");
+    EXPECT_EQ(lines.back(), "And 3 more files of the URL list not downloaded or without EOD rows.");
+    EXPECT_EQ(RunLog().back(), "Autorun mode - End.");
 }
 
 TEST_F(UnattendedRunsTest, EveryDownloadFailureEndsTheRunWithItsMessage) {
@@ -467,6 +486,50 @@ TEST_F(UnattendedRunsTest, AReportFileThatIsNotWrittenFailsTheRun) {
     }
 }
 
+TEST_F(UnattendedRunsTest, ACalculationWhoseReportCannotBeWrittenFailsTheRunWithWhy) {
+    door_.display = false;  // the messages are logged
+    // No stock's day money is positive on the last days: the two stocks of 50 days have no row
+    // on the last five, and the three that have them, with five days each, are too short for
+    // the history. Nothing is loaded; the basket stays empty.
+    const auto generated = GenerateEod("T", 5, 55);
+    for (size_t s = 0; s < generated.files.size(); ++s) {
+        std::istringstream in(ReadFile(generated.files[s]));
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);) lines.push_back(line + "\n");
+        const size_t from = s < 2 ? 1 : lines.size() - 5;
+        const size_t to = s < 2 ? lines.size() - 5 : lines.size();
+        std::string text = lines[0];
+        for (size_t k = from; k < to; ++k) text += lines[k];
+        WriteFile(generated.files[s], text);
+    }
+    WriteAutorunSet("T", {"CreateHistory = YES", "MarketSwinging = YES", "MarketTiming = YES"});
+    EXPECT_FALSE(RunAutorunMode());
+    ExpectFlagsDown();
+    const std::string why =
+        "Market Swinging report was not written: the Stock Basket is empty "
+        "(no stock has a positive day money on the last days)!";
+    auto log = RunLog();
+    ASSERT_GE(log.size(), 4u);
+    EXPECT_EQ(log[log.size() - 4], "Autorun mode - Market Swinging - Start.");
+    EXPECT_EQ(log[log.size() - 2], "Autorun mode - Error - " + why);
+    EXPECT_EQ(log.back(), "Message: " + why);
+    EXPECT_TRUE(ListDirectory(TempPath("T-EOD/RESULTS/"), "*", EntryKind::Files).empty());
+
+    // A trading log without rallies: its report would only say "No trading periods found!".
+    GenerateEod("T", 3, 60);
+    StartNewLog();
+    AnalysisCommands.GenerateCrossingAboveOptimalLevelTSignalsFromSelectedCurveForSB =
+        [](std::int16_t&) { RallyCount = 0; };
+    EXPECT_FALSE(RunAutorunMode());
+    ExpectFlagsDown();
+    log = RunLog();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[log.size() - 2],
+              "Autorun mode - Error - Market Swinging report was not written: No trading "
+              "periods found!");
+    EXPECT_TRUE(ListDirectory(TempPath("T-EOD/RESULTS/"), "*.html", EntryKind::Files).empty());
+}
+
 TEST_F(UnattendedRunsTest, ARunOfASetThatAnotherRunHoldsIsRefusedAtOnce) {
     door_.display = false;  // the messages are logged
     GenerateEod("T", 3, 40);
@@ -495,12 +558,14 @@ TEST_F(UnattendedRunsTest, ARunOfASetThatAnotherRunHoldsIsRefusedAtOnce) {
     EXPECT_FALSE(RunAutorunMode());
     expectRefused();
     EXPECT_TRUE(door_.CallsOf("watch").empty());
-    // A run that only loads takes no lock: it reads the database that the other run replaces
-    // whole, and needs no more than that of the folder.
+    // A run that only loads is refused too: its load would empty RESULTS, where the other run
+    // writes its reports.
+    const std::string report = TempPath("T-EOD/RESULTS/acmd5MarketSpecialSwingingReport.html");
+    WriteFile(report, "the other run's report");
     StartNewLog();
     RunAutorunLoadHistory();
-    ExpectFlagsDown();
-    EXPECT_EQ(LogLinesStarting({"Loading History.mdb - End."}).size(), 1u);
+    expectRefused();
+    EXPECT_EQ(ReadFile(report), "the other run's report");
     EXPECT_EQ(ReadFile(TempPath("T.dwnresult")), "OK\r\n");
     EXPECT_EQ(ReadFile(database), before);
 }

@@ -95,23 +95,26 @@ TEST_F(StockBasketTest, SavesMembersWithCrLfAndReadsThemBack) {
 }
 
 // The program reads back what it writes: a symbol that holds a comma, a double quote or a
-// blank is one quoted field in the stock list and in the portfolio file, and every list reader
-// takes it whole.
-TEST_F(StockBasketTest, ASymbolWithACommaAQuoteOrABlankReadsBackAsItself) {
+// blank, or starts with a comment mark, is one quoted field in the stock list and in the
+// portfolio file, and every list reader takes it whole.
+TEST_F(StockBasketTest, ASymbolWithACommaAQuoteABlankOrACommentMarkReadsBackAsItself) {
     LoadedSymbols(3) = "A,B";
     LoadedSymbols(5) = "Q\"X";
     LoadedSymbols(7) = "BRK B";
-    Members({3, 5, 7, 9});
+    LoadedSymbols(8) = "*STAR";
+    LoadedSymbols(10) = ";SEMI";
+    Members({3, 5, 7, 8, 9, 10});
     ASSERT_TRUE(SaveStockBasketList(TempPath("basket.csv")));
-    EXPECT_EQ(Read(TempPath("basket.csv")), "\"A,B\"\r\n\"Q\"\"X\"\r\n\"BRK B\"\r\nS9\r\n");
+    EXPECT_EQ(Read(TempPath("basket.csv")),
+              "\"A,B\"\r\n\"Q\"\"X\"\r\n\"BRK B\"\r\n\"*STAR\"\r\nS9\r\n\";SEMI\"\r\n");
     WriteTextLines(TempPath("Basket.csv"), PortfolioLines());
     for (const char* list : {"basket.csv", "Basket.csv"}) {
         Members({});
         LoadStockListIntoStockBasket(TempPath(list));
-        EXPECT_EQ(Flagged(), (std::vector<long>{3, 5, 7, 9})) << list;
-        Members({2, 3, 5, 7, 9});
+        EXPECT_EQ(Flagged(), (std::vector<long>{3, 5, 7, 8, 9, 10})) << list;
+        Members({2, 3, 5, 7, 8, 9, 10});
         IntersectStockBasketWithList(TempPath(list));
-        EXPECT_EQ(Flagged(), (std::vector<long>{3, 5, 7, 9})) << list;
+        EXPECT_EQ(Flagged(), (std::vector<long>{3, 5, 7, 8, 9, 10})) << list;
     }
     EXPECT_EQ(StockListLineSymbol("  \"A \"\"B\"\"\" , x"), "A \"B\"");
 }

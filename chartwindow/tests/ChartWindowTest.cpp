@@ -378,6 +378,25 @@ TEST_F(ChartWindowTest, TheKeyboardSelectsInTheTreeAsANodeClickDoes) {
     EXPECT_EQ(LabelText("labBasketCount").toStdString(), " 0 / 1");
 }
 
+TEST_F(ChartWindowTest, TheHighlightFollowsTheShownStockAfterABurstOfKeys) {
+    // Five Down keys queued at once, as a fast burst from the keyboard: the first key's draw
+    // runs the others in its yields, as the program's yields run pending window events.
+    QTreeWidget* tree = w->Tree();
+    w->SelectNode(2);
+    SetYieldHook([] { QApplication::processEvents(); });
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::postEvent(tree,
+                                    new QKeyEvent(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier));
+    QApplication::processEvents();
+    SetYieldHook(nullptr);
+    EXPECT_EQ(DisplayedStockIndex, 6);
+    EXPECT_EQ(LabelText("labSymbols").toStdString(), " 6 / 30");
+    EXPECT_EQ(w->SelectedNodeKey(), "S6");
+    const QList<QTreeWidgetItem*> highlighted = tree->selectedItems();
+    ASSERT_EQ(highlighted.size(), 1);
+    EXPECT_EQ(highlighted.front()->data(0, Qt::UserRole).toString(), QStringLiteral("S6"));
+}
+
 TEST_F(ChartWindowTest, BasketButtonsAndListCommands) {
     DisplayedStockIndex = 9;
     Click("cmdBasketIn");

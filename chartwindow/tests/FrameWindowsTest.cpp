@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -105,6 +106,43 @@ TEST_F(FrameWindowsTest, TheChartWindowClosedByItsTitleBarComesBackWholeAtItsSiz
     EXPECT_EQ(chart->geometry(), place);
     EXPECT_EQ(frame->mdiArea()->activeSubWindow(), chart);
     ExpectDesignedSizes("CHARTS after the close");
+}
+
+// A lone Alt as the keyboard gives it: its shortcut override, press and release, sent to the
+// widget with the keyboard focus.
+void PressAlt() {
+    QWidget* target = QApplication::focusWidget();
+    if (!target) target = QApplication::activeWindow();
+    QKeyEvent override(QEvent::ShortcutOverride, Qt::Key_Alt, Qt::AltModifier);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Alt, Qt::AltModifier);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
+    for (QKeyEvent* e : {&override, &press, &release}) QApplication::sendEvent(target, e);
+}
+
+QString ActiveMenu(QMainWindow* window) {
+    const QAction* a = window->menuBar()->activeAction();
+    return a ? a->text() : QString();
+}
+
+TEST_F(FrameWindowsTest, AltOpensTheMenusOfTheActiveChildWindow) {
+    mnuStockChartsAndScreening_Click();
+    w = ChartWindowWidget();
+    QApplication::setActiveWindow(frame.get());
+    // The main window's title clicked while the chart window exists.
+    frame->mdiArea()->setActiveSubWindow(Outer(main));
+    QApplication::processEvents();
+    PressAlt();
+    EXPECT_EQ(frame->mdiArea()->activeSubWindow(), Outer(main));
+    EXPECT_EQ(ActiveMenu(main), QStringLiteral("Stock data"));
+    EXPECT_EQ(ActiveMenu(w), QString());
+    PressAlt();  // leaves the menus
+    EXPECT_EQ(ActiveMenu(main), QString());
+    frame->mdiArea()->setActiveSubWindow(Outer(w));
+    QApplication::processEvents();
+    PressAlt();
+    EXPECT_EQ(frame->mdiArea()->activeSubWindow(), Outer(w));
+    EXPECT_EQ(ActiveMenu(w), QStringLiteral("Basket"));
+    EXPECT_EQ(ActiveMenu(main), QString());
 }
 
 TEST_F(FrameWindowsTest, AQuestionDuringAMarketCalculationLeavesTheChartWindowActive) {

@@ -11,6 +11,7 @@
 #include "DownloaderFixture.h"
 #include "DownloaderState.h"
 #include "TestHttpServer.h"
+#include "TestNginx.h"
 #include "WholeFile.h"
 
 namespace vel {
@@ -21,6 +22,7 @@ using testing::HttpBehaviour;
 using testing::Page;
 using testing::Stalled;
 using testing::TestHttpServer;
+using testing::TestNginx;
 
 // An answer that breaks off after its first bytes: an attempt in error every time.
 HttpBehaviour Broken() {
@@ -162,6 +164,76 @@ TEST_F(DownloadRunTest, AFailingUrlIsTriedAsOftenAsItsListKindAllows) {
     EXPECT_EQ(LogCount("Given up after attempt 5 URL=" + server.Url("/fail")), 1);
     EXPECT_EQ(LogCount("Given up after attempt 3 URL=" + server.Url("/fail")), 1);
     EXPECT_EQ(LogCount("Given up after attempt 1 URL=" + server.Url("/fail")), 1);
+}
+
+// A failed attempt is restarted after a pause on the door's clock, 1 s and then twice as long
+// each time, during which its control holds a single timer and the other URLs go on: a server
+// that is down for a little more than a second still gives its file.
+TEST_F(DownloadRunTest, AFailedAttemptIsRetriedAfterAPauseThatDoubles) {
+    ctlURLDownload::SetFirstRetryPauseMs(ctlURLDownload::kFirstRetryPauseMs);
+    HttpBehaviour down;
+    down.closeWithoutAnswer = true;
+    server.Route("/eod", down);
+    server.Route("/other", Page("other"));
+    WriteList("E.eodurls", {"E.csv=/eod", "O.csv=/other"});
+    form->Form_Load();
+    form->SetUrlListText("E.eodurls");
+    form->mnuStartDownloading_Click();
+    // Waits until attempt n has failed and the control waits on its pause.
+    const auto paused = [&](int n) {
+        return RunUntil([&] {
+            return LogCount("Failed attempt") == n && form->Control(1).ProcessResult == 1 &&
+                   Exists(TempPath("E-EOD/O.csv")) && door_.PendingTimers() == 1;
+        });
+    };
+    // Curl itself may send a request again once on a fresh connection where a kept one was
+    // closed: attempts are counted by the control.
+    ASSERT_TRUE(paused(1));
+    int requests = server.RequestsFor("/eod");
+    door_.AdvanceMs(999);
+    RunFor(50);
+    EXPECT_EQ(server.RequestsFor("/eod"), requests);
+    EXPECT_EQ(form->Control(1).PassCount, 2);
+    door_.AdvanceMs(1);
+    ASSERT_TRUE(paused(2));
+    requests = server.RequestsFor("/eod");
+    door_.AdvanceMs(1999);
+    RunFor(50);
+    EXPECT_EQ(server.RequestsFor("/eod"), requests);
+    EXPECT_EQ(form->Control(1).PassCount, 3);
+    server.Route("/eod", Page("data"));
+    door_.AdvanceMs(1);
+    ASSERT_TRUE(RunUntil([&] { return !form->IsRunning(); }));
+    EXPECT_EQ(ReadFile(TempPath("E-EOD/E.csv")), "data");
+    EXPECT_EQ(LogCount("Attempt= 3 Saved URL=" + server.Url("/eod")), 1);
+}
+
+// A real nginx on loopback over HTTPS and HTTP/2: the list's transfers go over HTTP/2 and every
+// file arrives byte for byte.
+TEST_F(DownloadRunTest, AListFromNginxOverHttp2ArrivesWhole) {
+    VEL_REQUIRE_NGINX();
+    fs::create_directories(TempPath("www"));
+    const auto size = [](int i) { return i == 20 ? 3000000 : i * 7919; };
+    for (int i = 1; i <= 20; ++i)
+        WriteFile(TempPath("www/" + std::to_string(i) + ".csv"), testing::GeneratedBody(size(i)));
+    TestNginx nginx;
+    ASSERT_TRUE(nginx.Start(TempPath("nginx"), TempPath("www"))) << nginx.Error();
+    std::string list;
+    for (int i = 1; i <= 20; ++i)
+        list += "SaveTo(" + std::to_string(i) +
+                ".csv):" + nginx.HttpsUrl("/" + std::to_string(i) + ".csv") + "\r\n";
+    WriteFile(TempPath("N.eodurls"), list);
+    form->Transport().SetTrustedCertificates(TestHttpServer::TrustedCertificateFile());
+    ASSERT_TRUE(RunManual("N.eodurls"));
+    for (int i = 1; i <= 20; ++i)
+        EXPECT_TRUE(ReadFile(TempPath("N-EOD/" + std::to_string(i) + ".csv")) ==
+                    testing::GeneratedBody(size(i)))
+            << i;
+    EXPECT_EQ(LogCount("Attempt= 1 Saved URL="), 20);
+    const std::string log = nginx.AccessLog();
+    int http2 = 0;
+    for (size_t at = 0; (at = log.find("HTTP/2.0 /", at)) != std::string::npos; ++at) ++http2;
+    EXPECT_EQ(http2, 20) << log;
 }
 
 TEST_F(DownloadRunTest, ARetryThatSucceedsSavesTheFile) {
@@ -452,22 +524,24 @@ TEST_F(DownloadRunTest, UnsafeNamesAndAddressesAreRefusedAndLogged) {
     EXPECT_EQ(server.Requests(), 1);
 }
 
-// Links in the save folder are never followed: the emptying removes a link to a file, not
-// the file, and a name that goes through a link to a folder is refused.
+// Links in the save folder are never followed: the emptying removes a link to a file or to a
+// folder, not what it names, and a name that goes through a link to a folder (in a subfolder,
+// which the emptying leaves) is refused.
 TEST_F(DownloadRunTest, ASaveNameThroughALinkIsRefusedAndNothingOutsideIsTouched) {
     server.Route("/ok", Page("fine"));
-    fs::create_directories(TempPath("Save"));
+    fs::create_directories(TempPath("Save/Sub"));
     fs::create_directories(TempPath("Outside"));
     WriteFile(TempPath("Outside/Keep.csv"), "kept");
     fs::create_directory_symlink(TempPath("Outside"), TempPath("Save/Out"));
+    fs::create_directory_symlink(TempPath("Outside"), TempPath("Save/Sub/Out"));
     fs::create_symlink(TempPath("Outside/Keep.csv"), TempPath("Save/Keep.csv"));
-    WriteList("L.eodurls", {"Out/X.csv=/ok", "Out/Keep.csv=/ok", "Good.csv=/ok"});
+    WriteList("L.eodurls", {"Sub/Out/X.csv=/ok", "Sub/Out/Keep.csv=/ok", "Good.csv=/ok"});
     PrepareAutomatic("L.eodurls", TempPath("Save/"));
     ASSERT_TRUE(RunAutomatic());
     EXPECT_EQ(LogCount("Refused file name (empty, absolute or outside the save folder): "), 2);
     EXPECT_EQ(ListDirectoryNames(TempPath("Outside")), std::vector<std::string>{"Keep.csv"});
     EXPECT_EQ(ReadFile(TempPath("Outside/Keep.csv")), "kept");
-    EXPECT_EQ(Downloaded("Save", "L.eodurls"), (std::vector<std::string>{"Good.csv", "Out"}));
+    EXPECT_EQ(Downloaded("Save", "L.eodurls"), (std::vector<std::string>{"Good.csv", "Sub"}));
     EXPECT_EQ(server.Requests(), 1);
 }
 

@@ -1,12 +1,14 @@
 // The path table setters, the preparation of the RESULTS folder and the switching of the
 // main window's history-dependent commands.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "AppPaths.h"
 #include "AppState.h"
+#include "DirectoryListing.h"
 #include "FrameFixture.h"
 #include "RecordingView.h"
 
@@ -104,9 +106,12 @@ TEST_F(AppPathsTest, PrepareCreatesOrEmptiesResultsButKeepsSubfolders) {
     fs::create_directory(TempPath("RESULTS/keep"));
     Touch(TempPath("RESULTS/keep/inner.txt"));
     Touch(TempPath("History.mdb"));
+    // Every other entry goes, a link to a folder as a link.
+    Touch(TempPath("RESULTS/*STAR.csv"));
+    fs::create_directory_symlink(TempPath("RESULTS/keep"), TempPath("RESULTS/ToKeep"));
+    ASSERT_EQ(::mkfifo(TempPath("RESULTS/Fifo").c_str(), 0600), 0);
     ASSERT_TRUE(PrepareResultsFolder());
-    EXPECT_FALSE(fs::exists(TempPath("RESULTS/Vellicor.html")));
-    EXPECT_FALSE(fs::exists(TempPath("RESULTS/Chart.csv")));
+    EXPECT_EQ(ListNonFolderEntries(TempPath("RESULTS")), std::vector<std::string>{});
     EXPECT_TRUE(fs::exists(TempPath("RESULTS/keep/inner.txt")));
     EXPECT_TRUE(fs::exists(TempPath("History.mdb")));
     EXPECT_TRUE(Messages().empty());

@@ -196,6 +196,63 @@ TEST_F(SplitCoefficientsTest, TwoForOneSplitIsEstimatedEditedAppliedLoadedAndRem
     EXPECT_EQ(MainLabelText(MainLabel::PerformedTask), "");
 }
 
+// Qt's warnings that a grid was handed an editor it had already let go of.
+std::vector<std::string> g_editorWarnings;
+void RecordEditorWarning(QtMsgType, const QMessageLogContext&, const QString& message) {
+    if (message.contains(QStringLiteral("editor that does not belong to this view")))
+        g_editorWarnings.push_back(message.toStdString());
+}
+
+TEST_F(SplitCoefficientsTest, TheGridEndsItsEditorsCleanlyAfterARefusedEntry) {
+    Answer();
+    ASSERT_TRUE(EstimateSplitEvents(db_));
+    EnsureApplication();
+    SplitsDatabasePath = db_;
+    g_editorWarnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(&RecordEditorWarning);
+    {
+        frmSplitsEdit window;
+        ASSERT_TRUE(window.Form_Load());
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QTableView* grid = window.DBGrid1();
+        // Each cell as the user edits it: F2 opens its editor, the text is typed, Enter commits.
+        const auto type = [grid](int row, int column, const char* text) {
+            grid->setFocus();
+            grid->setCurrentIndex(grid->model()->index(row, column));
+            QKeyEvent f2(QEvent::KeyPress, Qt::Key_F2, Qt::NoModifier);
+            QApplication::sendEvent(grid, &f2);
+            QWidget* editor = QApplication::focusWidget();
+            ASSERT_NE(editor, grid) << "no editor opened on " << row << "," << column;
+            QKeyEvent all(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier);
+            QApplication::sendEvent(editor, &all);
+            for (const char c : std::string(text)) {
+                QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(QLatin1Char(c)));
+                QApplication::sendEvent(editor, &key);
+            }
+            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QApplication::sendEvent(editor, &enter);
+            QApplication::processEvents();
+        };
+        Answer();
+        type(0, 2, "abc");
+        EXPECT_EQ(LastMessage(), "Split coefficient is not a number: abc");
+        type(2, 0, "ddd");
+        type(2, 2, "3");
+        Answer();  // the row marked "*" is full, and its date refused
+        type(2, 1, "notadate");
+        EXPECT_EQ(LastMessage(), "Split date is not a valid date: notadate");
+        ASSERT_EQ(grid->model()->rowCount(), 3);
+        type(2, 1, Short(7).c_str());
+        ASSERT_EQ(grid->model()->rowCount(), 4);
+        EXPECT_EQ(grid->model()->index(2, 0).data().toString(), QStringLiteral("DDD"));
+        window.hide();
+        QApplication::processEvents();
+    }
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(g_editorWarnings, std::vector<std::string>{});
+}
+
 TEST(SplitCoefficientRule, CoefficientIsTheRatioInHalvesFromOnePointFourOn) {
     const std::pair<double, double> table[] = {{0.5, 1},  {1.3, 1},  {1.399, 1}, {1.4, 1.5},
                                                {1.75, 2}, {2.25, 2}, {2.75, 3},  {10.0, 10}};

@@ -49,6 +49,12 @@ TEST(Patterns, MatchRegardlessOfCaseWithBothWildcards) {
     EXPECT_TRUE(MatchesPattern("x.autorun", "*.autorun"));
     EXPECT_TRUE(MatchesPattern("aXbXc", "a*b*c"));
     EXPECT_FALSE(MatchesPattern("", "?"));
+    // A "*" in the name is matched by the pattern's wildcard, not only by a "*" of its own.
+    EXPECT_TRUE(MatchesPattern("*STAR.csv", "*.csv"));
+    EXPECT_TRUE(MatchesPattern("*STAR.csv", "*.*"));
+    EXPECT_TRUE(MatchesPattern("**", "*"));
+    EXPECT_TRUE(MatchesPattern("a*b.csv", "a*.csv"));
+    EXPECT_FALSE(MatchesPattern("*STAR.txt", "*.csv"));
 }
 
 TEST_F(FilesTest, ListingIsSortedAndKeepsFilesAndFoldersApart) {

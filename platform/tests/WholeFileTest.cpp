@@ -55,6 +55,48 @@ TEST_F(WholeFileTest, AReplacedFileKeepsItsPermissionsAndGroup) {
     }
 }
 
+// A set-user, set-group or sticky bit of the replaced file does not pass to the new bytes.
+TEST_F(WholeFileTest, AReplacedFileKeepsNoSpecialBits) {
+    const std::string path = TempPath("Tool.csv");
+    WriteTextLines(path, {"old"});
+    for (const mode_t mode : {04755, 02750, 01777, 07700}) {
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+        WriteTextLines(path, {"new"});
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, mode & 0777) << std::oct << mode;
+    }
+}
+
+// As for a user who is not root: the new file keeps a group of the user's though its owner
+// is another (the owner is never asked for), and one the user may not give it does not stop
+// the write, which keeps the permissions.
+TEST_F(WholeFileTest, AUserWhoIsNotRootKeepsTheGroupHeMayGive) {
+    const std::string path = TempPath("Shared.csv");
+    WriteTextLines(path, {"old"});
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    const uid_t owner = ::geteuid() + 1;
+    const gid_t group = ::getegid() + 1;
+    if (::chown(path.c_str(), owner, group) != 0) GTEST_SKIP() << "no file can be given away";
+    InjectUnprivilegedOwnership(true, group);
+    struct stat st {};
+    try {
+        WriteTextLines(path, {"new"});
+        EXPECT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_gid, group);
+        EXPECT_EQ(st.st_mode & 07777, 0640u);
+        EXPECT_EQ(::chown(path.c_str(), owner, group + 1), 0);
+        WriteTextLines(path, {"newer"});
+    } catch (const FileError& e) {
+        ADD_FAILURE() << e.what();
+    }
+    InjectUnprivilegedOwnership(false);
+    EXPECT_EQ(Raw("Shared.csv"), "newer\r\n");
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_gid, ::getegid());
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
 // A link is written through to the file at the end of its chain (relative links read from
 // their own folder), and stays a link; a link to nothing creates the file it names; a chain
 // that does not end is refused and stays as it was.

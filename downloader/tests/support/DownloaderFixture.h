@@ -1,6 +1,7 @@
 // The fixture of the downloader's tests: the platform fixture (scripted door, fixed clock,
 // temporary folder, every state group at its start) with the program folder set to the
-// temporary folder, the log "Tarquel.log" open there, and helpers to write and read files and to
+// temporary folder, the log "Tarquel.log" open there, failed attempts restarted without a
+// pause (a test of the pause sets one), and helpers to write and read files and to
 // run the event loop until a condition holds.
 #pragma once
 
@@ -23,6 +24,7 @@
 #include "DownloaderState.h"
 #include "PlatformFixture.h"
 #include "TextFile.h"
+#include "ctlURLDownload.h"
 
 namespace vel::testing {
 
@@ -35,8 +37,12 @@ protected:
         // Curl takes proxies from the environment: the loopback servers are reached directly
         // unless a test sets a proxy itself.
         for (const char* name : kProxyVariables) ::unsetenv(name);
+        // The same for the certificate authorities: a test that trusts others names them.
+        for (const char* name : kCertificateVariables) ::unsetenv(name);
+        ctlURLDownload::SetFirstRetryPauseMs(0);
     }
     void TearDown() override {
+        ctlURLDownload::SetFirstRetryPauseMs(ctlURLDownload::kFirstRetryPauseMs);
         // Lets the socket notifiers and sockets that were deleted later go before the next test.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         PlatformFixture::TearDown();
@@ -96,6 +102,8 @@ protected:
     static constexpr const char* kProxyVariables[] = {"http_proxy", "https_proxy", "HTTPS_PROXY",
                                                       "all_proxy",  "ALL_PROXY",   "no_proxy",
                                                       "NO_PROXY",   "HTTP_PROXY"};
+    static constexpr const char* kCertificateVariables[] = {"CURL_CA_BUNDLE", "SSL_CERT_FILE",
+                                                            "SSL_CERT_DIR"};
     // Runs the event loop for the time.
     void RunFor(int ms) {
         QElapsedTimer clock;

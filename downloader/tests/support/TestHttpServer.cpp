@@ -93,6 +93,8 @@ struct TestHttpServer::Connection {
     std::string rawForever;
     // End the stream without a TLS close once every byte is out.
     bool cutWhenSent = false;
+    // The tunnel's connection to its target, once a CONNECT opened it.
+    QTcpSocket* tunnel = nullptr;
 };
 
 std::string TestHttpServer::TrustedCertificateFile() {
@@ -203,6 +205,11 @@ void TestHttpServer::OnReadyRead(QTcpSocket* socket) {
     if (it == connections_.end()) return;
     Connection& c = *it->second;
     c.pending += socket->readAll();
+    if (c.tunnel) {
+        c.tunnel->write(c.pending);
+        c.pending.clear();
+        return;
+    }
     if (c.answering) return;
     const qsizetype end = c.pending.indexOf("\r\n\r\n");
     if (end < 0) return;
@@ -218,6 +225,7 @@ void TestHttpServer::OnReadyRead(QTcpSocket* socket) {
         if (lineNo == 0) {
             const size_t a = line.find(' ');
             const size_t b = line.find(' ', a + 1);
+            request.connect = line.substr(0, a) == "CONNECT";
             request.path = line.substr(a + 1, b - a - 1);
             request.path = request.path.substr(0, request.path.find('?'));
         } else {
@@ -228,13 +236,41 @@ void TestHttpServer::OnReadyRead(QTcpSocket* socket) {
                 value.erase(0, value.find_first_not_of(' '));
                 if (name == "authorization") request.auth = value;
                 if (name == "cookie") request.cookie = value;
+                if (name == "accept-encoding") lastAcceptEncoding_ = value;
                 if (name == "connection" && ToLowerAscii(value) == "close")
                     request.keepAlive = false;
             }
         }
         lineStart = lineEnd + 2;
     }
+    if (request.connect) {
+        ++requests_;
+        ++requestsFor_[request.path];
+        OpenTunnel(socket, request.path);
+        return;
+    }
     HandleRequest(socket, request);
+}
+
+void TestHttpServer::OpenTunnel(QTcpSocket* socket, const std::string& target) {
+    Connection& c = *connections_[socket];
+    const size_t colon = target.rfind(':');
+    auto* tunnel = new QTcpSocket(socket);
+    c.tunnel = tunnel;
+    connect(tunnel, &QTcpSocket::connected, socket, [socket, tunnel, this] {
+        socket->write("HTTP/1.1 200 Connection established\r\n\r\n");
+        const auto it = connections_.find(socket);
+        if (it != connections_.end() && !it->second->pending.isEmpty()) {
+            tunnel->write(it->second->pending);
+            it->second->pending.clear();
+        }
+    });
+    connect(tunnel, &QTcpSocket::readyRead, socket,
+            [socket, tunnel] { socket->write(tunnel->readAll()); });
+    connect(tunnel, &QTcpSocket::disconnected, socket, [socket] { socket->disconnectFromHost(); });
+    connect(tunnel, &QTcpSocket::errorOccurred, socket, [socket] { socket->disconnectFromHost(); });
+    tunnel->connectToHost(QString::fromStdString(target.substr(0, colon)),
+                          static_cast<quint16>(std::stoi(target.substr(colon + 1))));
 }
 
 void TestHttpServer::HandleRequest(QTcpSocket* socket, const Request& request) {
@@ -299,6 +335,7 @@ void TestHttpServer::Answer(QTcpSocket* socket, const HttpBehaviour& behaviour,
     std::string head = "HTTP/1.1 " + std::to_string(status) + " " + Reason(status) + "\r\n";
     if (!b.location.empty()) head += "Location: " + b.location + "\r\n";
     if (!b.setCookie.empty()) head += "Set-Cookie: " + b.setCookie + "\r\n";
+    if (!b.contentEncoding.empty()) head += "Content-Encoding: " + b.contentEncoding + "\r\n";
     if (status == 401) head += "WWW-Authenticate: Basic realm=\"tests\"\r\n";
     if (!b.closeDelimited) head += "Content-Length: " + std::to_string(size) + "\r\n";
     const bool close = !request.keepAlive || b.closeDelimited || b.truncateAt >= 0;

@@ -5,7 +5,8 @@
 // holding it, or send raw bytes of any framing (once, or for as long as the client takes them).
 // It counts requests per path, the connections it accepted, and the transfers in flight (a
 // request received and not yet answered whole, nor dropped by the client), with their peak. It
-// speaks plain HTTP or, with its test certificate (TrustedCertificateFile), HTTPS.
+// speaks plain HTTP or, with its test certificate (TrustedCertificateFile), HTTPS. As a proxy it
+// opens the tunnel that a CONNECT request asks for (counted as a request for "host:port").
 #pragma once
 
 #include <QHostAddress>
@@ -50,6 +51,8 @@ struct HttpBehaviour {
     bool dropWithoutTlsClose = false;
     // A Set-Cookie field sent with the answer, when not empty.
     std::string setCookie;
+    // A Content-Encoding field sent with the answer (the body as given), when not empty.
+    std::string contentEncoding;
     // When not empty, a request whose Cookie field does not hold this text is redirected to
     // cookieMissingLocation instead of answered.
     std::string requiredCookie;
@@ -100,6 +103,8 @@ public:
     int Connections() const { return connectionsAccepted_; }
     // The Authorization headers received for the path, in order ("" for none).
     std::vector<std::string> AuthorizationsFor(const std::string& path) const;
+    // The Accept-Encoding field of the last request ("" for none).
+    const std::string& LastAcceptEncoding() const { return lastAcceptEncoding_; }
     void ResetCounts();
 
     // A loopback port on which nothing listens: a connection to it is refused. The server holds
@@ -115,10 +120,13 @@ private:
         std::string auth;
         std::string cookie;
         bool keepAlive = true;
+        bool connect = false;  // a CONNECT request; the path is its "host:port"
     };
     void OnNewConnection();
     void OnReadyRead(QTcpSocket* socket);
     void HandleRequest(QTcpSocket* socket, const Request& request);
+    // Answers a CONNECT and from then on carries the connection's bytes to its target and back.
+    void OpenTunnel(QTcpSocket* socket, const std::string& target);
     void Answer(QTcpSocket* socket, const HttpBehaviour& behaviour, const Request& request);
     void SendBody(QTcpSocket* socket, const HttpBehaviour& behaviour, std::int64_t stop,
                   bool close);
@@ -140,6 +148,7 @@ private:
     int inFlight_ = 0;
     int maxInFlight_ = 0;
     int connectionsAccepted_ = 0;
+    std::string lastAcceptEncoding_;
     int refusingSocket_ = -1;
     quint16 refusingPort_ = 0;
 };

@@ -1,6 +1,7 @@
-// Small text routines of the downloader: trimming, and a reader that hands out the lines of a
-// text file one at a time, whatever its line ends (CR LF, LF or CR). The list and pattern
-// formats ignore the case of ASCII letters through core's AsciiText.
+// Small text routines of the downloader's files and URL lists (Vellicor reads the lists too):
+// trimming, and a reader that hands out the lines of a text file one at a time, whatever its
+// line ends (CR LF, LF or CR). The list and pattern formats ignore the case of ASCII letters
+// through core's AsciiText.
 #pragma once
 
 #include <cstdint>

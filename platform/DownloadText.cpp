@@ -1,4 +1,4 @@
-// Small text routines of the downloader.
+// Small text routines of the downloader's files and URL lists.
 #include "DownloadText.h"
 
 #include "ByteOrderMark.h"
