@@ -76,10 +76,13 @@ void RouteEndSignals(QObject* parent, std::function<void()> endCommand) {
     action.sa_handler = &OnEndSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    // SIGHUP is what a closed terminal or a lost remote login sends.
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
+    // SIGHUP is what a closed terminal or a lost remote login sends. A program started to
+    // outlive its terminal (nohup) comes with SIGHUP ignored, and keeps it so.
+    struct sigaction hangUp {};
+    if (sigaction(SIGHUP, nullptr, &hangUp) != 0 || hangUp.sa_handler != SIG_IGN)
+        sigaction(SIGHUP, &action, nullptr);
 }
 
 namespace {

@@ -47,6 +47,24 @@ TEST_F(QtProgramStartTest, EachSigtermRunsTheEndCommandOnce) {
     EXPECT_EQ(calls, 2);
 }
 
+TEST_F(QtProgramStartTest, SighupRunsTheEndCommandUnlessTheProgramWasStartedToIgnoreIt) {
+    int calls = 0;
+    RouteEndSignals(parent.get(), [&calls] { ++calls; });
+    std::raise(SIGHUP);
+    RunEventLoopFor(200);
+    EXPECT_EQ(calls, 1);
+
+    // As under nohup: the ignored SIGHUP stays ignored.
+    std::signal(SIGHUP, SIG_IGN);
+    RouteEndSignals(parent.get(), [&calls] { ++calls; });
+    std::raise(SIGHUP);
+    RunEventLoopFor(200);
+    EXPECT_EQ(calls, 1);
+    struct sigaction hangUp {};
+    sigaction(SIGHUP, nullptr, &hangUp);
+    EXPECT_EQ(hangUp.sa_handler, SIG_IGN);
+}
+
 TEST_F(QtProgramStartTest, ASignalWhileTheCommandYieldsDoesNotStartItInsideItself) {
     int calls = 0;
     int depth = 0;
