@@ -120,8 +120,15 @@ bool TestNginx::Start(const std::string& folder, const std::string& root,
         }
         QElapsedTimer clock;
         clock.start();
-        while (clock.elapsed() < 10000 && !process_->waitForFinished(10))
-            if (Accepts(httpPort_) && Accepts(httpsPort_)) return true;
+        while (clock.elapsed() < 10000 && !process_->waitForFinished(10)) {
+            if (!Accepts(httpPort_) || !Accepts(httpsPort_)) continue;
+            // Another program that took a port after FreePort answers as well: nginx, which
+            // keeps trying to bind, has then logged its failure within the grace.
+            if (process_->waitForFinished(100) ||
+                ReadText(folder + "/error.log").find("bind()") != std::string::npos)
+                break;
+            return true;
+        }
         error_ = "nginx did not come up: " + process_->readAll().toStdString() +
                  ReadText(folder + "/error.log");
         Stop();
