@@ -20,6 +20,11 @@ bool HasWildcards(const std::string& s) {
 
 bool KindMatches(const fs::path& p, EntryKind kind) {
     std::error_code ec;
+    if (kind == EntryKind::NonFolders) {
+        // The entry's own kind: a link is a link, whatever it names.
+        const auto own = fs::symlink_status(p, ec);
+        return !ec && !fs::is_directory(own);
+    }
     auto st = fs::status(p, ec);
     if (ec || !fs::exists(st)) {
         // A link that points nowhere is an entry of its own kind.
@@ -80,18 +85,9 @@ std::vector<std::string> ListDirectory(const std::string& folder, const std::str
 }
 
 std::vector<std::string> ListNonFolderEntries(const std::string& folder) {
-    std::vector<std::string> names;
-    std::error_code ec;
-    fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec), end;
-    for (; !ec && it != end; it.increment(ec)) {
-        std::error_code kindError;
-        // The entry's own kind: a link is a link, whatever it names.
-        const auto st = fs::symlink_status(it->path(), kindError);
-        if (kindError || fs::is_directory(st)) continue;
-        names.push_back(it->path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
+    // Never the working folder: what empties a folder names the folder it empties.
+    if (folder.empty()) return {};
+    return ListDirectory(folder, "*", EntryKind::NonFolders);
 }
 
 std::string FindFirst(const std::string& path, EntryKind kind) {
