@@ -36,8 +36,8 @@ int main() {
     set(VELLICOR_CURL_TLS "${backends}" CACHE INTERNAL "TLS backends of libcurl")
     set(VELLICOR_CURL_TLS_PROBED "${curl_location}" CACHE INTERNAL "libcurl that was probed")
   endif()
-  # A backend in brackets is built in but not the one in use.
-  if(VELLICOR_CURL_TLS MATCHES "^OpenSSL")
+  # A backend in brackets is built in but not the one in use; the one in use may stand anywhere.
+  if(VELLICOR_CURL_TLS MATCHES "(^| )OpenSSL")
     set(openssl TRUE)
     set(check "the transport watches for the TLS close of close-delimited HTTPS bodies")
   else()

@@ -29,7 +29,15 @@ constexpr long kReceiveBufferSize = 256 * 1024;
 bool CanWatchTlsClose() {
 #if VELLICOR_CURL_OPENSSL
     const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
-    return info && info->ssl_version && StartsWithNoCase(info->ssl_version, "OpenSSL");
+    if (!info || !info->ssl_version) return false;
+    // The backends are named one a word, as "(GnuTLS/3.7.9) OpenSSL/3.0.11".
+    std::string_view names(info->ssl_version);
+    for (std::size_t at = 0; at < names.size();) {
+        const std::size_t end = std::min(names.find(' ', at), names.size());
+        if (StartsWithNoCase(names.substr(at, end - at), "OpenSSL")) return true;
+        at = end + 1;
+    }
+    return false;
 #else
     return false;
 #endif
