@@ -444,6 +444,36 @@ TEST_F(AutorunEndToEndTest, HeadlessVellicorEndsWithItsRunAndTheRunsOutcomeAsIts
     EXPECT_NE(run("Demo.eodurls"), 0);  // a command line that names no .autorun file
 }
 
+TEST_F(AutorunEndToEndTest, ARunThatOnlyLoadsGoesOnWithoutALockWhereItMayNotWriteTheDataFolder) {
+    if (::geteuid() != 0) GTEST_SKIP() << "runs the program as another user, which needs root";
+    CopyProgram(VELLICOR_BINARY, "Vellicor");
+    GenerateEod("Demo", 5, 300);
+    ASSERT_TRUE(WriteDemonstrationSet("Demo"));
+    QProcess build;
+    StartHeadless(build, "Demo.autorun");
+    ASSERT_TRUE(build.waitForFinished(60000));
+    ASSERT_EQ(build.exitCode(), 0);
+    // The set's folder as another user sees a shared one: readable, its RESULTS writable, and
+    // no lock file in it that he could open.
+    WriteFile(TempPath("Demo.autorun"), "CreateHistory = NO\r\nMarketTiming = YES\r\n");
+    fs::remove(TempPath("Demo-EOD/Vellicor.lock"));
+    fs::remove(TempPath("Vellicor.log"));
+    fs::permissions(TempFolder(), fs::perms::all);
+    fs::permissions(TempPath("Demo-EOD/RESULTS"), fs::perms::all);
+    fs::permissions(TempPath("Demo-EOD"), fs::perms::owner_all | fs::perms::group_read |
+                                              fs::perms::group_exec | fs::perms::others_read |
+                                              fs::perms::others_exec);
+    QProcess vellicor;
+    vellicor.setChildProcessModifier([] {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(99);
+    });
+    StartHeadless(vellicor, "Demo.autorun");
+    ASSERT_TRUE(vellicor.waitForFinished(60000));
+    EXPECT_EQ(vellicor.exitCode(), 0) << ReadFile(TempPath("Vellicor.log"));
+    EXPECT_FALSE(Exists(TempPath("Demo-EOD/Vellicor.lock")));
+    EXPECT_TRUE(Exists(TempPath("Demo-EOD/RESULTS/acmd1MarketTimingReport.html")));
+}
+
 TEST_F(AutorunEndToEndTest, AHeadlessRunWhoseListLeftFilesMissingNamesEachAndEndsWith2) {
     CopyProgram(VELLICOR_BINARY, "Vellicor");
     CopyProgram(TARQUEL_BINARY, "Tarquel");
