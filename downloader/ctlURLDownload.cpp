@@ -191,7 +191,7 @@ void ctlURLDownload::Inet1_StateChanged(int State) {
 bool ctlURLDownload::TakeTransferBody(const char* data, std::size_t size) {
     // Inside the transport's read: the bytes go to the temporary file, nothing else happens.
     if (!file_) {
-        file_ = std::make_unique<WholeFile>(SaveFilePath);
+        file_ = std::make_unique<WholeFile>(SaveFilePath, SaveFileLookedMissing && PassCount == 1);
         if (!file_->Open()) {
             saveErrno_ = errno;
             return false;

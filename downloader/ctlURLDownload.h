@@ -60,6 +60,9 @@ public:
     std::int16_t DownloadIndexMax = 0;  // number of URLs of the run
     std::string DownloadURL;            // the list line's URL part, credentials included
     std::string SaveFilePath;           // the file that receives the response
+    // The caller has just found nothing under SaveFilePath: the first attempt's file need not
+    // look again.
+    bool SaveFileLookedMissing = false;
     // Whether a response whose reading failed is still saved. A body that breaks off is a
     // communication error here and never saved under its name, whatever this says.
     bool SaveOnError = true;
