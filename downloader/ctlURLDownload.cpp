@@ -19,6 +19,7 @@
 #include "Hooks.h"
 #include "NumberText.h"
 #include "SystemErrorText.h"
+#include "UnfinishedFiles.h"
 #include "UrlList.h"
 #include "WholeFile.h"
 
@@ -450,6 +451,7 @@ void ctlURLDownload::SaveBufferToFile() {
         saveJob_ = job;
         Writer().Run(
             [job] {
+                const std::lock_guard<std::mutex> writing(FileWritingMutex());
                 if (!job->file) {
                     job->file = std::make_unique<WholeFile>(job->path, job->lookedMissing);
                     if (!job->file->Open()) return false;

@@ -278,6 +278,7 @@ void QtDoor::CancelTimer(TimerId id) {
 }
 
 void QtDoor::EndProcess(int status) {
+    StopFileWriting();
     DiscardUnfinishedFiles();
     std::fflush(nullptr);
     std::_Exit(status);
