@@ -352,14 +352,12 @@ void CurlTransport::WatchSocket(int socket, int what) {
 void CurlTransport::UnwatchSocket(int socket) {
     const auto it = watches_.find(socket);
     if (it == watches_.end()) return;
-    // The notifier may be the one whose signal is being handled: it goes from the event loop.
+    // Curl lets go of a kept connection's socket between two transfers and takes it up again
+    // for the next: its notifiers are only switched off, and serve the next socket of that
+    // number (a disabled notifier watches nothing, whatever the number then names). The
+    // notifier may be the one whose signal is being handled, so it is not deleted here.
     for (std::unique_ptr<QSocketNotifier>* n : {&it->second->read, &it->second->write})
-        if (*n) {
-            (*n)->setEnabled(false);
-            (*n)->disconnect(this);
-            n->release()->deleteLater();
-        }
-    watches_.erase(it);
+        if (*n && (*n)->isEnabled()) (*n)->setEnabled(false);
 }
 
 int CurlTransport::OnTimer(CURLM*, long timeoutMs, void* self) {

@@ -188,8 +188,9 @@ bool DownloadForm::DispatchNext() {
     const ListEntry parts = SplitListEntry(entry);
     // The look for links also tells whether the file is there, so a new file costs one.
     bool present = false;
+    bool missing = false;
     if (!IsSafeSaveName(parts.fileName) ||
-        SaveNameMeetsLink(SaveFolder, parts.fileName, &present)) {
+        SaveNameMeetsLink(SaveFolder, parts.fileName, &present, &missing)) {
         WriteActivityLog("Refused file name (empty, absolute or outside the save folder): " +
                          MaskPasswords(entry));
         return true;
@@ -212,6 +213,7 @@ bool DownloadForm::DispatchNext() {
     control->DownloadIndexMax = static_cast<std::int16_t>(count_);
     control->DownloadURL = parts.urlPart;
     control->SaveFilePath = savePath;
+    control->SaveFileLookedMissing = missing;
     control->PassCount = 0;
     control->PassCountMax = PassCountMax;
     control->SaveOnError = SaveOnError;

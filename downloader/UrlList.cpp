@@ -33,8 +33,10 @@ void GetSaveFolder(const std::string& listPath) {
     }
 }
 
-bool SaveNameMeetsLink(const std::string& folder, const std::string& name, bool* isFile) {
+bool SaveNameMeetsLink(const std::string& folder, const std::string& name, bool* isFile,
+                       bool* isMissing) {
     if (isFile) *isFile = false;
+    if (isMissing) *isMissing = false;
     std::string path = folder;
     std::filesystem::file_status st;
     size_t start = 0;
@@ -46,7 +48,10 @@ bool SaveNameMeetsLink(const std::string& folder, const std::string& name, bool*
             std::error_code ec;
             st = std::filesystem::symlink_status(path, ec);
             if (std::filesystem::is_symlink(st)) return true;
-            if (!std::filesystem::exists(st)) return false;  // nothing further down exists
+            if (!std::filesystem::exists(st)) {
+                if (isMissing) *isMissing = true;
+                return false;  // nothing further down exists
+            }
         }
         start = end + 1;
     }

@@ -21,8 +21,10 @@ void GetSaveFolder(const std::string& listPath);
 
 // True when a part of the name, taken in the folder, is a symbolic link (a link to a folder
 // would lead the save outside it): such a name is refused like one outside the folder.
-// `isFile`, when given, tells from the same looks whether the name is an existing regular file.
-bool SaveNameMeetsLink(const std::string& folder, const std::string& name, bool* isFile = nullptr);
+// `isFile`, when given, tells from the same looks whether the name is an existing regular file,
+// `isMissing` whether nothing stands under the name (or under a folder of it).
+bool SaveNameMeetsLink(const std::string& folder, const std::string& name, bool* isFile = nullptr,
+                       bool* isMissing = nullptr);
 
 // The URL part taken apart: a leading "UserName(" user "):" and then (or alone at the start)
 // "Password(" password "):" (any case), and the address after them, all trimmed.

@@ -1,16 +1,25 @@
 // The download control.
 #include "ctlURLDownload.h"
 
+#include <QMetaObject>
 #include <QUrl>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
 
 #include "ActivityLog.h"
 #include "AsciiText.h"
 #include "Hooks.h"
 #include "NumberText.h"
 #include "SystemErrorText.h"
+#include "UnfinishedFiles.h"
 #include "UrlList.h"
 #include "WholeFile.h"
 
@@ -39,6 +48,112 @@ bool SameOrigin(const QUrl& a, const QUrl& b) {
 }
 
 std::int64_t g_firstRetryPauseMs = ctlURLDownload::kFirstRetryPauseMs;
+bool g_backgroundSaving = false;
+
+// The one thread that writes the controls' files, in the order they were handed over, and
+// hands each outcome back to the event loop; outcomes that come together go back in one pass
+// (a wake-up of the loop per file would cost the loop what the thread saves it). It lives until
+// the end of the program (which ends by _Exit; a normal end lets it finish its work).
+class FileWriter {
+public:
+    FileWriter() : receiver_(std::make_unique<QObject>()) {}
+    ~FileWriter() {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            stop_ = true;
+        }
+        wake_.notify_one();
+        if (thread_.joinable()) thread_.join();
+    }
+    // From the event loop's thread: `work` runs on the writer, then `done` with its outcome
+    // back on the event loop.
+    void Run(std::function<bool()> work, std::function<void(bool, int)> done) {
+        bool idle = false;
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            if (!thread_.joinable()) thread_ = std::thread([this] { Loop(); });
+            work_.push_back({std::move(work), std::move(done)});
+            pending_.store(true, std::memory_order_release);
+            idle = idle_;
+        }
+        if (idle) wake_.notify_one();
+    }
+
+private:
+    struct Work {
+        std::function<bool()> work;
+        std::function<void(bool, int)> done;
+    };
+    struct Outcome {
+        std::function<void(bool, int)> done;
+        bool ok;
+        int reason;
+    };
+    void Loop() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            if (work_.empty() && !stop_) {
+                // Over a fast connection the next file follows within microseconds: the writer
+                // looks out for it a moment before it sleeps, so that handing it over costs the
+                // event loop no wake-up of a sleeping thread.
+                lock.unlock();
+                const auto until = std::chrono::steady_clock::now() + kWatchFor;
+                while (!pending_.load(std::memory_order_acquire) &&
+                       std::chrono::steady_clock::now() < until) {
+#if defined(__x86_64__) || defined(__i386__)
+                    __builtin_ia32_pause();
+#endif
+                }
+                lock.lock();
+            }
+            idle_ = true;
+            wake_.wait(lock, [this] { return stop_ || !work_.empty(); });
+            idle_ = false;
+            if (work_.empty()) return;
+            Work next = std::move(work_.front());
+            work_.pop_front();
+            pending_.store(!work_.empty(), std::memory_order_release);
+            lock.unlock();
+            const bool ok = next.work();
+            const int reason = errno;
+            lock.lock();
+            outcomes_.push_back({std::move(next.done), ok, reason});
+            if (!handBackPosted_) {
+                handBackPosted_ = true;
+                QMetaObject::invokeMethod(
+                    receiver_.get(), [this] { HandBack(); }, Qt::QueuedConnection);
+            }
+        }
+    }
+    void HandBack() {
+        std::deque<Outcome> outcomes;
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            outcomes.swap(outcomes_);
+            handBackPosted_ = false;
+        }
+        for (Outcome& o : outcomes) {
+            errno = o.reason;
+            o.done(o.ok, o.reason);
+        }
+    }
+    static constexpr std::chrono::microseconds kWatchFor{200};
+    std::unique_ptr<QObject> receiver_;  // of the event loop's thread
+    std::atomic<bool> pending_{false};   // work waits
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<Work> work_;
+    std::deque<Outcome> outcomes_;
+    bool idle_ = false;
+    bool handBackPosted_ = false;
+    bool stop_ = false;
+    std::thread thread_;
+};
+
+FileWriter& Writer() {
+    static FileWriter writer;
+    return writer;
+}
 
 // The pause before the attempt with this number (2 or more) of a URL.
 std::int64_t RetryPauseMs(int attempt) {
@@ -48,6 +163,20 @@ std::int64_t RetryPauseMs(int attempt) {
 }
 
 }  // namespace
+
+// A file handed to the writer. The control that handed it over is told the outcome from the
+// event loop; one that is gone, or has dropped the file meanwhile, is not.
+struct ctlURLDownload::SaveJob {
+    std::string path;
+    bool lookedMissing = false;
+    std::unique_ptr<WholeFile> file;  // open already for a large body
+    std::string body;
+    ctlURLDownload* owner = nullptr;  // on the event loop's thread only
+};
+
+void ctlURLDownload::SetBackgroundSaving(bool on) {
+    g_backgroundSaving = on;
+}
 
 void ctlURLDownload::SetFirstRetryPauseMs(std::int64_t ms) {
     g_firstRetryPauseMs = std::max<std::int64_t>(ms, 0);
@@ -59,12 +188,19 @@ std::string TransferStateCaption(int state) {
 }
 
 ctlURLDownload::ctlURLDownload(CurlTransport& transport, QObject* parent)
-    : QObject(parent), transport_(transport) {
+    : QObject(parent), transport_(transport), background_(g_backgroundSaving) {
     YieldToEvents();
 }
 
 ctlURLDownload::~ctlURLDownload() {
     DropTransfer();
+}
+
+void ctlURLDownload::DropSaveJob() {
+    if (!saveJob_) return;
+    // The writer finishes the file (it is whole); the outcome goes nowhere.
+    saveJob_->owner = nullptr;
+    saveJob_.reset();
 }
 
 bool ctlURLDownload::IsExecuting() const {
@@ -190,12 +326,26 @@ void ctlURLDownload::Inet1_StateChanged(int State) {
 
 bool ctlURLDownload::TakeTransferBody(const char* data, std::size_t size) {
     // Inside the transport's read: the bytes go to the temporary file, nothing else happens.
+    if (background_ && !file_) {
+        // Held for the writer, which also opens the file; a large body is written out here.
+        heldBody_.append(data, size);
+        if (heldBody_.size() < kHeldBodyLimit) return true;
+        data = nullptr;
+    }
     if (!file_) {
-        file_ = std::make_unique<WholeFile>(SaveFilePath);
+        file_ = std::make_unique<WholeFile>(SaveFilePath, SaveFileLookedMissing && PassCount == 1);
         if (!file_->Open()) {
             saveErrno_ = errno;
             return false;
         }
+    }
+    if (background_) {
+        if (data) heldBody_.append(data, size);
+        if (heldBody_.size() < kHeldBodyLimit) return true;
+        const bool written = file_->Write(heldBody_.data(), heldBody_.size());
+        heldBody_.clear();
+        if (!written) saveErrno_ = errno;
+        return written;
     }
     if (!file_->Write(data, size)) {
         saveErrno_ = errno;
@@ -231,6 +381,7 @@ void ctlURLDownload::TransferEnded(const TransferOutcome& outcome) {
 
 void ctlURLDownload::FollowRedirect(const std::string& target) {
     // The redirect's own page is not the content.
+    heldBody_.clear();
     if (file_) {
         file_->Discard();
         file_.reset();
@@ -282,7 +433,7 @@ void ctlURLDownload::SaveBufferToFile() {
     YieldToEvents();
     if (cancels_ != started) return;
     TransferError = 0;
-    if (!file_) {
+    if (!file_ && !background_) {
         // An empty response: an empty file.
         file_ = std::make_unique<WholeFile>(SaveFilePath);
         if (!file_->Open()) {
@@ -290,7 +441,43 @@ void ctlURLDownload::SaveBufferToFile() {
             return;
         }
     }
-    if (!file_->Commit()) {
+    if (background_) {
+        auto job = std::make_shared<SaveJob>();
+        job->file = std::move(file_);
+        job->path = SaveFilePath;
+        job->lookedMissing = SaveFileLookedMissing && PassCount == 1;
+        job->body.swap(heldBody_);
+        job->owner = this;
+        saveJob_ = job;
+        Writer().Run(
+            [job] {
+                const std::lock_guard<std::mutex> writing(FileWritingMutex());
+                if (!job->file) {
+                    job->file = std::make_unique<WholeFile>(job->path, job->lookedMissing);
+                    if (!job->file->Open()) return false;
+                }
+                const bool saved =
+                    (job->body.empty() || job->file->Write(job->body.data(), job->body.size())) &&
+                    job->file->Commit();
+                const int reason = errno;
+                job->file.reset();
+                errno = reason;
+                return saved;
+            },
+            [job](bool saved, int reason) {
+                ctlURLDownload* owner = job->owner;
+                if (!owner || owner->saveJob_ != job) return;
+                owner->saveJob_.reset();
+                errno = reason;
+                owner->FinishSaving(saved);
+            });
+        return;
+    }
+    FinishSaving(file_->Commit());
+}
+
+void ctlURLDownload::FinishSaving(bool saved) {
+    if (!saved) {
         FailSaving();
         return;
     }
@@ -316,6 +503,8 @@ void ctlURLDownload::FailSaving() {
 void ctlURLDownload::DropTransfer() {
     StopDeadline();
     StopPause();
+    DropSaveJob();
+    heldBody_.clear();
     if (transfer_ != 0) {
         const CurlTransport::Id id = transfer_;
         transfer_ = 0;

@@ -51,6 +51,15 @@ public:
     static constexpr std::int64_t kMaxRetryPauseMs = 64000;
     // The first pause of every control (tests set 0: a failed attempt is restarted at once).
     static void SetFirstRetryPauseMs(std::int64_t ms);
+    // Whether the controls made from now on write their files on a thread of their own (the
+    // program turns it on): the body is held in memory and, once whole, the writer opens the
+    // temporary file, writes it and renames it onto SaveFilePath (a body of kHeldBodyLimit
+    // bytes or more has its file opened and written as it comes, and the writer ends it); the
+    // attempt ends as saved, and "Saved" is logged, only when the rename is done. A file that
+    // cannot be saved there ends the attempt with the same line as before, once the body has
+    // come. The writer keeps a file that it has begun when the attempt is cancelled meanwhile.
+    static void SetBackgroundSaving(bool on);
+    static constexpr std::size_t kHeldBodyLimit = 1024 * 1024;
 
     explicit ctlURLDownload(CurlTransport& transport, QObject* parent = nullptr);
     ~ctlURLDownload() override;
@@ -60,6 +69,9 @@ public:
     std::int16_t DownloadIndexMax = 0;  // number of URLs of the run
     std::string DownloadURL;            // the list line's URL part, credentials included
     std::string SaveFilePath;           // the file that receives the response
+    // The caller has just found nothing under SaveFilePath: the first attempt's file need not
+    // look again.
+    bool SaveFileLookedMissing = false;
     // Whether a response whose reading failed is still saved. A body that breaks off is a
     // communication error here and never saved under its name, whatever this says.
     bool SaveOnError = true;
@@ -132,10 +144,14 @@ private:
     void FailTransfer(const std::string& why);
     // The response is complete: renames the temporary file onto SaveFilePath and logs it.
     void SaveBufferToFile();
+    // The saving is done (the rename, when `saved`; else errno tells why it failed).
+    void FinishSaving(bool saved);
     // Ends the attempt in error when saving failed (errno tells why), with a log line.
     void FailSaving();
     // Detaches and aborts the transfer, stops a pause, and drops the temporary file.
     void DropTransfer();
+    // Lets go of a file in the writer's hands: its outcome is no longer told.
+    void DropSaveJob();
     void EndAttempt(std::int16_t result);
     void Show();
 
@@ -143,9 +159,13 @@ private:
     CurlTransport::Id transfer_ = 0;  // the running step's transfer, 0 when none
     std::string address_;             // the running step's address
     std::unique_ptr<WholeFile> file_;
-    int saveErrno_ = 0;     // why the file did not take the body
-    TimerId deadline_ = 0;  // the door's timer of the running attempt, 0 when none
-    TimerId pause_ = 0;     // the door's timer of the pause before a restart, 0 when none
+    int saveErrno_ = 0;  // why the file did not take the body
+    bool background_ = false;
+    std::string heldBody_;  // the body not yet written (background saving)
+    struct SaveJob;
+    std::shared_ptr<SaveJob> saveJob_;  // the file in the writer's hands, null when none
+    TimerId deadline_ = 0;              // the door's timer of the running attempt, 0 when none
+    TimerId pause_ = 0;  // the door's timer of the pause before a restart, 0 when none
     int redirects_ = 0;
     unsigned cancels_ = 0;  // counts CancelDownload calls
     std::string CurURL;

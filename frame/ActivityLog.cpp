@@ -2,6 +2,7 @@
 #include "ActivityLog.h"
 
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,24 +34,67 @@ const char* const kSeparator =
 
 // The log file as it is open for appends: the path it was opened under and the identity of the
 // file, so that a file removed or replaced under that path (or a path changed by the caller) is
-// opened anew at the next line, as a file opened for every line would be.
+// opened anew at the next line, as a file opened for every line would be. A watch on the file
+// and its folder tells of a removal, a rename or a file renamed over it without a look at the
+// path for every line; only after such news (or where no watch could be set) is the path
+// looked at.
 struct OpenLogFile {
     std::string path;
     int fd = -1;
     dev_t device = 0;
     ino_t inode = 0;
+    int watch = -1;  // an inotify instance, non-blocking
 };
 OpenLogFile g_log;
 std::mutex g_logMutex;
 
 void CloseLog() {
     if (g_log.fd >= 0) ::close(g_log.fd);
+    if (g_log.watch >= 0) ::close(g_log.watch);
     g_log = OpenLogFile{};
+}
+
+// Watches the open file and its folder: a link of the file removed (an unlink, a file renamed
+// over it) comes as IN_ATTRIB, a rename of either as IN_MOVE_SELF. The watch counts only when
+// it was set on the open file itself (the path could have been replaced since the open).
+void WatchLog() {
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (watch < 0) return;
+    struct stat st {};
+    const std::string folder = FolderOf(g_log.path);
+    const bool set =
+        ::inotify_add_watch(watch, g_log.path.c_str(),
+                            IN_ATTRIB | IN_MOVE_SELF | IN_DELETE_SELF | IN_DONT_FOLLOW) >= 0 &&
+        ::inotify_add_watch(watch, folder.empty() ? "." : folder.c_str(),
+                            IN_MOVE_SELF | IN_DELETE_SELF | IN_ONLYDIR) >= 0 &&
+        ::stat(g_log.path.c_str(), &st) == 0 && st.st_dev == g_log.device &&
+        st.st_ino == g_log.inode;
+    if (set)
+        g_log.watch = watch;
+    else
+        ::close(watch);
+}
+
+// Whether the watch may have news: none when no event waits (one read that finds nothing).
+bool LogMayHaveMoved() {
+    if (g_log.watch < 0) return true;
+    alignas(inotify_event) char events[4096];
+    bool news = false;
+    for (;;) {
+        const ssize_t n = ::read(g_log.watch, events, sizeof events);
+        if (n > 0) {
+            news = true;
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        return news || !(n < 0 && errno == EAGAIN);
+    }
 }
 
 // The open file still stands under ActivityLogPath.
 bool LogStillOpen() {
     if (g_log.fd < 0 || g_log.path != ActivityLogPath) return false;
+    if (!LogMayHaveMoved()) return true;
     struct stat st {};
     return ::stat(ActivityLogPath.c_str(), &st) == 0 && st.st_dev == g_log.device &&
            st.st_ino == g_log.inode;
@@ -76,6 +120,7 @@ LogOpen OpenLog(bool truncate) {
         return result;
     }
     g_log = OpenLogFile{ActivityLogPath, fd, st.st_dev, st.st_ino};
+    WatchLog();
     return result;
 }
 

@@ -269,12 +269,16 @@ TimerId QtDoor::StartTimer(std::int64_t ms, std::function<void()> onTimeout) {
 void QtDoor::CancelTimer(TimerId id) {
     const auto it = timers_.find(id);
     if (it == timers_.end()) return;
-    it->second->stop();
-    it->second->deleteLater();
+    // A timer still listed is not the one whose signal runs (that one left the list before its
+    // callback), so it goes at once: a deferred delete would cost the event loop a wake-up for
+    // every download deadline stopped.
+    QTimer* timer = it->second;
     timers_.erase(it);
+    delete timer;
 }
 
 void QtDoor::EndProcess(int status) {
+    StopFileWriting();
     DiscardUnfinishedFiles();
     std::fflush(nullptr);
     std::_Exit(status);

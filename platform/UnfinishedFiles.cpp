@@ -29,6 +29,15 @@ void ForgetUnfinishedFile(const std::string& path) {
     Files().erase(path);
 }
 
+std::mutex& FileWritingMutex() {
+    static std::mutex writing;
+    return writing;
+}
+
+void StopFileWriting() {
+    FileWritingMutex().lock();
+}
+
 void DiscardUnfinishedFiles() {
     const std::lock_guard<std::mutex> lock(g_mutex);
     for (const auto& path : Files()) ::unlink(path.c_str());

@@ -5,6 +5,7 @@
 // them behind; what stands under the final names is not touched.
 #pragma once
 
+#include <mutex>
 #include <string>
 
 namespace vel {
@@ -15,5 +16,13 @@ void NoteUnfinishedFile(const std::string& path);
 void ForgetUnfinishedFile(const std::string& path);
 // Removes every noted file that still exists and forgets them all. Called as the process ends.
 void DiscardUnfinishedFiles();
+
+// Held by a thread beside the main one for the whole write of one file, from the creation of
+// its temporary file to its rename or removal.
+std::mutex& FileWritingMutex();
+// For the end of the process, before DiscardUnfinishedFiles: waits for the file that such a
+// thread is writing and keeps it from starting another (the hold is never given back), so that
+// no temporary file appears after the discard.
+void StopFileWriting();
 
 }  // namespace vel

@@ -146,7 +146,8 @@ int RemoveTemporaryFilesOf(long long pid, const std::string& folder) {
     return removed;
 }
 
-WholeFile::WholeFile(std::string target) : target_(std::move(target)) {}
+WholeFile::WholeFile(std::string target, bool lookedMissing)
+    : target_(std::move(target)), lookedMissing_(lookedMissing) {}
 
 WholeFile::~WholeFile() {
     Discard();
@@ -156,9 +157,14 @@ bool WholeFile::Open() {
     Discard();
     struct stat st {};
     bool exists = false;
-    if (InjectedFailure(target_) || !FinalTarget(target_, final_, st, exists) ||
-        !MayBeReplaced(final_, st, exists))
+    if (InjectedFailure(target_)) return false;
+    if (lookedMissing_) {
+        // One look less for a new file: the caller's look found no link to follow, nothing
+        // to refuse and no mode to keep.
+        final_ = target_;
+    } else if (!FinalTarget(target_, final_, st, exists) || !MayBeReplaced(final_, st, exists)) {
         return false;
+    }
     // A short name of its own per process and file in the folder of the file that is
     // replaced, so that the rename replaces it and a link to it stays a link. The file gets the
     // usual permissions (umask), or those of the file it replaces.

@@ -17,7 +17,9 @@ namespace vel {
 
 class WholeFile {
 public:
-    explicit WholeFile(std::string target);
+    // `lookedMissing`: the caller has just looked and found nothing under the target, and Open
+    // takes its word instead of looking again (see Open).
+    explicit WholeFile(std::string target, bool lookedMissing = false);
     // A file that was not committed is removed.
     ~WholeFile();
     WholeFile(const WholeFile&) = delete;
@@ -28,7 +30,10 @@ public:
     // file exists and is a folder (EISDIR), is no regular file (EPERM) or may not be written.
     // The temporary file takes the permission bits 0777 and, where the process may, the group
     // of the file it replaces. The temporary name does not grow with the target's, so a target of
-    // any name its folder takes can be written.
+    // any name its folder takes can be written. For a target looked missing, the temporary file
+    // goes to the target's own folder: should a link or another file appear under the target
+    // meanwhile, the rename replaces that entry itself, as it does any entry that appears there
+    // while the file is written, and nothing is opened or written through it.
     bool Open();
     // Appends the bytes; false on a write error (the file is then useless).
     bool Write(const char* data, size_t size);
@@ -41,6 +46,7 @@ public:
 
 private:
     std::string target_;
+    bool lookedMissing_ = false;
     std::string final_;  // the file the target names, through its links
     std::string temp_;
     int fd_ = -1;

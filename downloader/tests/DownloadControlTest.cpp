@@ -466,6 +466,34 @@ TEST_F(DownloadControlTest, AFileThatCannotBeSavedEndsTheAttemptWithALogLine) {
     EXPECT_EQ(LogCount("Attempt="), 0);
 }
 
+// Written on the writer thread, as the program does: a small, an empty and a large body (one
+// that is written out as it comes) arrive whole, the attempt ends as saved only once the file
+// stands under its name, and a file that cannot be saved ends the attempt with its line.
+TEST_F(DownloadControlTest, FilesWrittenOnTheWriterThreadArriveWholeAndFailAsBefore) {
+    ctlURLDownload::SetBackgroundSaving(true);
+    control = std::make_unique<ctlURLDownload>(transport);
+    ctlURLDownload::SetBackgroundSaving(false);
+    HttpBehaviour big;
+    big.generatedSize = 3 * ctlURLDownload::kHeldBodyLimit + 7;
+    server.Route("/big", big);
+    server.Route("/a", Page("data"));
+    server.Route("/empty", Page(""));
+    control->PassCountMax = 1;
+    EXPECT_EQ(Download(server.Url("/a"), "A.csv"), 2);
+    EXPECT_EQ(ReadFile(TempPath("A.csv")), "data");
+    EXPECT_EQ(control->labAction, "Buffer saved!");
+    EXPECT_EQ(Download(server.Url("/empty"), "E.csv"), 2);
+    EXPECT_TRUE(std::filesystem::is_regular_file(TempPath("E.csv")));
+    EXPECT_EQ(ReadFile(TempPath("E.csv")), "");
+    EXPECT_EQ(Download(server.Url("/big"), "Big.bin"), 2);
+    EXPECT_EQ(ReadFile(TempPath("Big.bin")), GeneratedBody(big.generatedSize));
+    EXPECT_EQ(LogCount("Attempt="), 3);
+    EXPECT_EQ(Download(server.Url("/a"), "NoSuchFolder/A.csv"), 3);
+    EXPECT_EQ(control->TransferError, 1);
+    EXPECT_EQ(LogCount("File cannot be saved: " + TempPath("NoSuchFolder/A.csv") + " ("), 1);
+    EXPECT_EQ(SavedNames(), (std::vector<std::string>{"A.csv", "Big.bin", "E.csv"}));
+}
+
 TEST_F(DownloadControlTest, ALargeBodyArrivesWhole) {
     HttpBehaviour big;
     big.generatedSize = 8 * 1024 * 1024 + 13;

@@ -125,6 +125,21 @@ TEST_F(WholeFileTest, ALinkIsWrittenThroughToTheFileItNames) {
     EXPECT_EQ(fs::read_symlink(TempPath("Loop1.csv")), "Loop2.csv");
 }
 
+// A target that the caller found missing is not looked at again: a link that appears under it
+// before the file is written is replaced itself, and what it names is not created.
+TEST_F(WholeFileTest, ALinkAppearingUnderATargetLookedMissingIsNotWrittenThrough) {
+    namespace fs = std::filesystem;
+    fs::create_directory(TempPath("data"));
+    WholeFile file(TempPath("data/New.csv"), true);
+    fs::create_symlink(TempPath("Outside.csv"), TempPath("data/New.csv"));
+    ASSERT_TRUE(file.Open());
+    ASSERT_TRUE(file.Write("new\r\n", 5));
+    ASSERT_TRUE(file.Commit());
+    EXPECT_FALSE(fs::exists(fs::symlink_status(TempPath("Outside.csv"))));
+    EXPECT_FALSE(fs::is_symlink(TempPath("data/New.csv")));
+    EXPECT_EQ(Raw("data/New.csv"), "new\r\n");
+}
+
 // A FIFO or a device under the name, also behind a link, is refused before anything is
 // written: it stays what it was and no file takes its place.
 TEST_F(WholeFileTest, ATargetThatIsNoRegularFileIsRefused) {
