@@ -69,7 +69,8 @@ private:
 std::string DeadXDisplay() {
     int n = 77;
     while (::access(("/tmp/.X11-unix/X" + std::to_string(n)).c_str(), F_OK) == 0) ++n;
-    return ":" + std::to_string(n);
+    std::string display = ":";
+    return display += std::to_string(n);
 }
 
 TEST(QtEnvironment, ADisplayThatCannotBeOpenedMeansOffscreenUnlessTheUserChoseAPlatform) {
