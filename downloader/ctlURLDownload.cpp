@@ -333,7 +333,7 @@ bool ctlURLDownload::TakeTransferBody(const char* data, std::size_t size) {
         data = nullptr;
     }
     if (!file_) {
-        file_ = std::make_unique<WholeFile>(SaveFilePath, SaveFileLookedMissing && PassCount == 1);
+        file_ = std::make_unique<WholeFile>(SaveFilePath, TargetLookedMissing());
         if (!file_->Open()) {
             saveErrno_ = errno;
             return false;
@@ -445,7 +445,7 @@ void ctlURLDownload::SaveBufferToFile() {
         auto job = std::make_shared<SaveJob>();
         job->file = std::move(file_);
         job->path = SaveFilePath;
-        job->lookedMissing = SaveFileLookedMissing && PassCount == 1;
+        job->lookedMissing = TargetLookedMissing();
         job->body.swap(heldBody_);
         job->owner = this;
         saveJob_ = job;

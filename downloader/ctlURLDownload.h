@@ -152,6 +152,9 @@ private:
     void DropTransfer();
     // Lets go of a file in the writer's hands: its outcome is no longer told.
     void DropSaveJob();
+    // Whether the attempt's file may take the dispatch's look (SaveFileLookedMissing) for its
+    // own: only the first attempt, which follows that look at once; a restart looks again.
+    bool TargetLookedMissing() const { return SaveFileLookedMissing && PassCount == 1; }
     void EndAttempt(std::int16_t result);
     void Show();
 
