@@ -48,6 +48,12 @@ struct OpenLogFile {
 OpenLogFile g_log;
 std::mutex g_logMutex;
 
+// Whether the path names the open file itself.
+bool PathNamesOpenFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && st.st_dev == g_log.device && st.st_ino == g_log.inode;
+}
+
 void CloseLog() {
     if (g_log.fd >= 0) ::close(g_log.fd);
     if (g_log.watch >= 0) ::close(g_log.watch);
@@ -60,15 +66,13 @@ void CloseLog() {
 void WatchLog() {
     const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (watch < 0) return;
-    struct stat st {};
     const std::string folder = FolderOf(g_log.path);
     const bool set =
         ::inotify_add_watch(watch, g_log.path.c_str(),
                             IN_ATTRIB | IN_MOVE_SELF | IN_DELETE_SELF | IN_DONT_FOLLOW) >= 0 &&
         ::inotify_add_watch(watch, folder.empty() ? "." : folder.c_str(),
                             IN_MOVE_SELF | IN_DELETE_SELF | IN_ONLYDIR) >= 0 &&
-        ::stat(g_log.path.c_str(), &st) == 0 && st.st_dev == g_log.device &&
-        st.st_ino == g_log.inode;
+        PathNamesOpenFile(g_log.path);
     if (set)
         g_log.watch = watch;
     else
@@ -94,10 +98,7 @@ bool LogMayHaveMoved() {
 // The open file still stands under ActivityLogPath.
 bool LogStillOpen() {
     if (g_log.fd < 0 || g_log.path != ActivityLogPath) return false;
-    if (!LogMayHaveMoved()) return true;
-    struct stat st {};
-    return ::stat(ActivityLogPath.c_str(), &st) == 0 && st.st_dev == g_log.device &&
-           st.st_ino == g_log.inode;
+    return !LogMayHaveMoved() || PathNamesOpenFile(ActivityLogPath);
 }
 
 enum class LogOpen { Open, Failed, NotRegular };
