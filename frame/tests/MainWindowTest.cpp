@@ -341,6 +341,39 @@ TEST_F(MainWindowTest, AutorunCommandsTakeTheTrimmedListText) {
     EXPECT_EQ(edits[0].text, TempPath("daily.autorun"));
 }
 
+TEST_F(MainWindowTest, HelpCommandsShowThePagesThatTheBuildPutsBesideTheProgram) {
+    // The program folder as the build makes it: the Help menu's pages beside the program.
+    for (const char* page : {"VellicorHelp.html", "faq.html", "opinion.html"}) {
+        const std::string built = std::string(BUILD_PROGRAM_FOLDER) + page;
+        ASSERT_TRUE(std::filesystem::is_regular_file(built)) << built;
+        std::filesystem::copy_file(built, TempPath(page));
+    }
+    door_.programsOnPath["xdg-open"] = TempPath("xdg-open");
+    Touch("xdg-open");
+    LoadWindows();
+    main->MenuItem("mnuViewHelpFile")->trigger();
+    main->MenuItem("mnuViewFAQ")->trigger();
+    main->MenuItem("mnuMailOpinion")->trigger();
+    main->ToolbarButton("help")->trigger();
+    std::vector<std::vector<std::string>> shown;
+    for (const auto& call : door_.CallsOf("browser")) shown.push_back(call.args);
+    EXPECT_EQ(shown, (std::vector<std::vector<std::string>>{{TempPath("VellicorHelp.html")},
+                                                            {TempPath("faq.html")},
+                                                            {TempPath("opinion.html")},
+                                                            {TempPath("VellicorHelp.html")}}));
+    EXPECT_TRUE(Messages().empty());  // no "File not found!"
+    // The help page names every command of the main window as its menus show it.
+    std::ifstream in(TempPath("VellicorHelp.html"), std::ios::binary);
+    const std::string help((std::istreambuf_iterator<char>(in)), {});
+    for (QAction* menu : main->menuBar()->actions()) {
+        for (QAction* item : menu->menu()->actions()) {
+            if (item->isSeparator()) continue;
+            EXPECT_NE(help.find(item->text().trimmed().toStdString()), std::string::npos)
+                << item->text().toStdString();
+        }
+    }
+}
+
 TEST_F(MainWindowTest, DownloaderIsStartedWithoutArgumentsAndAFailureIsReported) {
     door_.startSucceeds = false;
     door_.QueueMessageAnswer(MsgAnswer::OK);
