@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <mutex>
 #include <system_error>
@@ -34,10 +35,12 @@ const char* const kSeparator =
 
 // The log file as it is open for appends: the path it was opened under and the identity of the
 // file, so that a file removed or replaced under that path (or a path changed by the caller) is
-// opened anew at the next line, as a file opened for every line would be. A watch on the file
-// and its folder tells of a removal, a rename or a file renamed over it without a look at the
-// path for every line; only after such news (or where no watch could be set) is the path
-// looked at.
+// opened anew at the next line, as a file opened for every line would be. Where the path is the
+// file's own name (no symbolic link on the way), a watch on the file and its folder tells of a
+// removal, a rename or a file renamed over it without a look at the path for every line. A path
+// through a link (into a folder that logrotate keeps, say) is looked at before every line, since
+// its target can be renamed or removed with no news on the path's side; so is a path where no
+// watch could be set.
 struct OpenLogFile {
     std::string path;
     int fd = -1;
@@ -60,9 +63,18 @@ void CloseLog() {
     g_log = OpenLogFile{};
 }
 
+// Whether the path reaches its file through no symbolic link (of the file or of a folder).
+bool PathIsItsOwnName(const std::string& path) {
+    char* real = ::realpath(path.c_str(), nullptr);
+    const bool own = real != nullptr && path == real;
+    std::free(real);
+    return own;
+}
+
 // Watches the open file and its folder: a link of the file removed (an unlink, a file renamed
 // over it) comes as IN_ATTRIB, a rename of either as IN_MOVE_SELF. The watch counts only when
-// it was set on the open file itself (the path could have been replaced since the open).
+// it was set on the open file itself under its own name (the path could have been replaced
+// since the open).
 void WatchLog() {
     const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (watch < 0) return;
@@ -72,16 +84,15 @@ void WatchLog() {
                             IN_ATTRIB | IN_MOVE_SELF | IN_DELETE_SELF | IN_DONT_FOLLOW) >= 0 &&
         ::inotify_add_watch(watch, folder.empty() ? "." : folder.c_str(),
                             IN_MOVE_SELF | IN_DELETE_SELF | IN_ONLYDIR) >= 0 &&
-        PathNamesOpenFile(g_log.path);
+        PathIsItsOwnName(g_log.path) && PathNamesOpenFile(g_log.path);
     if (set)
         g_log.watch = watch;
     else
         ::close(watch);
 }
 
-// Whether the watch may have news: none when no event waits (one read that finds nothing).
-bool LogMayHaveMoved() {
-    if (g_log.watch < 0) return true;
+// Whether the watch has news: one read that finds nothing says no.
+bool WatchHasNews() {
     alignas(inotify_event) char events[4096];
     bool news = false;
     for (;;) {
@@ -95,10 +106,12 @@ bool LogMayHaveMoved() {
     }
 }
 
-// The open file still stands under ActivityLogPath.
+// The open file still stands under ActivityLogPath. A watched file with news is opened anew, which
+// also decides again whether the path can be watched (it may have become a link).
 bool LogStillOpen() {
     if (g_log.fd < 0 || g_log.path != ActivityLogPath) return false;
-    return !LogMayHaveMoved() || PathNamesOpenFile(ActivityLogPath);
+    if (g_log.watch >= 0) return !WatchHasNews();
+    return PathNamesOpenFile(ActivityLogPath);
 }
 
 enum class LogOpen { Open, Failed, NotRegular };

@@ -2,7 +2,8 @@
 // folder ("Vellicor.log", "Tarquel.log"), kept open for appends: each line reaches the file in one
 // write before the call returns, so that the log is complete up to the last event however the
 // process ends and a reader never sees part of a line. A file removed or replaced under the
-// path is opened anew (created) at the next line.
+// path is opened anew (created) at the next line; a path that is a link (of links) writes each
+// line to the file it names at that moment, a target renamed away or removed included.
 #pragma once
 
 #include <cstdint>

@@ -1,11 +1,49 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need when they are missing (as root), or
 # prints the one command that installs them (nginx: the downloader's tests against a real
-# server). Then makes the locales that the locale tests run under available (as root), when they
+# server; xvfb: the display probe's test against a live X server). A system service that the
+# install brings (nginx's) is disabled, so that it starts neither during the install nor at a
+# boot. Then makes the locales that the locale tests run under available (as root), when they
 # are missing.
 set -eu
 pkgs=(g++ cmake make libgtest-dev libgmock-dev libsqlite3-dev qt6-base-dev libcurl4-openssl-dev
-  libssl-dev fonts-dejavu-core clang-format curl locales nginx)
+  libssl-dev fonts-dejavu-core clang-format curl locales nginx xvfb)
+
+# The installed packages, one a line, sorted.
+installed_packages() {
+  dpkg-query -W -f='${Status} ${binary:Package}\n' | awk '$3 == "installed" { print $4 }' | sort
+}
+
+# Disables the system services that the named packages ship (systemd units that start one, SysV
+# init scripts), so that none starts at a boot; services of other packages stay as they are.
+disable_services() {
+  local p f name units=() scripts=() failed=()
+  for p in "$@"; do
+    while IFS= read -r f; do
+      name=${f##*/}
+      if [[ $f =~ ^(/usr)?/lib/systemd/system/[^/@]+\.(service|socket|timer)$ ]]; then
+        units+=("$name")
+      elif [[ $f =~ ^/etc/init\.d/[^/]+$ ]] && [ -f "$f" ]; then
+        scripts+=("$name")
+      fi
+    done < <(dpkg -L "$p" 2>/dev/null)
+  done
+  # update-rc.d turns the script's start links into stop links, and disables a systemd unit of
+  # the same name as well.
+  for name in "${scripts[@]}"; do
+    echo "Disabling the system service $name"
+    update-rc.d "$name" disable >/dev/null 2>&1 || failed+=("$name")
+  done
+  if [ ${#units[@]} -gt 0 ] && command -v systemctl >/dev/null; then
+    echo "Disabling the systemd units ${units[*]}"
+    systemctl --quiet disable "${units[@]}" || failed+=("${units[@]}")
+  fi
+  if [ ${#failed[@]} -gt 0 ]; then
+    echo "Could not disable the system services ${failed[*]}: they may start at a boot." \
+      "Disable them by hand (systemctl disable, update-rc.d <name> disable)." >&2
+    return 1
+  fi
+}
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -21,7 +59,10 @@ if [ ${#missing[@]} -gt 0 ]; then
       chmod 755 /usr/sbin/policy-rc.d
       trap 'rm -f /usr/sbin/policy-rc.d' EXIT
     fi
+    before=$(installed_packages)
     bash -c "$cmd"
+    # What the install brought: the missing packages and what they needed.
+    disable_services $(comm -13 <(echo "$before") <(installed_packages))
   else
     echo "Missing packages: ${missing[*]}. Run as root:" >&2
     echo "  $cmd" >&2

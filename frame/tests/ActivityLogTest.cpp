@@ -92,6 +92,29 @@ TEST_F(ActivityLogTest, StaysOpenBetweenLinesAndFollowsAFileRemovedOrReplaced) {
     EXPECT_EQ(OpenDescriptorsOf(LogPath()), 1);
 }
 
+// A log path that is a link to a link to a file in a folder that logrotate keeps: each line goes
+// where the path names at that moment.
+TEST_F(ActivityLogTest, ALinkedLogFollowsItsTargetRotatedOrRemoved) {
+    const std::string target = TempPath("logs/Vellicor.log");
+    std::filesystem::create_directory(TempPath("logs"));
+    std::filesystem::create_symlink(target, TempPath("current.log"));
+    std::filesystem::create_symlink(TempPath("current.log"), LogPath());
+    OpenActivityLog("Vellicor.log");
+    WriteActivityLog("One");
+    std::filesystem::rename(target, target + ".1");
+    std::ofstream(target).close();
+    WriteActivityLog("Two");
+    EXPECT_EQ(ReadTextLines(target),
+              std::vector<std::string>{"Date: 12/31/2002  Time: 6:05:01 PM >> Two"});
+    std::filesystem::remove(target);
+    WriteActivityLog("Three");
+    EXPECT_EQ(LogTexts(), std::vector<std::string>{"Three"});
+    EXPECT_EQ(ReadTextLines(target + ".1"),
+              std::vector<std::string>{"Date: 12/31/2002  Time: 6:05:01 PM >> One"});
+    EXPECT_TRUE(std::filesystem::is_symlink(LogPath()));
+    EXPECT_EQ(OpenDescriptorsOf(target), 1);
+}
+
 TEST_F(ActivityLogTest, UnattendedMessagesGoIntoTheLog) {
     OpenActivityLog("Vellicor.log");
     door_.display = false;
