@@ -5,7 +5,7 @@
 # are missing.
 set -eu
 pkgs=(g++ cmake make libgtest-dev libgmock-dev libsqlite3-dev qt6-base-dev libcurl4-openssl-dev
-  libssl-dev fonts-dejavu-core clang-format curl locales nginx)
+  zlib1g-dev libssl-dev fonts-dejavu-core clang-format curl locales nginx)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
