@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "AsciiText.h"
+#include "BodyDecoder.h"
 
 namespace vel {
 
@@ -142,6 +143,10 @@ struct CurlTransport::Transfer {
     bool lengthSeen = false;
     bool chunked = false;
     bool http1 = false;  // the head came over HTTP/1.x
+    // The head's Content-Encoding fields, joined by commas, and the decoder of the final
+    // answer's body when it is compressed in a coding that is decoded here.
+    std::string contentEncoding;
+    std::unique_ptr<BodyDecoder> decoder;
     // Over TLS: the connection's TLS object once a head has come, when the transport's hook
     // watches it (TlsHooks), and whether its TLS close came (a body that runs up to the end of
     // the connection is whole only then).
@@ -264,8 +269,10 @@ CurlTransport::Id CurlTransport::Start(const TransferRequest& request, TransferC
     curl_easy_setopt(e, CURLOPT_USERAGENT, "Mozilla/5.0");
     // The file receives the bytes exactly as the server has them: the request asks for them
     // unencoded, and a body that the server compresses all the same (a gzip_static file) is
-    // decoded by curl.
+    // decoded here (BodyDecoder), not by curl, which cannot tell a compressed stream cut short
+    // and refuses a coding it does not know.
     curl_easy_setopt(e, CURLOPT_ACCEPT_ENCODING, "identity");
+    curl_easy_setopt(e, CURLOPT_HTTP_CONTENT_DECODING, 0L);
     curl_easy_setopt(e, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     curl_easy_setopt(e, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
     curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &CurlTransport::OnHeader);
@@ -401,6 +408,8 @@ void CurlTransport::TakeEnded() {
             // A body framed by the end of the connection, which came without the TLS close
             // (known only where the hook watched the connection).
             o.error = "the connection ended without the TLS close";
+        } else if (t->decoder && !t->decoder->Finish()) {
+            o.error = t->decoder->Error();
         } else if (t->redirect) {
             char* target = nullptr;
             curl_easy_getinfo(easy, CURLINFO_REDIRECT_URL, &target);
@@ -429,6 +438,7 @@ std::size_t CurlTransport::OnHeader(char* data, std::size_t size, std::size_t co
         t.contentLength = 0;
         t.lengthSeen = false;
         t.chunked = false;
+        t.contentEncoding.clear();
         if (t.tls && !t.tlsObject) t.tlsObject = TlsHooks::Watched(*t.owner, t.easy);
         if (status < 200 && ++t.interim > kMaxInterim) {
             t.refusal = "more than " + std::to_string(kMaxInterim) + " interim answers";
@@ -440,6 +450,7 @@ std::size_t CurlTransport::OnHeader(char* data, std::size_t size, std::size_t co
         if (t.status >= 200) {
             t.finalHead = true;
             t.redirect = IsRedirectStatus(t.status) && !t.location.empty();
+            if (!t.redirect && !StartDecoding(t)) return 0;
             if (!t.redirect) t.owner->Post(t.id, false);
         }
         return length;
@@ -463,16 +474,41 @@ std::size_t CurlTransport::OnHeader(char* data, std::size_t size, std::size_t co
         t.contentLength = length;
     } else if (EqualsNoCase(name, "location")) {
         t.location = std::string(value);
+    } else if (EqualsNoCase(name, "content-encoding")) {
+        if (!t.contentEncoding.empty()) t.contentEncoding += ',';
+        t.contentEncoding += value;
     } else if (EqualsNoCase(name, "transfer-encoding")) {
         t.chunked = FindNoCase(value, "chunked") != std::string_view::npos;
     }
     return length;
 }
 
+bool CurlTransport::StartDecoding(Transfer& t) {
+    // 204 and 304 have no body to decode.
+    if (t.contentEncoding.empty() || t.status == 204 || t.status == 304) return true;
+    const ContentCodings codings = CodingsOfField(t.contentEncoding);
+    if (!codings.decodable || codings.applied.empty()) return true;
+    if (codings.applied.size() > BodyDecoder::kMaxCodings) {
+        t.refusal = "more than " + std::to_string(BodyDecoder::kMaxCodings) + " content codings";
+        return false;
+    }
+    t.decoder = std::make_unique<BodyDecoder>(codings.applied, [&t](const char* d, std::size_t n) {
+        if (t.client->TakeTransferBody(d, n)) return true;
+        t.clientRefused = true;
+        return false;
+    });
+    return true;
+}
+
 std::size_t CurlTransport::OnBody(char* data, std::size_t size, std::size_t count, void* transfer) {
     auto& t = *static_cast<Transfer*>(transfer);
     const std::size_t length = size * count;
     if (!t.finalHead || t.redirect) return length;
+    if (t.decoder) {
+        if (t.decoder->Feed(data, length)) return length;
+        if (!t.clientRefused) t.refusal = t.decoder->Error();
+        return 0;
+    }
     if (!t.client->TakeTransferBody(data, length)) {
         t.clientRefused = true;
         return 0;

@@ -5,10 +5,12 @@
 // no_proxy), cookies live in memory for the run, and TLS verifies the peer and the host name
 // with the system's certificates, or with the authorities that the environment names as curl's
 // own tool reads them (CURL_CA_BUNDLE; else SSL_CERT_FILE and SSL_CERT_DIR). A body that the
-// server compresses although the request asks for none is decoded.
+// server compresses in gzip or deflate although the request asks for none is decoded, and is
+// whole only when its compressed stream ended whole (BodyDecoder); a body of another coding is
+// handed on as it came.
 //
-// A transfer reports to its client: the body bytes of the final response as they come (inside
-// libcurl's write callback, so the client only stores them), then, from the event loop and
+// A transfer reports to its client: the body bytes of the final response as they come, decoded
+// (inside libcurl's write callback, so the client only stores them), then, from the event loop and
 // never inside libcurl, the head of the final response and the end. A body counts as whole only
 // when curl reports it so and a final status came; two different Content-Length values and more
 // than kMaxInterim interim answers end the transfer as errors too. Redirects are not followed
@@ -120,6 +122,9 @@ private:
     static int OnTimer(Curl_multi* multi, long timeoutMs, void* self);
     static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* transfer);
     static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* transfer);
+    // At the end of the final head: sets up the decoding of a compressed body. False (with the
+    // refusal set) ends the transfer.
+    static bool StartDecoding(Transfer& transfer);
     // The TLS layer's callbacks (in the source), which note a peer's TLS close.
     friend struct TlsHooks;
 

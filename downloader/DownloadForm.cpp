@@ -26,7 +26,9 @@ DownloadForm::DownloadForm(QObject* parent) : QObject(parent) {
     endProgram = [](int status) { door().EndProcess(status); };
     for (auto& control : controls_) {
         control = std::make_unique<ctlURLDownload>(transport_);
-        connect(control.get(), &ctlURLDownload::attemptEnded, this, &DownloadForm::SchedulePump);
+        const ctlURLDownload* c = control.get();
+        connect(c, &ctlURLDownload::attemptEnded, this, [this, c] { NoteAttemptEnded(*c); });
+        connect(c, &ctlURLDownload::attemptEnded, this, &DownloadForm::SchedulePump);
     }
 }
 
@@ -140,6 +142,7 @@ void DownloadForm::LoadAndSaveByURLlist(const std::string& listPath,
     SaveFolder = saveFolder;
     DownloadBreak = false;
     next_ = 1;
+    givenUpInARow_ = 0;
     if (count_ <= 0) {
         count_ = 0;
         FinishRun();
@@ -232,7 +235,7 @@ ctlURLDownload* DownloadForm::FindFreeDownloader() {
         if (r == 0 || r == 2 || (r == 3 && c.PassCount >= c.PassCountMax))
             candidate = &c;
         else if (r == 3)
-            c.StartDownload();
+            Restart(c);
     }
     return DownloadBreak ? nullptr : candidate;
 }
@@ -242,7 +245,7 @@ bool DownloadForm::EndDownloading() {
     for (int n = kControlCount; n >= 1 && !DownloadBreak; --n) {
         ctlURLDownload& c = Control(n);
         if (c.ProcessResult == 3 && c.PassCount < c.PassCountMax) {
-            c.StartDownload();
+            Restart(c);
             done = false;
         } else if (c.ProcessResult == 1) {
             done = false;
@@ -254,6 +257,18 @@ bool DownloadForm::EndDownloading() {
         WriteAutomationResult();
     }
     return done;
+}
+
+void DownloadForm::NoteAttemptEnded(const ctlURLDownload& control) {
+    if (control.ProcessResult == 2)
+        givenUpInARow_ = 0;
+    else if (control.ProcessResult == 3 && control.PassCount >= control.PassCountMax)
+        ++givenUpInARow_;
+}
+
+void DownloadForm::Restart(ctlURLDownload& control) {
+    control.PauseBeforeRetry = givenUpInARow_ < kGivenUpForOutage;
+    control.StartDownload();
 }
 
 void DownloadForm::FinishRun() {

@@ -39,6 +39,14 @@ public:
     static constexpr int kControlCount = 5;
     // The deadline the run gives every attempt, in seconds.
     static constexpr std::int16_t kProcessTimeOut = 60;
+    // URLs given up one after another, with no file saved in between, after which the run
+    // restarts failed attempts without their pauses, until a file is saved again. Three: one
+    // URL given up may be that URL's own fault (a host name that is gone, a path that always
+    // breaks), and every URL is given up only after all its pauses (15 s for an EOD list), so
+    // three in a row mean that the server or the save folder has failed for at least that long,
+    // and the five controls, which an outage fails side by side, tell it in their first round.
+    // A blink of the server costs some pauses and gives nothing up.
+    static constexpr int kGivenUpForOutage = 3;
 
     explicit DownloadForm(QObject* parent = nullptr);
     ~DownloadForm() override;
@@ -121,6 +129,11 @@ private:
     bool DispatchNext();
     // The end of a run: the closing status text and beep, and in automatic mode the quit.
     void FinishRun();
+    // Counts the URLs given up in a row (a saved file starts the count again).
+    void NoteAttemptEnded(const ctlURLDownload& control);
+    // Starts the next attempt of a failed control: after its pause, unless the run meets an
+    // outage (kGivenUpForOutage).
+    void Restart(ctlURLDownload& control);
 
     CurlTransport transport_;
     std::array<std::unique_ptr<ctlURLDownload>, kControlCount> controls_;
@@ -134,6 +147,7 @@ private:
     Phase phase_ = Phase::Idle;
     int next_ = 0;
     int count_ = 0;
+    int givenUpInARow_ = 0;  // URLs of this run given up since its last saved file
     bool pumpScheduled_ = false;
     bool inPump_ = false;
     bool pumpAgain_ = false;

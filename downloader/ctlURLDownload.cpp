@@ -246,7 +246,7 @@ void ctlURLDownload::StartDownload() {
         return;
     }
 
-    const std::int64_t pause = restart ? RetryPauseMs(PassCount) : 0;
+    const std::int64_t pause = restart && PauseBeforeRetry ? RetryPauseMs(PassCount) : 0;
     if (pause > 0) {
         // A single timer: the control costs nothing while it waits.
         pause_ = door().StartTimer(pause, [this] {

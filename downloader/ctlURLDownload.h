@@ -84,6 +84,10 @@ public:
     std::int16_t ProcessStatus = 0;  // the last transfer state
     std::int16_t PassCount = 0;      // attempts started for this URL
     std::int16_t TransferError = 0;  // 1 when saving the response failed in this attempt
+    // Whether a restart after a failed attempt waits its pause (off: StartDownload sends it at
+    // once); the scheduler turns it off while its run meets an outage, so that a server that is
+    // down ends the run soon.
+    bool PauseBeforeRetry = true;
 
     // ---- what the control shows -----------------------------------------------------------
     std::string labUrlNum;

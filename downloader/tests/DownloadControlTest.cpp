@@ -79,21 +79,61 @@ TEST_F(DownloadControlTest, SavesTheBodyByteForByteAndLogsTheAttempt) {
     EXPECT_EQ(LogCount("Attempt= 1 Saved URL=" + server.Url("/a.csv")), 1);
 }
 
+// A gzip member (as nginx's "gzip_static" serves a .gz file) and the text it holds.
+const std::string kGzip(
+    "\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03\x73\x49\x2c\x49\xd5\xf1\x2f\x48\xcd\xd3"
+    "\xf1\xc8\x4c\xcf\xd0\xf1\xc9\x2f\xd7\x71\xce\xc9\x2f\x4e\xd5\x09\xcb\xcf\x29\xcd"
+    "\x4d\xe5\xe5\x32\x32\x30\x30\x32\x34\x32\x36\xd4\x31\x34\xd0\x33\xd5\x31\x04\xd3"
+    "\x46\xa6\x20\xd2\x1c\x48\x02\x65\x0d\x78\xb9\x00\xbb\x26\xb7\x5e\x45\x00\x00\x00",
+    80);
+const std::string kGzipText =
+    "Date,Open,High,Low,Close,Volume\r\n20021231,10.5,11,10.25,10.75,12000\r\n";
+
+HttpBehaviour Encoded(const std::string& body, const std::string& contentEncoding) {
+    HttpBehaviour b = Page(body);
+    b.contentEncoding = contentEncoding;
+    return b;
+}
+
 // A server that compresses a file although the request asked for none (nginx's "gzip_static
 // always"): the file holds what the server's file holds.
 TEST_F(DownloadControlTest, ABodyCompressedThoughIdentityWasAskedIsSavedDecoded) {
-    static const char kGzip[] =
-        "\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03\x73\x49\x2c\x49\xd5\xf1\x2f\x48\xcd\xd3"
-        "\xf1\xc8\x4c\xcf\xd0\xf1\xc9\x2f\xd7\x71\xce\xc9\x2f\x4e\xd5\x09\xcb\xcf\x29\xcd"
-        "\x4d\xe5\xe5\x32\x32\x30\x30\x32\x34\x32\x36\xd4\x31\x34\xd0\x33\xd5\x31\x04\xd3"
-        "\x46\xa6\x20\xd2\x1c\x48\x02\x65\x0d\x78\xb9\x00\xbb\x26\xb7\x5e\x45\x00\x00\x00";
-    HttpBehaviour compressed = Page(std::string(kGzip, sizeof kGzip - 1));
-    compressed.contentEncoding = "gzip";
-    server.Route("/t.csv", compressed);
+    server.Route("/t.csv", Encoded(kGzip, "gzip"));
     EXPECT_EQ(Download(server.Url("/t.csv"), "T.csv"), 2);
     EXPECT_EQ(server.LastAcceptEncoding(), "identity");
-    EXPECT_EQ(ReadFile(TempPath("T.csv")),
-              "Date,Open,High,Low,Close,Volume\r\n20021231,10.5,11,10.25,10.75,12000\r\n");
+    EXPECT_EQ(ReadFile(TempPath("T.csv")), kGzipText);
+}
+
+// A truncated .gz served whole (its Content-Length is the truncated size): the decoded part is
+// not the file, so the attempt fails with the reason and the old file stays.
+TEST_F(DownloadControlTest, AGzipStreamCutShortThoughFramedWholeIsNeverSaved) {
+    server.Route("/t.csv", Encoded(kGzip.substr(0, kGzip.size() / 2), "gzip"));
+    WriteFile(TempPath("T.csv"), "old");
+    control->PassCountMax = 5;
+    EXPECT_EQ(Download(server.Url("/t.csv"), "T.csv"), 3);
+    EXPECT_EQ(ReadFile(TempPath("T.csv")), "old");
+    EXPECT_EQ(SavedNames(), std::vector<std::string>{"T.csv"});
+    EXPECT_EQ(LogCount("Failed attempt 1 (HTTP 200, the gzip stream breaks off before its end) "
+                       "URL=" +
+                       server.Url("/t.csv")),
+              1);
+}
+
+// Two gzip members one after the other are one file, as `gzip -d` reads them.
+TEST_F(DownloadControlTest, ConcatenatedGzipMembersAreSavedWhole) {
+    server.Route("/t.csv", Encoded(kGzip + kGzip, "x-gzip"));
+    EXPECT_EQ(Download(server.Url("/t.csv"), "T.csv"), 2);
+    EXPECT_EQ(ReadFile(TempPath("T.csv")), kGzipText + kGzipText);
+}
+
+// A coding that the program does not decode, alone or in a list, leaves the body as it came.
+TEST_F(DownloadControlTest, ABodyOfACodingNotDecodedIsSavedAsItCame) {
+    server.Route("/u.csv", Encoded(kGzipText, "UTF-8"));
+    server.Route("/b.csv", Encoded(kGzip, "gzip, br"));
+    EXPECT_EQ(Download(server.Url("/u.csv"), "U.csv"), 2);
+    EXPECT_EQ(ReadFile(TempPath("U.csv")), kGzipText);
+    EXPECT_EQ(Download(server.Url("/b.csv"), "B.csv"), 2);
+    EXPECT_EQ(ReadFile(TempPath("B.csv")), kGzip);
 }
 
 TEST_F(DownloadControlTest, AnEmptyResponseSavesAnEmptyFile) {

@@ -208,6 +208,55 @@ TEST_F(DownloadRunTest, AFailedAttemptIsRetriedAfterAPauseThatDoubles) {
     EXPECT_EQ(LogCount("Attempt= 3 Saved URL=" + server.Url("/eod")), 1);
 }
 
+// A server that is down ends the run soon: once kGivenUpForOutage URLs in a row were given up
+// with nothing saved between them, failed attempts are restarted without their pauses, until a
+// file is saved again. The pauses run on the door's clock; four stalled transfers keep the
+// other controls busy, so that the URLs go through control 1 one after another.
+TEST_F(DownloadRunTest, AfterUrlsGivenUpInARowAttemptsGoWithoutPausesUntilAFileIsSaved) {
+    ctlURLDownload::SetFirstRetryPauseMs(ctlURLDownload::kFirstRetryPauseMs);
+    server.Route("/stall", Stalled());
+    server.Route("/good", Page("good"));
+    const std::string down = "http://127.0.0.1:" + std::to_string(server.RefusingPort()) + "/d";
+    const int streak = DownloadForm::kGivenUpForOutage;
+    // The line "SaveTo(<kind><n>.html):<url>".
+    const auto line = [](char kind, int n, const std::string& url) {
+        std::string text = "SaveTo(";
+        text += kind;
+        return text += std::to_string(n) + ".html):" + url + "\r\n";
+    };
+    std::string list = line('D', 1, down + "1");
+    for (int i = 1; i <= 4; ++i) list += line('S', i, server.Url("/stall"));
+    for (int i = 2; i <= streak + 1; ++i) list += line('D', i, down + std::to_string(i));
+    list += line('G', 1, server.Url("/good")) + line('E', 1, down + "e");
+    WriteFile(TempPath("O.htmurls"), list);
+    form->Form_Load();
+    form->SetUrlListText("O.htmurls");
+    form->mnuStartDownloading_Click();
+    const ctlURLDownload& c = form->Control(1);
+    // Control 1 waits on the pause before attempt n of the URL.
+    const auto pausedBefore = [&](const std::string& url, int n) {
+        return RunUntil([&] {
+            return c.DownloadURL == url && c.PassCount == n && c.ProcessResult == 1 &&
+                   !c.IsExecuting();
+        });
+    };
+    // An htm list tries a URL three times, after pauses of 1 s and 2 s.
+    for (int i = 1; i <= streak; ++i) {
+        const std::string url = down + std::to_string(i);
+        ASSERT_TRUE(pausedBefore(url, 2)) << i;
+        door_.AdvanceMs(1000);
+        ASSERT_TRUE(pausedBefore(url, 3)) << i;
+        door_.AdvanceMs(2000);
+    }
+    // The next URL is tried three times with the clock standing still.
+    const std::string next = down + std::to_string(streak + 1);
+    ASSERT_TRUE(RunUntil([&] { return LogCount("Given up after attempt 3 URL=" + next) == 1; }));
+    // After the saved file a failed attempt waits its pause again.
+    ASSERT_TRUE(pausedBefore(down + "e", 2));
+    EXPECT_EQ(ReadFile(TempPath("O-HTM/G1.html")), "good");
+    EXPECT_EQ(LogCount("Given up after attempt 3 URL="), streak + 1);
+}
+
 // A real nginx on loopback over HTTPS and HTTP/2: the list's transfers go over HTTP/2 and every
 // file arrives byte for byte.
 TEST_F(DownloadRunTest, AListFromNginxOverHttp2ArrivesWhole) {
@@ -392,7 +441,7 @@ TEST_F(DownloadRunTest, BreakCancelsEveryTransferAndResumeSkipsWhatWasSaved) {
 }
 
 TEST_F(DownloadRunTest, QuitDuringARunEndsTheProgramWithErrorAsResult) {
-    for (int i = 1; i <= 6; ++i) server.Route("/" + std::to_string(i), Stalled());
+    for (int i = 1; i <= 6; ++i) server.Route(std::string("/") + std::to_string(i), Stalled());
     std::vector<std::string> lines;
     for (int i = 1; i <= 6; ++i) lines.push_back(NumberedEntry(i, "/"));
     WriteList("Q.eodurls", lines);
