@@ -322,8 +322,19 @@ bool DownloadStep() {
     return true;
 }
 
+void LogMissingListFiles(bool rebuilt);
+
+// The failure of a rebuild that stopped with its own box: the old database, if any, is as it was
+// and is not taken for the new one.
+bool NotBuilt() {
+    WriteActivityLog("Autorun mode - Creating History.mdb - Error - History.mdb was not built!");
+    EndRun();
+    return false;
+}
+
 // Rebuilds the set's "History.mdb" from the .csv files of its data folder with the set's
-// structure file.
+// structure file. After a download, a rebuild that finds no data names the list's files that
+// did not arrive before its failure.
 bool RebuildStep() {
     WriteActivityLog("Autorun mode - Creating History.mdb - Start.");
     ReadEODStructureFile();
@@ -331,22 +342,27 @@ bool RebuildStep() {
         return Fail("Autorun mode - Creating History.mdb - Error in EOD data structure!",
                     kStructureError);
     History1RecordCount = 0;
+    // The files of this import, not those of an earlier one, even where it stops before it lists
+    // the folder.
+    ImportFolderFileNames.clear();
+    ImportFolderFileRows.clear();
+    const long reportsBefore = ErrorHandlerReportsHere();
     bool built = false;
     RunGuarded([&] { built = ImportTextHistory(2, ImportSourcePath); });
     WriteActivityLog("Autorun mode - Creating History.mdb - End.");
-    if (History1RecordCount < 1)
+    // An import or build that stopped with its own error box has said why (a database that
+    // cannot be opened, a path too long); missing data would mislead.
+    if (!built && ErrorHandlerReportsHere() != reportsBefore) return NotBuilt();
+    if (History1RecordCount < 1) {
+        // The files that did not arrive, as a run that found data names them.
+        if (DownloadEOD == "YES") LogMissingListFiles(true);
         return Fail(
             "Autorun mode - Creating History.mdb - Error - Missing EOD history data! End of "
             "Autorun procedure!",
             "Missing EOD history data! End of Autorun procedure!\r\n" + kStructureError);
-    if (!built) {
-        // The import or the build stopped with its own error box; the old database, if any,
-        // is as it was and is not taken for the new one.
-        WriteActivityLog(
-            "Autorun mode - Creating History.mdb - Error - History.mdb was not built!");
-        EndRun();
-        return false;
     }
+    // The build stopped with its own message (trade dates that cannot be ordered).
+    if (!built) return NotBuilt();
     return true;
 }
 
