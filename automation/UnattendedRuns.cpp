@@ -397,13 +397,15 @@ void LogMissingListFiles(bool rebuilt) {
     std::set<std::string> checked;
     const int taken = ListEntriesTaken(static_cast<int>(entries.size()), StockSymbolsMax);
     for (int k = 0; k < taken; ++k) {
+        // Named as the list writes it; compared as the file it names, as the import names it.
         const std::string name = SplitListEntry(entries[static_cast<size_t>(k)]).fileName;
-        if (!checked.insert(name).second) continue;
+        const std::string file = IsSafeSaveName(name) ? SaveNameInFolder(name) : name;
+        if (!checked.insert(file).second) continue;
         std::string line;
         if (!ArrivedInDataFolder(name)) {
             line = "Not downloaded: " + name;
         } else if (rebuilt) {
-            const auto it = importedRows.find(name);
+            const auto it = importedRows.find(file);
             if (it == importedRows.end() || it->second < 1) line = "No EOD rows in: " + name;
         }
         if (line.empty()) continue;

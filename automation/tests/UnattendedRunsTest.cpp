@@ -161,6 +161,18 @@ TEST_F(UnattendedRunsTest, PastTwentyFilesMissingFromTheListOneLineCountsTheRest
     EXPECT_EQ(RunLog().back(), "Autorun mode - End.");
 }
 
+TEST_F(UnattendedRunsTest, AListNameThroughTheFolderItselfIsTheFileThatTheImportNames) {
+    WriteAutorunSet("T", {"DownloadEOD = YES", "CreateHistory = YES"});
+    WriteFile(TempPath("T.eodurls"),
+              "SaveTo(./AAAD.csv):http://x/d\r\nSaveTo(.//AAAA.csv):http://x/a\r\n"
+              "SaveTo(AAAD.csv):http://x/d\r\nSaveTo(./NONE.csv):http://x/n\r\n");
+    PlayDownloader("OK\r\n");  // AAAA to AAAD arrive
+    EXPECT_TRUE(RunAutorunMode());
+    EXPECT_EQ(MissingListFiles, 1);
+    EXPECT_EQ(LogLinesStarting({"Not downloaded: ", "No EOD rows in: ", "And "}),
+              std::vector<std::string>{"Not downloaded: ./NONE.csv"});
+}
+
 TEST_F(UnattendedRunsTest, ARebuildThatFindsNoDataNamesTheFilesThatDidNotArriveFirst) {
     door_.display = false;  // the messages are logged
     WriteAutorunSet("T", {"DownloadEOD = YES", "CreateHistory = YES"});
