@@ -552,6 +552,15 @@ bool RunLoadHistory() {
     return true;
 }
 
+// Removes the entry itself at the path, whatever it is (a link, also one to nothing, goes as a
+// link); false, after the log line naming the old `what`, when it still stands.
+bool RemoveOldEntry(const std::string& path, const std::string& what) {
+    struct stat st {};
+    if (RemoveFile(path) || ::lstat(path.c_str(), &st) != 0) return true;
+    WriteActivityLog("Autorun mode - Old " + what + " cannot be deleted: " + path);
+    return false;
+}
+
 // Runs a run; true when it reached its end line. An error that stops it still ends it, and goes
 // on to the caller's command barrier.
 bool RunToItsEnd(bool (*run)()) {
@@ -566,22 +575,20 @@ bool RunToItsEnd(bool (*run)()) {
 }  // namespace
 
 bool WriteDownloadParamsFile() {
+    // The parameters file replaces the entry that stood there: a link left in its place would
+    // have the parameters written, or a file created, wherever it points.
+    if (!RemoveOldEntry(DwnParamsFilePath, "parameters file")) return false;
     try {
         WriteTextLines(DwnParamsFilePath,
-                       {EodUrlsFilePath, EodDataFolderPath, DwnResultFilePath, StockSymbolsMax});
+                       {EodUrlsFilePath, EodDataFolderPath, DwnResultFilePath, StockSymbolsMax},
+                       true);
     } catch (const FileError&) {
         WriteActivityLog("Autorun mode - Parameters file cannot be written: " + DwnParamsFilePath);
         return false;
     }
-    // The entry itself goes, whatever it is: read as this download's result, an old "OK" would
-    // pass for success, and a link left there, also one to nothing, would take the new result
-    // wherever it points.
-    struct stat st {};
-    if (!RemoveFile(DwnResultFilePath) && ::lstat(DwnResultFilePath.c_str(), &st) == 0) {
-        WriteActivityLog("Autorun mode - Old result file cannot be deleted: " + DwnResultFilePath);
-        return false;
-    }
-    return true;
+    // Read as this download's result, an old "OK" would pass for success, and a link left there
+    // would take the new result wherever it points.
+    return RemoveOldEntry(DwnResultFilePath, "result file");
 }
 
 bool StopActiveRun(const std::string& why) {

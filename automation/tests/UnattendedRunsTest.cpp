@@ -332,6 +332,27 @@ TEST_F(UnattendedRunsTest, TheParametersFileAndTheOldResultMustBeDealtWithFirst)
                                       TempPath("missing/T.dwnparams")}));
 }
 
+TEST_F(UnattendedRunsTest, ALinkAtTheParametersFileIsReplacedAndNothingOutsideIsWritten) {
+    DwnParamsFilePath = TempPath("T.dwnparams");
+    DwnResultFilePath = TempPath("T.dwnresult");
+    EodUrlsFilePath = TempPath("T.eodurls");
+    EodDataFolderPath = TempPath("T-EOD/");
+    fs::create_directories(TempPath("outside"));
+    WriteFile(TempPath("outside/kept"), "mine");
+    for (const char* target : {"kept", "created"}) {
+        SCOPED_TRACE(target);
+        fs::remove(DwnParamsFilePath);
+        fs::create_symlink(TempPath("outside/") + target, DwnParamsFilePath);
+        EXPECT_TRUE(WriteDownloadParamsFile());
+        EXPECT_FALSE(fs::is_symlink(DwnParamsFilePath));
+        EXPECT_EQ(ReadFile(DwnParamsFilePath), TempPath("T.eodurls") + "\r\n" + TempPath("T-EOD/") +
+                                                   "\r\n" + TempPath("T.dwnresult") +
+                                                   "\r\n9999\r\n");
+    }
+    EXPECT_EQ(ReadFile(TempPath("outside/kept")), "mine");
+    EXPECT_FALSE(Exists(TempPath("outside/created")));
+}
+
 TEST_F(UnattendedRunsTest, EachFailureOfTheSetItselfEndsTheRunWithItsMessage) {
     door_.display = false;  // the messages are logged
     struct Case {
