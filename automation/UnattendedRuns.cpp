@@ -222,14 +222,26 @@ bool DownloadFailed() {
     return Fail("Autorun mode - Error in Downloading process!", kDownloadError);
 }
 
+// Logs, one line each, the lines that the downloader has written to its standard error since
+// the last look (why it refused to start, for one).
+void LogDownloaderErrorOutput(ProgramId downloader) {
+    const std::string text = door().TakeProgramErrorOutput(downloader);
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!TrimBlanks(line).empty()) WriteActivityLog("Autorun mode - Tarquel: " + line);
+        start = end + 1;
+    }
+}
+
 // Ends the downloader when it still runs, after a log line saying so.
 void EndDownloader(ProgramId downloader) {
     if (!door().ProgramRunning(downloader)) return;
     WriteActivityLog("Autorun mode - Ending Tarquel, which still runs.");
-    // A downloader that has to be killed leaves its unfinished files in the set's data folder
-    // and its result file's folder.
-    door().StopWatchedProgram(downloader, kDownloaderStopWaitMs,
-                              {EodDataFolderPath, FolderOf(DwnResultFilePath)});
+    door().StopWatchedProgram(downloader, kDownloaderStopWaitMs);
+    LogDownloaderErrorOutput(downloader);
 }
 
 // The downloader of the download step, known to the run while the step lasts (for an end of the
@@ -272,7 +284,10 @@ bool DownloadStep() {
     WriteActivityLog("Autorun mode - Downloading - Start.");
     if (!WriteDownloadParamsFile()) return DownloadFailed();
     const std::string program = JoinPath(ProgramFolderPath, "Tarquel");
-    const ProgramId downloader = door().StartWatchedProgram(program, {DwnParamsFilePath});
+    // A downloader killed in the middle of its writes leaves their temporary files in the set's
+    // data folder and its result file's folder: the door removes them once it has ended.
+    const ProgramId downloader = door().StartWatchedProgram(
+        program, {DwnParamsFilePath}, {EodDataFolderPath, FolderOf(DwnResultFilePath)});
     if (downloader == 0) {
         WriteActivityLog("Autorun mode - Tarquel cannot be started: " + program);
         return DownloadFailed();
@@ -299,6 +314,7 @@ bool DownloadStep() {
     // downloader has ended; one that goes on running after its result fails the download.
     const bool ended = endedWithoutResult || WaitForDownloaderEnd(downloader);
     WriteActivityLog("Autorun mode - Downloading - End.");
+    LogDownloaderErrorOutput(downloader);
     if (endedWithoutResult) {
         WriteActivityLog("Autorun mode - Tarquel ended without a result file: " +
                          DwnResultFilePath);
