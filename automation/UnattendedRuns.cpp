@@ -222,14 +222,26 @@ bool DownloadFailed() {
     return Fail("Autorun mode - Error in Downloading process!", kDownloadError);
 }
 
+// Logs, one line each, the lines that the downloader has written to its standard error since
+// the last look (why it refused to start, for one).
+void LogDownloaderErrorOutput(ProgramId downloader) {
+    const std::string text = door().TakeProgramErrorOutput(downloader);
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!TrimBlanks(line).empty()) WriteActivityLog("Autorun mode - Tarquel: " + line);
+        start = end + 1;
+    }
+}
+
 // Ends the downloader when it still runs, after a log line saying so.
 void EndDownloader(ProgramId downloader) {
     if (!door().ProgramRunning(downloader)) return;
     WriteActivityLog("Autorun mode - Ending Tarquel, which still runs.");
-    // A downloader that has to be killed leaves its unfinished files in the set's data folder
-    // and its result file's folder.
-    door().StopWatchedProgram(downloader, kDownloaderStopWaitMs,
-                              {EodDataFolderPath, FolderOf(DwnResultFilePath)});
+    door().StopWatchedProgram(downloader, kDownloaderStopWaitMs);
+    LogDownloaderErrorOutput(downloader);
 }
 
 // The downloader of the download step, known to the run while the step lasts (for an end of the
@@ -272,7 +284,10 @@ bool DownloadStep() {
     WriteActivityLog("Autorun mode - Downloading - Start.");
     if (!WriteDownloadParamsFile()) return DownloadFailed();
     const std::string program = JoinPath(ProgramFolderPath, "Tarquel");
-    const ProgramId downloader = door().StartWatchedProgram(program, {DwnParamsFilePath});
+    // A downloader killed in the middle of its writes leaves their temporary files in the set's
+    // data folder and its result file's folder: the door removes them once it has ended.
+    const ProgramId downloader = door().StartWatchedProgram(
+        program, {DwnParamsFilePath}, {EodDataFolderPath, FolderOf(DwnResultFilePath)});
     if (downloader == 0) {
         WriteActivityLog("Autorun mode - Tarquel cannot be started: " + program);
         return DownloadFailed();
@@ -299,6 +314,7 @@ bool DownloadStep() {
     // downloader has ended; one that goes on running after its result fails the download.
     const bool ended = endedWithoutResult || WaitForDownloaderEnd(downloader);
     WriteActivityLog("Autorun mode - Downloading - End.");
+    LogDownloaderErrorOutput(downloader);
     if (endedWithoutResult) {
         WriteActivityLog("Autorun mode - Tarquel ended without a result file: " +
                          DwnResultFilePath);
@@ -322,8 +338,19 @@ bool DownloadStep() {
     return true;
 }
 
+void LogMissingListFiles(bool rebuilt);
+
+// The failure of a rebuild that stopped with its own box: the old database, if any, is as it was
+// and is not taken for the new one.
+bool NotBuilt() {
+    WriteActivityLog("Autorun mode - Creating History.mdb - Error - History.mdb was not built!");
+    EndRun();
+    return false;
+}
+
 // Rebuilds the set's "History.mdb" from the .csv files of its data folder with the set's
-// structure file.
+// structure file. After a download, a rebuild that finds no data names the list's files that
+// did not arrive before its failure.
 bool RebuildStep() {
     WriteActivityLog("Autorun mode - Creating History.mdb - Start.");
     ReadEODStructureFile();
@@ -331,22 +358,27 @@ bool RebuildStep() {
         return Fail("Autorun mode - Creating History.mdb - Error in EOD data structure!",
                     kStructureError);
     History1RecordCount = 0;
+    // The files of this import, not those of an earlier one, even where it stops before it lists
+    // the folder.
+    ImportFolderFileNames.clear();
+    ImportFolderFileRows.clear();
+    const long reportsBefore = ErrorHandlerReportsHere();
     bool built = false;
     RunGuarded([&] { built = ImportTextHistory(2, ImportSourcePath); });
     WriteActivityLog("Autorun mode - Creating History.mdb - End.");
-    if (History1RecordCount < 1)
+    // An import or build that stopped with its own error box has said why (a database that
+    // cannot be opened, a path too long); missing data would mislead.
+    if (!built && ErrorHandlerReportsHere() != reportsBefore) return NotBuilt();
+    if (History1RecordCount < 1) {
+        // The files that did not arrive, as a run that found data names them.
+        if (DownloadEOD == "YES") LogMissingListFiles(true);
         return Fail(
             "Autorun mode - Creating History.mdb - Error - Missing EOD history data! End of "
             "Autorun procedure!",
             "Missing EOD history data! End of Autorun procedure!\r\n" + kStructureError);
-    if (!built) {
-        // The import or the build stopped with its own error box; the old database, if any,
-        // is as it was and is not taken for the new one.
-        WriteActivityLog(
-            "Autorun mode - Creating History.mdb - Error - History.mdb was not built!");
-        EndRun();
-        return false;
     }
+    // The build stopped with its own message (trade dates that cannot be ordered).
+    if (!built) return NotBuilt();
     return true;
 }
 
@@ -381,13 +413,15 @@ void LogMissingListFiles(bool rebuilt) {
     std::set<std::string> checked;
     const int taken = ListEntriesTaken(static_cast<int>(entries.size()), StockSymbolsMax);
     for (int k = 0; k < taken; ++k) {
+        // Named as the list writes it; compared as the file it names, as the import names it.
         const std::string name = SplitListEntry(entries[static_cast<size_t>(k)]).fileName;
-        if (!checked.insert(name).second) continue;
+        const std::string file = IsSafeSaveName(name) ? SaveNameInFolder(name) : name;
+        if (!checked.insert(file).second) continue;
         std::string line;
         if (!ArrivedInDataFolder(name)) {
             line = "Not downloaded: " + name;
         } else if (rebuilt) {
-            const auto it = importedRows.find(name);
+            const auto it = importedRows.find(file);
             if (it == importedRows.end() || it->second < 1) line = "No EOD rows in: " + name;
         }
         if (line.empty()) continue;
@@ -534,6 +568,15 @@ bool RunLoadHistory() {
     return true;
 }
 
+// Removes the entry itself at the path, whatever it is (a link, also one to nothing, goes as a
+// link); false, after the log line naming the old `what`, when it still stands.
+bool RemoveOldEntry(const std::string& path, const std::string& what) {
+    struct stat st {};
+    if (RemoveFile(path) || ::lstat(path.c_str(), &st) != 0) return true;
+    WriteActivityLog("Autorun mode - Old " + what + " cannot be deleted: " + path);
+    return false;
+}
+
 // Runs a run; true when it reached its end line. An error that stops it still ends it, and goes
 // on to the caller's command barrier.
 bool RunToItsEnd(bool (*run)()) {
@@ -548,22 +591,20 @@ bool RunToItsEnd(bool (*run)()) {
 }  // namespace
 
 bool WriteDownloadParamsFile() {
+    // The parameters file replaces the entry that stood there: a link left in its place would
+    // have the parameters written, or a file created, wherever it points.
+    if (!RemoveOldEntry(DwnParamsFilePath, "parameters file")) return false;
     try {
         WriteTextLines(DwnParamsFilePath,
-                       {EodUrlsFilePath, EodDataFolderPath, DwnResultFilePath, StockSymbolsMax});
+                       {EodUrlsFilePath, EodDataFolderPath, DwnResultFilePath, StockSymbolsMax},
+                       true);
     } catch (const FileError&) {
         WriteActivityLog("Autorun mode - Parameters file cannot be written: " + DwnParamsFilePath);
         return false;
     }
-    // The entry itself goes, whatever it is: read as this download's result, an old "OK" would
-    // pass for success, and a link left there, also one to nothing, would take the new result
-    // wherever it points.
-    struct stat st {};
-    if (!RemoveFile(DwnResultFilePath) && ::lstat(DwnResultFilePath.c_str(), &st) == 0) {
-        WriteActivityLog("Autorun mode - Old result file cannot be deleted: " + DwnResultFilePath);
-        return false;
-    }
-    return true;
+    // Read as this download's result, an old "OK" would pass for success, and a link left there
+    // would take the new result wherever it points.
+    return RemoveOldEntry(DwnResultFilePath, "result file");
 }
 
 bool StopActiveRun(const std::string& why) {

@@ -2,17 +2,29 @@
 // the rounding of SINGLE columns.
 #include "Database.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <charconv>
+#include <climits>
 #include <cmath>
+#include <cstring>
 #include <exception>
 #include <filesystem>
+#include <mutex>
 #include <set>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "AsciiText.h"
+#include "FilePaths.h"
 #include "NumberText.h"
+#include "SystemErrorText.h"
 
 namespace vel {
 
@@ -645,9 +657,89 @@ void TableAppender::update() {
 
 // ---- Database ---------------------------------------------------------------------------
 
+namespace {
+
+// The suffix of the longest name of a file that the engine puts beside a database (its journal).
+constexpr std::size_t kJournalSuffix = sizeof("-journal") - 1;
+
+[[noreturn]] void PathTooLong(const std::string& path) {
+    throw SqlError(SQLITE_CANTOPEN, "The path is too long for a database: " + path);
+}
+
+// The engine's file system under a name of its own, which takes a name through a folder's
+// descriptor ("/proc/self/fd/<n>/<name>") as it stands: the engine's own resolves the link of
+// the descriptor to the folder's full path, which is what was too long. Everything else is the
+// engine's file system itself.
+sqlite3_vfs g_shortNames;
+sqlite3_vfs* g_engineFiles = nullptr;
+const char* const kShortNamesVfs = "vel-short-names";
+const std::string kDescriptorFolders = "/proc/self/fd/";
+
+int ShortFullPathname(sqlite3_vfs*, const char* name, int size, char* out) {
+    const std::size_t n = std::strlen(name);
+    if (std::string_view(name, n).rfind(kDescriptorFolders, 0) != 0)
+        return g_engineFiles->xFullPathname(g_engineFiles, name, size, out);
+    if (n + 1 > static_cast<std::size_t>(size)) return SQLITE_CANTOPEN;
+    std::memcpy(out, name, n + 1);
+    return SQLITE_OK;
+}
+
+// The engine's file system, with the one of short names registered beside it.
+sqlite3_vfs* EngineFiles() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        g_engineFiles = sqlite3_vfs_find(nullptr);
+        g_shortNames = *g_engineFiles;
+        g_shortNames.pNext = nullptr;
+        g_shortNames.zName = kShortNamesVfs;
+        g_shortNames.xFullPathname = ShortFullPathname;
+        sqlite3_vfs_register(&g_shortNames, 0);
+    });
+    return g_engineFiles;
+}
+
+// True when the engine can open the file by its path: its full name, links resolved, and the
+// journal's beside it stay within the engine's limit.
+bool EngineTakesPath(const std::string& path) {
+    sqlite3_vfs* files = EngineFiles();
+    std::vector<char> full(static_cast<std::size_t>(files->mxPathname) + 1, '\0');
+    const int rc = files->xFullPathname(files, path.c_str(), files->mxPathname + 1, full.data());
+    return (rc == SQLITE_OK || rc == SQLITE_OK_SYMLINK) &&
+           std::strlen(full.data()) + kJournalSuffix <= static_cast<std::size_t>(files->mxPathname);
+}
+
+// SqlError saying so for a path longer than the system takes.
+void RefuseTooLong(const std::string& path) {
+    if (path.size() >= PATH_MAX) PathTooLong(path);
+}
+
+}  // namespace
+
 Database Database::openWith(const std::string& path, int flags) {
     Database d;
-    const int rc = sqlite3_open_v2(path.c_str(), &d.db_, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    std::string name = path;
+    const char* vfs = nullptr;
+    if (!EngineTakesPath(path)) {
+        // The folder is held open while the connection lives: the short name goes through it.
+        const std::string folder = FolderOf(path);
+        d.folder_ = ::open(folder.empty() ? "." : folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (d.folder_ < 0) {
+            const int error = errno;
+            if (error == ENAMETOOLONG) PathTooLong(path);
+            throw SqlError(SQLITE_CANTOPEN, "unable to open database file: " + path + " (" +
+                                                SystemErrorText(error) + ")");
+        }
+        name = kDescriptorFolders + std::to_string(d.folder_) + "/" + FileNameOf(path);
+        // Without the descriptors' folders (no /proc), or a name still too long, nothing is left.
+        struct stat held {};
+        struct stat seen {};
+        if (::fstat(d.folder_, &held) != 0 || ::stat(FolderOf(name).c_str(), &seen) != 0 ||
+            held.st_dev != seen.st_dev || held.st_ino != seen.st_ino ||
+            name.size() + kJournalSuffix > static_cast<std::size_t>(EngineFiles()->mxPathname))
+            PathTooLong(path);
+        vfs = kShortNamesVfs;
+    }
+    const int rc = sqlite3_open_v2(name.c_str(), &d.db_, flags | SQLITE_OPEN_NOMUTEX, vfs);
     if (rc != SQLITE_OK) {
         const std::string msg = d.db_ ? sqlite3_errmsg(d.db_) : sqlite3_errstr(rc);
         sqlite3_close_v2(d.db_);
@@ -665,6 +757,7 @@ Database Database::openWith(const std::string& path, int flags) {
 }
 
 Database Database::Create(const std::string& path) {
+    RefuseTooLong(path);
     std::error_code ec;
     if (path.empty() || std::filesystem::exists(path, ec))
         throw SqlError(SQLITE_CANTOPEN, "Database already exists: " + path);
@@ -690,6 +783,7 @@ Database Database::openExisting(const std::string& path, int flags) {
     const long failingFrom = g_failingOpenFrom;
     if (failingFrom > 0 && opening >= failingFrom)
         throw SqlError(SQLITE_CANTOPEN, "unable to open database file: " + path);
+    RefuseTooLong(path);
     std::error_code ec;
     if (path.empty() || !std::filesystem::is_regular_file(path, ec))
         throw SqlError(SQLITE_CANTOPEN, "Could not find file '" + path + "'.");
@@ -708,16 +802,17 @@ Database Database::OpenReadOnly(const std::string& path) {
     return openExisting(path, SQLITE_OPEN_READONLY);
 }
 
-Database::Database(Database&& other) noexcept : db_(other.db_), path_(std::move(other.path_)) {
-    other.db_ = nullptr;
-}
+Database::Database(Database&& other) noexcept
+    : db_(std::exchange(other.db_, nullptr)),
+      path_(std::move(other.path_)),
+      folder_(std::exchange(other.folder_, -1)) {}
 
 Database& Database::operator=(Database&& other) noexcept {
     if (this != &other) {
         close();
-        db_ = other.db_;
+        db_ = std::exchange(other.db_, nullptr);
         path_ = std::move(other.path_);
-        other.db_ = nullptr;
+        folder_ = std::exchange(other.folder_, -1);
     }
     return *this;
 }
@@ -727,10 +822,15 @@ Database::~Database() {
 }
 
 void Database::close() {
-    if (!db_) return;
-    if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_close_v2(db_);
-    db_ = nullptr;
+    if (db_) {
+        if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+    }
+    if (folder_ >= 0) {
+        ::close(folder_);
+        folder_ = -1;
+    }
 }
 
 void Database::useBuildSettings() {

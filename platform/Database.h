@@ -205,7 +205,7 @@ struct DbColumn {
 class Database {
 public:
     // Creates a new, empty database file; SqlError when the file already exists or cannot be
-    // made (the folder must exist).
+    // made (the folder must exist). Every path the system takes can be used, however long.
     static Database Create(const std::string& path);
     // Opens an existing database; never creates one. SqlError when the file is missing or is
     // not a database of this engine.
@@ -301,12 +301,16 @@ public:
                                          bool insert);
 
 private:
+    // Opens the file by its path, or, where the engine cannot take the path (it has a limit of
+    // its own, far below the system's), by a short name through a descriptor of its folder.
+    // SqlError when it cannot be opened, also (saying so) when the path is too long for that.
     static Database openWith(const std::string& path, int flags);
     // An existing database file of this engine; SqlError otherwise.
     static Database openExisting(const std::string& path, int flags);
 
     sqlite3* db_ = nullptr;
     std::string path_;
+    int folder_ = -1;  // the descriptor of the folder that a short name goes through, or -1
 };
 
 // Fault injection for tests: the n-th statement step from now on (1: the next one) fails with

@@ -10,6 +10,7 @@
 // shown (it stays as its Form_Load left it; its caller treats it as cancelled).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -54,6 +55,8 @@ struct DialogRequest {
 using TimerId = std::uint64_t;
 // A program started and watched through the door; 0 is none.
 using ProgramId = std::uint64_t;
+// The bytes of a watched program's standard error that the door keeps (TakeProgramErrorOutput).
+constexpr std::size_t kProgramErrorOutputKept = 4096;
 
 class Door {
 public:
@@ -112,19 +115,27 @@ public:
     virtual std::string FindProgram(const std::string& name) = 0;
     // Starts a program with an argument list (never through a shell) and watches it, without
     // waiting for it; it may outlive this program. Returns its id, or 0 when it could not be
-    // started (a missing or not executable file).
+    // started (a missing or not executable file). `leftoverFolders` are the folders where the
+    // program writes whole files: a program that ends by a signal (killed by whoever, also by
+    // StopWatchedProgram) cannot remove the temporary files of the writes it was making, and
+    // once its end is seen those in these folders are removed (RemoveTemporaryFilesOf), nothing
+    // else. Its standard output goes nowhere; its standard error is kept for
+    // TakeProgramErrorOutput.
     virtual ProgramId StartWatchedProgram(const std::string& program,
-                                          const std::vector<std::string>& args) = 0;
+                                          const std::vector<std::string>& args,
+                                          const std::vector<std::string>& leftoverFolders) = 0;
     // True while the watched program runs; false once it has ended, and for an unknown id. The
     // end is seen when events are processed (Yield, WaitForEvents).
     virtual bool ProgramRunning(ProgramId id) = 0;
     // Ends the watched program: asks it to end (SIGTERM, which it may answer by quitting as its
     // own end command does), kills it (SIGKILL) when it still runs after `graceMs`, and returns
-    // once it has ended. A program that had to be killed leaves the temporary files of the whole
-    // files it was writing: those in `leftoverFolders` are removed (RemoveTemporaryFilesOf). An
-    // ended or unknown program changes nothing.
-    virtual void StopWatchedProgram(ProgramId id, std::int64_t graceMs,
-                                    const std::vector<std::string>& leftoverFolders) = 0;
+    // once it has ended. An ended or unknown program changes nothing.
+    virtual void StopWatchedProgram(ProgramId id, std::int64_t graceMs) = 0;
+    // What the watched program has written to its standard error since the last call, as far
+    // as processed events tell (all of it once its end is seen), and read without ever waiting
+    // for it; of a program's whole output only the first kProgramErrorOutputKept bytes are kept.
+    // "" for an unknown id.
+    virtual std::string TakeProgramErrorOutput(ProgramId id) = 0;
 
     // ---- events, clocks and timers --------------------------------------------------------
     // Lets pending window events (and due timers) run.

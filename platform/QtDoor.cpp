@@ -207,17 +207,21 @@ std::string QtDoor::FindProgram(const std::string& name) {
 }
 
 ProgramId QtDoor::StartWatchedProgram(const std::string& program,
-                                      const std::vector<std::string>& args) {
-    return programs_.Start(program, args);
+                                      const std::vector<std::string>& args,
+                                      const std::vector<std::string>& leftoverFolders) {
+    return programs_.Start(program, args, leftoverFolders);
 }
 
 bool QtDoor::ProgramRunning(ProgramId id) {
     return programs_.Running(id);
 }
 
-void QtDoor::StopWatchedProgram(ProgramId id, std::int64_t graceMs,
-                                const std::vector<std::string>& leftoverFolders) {
-    programs_.Stop(id, graceMs, leftoverFolders);
+void QtDoor::StopWatchedProgram(ProgramId id, std::int64_t graceMs) {
+    programs_.Stop(id, graceMs);
+}
+
+std::string QtDoor::TakeProgramErrorOutput(ProgramId id) {
+    return programs_.TakeErrorOutput(id);
 }
 
 void QtDoor::WaitForEvents(std::int64_t ms) {

@@ -31,12 +31,12 @@ public:
     bool OpenInBrowser(const std::string& browser, const std::string& target) override;
     bool OpenInTextEditor(const std::string& path) override;
     std::string FindProgram(const std::string& name) override;
-    ProgramId StartWatchedProgram(const std::string& program,
-                                  const std::vector<std::string>& args) override;
+    ProgramId StartWatchedProgram(const std::string& program, const std::vector<std::string>& args,
+                                  const std::vector<std::string>& leftoverFolders) override;
     bool ProgramRunning(ProgramId id) override;
     // Waits for the program without running events (the caller is ending it, or the run).
-    void StopWatchedProgram(ProgramId id, std::int64_t graceMs,
-                            const std::vector<std::string>& leftoverFolders) override;
+    void StopWatchedProgram(ProgramId id, std::int64_t graceMs) override;
+    std::string TakeProgramErrorOutput(ProgramId id) override;
     // Runs pending window events, at most once every 20 ms (more frequent calls return at once).
     void Yield() override;
     // Processes the pending events, or sleeps until one comes, for at most `ms` milliseconds.

@@ -26,11 +26,13 @@ public:
     bool OpenInBrowser(const std::string&, const std::string&) override { return false; }
     bool OpenInTextEditor(const std::string&) override { return false; }
     std::string FindProgram(const std::string&) override { return {}; }
-    ProgramId StartWatchedProgram(const std::string&, const std::vector<std::string>&) override {
+    ProgramId StartWatchedProgram(const std::string&, const std::vector<std::string>&,
+                                  const std::vector<std::string>&) override {
         return 0;
     }
     bool ProgramRunning(ProgramId) override { return false; }
-    void StopWatchedProgram(ProgramId, std::int64_t, const std::vector<std::string>&) override {}
+    void StopWatchedProgram(ProgramId, std::int64_t) override {}
+    std::string TakeProgramErrorOutput(ProgramId) override { return {}; }
     // Fires the timers that are due, in the order of their deadlines.
     void Yield() override;
     // Sleeps until the next timer is due (at most `ms`), then fires the due ones.

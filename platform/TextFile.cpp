@@ -57,8 +57,9 @@ std::vector<std::string> ReadTextLines(const std::string& path, std::size_t maxL
     return lines;
 }
 
-void WriteTextLines(const std::string& path, const std::vector<std::string>& lines) {
-    TextFileWriter w(path);
+void WriteTextLines(const std::string& path, const std::vector<std::string>& lines,
+                    bool lookedMissing) {
+    TextFileWriter w(path, TextFileWriter::Mode::Replace, lookedMissing);
     for (const auto& l : lines) w.WriteLine(l);
     w.Close();
 }
@@ -69,10 +70,11 @@ void AppendTextLine(const std::string& path, const std::string& line) {
     w.Close();
 }
 
-TextFileWriter::TextFileWriter(const std::string& path, Mode mode) : path_(path) {
+TextFileWriter::TextFileWriter(const std::string& path, Mode mode, bool lookedMissing)
+    : path_(path) {
     errno = 0;
     if (mode == Mode::Replace) {
-        whole_ = std::make_unique<WholeFile>(path);
+        whole_ = std::make_unique<WholeFile>(path, lookedMissing);
         if (whole_->Open()) return;
         whole_.reset();
     } else {

@@ -26,7 +26,11 @@ std::vector<std::string> ReadTextLines(const std::string& path,
 // Replaces the file with the lines, each ended by CR LF, written whole (a temporary file
 // beside it, renamed over it), so a reader finds the old file or the whole new one. On failure
 // the old file is unchanged, no temporary file is left, and FileError is thrown.
-void WriteTextLines(const std::string& path, const std::vector<std::string>& lines);
+// `lookedMissing`: the caller has just removed the entry under the path (or looked and found
+// none); the file is then written in the path's own folder, and should a link appear there
+// meanwhile, the rename replaces the link itself: nothing is written through it (WholeFile).
+void WriteTextLines(const std::string& path, const std::vector<std::string>& lines,
+                    bool lookedMissing = false);
 // Appends one line ended by CR LF, creating the file when missing. Throws FileError.
 void AppendTextLine(const std::string& path, const std::string& line);
 
@@ -43,7 +47,8 @@ public:
     // Opens the file (Replace: its temporary file, beside the file a link names); throws
     // FileError when it cannot be opened, also when the path is a folder, a file that may not
     // be written, or (Replace) no regular file at all, such as a device or a FIFO.
-    TextFileWriter(const std::string& path, Mode mode = Mode::Replace);
+    // `lookedMissing` (Replace): as for WriteTextLines.
+    TextFileWriter(const std::string& path, Mode mode = Mode::Replace, bool lookedMissing = false);
     ~TextFileWriter();
     TextFileWriter(const TextFileWriter&) = delete;
     TextFileWriter& operator=(const TextFileWriter&) = delete;

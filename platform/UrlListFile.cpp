@@ -73,6 +73,19 @@ bool IsSafeSaveName(const std::string& name) {
     return true;
 }
 
+std::string SaveNameInFolder(const std::string& name) {
+    std::string file;
+    size_t start = 0;
+    while (start <= name.size()) {
+        size_t end = name.find('/', start);
+        if (end == std::string::npos) end = name.size();
+        const std::string part = name.substr(start, end - start);
+        if (!part.empty() && part != ".") file += (file.empty() ? "" : "/") + part;
+        start = end + 1;
+    }
+    return file;
+}
+
 int ListEntriesTaken(int entries, const std::string& maxCountText) {
     const auto limit = parseNumber(maxCountText);
     if (!limit || !(*limit < entries)) return entries < 0 ? 0 : entries;

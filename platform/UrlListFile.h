@@ -32,6 +32,12 @@ bool ReadUrlList(const std::string& path, std::vector<std::string>& entries);
 // "/" or "\" and no drive letter), no ".." part, and not ending in a folder separator or ".".
 bool IsSafeSaveName(const std::string& name);
 
+// The file that a safe save name (IsSafeSaveName) names in its save folder, in the one form a
+// listing of the folder gives it: without "." parts and without empty parts of repeated "/", so
+// that "./AAAD.csv", ".//AAAD.csv" and "AAAD.csv" are the same file "AAAD.csv" (and
+// "sub/./a.csv" is "sub/a.csv").
+std::string SaveNameInFolder(const std::string& name);
+
 // The number of a list's `entries` that a download takes when at most `maxCountText` URLs are
 // asked for (a number, rounded; a text that is no number sets no limit): never more than the
 // list has, 0 for a limit of 0 or less.

@@ -139,7 +139,8 @@ int RemoveTemporaryFilesOf(long long pid, const std::string& folder) {
          it.increment(ec)) {
         const std::string name = it->path().filename().string();
         if (name.size() > stem.size() + 4 && name.compare(0, stem.size(), stem) == 0 &&
-            name.compare(name.size() - 4, 4, ".tmp") == 0 && it->is_regular_file(ec) &&
+            name.compare(name.size() - 4, 4, ".tmp") == 0 &&
+            std::filesystem::is_regular_file(it->symlink_status(ec)) &&
             ::unlink(it->path().c_str()) == 0)
             ++removed;
     }

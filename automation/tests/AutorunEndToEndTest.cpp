@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QThread>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <map>
@@ -306,6 +307,61 @@ std::vector<std::string> TemporaryFiles(const std::string& folder) {
         if (name.rfind(".vel-", 0) == 0) names.push_back(name);
     }
     return names;
+}
+
+TEST_F(AutorunEndToEndTest, ATarquelThatRefusesToStartHasItsReasonInTheLog) {
+    CopyProgram(TARQUEL_BINARY, "Tarquel");
+    WriteServedSet({"DownloadEOD = YES", "CreateHistory = YES"}, 1, 40);
+    fs::create_directories(TempPath("Tarquel.log"));  // a log that is not a regular file
+    RunAutorunMode();
+    EXPECT_EQ(RunLog(), (std::vector<std::string>{
+                            "Autorun mode - Start.",
+                            "Autorun mode - Downloading - Start.",
+                            "Autorun mode - Downloading - End.",
+                            "Autorun mode - Tarquel: The activity log is not a regular file: " +
+                                TempPath("Tarquel.log"),
+                            "Autorun mode - Tarquel ended without a result file: " +
+                                TempPath("E2E.dwnresult"),
+                            "Autorun mode - Error in Downloading process!",
+                            "Message: Error in Downloading process!",
+                        }));
+}
+
+// A stand-in Tarquel killed in the middle of its writes: the temporary files of its own process
+// id in the save folder go, every other entry stays, and no link is followed.
+TEST_F(AutorunEndToEndTest, TheTemporaryFilesOfAKilledTarquelAreRemovedAndNothingElse) {
+    WriteServedSet({"DownloadEOD = YES", "CreateHistory = YES"}, 1, 40);
+    fs::create_directories(TempPath("E2E-EOD/sub"));
+    fs::create_directories(TempPath("outside"));
+    WriteFile(TempPath("outside/kept.tmp"), "x");
+    WriteFile(TempPath("Tarquel"),
+              "#!/bin/sh\n"
+              "folder=$(sed -n 2p \"$1\" | tr -d '\\r')\n"
+              "echo $$ > \"$(dirname \"$0\")/pid\"\n"
+              ": > \"$folder.vel-$$-1.tmp\"\n"
+              ": > \"$folder.vel-$$-22.tmp\"\n"
+              ": > \"$folder.vel-1$$-1.tmp\"\n"
+              ": > \"$folder.vel-$$-1.csv\"\n"
+              ": > \"${folder}sub/.vel-$$-1.tmp\"\n"
+              "ln -s \"$(dirname \"$0\")/outside/kept.tmp\" \"$folder.vel-$$-3.tmp\"\n"
+              "kill -9 $$\n");
+    fs::permissions(TempPath("Tarquel"), fs::perms::owner_all);
+    RunAutorunMode();
+    EXPECT_EQ(LogLinesStarting({"Autorun mode - Tarquel ended without a result file: "}).size(),
+              1u);
+    std::string pid = ReadFile(TempPath("pid"));
+    pid.erase(pid.find_last_not_of('\n') + 1);
+    ASSERT_FALSE(pid.empty());
+    std::vector<std::string> left = TemporaryFiles(TempPath("E2E-EOD/"));
+    std::sort(left.begin(), left.end());
+    std::vector<std::string> kept = {".vel-" + pid + "-1.csv", ".vel-" + pid + "-3.tmp",
+                                     ".vel-1" + pid + "-1.tmp"};
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(left, kept);
+    EXPECT_TRUE(fs::is_symlink(TempPath("E2E-EOD/.vel-" + pid + "-3.tmp")));
+    EXPECT_EQ(TemporaryFiles(TempPath("E2E-EOD/sub/")),
+              std::vector<std::string>{".vel-" + pid + "-1.tmp"});
+    EXPECT_EQ(ReadFile(TempPath("outside/kept.tmp")), "x");
 }
 
 // The processes whose parent is `parent`, from /proc.

@@ -161,6 +161,49 @@ TEST_F(UnattendedRunsTest, PastTwentyFilesMissingFromTheListOneLineCountsTheRest
     EXPECT_EQ(RunLog().back(), "Autorun mode - End.");
 }
 
+TEST_F(UnattendedRunsTest, AListNameThroughTheFolderItselfIsTheFileThatTheImportNames) {
+    WriteAutorunSet("T", {"DownloadEOD = YES", "CreateHistory = YES"});
+    WriteFile(TempPath("T.eodurls"),
+              "SaveTo(./AAAD.csv):http://x/d\r\nSaveTo(.//AAAA.csv):http://x/a\r\n"
+              "SaveTo(AAAD.csv):http://x/d\r\nSaveTo(./NONE.csv):http://x/n\r\n");
+    PlayDownloader("OK\r\n");  // AAAA to AAAD arrive
+    EXPECT_TRUE(RunAutorunMode());
+    EXPECT_EQ(MissingListFiles, 1);
+    EXPECT_EQ(LogLinesStarting({"Not downloaded: ", "No EOD rows in: ", "And "}),
+              std::vector<std::string>{"Not downloaded: ./NONE.csv"});
+}
+
+TEST_F(UnattendedRunsTest, ARebuildThatFindsNoDataNamesTheFilesThatDidNotArriveFirst) {
+    door_.display = false;  // the messages are logged
+    WriteAutorunSet("T", {"DownloadEOD = YES", "CreateHistory = YES"});
+    WriteFile(TempPath("T.eodurls"),
+              "SaveTo(AAAA.csv):http://x/a\r\nSaveTo(NOTE.csv):http://x/n\r\n");
+    // Only a page without EOD rows arrives.
+    door_.watchedProgramRunsMs = 3000;
+    door_.onWatchedProgram = [this](const std::string&, const std::vector<std::string>&) {
+        fs::create_directories(TempPath("T-EOD"));
+        WriteFile(TempPath("T-EOD/NOTE.csv"), "<html>No quotes today.</html>\r\n");
+        door_.StartTimer(3000, [this] { WriteFile(TempPath("T.dwnresult"), "OK\r\n"); });
+    };
+    EXPECT_FALSE(RunAutorunMode());
+    ExpectFlagsDown();
+    const auto log = LogLinesStarting({"Autorun mode", "Message: ", "Not downloaded: ", "No EOD"});
+    const std::vector<std::string> end(log.end() - std::min<long>(5, static_cast<long>(log.size())),
+                                       log.end());
+    EXPECT_EQ(end, (std::vector<std::string>{
+                       "Autorun mode - Creating History.mdb - End.",
+                       "Not downloaded: AAAA.csv",
+                       "No EOD rows in: NOTE.csv",
+                       "Autorun mode - Creating History.mdb - Error - Missing EOD history data! "
+                       "End of Autorun procedure!",
+                       "Message: Missing EOD history data! End of Autorun procedure! Error in EOD "
+                       "data structure! Check Regional Settings in Control Panel! You have to use "
+                       "English(US) regional settings when downloading EOD stock history from "
+                       "YAHOO!",
+                   }));
+    EXPECT_EQ(MissingListFiles, 2);
+}
+
 TEST_F(UnattendedRunsTest, EveryDownloadFailureEndsTheRunWithItsMessage) {
     door_.display = false;  // the messages are logged
     struct Case {
@@ -287,6 +330,27 @@ TEST_F(UnattendedRunsTest, TheParametersFileAndTheOldResultMustBeDealtWithFirst)
         (std::vector<std::string>{"Autorun mode - Old result file cannot be deleted: /proc/version",
                                   "Autorun mode - Parameters file cannot be written: " +
                                       TempPath("missing/T.dwnparams")}));
+}
+
+TEST_F(UnattendedRunsTest, ALinkAtTheParametersFileIsReplacedAndNothingOutsideIsWritten) {
+    DwnParamsFilePath = TempPath("T.dwnparams");
+    DwnResultFilePath = TempPath("T.dwnresult");
+    EodUrlsFilePath = TempPath("T.eodurls");
+    EodDataFolderPath = TempPath("T-EOD/");
+    fs::create_directories(TempPath("outside"));
+    WriteFile(TempPath("outside/kept"), "mine");
+    for (const char* target : {"kept", "created"}) {
+        SCOPED_TRACE(target);
+        fs::remove(DwnParamsFilePath);
+        fs::create_symlink(TempPath("outside/") + target, DwnParamsFilePath);
+        EXPECT_TRUE(WriteDownloadParamsFile());
+        EXPECT_FALSE(fs::is_symlink(DwnParamsFilePath));
+        EXPECT_EQ(ReadFile(DwnParamsFilePath), TempPath("T.eodurls") + "\r\n" + TempPath("T-EOD/") +
+                                                   "\r\n" + TempPath("T.dwnresult") +
+                                                   "\r\n9999\r\n");
+    }
+    EXPECT_EQ(ReadFile(TempPath("outside/kept")), "mine");
+    EXPECT_FALSE(Exists(TempPath("outside/created")));
 }
 
 TEST_F(UnattendedRunsTest, EachFailureOfTheSetItselfEndsTheRunWithItsMessage) {
@@ -630,6 +694,24 @@ TEST_F(UnattendedRunsTest, AFailedRebuildKeepsTheSetsEarlierHistory) {
     ExpectFlagsDown();
     EXPECT_EQ(fs::last_write_time(TempPath("T-EOD/History.mdb")), before);
     EXPECT_EQ(RunLog().back().rfind("Message: Missing EOD history data!", 0), 0u);
+}
+
+TEST_F(UnattendedRunsTest, ARebuildThatStopsWithItsOwnErrorIsNotReportedAsMissingData) {
+    door_.display = false;  // the messages are logged
+    GenerateEod("T", 3, 40);
+    WriteAutorunSet("T", {"CreateHistory = YES"});
+    InjectOpenFailure(1);  // the new database cannot be opened for the import
+    EXPECT_FALSE(RunAutorunMode());
+    InjectOpenFailure(0);
+    ExpectFlagsDown();
+    const auto log = RunLog();
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[log.size() - 3].rfind("Message: Vellicor error handler: ", 0), 0u);
+    EXPECT_NE(log[log.size() - 3].find("unable to open database file: "), std::string::npos);
+    EXPECT_EQ(log[log.size() - 2], "Autorun mode - Creating History.mdb - End.");
+    EXPECT_EQ(log.back(),
+              "Autorun mode - Creating History.mdb - Error - History.mdb was not built!");
+    EXPECT_TRUE(LogLinesStarting({"Message: Missing EOD"}).empty());
 }
 
 TEST_F(UnattendedRunsTest, ADatabaseThatDoesNotLoadEndsTheRunAndKeepsTheMainWindow) {

@@ -2,8 +2,10 @@
 // SINGLE columns round whatever writes them, transactions roll back, values are bound, bulk
 // inserts store what row-by-row appends store.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <bit>
+#include <climits>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -43,6 +45,52 @@ TEST_F(DatabaseTest, OpeningNeverCreatesAndRefusesOtherFiles) {
     EXPECT_THROW(Database::Create(path_), SqlError);  // an existing file is never replaced
     Database db = Database::Open(path_);
     EXPECT_TRUE(db.isOpen());
+}
+
+// The engine's own limit of a path is far below the system's (a program folder of 480 bytes
+// already passes it for a set's new database and its journal).
+TEST_F(DatabaseTest, APathLongerThanTheEnginesLimitIsUsedUpToTheSystemsLimit) {
+    fs::path folder = dir_;
+    while (folder.string().size() < 600) folder /= std::string(200, 'd');
+    fs::create_directories(folder);
+    const std::string path = (folder / "History.mdb.new").string();
+    const auto descriptors = [] {
+        return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
+    };
+    const auto before = descriptors();
+    {
+        Database db = Database::Create(path);
+        Database::Transaction transaction(db);
+        db.execute("CREATE TABLE T (A INTEGER)");
+        db.execute("INSERT INTO T (A) VALUES (?1)", {7});
+        transaction.commit();
+    }
+    {
+        Database db = Database::Open(path);
+        {
+            Database::Transaction transaction(db);  // a journal beside the file, rolled back
+            db.execute("INSERT INTO T (A) VALUES (8)");
+        }
+        EXPECT_EQ(db.scalar("SELECT count(*) FROM T").toInteger(), 1);
+        Database moved = std::move(db);
+        EXPECT_EQ(moved.scalar("SELECT A FROM T").toInteger(), 7);
+    }
+    EXPECT_EQ(Database::OpenReadOnly(path).scalar("SELECT A FROM T").toInteger(), 7);
+    EXPECT_FALSE(fs::exists(path + "-journal"));
+    EXPECT_EQ(descriptors(), before);
+    // Past the system's limit the error says what is wrong.
+    std::string tooLong = folder.string();
+    while (tooLong.size() < PATH_MAX) tooLong += "/" + std::string(200, 'd');
+    for (const auto& open : {&Database::Create, &Database::Open}) {
+        try {
+            open(tooLong + "/History.mdb");
+            ADD_FAILURE() << "opened";
+        } catch (const SqlError& e) {
+            EXPECT_NE(std::string(e.what()).find("The path is too long for a database: "),
+                      std::string::npos)
+                << e.what();
+        }
+    }
 }
 
 TEST_F(DatabaseTest, SingleColumnsRoundWhateverWritesThem) {

@@ -114,7 +114,7 @@ TEST(SilentDoorWait, SleepsUntilTheNextTimerAndFiresIt) {
     EXPECT_EQ(fired, 1);
     EXPECT_GE(silent.MonotonicMs() - start, 40);
     EXPECT_LT(silent.MonotonicMs() - start, 2000);
-    EXPECT_EQ(silent.StartWatchedProgram("/bin/sh", {}), 0u);  // it starts nothing
+    EXPECT_EQ(silent.StartWatchedProgram("/bin/sh", {}, {}), 0u);  // it starts nothing
 }
 
 TEST(FormPresenters, ADoorShowsEachFormTypeByItsPresenter) {
@@ -257,7 +257,7 @@ TEST_F(QtDoorTest, AWatchedProgramIsSeenToEndThroughTheEvents) {
     const std::string shell = qt_.FindProgram("sh");
     ASSERT_FALSE(shell.empty());
     const std::int64_t start = qt_.MonotonicMs();
-    const ProgramId id = qt_.StartWatchedProgram(shell, {"-c", "sleep 0.2"});
+    const ProgramId id = qt_.StartWatchedProgram(shell, {"-c", "sleep 0.2"}, {});
     ASSERT_NE(id, 0u);
     EXPECT_TRUE(qt_.ProgramRunning(id));
     while (qt_.ProgramRunning(id) && qt_.MonotonicMs() - start < 10000) qt_.WaitForEvents(1000);
@@ -266,14 +266,33 @@ TEST_F(QtDoorTest, AWatchedProgramIsSeenToEndThroughTheEvents) {
     EXPECT_LT(qt_.MonotonicMs() - start, 5000);  // the end woke the wait
     // A program that fails is seen to end as well; the test waits for it, since the door leaves
     // the handle of a program still running at its end (the program must go on).
-    const ProgramId second = qt_.StartWatchedProgram(shell, {"-c", "exit 3"});
+    const ProgramId second = qt_.StartWatchedProgram(shell, {"-c", "exit 3"}, {});
     EXPECT_NE(second, id);
     while (qt_.ProgramRunning(second) && qt_.MonotonicMs() - start < 10000) qt_.WaitForEvents(1000);
     EXPECT_FALSE(qt_.ProgramRunning(second));
-    EXPECT_EQ(qt_.StartWatchedProgram("/no/such/folder/Tarquel", {}), 0u);
-    EXPECT_EQ(qt_.StartWatchedProgram("", {}), 0u);
+    EXPECT_EQ(qt_.StartWatchedProgram("/no/such/folder/Tarquel", {}, {}), 0u);
+    EXPECT_EQ(qt_.StartWatchedProgram("", {}, {}), 0u);
     EXPECT_FALSE(qt_.ProgramRunning(0));
     EXPECT_FALSE(qt_.ProgramRunning(id + 100));
+}
+
+// What a watched program says on standard error (why it refuses to start) is kept for the caller,
+// read as it comes so that the program never waits on a full pipe, and only up to its limit.
+TEST_F(QtDoorTest, AWatchedProgramsErrorOutputIsKeptUpToItsLimit) {
+    const std::string shell = qt_.FindProgram("sh");
+    ASSERT_FALSE(shell.empty());
+    const ProgramId id = qt_.StartWatchedProgram(
+        shell, {"-c", "echo out; echo 'first line' >&2; head -c 300000 /dev/zero | tr '\\0' x >&2"},
+        {});
+    ASSERT_NE(id, 0u);
+    const std::int64_t start = qt_.MonotonicMs();
+    while (qt_.ProgramRunning(id) && qt_.MonotonicMs() - start < 10000) qt_.WaitForEvents(100);
+    EXPECT_FALSE(qt_.ProgramRunning(id));
+    const std::string text = qt_.TakeProgramErrorOutput(id);
+    EXPECT_EQ(text.size(), kProgramErrorOutputKept);
+    EXPECT_EQ(text.rfind("first line\nxxx", 0), 0u) << text.substr(0, 20);
+    EXPECT_EQ(qt_.TakeProgramErrorOutput(id), "");
+    EXPECT_EQ(qt_.TakeProgramErrorOutput(id + 100), "");
 }
 
 // A name that is not UTF-8 (a Latin-1 byte in a program folder) reaches the program's start as its
@@ -286,7 +305,7 @@ TEST_F(QtDoorTest, AWatchedProgramAndItsArgumentsKeepTheBytesOfTheirNames) {
     std::filesystem::create_directories(folder);
     std::ofstream(folder + "Run") << "#!/bin/sh\nprintf %s \"$1\" > \"${0%/Run}/Got\"\n";
     std::filesystem::permissions(folder + "Run", std::filesystem::perms::owner_all);
-    const ProgramId id = qt_.StartWatchedProgram(folder + "Run", {folder + "In.dwnparams"});
+    const ProgramId id = qt_.StartWatchedProgram(folder + "Run", {folder + "In.dwnparams"}, {});
     ASSERT_NE(id, 0u);
     const std::int64_t start = qt_.MonotonicMs();
     while (qt_.ProgramRunning(id) && qt_.MonotonicMs() - start < 10000) qt_.WaitForEvents(100);
@@ -307,7 +326,7 @@ TEST_F(QtDoorTest, AKilledProgramLeavesNoTemporaryFileOfItsOwn) {
     for (const char* other : {".vel-1-1.tmp", "A.csv", ".vel-1-x.csv"})
         std::ofstream(folder + other) << "x";
     const ProgramId id = qt_.StartWatchedProgram(
-        shell, {"-c", "trap '' TERM; : > \"$0/.vel-$$-7.tmp\"; exec sleep 60", folder});
+        shell, {"-c", "trap '' TERM; : > \"$0/.vel-$$-7.tmp\"; exec sleep 60", folder}, {folder});
     ASSERT_NE(id, 0u);
     const std::int64_t start = qt_.MonotonicMs();
     const auto written = [&] {
@@ -317,7 +336,7 @@ TEST_F(QtDoorTest, AKilledProgramLeavesNoTemporaryFileOfItsOwn) {
     };
     while (!written() && qt_.MonotonicMs() - start < 10000) qt_.WaitForEvents(20);
     ASSERT_TRUE(written());
-    qt_.StopWatchedProgram(id, 100, {folder});
+    qt_.StopWatchedProgram(id, 100);
     EXPECT_FALSE(qt_.ProgramRunning(id));
     EXPECT_FALSE(written());
     EXPECT_TRUE(std::filesystem::exists(folder + ".vel-1-1.tmp"));

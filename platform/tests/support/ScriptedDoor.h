@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <typeindex>
+#include <utility>
 #include <vector>
 
 #include "Door.h"
@@ -116,6 +117,8 @@ public:
     std::function<void(const std::string& program, const std::vector<std::string>& args)>
         onWatchedProgram;
     std::int64_t watchedProgramRunsMs = -1;
+    // What each program started from now on writes to its standard error.
+    std::string watchedProgramErrorOutput;
     void EndWatchedProgram(ProgramId id) { programs_[id] = monotonic_; }
     ProgramId LastWatchedProgram() const { return lastProgram_; }
 
@@ -142,13 +145,14 @@ public:
         calls_.push_back({"editor", {}, path, MsgButtons::OK, {}});
         return startSucceeds;
     }
-    ProgramId StartWatchedProgram(const std::string& program,
-                                  const std::vector<std::string>& args) override {
+    ProgramId StartWatchedProgram(const std::string& program, const std::vector<std::string>& args,
+                                  const std::vector<std::string>&) override {
         calls_.push_back({"watch", {}, program, MsgButtons::OK, args});
         if (!startSucceeds) return 0;
         const ProgramId id = ++lastProgram_;
         programs_[id] = watchedProgramRunsMs < 0 ? INT64_MAX : monotonic_ + watchedProgramRunsMs;
         programNames_[id] = program;
+        errorOutput_[id] = watchedProgramErrorOutput;
         if (onWatchedProgram) onWatchedProgram(program, args);
         return id;
     }
@@ -157,12 +161,14 @@ public:
         return it != programs_.end() && monotonic_ < it->second;
     }
     // A program still running ends at once (it answers the request to end).
-    void StopWatchedProgram(ProgramId id, std::int64_t graceMs,
-                            const std::vector<std::string>&) override {
+    void StopWatchedProgram(ProgramId id, std::int64_t graceMs) override {
         if (!ProgramRunning(id)) return;
         calls_.push_back(
             {"stop", {}, programNames_[id], MsgButtons::OK, {std::to_string(graceMs)}});
         programs_[id] = monotonic_;
+    }
+    std::string TakeProgramErrorOutput(ProgramId id) override {
+        return std::exchange(errorOutput_[id], {});
     }
     std::string FindProgram(const std::string& name) override {
         auto it = programsOnPath.find(name);
@@ -277,6 +283,7 @@ private:
     ProgramId lastProgram_ = 0;
     std::map<ProgramId, std::int64_t> programs_;  // the monotonic time each one ends at
     std::map<ProgramId, std::string> programNames_;
+    std::map<ProgramId, std::string> errorOutput_;  // written and not yet taken
 };
 
 }  // namespace vel::testing
