@@ -2,10 +2,8 @@
 #include "UnattendedRuns.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -417,25 +415,19 @@ bool LockTaken(const FolderLock& lock) {
                 "The data folder cannot be locked!\r\n" + EodDataFolderPath);
 }
 
-// Whether the folder cannot hold a lock file: it exists and is read-only.
-bool ReadOnlyFolder(const std::string& folder) {
-    return ::access(folder.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS);
-}
-
-// Takes the lock of the set's data folder for the run, one at a time: every run of a set
-// writes there, since its load empties RESULTS. False, after the failure line and the message,
-// when another run or import holds it or it cannot be taken. A run that `replaces` files (its
-// download empties the folder, its rebuild replaces the database) makes a missing folder and
-// must hold it. One that only loads (and calculates) needs no lock where there is nothing to
-// lock: without the folder its load fails, and a read-only folder, which can hold no lock
-// file, cannot be written by another run either.
+// Takes the lock of the set's data folder for the run, one at a time, whoever starts it: every
+// run of a set writes there, since its load empties RESULTS. False, after the failure line and
+// the message, when another run or import holds it or it cannot be taken. A run that `replaces`
+// files (its download empties the folder, its rebuild replaces the database) makes a missing
+// folder first. One that only loads (and calculates) needs no lock where the folder is missing:
+// its load then fails and writes nothing.
 bool HoldSetFolder(std::optional<FolderLock>& lock, bool replaces) {
-    if (!replaces && !std::filesystem::is_directory(EodDataFolderPath)) return true;
-    lock.emplace(EodDataFolderPath);
-    if (!replaces && !lock->held() && !lock->inUse() && ReadOnlyFolder(EodDataFolderPath)) {
-        lock.reset();
-        return true;
+    std::error_code ec;
+    if (!std::filesystem::is_directory(EodDataFolderPath, ec)) {
+        if (!replaces) return true;
+        std::filesystem::create_directories(EodDataFolderPath, ec);
     }
+    lock.emplace(EodDataFolderPath);
     return LockTaken(*lock);
 }
 
