@@ -1,9 +1,10 @@
 // The market timing, swinging and special swinging reports.
 #include "MarketReports.h"
 
+#include <optional>
+
 #include "AnalysisEntryPoints.h"
 #include "AnalysisText.h"
-#include "AppPaths.h"
 #include "AppState.h"
 #include "ChartCurves.h"
 #include "ChartExport.h"
@@ -11,6 +12,7 @@
 #include "CsvRows.h"
 #include "Door.h"
 #include "EntryPoints.h"
+#include "FolderHold.h"
 #include "Hooks.h"
 #include "HtmlReport.h"
 #include "NumberText.h"
@@ -347,21 +349,25 @@ bool WriteGroups(const ReportWording& w, const std::string& P, Page& page) {
 
 // One report: the page and its files, or "No trading periods found!" without any file; the
 // reports with groups (2 and 4) then leave no rally and an empty Stock Basket on both paths.
-// True when the page and all its files were written, or when there was no report to write.
+// True when the page and all its files were written, or when there was no report to write. A
+// report refused its data folder changes nothing.
 bool SaveReport(const ReportWording& w, const std::string& pageName) {
     const bool withGroups =
         w.number == ReportNumber::MarketTimingPlus || w.number == ReportNumber::MarketSwingingPlus;
     const std::string saved = TradingResultsText;
     const std::string P = ReportFilePrefix(w.number);
     bool written = true;
+    std::optional<FolderHold> hold;
     if (RallyCount < 1) {
         door().MessageBox("No trading periods found!", "", MsgButtons::OK);
-    } else if (EnsureResultsFolder()) {
+    } else if (HoldResultsFolder(hold)) {
         Page page;
         written = WriteReportBody(w, P, page);
         if (withGroups && !WriteGroups(w, P, page)) written = false;
         page.Line("<P>");
         if (!ShowPage(page, P + pageName)) written = false;
+    } else if (!hold->held()) {
+        return false;  // refused: the report leaves everything as it was
     } else {
         written = false;
     }

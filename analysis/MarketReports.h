@@ -8,12 +8,14 @@
 // listed and saved as a stock list; they leave the basket empty and RallyCount 0.
 //
 // Every file is named by the report key (ReportFiles.h). A report without rallies shows "No
-// trading periods found!" and writes no file. A missing RESULTS folder is made first (one box
-// and no file when it cannot be). A picture or table that cannot be written is reported by its
-// writer and the page does not link to it. Every report gives
+// trading periods found!" and writes no file. A report holds the lock of the RESULTS folder's
+// data folder while it writes (HoldResultsFolder): while a run, an import or another command
+// holds it, the report shows the refusal and writes no file. A missing RESULTS folder is made
+// first (one box and no file when it cannot be). A picture or table that cannot be written is
+// reported by its writer and the page does not link to it. Every report gives
 // TradingResultsText back as it found it, and returns true when the page and every file of it
 // were written (also when there were no trading periods, and so no report to write), false when
-// one of them, or the RESULTS folder, could not be.
+// one of them, or the RESULTS folder, could not be, or the report was refused.
 #pragma once
 
 #include <string>

@@ -10,6 +10,7 @@
 #include "ChartView.h"
 #include "Door.h"
 #include "FilePaths.h"
+#include "FolderHold.h"
 #include "Hooks.h"
 #include "NumberText.h"
 #include "ParameterDialogs.h"
@@ -117,6 +118,8 @@ void ExportTradingLog() {
         return;
     }
     const std::string path = RallyFilePath();
+    const FolderHold hold(DataFolderOf(path));
+    if (!HeldForWriting(hold)) return;
     try {
         WriteTextLines(path, RallyFileLines(TradingLog));
     } catch (const FileError& e) {

@@ -28,7 +28,8 @@ bool RalliesFitHistory(const RallyLog& log, long lastDay);
 
 // "No rallies to export!" without rallies; otherwise writes the log to ResultsFolderPath
 // "Rallies.txt" (created anew, written whole) and shows "Rallies exported to:   " and the path.
-// A file that cannot be written is reported instead.
+// A file that cannot be written is reported instead; while a run, an import or another command
+// holds the lock of its data folder (HeldForWriting), nothing is written.
 void ExportTradingLog();
 
 // Replaces the trading log by the rallies of ResultsFolderPath "Rallies.txt" when the file is

@@ -6,6 +6,7 @@
 #include "CsvRows.h"
 #include "Door.h"
 #include "Errors.h"
+#include "FolderHold.h"
 
 namespace vel {
 
@@ -16,7 +17,9 @@ void ReportResultFileFailure(const std::string& path, const std::string& reason)
                           MsgButtons::OK);
 }
 
-ResultFile::ResultFile(const std::string& path) : path_(path) {
+ResultFile::ResultFile(const std::string& path)
+    : path_(path), hold_(std::make_unique<FolderHold>(DataFolderOf(path))) {
+    if (!HeldForWriting(*hold_)) return;
     try {
         file_ = std::make_unique<TextFileWriter>(path);
     } catch (const FileError& e) {

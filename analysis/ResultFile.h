@@ -2,7 +2,9 @@
 // a temporary file that Close renames over the path. A file that cannot be created or written
 // is reported (activity log, and a message box unless SilentMode is set) and written no
 // further, so that no report page links to it; whatever stood under the path stays as it was,
-// and the calculation that writes it goes on.
+// and the calculation that writes it goes on. The file holds the lock of its data folder
+// (FolderHold) for its lifetime; while a run, an import or another command holds it, the file is
+// refused (HeldForWriting) and not written.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +14,8 @@
 #include "TextFile.h"
 
 namespace vel {
+
+class FolderHold;
 
 class ResultFile {
 public:
@@ -33,6 +37,7 @@ public:
 private:
     void Fail(const std::string& reason);
     std::string path_;
+    std::unique_ptr<FolderHold> hold_;
     std::unique_ptr<TextFileWriter> file_;
     bool written_ = false;
 };

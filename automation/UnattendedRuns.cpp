@@ -2,10 +2,8 @@
 #include "UnattendedRuns.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -28,7 +26,7 @@
 #include "ErrorHandler.h"
 #include "Errors.h"
 #include "FilePaths.h"
-#include "FolderLock.h"
+#include "FolderHold.h"
 #include "HistoryImport.h"
 #include "HistoryState.h"
 #include "Hooks.h"
@@ -438,39 +436,29 @@ bool ParseStep(void (*parse)()) {
     return AutoRunError < 1 || Fail("Autorun mode - Error - " + AutoRunErrorText, kParametersError);
 }
 
-// Whether the run may work on the set's data folder: false, after the failure line and the
-// message, when another run or import holds its lock, or when the folder cannot be locked.
-bool LockTaken(const FolderLock& lock) {
-    if (lock.held()) return true;
-    if (lock.inUse())
-        return Fail("Autorun mode - Error - The data folder is in use by another run or import: " +
-                        EodDataFolderPath,
-                    "The data folder is in use by another run or import!\r\n" + EodDataFolderPath);
-    return Fail("Autorun mode - Error - The data folder cannot be locked: " + EodDataFolderPath +
-                    " (" + lock.error() + ")",
-                "The data folder cannot be locked!\r\n" + EodDataFolderPath);
+// Whether the run in `mode` may work on the folder that `hold` holds: false, after the failure
+// line and the message, when another run, import or command holds its lock, or when the folder
+// cannot be locked.
+bool LockTaken(const FolderHold& hold, const std::string& mode) {
+    if (hold.held()) return true;
+    const std::string& folder = hold.folder();
+    const std::string why =
+        hold.inUse() ? "The data folder is in use by another run or import: " + folder
+                     : "The data folder cannot be locked: " + folder + " (" + hold.error() + ")";
+    return Fail(mode + " - Error - " + why, RefusalText(hold));
 }
 
-// Whether the folder cannot hold a lock file: it exists and is read-only.
-bool ReadOnlyFolder(const std::string& folder) {
-    return ::access(folder.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS);
-}
-
-// Takes the lock of the set's data folder for the run, one at a time: every run of a set
-// writes there, since its load empties RESULTS. False, after the failure line and the message,
-// when another run or import holds it or it cannot be taken. A run that `replaces` files (its
-// download empties the folder, its rebuild replaces the database) makes a missing folder and
-// must hold it. One that only loads (and calculates) needs no lock where there is nothing to
-// lock: without the folder its load fails, and a read-only folder, which can hold no lock
-// file, cannot be written by another run either.
-bool HoldSetFolder(std::optional<FolderLock>& lock, bool replaces) {
-    if (!replaces && !std::filesystem::is_directory(EodDataFolderPath)) return true;
-    lock.emplace(EodDataFolderPath);
-    if (!replaces && !lock->held() && !lock->inUse() && ReadOnlyFolder(EodDataFolderPath)) {
-        lock.reset();
-        return true;
-    }
-    return LockTaken(*lock);
+// Takes the lock of the set's data folder for the run, one at a time, whoever starts it: every
+// run of a set writes there, since its load empties RESULTS. False, after the failure line and
+// the message, when another run, import or command holds it or it cannot be taken. A run that
+// `replaces` files (its download empties the folder, its rebuild replaces the database) makes a
+// missing folder first. Where there is no folder the run goes on without a lock (FolderHold):
+// its load fails, writing nothing.
+bool HoldSetFolder(std::optional<FolderHold>& hold, bool replaces) {
+    std::error_code ec;
+    if (replaces) std::filesystem::create_directories(EodDataFolderPath, ec);
+    hold.emplace(EodDataFolderPath);
+    return LockTaken(*hold, "Autorun mode");
 }
 
 // Loads the set's "History.mdb".
@@ -498,8 +486,8 @@ bool RunAutorun() {
     if (!Step(mode, "Reading the Autorun file", [] { return ParseStep(ReadAutorunFile); }))
         return false;
     // The run holds the set's folder from its download to its last report.
-    std::optional<FolderLock> lock;
-    if (!HoldSetFolder(lock, DownloadEOD == "YES" || CreateHistory == "YES")) return false;
+    std::optional<FolderHold> hold;
+    if (!HoldSetFolder(hold, DownloadEOD == "YES" || CreateHistory == "YES")) return false;
     if (DownloadEOD == "YES" && !Step(mode, "Downloading", DownloadStep)) return false;
     if (CreateHistory == "YES" && !Step(mode, "Creating History.mdb", RebuildStep)) return false;
     if (DownloadEOD == "YES") LogMissingListFiles(CreateHistory == "YES");
@@ -526,6 +514,9 @@ bool RunDemonstration() {
     WriteActivityLog("Demonstration mode - Start.");
     SilentMode = -1;
     AutoRunMode = 1;
+    // The program folder is the demonstration's data folder: the run empties its RESULTS and
+    // writes its report there.
+    std::optional<FolderHold> hold;
     const bool loaded = Step(mode, "Loading History.mdb", [&] {
         const std::string database = JoinPath(ProgramFolderPath, "History.mdb");
         if (FindFirst(database, EntryKind::Files).empty()) {
@@ -533,6 +524,8 @@ bool RunDemonstration() {
             EndRun();
             return false;
         }
+        hold.emplace(ProgramFolderPath);
+        if (!LockTaken(*hold, mode)) return false;
         const MainWindowBefore before;
         HistoryDatabasePath = database;
         ClearMainStatusLabels();
@@ -559,8 +552,8 @@ bool RunLoadHistory() {
     AutoRunMode = 1;
     if (!Step(mode, "Reading the Autorun file", [] { return ParseStep(ReadAutorunFileForLoad); }))
         return false;
-    std::optional<FolderLock> lock;
-    if (!HoldSetFolder(lock, false)) return false;
+    std::optional<FolderHold> hold;
+    if (!HoldSetFolder(hold, false)) return false;
     if (!Step(mode, "Loading History.mdb", LoadSetStep) || !ChartsStep(mode, AutorunDayCount()))
         return false;
     WriteActivityLog("Loading History.mdb - End.");

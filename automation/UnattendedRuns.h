@@ -35,19 +35,21 @@ constexpr int kDownloaderStopWaitMs = 10000;
 // started, ends without writing it, or still runs kDownloaderEndWaitMs after writing it; a
 // downloader that still runs when the download step ends (also by an error) is ended, so that it
 // never outlives the run that started it. The run holds the lock of the set's data folder
-// (FolderLock) from the reading of its command file to its end; while another run or an import, of
-// this process or another, holds it, the run fails at once with "The data folder is in use by
-// another run or import!" and touches nothing of the set. A run that neither downloads nor rebuilds
-// goes on without the lock where the folder is missing or read-only. Started while another run is
-// active or a long command runs, it only beeps.
+// (FolderHold) from the reading of its command file to its end, whoever starts it and whether or
+// not he may write the folder; while another run, an import or a writing command, of this process
+// or another, holds it, the run fails at once with "The data folder is in use by another run or
+// import!" and touches nothing of the set. A run that neither downloads nor rebuilds goes on
+// without the lock only where the folder is missing (its load then fails). Started while another
+// run is active or a long command runs, it only beeps.
 bool RunAutorunMode();
 // The demonstration: loads "History.mdb" of the program folder, shows the last 252 days and
-// runs the market timing of every stock with its report. Without that file it only beeps.
+// runs the market timing of every stock with its report. Without that file it only beeps. It
+// holds the lock of the program folder, whose RESULTS it empties, and is refused as the autorun
+// run is while another holds it.
 void RunDemonstrationMode();
 // Loads the history of the set AutoRunFileName, shows the charts, sets the day window and
 // fills the Stock Basket. Its load empties the set's RESULTS folder: it holds the folder's lock
-// as the autorun run does (and is refused the same way), except where the folder is missing or
-// read-only.
+// as the autorun run does (and is refused the same way), except where the folder is missing.
 void RunAutorunLoadHistory();
 
 // Ends the active run, if any, as the program ends: logs "<mode> - Error - <why>", ends the

@@ -10,6 +10,7 @@
 #include "EntryPoints.h"
 #include "Errors.h"
 #include "FileDialogs.h"
+#include "FolderHold.h"
 #include "Hooks.h"
 #include "IntervalTable.h"
 #include "NumberText.h"
@@ -83,6 +84,8 @@ void SaveStockBasketAsPortfolioCSV() {
     BasketSaveFilePath =
         ShowSaveFileDialog("Enter or select CSV file name.", "CSV files (*.csv)|*.csv", proposal);
     if (BasketSaveFilePath.empty()) return;
+    const FolderHold hold(DataFolderOf(BasketSaveFilePath));
+    if (!HeldForWriting(hold)) return;
     try {
         WriteTextLines(BasketSaveFilePath, PortfolioLines());
     } catch (const FileError&) {

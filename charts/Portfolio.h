@@ -24,8 +24,9 @@ void PutPortfolioCandidates();
 std::vector<std::string> PortfolioLines();
 
 // "Save Stock Basket into list of stocks": asks for the file (proposing the last one saved, the
-// last stock list, or "Basket.csv") and writes the portfolio file whole; an empty basket is
-// only reported.
+// last stock list, or "Basket.csv") and writes the portfolio file whole while it holds the lock
+// of the file's data folder (refused, writing nothing, while another holds it); an empty basket
+// is only reported.
 void SaveStockBasketAsPortfolioCSV();
 
 // "Put portfolio candidates with best price gradient into empty Stock Basket": the screening

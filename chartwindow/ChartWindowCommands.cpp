@@ -16,6 +16,7 @@
 #include "EntryPoints.h"
 #include "FileDialogs.h"
 #include "FilePaths.h"
+#include "FolderHold.h"
 #include "HistoryReports.h"
 #include "Hooks.h"
 #include "MainCommands.h"
@@ -133,11 +134,13 @@ void ViewResearchData() {
 }
 
 // The chart export commands: a save dialog proposing the file in the RESULTS folder; a chosen
-// path is written, a cancelled dialog does nothing.
+// path is written while its data folder is held, a cancelled dialog does nothing.
 void SaveChartAs(const char* title, const char* filter, const char* name,
                  bool (*save)(const std::string&)) {
     const std::string path = ShowSaveFileDialog(title, filter, JoinPath(ResultsFolderPath, name));
-    if (!path.empty()) save(path);
+    if (path.empty()) return;
+    const FolderHold hold(DataFolderOf(path));
+    if (HeldForWriting(hold)) save(path);
 }
 
 void Register(const char* name, ChartProcedure procedure) {

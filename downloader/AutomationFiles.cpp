@@ -16,7 +16,6 @@
 #include "DownloaderState.h"
 #include "Errors.h"
 #include "FilePaths.h"
-#include "FolderLock.h"
 #include "Hooks.h"
 #include "NumberText.h"
 #include "TextFile.h"
@@ -165,10 +164,8 @@ bool PrepareSaveFolder() {
     }
     // Every entry but a folder goes, a link of any kind as a link: one left pointing nowhere
     // would take a download of its name wherever it points. The lock of the run that started
-    // this download stays: deleted, a second run could lock the folder anew while this one
-    // works in it. It is no file of the folder's content either.
-    std::vector<std::string> files = ListNonFolderEntries(SaveFolder);
-    std::erase(files, std::string(kFolderLockName));
+    // this download is the folder itself, which stays.
+    const std::vector<std::string> files = ListNonFolderEntries(SaveFolder);
     if (files.empty()) return true;
     if (AutomationMode == 0 &&
         door().MessageBox(SaveFolderQuestion(), "", MsgButtons::YesNo) != MsgAnswer::Yes)

@@ -28,8 +28,8 @@ void WriteAutomationResult();
 
 // Makes SaveFolder ready for a run: creates it when missing; otherwise, when it holds entries
 // that are no folders (files, links of every kind, FIFOs), deletes them, a link as a link
-// (never its subfolders, nor the lock file of a run that holds the folder, kFolderLockName), in
-// manual mode only after Yes to the question box, in automatic mode without asking. A file that
+// (never its subfolders), in manual mode only after Yes to the question box, in automatic mode
+// without asking; the lock of a run that holds the folder stays with the folder. A file that
 // cannot be deleted is logged and noted in UndeletedSaveFiles (emptied first). Returns false, and
 // logs why, deleting nothing, when there is no save folder (an empty SaveFolder never means the
 // current folder), it is not safe for the list of the run (IsSafeSaveFolder), or it cannot be

@@ -18,6 +18,7 @@
 #include "Door.h"
 #include "EntryPoints.h"
 #include "EodText.h"
+#include "FolderHold.h"
 #include "HistoryBuild.h"
 #include "Hooks.h"
 #include "MainWindowView.h"
@@ -464,6 +465,13 @@ bool LoadHistory(int readers) {
     // A missing database leaves the data folder empty (after a beep); the database path then
     // names no chosen file and is not opened.
     bool ok = !DataFolderPath.empty();
+    // The load empties the RESULTS folder of its data folder, where a run may be writing its
+    // reports: it holds the folder's lock, and a refused load changes nothing.
+    std::optional<FolderHold> hold;
+    if (ok) {
+        hold.emplace(DataFolderPath);
+        ok = HeldForWriting(*hold);
+    }
     if (ok) {
         try {
             r = ReadHistory(readers);

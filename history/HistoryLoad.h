@@ -20,9 +20,11 @@ namespace vel {
 // the three stores are sized anew and filled, the Stock Basket is emptied and the RESULTS
 // folder beside the database is created or emptied; returns true. On failure the paths are
 // those of the previous load again, nothing else has changed, and it returns false: a missing
-// file only beeps; a RESULTS folder that cannot be prepared shows its own message; a missing
-// table, an empty History table or any engine error shows the error handler (position 1 while
-// the database is opened and scanned, 5 from the trade dates on).
+// file only beeps; a data folder whose lock another run, import or command holds, or that cannot
+// be locked, shows its message (HeldForWriting); a RESULTS folder that cannot be prepared shows
+// its own message; a missing table, an empty History table or any engine error shows the error
+// handler (position 1 while the database is opened and scanned, 5 from the trade dates on). The
+// load holds the lock of its data folder (FolderHold) from the read to its end.
 // The rows are read by `readers` connections at once, each a share of the symbols, where the
 // History table is kept in the order of its key (0: one per core, at most 8); 1 reads them one
 // symbol after the other on one connection. Both leave the same stores and tables.

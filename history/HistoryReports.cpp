@@ -2,13 +2,14 @@
 #include "HistoryReports.h"
 
 #include <cmath>
+#include <optional>
 
 #include "ActivityLog.h"
-#include "AppPaths.h"
 #include "AppState.h"
 #include "Door.h"
 #include "Errors.h"
 #include "FilePaths.h"
+#include "FolderHold.h"
 #include "Hooks.h"
 #include "HtmlReport.h"
 #include "MainWindowView.h"
@@ -104,7 +105,8 @@ bool WriteHistoryReportPage(const std::string& path, const std::vector<std::stri
 }
 
 bool WriteProfitDistributionReport() {
-    if (!HistoryIsLoaded() || !EnsureResultsFolder()) return false;
+    std::optional<FolderHold> hold;
+    if (!HistoryIsLoaded() || !HoldResultsFolder(hold)) return false;
     const long count = LoadedSymbolCount;
     const long e = MainVectors->CoordDim();
     const long s = e - defPastDays < 1 ? 1 : e - defPastDays;
@@ -189,7 +191,8 @@ bool WriteProfitDistributionReport() {
 }
 
 bool WritePseudoSplitsReport() {
-    if (!HistoryIsLoaded() || !EnsureResultsFolder()) return false;
+    std::optional<FolderHold> hold;
+    if (!HistoryIsLoaded() || !HoldResultsFolder(hold)) return false;
     const long count = LoadedSymbolCount;
     const long days = MainVectors->CoordDim();
 

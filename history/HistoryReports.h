@@ -24,15 +24,17 @@ bool WriteHistoryReportPage(const std::string& path, const std::vector<std::stri
 // population standard deviation of the long term (252 days), short term (defPastDays) and
 // prior long term profit of their stocks. A stock whose price at the start of a period is not
 // above 0 is left out of that portfolio's figures. The RESULTS folder is made when missing.
-// False (with a beep) without a loaded history, or when the folder or the page cannot be
+// False without a loaded history (with a beep), when the data folder is held by a run, an
+// import or another command (HoldResultsFolder), or when the folder or the page cannot be
 // written.
 bool WriteProfitDistributionReport();
 
 // Writes ResultsFolderPath + "PseudoSplits.html": every day of a loaded stock whose price
 // ratio to the day before (previous / this) is above 1.25 or below 0.8, newest day first,
 // with the volume ratio (this / previous, 0 when the previous volume is 0). Days whose own
-// price is not above 0 are skipped. The RESULTS folder is made when missing. False (with a
-// beep) without a loaded history, or when the folder or the page cannot be written.
+// price is not above 0 are skipped. The RESULTS folder is made when missing. False without a
+// loaded history (with a beep), when the data folder is held by a run, an import or another
+// command (HoldResultsFolder), or when the folder or the page cannot be written.
 bool WritePseudoSplitsReport();
 
 }  // namespace vel

@@ -3,7 +3,6 @@
 
 #include <cmath>
 
-#include "ActivityLog.h"
 #include "AppPaths.h"
 #include "AppState.h"
 #include "Door.h"
@@ -11,7 +10,7 @@
 #include "EodImport.h"
 #include "FileDialogs.h"
 #include "FilePaths.h"
-#include "FolderLock.h"
+#include "FolderHold.h"
 #include "HistoryBuild.h"
 #include "HistoryImport.h"
 #include "HistoryLoad.h"
@@ -184,15 +183,9 @@ void RunHistoryImport() {
     const std::string database = HistoryDatabasePath;
     const std::string source = ImportSourcePath;
     const std::string folder = FolderOf(database);
-    const FolderLock lock(folder);
-    if (!lock.held()) {
-        // Another run or import works on the folder; its download or rebuild goes on untouched.
-        const std::string why = lock.inUse() ? "The data folder is in use by another run or import!"
-                                             : "The data folder cannot be locked!";
-        WriteActivityLog(why + " " + folder + (lock.inUse() ? "" : " (" + lock.error() + ")"));
-        door().MessageBox(why + kCrLf + folder, "Vellicor", MsgButtons::OK);
-        return;
-    }
+    // While another run or import works on the folder, its download or rebuild goes on untouched.
+    const FolderHold hold(folder);
+    if (!HeldForWriting(hold)) return;
     switch (ImportSourceType) {
         case 1:
         case 2:

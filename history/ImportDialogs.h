@@ -82,7 +82,7 @@ void PrepareTextImport();
 // the old one only when complete, then the EOD structure file of its columns (the automation
 // entry point SaveEODStructure); type 3: the build of the chosen database in place. A failed
 // step ends the run (its error was shown); nothing is built from a partial import. The import
-// holds the lock of the database's folder (FolderLock) while it works; while an unattended run
+// holds the lock of the database's folder (FolderHold) while it works; while an unattended run
 // or another import holds it, the import is refused with "The data folder is in use by another
 // run or import!" and the folder, and builds nothing.
 void RunHistoryImport();

@@ -9,6 +9,8 @@
 #include "Database.h"
 #include "Door.h"
 #include "Errors.h"
+#include "FilePaths.h"
+#include "FolderHold.h"
 #include "HistoryBuild.h"
 #include "HistoryLoad.h"
 #include "HistoryReports.h"
@@ -76,6 +78,8 @@ double SplitCoefficientOfRatio(double ratio) {
 }
 
 bool EstimateSplitEvents(const std::string& databasePath) {
+    const FolderHold hold(FolderOf(databasePath));
+    if (!HeldForWriting(hold)) return false;
     ShowTask("Estimate stock splits events in " + databasePath);
     ShowAction("Updating history database ...");
     YieldToEvents();
@@ -135,6 +139,8 @@ bool EstimateSplitEvents(const std::string& databasePath) {
 }
 
 bool UpdateSplitCoefficients(const std::string& databasePath) {
+    const FolderHold hold(FolderOf(databasePath));
+    if (!HeldForWriting(hold)) return false;
     ShowTask("Update stock splits coefficients in " + databasePath);
     ShowAction("Updating history database ...");
     YieldToEvents();
@@ -201,6 +207,8 @@ bool UpdateSplitCoefficients(const std::string& databasePath) {
 }
 
 bool RemoveSplitCoefficients(const std::string& databasePath) {
+    const FolderHold hold(FolderOf(databasePath));
+    if (!HeldForWriting(hold)) return false;
     ShowTask("Remove stock splits coefficients in " + databasePath);
     ShowAction("Updating history database ...");
     ProgressInit();
@@ -225,6 +233,8 @@ bool RemoveSplitCoefficients(const std::string& databasePath) {
 }
 
 bool WriteUserAdjustedSplitsReport(const std::string& databasePath, const std::string& pagePath) {
+    const FolderHold hold(DataFolderOf(pagePath));
+    if (!HeldForWriting(hold)) return false;
     ShowTask("View stock splits adjusted by the user in " + databasePath);
     ShowAction("Organizing history database ...");
     ProgressInit();

@@ -6,7 +6,9 @@
 //
 // Each procedure works in one transaction on the database it is given: it completes, or it
 // shows the error in the error-handler form and leaves the database as it was. A database
-// without the History or SplitEvents table is reported the same way.
+// without the History or SplitEvents table is reported the same way. The three that write the
+// database hold the lock of its folder while they work (FolderHold): while a run, an import or
+// another command holds it, they show its message, change nothing and return false.
 #pragma once
 
 #include <string>
@@ -36,7 +38,9 @@ bool RemoveSplitCoefficients(const std::string& databasePath);
 // Writes the page "Stock splits adjusted by the user." to pagePath (written whole): one table
 // row per change of SplitCoef along each symbol's days, newest first, with the factor (four
 // decimals) and the date of the last day before the split. On failure the error is shown, what
-// stood at pagePath stays as it was, and false is returned. Does not open the page.
+// stood at pagePath stays as it was, and false is returned. It holds the lock of the page's data
+// folder (DataFolderOf) while it works, and is refused like the three above. Does not open the
+// page.
 bool WriteUserAdjustedSplitsReport(const std::string& databasePath, const std::string& pagePath);
 
 // The split coefficient of the price ratio (older day / newer day) between two adjacent days:

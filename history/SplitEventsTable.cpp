@@ -8,6 +8,8 @@
 #include "AsciiText.h"
 #include "EodText.h"
 #include "Errors.h"
+#include "FilePaths.h"
+#include "FolderHold.h"
 #include "HistoryLoad.h"
 #include "NumberText.h"
 
@@ -29,10 +31,16 @@ DbType ColumnType(Database& db, const char* table, const char* column) {
     return DbType::Other;
 }
 
+// Every change is written at once: it holds the lock of the database's folder while it writes,
+// and is refused with the hold's text while a run, an import or a command holds it.
+void RequireHeld(const FolderHold& hold) {
+    if (!hold.held()) throw FileError(RefusalText(hold));
+}
+
 }  // namespace
 
 SplitEventsTable::SplitEventsTable(const std::string& databasePath)
-    : db_(Database::Open(databasePath)) {
+    : db_(Database::Open(databasePath)), folder_(FolderOf(databasePath)) {
     if (!db_.tableExists("SplitEvents"))
         throw DatabaseError("Table SplitEvents not found in " + databasePath);
     // Dates are stored in the form of the history's own TradeDate column.
@@ -131,6 +139,8 @@ std::string SplitEventsTable::setCell(int row, int column, const std::string& te
     } else {
         throw SubscriptRangeError("SplitEvents has no column " + std::to_string(column));
     }
+    const FolderHold hold(folder_);
+    RequireHeld(hold);
     db_.execute(std::string("UPDATE SplitEvents SET ") + name + "=?1 WHERE rowid=?2",
                 {value, static_cast<long long>(r.id)});
     // Show what was stored.
@@ -154,6 +164,8 @@ std::string SplitEventsTable::addRow(const std::string& symbol, const std::strin
     if (!d) return message;
     const auto c = NormaliseCoef(coef, message);
     if (!c) return message;
+    const FolderHold hold(folder_);
+    RequireHeld(hold);
     db_.execute("INSERT INTO SplitEvents(Symbol, TradeDate, SplitCoef) VALUES(?1, ?2, ?3)",
                 {*s, *d, *c});
     const auto id = db_.scalar("SELECT last_insert_rowid()").toInteger();
@@ -167,6 +179,8 @@ std::string SplitEventsTable::addRow(const std::string& symbol, const std::strin
 
 void SplitEventsTable::removeRow(int row) {
     const Row& r = rows_.at(static_cast<size_t>(row));
+    const FolderHold hold(folder_);
+    RequireHeld(hold);
     db_.execute("DELETE FROM SplitEvents WHERE rowid=?1", {static_cast<long long>(r.id)});
     rows_.erase(rows_.begin() + row);
 }

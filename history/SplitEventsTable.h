@@ -35,6 +35,9 @@ public:
     // The header of a column: "Symbol", "TradeDate", "SplitCoef".
     static const char* ColumnName(int column);
 
+    // Each change below holds the lock of the database's folder (FolderHold) while it writes;
+    // FileError with the refusal text (RefusalText), changing nothing, while a run, an import or
+    // a command holds it.
     // Writes one cell of an existing row. Returns "" when it was written, otherwise the
     // message that says why the text was refused (the row is then unchanged). SqlError when
     // the database refuses the write.
@@ -54,6 +57,7 @@ private:
     static std::string CoefText(const DbValue& v);
 
     Database db_;
+    std::string folder_;  // the database's folder, whose lock a change holds
     DbType dateType_ = DbType::Other;
     std::vector<Row> rows_;
 };

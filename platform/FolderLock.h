@@ -1,23 +1,22 @@
-// The exclusive lock of a data folder, held by the one run or import at a time that works on the
-// folder's "History.mdb" (a download empties the folder, a rebuild replaces the database), so
-// that a second one, of this process or of another, is refused at once instead of spoiling the
-// first one's work. It is flock(2) on the file "Vellicor.lock" in the folder, which the system
-// releases when its holder ends, however it ends. The file stays: removed, a second holder could
-// lock a new file of that name while the first still held the old one; for the same reason the
-// downloader's emptying of a save folder leaves it.
+// The exclusive lock of a data folder, held by the one run, import or writing command at a time
+// that works on the folder (a download empties it, a rebuild or a split command writes its
+// "History.mdb", a load empties its RESULTS, a report writes there), so that a second one, of
+// this process or of another, of this user or of another, is refused at once instead of
+// spoiling the first one's work. It is flock(2) on the folder itself, opened read-only: every
+// user who may read the folder can take it, whether or not he may write there, and nothing is
+// made in the folder for it. The system releases it when its holder ends, however it ends. Two
+// holders exclude each other also within one process (each opens the folder anew). Only a
+// folder that stays is locked so: one removed and made again under its name is another folder.
 #pragma once
 
 #include <string>
 
 namespace vel {
 
-// The name of the lock file in a locked folder.
-inline constexpr const char* kFolderLockName = "Vellicor.lock";
-
 class FolderLock {
 public:
-    // Takes the lock of the folder without waiting; the folder is made when it is missing. See
-    // held(), inUse() and error() for the outcome.
+    // Takes the lock of the folder without waiting (a link to a folder locks the folder it
+    // names); nothing is made or changed. See held(), inUse() and error() for the outcome.
     explicit FolderLock(const std::string& folder);
     // Releases the lock.
     ~FolderLock();
@@ -28,11 +27,13 @@ public:
     bool held() const { return fd_ >= 0; }
     // True when another holder has it.
     bool inUse() const { return inUse_; }
-    // Why the lock could not be taken: "" when it is held; the system's reason otherwise (the
-    // folder or the lock file cannot be made or opened, or another holder has the lock), or
-    // "Vellicor.lock is not a regular file" (a FIFO, a device or a folder of that name, which is
-    // refused at once, never waited on).
+    // Why the lock could not be taken: "" when it is held; "no folder" for an empty path, "not a
+    // folder" when the path names something else (a file, a FIFO or a socket, refused at once,
+    // never waited on), the system's reason otherwise (the folder is missing or may not be read,
+    // or another holder has the lock).
     const std::string& error() const { return error_; }
+    // The open folder while the lock is held (-1 otherwise), for comparing it with a path.
+    int descriptor() const { return fd_; }
 
 private:
     int fd_ = -1;

@@ -24,6 +24,7 @@
 #include "Database.h"
 #include "DemoSet.h"
 #include "DirectoryListing.h"
+#include "FolderLock.h"
 #include "QtDoor.h"
 #include "TestHttpServer.h"
 #include "UnattendedRuns.h"
@@ -500,7 +501,7 @@ TEST_F(AutorunEndToEndTest, HeadlessVellicorEndsWithItsRunAndTheRunsOutcomeAsIts
     EXPECT_NE(run("Demo.eodurls"), 0);  // a command line that names no .autorun file
 }
 
-TEST_F(AutorunEndToEndTest, ARunThatOnlyLoadsGoesOnWithoutALockWhereItMayNotWriteTheDataFolder) {
+TEST_F(AutorunEndToEndTest, ARunThatOnlyLoadsTakesTheLockAlsoWhereItMayNotWriteTheDataFolder) {
     if (::geteuid() != 0) GTEST_SKIP() << "runs the program as another user, which needs root";
     CopyProgram(VELLICOR_BINARY, "Vellicor");
     GenerateEod("Demo", 5, 300);
@@ -509,25 +510,40 @@ TEST_F(AutorunEndToEndTest, ARunThatOnlyLoadsGoesOnWithoutALockWhereItMayNotWrit
     StartHeadless(build, "Demo.autorun");
     ASSERT_TRUE(build.waitForFinished(60000));
     ASSERT_EQ(build.exitCode(), 0);
-    // The set's folder as another user sees a shared one: readable, its RESULTS writable, and
-    // no lock file in it that he could open.
+    // The set's folder as another user sees a shared one: readable, its RESULTS writable, and a
+    // lock file of an earlier version in it that only its owner may open.
     WriteFile(TempPath("Demo.autorun"), "CreateHistory = NO\r\nMarketTiming = YES\r\n");
-    fs::remove(TempPath("Demo-EOD/Vellicor.lock"));
-    fs::remove(TempPath("Vellicor.log"));
+    WriteFile(TempPath("Demo-EOD/Vellicor.lock"), "");
+    fs::permissions(TempPath("Demo-EOD/Vellicor.lock"),
+                    fs::perms::owner_read | fs::perms::owner_write);
     fs::permissions(TempFolder(), fs::perms::all);
     fs::permissions(TempPath("Demo-EOD/RESULTS"), fs::perms::all);
     fs::permissions(TempPath("Demo-EOD"), fs::perms::owner_all | fs::perms::group_read |
                                               fs::perms::group_exec | fs::perms::others_read |
                                               fs::perms::others_exec);
-    QProcess vellicor;
-    vellicor.setChildProcessModifier([] {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(99);
-    });
-    StartHeadless(vellicor, "Demo.autorun");
-    ASSERT_TRUE(vellicor.waitForFinished(60000));
-    EXPECT_EQ(vellicor.exitCode(), 0) << ReadFile(TempPath("Vellicor.log"));
-    EXPECT_FALSE(Exists(TempPath("Demo-EOD/Vellicor.lock")));
-    EXPECT_TRUE(Exists(TempPath("Demo-EOD/RESULTS/acmd1MarketTimingReport.html")));
+    const auto runAsNobody = [this] {
+        fs::remove(TempPath("Vellicor.log"));
+        QProcess vellicor;
+        vellicor.setChildProcessModifier([] {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(99);
+        });
+        StartHeadless(vellicor, "Demo.autorun");
+        EXPECT_TRUE(vellicor.waitForFinished(60000));
+        return vellicor.exitCode();
+    };
+    const std::string report = TempPath("Demo-EOD/RESULTS/acmd1MarketTimingReport.html");
+    const std::string rootsReport = ReadFile(report);
+    {
+        // A run of root's (another process, as far as the lock goes) holds the set.
+        const FolderLock root(TempPath("Demo-EOD/"));
+        ASSERT_TRUE(root.held());
+        EXPECT_EQ(runAsNobody(), 1) << ReadFile(TempPath("Vellicor.log"));
+        EXPECT_EQ(LogLinesStarting({"Autorun mode - Error - The data folder is in use"}).size(),
+                  1u);
+        EXPECT_TRUE(ReadFile(report) == rootsReport) << "the holder's report was replaced";
+    }
+    EXPECT_EQ(runAsNobody(), 0) << ReadFile(TempPath("Vellicor.log"));
+    EXPECT_TRUE(Exists(report));
 }
 
 TEST_F(AutorunEndToEndTest, AHeadlessRunWhoseListLeftFilesMissingNamesEachAndEndsWith2) {

@@ -756,6 +756,24 @@ TEST_F(UnattendedRunsTest, TheDemonstrationTimesTheLast252DaysOfTheProgramFolder
     EXPECT_EQ(BasketCount, 4);
     EXPECT_TRUE(Exists(TempPath("RESULTS/acmd1MarketTimingReport.html")));
     EXPECT_EQ(PagesShown(), std::vector<std::string>{"acmd1MarketTimingReport.html"});
+
+    // The program folder is the demonstration's data folder: while another process holds it,
+    // the demonstration, whose load would empty its RESULTS, is refused.
+    const FolderLock other(ProgramFolderPath);
+    ASSERT_TRUE(other.held());
+    StartNewLog();
+    door_.QueueMessageAnswer(MsgAnswer::OK);
+    RunDemonstrationMode();
+    ExpectFlagsDown();
+    EXPECT_EQ(RunLog(), (std::vector<std::string>{
+                            "Demonstration mode - Start.",
+                            "Demonstration mode - Error - The data folder is in use by another "
+                            "run or import: " +
+                                ProgramFolderPath,
+                        }));
+    EXPECT_EQ(Messages().back(),
+              "The data folder is in use by another run or import!\r\n" + ProgramFolderPath);
+    EXPECT_TRUE(Exists(TempPath("RESULTS/acmd1MarketTimingReport.html")));
 }
 
 TEST_F(UnattendedRunsTest, TheLoadOnlyRunLoadsShowsAndFillsWithoutCalculating) {

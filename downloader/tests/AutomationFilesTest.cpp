@@ -215,13 +215,14 @@ TEST_F(AutomationFilesTest, AutomaticModeDeletesTheFilesWithoutAsking) {
     SaveFolder = TempPath("S-EOD/");
     fs::create_directories(TempPath("S-EOD/Sub"));
     WriteFile(TempPath("S-EOD/History.mdb"), "db");
+    WriteFile(TempPath("S-EOD/Vellicor.lock"), "");  // a lock file of an earlier version
     const FolderLock run(SaveFolder);  // the lock of the run that started the download
     ASSERT_TRUE(run.held());
     EXPECT_TRUE(PrepareSaveFolder());
     EXPECT_FALSE(Exists(TempPath("S-EOD/History.mdb")));
+    EXPECT_FALSE(Exists(TempPath("S-EOD/Vellicor.lock")));
     EXPECT_TRUE(fs::is_directory(TempPath("S-EOD/Sub")));
-    // Its lock file stays, so a second run is still refused.
-    EXPECT_TRUE(Exists(TempPath("S-EOD/Vellicor.lock")));
+    // The lock is the folder's own, so a second run is still refused.
     EXPECT_TRUE(FolderLock(SaveFolder).inUse());
     EXPECT_TRUE(door_.CallsOf("message").empty());
 }

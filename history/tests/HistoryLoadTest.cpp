@@ -1,16 +1,19 @@
 // The history load: order by money volume, split adjustment, the 3000-day and 10000-symbol
 // limits, the trade dates of the window, a failed load that keeps what was loaded, and the
 // readers in parallel that leave what the single reader leaves, also where some or all of them
-// cannot open the database.
+// cannot open the database; a load (and a split command) refused while a run holds the folder.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 
+#include "FolderLock.h"
+#include "HistoryCommands.h"
 #include "HistoryLoad.h"
 #include "HistoryTestSupport.h"
 #include "LoadedHistory.h"
+#include "MainCommands.h"
 #include "NumberText.h"
 
 namespace vel {
@@ -201,6 +204,38 @@ TEST_F(HistoryLoadTest, AFailedLoadKeepsThePreviousHistory) {
     EXPECT_EQ(door_.Beeps(), beeps + 1);
     EXPECT_EQ(door_.CallsOf("message").size(), messages);
     EXPECT_EQ(HistoryDatabasePath, loaded);
+    EXPECT_EQ(LoadedSymbols(1), "B");
+}
+
+TEST_F(HistoryLoadTest, ALoadAndASplitCommandAreRefusedWhileARunHoldsTheDataFolder) {
+    RegisterHistoryCommands();
+    WriteBuilt(HistoryDatabasePath, FourSymbols(), {{"A", 1}, {"B", 2}}, 4);
+    ASSERT_TRUE(Load(HistoryDatabasePath));
+    const std::string loaded = HistoryDatabasePath;
+    const std::string set = TempPath("Set-EOD/");
+    std::filesystem::create_directories(set + "RESULTS");
+    WriteBuilt(set + "History.mdb", FourSymbols(), {{"A", 1}, {"B", 2}}, 4);
+    const std::string report = set + "RESULTS/acmd5MarketSpecialSwingingReport.html";
+    std::ofstream(report) << "the run's report";
+    const std::string database = testing::DumpDatabase(set + "History.mdb");
+
+    // A run of the set (another process, as far as the lock goes) works on it, and the user
+    // gives the commands.
+    const FolderLock run(set);
+    ASSERT_TRUE(run.held());
+    AutoRunMode = 0;
+    door_.QueueOpenFile(set + "History.mdb");
+    door_.QueueMessageAnswer(MsgAnswer::OK);
+    Toolbar1_ButtonClick("find");
+    door_.QueueOpenFile(set + "History.mdb");
+    door_.QueueMessageAnswer(MsgAnswer::OK);
+    mnuRemoveSplitCoeficients_Click();
+    const std::string refusal = "The data folder is in use by another run or import!\r\n" + set;
+    EXPECT_EQ(Messages(), (std::vector<std::string>{refusal, refusal}));
+    EXPECT_TRUE(std::filesystem::exists(report));
+    EXPECT_EQ(testing::DumpDatabase(set + "History.mdb"), database);
+    EXPECT_EQ(HistoryDatabasePath, loaded);
+    EXPECT_EQ(ResultsFolderPath, TempPath("RESULTS/"));
     EXPECT_EQ(LoadedSymbols(1), "B");
 }
 

@@ -1,5 +1,5 @@
 // The lock of a data folder: one holder at a time, also within one process, released with its
-// holder; the lock file stays and the folder is made when missing.
+// holder; nothing is made for it, and a path that is no folder is refused at once.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -18,8 +18,10 @@ class FolderLockTest : public testing::PlatformFixture {};
 
 TEST_F(FolderLockTest, OneHolderAtATimeUntilItReleasesTheLock) {
     const std::string folder = TempPath("Set-EOD/");
+    std::filesystem::create_directories(folder);
+    std::filesystem::create_directories(TempPath("Other-EOD"));
     {
-        const FolderLock first(folder);  // the folder is made
+        const FolderLock first(folder);
         ASSERT_TRUE(first.held()) << first.error();
         EXPECT_EQ(first.error(), "");
         const FolderLock second(folder);
@@ -28,30 +30,28 @@ TEST_F(FolderLockTest, OneHolderAtATimeUntilItReleasesTheLock) {
         EXPECT_NE(second.error(), "");
         EXPECT_TRUE(FolderLock(TempPath("Other-EOD/")).held());  // another folder is free
     }
-    EXPECT_TRUE(std::filesystem::exists(folder + "Vellicor.lock"));
+    EXPECT_TRUE(std::filesystem::is_empty(folder));  // the lock made nothing in it
     EXPECT_TRUE(FolderLock(folder).held());
 
-    // A folder that cannot be made is not in use, and says why.
-    std::ofstream(TempPath("File")) << "x";
-    const FolderLock none(TempPath("File/Set-EOD/"));
+    // A missing folder is not in use, says why, and is not made.
+    const FolderLock none(TempPath("Gone-EOD/"));
     EXPECT_FALSE(none.held());
     EXPECT_FALSE(none.inUse());
     EXPECT_NE(none.error(), "");
+    EXPECT_FALSE(std::filesystem::exists(TempPath("Gone-EOD")));
 }
 
-TEST_F(FolderLockTest, ALockFileThatIsNoRegularFileIsRefusedAtOnce) {
-    const std::string folder = TempPath("Set-EOD/");
-    std::filesystem::create_directories(folder);
-    const std::string path = folder + "Vellicor.lock";
+TEST_F(FolderLockTest, APathThatIsNoFolderIsRefusedAtOnce) {
+    const std::string path = TempPath("Set-EOD");
     ASSERT_EQ(::mkfifo(path.c_str(), 0666), 0);
     // Held open for writing here, so that a lock that took the FIFO fails this test instead of
     // waiting in it for a writer.
     const int writer = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
     ASSERT_GE(writer, 0);
-    const FolderLock fifo(folder);
+    const FolderLock fifo(path + "/");
     EXPECT_FALSE(fifo.held());
     EXPECT_FALSE(fifo.inUse());
-    EXPECT_EQ(fifo.error(), "Vellicor.lock is not a regular file");
+    EXPECT_EQ(fifo.error(), "not a folder");
     ::close(writer);
 }
 

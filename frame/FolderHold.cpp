@@ -1,0 +1,107 @@
+// The program's holds of data folder locks.
+#include "FolderHold.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "ActivityLog.h"
+#include "AppPaths.h"
+#include "AppState.h"
+#include "Door.h"
+#include "FilePaths.h"
+#include "FolderLock.h"
+#include "Hooks.h"
+
+namespace vel {
+
+namespace {
+
+// A lock that a hold of this process took: the folder it locks and the events depth of the work
+// that took it.
+struct TakenLock {
+    const FolderHold* owner;
+    dev_t device;
+    ino_t inode;
+    int depth;
+};
+
+std::vector<TakenLock>& TakenLocks() {
+    static std::vector<TakenLock> taken;
+    return taken;
+}
+
+const std::string kNoError;
+
+}  // namespace
+
+FolderHold::FolderHold(const std::string& folder) : folder_(folder) {
+    struct stat st {};
+    if (folder.empty() || ::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        held_ = true;
+        return;
+    }
+    const auto& taken = TakenLocks();
+    if (std::any_of(taken.begin(), taken.end(), [&](const TakenLock& t) {
+            return t.device == st.st_dev && t.inode == st.st_ino && t.depth == EventsDepth();
+        })) {
+        held_ = true;
+        return;
+    }
+    lock_ = std::make_unique<FolderLock>(folder);
+    if (!lock_->held()) return;
+    // The folder as the lock holds it, whatever name reached it (as the name named it before,
+    // should the open folder not tell).
+    ::fstat(lock_->descriptor(), &st);
+    TakenLocks().push_back({this, st.st_dev, st.st_ino, EventsDepth()});
+    held_ = true;
+}
+
+FolderHold::~FolderHold() {
+    if (!lock_ || !lock_->held()) return;
+    std::erase_if(TakenLocks(), [this](const TakenLock& t) { return t.owner == this; });
+}
+
+bool FolderHold::inUse() const {
+    return lock_ && lock_->inUse();
+}
+
+const std::string& FolderHold::error() const {
+    return lock_ ? lock_->error() : kNoError;
+}
+
+std::string DataFolderOf(const std::string& path) {
+    const std::string folder = FolderOf(path);
+    if (folder.size() < 2 || FileNameOf(folder.substr(0, folder.size() - 1)) != "RESULTS")
+        return folder;
+    return FolderOf(folder.substr(0, folder.size() - 1));
+}
+
+namespace {
+
+std::string RefusalReason(const FolderHold& hold) {
+    return hold.inUse() ? "The data folder is in use by another run or import!"
+                        : "The data folder cannot be locked!";
+}
+
+}  // namespace
+
+std::string RefusalText(const FolderHold& hold) {
+    return RefusalReason(hold) + "\r\n" + hold.folder();
+}
+
+bool HeldForWriting(const FolderHold& hold) {
+    if (hold.held()) return true;
+    WriteActivityLog(RefusalReason(hold) + " " + hold.folder() +
+                     (hold.inUse() ? "" : " (" + hold.error() + ")"));
+    door().MessageBox(RefusalText(hold), "Vellicor", MsgButtons::OK);
+    return false;
+}
+
+bool HoldResultsFolder(std::optional<FolderHold>& hold) {
+    hold.emplace(DataFolderOf(ResultsFolderPath));
+    return HeldForWriting(*hold) && EnsureResultsFolder();
+}
+
+}  // namespace vel

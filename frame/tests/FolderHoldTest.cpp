@@ -1,0 +1,51 @@
+// The program's holds of data folders: the work that holds a folder shares its hold with what it
+// runs itself, a command given while it yields is refused like another process, and the refusal
+// of a writing command is logged and shown.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "FolderHold.h"
+#include "FolderLock.h"
+#include "FrameFixture.h"
+#include "Hooks.h"
+
+namespace vel {
+namespace {
+
+class FolderHoldTest : public testing::FrameFixture {};
+
+TEST_F(FolderHoldTest, TheHoldingWorkSharesItsHoldAndACommandWhileItYieldsIsRefused) {
+    const std::string folder = TempPath("Set-EOD/");
+    std::filesystem::create_directories(folder + "RESULTS");
+    OpenActivityLog("Vellicor.log");
+    {
+        const FolderHold run(folder);
+        ASSERT_TRUE(run.held()) << run.error();
+        // The run's own report, named through its RESULTS folder.
+        const FolderHold report(DataFolderOf(folder + "RESULTS/acmd1MarketTimingReport.html"));
+        EXPECT_TRUE(report.held());
+        EXPECT_TRUE(FolderLock(folder).inUse());  // for any other holder
+        {
+            // A command the user gives while the run yields.
+            const EventsRun events;
+            const FolderHold click(folder);
+            EXPECT_FALSE(click.held());
+            EXPECT_TRUE(click.inUse());
+            door_.QueueMessageAnswer(MsgAnswer::OK);
+            EXPECT_FALSE(HeldForWriting(click));
+        }
+        EXPECT_EQ(Messages(),
+                  std::vector<std::string>{
+                      "The data folder is in use by another run or import!\r\n" + folder});
+        EXPECT_EQ(LogTexts().back(),
+                  "The data folder is in use by another run or import! " + folder);
+    }
+    // The sharing hold took no lock of its own; the run's is gone with the run.
+    EXPECT_TRUE(FolderLock(folder).held());
+    const EventsRun events;
+    EXPECT_TRUE(FolderHold(folder).held());
+}
+
+}  // namespace
+}  // namespace vel
