@@ -15,6 +15,7 @@
 #include "DownloaderState.h"
 #include "Errors.h"
 #include "FilePaths.h"
+#include "FolderLock.h"
 #include "GenerateURLsForm.h"
 #include "Hooks.h"
 #include "TextFile.h"
@@ -110,7 +111,13 @@ void DownloadForm::StartDownloading() {
     }
     GetSaveFolder(URLListPath);
     if (AutomationMode != 0 && !AutomationSaveFolder.empty()) SaveFolder = AutomationSaveFolder;
+    // A manual run empties and fills its save folder, which may be a data folder of Vellicor's
+    // sets: it holds that folder's lock as every writer of one does, from the folder's
+    // preparation to the end of the run. An automatic run works for the Vellicor run that
+    // started it and holds that lock already.
+    if (AutomationMode == 0 && !HoldSaveFolder()) return;
     if (!PrepareSaveFolder()) {
+        saveFolderLock_.reset();
         if (AutomationMode == 0)
             door().MessageBox("Problems with save folder! No downloading!", "Tarquel",
                               MsgButtons::OK);
@@ -118,7 +125,27 @@ void DownloadForm::StartDownloading() {
             mnuQuitDownloading_Click();
         return;
     }
+    if (AutomationMode == 0 && !saveFolderLock_ && !HoldSaveFolder()) return;
     LoadAndSaveByURLlist(URLListPath, SaveFolder);
+}
+
+bool DownloadForm::HoldSaveFolder() {
+    std::error_code ec;
+    // A folder still to be made is held once the preparation has made it.
+    if (!std::filesystem::is_directory(SaveFolder, ec)) return true;
+    auto lock = std::make_unique<FolderLock>(SaveFolder);
+    if (lock->held()) {
+        saveFolderLock_ = std::move(lock);
+        return true;
+    }
+    const bool inUse = lock->inUse();
+    WriteActivityLog((inUse ? "Save folder in use by another run or import: "
+                            : "Save folder cannot be locked: ") +
+                     SaveFolder + " (" + lock->error() + ")");
+    door().MessageBox(inUse ? "The save folder is in use by another run or import! No downloading!"
+                            : "Problems with save folder! No downloading!",
+                      "Tarquel", MsgButtons::OK);
+    return false;
 }
 
 void DownloadForm::LoadAndSaveByURLlist(const std::string& listPath,
@@ -273,6 +300,7 @@ void DownloadForm::Restart(ctlURLDownload& control) {
 
 void DownloadForm::FinishRun() {
     phase_ = Phase::Idle;
+    saveFolderLock_.reset();
     if (count_ == 0) {
         SetStatus(" No valid URLs found! End of downloading!");
         door().Beep();
@@ -325,6 +353,7 @@ void DownloadForm::mnuQuitDownloading_Click() {
     WriteAutomationResult();
     const bool wasRunning = IsRunning();
     phase_ = Phase::Idle;
+    saveFolderLock_.reset();
     if (wasRunning) emit runEnded();
     Form_Unload();
     endProgram(0);

@@ -18,6 +18,8 @@
 
 namespace vel {
 
+class FolderLock;
+
 // What shows the download window's state; every call comes on the user-interface thread.
 class DownloadFormView {
 public:
@@ -129,6 +131,9 @@ private:
     bool DispatchNext();
     // The end of a run: the closing status text and beep, and in automatic mode the quit.
     void FinishRun();
+    // Takes the lock of an existing save folder for a manual run; false, after the log line
+    // and the message, when another run, import or command holds it or it cannot be taken.
+    bool HoldSaveFolder();
     // Counts the URLs given up in a row (a saved file starts the count again).
     void NoteAttemptEnded(const ctlURLDownload& control);
     // Starts the next attempt of a failed control: after its pause, unless the run meets an
@@ -153,6 +158,7 @@ private:
     bool pumpAgain_ = false;
     bool quitting_ = false;
     bool unloaded_ = false;
+    std::unique_ptr<FolderLock> saveFolderLock_;  // held by a manual run, from its preparation
 };
 
 }  // namespace vel

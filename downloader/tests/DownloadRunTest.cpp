@@ -10,6 +10,7 @@
 #include "DownloadForm.h"
 #include "DownloaderFixture.h"
 #include "DownloaderState.h"
+#include "FolderLock.h"
 #include "TestHttpServer.h"
 #include "TestNginx.h"
 #include "WholeFile.h"
@@ -611,6 +612,34 @@ TEST_F(DownloadRunTest, ManualRunsWithoutAListOrAFolderDoNotStart) {
     EXPECT_EQ(boxes[1].text, "Problems with save folder! No downloading!");
     EXPECT_FALSE(form->IsRunning());
     EXPECT_EQ(server.Requests(), 0);
+}
+
+TEST_F(DownloadRunTest, AManualRunHoldsItsSaveFolderAndIsRefusedWhileAnotherHoldsIt) {
+    server.Route("/s", Stalled());
+    WriteList("S.eodurls", {"S.csv=/s"});
+    fs::create_directories(TempPath("S-EOD"));
+    WriteFile(TempPath("S-EOD/Old.csv"), "old");
+    form->Form_Load();
+    form->SetUrlListText("S.eodurls");
+    {
+        const FolderLock other(TempPath("S-EOD/"));
+        ASSERT_TRUE(other.held());
+        door_.QueueMessageAnswer(MsgAnswer::OK);
+        form->mnuStartDownloading_Click();
+        const auto boxes = door_.CallsOf("message");
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text,
+                  "The save folder is in use by another run or import! No downloading!");
+        EXPECT_FALSE(form->IsRunning());
+        EXPECT_EQ(ReadFile(TempPath("S-EOD/Old.csv")), "old");
+        EXPECT_EQ(server.Requests(), 0);
+    }
+    door_.QueueMessageAnswer(MsgAnswer::Yes);  // delete the old files
+    form->mnuStartDownloading_Click();
+    ASSERT_TRUE(form->IsRunning());
+    EXPECT_TRUE(FolderLock(TempPath("S-EOD/")).inUse());
+    form->mnuBreakDownloading_Click();
+    EXPECT_TRUE(FolderLock(TempPath("S-EOD/")).held());
 }
 
 TEST_F(DownloadRunTest, ASecondStartDuringARunOnlyBeeps) {
