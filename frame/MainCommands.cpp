@@ -2,6 +2,7 @@
 #include "MainCommands.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "ActivityLog.h"
 #include "AppPaths.h"
@@ -12,6 +13,7 @@
 #include "EntryPoints.h"
 #include "FileDialogs.h"
 #include "FilePaths.h"
+#include "FolderHold.h"
 #include "Hooks.h"
 #include "HtmlReport.h"
 #include "MainWindowView.h"
@@ -204,7 +206,9 @@ void mnuUserAdjustedSplits_Click() {
         return;
     }
     const std::string report = JoinPath(ResultsFolderPath, "UserAdjustedStockSplits.html");
-    if (!EnsureResultsFolder()) return;
+    // Held before RESULTS is made, so that a refused command makes nothing.
+    std::optional<FolderHold> hold;
+    if (!HoldResultsFolder(hold)) return;
     if (RunEntryPoint(HistoryCommands.WriteUserAdjustedSplitsReport,
                       "WriteUserAdjustedSplitsReport", HistoryDatabasePath, report))
         ShowFileInBrowser(report);

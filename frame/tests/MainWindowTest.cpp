@@ -28,6 +28,7 @@
 #include "AppPaths.h"
 #include "AppState.h"
 #include "EntryPoints.h"
+#include "FolderLock.h"
 #include "FrameFixture.h"
 #include "MainCommands.h"
 #include "QtDoor.h"
@@ -319,6 +320,26 @@ TEST_F(MainWindowTest, CommandsWithoutTheirSubsystemBeepAndLog) {
     mnuUserAdjustedSplits_Click();
     EXPECT_TRUE(door_.CallsOf("browser").empty());
     EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(MainWindowTest, AReportCommandRefusedByTheDataFoldersLockMakesNothing) {
+    Touch("History.mdb");
+    HistoryDatabasePath = TempPath("History.mdb");
+    ResultsFolderPath = TempPath("RESULTS/");
+    bool written = false;
+    HistoryCommands.WriteUserAdjustedSplitsReport = [&](const std::string&, const std::string&) {
+        written = true;
+        return true;
+    };
+    const FolderLock run(TempFolder());
+    ASSERT_TRUE(run.held());
+    door_.QueueMessageAnswer(MsgAnswer::OK);
+    mnuUserAdjustedSplits_Click();
+    EXPECT_FALSE(written);
+    EXPECT_FALSE(std::filesystem::exists(TempPath("RESULTS")));
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].rfind("The data folder is in use by another run or import!", 0), 0u);
+    EXPECT_TRUE(door_.CallsOf("browser").empty());
 }
 
 TEST_F(MainWindowTest, AutorunCommandsTakeTheTrimmedListText) {
