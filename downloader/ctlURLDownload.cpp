@@ -4,9 +4,7 @@
 #include <QMetaObject>
 #include <QUrl>
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -52,8 +50,9 @@ bool g_backgroundSaving = false;
 
 // The one thread that writes the controls' files, in the order they were handed over, and
 // hands each outcome back to the event loop; outcomes that come together go back in one pass
-// (a wake-up of the loop per file would cost the loop what the thread saves it). It lives until
-// the end of the program (which ends by _Exit; a normal end lets it finish its work).
+// (a wake-up of the loop per file would cost the loop what the thread saves it). Without work it
+// sleeps until a file is handed over: no thread waits busily. It lives until the end of the
+// program (which ends by _Exit; a normal end lets it finish its work).
 class FileWriter {
 public:
     FileWriter() : receiver_(std::make_unique<QObject>()) {}
@@ -73,7 +72,6 @@ public:
             const std::lock_guard<std::mutex> lock(mutex_);
             if (!thread_.joinable()) thread_ = std::thread([this] { Loop(); });
             work_.push_back({std::move(work), std::move(done)});
-            pending_.store(true, std::memory_order_release);
             idle = idle_;
         }
         if (idle) wake_.notify_one();
@@ -92,27 +90,12 @@ private:
     void Loop() {
         std::unique_lock<std::mutex> lock(mutex_);
         for (;;) {
-            if (work_.empty() && !stop_) {
-                // Over a fast connection the next file follows within microseconds: the writer
-                // looks out for it a moment before it sleeps, so that handing it over costs the
-                // event loop no wake-up of a sleeping thread.
-                lock.unlock();
-                const auto until = std::chrono::steady_clock::now() + kWatchFor;
-                while (!pending_.load(std::memory_order_acquire) &&
-                       std::chrono::steady_clock::now() < until) {
-#if defined(__x86_64__) || defined(__i386__)
-                    __builtin_ia32_pause();
-#endif
-                }
-                lock.lock();
-            }
             idle_ = true;
             wake_.wait(lock, [this] { return stop_ || !work_.empty(); });
             idle_ = false;
             if (work_.empty()) return;
             Work next = std::move(work_.front());
             work_.pop_front();
-            pending_.store(!work_.empty(), std::memory_order_release);
             lock.unlock();
             const bool ok = next.work();
             const int reason = errno;
@@ -137,9 +120,7 @@ private:
             o.done(o.ok, o.reason);
         }
     }
-    static constexpr std::chrono::microseconds kWatchFor{200};
     std::unique_ptr<QObject> receiver_;  // of the event loop's thread
-    std::atomic<bool> pending_{false};   // work waits
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<Work> work_;
