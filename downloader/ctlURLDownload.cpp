@@ -46,7 +46,9 @@ bool SameOrigin(const QUrl& a, const QUrl& b) {
 }
 
 std::int64_t g_firstRetryPauseMs = ctlURLDownload::kFirstRetryPauseMs;
-bool g_backgroundSaving = false;
+// The files are written and renamed beside the event loop, which is a run's one busy thread over
+// a fast connection.
+bool g_backgroundSaving = true;
 
 // The one thread that writes the controls' files, in the order they were handed over, and
 // hands each outcome back to the event loop; outcomes that come together go back in one pass

@@ -3,8 +3,9 @@
 // deadline timer of the platform door. The download window holds five of them and its scheduler
 // gives each free one the next URL and restarts failed ones; a restart waits a pause (a timer of
 // the door) that doubles from one failed attempt to the next, so that the attempts of a URL
-// outlast a short outage of its server. The body is streamed to a temporary file beside the
-// target and renamed onto it only when the whole response has arrived.
+// outlast a short outage of its server. The body goes to a temporary file beside the target
+// (written on the writer thread, see SetBackgroundSaving), which is renamed onto it only when the
+// whole response has arrived.
 #pragma once
 
 #include <QObject>
@@ -51,8 +52,9 @@ public:
     static constexpr std::int64_t kMaxRetryPauseMs = 64000;
     // The first pause of every control (tests set 0: a failed attempt is restarted at once).
     static void SetFirstRetryPauseMs(std::int64_t ms);
-    // Whether the controls made from now on write their files on a thread of their own (the
-    // program turns it on): the body is held in memory and, once whole, the writer opens the
+    // Whether the controls made from now on write their files on a thread of their own (on
+    // unless turned off; off, the event loop's thread streams the body into the temporary file
+    // as it comes): the body is held in memory and, once whole, the writer opens the
     // temporary file, writes it and renames it onto SaveFilePath (a body of kHeldBodyLimit
     // bytes or more has its file opened and written as it comes, and the writer ends it); the
     // attempt ends as saved, and "Saved" is logged, only when the rename is done. A file that

@@ -230,8 +230,8 @@ TEST_F(DownloadControlTest, TheDeadlineIsForTheWholeAttemptAcrossRedirectsAndArr
     control->SaveFilePath = TempPath("P.csv");
     control->StartDownload();
     door_.AdvanceMs(6000);
-    // The body has begun to arrive in its temporary file.
-    ASSERT_TRUE(RunUntil([&] { return !SavedNames().empty(); }));
+    // The final answer's head has come, and its body has begun to arrive.
+    ASSERT_TRUE(RunUntil([&] { return control->ProcessStatus == ctlURLDownload::kReceiving; }));
     door_.AdvanceMs(3999);
     EXPECT_EQ(control->ProcessResult, 1);
     door_.AdvanceMs(1);
@@ -470,9 +470,6 @@ TEST_F(DownloadControlTest, AFileThatCannotBeSavedEndsTheAttemptWithALogLine) {
 // that is written out as it comes) arrive whole, the attempt ends as saved only once the file
 // stands under its name, and a file that cannot be saved ends the attempt with its line.
 TEST_F(DownloadControlTest, FilesWrittenOnTheWriterThreadArriveWholeAndFailAsBefore) {
-    ctlURLDownload::SetBackgroundSaving(true);
-    control = std::make_unique<ctlURLDownload>(transport);
-    ctlURLDownload::SetBackgroundSaving(false);
     HttpBehaviour big;
     big.generatedSize = 3 * ctlURLDownload::kHeldBodyLimit + 7;
     server.Route("/big", big);
