@@ -278,8 +278,7 @@ void QtDoor::CancelTimer(TimerId id) {
 }
 
 void QtDoor::EndProcess(int status) {
-    StopFileWriting();
-    DiscardUnfinishedFiles();
+    EndFileWriting();
     std::fflush(nullptr);
     std::_Exit(status);
 }

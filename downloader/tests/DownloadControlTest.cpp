@@ -4,11 +4,17 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #include "CurlTransport.h"
 #include "DownloaderFixture.h"
 #include "TestHttpServer.h"
+#include "UnfinishedFiles.h"
 #include "WholeFile.h"
 #include "ctlURLDownload.h"
 #if VELLICOR_CURL_OPENSSL
@@ -489,6 +495,65 @@ TEST_F(DownloadControlTest, FilesWrittenOnTheWriterThreadArriveWholeAndFailAsBef
     EXPECT_EQ(control->TransferError, 1);
     EXPECT_EQ(LogCount("File cannot be saved: " + TempPath("NoSuchFolder/A.csv") + " ("), 1);
     EXPECT_EQ(SavedNames(), (std::vector<std::string>{"A.csv", "Big.bin", "E.csv"}));
+}
+
+// The end of the program while the writer thread writes a file (made slow here) and the next
+// file waits behind it: the end waits for the file being written, which stands whole, and
+// afterwards the writer writes nothing, so that whenever the process then goes, no temporary file
+// is left behind and each file stands whole or not at all.
+TEST_F(DownloadControlTest, TheEndOfTheProgramWaitsForTheFileBeingWrittenAndNothingIsWrittenAfter) {
+    const std::string first = GeneratedBody(5000);
+    server.Route("/f", Page(first));
+    server.Route("/g", Page("second"));
+    struct Gate {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool writing = false;
+        bool ending = false;
+    };
+    const auto gate = std::make_shared<Gate>();
+    InjectWriteHook([gate, slow = TempPath("F.csv")](const std::string& target) {
+        if (target != slow) return;
+        std::unique_lock<std::mutex> lock(gate->mutex);
+        gate->writing = true;
+        gate->changed.notify_all();
+        gate->changed.wait_for(lock, std::chrono::seconds(30), [&] { return gate->ending; });
+        lock.unlock();
+        // The end has begun: the write goes on a while yet.
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    });
+    control->DownloadURL = server.Url("/f");
+    control->SaveFilePath = TempPath("F.csv");
+    control->StartDownload();
+    ASSERT_TRUE(RunUntil([&] {
+        const std::lock_guard<std::mutex> lock(gate->mutex);
+        return gate->writing;
+    }));
+    ctlURLDownload next(transport);
+    next.DownloadURL = server.Url("/g");
+    next.SaveFilePath = TempPath("G.csv");
+    next.StartDownload();
+    // The next body is whole and waits for the writer.
+    ASSERT_TRUE(RunUntil([&] { return next.labAction == "Saving buffer"; }));
+    {
+        const std::lock_guard<std::mutex> lock(gate->mutex);
+        gate->ending = true;
+    }
+    gate->changed.notify_all();
+    EXPECT_THROW(door_.EndProcess(0), testing::ProcessEnded);
+    const std::vector<std::string> atTheEnd = SavedNames();
+    // What the writer would do from now on, the process ended by then would never do.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(SavedNames(), atTheEnd);
+    for (const std::string& name : atTheEnd)
+        EXPECT_TRUE(name == "F.csv" || name == "G.csv") << name;
+    EXPECT_TRUE(ReadFile(TempPath("F.csv")) == first);
+    if (Exists(TempPath("G.csv"))) {
+        EXPECT_EQ(ReadFile(TempPath("G.csv")), "second");
+    }
+    ResumeFileWriting();
+    ASSERT_TRUE(RunUntil([&] { return next.ProcessResult != 1; }));
+    InjectWriteHook(nullptr);
 }
 
 TEST_F(DownloadControlTest, ALargeBodyArrivesWhole) {
