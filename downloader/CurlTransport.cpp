@@ -362,7 +362,9 @@ void CurlTransport::UnwatchSocket(int socket) {
 
 int CurlTransport::OnTimer(CURLM*, long timeoutMs, void* self) {
     auto& transport = *static_cast<CurlTransport*>(self);
-    // Curl is never called from inside its own callback: a time-out of 0 runs from the loop.
+    // Curl is never called from inside its own callback: a time-out of 0 runs from the loop, or
+    // at the end of the action under way.
+    transport.timeoutDue_ = timeoutMs == 0;
     if (timeoutMs < 0)
         transport.timer_.stop();
     else
@@ -371,9 +373,25 @@ int CurlTransport::OnTimer(CURLM*, long timeoutMs, void* self) {
 }
 
 void CurlTransport::Act(int socket, int events) {
-    int running = 0;
-    curl_multi_socket_action(multi_, socket, events, &running);
-    TakeEnded();
+    // A transfer started while the events were handled has curl ask for its timer at once: it
+    // is sent in a further round of this action, not in a pass of the event loop of its own. The
+    // rounds are few, so that the loop's other events never wait long; after the last one the
+    // timer that curl asked for runs from the loop.
+    for (int round = 1;; ++round) {
+        int running = 0;
+        acting_ = true;
+        curl_multi_socket_action(multi_, socket, events, &running);
+        TakeEnded();
+        acting_ = false;
+        // The events go to their clients now that curl has returned: a posted delivery would
+        // cost the event loop one more wake-up for every transfer.
+        if (!events_.empty()) Deliver();
+        if (!timeoutDue_ || round == kActionRounds) return;
+        timeoutDue_ = false;
+        timer_.stop();
+        socket = CURL_SOCKET_TIMEOUT;
+        events = 0;
+    }
 }
 
 void CurlTransport::TakeEnded() {
@@ -482,7 +500,8 @@ std::size_t CurlTransport::OnBody(char* data, std::size_t size, std::size_t coun
 
 void CurlTransport::Post(Id id, bool end) {
     events_.push_back({id, end});
-    if (deliveryPosted_) return;
+    // An action delivers its events itself once curl has returned.
+    if (deliveryPosted_ || acting_) return;
     deliveryPosted_ = true;
     QMetaObject::invokeMethod(
         this,

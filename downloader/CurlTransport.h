@@ -86,6 +86,8 @@ public:
     static constexpr long kKeptConnections = 20;
     // Interim (1xx) answers before the final one at the most; one more is an error.
     static constexpr int kMaxInterim = 20;
+    // Rounds of curl's work in one action of the transport at the most (see Act).
+    static constexpr int kActionRounds = 4;
 
     explicit CurlTransport(QObject* parent = nullptr);
     ~CurlTransport() override;
@@ -125,8 +127,9 @@ private:
 
     void WatchSocket(int socket, int what);
     void UnwatchSocket(int socket);
-    // Tells curl what happened on the socket (or that its timer ran out) and takes the
-    // transfers that have ended.
+    // Tells curl what happened on the socket (or that its timer ran out), takes the transfers
+    // that have ended and delivers the events; a time-out of 0 that curl asks for meanwhile runs
+    // in the same action.
     void Act(int socket, int events);
     void TakeEnded();
     void Post(Id id, bool end);
@@ -140,6 +143,8 @@ private:
     std::map<Id, std::unique_ptr<Transfer>> transfers_;
     std::deque<Event> events_;
     bool deliveryPosted_ = false;
+    bool acting_ = false;      // curl_multi_socket_action runs (its callbacks post events)
+    bool timeoutDue_ = false;  // curl's last timer asks for an action at once
     std::set<TransferClient*> handling_;  // clients whose handler of an event runs
     Id lastId_ = 0;
     std::string trustedCertificates_;
