@@ -372,12 +372,18 @@ int CurlTransport::OnTimer(CURLM*, long timeoutMs, void* self) {
     return 0;
 }
 
+void CurlTransport::SetActionHooks(void (*begins)(), void (*ended)()) {
+    actionBegins_ = begins;
+    actionEnded_ = ended;
+}
+
 void CurlTransport::Act(int socket, int events) {
     // A transfer started while the events were handled has curl ask for its timer at once: it
     // is sent in a further round of this action, not in a pass of the event loop of its own. The
     // rounds are few, so that the loop's other events never wait long; after the last one the
     // timer that curl asked for runs from the loop.
     for (int round = 1;; ++round) {
+        if (actionBegins_) actionBegins_();
         int running = 0;
         acting_ = true;
         curl_multi_socket_action(multi_, socket, events, &running);
@@ -386,6 +392,7 @@ void CurlTransport::Act(int socket, int events) {
         // The events go to their clients now that curl has returned: a posted delivery would
         // cost the event loop one more wake-up for every transfer.
         if (!events_.empty()) Deliver();
+        if (actionEnded_) actionEnded_();
         if (!timeoutDue_ || round == kActionRounds) return;
         timeoutDue_ = false;
         timer_.stop();

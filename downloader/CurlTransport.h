@@ -109,6 +109,11 @@ public:
     // is OpenSSL's; off, a close-delimited HTTPS body is taken as curl reports it, as on another
     // TLS backend. Turning it on where it cannot be watched changes nothing.
     void SetTlsCloseWatch(bool on);
+    // Called around every action of the transport (curl's handling of a socket's readiness or of
+    // its timer, with the delivery of the events it raised), on the event loop's thread: what
+    // another thread hands back to the loop meanwhile can be taken up at `ended` instead of
+    // waking the loop. Null: none.
+    void SetActionHooks(void (*begins)(), void (*ended)());
 
 private:
     struct Transfer;
@@ -145,6 +150,8 @@ private:
     bool deliveryPosted_ = false;
     bool acting_ = false;      // curl_multi_socket_action runs (its callbacks post events)
     bool timeoutDue_ = false;  // curl's last timer asks for an action at once
+    void (*actionBegins_)() = nullptr;
+    void (*actionEnded_)() = nullptr;
     std::set<TransferClient*> handling_;  // clients whose handler of an event runs
     Id lastId_ = 0;
     std::string trustedCertificates_;

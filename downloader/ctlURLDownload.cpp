@@ -1,6 +1,7 @@
 // The download control.
 #include "ctlURLDownload.h"
 
+#include <QAbstractEventDispatcher>
 #include <QMetaObject>
 #include <QUrl>
 #include <algorithm>
@@ -51,13 +52,24 @@ std::int64_t g_firstRetryPauseMs = ctlURLDownload::kFirstRetryPauseMs;
 bool g_backgroundSaving = true;
 
 // The one thread that writes the controls' files, in the order they were handed over, and
-// hands each outcome back to the event loop; outcomes that come together go back in one pass
-// (a wake-up of the loop per file would cost the loop what the thread saves it). Without work it
+// hands each outcome back to the event loop (a wake-up of the loop per file would cost the loop
+// what the thread saves it): outcomes that come together go back in one pass, and those that
+// come while the loop looks (from BeginLook to EndLook, around a handling that takes it only a
+// moment) go back at the look's end, without a wake-up. An event loop run inside a look (a yield,
+// a dialog) may wait for an outcome, so it ends the looks under way. Without work the thread
 // sleeps until a file is handed over: no thread waits busily. It lives until the end of the
 // program (which ends by _Exit; a normal end lets it finish its work).
 class FileWriter {
 public:
-    FileWriter() : receiver_(std::make_unique<QObject>()) {}
+    FileWriter() : receiver_(std::make_unique<QObject>()) {
+        if (QAbstractEventDispatcher* loop = QAbstractEventDispatcher::instance()) {
+            QObject::connect(loop, &QAbstractEventDispatcher::awake, receiver_.get(),
+                             [this] { LoopRuns(); });
+            QObject::connect(loop, &QAbstractEventDispatcher::aboutToBlock, receiver_.get(),
+                             [this] { LoopRuns(); });
+            canLook_ = true;
+        }
+    }
     ~FileWriter() {
         {
             const std::lock_guard<std::mutex> lock(mutex_);
@@ -77,6 +89,16 @@ public:
             idle = idle_;
         }
         if (idle) wake_.notify_one();
+    }
+    // A look of the event loop's thread begins (they nest).
+    void BeginLook() {
+        if (!canLook_) return;
+        const std::lock_guard<std::mutex> lock(mutex_);
+        ++looks_;
+    }
+    // Hands back the outcomes that have come, until none is left, and ends the look.
+    void EndLook() {
+        if (canLook_) TakeOutcomes();
     }
 
 private:
@@ -103,32 +125,63 @@ private:
             const int reason = errno;
             lock.lock();
             outcomes_.push_back({std::move(next.done), ok, reason});
-            if (!handBackPosted_) {
-                handBackPosted_ = true;
-                QMetaObject::invokeMethod(
-                    receiver_.get(), [this] { HandBack(); }, Qt::QueuedConnection);
+            if (looks_ == 0 || interrupted_) PostHandBack();
+        }
+    }
+    // With mutex_ held: the event loop takes the outcomes in a pass of its own.
+    void PostHandBack() {
+        if (handBackPosted_) return;
+        handBackPosted_ = true;
+        QMetaObject::invokeMethod(
+            receiver_.get(),
+            [this] {
+                {
+                    const std::lock_guard<std::mutex> lock(mutex_);
+                    handBackPosted_ = false;
+                    ++looks_;
+                }
+                TakeOutcomes();
+            },
+            Qt::QueuedConnection);
+    }
+    // Hands back the outcomes, until none is left, and ends a look. Their handlers do not throw.
+    void TakeOutcomes() {
+        for (;;) {
+            std::deque<Outcome> outcomes;
+            {
+                const std::lock_guard<std::mutex> lock(mutex_);
+                if (outcomes_.empty()) {
+                    if (--looks_ == 0) interrupted_ = false;
+                    return;
+                }
+                outcomes.swap(outcomes_);
+            }
+            for (Outcome& o : outcomes) {
+                errno = o.reason;
+                o.done(o.ok, o.reason);
             }
         }
     }
-    void HandBack() {
-        std::deque<Outcome> outcomes;
-        {
-            const std::lock_guard<std::mutex> lock(mutex_);
-            outcomes.swap(outcomes_);
-            handBackPosted_ = false;
-        }
-        for (Outcome& o : outcomes) {
-            errno = o.reason;
-            o.done(o.ok, o.reason);
-        }
+    // The event loop runs (the dispatcher's signals come at every pass, and inside a look only
+    // from an event loop run in it): the looks under way no longer take outcomes up.
+    void LoopRuns() {
+        // looks_ changes on this thread only.
+        if (looks_ == 0) return;
+        const std::lock_guard<std::mutex> lock(mutex_);
+        interrupted_ = true;
+        if (!outcomes_.empty()) PostHandBack();
     }
+
     std::unique_ptr<QObject> receiver_;  // of the event loop's thread
+    bool canLook_ = false;               // the dispatcher tells when an event loop runs
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<Work> work_;
     std::deque<Outcome> outcomes_;
     bool idle_ = false;
     bool handBackPosted_ = false;
+    int looks_ = 0;             // looks under way
+    bool interrupted_ = false;  // an event loop ran inside them
     bool stop_ = false;
     std::thread thread_;
 };
@@ -136,6 +189,15 @@ private:
 FileWriter& Writer() {
     static FileWriter writer;
     return writer;
+}
+
+// The transport's actions are looks of the writer: a file written while the event loop handles
+// a socket is handed back at the end of that action, without a wake-up of its own.
+void ActionBegins() {
+    Writer().BeginLook();
+}
+void ActionEnded() {
+    Writer().EndLook();
 }
 
 // The pause before the attempt with this number (2 or more) of a URL.
@@ -172,6 +234,7 @@ std::string TransferStateCaption(int state) {
 
 ctlURLDownload::ctlURLDownload(CurlTransport& transport, QObject* parent)
     : QObject(parent), transport_(transport), background_(g_backgroundSaving) {
+    if (background_) transport_.SetActionHooks(&ActionBegins, &ActionEnded);
     YieldToEvents();
 }
 
