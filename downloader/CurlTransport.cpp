@@ -4,6 +4,7 @@
 
 #include <curl/curl.h>
 #include <stdlib.h>
+#include <unistd.h>
 #if VELLICOR_CURL_OPENSSL
 #include <openssl/ssl.h>
 #endif
@@ -123,6 +124,8 @@ curl_off_t AnnouncedLength(CURL* easy) {
 struct CurlTransport::Watch {
     std::unique_ptr<QSocketNotifier> read;
     std::unique_ptr<QSocketNotifier> write;
+    // Curl has let go of the socket (a kept connection between two transfers).
+    bool released = false;
 };
 
 struct CurlTransport::Transfer {
@@ -267,6 +270,9 @@ CurlTransport::Id CurlTransport::Start(const TransferRequest& request, TransferC
     // decoded by curl.
     curl_easy_setopt(e, CURLOPT_ACCEPT_ENCODING, "identity");
     curl_easy_setopt(e, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    // Its sockets are closed here, so that their notifiers go off first.
+    curl_easy_setopt(e, CURLOPT_CLOSESOCKETFUNCTION, &CurlTransport::OnClose);
+    curl_easy_setopt(e, CURLOPT_CLOSESOCKETDATA, this);
     curl_easy_setopt(e, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
     curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &CurlTransport::OnHeader);
     curl_easy_setopt(e, CURLOPT_HEADERDATA, &t);
@@ -335,13 +341,14 @@ int CurlTransport::OnSocket(CURL*, int socket, int what, void* self, void*) {
 void CurlTransport::WatchSocket(int socket, int what) {
     std::unique_ptr<Watch>& watch = watches_[socket];
     if (!watch) watch = std::make_unique<Watch>();
+    watch->released = false;
     const auto want = [this, socket](std::unique_ptr<QSocketNotifier>& notifier,
                                      QSocketNotifier::Type type, bool on) {
         if (on && !notifier) {
             notifier = std::make_unique<QSocketNotifier>(socket, type);
             const int events = type == QSocketNotifier::Read ? CURL_CSELECT_IN : CURL_CSELECT_OUT;
             connect(notifier.get(), &QSocketNotifier::activated, this,
-                    [this, socket, events] { Act(socket, events); });
+                    [this, socket, events] { OnReady(socket, events); });
         }
         if (notifier && notifier->isEnabled() != on) notifier->setEnabled(on);
     };
@@ -353,11 +360,38 @@ void CurlTransport::UnwatchSocket(int socket) {
     const auto it = watches_.find(socket);
     if (it == watches_.end()) return;
     // Curl lets go of a kept connection's socket between two transfers and takes it up again
-    // for the next: its notifiers are only switched off, and serve the next socket of that
-    // number (a disabled notifier watches nothing, whatever the number then names). The
-    // notifier may be the one whose signal is being handled, so it is not deleted here.
+    // for the next: its notifiers serve it again instead of being made anew and deleted later.
+    // The one for reading stays on meanwhile (switching it off and on again costs the event
+    // loop twice over) and goes off when the idle socket turns readable (the server closed it)
+    // or is closed; one for writing would fire at once, so it goes off now. A disabled notifier
+    // watches nothing, whatever the number then names. The notifier may be the one whose signal
+    // is being handled, so it is not deleted here.
+    Watch& watch = *it->second;
+    watch.released = true;
+    if (watch.write && watch.write->isEnabled()) watch.write->setEnabled(false);
+}
+
+void CurlTransport::SwitchOff(int socket) {
+    const auto it = watches_.find(socket);
+    if (it == watches_.end()) return;
     for (std::unique_ptr<QSocketNotifier>* n : {&it->second->read, &it->second->write})
         if (*n && (*n)->isEnabled()) (*n)->setEnabled(false);
+}
+
+void CurlTransport::OnReady(int socket, int events) {
+    const auto it = watches_.find(socket);
+    if (it != watches_.end() && it->second->released) {
+        // Nothing for curl, which looks at the connection when it takes it up again.
+        SwitchOff(socket);
+        return;
+    }
+    Act(socket, events);
+}
+
+int CurlTransport::OnClose(void* self, curl_socket_t socket) {
+    // No notifier watches a closed descriptor.
+    static_cast<CurlTransport*>(self)->SwitchOff(socket);
+    return ::close(socket);
 }
 
 int CurlTransport::OnTimer(CURLM*, long timeoutMs, void* self) {

@@ -132,6 +132,12 @@ private:
 
     void WatchSocket(int socket, int what);
     void UnwatchSocket(int socket);
+    // Switches the socket's notifiers off.
+    void SwitchOff(int socket);
+    // A notifier of the socket has fired.
+    void OnReady(int socket, int events);
+    // Curl closes one of its sockets.
+    static int OnClose(void* self, int socket);
     // Tells curl what happened on the socket (or that its timer ran out), takes the transfers
     // that have ended and delivers the events; a time-out of 0 that curl asks for meanwhile runs
     // in the same action.

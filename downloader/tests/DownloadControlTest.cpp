@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QAbstractEventDispatcher>
+#include <QEventLoop>
+#include <QTimer>
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
@@ -554,6 +557,25 @@ TEST_F(DownloadControlTest, TheEndOfTheProgramWaitsForTheFileBeingWrittenAndNoth
     ResumeFileWriting();
     ASSERT_TRUE(RunUntil([&] { return next.ProcessResult != 1; }));
     InjectWriteHook(nullptr);
+}
+
+// A connection that curl keeps for the next transfer and that its server closes meanwhile: the
+// event loop hears of it once, and is not woken again and again by the socket.
+TEST_F(DownloadControlTest, AKeptConnectionThatItsServerClosesCostsTheEventLoopNothing) {
+    {
+        TestHttpServer closing;
+        closing.Route("/a", Page("data"));
+        EXPECT_EQ(Download(closing.Url("/a"), "A.csv"), 2);
+    }
+    int wakeUps = 0;
+    const QMetaObject::Connection counting =
+        QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake,
+                         [&wakeUps] { ++wakeUps; });
+    QEventLoop idle;
+    QTimer::singleShot(300, &idle, &QEventLoop::quit);
+    idle.exec();
+    QObject::disconnect(counting);
+    EXPECT_LT(wakeUps, 20);
 }
 
 TEST_F(DownloadControlTest, ALargeBodyArrivesWhole) {
