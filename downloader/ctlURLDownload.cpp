@@ -285,7 +285,8 @@ void ctlURLDownload::StartDownload() {
     TransferError = 0;
     ProcessResult = 1;
 
-    if (!IsFetchableUrl(CurURL) || SaveFilePath.empty()) {
+    curUrl_ = ParsedUrl(CurURL);
+    if (!IsFetchableUrl(curUrl_) || SaveFilePath.empty()) {
         WriteActivityLog("Refused URL (only http and https are fetched): " +
                          MaskPasswords(DownloadURL));
         Inet1_StateChanged(kCommError);
@@ -306,7 +307,7 @@ void ctlURLDownload::StartDownload() {
 
 void ctlURLDownload::SendAttempt() {
     redirects_ = 0;
-    Request(CurURL);
+    Request(curUrl_);
     if (ProcessTimeOut > 0)
         deadline_ = door().StartTimer(std::int64_t{ProcessTimeOut} * 1000, [this] {
             deadline_ = 0;
@@ -316,8 +317,7 @@ void ctlURLDownload::SendAttempt() {
     YieldToEvents();
 }
 
-void ctlURLDownload::Request(const std::string& url) {
-    const QUrl parsed = ParsedUrl(url);
+void ctlURLDownload::Request(const QUrl& parsed) {
     TransferRequest request;
     // The address as a server takes it: blanks and other characters a URL may not hold are
     // percent-encoded, the fragment stays here.
@@ -325,10 +325,10 @@ void ctlURLDownload::Request(const std::string& url) {
     // Redirects are followed here, step by step, so that each is checked and the credentials go
     // only to the list line's own origin.
     request.withCredentials =
-        (!CurUserName.empty() || !CurPassword.empty()) && SameOrigin(parsed, ParsedUrl(CurURL));
+        (!CurUserName.empty() || !CurPassword.empty()) && SameOrigin(parsed, curUrl_);
     request.userName = CurUserName;
     request.password = CurPassword;
-    address_ = url;
+    address_ = parsed;
     transfer_ = transport_.Start(request, *this);
 }
 
@@ -374,6 +374,8 @@ bool ctlURLDownload::TakeTransferBody(const char* data, std::size_t size) {
     // Inside the transport's read: the bytes go to the temporary file, nothing else happens.
     if (background_ && !file_) {
         // Held for the writer, which also opens the file; a large body is written out here.
+        // Room for twice the first piece at once: a page of a few pieces is not copied again.
+        if (heldBody_.empty()) heldBody_.reserve(2 * size);
         heldBody_.append(data, size);
         if (heldBody_.size() < kHeldBodyLimit) return true;
         data = nullptr;
@@ -432,7 +434,7 @@ void ctlURLDownload::FollowRedirect(const std::string& target) {
         file_->Discard();
         file_.reset();
     }
-    const QUrl from = ParsedUrl(address_);
+    const QUrl from = address_;
     const QUrl to = ParsedUrl(target);
     const std::string scheme = ToLowerAscii(to.scheme().toStdString());
     // Only http and https are followed, never from https down to http, and not for ever.
@@ -445,7 +447,7 @@ void ctlURLDownload::FollowRedirect(const std::string& target) {
         Inet1_StateChanged(kCommError);
         return;
     }
-    Request(target);
+    Request(to);
 }
 
 void ctlURLDownload::OnDeadline() {

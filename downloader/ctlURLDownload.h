@@ -9,6 +9,7 @@
 #pragma once
 
 #include <QObject>
+#include <QUrl>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -136,7 +137,7 @@ private:
     // Sends the attempt's first GET and starts its deadline.
     void SendAttempt();
     // Sends the GET of one step of the attempt (the address, or a redirect's target).
-    void Request(const std::string& url);
+    void Request(const QUrl& url);
     void FollowRedirect(const std::string& target);
     // The attempt's deadline has come: a transfer still running ends in error.
     void OnDeadline();
@@ -162,7 +163,7 @@ private:
 
     CurlTransport& transport_;
     CurlTransport::Id transfer_ = 0;  // the running step's transfer, 0 when none
-    std::string address_;             // the running step's address
+    QUrl address_;                    // the running step's address
     std::unique_ptr<WholeFile> file_;
     int saveErrno_ = 0;  // why the file did not take the body
     bool background_ = false;
@@ -174,6 +175,7 @@ private:
     int redirects_ = 0;
     unsigned cancels_ = 0;  // counts CancelDownload calls
     std::string CurURL;
+    QUrl curUrl_;  // CurURL parsed
     std::string CurUserName;
     std::string CurPassword;
     DownloadControlView* view_ = nullptr;
