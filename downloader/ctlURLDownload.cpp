@@ -387,13 +387,15 @@ bool ctlURLDownload::TakeTransferBody(const char* data, std::size_t size) {
             return false;
         }
     }
-    if (background_) {
-        if (data) heldBody_.append(data, size);
-        if (heldBody_.size() < kHeldBodyLimit) return true;
+    if (background_ && !heldBody_.empty()) {
+        // What was held goes out first; the rest of a large body goes out as it comes.
         const bool written = file_->Write(heldBody_.data(), heldBody_.size());
-        heldBody_.clear();
-        if (!written) saveErrno_ = errno;
-        return written;
+        heldBody_ = std::string();
+        if (!written) {
+            saveErrno_ = errno;
+            return false;
+        }
+        if (!data) return true;
     }
     if (!file_->Write(data, size)) {
         saveErrno_ = errno;
