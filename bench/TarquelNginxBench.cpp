@@ -40,7 +40,7 @@ using vel::testing::TestNginx;
 
 constexpr int kFiles = 10000;
 constexpr std::size_t kPageSize = 20 * 1024;
-constexpr int kRounds = 3;
+constexpr int kRounds = 5;
 
 // Ends the benchmark: nginx is stopped and the folder removed on the way out.
 [[noreturn]] void Fail(const std::string& what) {
