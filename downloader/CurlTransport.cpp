@@ -561,7 +561,8 @@ void CurlTransport::Deliver() {
     for (;;) {
         const auto next = std::find_if(events_.begin(), events_.end(), [this](const Event& e) {
             const auto it = transfers_.find(e.id);
-            return it == transfers_.end() || handling_.count(it->second->client) == 0;
+            return it == transfers_.end() || std::find(handling_.begin(), handling_.end(),
+                                                       it->second->client) == handling_.end();
         });
         if (next == events_.end()) return;
         const Event event = *next;
@@ -569,14 +570,14 @@ void CurlTransport::Deliver() {
         const auto it = transfers_.find(event.id);
         if (it == transfers_.end()) continue;
         TransferClient* client = it->second->client;
-        handling_.insert(client);
+        handling_.push_back(client);
         struct Handled {
-            std::set<TransferClient*>& handling;
+            std::vector<TransferClient*>& handling;
             TransferClient* client;
-            ~Handled() { handling.erase(client); }
+            ~Handled() { handling.erase(std::find(handling.begin(), handling.end(), client)); }
         } handled{handling_, client};
         if (event.end) {
-            const TransferOutcome outcome = it->second->outcome;
+            const TransferOutcome outcome = std::move(it->second->outcome);
             transfers_.erase(it);
             client->TransferEnded(outcome);
         } else {

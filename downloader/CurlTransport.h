@@ -24,8 +24,8 @@
 #include <deque>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
+#include <vector>
 
 struct Curl_easy;
 struct Curl_multi;
@@ -158,7 +158,8 @@ private:
     bool timeoutDue_ = false;  // curl's last timer asks for an action at once
     void (*actionBegins_)() = nullptr;
     void (*actionEnded_)() = nullptr;
-    std::set<TransferClient*> handling_;  // clients whose handler of an event runs
+    // Clients whose handler of an event runs (a few; a list, so that an event costs no node).
+    std::vector<TransferClient*> handling_;
     Id lastId_ = 0;
     std::string trustedCertificates_;
     // The authorities that the environment named when the transport was made.
