@@ -1,4 +1,5 @@
-// Tarquel against curl, both served by nginx on loopback (which tools/ensure-deps.sh installs):
+// Tarquel against curl, both served by nginx on loopback (which tools/ensure-deps.sh installs),
+// started through the tests' launcher:
 //   tarquel_http_*   10000 pages of 20 KB over plain HTTP;
 //   tarquel_https_*  the same over HTTPS with HTTP/2.
 // Each round runs the program Tarquel beside this benchmark as an unattended download (its
@@ -6,8 +7,9 @@
 // curl --parallel --parallel-max 5 over the same list into a folder of its own, both into a
 // new folder, in memory where the system has a folder for that; the rounds alternate which
 // goes first. Printed: the median files a second of each, the median of the rounds' ratios of
-// Tarquel's speed to curl's (aim: at least 0.8), and the median CPU seconds (user and system)
-// per 1000 files of each. Every round's times go to stderr.
+// Tarquel's speed to curl's (aim: at least 0.8), the median CPU seconds (user and system, the
+// whole process) per 1000 files of each, and the median of the rounds' ratios of Tarquel's CPU
+// to curl's (aim: at most 1.5). Every round's times go to stderr.
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -16,9 +18,6 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QThread>
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
@@ -31,15 +30,17 @@
 
 #include "Bench.h"
 #include "TestHttpServer.h"
+#include "TestNginx.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using vel::testing::TestHttpServer;
+using vel::testing::TestNginx;
 
 constexpr int kFiles = 10000;
 constexpr std::size_t kPageSize = 20 * 1024;
-constexpr int kRounds = 3;
+constexpr int kRounds = 5;
 
 // Ends the benchmark: nginx is stopped and the folder removed on the way out.
 [[noreturn]] void Fail(const std::string& what) {
@@ -70,52 +71,24 @@ void EndWithParent(QProcess& process) {
     process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
 }
 
-// A port of the loopback address that nothing listens on now.
-int FreePort() {
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0)) Fail("no free loopback port");
-    return probe.serverPort();
-}
-
-bool Accepts(int port) {
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port));
-    return socket.waitForConnected(200);
-}
-
-// nginx as a child of the benchmark (daemon off), from a configuration written into its own
-// folder: plain HTTP and HTTPS with HTTP/2 (the tests' certificate) on two free loopback ports,
-// every path under /f/ answered with the one page of the folder.
+// nginx as the downloader's tests start it (TestNginx, a child of the benchmark), serving the one
+// page of its folder for every path under /f/ over plain HTTP and over HTTPS with HTTP/2 (the
+// tests' certificate), without an access log and with its connections kept for the whole run.
 class Nginx {
 public:
-    explicit Nginx(const fs::path& folder) : folder_(folder) {
-        const QString nginx = QStandardPaths::findExecutable(QStringLiteral("nginx"));
-        const QString program = nginx.isEmpty() ? QStandardPaths::findExecutable(
-                                                      QStringLiteral("nginx"),
-                                                      {"/usr/sbin", "/usr/local/sbin", "/sbin"})
-                                                : nginx;
-        if (program.isEmpty()) Fail("nginx is not installed (tools/ensure-deps.sh installs it)");
-        fs::create_directories(folder_ / "www");
-        // The workers may run as another user: they read the page through these folders.
-        for (const fs::path& p : {folder_, folder_ / "www"})
-            fs::permissions(p, fs::perms(0755), fs::perm_options::replace);
-        WriteText(folder_ / "www" / "page.html", Page());
-        for (int tries = 0; tries < 5 && !Start(program); ++tries) {
-        }
-        if (process_.state() != QProcess::Running)
-            Fail("nginx did not start: " + ReadText(folder_ / "error.log"));
-    }
-    ~Nginx() {
-        process_.terminate();
-        if (!process_.waitForFinished(5000)) {
-            process_.kill();
-            process_.waitForFinished(2000);
-        }
+    explicit Nginx(const fs::path& folder) {
+        if (TestNginx::Program().empty())
+            Fail("nginx is not installed (tools/ensure-deps.sh installs it)");
+        fs::create_directories(folder / "www");
+        WriteText(folder / "www" / "page.html", Page());
+        if (!nginx_.Start((folder / "server").string(), (folder / "www").string(),
+                          "access_log off;\n    keepalive_requests 1000000;\n"
+                          "    location /f/ { try_files /page.html =404; }"))
+            Fail(nginx_.Error());
     }
     std::string Url(bool tls, int n) const {
-        return std::string(tls ? "https" : "http") +
-               "://127.0.0.1:" + std::to_string(tls ? httpsPort_ : httpPort_) + "/f/" +
-               std::to_string(n) + ".html";
+        const std::string path = "/f/" + std::to_string(n) + ".html";
+        return tls ? nginx_.HttpsUrl(path) : nginx_.HttpUrl(path);
     }
     // The page every URL answers with: 20 KB of text lines.
     static std::string Page() {
@@ -127,41 +100,7 @@ public:
     }
 
 private:
-    bool Start(const QString& program) {
-        httpPort_ = FreePort();
-        httpsPort_ = FreePort();
-        const std::string f = folder_.string() + "/";
-        const std::string tls = TEST_TLS_FOLDER;
-        std::string config = "daemon off;\nworker_processes 2;\npid " + f + "nginx.pid;\n";
-        config += "error_log " + f + "error.log;\nevents { worker_connections 1024; }\nhttp {\n";
-        config += "  access_log off;\n  keepalive_requests 1000000;\n";
-        for (const char* kind : {"client_body", "proxy", "fastcgi", "uwsgi", "scgi"})
-            config += std::string("  ") + kind + "_temp_path " + f + "temp-" + kind + ";\n";
-        config += "  server {\n    listen 127.0.0.1:" + std::to_string(httpPort_) + ";\n";
-        config += "    listen 127.0.0.1:" + std::to_string(httpsPort_) + " ssl http2;\n";
-        config += "    ssl_certificate " + tls + "test-cert.pem;\n";
-        config += "    ssl_certificate_key " + tls + "test-key.pem;\n";
-        config += "    root " + f + "www;\n    location /f/ { try_files /page.html =404; }\n";
-        config += "  }\n}\n";
-        WriteText(folder_ / "nginx.conf", config);
-        process_.setProcessChannelMode(QProcess::MergedChannels);
-        EndWithParent(process_);
-        process_.start(program, {"-p", QString::fromStdString(f), "-e",
-                                 QString::fromStdString(f + "error.log"), "-c",
-                                 QString::fromStdString(f + "nginx.conf")});
-        if (!process_.waitForStarted(5000)) return false;
-        for (int wait = 0; wait < 100; ++wait) {
-            if (process_.state() != QProcess::Running) return false;  // a port was taken
-            if (Accepts(httpPort_) && Accepts(httpsPort_)) return true;
-            QThread::msleep(50);
-        }
-        return false;
-    }
-
-    fs::path folder_;
-    QProcess process_;
-    int httpPort_ = 0;
-    int httpsPort_ = 0;
+    TestNginx nginx_;
 };
 
 // The environment of both clients: no display (an unattended run), no proxy, the tests'
@@ -274,7 +213,7 @@ public:
 
     void Report(const char* name) const {
         const std::string prefix = std::string("tarquel_") + name + "_";
-        std::vector<double> speedT, speedC, cpuT, cpuC, ratios;
+        std::vector<double> speedT, speedC, cpuT, cpuC, ratios, cpuRatios;
         for (size_t r = 0; r < tarquel_.size() && r < curl_.size(); ++r) {
             std::fprintf(
                 stderr, "%s round %zu: Tarquel %.2f s (CPU %.2f s), curl %.2f s (CPU %.2f s)\n",
@@ -284,12 +223,14 @@ public:
             cpuT.push_back(tarquel_[r].cpu * 1000.0 / kFiles);
             cpuC.push_back(curl_[r].cpu * 1000.0 / kFiles);
             ratios.push_back(curl_[r].seconds / tarquel_[r].seconds);
+            cpuRatios.push_back(tarquel_[r].cpu / curl_[r].cpu);
         }
         vel::bench::report((prefix + "tarquel").c_str(), Median(speedT), "files/s");
         vel::bench::report((prefix + "curl").c_str(), Median(speedC), "files/s");
         vel::bench::report((prefix + "ratio").c_str(), Median(ratios), "ratio");
         vel::bench::report((prefix + "tarquel_cpu").c_str(), Median(cpuT), "s/1000files");
         vel::bench::report((prefix + "curl_cpu").c_str(), Median(cpuC), "s/1000files");
+        vel::bench::report((prefix + "cpu_ratio").c_str(), Median(cpuRatios), "ratio");
     }
 
 private:
@@ -356,8 +297,9 @@ void AgainstNginx() {
 const vel::bench::Register kNginx("tarquel_nginx", AgainstNginx,
                                   {"tarquel_http_tarquel", "tarquel_http_curl",
                                    "tarquel_http_ratio", "tarquel_http_tarquel_cpu",
-                                   "tarquel_http_curl_cpu", "tarquel_https_tarquel",
-                                   "tarquel_https_curl", "tarquel_https_ratio",
-                                   "tarquel_https_tarquel_cpu", "tarquel_https_curl_cpu"});
+                                   "tarquel_http_curl_cpu", "tarquel_http_cpu_ratio",
+                                   "tarquel_https_tarquel", "tarquel_https_curl",
+                                   "tarquel_https_ratio", "tarquel_https_tarquel_cpu",
+                                   "tarquel_https_curl_cpu", "tarquel_https_cpu_ratio"});
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <curl/curl.h>
 #include <stdlib.h>
+#include <unistd.h>
 #if VELLICOR_CURL_OPENSSL
 #include <openssl/ssl.h>
 #endif
@@ -124,6 +125,8 @@ curl_off_t AnnouncedLength(CURL* easy) {
 struct CurlTransport::Watch {
     std::unique_ptr<QSocketNotifier> read;
     std::unique_ptr<QSocketNotifier> write;
+    // Curl has let go of the socket (a kept connection between two transfers).
+    bool released = false;
 };
 
 struct CurlTransport::Transfer {
@@ -274,6 +277,9 @@ CurlTransport::Id CurlTransport::Start(const TransferRequest& request, TransferC
     curl_easy_setopt(e, CURLOPT_ACCEPT_ENCODING, "identity");
     curl_easy_setopt(e, CURLOPT_HTTP_CONTENT_DECODING, 0L);
     curl_easy_setopt(e, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    // Its sockets are closed here, so that their notifiers go off first.
+    curl_easy_setopt(e, CURLOPT_CLOSESOCKETFUNCTION, &CurlTransport::OnClose);
+    curl_easy_setopt(e, CURLOPT_CLOSESOCKETDATA, this);
     curl_easy_setopt(e, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
     curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &CurlTransport::OnHeader);
     curl_easy_setopt(e, CURLOPT_HEADERDATA, &t);
@@ -342,13 +348,14 @@ int CurlTransport::OnSocket(CURL*, int socket, int what, void* self, void*) {
 void CurlTransport::WatchSocket(int socket, int what) {
     std::unique_ptr<Watch>& watch = watches_[socket];
     if (!watch) watch = std::make_unique<Watch>();
+    watch->released = false;
     const auto want = [this, socket](std::unique_ptr<QSocketNotifier>& notifier,
                                      QSocketNotifier::Type type, bool on) {
         if (on && !notifier) {
             notifier = std::make_unique<QSocketNotifier>(socket, type);
             const int events = type == QSocketNotifier::Read ? CURL_CSELECT_IN : CURL_CSELECT_OUT;
             connect(notifier.get(), &QSocketNotifier::activated, this,
-                    [this, socket, events] { Act(socket, events); });
+                    [this, socket, events] { OnReady(socket, events); });
         }
         if (notifier && notifier->isEnabled() != on) notifier->setEnabled(on);
     };
@@ -360,16 +367,45 @@ void CurlTransport::UnwatchSocket(int socket) {
     const auto it = watches_.find(socket);
     if (it == watches_.end()) return;
     // Curl lets go of a kept connection's socket between two transfers and takes it up again
-    // for the next: its notifiers are only switched off, and serve the next socket of that
-    // number (a disabled notifier watches nothing, whatever the number then names). The
-    // notifier may be the one whose signal is being handled, so it is not deleted here.
+    // for the next: its notifiers serve it again instead of being made anew and deleted later.
+    // The one for reading stays on meanwhile (switching it off and on again costs the event
+    // loop twice over) and goes off when the idle socket turns readable (the server closed it)
+    // or is closed; one for writing would fire at once, so it goes off now. A disabled notifier
+    // watches nothing, whatever the number then names. The notifier may be the one whose signal
+    // is being handled, so it is not deleted here.
+    Watch& watch = *it->second;
+    watch.released = true;
+    if (watch.write && watch.write->isEnabled()) watch.write->setEnabled(false);
+}
+
+void CurlTransport::SwitchOff(int socket) {
+    const auto it = watches_.find(socket);
+    if (it == watches_.end()) return;
     for (std::unique_ptr<QSocketNotifier>* n : {&it->second->read, &it->second->write})
         if (*n && (*n)->isEnabled()) (*n)->setEnabled(false);
 }
 
+void CurlTransport::OnReady(int socket, int events) {
+    const auto it = watches_.find(socket);
+    if (it != watches_.end() && it->second->released) {
+        // Nothing for curl, which looks at the connection when it takes it up again.
+        SwitchOff(socket);
+        return;
+    }
+    Act(socket, events);
+}
+
+int CurlTransport::OnClose(void* self, curl_socket_t socket) {
+    // No notifier watches a closed descriptor.
+    static_cast<CurlTransport*>(self)->SwitchOff(socket);
+    return ::close(socket);
+}
+
 int CurlTransport::OnTimer(CURLM*, long timeoutMs, void* self) {
     auto& transport = *static_cast<CurlTransport*>(self);
-    // Curl is never called from inside its own callback: a time-out of 0 runs from the loop.
+    // Curl is never called from inside its own callback: a time-out of 0 runs from the loop, or
+    // at the end of the action under way.
+    transport.timeoutDue_ = timeoutMs == 0;
     if (timeoutMs < 0)
         transport.timer_.stop();
     else
@@ -377,10 +413,33 @@ int CurlTransport::OnTimer(CURLM*, long timeoutMs, void* self) {
     return 0;
 }
 
+void CurlTransport::SetActionHooks(void (*begins)(), void (*ended)()) {
+    actionBegins_ = begins;
+    actionEnded_ = ended;
+}
+
 void CurlTransport::Act(int socket, int events) {
-    int running = 0;
-    curl_multi_socket_action(multi_, socket, events, &running);
-    TakeEnded();
+    // A transfer started while the events were handled has curl ask for its timer at once: it
+    // is sent in a further round of this action, not in a pass of the event loop of its own. The
+    // rounds are few, so that the loop's other events never wait long; after the last one the
+    // timer that curl asked for runs from the loop.
+    for (int round = 1;; ++round) {
+        if (actionBegins_) actionBegins_();
+        int running = 0;
+        acting_ = true;
+        curl_multi_socket_action(multi_, socket, events, &running);
+        TakeEnded();
+        acting_ = false;
+        // The events go to their clients now that curl has returned: a posted delivery would
+        // cost the event loop one more wake-up for every transfer.
+        if (!events_.empty()) Deliver();
+        if (actionEnded_) actionEnded_();
+        if (!timeoutDue_ || round == kActionRounds) return;
+        timeoutDue_ = false;
+        timer_.stop();
+        socket = CURL_SOCKET_TIMEOUT;
+        events = 0;
+    }
 }
 
 void CurlTransport::TakeEnded() {
@@ -518,7 +577,8 @@ std::size_t CurlTransport::OnBody(char* data, std::size_t size, std::size_t coun
 
 void CurlTransport::Post(Id id, bool end) {
     events_.push_back({id, end});
-    if (deliveryPosted_) return;
+    // An action delivers its events itself once curl has returned.
+    if (deliveryPosted_ || acting_) return;
     deliveryPosted_ = true;
     QMetaObject::invokeMethod(
         this,
@@ -537,7 +597,8 @@ void CurlTransport::Deliver() {
     for (;;) {
         const auto next = std::find_if(events_.begin(), events_.end(), [this](const Event& e) {
             const auto it = transfers_.find(e.id);
-            return it == transfers_.end() || handling_.count(it->second->client) == 0;
+            return it == transfers_.end() || std::find(handling_.begin(), handling_.end(),
+                                                       it->second->client) == handling_.end();
         });
         if (next == events_.end()) return;
         const Event event = *next;
@@ -545,14 +606,14 @@ void CurlTransport::Deliver() {
         const auto it = transfers_.find(event.id);
         if (it == transfers_.end()) continue;
         TransferClient* client = it->second->client;
-        handling_.insert(client);
+        handling_.push_back(client);
         struct Handled {
-            std::set<TransferClient*>& handling;
+            std::vector<TransferClient*>& handling;
             TransferClient* client;
-            ~Handled() { handling.erase(client); }
+            ~Handled() { handling.erase(std::find(handling.begin(), handling.end(), client)); }
         } handled{handling_, client};
         if (event.end) {
-            const TransferOutcome outcome = it->second->outcome;
+            const TransferOutcome outcome = std::move(it->second->outcome);
             transfers_.erase(it);
             client->TransferEnded(outcome);
         } else {

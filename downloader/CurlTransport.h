@@ -26,8 +26,8 @@
 #include <deque>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
+#include <vector>
 
 struct Curl_easy;
 struct Curl_multi;
@@ -88,6 +88,8 @@ public:
     static constexpr long kKeptConnections = 20;
     // Interim (1xx) answers before the final one at the most; one more is an error.
     static constexpr int kMaxInterim = 20;
+    // Rounds of curl's work in one action of the transport at the most (see Act).
+    static constexpr int kActionRounds = 4;
 
     explicit CurlTransport(QObject* parent = nullptr);
     ~CurlTransport() override;
@@ -109,6 +111,11 @@ public:
     // is OpenSSL's; off, a close-delimited HTTPS body is taken as curl reports it, as on another
     // TLS backend. Turning it on where it cannot be watched changes nothing.
     void SetTlsCloseWatch(bool on);
+    // Called around every action of the transport (curl's handling of a socket's readiness or of
+    // its timer, with the delivery of the events it raised), on the event loop's thread: what
+    // another thread hands back to the loop meanwhile can be taken up at `ended` instead of
+    // waking the loop. Null: none.
+    void SetActionHooks(void (*begins)(), void (*ended)());
 
 private:
     struct Transfer;
@@ -130,8 +137,15 @@ private:
 
     void WatchSocket(int socket, int what);
     void UnwatchSocket(int socket);
-    // Tells curl what happened on the socket (or that its timer ran out) and takes the
-    // transfers that have ended.
+    // Switches the socket's notifiers off.
+    void SwitchOff(int socket);
+    // A notifier of the socket has fired.
+    void OnReady(int socket, int events);
+    // Curl closes one of its sockets.
+    static int OnClose(void* self, int socket);
+    // Tells curl what happened on the socket (or that its timer ran out), takes the transfers
+    // that have ended and delivers the events; a time-out of 0 that curl asks for meanwhile runs
+    // in the same action.
     void Act(int socket, int events);
     void TakeEnded();
     void Post(Id id, bool end);
@@ -145,7 +159,12 @@ private:
     std::map<Id, std::unique_ptr<Transfer>> transfers_;
     std::deque<Event> events_;
     bool deliveryPosted_ = false;
-    std::set<TransferClient*> handling_;  // clients whose handler of an event runs
+    bool acting_ = false;      // curl_multi_socket_action runs (its callbacks post events)
+    bool timeoutDue_ = false;  // curl's last timer asks for an action at once
+    void (*actionBegins_)() = nullptr;
+    void (*actionEnded_)() = nullptr;
+    // Clients whose handler of an event runs (a few; a list, so that an event costs no node).
+    std::vector<TransferClient*> handling_;
     Id lastId_ = 0;
     std::string trustedCertificates_;
     // The authorities that the environment named when the transport was made.

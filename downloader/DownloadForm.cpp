@@ -1,7 +1,6 @@
 // The download window's procedures.
 #include "DownloadForm.h"
 
-#include <QMetaObject>
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -27,9 +26,13 @@ DownloadForm::DownloadForm(QObject* parent) : QObject(parent) {
     endProgram = [](int status) { door().EndProcess(status); };
     for (auto& control : controls_) {
         control = std::make_unique<ctlURLDownload>(transport_);
+        // The run goes on as soon as an attempt ends, in the handling of the event that ended it:
+        // a pass of its own would cost the event loop one more wake-up for every file.
         const ctlURLDownload* c = control.get();
-        connect(c, &ctlURLDownload::attemptEnded, this, [this, c] { NoteAttemptEnded(*c); });
-        connect(c, &ctlURLDownload::attemptEnded, this, &DownloadForm::SchedulePump);
+        connect(c, &ctlURLDownload::attemptEnded, this, [this, c] {
+            NoteAttemptEnded(*c);
+            Pump();
+        });
     }
 }
 
@@ -170,6 +173,7 @@ void DownloadForm::LoadAndSaveByURLlist(const std::string& listPath,
     DownloadBreak = false;
     next_ = 1;
     givenUpInARow_ = 0;
+    lookedAt_ = 0;
     if (count_ <= 0) {
         count_ = 0;
         FinishRun();
@@ -179,16 +183,9 @@ void DownloadForm::LoadAndSaveByURLlist(const std::string& listPath,
     Pump();
 }
 
-void DownloadForm::SchedulePump() {
-    if (pumpScheduled_ || phase_ == Phase::Idle) return;
-    pumpScheduled_ = true;
-    QMetaObject::invokeMethod(this, &DownloadForm::Pump, Qt::QueuedConnection);
-}
-
 void DownloadForm::Pump() {
-    pumpScheduled_ = false;
-    // A yield inside the pump may deliver the event of another control: it is taken up by
-    // the pass that runs, never by a second pass inside the first.
+    // A yield inside the pump may deliver the event of another control, and an attempt may end
+    // inside it: that is taken up by the pass that runs, never by a second pass inside the first.
     if (inPump_) {
         pumpAgain_ = true;
         return;
@@ -216,34 +213,38 @@ void DownloadForm::Pump() {
 bool DownloadForm::DispatchNext() {
     const std::string& entry = Entries[static_cast<size_t>(next_ - 1)];
     const ListEntry parts = SplitListEntry(entry);
-    // The look for links also tells whether the file is there, so a new file costs one.
-    bool present = false;
-    bool missing = false;
-    if (!IsSafeSaveName(parts.fileName) ||
-        SaveNameMeetsLink(SaveFolder, parts.fileName, &present, &missing)) {
-        WriteActivityLog("Refused file name (empty, absolute or outside the save folder): " +
-                         MaskPasswords(entry));
-        return true;
-    }
-    if (!IsFetchableUrl(SplitCredentials(parts.urlPart).url)) {
-        WriteActivityLog("Refused URL (only http and https are fetched): " + MaskPasswords(entry));
-        return true;
-    }
-    const std::string savePath = JoinPath(SaveFolder, parts.fileName);
-    YieldToEvents();
-    // A file the folder's preparation could not delete is an old one: it is downloaded again.
-    if (present && !IsUndeletedSaveFile(savePath)) {
-        WriteActivityLog("This URL was downloaded before: " + MaskPasswords(entry));
+    // The entry is looked at once; while it waits for a free control, the look stands.
+    if (lookedAt_ != next_) {
+        // The look for links also tells whether the file is there, so a new file costs one.
+        bool present = false;
+        if (!IsSafeSaveName(parts.fileName) ||
+            SaveNameMeetsLink(SaveFolder, parts.fileName, &present, &lookedMissing_)) {
+            WriteActivityLog("Refused file name (empty, absolute or outside the save folder): " +
+                             MaskPasswords(entry));
+            return true;
+        }
+        if (!IsFetchableUrl(SplitCredentials(parts.urlPart).url)) {
+            WriteActivityLog("Refused URL (only http and https are fetched): " +
+                             MaskPasswords(entry));
+            return true;
+        }
         YieldToEvents();
-        return true;
+        // A file the folder's preparation could not delete is an old one: it is downloaded
+        // again.
+        if (present && !IsUndeletedSaveFile(JoinPath(SaveFolder, parts.fileName))) {
+            WriteActivityLog("This URL was downloaded before: " + MaskPasswords(entry));
+            YieldToEvents();
+            return true;
+        }
+        lookedAt_ = next_;
     }
     ctlURLDownload* control = FindFreeDownloader();
     if (!control || DownloadBreak) return false;
     control->DownloadIndex = static_cast<std::int16_t>(next_);
     control->DownloadIndexMax = static_cast<std::int16_t>(count_);
     control->DownloadURL = parts.urlPart;
-    control->SaveFilePath = savePath;
-    control->SaveFileLookedMissing = missing;
+    control->SaveFilePath = JoinPath(SaveFolder, parts.fileName);
+    control->SaveFileLookedMissing = lookedMissing_;
     control->PassCount = 0;
     control->PassCountMax = PassCountMax;
     control->SaveOnError = SaveOnError;

@@ -124,10 +124,11 @@ private:
 
     void SetStatus(const std::string& text);
     void AdvanceIndicator(int shownOffset);
-    void SchedulePump();
-    // Dispatches entries to free controls and runs the final wait, as far as it can go now.
+    // Dispatches entries to free controls and runs the final wait, as far as it can go now
+    // (nothing when no run is under way).
     void Pump();
-    // Dispatches entry next_; false when it has to wait for a free control.
+    // Dispatches entry next_; false when it has to wait for a free control. The entry's file
+    // is looked for once, when the entry comes up.
     bool DispatchNext();
     // The end of a run: the closing status text and beep, and in automatic mode the quit.
     void FinishRun();
@@ -151,9 +152,10 @@ private:
     bool runCommandsEnabled_ = true;
     Phase phase_ = Phase::Idle;
     int next_ = 0;
+    int lookedAt_ = 0;            // the entry whose file was looked for, waiting for a control
+    bool lookedMissing_ = false;  // that look found nothing under its name
     int count_ = 0;
     int givenUpInARow_ = 0;  // URLs of this run given up since its last saved file
-    bool pumpScheduled_ = false;
     bool inPump_ = false;
     bool pumpAgain_ = false;
     bool quitting_ = false;

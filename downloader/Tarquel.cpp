@@ -13,7 +13,6 @@
 #include "QtProgramStart.h"
 #include "QtScreenFit.h"
 #include "TarquelMain.h"
-#include "ctlURLDownload.h"
 #include "frmGenerateURLs.h"
 #include "frmTarquel.h"
 
@@ -29,9 +28,6 @@ int main(int argc, char** argv) {
     vel::InstallDoor(&qtDoor);
     vel::SetYieldHook([] { vel::door().Yield(); });
 
-    // The files are written and renamed beside the event loop, which is the run's one busy
-    // thread over a fast connection.
-    vel::ctlURLDownload::SetBackgroundSaving(true);
     vel::DownloadForm form;
     vel::frmTarquel window(form);
     vel::RegisterDownloaderWindows(qtDoor, &window);

@@ -1,9 +1,9 @@
 // URL list files.
 #include "UrlList.h"
 
+#include <sys/stat.h>
+
 #include <QUrl>
-#include <filesystem>
-#include <system_error>
 
 #include "DownloadText.h"
 #include "DownloaderState.h"
@@ -38,24 +38,25 @@ bool SaveNameMeetsLink(const std::string& folder, const std::string& name, bool*
     if (isFile) *isFile = false;
     if (isMissing) *isMissing = false;
     std::string path = folder;
-    std::filesystem::file_status st;
+    struct stat st {};
+    bool looked = false;
     size_t start = 0;
     while (start < name.size()) {
         size_t end = name.find('/', start);
         if (end == std::string::npos) end = name.size();
         if (end > start) {
             path = JoinPath(path, name.substr(start, end - start));
-            std::error_code ec;
-            st = std::filesystem::symlink_status(path, ec);
-            if (std::filesystem::is_symlink(st)) return true;
-            if (!std::filesystem::exists(st)) {
+            looked = true;
+            // What cannot be looked at counts as missing.
+            if (::lstat(path.c_str(), &st) != 0) {
                 if (isMissing) *isMissing = true;
                 return false;  // nothing further down exists
             }
+            if (S_ISLNK(st.st_mode)) return true;
         }
         start = end + 1;
     }
-    if (isFile) *isFile = std::filesystem::is_regular_file(st);
+    if (isFile) *isFile = looked && S_ISREG(st.st_mode);
     return false;
 }
 
@@ -76,7 +77,10 @@ UrlCredentials SplitCredentials(const std::string& urlPart) {
 }
 
 bool IsFetchableUrl(const std::string& url) {
-    const QUrl u(QString::fromStdString(url), QUrl::TolerantMode);
+    return IsFetchableUrl(QUrl(QString::fromStdString(url), QUrl::TolerantMode));
+}
+
+bool IsFetchableUrl(const QUrl& u) {
     if (!u.isValid()) return false;
     const std::string scheme = u.scheme().toStdString();
     return (EqualsNoCase(scheme, "http") || EqualsNoCase(scheme, "https")) && !u.host().isEmpty();

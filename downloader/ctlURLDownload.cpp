@@ -1,12 +1,11 @@
 // The download control.
 #include "ctlURLDownload.h"
 
+#include <QAbstractEventDispatcher>
 #include <QMetaObject>
 #include <QUrl>
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -48,15 +47,29 @@ bool SameOrigin(const QUrl& a, const QUrl& b) {
 }
 
 std::int64_t g_firstRetryPauseMs = ctlURLDownload::kFirstRetryPauseMs;
-bool g_backgroundSaving = false;
+// The files are written and renamed beside the event loop, which is a run's one busy thread over
+// a fast connection.
+bool g_backgroundSaving = true;
 
 // The one thread that writes the controls' files, in the order they were handed over, and
-// hands each outcome back to the event loop; outcomes that come together go back in one pass
-// (a wake-up of the loop per file would cost the loop what the thread saves it). It lives until
-// the end of the program (which ends by _Exit; a normal end lets it finish its work).
+// hands each outcome back to the event loop (a wake-up of the loop per file would cost the loop
+// what the thread saves it): outcomes that come together go back in one pass, and those that
+// come while the loop looks (from BeginLook to EndLook, around a handling that takes it only a
+// moment) go back at the look's end, without a wake-up. An event loop run inside a look (a yield,
+// a dialog) may wait for an outcome, so it ends the looks under way. Without work the thread
+// sleeps until a file is handed over: no thread waits busily. It lives until the end of the
+// program (which ends by _Exit; a normal end lets it finish its work).
 class FileWriter {
 public:
-    FileWriter() : receiver_(std::make_unique<QObject>()) {}
+    FileWriter() : receiver_(std::make_unique<QObject>()) {
+        if (QAbstractEventDispatcher* loop = QAbstractEventDispatcher::instance()) {
+            QObject::connect(loop, &QAbstractEventDispatcher::awake, receiver_.get(),
+                             [this] { LoopRuns(); });
+            QObject::connect(loop, &QAbstractEventDispatcher::aboutToBlock, receiver_.get(),
+                             [this] { LoopRuns(); });
+            canLook_ = true;
+        }
+    }
     ~FileWriter() {
         {
             const std::lock_guard<std::mutex> lock(mutex_);
@@ -73,10 +86,19 @@ public:
             const std::lock_guard<std::mutex> lock(mutex_);
             if (!thread_.joinable()) thread_ = std::thread([this] { Loop(); });
             work_.push_back({std::move(work), std::move(done)});
-            pending_.store(true, std::memory_order_release);
             idle = idle_;
         }
         if (idle) wake_.notify_one();
+    }
+    // A look of the event loop's thread begins (they nest).
+    void BeginLook() {
+        if (!canLook_) return;
+        const std::lock_guard<std::mutex> lock(mutex_);
+        ++looks_;
+    }
+    // Hands back the outcomes that have come, until none is left, and ends the look.
+    void EndLook() {
+        if (canLook_) TakeOutcomes();
     }
 
 private:
@@ -92,60 +114,74 @@ private:
     void Loop() {
         std::unique_lock<std::mutex> lock(mutex_);
         for (;;) {
-            if (work_.empty() && !stop_) {
-                // Over a fast connection the next file follows within microseconds: the writer
-                // looks out for it a moment before it sleeps, so that handing it over costs the
-                // event loop no wake-up of a sleeping thread.
-                lock.unlock();
-                const auto until = std::chrono::steady_clock::now() + kWatchFor;
-                while (!pending_.load(std::memory_order_acquire) &&
-                       std::chrono::steady_clock::now() < until) {
-#if defined(__x86_64__) || defined(__i386__)
-                    __builtin_ia32_pause();
-#endif
-                }
-                lock.lock();
-            }
             idle_ = true;
             wake_.wait(lock, [this] { return stop_ || !work_.empty(); });
             idle_ = false;
             if (work_.empty()) return;
             Work next = std::move(work_.front());
             work_.pop_front();
-            pending_.store(!work_.empty(), std::memory_order_release);
             lock.unlock();
             const bool ok = next.work();
             const int reason = errno;
             lock.lock();
             outcomes_.push_back({std::move(next.done), ok, reason});
-            if (!handBackPosted_) {
-                handBackPosted_ = true;
-                QMetaObject::invokeMethod(
-                    receiver_.get(), [this] { HandBack(); }, Qt::QueuedConnection);
+            if (looks_ == 0 || interrupted_) PostHandBack();
+        }
+    }
+    // With mutex_ held: the event loop takes the outcomes in a pass of its own.
+    void PostHandBack() {
+        if (handBackPosted_) return;
+        handBackPosted_ = true;
+        QMetaObject::invokeMethod(
+            receiver_.get(),
+            [this] {
+                {
+                    const std::lock_guard<std::mutex> lock(mutex_);
+                    handBackPosted_ = false;
+                    ++looks_;
+                }
+                TakeOutcomes();
+            },
+            Qt::QueuedConnection);
+    }
+    // Hands back the outcomes, until none is left, and ends a look. Their handlers do not throw.
+    void TakeOutcomes() {
+        for (;;) {
+            std::deque<Outcome> outcomes;
+            {
+                const std::lock_guard<std::mutex> lock(mutex_);
+                if (outcomes_.empty()) {
+                    if (--looks_ == 0) interrupted_ = false;
+                    return;
+                }
+                outcomes.swap(outcomes_);
+            }
+            for (Outcome& o : outcomes) {
+                errno = o.reason;
+                o.done(o.ok, o.reason);
             }
         }
     }
-    void HandBack() {
-        std::deque<Outcome> outcomes;
-        {
-            const std::lock_guard<std::mutex> lock(mutex_);
-            outcomes.swap(outcomes_);
-            handBackPosted_ = false;
-        }
-        for (Outcome& o : outcomes) {
-            errno = o.reason;
-            o.done(o.ok, o.reason);
-        }
+    // The event loop runs (the dispatcher's signals come at every pass, and inside a look only
+    // from an event loop run in it): the looks under way no longer take outcomes up.
+    void LoopRuns() {
+        // looks_ changes on this thread only.
+        if (looks_ == 0) return;
+        const std::lock_guard<std::mutex> lock(mutex_);
+        interrupted_ = true;
+        if (!outcomes_.empty()) PostHandBack();
     }
-    static constexpr std::chrono::microseconds kWatchFor{200};
+
     std::unique_ptr<QObject> receiver_;  // of the event loop's thread
-    std::atomic<bool> pending_{false};   // work waits
+    bool canLook_ = false;               // the dispatcher tells when an event loop runs
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<Work> work_;
     std::deque<Outcome> outcomes_;
     bool idle_ = false;
     bool handBackPosted_ = false;
+    int looks_ = 0;             // looks under way
+    bool interrupted_ = false;  // an event loop ran inside them
     bool stop_ = false;
     std::thread thread_;
 };
@@ -153,6 +189,15 @@ private:
 FileWriter& Writer() {
     static FileWriter writer;
     return writer;
+}
+
+// The transport's actions are looks of the writer: a file written while the event loop handles
+// a socket is handed back at the end of that action, without a wake-up of its own.
+void ActionBegins() {
+    Writer().BeginLook();
+}
+void ActionEnded() {
+    Writer().EndLook();
 }
 
 // The pause before the attempt with this number (2 or more) of a URL.
@@ -189,6 +234,7 @@ std::string TransferStateCaption(int state) {
 
 ctlURLDownload::ctlURLDownload(CurlTransport& transport, QObject* parent)
     : QObject(parent), transport_(transport), background_(g_backgroundSaving) {
+    if (background_) transport_.SetActionHooks(&ActionBegins, &ActionEnded);
     YieldToEvents();
 }
 
@@ -239,7 +285,8 @@ void ctlURLDownload::StartDownload() {
     TransferError = 0;
     ProcessResult = 1;
 
-    if (!IsFetchableUrl(CurURL) || SaveFilePath.empty()) {
+    curUrl_ = ParsedUrl(CurURL);
+    if (!IsFetchableUrl(curUrl_) || SaveFilePath.empty()) {
         WriteActivityLog("Refused URL (only http and https are fetched): " +
                          MaskPasswords(DownloadURL));
         Inet1_StateChanged(kCommError);
@@ -260,7 +307,7 @@ void ctlURLDownload::StartDownload() {
 
 void ctlURLDownload::SendAttempt() {
     redirects_ = 0;
-    Request(CurURL);
+    Request(curUrl_);
     if (ProcessTimeOut > 0)
         deadline_ = door().StartTimer(std::int64_t{ProcessTimeOut} * 1000, [this] {
             deadline_ = 0;
@@ -270,8 +317,7 @@ void ctlURLDownload::SendAttempt() {
     YieldToEvents();
 }
 
-void ctlURLDownload::Request(const std::string& url) {
-    const QUrl parsed = ParsedUrl(url);
+void ctlURLDownload::Request(const QUrl& parsed) {
     TransferRequest request;
     // The address as a server takes it: blanks and other characters a URL may not hold are
     // percent-encoded, the fragment stays here.
@@ -279,10 +325,10 @@ void ctlURLDownload::Request(const std::string& url) {
     // Redirects are followed here, step by step, so that each is checked and the credentials go
     // only to the list line's own origin.
     request.withCredentials =
-        (!CurUserName.empty() || !CurPassword.empty()) && SameOrigin(parsed, ParsedUrl(CurURL));
+        (!CurUserName.empty() || !CurPassword.empty()) && SameOrigin(parsed, curUrl_);
     request.userName = CurUserName;
     request.password = CurPassword;
-    address_ = url;
+    address_ = parsed;
     transfer_ = transport_.Start(request, *this);
 }
 
@@ -328,6 +374,8 @@ bool ctlURLDownload::TakeTransferBody(const char* data, std::size_t size) {
     // Inside the transport's read: the bytes go to the temporary file, nothing else happens.
     if (background_ && !file_) {
         // Held for the writer, which also opens the file; a large body is written out here.
+        // Room for twice the first piece at once: a page of a few pieces is not copied again.
+        if (heldBody_.empty()) heldBody_.reserve(2 * size);
         heldBody_.append(data, size);
         if (heldBody_.size() < kHeldBodyLimit) return true;
         data = nullptr;
@@ -339,13 +387,15 @@ bool ctlURLDownload::TakeTransferBody(const char* data, std::size_t size) {
             return false;
         }
     }
-    if (background_) {
-        if (data) heldBody_.append(data, size);
-        if (heldBody_.size() < kHeldBodyLimit) return true;
+    if (background_ && !heldBody_.empty()) {
+        // What was held goes out first; the rest of a large body goes out as it comes.
         const bool written = file_->Write(heldBody_.data(), heldBody_.size());
-        heldBody_.clear();
-        if (!written) saveErrno_ = errno;
-        return written;
+        heldBody_ = std::string();
+        if (!written) {
+            saveErrno_ = errno;
+            return false;
+        }
+        if (!data) return true;
     }
     if (!file_->Write(data, size)) {
         saveErrno_ = errno;
@@ -386,7 +436,7 @@ void ctlURLDownload::FollowRedirect(const std::string& target) {
         file_->Discard();
         file_.reset();
     }
-    const QUrl from = ParsedUrl(address_);
+    const QUrl from = address_;
     const QUrl to = ParsedUrl(target);
     const std::string scheme = ToLowerAscii(to.scheme().toStdString());
     // Only http and https are followed, never from https down to http, and not for ever.
@@ -399,7 +449,7 @@ void ctlURLDownload::FollowRedirect(const std::string& target) {
         Inet1_StateChanged(kCommError);
         return;
     }
-    Request(target);
+    Request(to);
 }
 
 void ctlURLDownload::OnDeadline() {

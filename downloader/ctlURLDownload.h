@@ -3,11 +3,13 @@
 // deadline timer of the platform door. The download window holds five of them and its scheduler
 // gives each free one the next URL and restarts failed ones; a restart waits a pause (a timer of
 // the door) that doubles from one failed attempt to the next, so that the attempts of a URL
-// outlast a short outage of its server. The body is streamed to a temporary file beside the
-// target and renamed onto it only when the whole response has arrived.
+// outlast a short outage of its server. The body goes to a temporary file beside the target
+// (written on the writer thread, see SetBackgroundSaving), which is renamed onto it only when the
+// whole response has arrived.
 #pragma once
 
 #include <QObject>
+#include <QUrl>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -51,8 +53,9 @@ public:
     static constexpr std::int64_t kMaxRetryPauseMs = 64000;
     // The first pause of every control (tests set 0: a failed attempt is restarted at once).
     static void SetFirstRetryPauseMs(std::int64_t ms);
-    // Whether the controls made from now on write their files on a thread of their own (the
-    // program turns it on): the body is held in memory and, once whole, the writer opens the
+    // Whether the controls made from now on write their files on a thread of their own (on
+    // unless turned off; off, the event loop's thread streams the body into the temporary file
+    // as it comes): the body is held in memory and, once whole, the writer opens the
     // temporary file, writes it and renames it onto SaveFilePath (a body of kHeldBodyLimit
     // bytes or more has its file opened and written as it comes, and the writer ends it); the
     // attempt ends as saved, and "Saved" is logged, only when the rename is done. A file that
@@ -138,7 +141,7 @@ private:
     // Sends the attempt's first GET and starts its deadline.
     void SendAttempt();
     // Sends the GET of one step of the attempt (the address, or a redirect's target).
-    void Request(const std::string& url);
+    void Request(const QUrl& url);
     void FollowRedirect(const std::string& target);
     // The attempt's deadline has come: a transfer still running ends in error.
     void OnDeadline();
@@ -164,7 +167,7 @@ private:
 
     CurlTransport& transport_;
     CurlTransport::Id transfer_ = 0;  // the running step's transfer, 0 when none
-    std::string address_;             // the running step's address
+    QUrl address_;                    // the running step's address
     std::unique_ptr<WholeFile> file_;
     int saveErrno_ = 0;  // why the file did not take the body
     bool background_ = false;
@@ -176,6 +179,7 @@ private:
     int redirects_ = 0;
     unsigned cancels_ = 0;  // counts CancelDownload calls
     std::string CurURL;
+    QUrl curUrl_;  // CurURL parsed
     std::string CurUserName;
     std::string CurPassword;
     DownloadControlView* view_ = nullptr;

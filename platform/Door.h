@@ -157,8 +157,9 @@ public:
     virtual void CancelTimer(TimerId id) = 0;
 
     // ---- the process ----------------------------------------------------------------------
-    // Ends the process at once with the status: nothing is saved, only the files of writes in
-    // progress are removed (DiscardUnfinishedFiles).
+    // Ends the process at once with the status: nothing is saved; a file that a thread beside
+    // the main one is writing is finished and no other is begun, and the files of writes in
+    // progress are removed (EndFileWriting).
     [[noreturn]] virtual void EndProcess(int status) = 0;
     // True when windows can be seen and answered by a user (not offscreen).
     virtual bool HasDisplay() = 0;

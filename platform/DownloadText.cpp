@@ -18,12 +18,16 @@ LineReader::LineReader(const std::string& path) : in_(path, std::ios::binary) {
 bool LineReader::Next(std::string& line) {
     line.clear();
     if (!in_.is_open()) return false;
+    // The characters straight from the stream's buffer: a list of 10000 lines is read in a
+    // fraction of the time that a checked read of every character takes.
+    std::streambuf& in = *in_.rdbuf();
+    constexpr int kEnd = std::char_traits<char>::eof();
     bool any = false;
-    for (int c = in_.get(); c != std::char_traits<char>::eof(); c = in_.get()) {
+    for (int c = in.sbumpc(); c != kEnd; c = in.sbumpc()) {
         any = true;
         if (c == '\n') return true;
         if (c == '\r') {
-            if (in_.peek() == '\n') in_.get();
+            if (in.sgetc() == '\n') in.sbumpc();
             return true;
         }
         line += static_cast<char>(c);

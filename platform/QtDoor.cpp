@@ -12,7 +12,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTimer>
+#include <QTimerEvent>
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -63,14 +63,56 @@ std::string RunFileDialog(QFileDialog::AcceptMode mode, const std::string& title
 
 }  // namespace
 
-QtDoor::QtDoor() {
+// Single-shot Qt timers of one object: a timer costs no object of its own, and one that is
+// stopped or has fired is killed at once (no event of it comes later).
+class QtDoor::Timers : public QObject {
+public:
+    TimerId Start(std::int64_t ms, std::function<void()> onTimeout) {
+        const TimerId id = ++last_;
+        // A deadline never falls due early: Qt's default coarse timers may fire up to 5 % before
+        // their interval (3 s of a 60 s download deadline).
+        const int qtId = startTimer(static_cast<int>(std::clamp<std::int64_t>(ms, 0, INT32_MAX)),
+                                    Qt::PreciseTimer);
+        byId_[id] = qtId;
+        byQtId_[qtId] = {id, std::move(onTimeout)};
+        return id;
+    }
+    void Cancel(TimerId id) {
+        const auto it = byId_.find(id);
+        if (it == byId_.end()) return;
+        killTimer(it->second);
+        byQtId_.erase(it->second);
+        byId_.erase(it);
+    }
+
+protected:
+    void timerEvent(QTimerEvent* event) override {
+        const auto it = byQtId_.find(event->timerId());
+        if (it == byQtId_.end()) return;
+        killTimer(event->timerId());
+        // The timer is gone before its callback, which may start others.
+        const std::function<void()> callback = std::move(it->second.onTimeout);
+        byId_.erase(it->second.id);
+        byQtId_.erase(it);
+        callback();
+    }
+
+private:
+    struct Pending {
+        TimerId id;
+        std::function<void()> onTimeout;
+    };
+    TimerId last_ = 0;
+    std::map<TimerId, int> byId_;
+    std::map<int, Pending> byQtId_;
+};
+
+QtDoor::QtDoor() : timers_(std::make_unique<Timers>()) {
     sinceStart_.start();
     sinceYield_.start();
 }
 
-QtDoor::~QtDoor() {
-    for (auto& [id, timer] : timers_) delete timer;
-}
+QtDoor::~QtDoor() = default;
 
 MsgAnswer QtDoor::ShowMessageBox(const std::string& text, const std::string& title,
                                  MsgButtons buttons) {
@@ -250,40 +292,15 @@ std::int64_t QtDoor::MonotonicMs() {
 }
 
 TimerId QtDoor::StartTimer(std::int64_t ms, std::function<void()> onTimeout) {
-    const TimerId id = ++lastTimer_;
-    auto* timer = new QTimer;
-    timer->setSingleShot(true);
-    // A deadline never falls due early: Qt's default coarse timers may fire up to 5 % before
-    // their interval (3 s of a 60 s download deadline).
-    timer->setTimerType(Qt::PreciseTimer);
-    timers_[id] = timer;
-    QObject::connect(timer, &QTimer::timeout, timer, [this, id, timer, run = std::move(onTimeout)] {
-        const auto it = timers_.find(id);
-        if (it == timers_.end()) return;
-        timers_.erase(it);
-        // The timer object goes once its signal has returned; the callback may start others.
-        const std::function<void()> callback = run;
-        timer->deleteLater();
-        callback();
-    });
-    timer->start(static_cast<int>(std::clamp<std::int64_t>(ms, 0, INT32_MAX)));
-    return id;
+    return timers_->Start(ms, std::move(onTimeout));
 }
 
 void QtDoor::CancelTimer(TimerId id) {
-    const auto it = timers_.find(id);
-    if (it == timers_.end()) return;
-    // A timer still listed is not the one whose signal runs (that one left the list before its
-    // callback), so it goes at once: a deferred delete would cost the event loop a wake-up for
-    // every download deadline stopped.
-    QTimer* timer = it->second;
-    timers_.erase(it);
-    delete timer;
+    timers_->Cancel(id);
 }
 
 void QtDoor::EndProcess(int status) {
-    StopFileWriting();
-    DiscardUnfinishedFiles();
+    EndFileWriting();
     std::fflush(nullptr);
     std::_Exit(status);
 }

@@ -10,7 +10,6 @@
 #include "QtWatchedPrograms.h"
 
 class QInputDialog;
-class QTimer;
 
 namespace vel {
 
@@ -43,7 +42,7 @@ public:
     void WaitForEvents(std::int64_t ms) override;
     DateTime Now() override;
     std::int64_t MonotonicMs() override;
-    // A QTimer of the door's; it fires from the event loop (or from a yield).
+    // A Qt timer of the door's; it fires from the event loop (or from a yield).
     TimerId StartTimer(std::int64_t ms, std::function<void()> onTimeout) override;
     void CancelTimer(TimerId id) override;
     [[noreturn]] void EndProcess(int status) override;
@@ -64,8 +63,9 @@ private:
     QElapsedTimer sinceStart_;
     QElapsedTimer sinceYield_;
     bool hourglass_ = false;
-    TimerId lastTimer_ = 0;
-    std::map<TimerId, QTimer*> timers_;
+    // The door's timers, on one object of the event loop's thread.
+    class Timers;
+    std::unique_ptr<Timers> timers_;
     QtWatchedPrograms programs_;
 };
 

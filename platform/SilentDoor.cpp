@@ -57,7 +57,7 @@ TimerId SilentDoor::StartTimer(std::int64_t ms, std::function<void()> onTimeout)
 }
 
 void SilentDoor::EndProcess(int status) {
-    DiscardUnfinishedFiles();
+    EndFileWriting();
     std::fflush(nullptr);
     std::_Exit(status);
 }

@@ -34,8 +34,25 @@ std::mutex& FileWritingMutex() {
     return writing;
 }
 
+namespace {
+bool g_writingStopped = false;  // the main thread holds FileWritingMutex for the end
+}  // namespace
+
 void StopFileWriting() {
+    if (g_writingStopped) return;
     FileWritingMutex().lock();
+    g_writingStopped = true;
+}
+
+void ResumeFileWriting() {
+    if (!g_writingStopped) return;
+    g_writingStopped = false;
+    FileWritingMutex().unlock();
+}
+
+void EndFileWriting() {
+    StopFileWriting();
+    DiscardUnfinishedFiles();
 }
 
 void DiscardUnfinishedFiles() {

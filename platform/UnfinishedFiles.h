@@ -22,7 +22,13 @@ void DiscardUnfinishedFiles();
 std::mutex& FileWritingMutex();
 // For the end of the process, before DiscardUnfinishedFiles: waits for the file that such a
 // thread is writing and keeps it from starting another (the hold is never given back), so that
-// no temporary file appears after the discard.
+// no temporary file appears after the discard. Called again, it changes nothing.
 void StopFileWriting();
+// The end of the process for its files, with which every door's EndProcess begins:
+// StopFileWriting, then DiscardUnfinishedFiles.
+void EndFileWriting();
+// For tests, whose process goes on after an end: gives back the hold of StopFileWriting (without
+// one, nothing happens). From the thread that took it.
+void ResumeFileWriting();
 
 }  // namespace vel

@@ -31,6 +31,7 @@ std::string g_failureTarget;  // "": every target counts
 std::string g_removeFailure;  // "": no removal fails
 bool g_unprivileged = false;  // ownership changes judged as for a user who is not root
 gid_t g_memberGroup = static_cast<gid_t>(-1);
+std::function<void(const std::string&)> g_writeHook;
 
 // fchown, or, under the injection, the answer a user who is not root gets: a change of owner,
 // or to a group that is neither the file's nor the user's, is refused (EPERM).
@@ -121,6 +122,10 @@ bool RemoveFile(const std::string& path) {
     return ::unlink(path.c_str()) == 0 || errno == ENOENT;
 }
 
+void InjectWriteHook(std::function<void(const std::string& target)> hook) {
+    g_writeHook = std::move(hook);
+}
+
 void InjectRemoveFailure(const std::string& path) {
     g_removeFailure = path;
 }
@@ -192,6 +197,7 @@ bool WholeFile::Open() {
 }
 
 bool WholeFile::Write(const char* data, size_t size) {
+    if (g_writeHook) g_writeHook(target_);
     if (fd_ < 0 || InjectedFailure(target_)) return false;
     while (size > 0) {
         const ssize_t n = ::write(fd_, data, size);

@@ -11,6 +11,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 namespace vel {
@@ -78,5 +79,10 @@ void InjectUnprivilegedOwnership(bool on, gid_t memberOf = static_cast<gid_t>(-1
 // Returns how many operations the previous injection still had to go (0 when its failure came
 // or there was none).
 long InjectFileFailure(long n, const std::string& target = "");
+
+// Fault injection for tests: the hook runs at the start of every WholeFile::Write, on the thread
+// that writes, with the target (to make a write slow); nullptr removes it. Set it only while no
+// file is being written.
+void InjectWriteHook(std::function<void(const std::string& target)> hook);
 
 }  // namespace vel

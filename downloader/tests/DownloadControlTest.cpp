@@ -4,11 +4,20 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QAbstractEventDispatcher>
+#include <QEventLoop>
+#include <QTimer>
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #include "CurlTransport.h"
 #include "DownloaderFixture.h"
 #include "TestHttpServer.h"
+#include "UnfinishedFiles.h"
 #include "WholeFile.h"
 #include "ctlURLDownload.h"
 #if VELLICOR_CURL_OPENSSL
@@ -270,8 +279,8 @@ TEST_F(DownloadControlTest, TheDeadlineIsForTheWholeAttemptAcrossRedirectsAndArr
     control->SaveFilePath = TempPath("P.csv");
     control->StartDownload();
     door_.AdvanceMs(6000);
-    // The body has begun to arrive in its temporary file.
-    ASSERT_TRUE(RunUntil([&] { return !SavedNames().empty(); }));
+    // The final answer's head has come, and its body has begun to arrive.
+    ASSERT_TRUE(RunUntil([&] { return control->ProcessStatus == ctlURLDownload::kReceiving; }));
     door_.AdvanceMs(3999);
     EXPECT_EQ(control->ProcessResult, 1);
     door_.AdvanceMs(1);
@@ -510,9 +519,6 @@ TEST_F(DownloadControlTest, AFileThatCannotBeSavedEndsTheAttemptWithALogLine) {
 // that is written out as it comes) arrive whole, the attempt ends as saved only once the file
 // stands under its name, and a file that cannot be saved ends the attempt with its line.
 TEST_F(DownloadControlTest, FilesWrittenOnTheWriterThreadArriveWholeAndFailAsBefore) {
-    ctlURLDownload::SetBackgroundSaving(true);
-    control = std::make_unique<ctlURLDownload>(transport);
-    ctlURLDownload::SetBackgroundSaving(false);
     HttpBehaviour big;
     big.generatedSize = 3 * ctlURLDownload::kHeldBodyLimit + 7;
     server.Route("/big", big);
@@ -532,6 +538,84 @@ TEST_F(DownloadControlTest, FilesWrittenOnTheWriterThreadArriveWholeAndFailAsBef
     EXPECT_EQ(control->TransferError, 1);
     EXPECT_EQ(LogCount("File cannot be saved: " + TempPath("NoSuchFolder/A.csv") + " ("), 1);
     EXPECT_EQ(SavedNames(), (std::vector<std::string>{"A.csv", "Big.bin", "E.csv"}));
+}
+
+// The end of the program while the writer thread writes a file (made slow here) and the next
+// file waits behind it: the end waits for the file being written, which stands whole, and
+// afterwards the writer writes nothing, so that whenever the process then goes, no temporary file
+// is left behind and each file stands whole or not at all.
+TEST_F(DownloadControlTest, TheEndOfTheProgramWaitsForTheFileBeingWrittenAndNothingIsWrittenAfter) {
+    const std::string first = GeneratedBody(5000);
+    server.Route("/f", Page(first));
+    server.Route("/g", Page("second"));
+    struct Gate {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool writing = false;
+        bool ending = false;
+    };
+    const auto gate = std::make_shared<Gate>();
+    InjectWriteHook([gate, slow = TempPath("F.csv")](const std::string& target) {
+        if (target != slow) return;
+        std::unique_lock<std::mutex> lock(gate->mutex);
+        gate->writing = true;
+        gate->changed.notify_all();
+        gate->changed.wait_for(lock, std::chrono::seconds(30), [&] { return gate->ending; });
+        lock.unlock();
+        // The end has begun: the write goes on a while yet.
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    });
+    control->DownloadURL = server.Url("/f");
+    control->SaveFilePath = TempPath("F.csv");
+    control->StartDownload();
+    ASSERT_TRUE(RunUntil([&] {
+        const std::lock_guard<std::mutex> lock(gate->mutex);
+        return gate->writing;
+    }));
+    ctlURLDownload next(transport);
+    next.DownloadURL = server.Url("/g");
+    next.SaveFilePath = TempPath("G.csv");
+    next.StartDownload();
+    // The next body is whole and waits for the writer.
+    ASSERT_TRUE(RunUntil([&] { return next.labAction == "Saving buffer"; }));
+    {
+        const std::lock_guard<std::mutex> lock(gate->mutex);
+        gate->ending = true;
+    }
+    gate->changed.notify_all();
+    EXPECT_THROW(door_.EndProcess(0), testing::ProcessEnded);
+    const std::vector<std::string> atTheEnd = SavedNames();
+    // What the writer would do from now on, the process ended by then would never do.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(SavedNames(), atTheEnd);
+    for (const std::string& name : atTheEnd)
+        EXPECT_TRUE(name == "F.csv" || name == "G.csv") << name;
+    EXPECT_TRUE(ReadFile(TempPath("F.csv")) == first);
+    if (Exists(TempPath("G.csv"))) {
+        EXPECT_EQ(ReadFile(TempPath("G.csv")), "second");
+    }
+    ResumeFileWriting();
+    ASSERT_TRUE(RunUntil([&] { return next.ProcessResult != 1; }));
+    InjectWriteHook(nullptr);
+}
+
+// A connection that curl keeps for the next transfer and that its server closes meanwhile: the
+// event loop hears of it once, and is not woken again and again by the socket.
+TEST_F(DownloadControlTest, AKeptConnectionThatItsServerClosesCostsTheEventLoopNothing) {
+    {
+        TestHttpServer closing;
+        closing.Route("/a", Page("data"));
+        EXPECT_EQ(Download(closing.Url("/a"), "A.csv"), 2);
+    }
+    int wakeUps = 0;
+    const QMetaObject::Connection counting =
+        QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake,
+                         [&wakeUps] { ++wakeUps; });
+    QEventLoop idle;
+    QTimer::singleShot(300, &idle, &QEventLoop::quit);
+    idle.exec();
+    QObject::disconnect(counting);
+    EXPECT_LT(wakeUps, 20);
 }
 
 TEST_F(DownloadControlTest, ALargeBodyArrivesWhole) {

@@ -1,8 +1,8 @@
 // The fixture of the downloader's tests: the platform fixture (scripted door, fixed clock,
 // temporary folder, every state group at its start) with the program folder set to the
-// temporary folder, the log "Tarquel.log" open there, failed attempts restarted without a
-// pause (a test of the pause sets one), and helpers to write and read files and to
-// run the event loop until a condition holds.
+// temporary folder, the log "Tarquel.log" open there, the files written on the writer thread
+// as the program writes them, failed attempts restarted without a pause (a test of the pause sets
+// one), and helpers to write and read files and to run the event loop until a condition holds.
 #pragma once
 
 #include <stdlib.h>
@@ -40,6 +40,7 @@ protected:
         // The same for the certificate authorities: a test that trusts others names them.
         for (const char* name : kCertificateVariables) ::unsetenv(name);
         ctlURLDownload::SetFirstRetryPauseMs(0);
+        ctlURLDownload::SetBackgroundSaving(true);
     }
     void TearDown() override {
         ctlURLDownload::SetFirstRetryPauseMs(ctlURLDownload::kFirstRetryPauseMs);

@@ -3,11 +3,13 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <QElapsedTimer>
 #include <QStandardPaths>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -110,6 +112,8 @@ bool TestNginx::Start(const std::string& folder, const std::string& root,
             << ";\n    root " << root << ";\n    " << serverLines << "\n  }\n}\n";
         process_ = std::make_unique<QProcess>();
         process_->setProcessChannelMode(QProcess::MergedChannels);
+        // nginx ends with its owner's process, however that ends.
+        process_->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
         process_->start(
             QString::fromStdString(Program()),
             {"-p", QString::fromStdString(folder + "/"), "-c", "nginx.conf", "-e", "error.log"});

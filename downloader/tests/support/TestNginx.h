@@ -1,7 +1,8 @@
 // A real nginx on loopback for the downloader's tests: started as a child process in the
 // foreground, from a configuration, certificate paths and ports that it writes into a folder of
 // its own, serving one folder over HTTP and over HTTPS with HTTP/2 (the TLS test server's
-// certificate), and stopped with its owner. tools/ensure-deps.sh installs nginx; a test that
+// certificate), and stopped with its owner (and ended with its owner's process). The downloader's
+// benchmark against curl starts it too. tools/ensure-deps.sh installs nginx; a test that
 // needs it fails under CI when it is missing and is skipped elsewhere (VEL_REQUIRE_NGINX).
 #pragma once
 

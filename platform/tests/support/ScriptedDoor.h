@@ -3,8 +3,8 @@
 // nothing was queued for fails the test, the clocks stand still until the test moves them,
 // timers fire only when the test advances the monotonic clock (a wait for events moves it by
 // the wait), code can run on the Nth yield, watched programs are played by the test, and the
-// end of the process becomes an exception (after the files of writes in progress are removed, as
-// the program's doors do).
+// end of the process becomes an exception (after the file being written is finished and the
+// files of writes in progress are removed, as the program's doors do).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -41,6 +41,8 @@ using DoorCall = DialogRequest;
 
 class ScriptedDoor : public Door {
 public:
+    ~ScriptedDoor() override { ResumeFileWriting(); }
+
     // ---- answers and form scripts, taken in order; the kind of the next must match ----------
     void QueueMessageAnswer(MsgAnswer answer) { queue_.push_back({"message", answer, {}, {}, {}}); }
     void QueueInput(std::optional<std::string> text) {
@@ -199,9 +201,11 @@ public:
         return id;
     }
     void CancelTimer(TimerId id) override { timers_.erase(id); }
-    // As the program's doors do, the files of writes in progress are removed first.
+    // As the program's doors do, the file being written beside the main thread is finished and
+    // the files of writes in progress are removed first; the door gives the hold of the writing
+    // back when it goes (ResumeFileWriting).
     [[noreturn]] void EndProcess(int status) override {
-        DiscardUnfinishedFiles();
+        EndFileWriting();
         calls_.push_back({"end", {}, std::to_string(status), MsgButtons::OK, {}});
         throw ProcessEnded{status};
     }
