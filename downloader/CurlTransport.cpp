@@ -4,6 +4,7 @@
 
 #include <curl/curl.h>
 #include <stdlib.h>
+#include <sys/socket.h>
 #include <unistd.h>
 #if VELLICOR_CURL_OPENSSL
 #include <openssl/ssl.h>
@@ -127,6 +128,9 @@ struct CurlTransport::Watch {
     std::unique_ptr<QSocketNotifier> write;
     // Curl has let go of the socket (a kept connection between two transfers).
     bool released = false;
+    // The socket is a connection that curl opened and closes through the transport (OnOpen,
+    // OnClose); curl's other descriptors (its resolver's) it closes itself.
+    bool connection = false;
 };
 
 struct CurlTransport::Transfer {
@@ -206,6 +210,16 @@ struct TlsHooks {
 };
 #endif
 
+// Opens curl's connections, so that the transport knows which sockets curl closes through it.
+struct SocketHooks {
+    static curl_socket_t OnOpen(void* self, curlsocktype, curl_sockaddr* address) {
+        const curl_socket_t socket =
+            ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+        if (socket != CURL_SOCKET_BAD) static_cast<CurlTransport*>(self)->NoteConnection(socket);
+        return socket;
+    }
+};
+
 CurlTransport::CurlTransport(QObject* parent) : QObject(parent) {
     InitialiseCurlOnce();
     multi_ = curl_multi_init();
@@ -277,7 +291,9 @@ CurlTransport::Id CurlTransport::Start(const TransferRequest& request, TransferC
     curl_easy_setopt(e, CURLOPT_ACCEPT_ENCODING, "identity");
     curl_easy_setopt(e, CURLOPT_HTTP_CONTENT_DECODING, 0L);
     curl_easy_setopt(e, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
-    // Its sockets are closed here, so that their notifiers go off first.
+    // Its connections are opened and closed here, so that their notifiers go off first.
+    curl_easy_setopt(e, CURLOPT_OPENSOCKETFUNCTION, &SocketHooks::OnOpen);
+    curl_easy_setopt(e, CURLOPT_OPENSOCKETDATA, this);
     curl_easy_setopt(e, CURLOPT_CLOSESOCKETFUNCTION, &CurlTransport::OnClose);
     curl_easy_setopt(e, CURLOPT_CLOSESOCKETDATA, this);
     curl_easy_setopt(e, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
@@ -370,10 +386,16 @@ void CurlTransport::UnwatchSocket(int socket) {
     // for the next: its notifiers serve it again instead of being made anew and deleted later.
     // The one for reading stays on meanwhile (switching it off and on again costs the event
     // loop twice over) and goes off when the idle socket turns readable (the server closed it)
-    // or is closed; one for writing would fire at once, so it goes off now. A disabled notifier
-    // watches nothing, whatever the number then names. The notifier may be the one whose signal
-    // is being handled, so it is not deleted here.
+    // or is closed; one for writing would fire at once, so it goes off now. Another descriptor
+    // (the resolver's, which curl closes itself, perhaps already) goes off at once: no notifier
+    // may watch a closed descriptor. A disabled notifier watches nothing, whatever the number
+    // then names. The notifier may be the one whose signal is being handled, so it is not
+    // deleted here.
     Watch& watch = *it->second;
+    if (!watch.connection) {
+        SwitchOff(socket);
+        return;
+    }
     watch.released = true;
     if (watch.write && watch.write->isEnabled()) watch.write->setEnabled(false);
 }
@@ -395,9 +417,18 @@ void CurlTransport::OnReady(int socket, int events) {
     Act(socket, events);
 }
 
+void CurlTransport::NoteConnection(int socket) {
+    std::unique_ptr<Watch>& watch = watches_[socket];
+    if (!watch) watch = std::make_unique<Watch>();
+    watch->connection = true;
+}
+
 int CurlTransport::OnClose(void* self, curl_socket_t socket) {
     // No notifier watches a closed descriptor.
-    static_cast<CurlTransport*>(self)->SwitchOff(socket);
+    auto& transport = *static_cast<CurlTransport*>(self);
+    transport.SwitchOff(socket);
+    const auto it = transport.watches_.find(socket);
+    if (it != transport.watches_.end()) it->second->connection = false;
     return ::close(socket);
 }
 

@@ -141,7 +141,9 @@ private:
     void SwitchOff(int socket);
     // A notifier of the socket has fired.
     void OnReady(int socket, int events);
-    // Curl closes one of its sockets.
+    // Curl has opened a socket for a connection (SocketHooks, in the source), and closes one.
+    friend struct SocketHooks;
+    void NoteConnection(int socket);
     static int OnClose(void* self, int socket);
     // Tells curl what happened on the socket (or that its timer ran out), takes the transfers
     // that have ended and delivers the events; a time-out of 0 that curl asks for meanwhile runs
