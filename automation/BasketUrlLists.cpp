@@ -7,6 +7,7 @@
 #include "Errors.h"
 #include "FileDialogs.h"
 #include "FilePaths.h"
+#include "FolderHold.h"
 #include "Hooks.h"
 #include "NumberText.h"
 #include "SmallRoutines.h"
@@ -135,6 +136,9 @@ void GenerateBasketResearchURLList() {
     BasketSaveFilePath =
         ShowSaveFileDialog("Enter or select text file name.", "Text files (*.txt)|*.txt", proposal);
     if (BasketSaveFilePath.empty()) return;
+    // The file may go into a data folder or its RESULTS, which a run may be working on.
+    const FolderHold hold(DataFolderOf(BasketSaveFilePath));
+    if (!HeldForWriting(hold)) return;
     {
         Hourglass hourglass;
         try {

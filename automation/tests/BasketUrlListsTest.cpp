@@ -5,6 +5,7 @@
 
 #include "AutomationFixture.h"
 #include "BasketUrlLists.h"
+#include "FolderLock.h"
 #include "StockBasket.h"
 
 namespace vel {
@@ -119,6 +120,20 @@ TEST_F(BasketUrlListsTest, AnEmptyBasketGivesAnEmptyFileAndTheDefaultName) {
     GenerateBasketResearchURLList();
     EXPECT_EQ(door_.CallsOf("save").at(0).args.at(1), "BasketResearch.txt");
     EXPECT_EQ(ReadFile(TempPath("BasketResearch.txt")), "");
+}
+
+TEST_F(BasketUrlListsTest, TheListIsNotWrittenIntoAFolderThatARunHolds) {
+    WriteFile(TempPath("BasketResearch.txt"), "old");
+    const FolderLock run(TempFolder());
+    ASSERT_TRUE(run.held());
+    door_.QueueSaveFile(TempPath("BasketResearch.txt"));
+    door_.QueueMessageAnswer(MsgAnswer::OK);
+    GenerateBasketResearchURLList();
+    EXPECT_EQ(ReadFile(TempPath("BasketResearch.txt")), "old");
+    ASSERT_EQ(door_.CallsOf("message").size(), 1u);
+    EXPECT_EQ(door_.CallsOf("message")[0].text.rfind(
+                  "The data folder is in use by another run or import!", 0),
+              0u);
 }
 
 }  // namespace
