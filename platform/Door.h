@@ -118,9 +118,9 @@ public:
     // started (a missing or not executable file). `leftoverFolders` are the folders where the
     // program writes whole files: a program that ends by a signal (killed by whoever, also by
     // StopWatchedProgram) cannot remove the temporary files of the writes it was making, and
-    // once its end is seen those in these folders are removed (RemoveTemporaryFilesOf), nothing
-    // else. Its standard output goes nowhere; its standard error is kept for
-    // TakeProgramErrorOutput.
+    // once its end is seen those in these folders and their subfolders are removed
+    // (RemoveTemporaryFilesOf), nothing else. Its standard output goes nowhere; its standard error
+    // is kept for TakeProgramErrorOutput.
     virtual ProgramId StartWatchedProgram(const std::string& program,
                                           const std::vector<std::string>& args,
                                           const std::vector<std::string>& leftoverFolders) = 0;

@@ -140,7 +140,8 @@ int RemoveTemporaryFilesOf(long long pid, const std::string& folder) {
     const std::string stem = TemporaryStem(pid);
     int removed = 0;
     std::error_code ec;
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+    // Subfolders too, since a save name may lead into one; a link to a folder is not entered.
+    for (std::filesystem::recursive_directory_iterator it(folder, ec), end; !ec && it != end;
          it.increment(ec)) {
         const std::string name = it->path().filename().string();
         if (name.size() > stem.size() + 4 && name.compare(0, stem.size(), stem) == 0 &&

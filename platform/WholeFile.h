@@ -57,11 +57,12 @@ private:
 // was not there; false (errno set) when it still stands.
 bool RemoveFile(const std::string& path);
 
-// Removes the temporary files that the process `pid` left in the folder: those of its whole-file
-// writes (a short name that carries its process id), which a process killed in the middle of a
-// write cannot remove itself. Only regular files of that name are removed, as entries of the
-// folder itself (a link of such a name is no file of the process, and stays, as does what it
-// names); nothing else is touched. Returns how many were removed.
+// Removes the temporary files that the process `pid` left in the folder and its subfolders (a
+// link to a folder is not entered): those of its whole-file writes (a short name that carries its
+// process id), which a process killed in the middle of a write cannot remove itself. Only
+// regular files of that name are removed, as entries themselves (a link of such a name is no
+// file of the process, and stays, as does what it names); nothing else is touched. Returns how
+// many were removed.
 int RemoveTemporaryFilesOf(long long pid, const std::string& folder);
 
 // Fault injection for tests: every RemoveFile of the path fails from now on (EACCES, as in a

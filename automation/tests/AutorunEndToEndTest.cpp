@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QThread>
 #include <algorithm>
 #include <cerrno>
@@ -333,19 +334,29 @@ TEST_F(AutorunEndToEndTest, ATarquelThatRefusesToStartHasItsReasonInTheLog) {
 TEST_F(AutorunEndToEndTest, TheTemporaryFilesOfAKilledTarquelAreRemovedAndNothingElse) {
     WriteServedSet({"DownloadEOD = YES", "CreateHistory = YES"}, 1, 40);
     fs::create_directories(TempPath("E2E-EOD/sub"));
-    fs::create_directories(TempPath("outside"));
-    WriteFile(TempPath("outside/kept.tmp"), "x");
+    // A folder beside the program folder, outside everything the run writes.
+    std::string outside = TempFolder();
+    outside.pop_back();
+    outside += "-outside/";
+    fs::create_directories(outside);
+    const auto removeOutside = qScopeGuard([&] { fs::remove_all(outside); });
+    WriteFile(outside + "kept.tmp", "x");
     WriteFile(TempPath("Tarquel"),
               "#!/bin/sh\n"
               "folder=$(sed -n 2p \"$1\" | tr -d '\\r')\n"
-              "echo $$ > \"$(dirname \"$0\")/pid\"\n"
-              ": > \"$folder.vel-$$-1.tmp\"\n"
-              ": > \"$folder.vel-$$-22.tmp\"\n"
-              ": > \"$folder.vel-1$$-1.tmp\"\n"
-              ": > \"$folder.vel-$$-1.csv\"\n"
-              ": > \"${folder}sub/.vel-$$-1.tmp\"\n"
-              "ln -s \"$(dirname \"$0\")/outside/kept.tmp\" \"$folder.vel-$$-3.tmp\"\n"
-              "kill -9 $$\n");
+              "outside='" +
+                  outside +
+                  "'\n"
+                  "echo $$ > \"$(dirname \"$0\")/pid\"\n"
+                  ": > \"$folder.vel-$$-1.tmp\"\n"
+                  ": > \"$folder.vel-$$-22.tmp\"\n"
+                  ": > \"$folder.vel-1$$-1.tmp\"\n"
+                  ": > \"$folder.vel-$$-1.csv\"\n"
+                  ": > \"${folder}sub/.vel-$$-1.tmp\"\n"
+                  "ln -s \"${outside}kept.tmp\" \"$folder.vel-$$-3.tmp\"\n"
+                  ": > \"${outside}.vel-$$-4.tmp\"\n"
+                  "ln -s \"$outside\" \"${folder}linked\"\n"
+                  "kill -9 $$\n");
     fs::permissions(TempPath("Tarquel"), fs::perms::owner_all);
     RunAutorunMode();
     EXPECT_EQ(LogLinesStarting({"Autorun mode - Tarquel ended without a result file: "}).size(),
@@ -360,9 +371,11 @@ TEST_F(AutorunEndToEndTest, TheTemporaryFilesOfAKilledTarquelAreRemovedAndNothin
     std::sort(kept.begin(), kept.end());
     EXPECT_EQ(left, kept);
     EXPECT_TRUE(fs::is_symlink(TempPath("E2E-EOD/.vel-" + pid + "-3.tmp")));
-    EXPECT_EQ(TemporaryFiles(TempPath("E2E-EOD/sub/")),
-              std::vector<std::string>{".vel-" + pid + "-1.tmp"});
-    EXPECT_EQ(ReadFile(TempPath("outside/kept.tmp")), "x");
+    // Those in a subfolder are the run's too (a save name may lead into one); a link to a folder
+    // is not entered.
+    EXPECT_EQ(TemporaryFiles(TempPath("E2E-EOD/sub/")), std::vector<std::string>{});
+    EXPECT_TRUE(fs::exists(outside + ".vel-" + pid + "-4.tmp"));
+    EXPECT_EQ(ReadFile(outside + "kept.tmp"), "x");
 }
 
 // The processes whose parent is `parent`, from /proc.
