@@ -25,6 +25,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <optional>
 #include <string>
 
 namespace vel {
@@ -126,7 +127,9 @@ enum class Display { None, X, Wayland };
 // kDisplayProbeLimitMs: after that the child is killed and no display counts. The child writes
 // one byte: 'x' when the X display opens, else 'w' when the Wayland socket answers.
 Display AskDisplays(const QByteArray& x, const QByteArray& wayland) {
-    const Xcb xcb;  // loaded before the fork: the child only calls it
+    // Loaded before the fork, so that the child only calls it; not at all without an X display.
+    std::optional<Xcb> xcb;
+    if (!x.isEmpty()) xcb.emplace();
     int result[2];
     if (::pipe2(result, O_CLOEXEC) != 0) return Display::None;
     const pid_t parent = ::getpid();
@@ -136,7 +139,7 @@ Display AskDisplays(const QByteArray& x, const QByteArray& wayland) {
         // A parent that ends during the question takes the child with it.
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (::getppid() != parent) ::_exit(0);
-        const char answer = !x.isEmpty() && xcb.Opens(x)                         ? 'x'
+        const char answer = xcb && xcb->Opens(x)                                 ? 'x'
                             : !wayland.isEmpty() && WaylandDisplayOpens(wayland) ? 'w'
                                                                                  : '-';
         while (::write(result[1], &answer, 1) < 0 && errno == EINTR) {
