@@ -356,10 +356,6 @@ bool RebuildStep() {
         return Fail("Autorun mode - Creating History.mdb - Error in EOD data structure!",
                     kStructureError);
     History1RecordCount = 0;
-    // The files of this import, not those of an earlier one, even where it stops before it lists
-    // the folder.
-    ImportFolderFileNames.clear();
-    ImportFolderFileRows.clear();
     const long reportsBefore = ErrorHandlerReportsHere();
     bool built = false;
     RunGuarded([&] { built = ImportTextHistory(2, ImportSourcePath); });
@@ -452,12 +448,10 @@ bool LockTaken(const FolderHold& hold, const std::string& mode) {
 // run of a set writes there, since its load empties RESULTS. False, after the failure line and
 // the message, when another run, import or command holds it or it cannot be taken. A run that
 // `replaces` files (its download empties the folder, its rebuild replaces the database) makes a
-// missing folder first. Where there is no folder the run goes on without a lock (FolderHold):
-// its load fails, writing nothing.
+// missing folder first, and is refused when it cannot be made. Where there is no folder the run
+// goes on without a lock (FolderHold): its load fails, writing nothing.
 bool HoldSetFolder(std::optional<FolderHold>& hold, bool replaces) {
-    std::error_code ec;
-    if (replaces) std::filesystem::create_directories(EodDataFolderPath, ec);
-    hold.emplace(EodDataFolderPath);
+    hold.emplace(EodDataFolderPath, replaces);
     return LockTaken(*hold, "Autorun mode");
 }
 

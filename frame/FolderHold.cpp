@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "ActivityLog.h"
@@ -13,6 +15,7 @@
 #include "FilePaths.h"
 #include "FolderLock.h"
 #include "Hooks.h"
+#include "SystemErrorText.h"
 
 namespace vel {
 
@@ -32,11 +35,14 @@ std::vector<TakenLock>& TakenLocks() {
     return taken;
 }
 
-const std::string kNoError;
-
 }  // namespace
 
-FolderHold::FolderHold(const std::string& folder) : folder_(folder) {
+FolderHold::FolderHold(const std::string& folder, bool makeMissing) : folder_(folder) {
+    std::error_code ec;
+    if (makeMissing && !folder.empty() && !std::filesystem::create_directories(folder, ec) && ec) {
+        error_ = SystemErrorText(ec.value());
+        return;
+    }
     struct stat st {};
     if (folder.empty() || ::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
         held_ = true;
@@ -68,7 +74,7 @@ bool FolderHold::inUse() const {
 }
 
 const std::string& FolderHold::error() const {
-    return lock_ ? lock_->error() : kNoError;
+    return lock_ ? lock_->error() : error_;
 }
 
 std::string DataFolderOf(const std::string& path) {

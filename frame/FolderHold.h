@@ -19,8 +19,11 @@ class FolderHold {
 public:
     // Takes the lock of the folder without waiting, or shares the hold that the work around this
     // code has of it. Where there is no folder to lock (an empty path, or one that names no
-    // folder: a writer into it fails its own way) it holds without a lock.
-    explicit FolderHold(const std::string& folder);
+    // folder: a writer into it fails its own way) it holds without a lock. With `makeMissing`
+    // (for work that makes the folder it writes in, a rebuild or a download) a missing folder is
+    // made first and then locked, and one that cannot be made is refused with the system's
+    // reason, so that such work never runs unlocked.
+    explicit FolderHold(const std::string& folder, bool makeMissing = false);
     ~FolderHold();
     FolderHold(const FolderHold&) = delete;
     FolderHold& operator=(const FolderHold&) = delete;
@@ -36,6 +39,7 @@ public:
 private:
     std::string folder_;
     std::unique_ptr<FolderLock> lock_;  // the lock this hold took; none when shared or empty
+    std::string error_;                 // why a missing folder could not be made
     bool held_ = false;
 };
 

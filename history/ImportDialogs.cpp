@@ -184,7 +184,8 @@ void RunHistoryImport() {
     const std::string source = ImportSourcePath;
     const std::string folder = FolderOf(database);
     // While another run or import works on the folder, its download or rebuild goes on untouched.
-    const FolderHold hold(folder);
+    // The import makes a new set's folder, so the folder is made here and locked before it.
+    const FolderHold hold(folder, true);
     if (!HeldForWriting(hold)) return;
     switch (ImportSourceType) {
         case 1:

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "FolderHold.h"
 #include "FolderLock.h"
@@ -45,6 +46,25 @@ TEST_F(FolderHoldTest, TheHoldingWorkSharesItsHoldAndACommandWhileItYieldsIsRefu
     EXPECT_TRUE(FolderLock(folder).held());
     const EventsRun events;
     EXPECT_TRUE(FolderHold(folder).held());
+}
+
+TEST_F(FolderHoldTest, WorkThatMakesItsFolderLocksTheFolderItMadeOrIsRefused) {
+    const std::string folder = TempPath("New-EOD/");
+    {
+        const FolderHold import(folder, true);
+        ASSERT_TRUE(import.held()) << import.error();
+        EXPECT_TRUE(std::filesystem::is_directory(folder));
+        EXPECT_TRUE(FolderLock(folder).inUse());
+    }
+    // Under a file no folder can be made: refused with the system's reason, never unlocked.
+    const std::string file = TempPath("Plain.txt");
+    std::filesystem::create_directories(TempPath(""));
+    { std::ofstream(file) << "x"; }
+    const FolderHold refused(file + "/Set-EOD/", true);
+    EXPECT_FALSE(refused.held());
+    EXPECT_FALSE(refused.inUse());
+    EXPECT_FALSE(refused.error().empty());
+    EXPECT_EQ(RefusalText(refused), "The data folder cannot be locked!\r\n" + file + "/Set-EOD/");
 }
 
 }  // namespace
