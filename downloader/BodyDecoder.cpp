@@ -79,11 +79,7 @@ bool BodyDecoder::Feed(const char* data, std::size_t size) {
 
 bool BodyDecoder::Pass(std::size_t from, const char* data, std::size_t size) {
     if (from + 1 < stages_.size()) return FeedStage(from + 1, data, size);
-    if (!sink_(data, size)) {
-        sinkRefused_ = true;
-        return false;
-    }
-    return true;
+    return sink_(data, size);
 }
 
 bool BodyDecoder::FeedStage(std::size_t index, const char* data, std::size_t size) {

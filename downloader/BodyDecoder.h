@@ -41,13 +41,12 @@ public:
     BodyDecoder& operator=(const BodyDecoder&) = delete;
 
     // The next bytes of the body. False when the decoding ends here: a stream is damaged, or
-    // bytes follow a stream's end (Error() says which), or the sink refused decoded bytes
-    // (SinkRefused()). Nothing is fed after a false.
+    // bytes follow a stream's end (Error() says which), or the sink refused decoded bytes (its
+    // owner knows that). Nothing is fed after a false.
     bool Feed(const char* data, std::size_t size);
     // The body has come to its end: true when every stream ended whole, else Error() says why.
     bool Finish();
     const std::string& Error() const { return error_; }
-    bool SinkRefused() const { return sinkRefused_; }
 
 private:
     struct Stage;
@@ -58,7 +57,6 @@ private:
     std::vector<std::unique_ptr<Stage>> stages_;  // in the order of decoding
     Sink sink_;
     std::string error_;
-    bool sinkRefused_ = false;
 };
 
 }  // namespace vel
