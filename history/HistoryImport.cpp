@@ -177,6 +177,10 @@ void DiscardNewHistoryDatabase(const std::string& databasePath) {
 bool ImportTextHistory(int sourceType, const std::string& source) {
     // This import's database, whatever another command sets while this one yields.
     const std::string database = HistoryDatabasePath;
+    // The files of this import, not those of an earlier one, even where it stops before it lists
+    // the folder.
+    ImportFolderFileNames.clear();
+    ImportFolderFileRows.clear();
     for (int c = 1; c <= kImportColumns; ++c) {
         if (ImportColumnName(c) == "TradeDate" && ImportColumnType(c) == kKindText) {
             ShowNoTradeDatesMessage(database);
