@@ -47,18 +47,16 @@ bool SameOrigin(const QUrl& a, const QUrl& b) {
 }
 
 std::int64_t g_firstRetryPauseMs = ctlURLDownload::kFirstRetryPauseMs;
-// The files are written and renamed beside the event loop, which is a run's one busy thread over
-// a fast connection.
-bool g_backgroundSaving = true;
 
-// The one thread that writes the controls' files, in the order they were handed over, and
-// hands each outcome back to the event loop (a wake-up of the loop per file would cost the loop
-// what the thread saves it): outcomes that come together go back in one pass, and those that
-// come while the loop looks (from BeginLook to EndLook, around a handling that takes it only a
-// moment) go back at the look's end, without a wake-up. An event loop run inside a look (a yield,
-// a dialog) may wait for an outcome, so it ends the looks under way. Without work the thread
-// sleeps until a file is handed over: no thread waits busily. It lives until the end of the
-// program (which ends by _Exit; a normal end lets it finish its work).
+// The one thread that writes the controls' files, in the order they were handed over (beside the
+// event loop, which is a run's one busy thread over a fast connection), and hands each outcome
+// back to the event loop (a wake-up of the loop per file would cost the loop what the thread
+// saves it): outcomes that come together go back in one pass, and those that come while the loop
+// looks (from BeginLook to EndLook, around a handling that takes it only a moment) go back at the
+// look's end, without a wake-up. An event loop run inside a look (a yield, a dialog) may wait for
+// an outcome, so it ends the looks under way. Without work the thread sleeps until a file is
+// handed over: no thread waits busily. It lives until the end of the program (which ends by
+// _Exit; a normal end lets it finish its work).
 class FileWriter {
 public:
     FileWriter() : receiver_(std::make_unique<QObject>()) {
@@ -219,10 +217,6 @@ struct ctlURLDownload::SaveJob {
     ctlURLDownload* owner = nullptr;  // on the event loop's thread only
 };
 
-void ctlURLDownload::SetBackgroundSaving(bool on) {
-    g_backgroundSaving = on;
-}
-
 void ctlURLDownload::SetFirstRetryPauseMs(std::int64_t ms) {
     g_firstRetryPauseMs = std::max<std::int64_t>(ms, 0);
 }
@@ -233,8 +227,8 @@ std::string TransferStateCaption(int state) {
 }
 
 ctlURLDownload::ctlURLDownload(CurlTransport& transport, QObject* parent)
-    : QObject(parent), transport_(transport), background_(g_backgroundSaving) {
-    if (background_) transport_.SetActionHooks(&ActionBegins, &ActionEnded);
+    : QObject(parent), transport_(transport) {
+    transport_.SetActionHooks(&ActionBegins, &ActionEnded);
     YieldToEvents();
 }
 
@@ -372,22 +366,17 @@ void ctlURLDownload::Inet1_StateChanged(int State) {
 
 bool ctlURLDownload::TakeTransferBody(const char* data, std::size_t size) {
     // Inside the transport's read: the bytes go to the temporary file, nothing else happens.
-    if (background_ && !file_) {
+    if (!file_) {
         // Held for the writer, which also opens the file; a large body is written out here.
         // Room for twice the first piece at once: a page of a few pieces is not copied again.
         if (heldBody_.empty()) heldBody_.reserve(2 * size);
         heldBody_.append(data, size);
         if (heldBody_.size() < kHeldBodyLimit) return true;
-        data = nullptr;
-    }
-    if (!file_) {
         file_ = std::make_unique<WholeFile>(SaveFilePath, TargetLookedMissing());
         if (!file_->Open()) {
             saveErrno_ = errno;
             return false;
         }
-    }
-    if (background_ && !heldBody_.empty()) {
         // What was held goes out first; the rest of a large body goes out as it comes.
         const bool written = file_->Write(heldBody_.data(), heldBody_.size());
         heldBody_ = std::string();
@@ -395,7 +384,7 @@ bool ctlURLDownload::TakeTransferBody(const char* data, std::size_t size) {
             saveErrno_ = errno;
             return false;
         }
-        if (!data) return true;
+        return true;
     }
     if (!file_->Write(data, size)) {
         saveErrno_ = errno;
@@ -483,47 +472,36 @@ void ctlURLDownload::SaveBufferToFile() {
     YieldToEvents();
     if (cancels_ != started) return;
     TransferError = 0;
-    if (!file_ && !background_) {
-        // An empty response: an empty file.
-        file_ = std::make_unique<WholeFile>(SaveFilePath);
-        if (!file_->Open()) {
-            FailSaving();
-            return;
-        }
-    }
-    if (background_) {
-        auto job = std::make_shared<SaveJob>();
-        job->file = std::move(file_);
-        job->path = SaveFilePath;
-        job->lookedMissing = TargetLookedMissing();
-        job->body.swap(heldBody_);
-        job->owner = this;
-        saveJob_ = job;
-        Writer().Run(
-            [job] {
-                const std::lock_guard<std::mutex> writing(FileWritingMutex());
-                if (!job->file) {
-                    job->file = std::make_unique<WholeFile>(job->path, job->lookedMissing);
-                    if (!job->file->Open()) return false;
-                }
-                const bool saved =
-                    (job->body.empty() || job->file->Write(job->body.data(), job->body.size())) &&
-                    job->file->Commit();
-                const int reason = errno;
-                job->file.reset();
-                errno = reason;
-                return saved;
-            },
-            [job](bool saved, int reason) {
-                ctlURLDownload* owner = job->owner;
-                if (!owner || owner->saveJob_ != job) return;
-                owner->saveJob_.reset();
-                errno = reason;
-                owner->FinishSaving(saved);
-            });
-        return;
-    }
-    FinishSaving(file_->Commit());
+    auto job = std::make_shared<SaveJob>();
+    job->file = std::move(file_);
+    job->path = SaveFilePath;
+    job->lookedMissing = TargetLookedMissing();
+    job->body.swap(heldBody_);
+    job->owner = this;
+    saveJob_ = job;
+    Writer().Run(
+        [job] {
+            const std::lock_guard<std::mutex> writing(FileWritingMutex());
+            // A body held whole is written here (an empty response is an empty file).
+            if (!job->file) {
+                job->file = std::make_unique<WholeFile>(job->path, job->lookedMissing);
+                if (!job->file->Open()) return false;
+            }
+            const bool saved =
+                (job->body.empty() || job->file->Write(job->body.data(), job->body.size())) &&
+                job->file->Commit();
+            const int reason = errno;
+            job->file.reset();
+            errno = reason;
+            return saved;
+        },
+        [job](bool saved, int reason) {
+            ctlURLDownload* owner = job->owner;
+            if (!owner || owner->saveJob_ != job) return;
+            owner->saveJob_.reset();
+            errno = reason;
+            owner->FinishSaving(saved);
+        });
 }
 
 void ctlURLDownload::FinishSaving(bool saved) {

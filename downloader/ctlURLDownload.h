@@ -4,7 +4,7 @@
 // gives each free one the next URL and restarts failed ones; a restart waits a pause (a timer of
 // the door) that doubles from one failed attempt to the next, so that the attempts of a URL
 // outlast a short outage of its server. The body goes to a temporary file beside the target
-// (written on the writer thread, see SetBackgroundSaving), which is renamed onto it only when the
+// (written on the writer thread, see kHeldBodyLimit), which is renamed onto it only when the
 // whole response has arrived.
 #pragma once
 
@@ -53,15 +53,13 @@ public:
     static constexpr std::int64_t kMaxRetryPauseMs = 64000;
     // The first pause of every control (tests set 0: a failed attempt is restarted at once).
     static void SetFirstRetryPauseMs(std::int64_t ms);
-    // Whether the controls made from now on write their files on a thread of their own (on
-    // unless turned off; off, the event loop's thread streams the body into the temporary file
-    // as it comes): the body is held in memory and, once whole, the writer opens the
-    // temporary file, writes it and renames it onto SaveFilePath (a body of kHeldBodyLimit
-    // bytes or more has its file opened and written as it comes, and the writer ends it); the
-    // attempt ends as saved, and "Saved" is logged, only when the rename is done. A file that
-    // cannot be saved there ends the attempt with the same line as before, once the body has
-    // come. The writer keeps a file that it has begun when the attempt is cancelled meanwhile.
-    static void SetBackgroundSaving(bool on);
+    // The controls write their files on a thread of their own: the body is held in memory and,
+    // once whole, the writer opens the temporary file, writes it and renames it onto
+    // SaveFilePath (a body of kHeldBodyLimit bytes or more has its file opened and written as it
+    // comes, and the writer ends it); the attempt ends as saved, and "Saved" is logged, only
+    // when the rename is done. A file that cannot be saved there ends the attempt with the same
+    // line as before, once the body has come. The writer keeps a file that it has begun when the
+    // attempt is cancelled meanwhile.
     static constexpr std::size_t kHeldBodyLimit = 1024 * 1024;
 
     explicit ctlURLDownload(CurlTransport& transport, QObject* parent = nullptr);
@@ -169,9 +167,8 @@ private:
     CurlTransport::Id transfer_ = 0;  // the running step's transfer, 0 when none
     QUrl address_;                    // the running step's address
     std::unique_ptr<WholeFile> file_;
-    int saveErrno_ = 0;  // why the file did not take the body
-    bool background_ = false;
-    std::string heldBody_;  // the body not yet written (background saving)
+    int saveErrno_ = 0;     // why the file did not take the body
+    std::string heldBody_;  // the body not yet written
     struct SaveJob;
     std::shared_ptr<SaveJob> saveJob_;  // the file in the writer's hands, null when none
     TimerId deadline_ = 0;              // the door's timer of the running attempt, 0 when none

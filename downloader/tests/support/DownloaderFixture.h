@@ -40,7 +40,6 @@ protected:
         // The same for the certificate authorities: a test that trusts others names them.
         for (const char* name : kCertificateVariables) ::unsetenv(name);
         ctlURLDownload::SetFirstRetryPauseMs(0);
-        ctlURLDownload::SetBackgroundSaving(true);
     }
     void TearDown() override {
         ctlURLDownload::SetFirstRetryPauseMs(ctlURLDownload::kFirstRetryPauseMs);
