@@ -365,13 +365,16 @@ void CurlTransport::WatchSocket(int socket, int what) {
     std::unique_ptr<Watch>& watch = watches_[socket];
     if (!watch) watch = std::make_unique<Watch>();
     watch->released = false;
-    const auto want = [this, socket](std::unique_ptr<QSocketNotifier>& notifier,
-                                     QSocketNotifier::Type type, bool on) {
+    // The notifiers belong to the watch, which stays as long as the transport: their handlers
+    // may keep it.
+    Watch* const w = watch.get();
+    const auto want = [this, socket, w](std::unique_ptr<QSocketNotifier>& notifier,
+                                        QSocketNotifier::Type type, bool on) {
         if (on && !notifier) {
             notifier = std::make_unique<QSocketNotifier>(socket, type);
             const int events = type == QSocketNotifier::Read ? CURL_CSELECT_IN : CURL_CSELECT_OUT;
             connect(notifier.get(), &QSocketNotifier::activated, this,
-                    [this, socket, events] { OnReady(socket, events); });
+                    [this, socket, events, w] { OnReady(*w, socket, events); });
         }
         if (notifier && notifier->isEnabled() != on) notifier->setEnabled(on);
     };
@@ -393,25 +396,22 @@ void CurlTransport::UnwatchSocket(int socket) {
     // deleted here.
     Watch& watch = *it->second;
     if (!watch.connection) {
-        SwitchOff(socket);
+        SwitchOff(watch);
         return;
     }
     watch.released = true;
     if (watch.write && watch.write->isEnabled()) watch.write->setEnabled(false);
 }
 
-void CurlTransport::SwitchOff(int socket) {
-    const auto it = watches_.find(socket);
-    if (it == watches_.end()) return;
-    for (std::unique_ptr<QSocketNotifier>* n : {&it->second->read, &it->second->write})
+void CurlTransport::SwitchOff(Watch& watch) {
+    for (std::unique_ptr<QSocketNotifier>* n : {&watch.read, &watch.write})
         if (*n && (*n)->isEnabled()) (*n)->setEnabled(false);
 }
 
-void CurlTransport::OnReady(int socket, int events) {
-    const auto it = watches_.find(socket);
-    if (it != watches_.end() && it->second->released) {
+void CurlTransport::OnReady(Watch& watch, int socket, int events) {
+    if (watch.released) {
         // Nothing for curl, which looks at the connection when it takes it up again.
-        SwitchOff(socket);
+        SwitchOff(watch);
         return;
     }
     Act(socket, events);
@@ -426,9 +426,11 @@ void CurlTransport::NoteConnection(int socket) {
 int CurlTransport::OnClose(void* self, curl_socket_t socket) {
     // No notifier watches a closed descriptor.
     auto& transport = *static_cast<CurlTransport*>(self);
-    transport.SwitchOff(socket);
     const auto it = transport.watches_.find(socket);
-    if (it != transport.watches_.end()) it->second->connection = false;
+    if (it != transport.watches_.end()) {
+        transport.SwitchOff(*it->second);
+        it->second->connection = false;
+    }
     return ::close(socket);
 }
 

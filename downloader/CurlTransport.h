@@ -137,10 +137,10 @@ private:
 
     void WatchSocket(int socket, int what);
     void UnwatchSocket(int socket);
-    // Switches the socket's notifiers off.
-    void SwitchOff(int socket);
-    // A notifier of the socket has fired.
-    void OnReady(int socket, int events);
+    // Switches the watch's notifiers off.
+    static void SwitchOff(Watch& watch);
+    // A notifier of the socket, which `watch` watches, has fired.
+    void OnReady(Watch& watch, int socket, int events);
     // Curl has opened a socket for a connection (SocketHooks, in the source), and closes one.
     friend struct SocketHooks;
     void NoteConnection(int socket);
