@@ -1,8 +1,8 @@
 // The decoding of a body that its server sent compressed although the request asked for none:
 // gzip (also named x-gzip), deflate (zlib-wrapped, or raw as some servers send it) and br
 // (brotli), decoded as the bytes come, in pieces of bounded size, and whole only when every
-// compressed stream ended whole (for gzip with its trailer's check). A body of any other coding
-// is taken as it came.
+// compressed stream ended whole (for gzip with its trailer's check). A body of no bytes at all is
+// whole, whatever its coding. A body of any other coding is taken as it came.
 #pragma once
 
 #include <cstddef>
@@ -47,7 +47,9 @@ public:
     // bytes follow a stream's end (Error() says which), or the sink refused decoded bytes (its
     // owner knows that). Nothing is fed after a false.
     bool Feed(const char* data, std::size_t size);
-    // The body has come to its end: true when every stream ended whole, else Error() says why.
+    // The body has come to its end: true when every stream ended whole, or when the body had
+    // no bytes at all (its framing alone says whether it is whole, as for a body of no coding);
+    // else Error() says why.
     bool Finish();
     const std::string& Error() const { return error_; }
 

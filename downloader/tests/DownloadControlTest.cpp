@@ -173,6 +173,30 @@ TEST_F(DownloadControlTest, ABrBodyIsSavedDecodedAndOneCutShortIsNeverSaved) {
               1);
 }
 
+// An empty body labelled with a coding (Content-Length 0, or no bytes before the end of the
+// connection) is an empty file, as curl saves it, where a body with bytes must hold its stream.
+TEST_F(DownloadControlTest, AnEmptyBodyOfAnyCodingIsAnEmptyFile) {
+    HttpBehaviour closing = Encoded("", "gzip");
+    closing.closeDelimited = true;
+    server.Route("/closing", closing);
+    server.Route("/gzip", Encoded("", "gzip"));
+    server.Route("/deflate", Encoded("", "deflate"));
+    server.Route("/br", Encoded("", "br"));
+    server.Route("/chain", Encoded("", "gzip, br"));
+    control->PassCountMax = 1;
+    for (const std::string path : {"/gzip", "/deflate", "/br", "/chain", "/closing"}) {
+        WriteFile(TempPath("E.csv"), "old");
+        control->PassCount = 0;
+        EXPECT_EQ(Download(server.Url(path), "E.csv"), 2) << path;
+        EXPECT_EQ(ReadFile(TempPath("E.csv")), "") << path;
+    }
+    EXPECT_EQ(LogCount("Attempt= 1 Saved URL="), 5);
+    server.Route("/one", Encoded("\x1f", "gzip"));
+    control->PassCount = 0;
+    EXPECT_EQ(Download(server.Url("/one"), "E.csv"), 3);
+    EXPECT_EQ(LogCount("Given up after attempt 1 URL=" + server.Url("/one")), 1);
+}
+
 // A coding that the program does not decode, alone or in a list, leaves the body as it came.
 TEST_F(DownloadControlTest, ABodyOfACodingNotDecodedIsSavedAsItCame) {
     server.Route("/u.csv", Encoded(kGzipText, "UTF-8"));
