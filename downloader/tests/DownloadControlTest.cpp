@@ -680,6 +680,36 @@ TEST_F(DownloadControlTest, AKeptConnectionThatItsServerClosesCostsTheEventLoopN
     EXPECT_LT(wakeUps, 20);
 }
 
+// Qt's warnings of a notifier on a descriptor that is no longer open.
+std::vector<std::string> g_invalidSocketWarnings;
+void RecordInvalidSocketWarning(QtMsgType, const QMessageLogContext&, const QString& message) {
+    if (message.contains(QStringLiteral("QSocketNotifier: Invalid socket")))
+        g_invalidSocketWarnings.push_back(message.toStdString());
+}
+
+// A name that is not found: curl's threaded resolver hands the descriptor that wakes it up to the
+// transport, lets go of it and closes it itself. No notifier is left on it, which the event loop
+// would find closed at its next wait and warn of ("QSocketNotifier: Invalid socket ...
+// disabling..."). The name is longer than a DNS name may be (253 bytes) and under ".invalid",
+// so the resolver fails without sending a query anywhere.
+TEST_F(DownloadControlTest, AHostThatIsNotFoundLeavesNoNotifierOnAClosedDescriptor) {
+    std::string host;
+    for (int label = 0; label < 5; ++label) host += std::string(60, 'q') + '.';
+    const std::string url = "http://" + host + "invalid/ibm.csv";
+    g_invalidSocketWarnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(&RecordInvalidSocketWarning);
+    control->PassCountMax = 1;
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        control->PassCount = 0;
+        EXPECT_EQ(Download(url, "X.csv"), 3) << attempt;
+        RunFor(50);  // the waits in which the event loop would find the closed descriptor
+    }
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(g_invalidSocketWarnings, std::vector<std::string>{});
+    EXPECT_EQ(LogCount("Failed attempt 1 (Could not resolve host: "), 3);
+    EXPECT_TRUE(SavedNames().empty());
+}
+
 TEST_F(DownloadControlTest, ALargeBodyArrivesWhole) {
     HttpBehaviour big;
     big.generatedSize = 8 * 1024 * 1024 + 13;
