@@ -5,9 +5,9 @@
 // no_proxy), cookies live in memory for the run, and TLS verifies the peer and the host name
 // with the system's certificates, or with the authorities that the environment names as curl's
 // own tool reads them (CURL_CA_BUNDLE; else SSL_CERT_FILE and SSL_CERT_DIR). A body that the
-// server compresses in gzip or deflate although the request asks for none is decoded, and is
-// whole only when its compressed stream ended whole (BodyDecoder); a body of another coding is
-// handed on as it came.
+// server compresses in gzip, deflate or br although the request asks for none is decoded, and is
+// whole only when its compressed stream ended whole or it has no bytes at all (BodyDecoder); a
+// body of another coding is handed on as it came.
 //
 // A transfer reports to its client: the body bytes of the final response as they come, decoded
 // (inside libcurl's write callback, so the client only stores them), then, from the event loop and

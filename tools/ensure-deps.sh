@@ -7,7 +7,7 @@
 # are missing.
 set -eu
 pkgs=(g++ cmake make libgtest-dev libgmock-dev libsqlite3-dev qt6-base-dev libcurl4-openssl-dev
-  zlib1g-dev libssl-dev fonts-dejavu-core clang-format curl locales nginx xvfb)
+  zlib1g-dev libbrotli-dev libssl-dev fonts-dejavu-core clang-format curl locales nginx xvfb)
 
 # The installed packages, one a line, sorted.
 installed_packages() {

@@ -1,6 +1,7 @@
 // The download control against the loopback server: byte-exact files, error pages, broken
 // bodies, refused and stalled transfers, credentials, redirects, restarts and cancels, HTTPS,
 // a proxy and cookies.
+#include <brotli/encode.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -135,10 +136,71 @@ TEST_F(DownloadControlTest, ConcatenatedGzipMembersAreSavedWhole) {
     EXPECT_EQ(ReadFile(TempPath("T.csv")), kGzipText + kGzipText);
 }
 
+// The text compressed by brotli's encoder.
+std::string Brotli(const std::string& text) {
+    std::string out(BrotliEncoderMaxCompressedSize(text.size()) + 16, '\0');
+    std::size_t size = out.size();
+    EXPECT_TRUE(BrotliEncoderCompress(BROTLI_DEFAULT_QUALITY, BROTLI_DEFAULT_WINDOW,
+                                      BROTLI_MODE_GENERIC, text.size(),
+                                      reinterpret_cast<const std::uint8_t*>(text.data()), &size,
+                                      reinterpret_cast<std::uint8_t*>(out.data())));
+    out.resize(size);
+    return out;
+}
+
+// A proxy that forces br on every answer: the file holds what the server's file holds, also
+// through "gzip, br", and a br stream cut short though framed whole fails the attempt with the
+// reason and leaves the old file.
+TEST_F(DownloadControlTest, ABrBodyIsSavedDecodedAndOneCutShortIsNeverSaved) {
+    const std::string text = GeneratedBody(200000);
+    const std::string br = Brotli(text);
+    server.Route("/b.csv", Encoded(br, "br"));
+    server.Route("/g.csv", Encoded(Brotli(kGzip), "gzip, br"));
+    server.Route("/cut.csv", Encoded(br.substr(0, br.size() - 1), "br"));
+    EXPECT_EQ(Download(server.Url("/b.csv"), "B.csv"), 2);
+    EXPECT_TRUE(ReadFile(TempPath("B.csv")) == text);
+    EXPECT_EQ(Download(server.Url("/g.csv"), "G.csv"), 2);
+    EXPECT_EQ(ReadFile(TempPath("G.csv")), kGzipText);
+    WriteFile(TempPath("C.csv"), "old");
+    control->PassCount = 0;
+    control->PassCountMax = 5;
+    EXPECT_EQ(Download(server.Url("/cut.csv"), "C.csv"), 3);
+    EXPECT_EQ(ReadFile(TempPath("C.csv")), "old");
+    EXPECT_EQ(SavedNames(), (std::vector<std::string>{"B.csv", "C.csv", "G.csv"}));
+    EXPECT_EQ(LogCount("Failed attempt 1 (HTTP 200, the br stream breaks off before its end) "
+                       "URL=" +
+                       server.Url("/cut.csv")),
+              1);
+}
+
+// An empty body labelled with a coding (Content-Length 0, or no bytes before the end of the
+// connection) is an empty file, as curl saves it, where a body with bytes must hold its stream.
+TEST_F(DownloadControlTest, AnEmptyBodyOfAnyCodingIsAnEmptyFile) {
+    HttpBehaviour closing = Encoded("", "gzip");
+    closing.closeDelimited = true;
+    server.Route("/closing", closing);
+    server.Route("/gzip", Encoded("", "gzip"));
+    server.Route("/deflate", Encoded("", "deflate"));
+    server.Route("/br", Encoded("", "br"));
+    server.Route("/chain", Encoded("", "gzip, br"));
+    control->PassCountMax = 1;
+    for (const std::string path : {"/gzip", "/deflate", "/br", "/chain", "/closing"}) {
+        WriteFile(TempPath("E.csv"), "old");
+        control->PassCount = 0;
+        EXPECT_EQ(Download(server.Url(path), "E.csv"), 2) << path;
+        EXPECT_EQ(ReadFile(TempPath("E.csv")), "") << path;
+    }
+    EXPECT_EQ(LogCount("Attempt= 1 Saved URL="), 5);
+    server.Route("/one", Encoded("\x1f", "gzip"));
+    control->PassCount = 0;
+    EXPECT_EQ(Download(server.Url("/one"), "E.csv"), 3);
+    EXPECT_EQ(LogCount("Given up after attempt 1 URL=" + server.Url("/one")), 1);
+}
+
 // A coding that the program does not decode, alone or in a list, leaves the body as it came.
 TEST_F(DownloadControlTest, ABodyOfACodingNotDecodedIsSavedAsItCame) {
     server.Route("/u.csv", Encoded(kGzipText, "UTF-8"));
-    server.Route("/b.csv", Encoded(kGzip, "gzip, br"));
+    server.Route("/b.csv", Encoded(kGzip, "gzip, zstd"));
     EXPECT_EQ(Download(server.Url("/u.csv"), "U.csv"), 2);
     EXPECT_EQ(ReadFile(TempPath("U.csv")), kGzipText);
     EXPECT_EQ(Download(server.Url("/b.csv"), "B.csv"), 2);
@@ -616,6 +678,36 @@ TEST_F(DownloadControlTest, AKeptConnectionThatItsServerClosesCostsTheEventLoopN
     idle.exec();
     QObject::disconnect(counting);
     EXPECT_LT(wakeUps, 20);
+}
+
+// Qt's warnings of a notifier on a descriptor that is no longer open.
+std::vector<std::string> g_invalidSocketWarnings;
+void RecordInvalidSocketWarning(QtMsgType, const QMessageLogContext&, const QString& message) {
+    if (message.contains(QStringLiteral("QSocketNotifier: Invalid socket")))
+        g_invalidSocketWarnings.push_back(message.toStdString());
+}
+
+// A name that is not found: curl's threaded resolver hands the descriptor that wakes it up to the
+// transport, lets go of it and closes it itself. No notifier is left on it, which the event loop
+// would find closed at its next wait and warn of ("QSocketNotifier: Invalid socket ...
+// disabling..."). The name is longer than a DNS name may be (253 bytes) and under ".invalid",
+// so the resolver fails without sending a query anywhere.
+TEST_F(DownloadControlTest, AHostThatIsNotFoundLeavesNoNotifierOnAClosedDescriptor) {
+    std::string host;
+    for (int label = 0; label < 5; ++label) host += std::string(60, 'q') + '.';
+    const std::string url = "http://" + host + "invalid/ibm.csv";
+    g_invalidSocketWarnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(&RecordInvalidSocketWarning);
+    control->PassCountMax = 1;
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        control->PassCount = 0;
+        EXPECT_EQ(Download(url, "X.csv"), 3) << attempt;
+        RunFor(50);  // the waits in which the event loop would find the closed descriptor
+    }
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(g_invalidSocketWarnings, std::vector<std::string>{});
+    EXPECT_EQ(LogCount("Failed attempt 1 (Could not resolve host: "), 3);
+    EXPECT_TRUE(SavedNames().empty());
 }
 
 TEST_F(DownloadControlTest, ALargeBodyArrivesWhole) {
