@@ -1,6 +1,7 @@
 // The environment a Qt program prepares before its QApplication: a session without a runtime
-// folder (a scheduler, CI) gets a private one, so that Qt asks for it without a warning, and a
-// display that Qt cannot use (gone, silent, or Wayland without Qt's plugin) means offscreen.
+// folder (a scheduler, CI) gets a private one, so that Qt asks for it without a warning, a
+// display that Qt cannot use (gone, silent, or Wayland without Qt's plugin) means offscreen, and
+// the platforms of the displays that answer are named.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -18,13 +19,16 @@
 #include <QStandardPaths>
 #include <QString>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -165,10 +169,6 @@ TEST(QtEnvironment, ADisplayThatCannotBeOpenedMeansOffscreenUnlessTheUserChoseAP
     const ScopedFolder folder;
     const SilentListener wayland = SilentListener::AtPath(folder.Path() + "/wayland-0");
     ASSERT_FALSE(wayland.Name().empty());
-    // This Qt has no Wayland platform: a Wayland display alone is none that it can open.
-    const bool waylandPlugin = QFile::exists(QLibraryInfo::path(QLibraryInfo::PluginsPath) +
-                                             QLatin1String("/platforms/libqwayland-generic.so"));
-    const char* const waylandPlatform = waylandPlugin ? "wayland;offscreen" : "offscreen";
     const ScopedVariable runtime("XDG_RUNTIME_DIR", "/tmp");
     struct Case {
         const char* display;
@@ -178,7 +178,7 @@ TEST(QtEnvironment, ADisplayThatCannotBeOpenedMeansOffscreenUnlessTheUserChoseAP
     for (const Case& c :
          {Case{dead.c_str(), nullptr, "offscreen"}, Case{nullptr, "wayland-gone-77", "offscreen"},
           Case{silent.Name().c_str(), nullptr, "offscreen"},
-          Case{dead.c_str(), wayland.Name().c_str(), waylandPlatform}}) {
+          Case{dead.c_str(), wayland.Name().c_str(), "offscreen"}}) {
         const ScopedVariable setX("DISPLAY", c.display);
         const ScopedVariable setWayland("WAYLAND_DISPLAY", c.wayland);
         {
@@ -198,7 +198,8 @@ TEST(QtEnvironment, ADisplayThatCannotBeOpenedMeansOffscreenUnlessTheUserChoseAP
 }
 
 // An X server of the test's own (Xvfb at the first free display number, which it reports),
-// ended with its owner.
+// ended with its owner. It does not reset when its last client leaves, since a connection
+// during the reset would be refused.
 class TestXvfb {
 public:
     TestXvfb() {
@@ -207,10 +208,11 @@ public:
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, ready[1], 3);
-        char* const argv[] = {const_cast<char*>("Xvfb"), const_cast<char*>("-displayfd"),
-                              const_cast<char*>("3"),    const_cast<char*>("-nolisten"),
-                              const_cast<char*>("tcp"),  nullptr};
-        if (::posix_spawnp(&pid_, "Xvfb", &actions, nullptr, argv, environ) != 0) pid_ = -1;
+        std::string arguments[] = {"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-noreset"};
+        std::vector<char*> argv;
+        for (std::string& argument : arguments) argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        if (::posix_spawnp(&pid_, "Xvfb", &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
         posix_spawn_file_actions_destroy(&actions);
         ::close(ready[1]);
         std::string number;
@@ -236,7 +238,105 @@ private:
     std::string display_;
 };
 
-TEST(QtEnvironment, AnXDisplayThatAnswersIsLeftToQt) {
+// A Wayland compositor reduced to its first roundtrip, on a thread of its own: it answers a
+// wl_display.sync (as the wire carries it: object 1, size 12 << 16 | opcode 0, the callback's
+// id) with the callback's done event, and closes every other connection without a word.
+class AnsweringCompositor {
+public:
+    explicit AnsweringCompositor(const std::string& path) {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, path.data(),
+                    std::min(path.size(), sizeof address.sun_path - 1));
+        listener_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (listener_ < 0 ||
+            ::bind(listener_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(listener_, 8) != 0)
+            return;
+        path_ = path;
+        thread_ = std::thread([this] { Serve(); });
+    }
+    ~AnsweringCompositor() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+        if (listener_ >= 0) ::close(listener_);
+    }
+    AnsweringCompositor(const AnsweringCompositor&) = delete;
+    AnsweringCompositor& operator=(const AnsweringCompositor&) = delete;
+    // The socket's path, "" when it could not listen.
+    const std::string& Path() const { return path_; }
+
+private:
+    void Serve() {
+        while (!stop_) {
+            pollfd waiting{listener_, POLLIN, 0};
+            if (::poll(&waiting, 1, 50) <= 0) continue;
+            const int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (client < 0) continue;
+            std::uint32_t request[3] = {};
+            pollfd reading{client, POLLIN, 0};
+            if (::poll(&reading, 1, 1000) > 0 &&
+                ::recv(client, request, sizeof request, MSG_WAITALL) == sizeof request &&
+                request[0] == 1 && request[1] == (12u << 16 | 0u)) {
+                const std::uint32_t done[3] = {request[2], 12u << 16 | 0u, 1};
+                [[maybe_unused]] const auto sent = ::send(client, done, sizeof done, MSG_NOSIGNAL);
+            }
+            ::close(client);
+        }
+    }
+    int listener_ = -1;
+    std::string path_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// What the probe names for the displays of one case, and that it names it within the limit.
+struct ProbeCase {
+    const char* display;
+    const char* wayland;
+    bool waylandPlugin;
+    const char* platforms;
+};
+
+void ExpectProbeNames(const ProbeCase& c) {
+    const ScopedVariable setX("DISPLAY", c.display);
+    const ScopedVariable setWayland("WAYLAND_DISPLAY", c.wayland);
+    const auto start = std::chrono::steady_clock::now();
+    const std::string platforms = ProbeQtPlatforms(c.waylandPlugin);
+    const auto took = std::chrono::steady_clock::now() - start;
+    const std::string what = std::string("DISPLAY=") + (c.display ? c.display : "") +
+                             " WAYLAND_DISPLAY=" + (c.wayland ? c.wayland : "") +
+                             (c.waylandPlugin ? " with" : " without") + " the Wayland plugin";
+    EXPECT_EQ(platforms, c.platforms) << what;
+    // Displays that never answer, X and Wayland together, cost the one limit of about 2 s.
+    EXPECT_LT(took, std::chrono::milliseconds(3500)) << what;
+}
+
+TEST(QtEnvironment, AWaylandDisplayCountsWhenItsCompositorAnswersBesideASilentX) {
+    const ScopedFolder folder;
+    const ScopedVariable runtime("XDG_RUNTIME_DIR", folder.Path().c_str());
+    const AnsweringCompositor compositor(folder.Path() + "/wayland-0");
+    ASSERT_FALSE(compositor.Path().empty());
+    const SilentListener hung = SilentListener::AtPath(folder.Path() + "/wayland-hung");
+    ASSERT_FALSE(hung.Name().empty());
+    const SilentListener silentX = SilentListener::AtXDisplay();
+    ASSERT_FALSE(silentX.Name().empty());
+    const std::string dead = DeadXDisplay();
+    const char* const x = silentX.Name().c_str();
+    for (const ProbeCase& c : {
+             ProbeCase{nullptr, "wayland-0", true, "wayland;offscreen"},
+             ProbeCase{nullptr, compositor.Path().c_str(), true, "wayland;offscreen"},
+             ProbeCase{nullptr, "wayland-0", false, "offscreen"},
+             ProbeCase{dead.c_str(), "wayland-0", true, "wayland;offscreen"},
+             // Asked side by side: the X server that never answers does not use up the limit.
+             ProbeCase{x, "wayland-0", true, "wayland;offscreen"},
+             // A hung compositor takes the connection and never answers.
+             ProbeCase{nullptr, "wayland-hung", true, "offscreen"},
+         })
+        ExpectProbeNames(c);
+}
+
+TEST(QtEnvironment, AnXDisplayThatAnswersIsNamedSoThatQtTriesNoMissingWayland) {
     if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()) {
         if (std::getenv("CI") != nullptr)
             FAIL() << "Xvfb is not installed; tools/ensure-deps.sh installs it as root";
@@ -244,11 +344,33 @@ TEST(QtEnvironment, AnXDisplayThatAnswersIsLeftToQt) {
     }
     const TestXvfb server;
     ASSERT_FALSE(server.Display().empty()) << "Xvfb did not come up";
-    const ScopedVariable setX("DISPLAY", server.Display().c_str());
-    const ScopedVariable setWayland("WAYLAND_DISPLAY", nullptr);
+    const ScopedFolder folder;
+    const ScopedVariable runtime("XDG_RUNTIME_DIR", folder.Path().c_str());
+    const AnsweringCompositor compositor(folder.Path() + "/wayland-0");
+    ASSERT_FALSE(compositor.Path().empty());
+    const SilentListener hung = SilentListener::AtPath(folder.Path() + "/wayland-hung");
+    ASSERT_FALSE(hung.Name().empty());
+    const char* const x = server.Display().c_str();
+    for (const ProbeCase& c : {
+             ProbeCase{x, nullptr, true, "xcb"},
+             ProbeCase{x, "wayland-0", true, "wayland;xcb"},
+             // An XWayland session without Qt's Wayland plugin.
+             ProbeCase{x, "wayland-0", false, "xcb"},
+             ProbeCase{x, "wayland-hung", true, "xcb"},
+         })
+        ExpectProbeNames(c);
+
+    // Named in the environment, where Qt would otherwise put Wayland first; the plugin is looked
+    // for in Qt's own folder alone.
+    const ScopedVariable setX("DISPLAY", x);
+    const ScopedVariable setWayland("WAYLAND_DISPLAY", "wayland-0");
+    const ScopedVariable pluginPath("QT_PLUGIN_PATH", nullptr);
+    const ScopedVariable platformPluginPath("QT_QPA_PLATFORM_PLUGIN_PATH", nullptr);
     const ScopedVariable platform("QT_QPA_PLATFORM", nullptr);
     PrepareQtEnvironment();
-    EXPECT_EQ(std::getenv("QT_QPA_PLATFORM"), nullptr) << server.Display();
+    const bool waylandPlugin = QFile::exists(QLibraryInfo::path(QLibraryInfo::PluginsPath) +
+                                             QLatin1String("/platforms/libqwayland-generic.so"));
+    EXPECT_STREQ(std::getenv("QT_QPA_PLATFORM"), waylandPlugin ? "wayland;xcb" : "xcb");
 }
 
 }  // namespace
