@@ -23,9 +23,11 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <thread>
@@ -199,16 +201,19 @@ TEST(QtEnvironment, ADisplayThatCannotBeOpenedMeansOffscreenUnlessTheUserChoseAP
 
 // An X server of the test's own (Xvfb at the first free display number, which it reports),
 // ended with its owner. It does not reset when its last client leaves, since a connection
-// during the reset would be refused.
+// during the reset would be refused. With an authority file it takes only the clients that
+// show a cookie of the file.
 class TestXvfb {
 public:
-    TestXvfb() {
+    explicit TestXvfb(const std::string& authority = "") {
         int ready[2];
         if (::pipe2(ready, O_CLOEXEC) != 0) return;
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, ready[1], 3);
-        std::string arguments[] = {"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-noreset"};
+        std::vector<std::string> arguments = {"Xvfb",      "-displayfd", "3",
+                                              "-nolisten", "tcp",        "-noreset"};
+        if (!authority.empty()) arguments.insert(arguments.end(), {"-auth", authority});
         std::vector<char*> argv;
         for (std::string& argument : arguments) argv.push_back(argument.data());
         argv.push_back(nullptr);
@@ -336,12 +341,18 @@ TEST(QtEnvironment, AWaylandDisplayCountsWhenItsCompositorAnswersBesideASilentX)
         ExpectProbeNames(c);
 }
 
-TEST(QtEnvironment, AnXDisplayThatAnswersIsNamedSoThatQtTriesNoMissingWayland) {
-    if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()) {
+// The cases that need a real X server: skipped where Xvfb is not installed, failed under CI.
+class QtEnvironmentOnX : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()) return;
         if (std::getenv("CI") != nullptr)
             FAIL() << "Xvfb is not installed; tools/ensure-deps.sh installs it as root";
         GTEST_SKIP() << "Xvfb is not installed; tools/ensure-deps.sh installs it as root";
     }
+};
+
+TEST_F(QtEnvironmentOnX, AnXDisplayThatAnswersIsNamedSoThatQtTriesNoMissingWayland) {
     const TestXvfb server;
     ASSERT_FALSE(server.Display().empty()) << "Xvfb did not come up";
     const ScopedFolder folder;
@@ -371,6 +382,58 @@ TEST(QtEnvironment, AnXDisplayThatAnswersIsNamedSoThatQtTriesNoMissingWayland) {
     const bool waylandPlugin = QFile::exists(QLibraryInfo::path(QLibraryInfo::PluginsPath) +
                                              QLatin1String("/platforms/libqwayland-generic.so"));
     EXPECT_STREQ(std::getenv("QT_QPA_PLATFORM"), waylandPlugin ? "wayland;xcb" : "xcb");
+}
+
+// An authority file with one entry for every display: the cookie (MIT-MAGIC-COOKIE-1, 16 bytes)
+// in the file format of libXau, each field a big-endian length and its bytes behind the family.
+void WriteAuthority(const std::string& path) {
+    std::string entry = {'\xff', '\xff'};  // FamilyWild
+    for (const std::string& field :
+         {std::string(), std::string(), std::string("MIT-MAGIC-COOKIE-1"),
+          std::string("0123456789abcdef")}) {
+        entry += static_cast<char>(field.size() >> 8);
+        entry += static_cast<char>(field.size() & 0xff);
+        entry += field;
+    }
+    std::ofstream(path, std::ios::binary) << entry;
+}
+
+// What the process writes on its stderr while `work` runs.
+template <typename Work>
+std::string StderrOf(Work work) {
+    std::fflush(stderr);
+    FILE* captured = std::tmpfile();
+    if (!captured) return "(no temporary file to capture stderr)";
+    const int saved = ::dup(STDERR_FILENO);
+    ::dup2(::fileno(captured), STDERR_FILENO);
+    work();
+    std::fflush(stderr);
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    std::string text;
+    std::rewind(captured);
+    for (int c; (c = std::fgetc(captured)) != EOF;) text += static_cast<char>(c);
+    std::fclose(captured);
+    return text;
+}
+
+TEST_F(QtEnvironmentOnX, AnXServerThatWantsAuthorityIsNoDisplayWithoutItAndSaysNothing) {
+    const ScopedFolder folder;
+    const std::string authority = folder.Path() + "/authority";
+    WriteAuthority(authority);
+    const TestXvfb server(authority);
+    ASSERT_FALSE(server.Display().empty()) << "Xvfb did not come up";
+    const ScopedVariable setX("DISPLAY", server.Display().c_str());
+    const ScopedVariable setWayland("WAYLAND_DISPLAY", nullptr);
+    {
+        // As under cron: no authority at all.
+        const ScopedVariable noAuthority("XAUTHORITY", (folder.Path() + "/none").c_str());
+        std::string platforms;
+        EXPECT_EQ(StderrOf([&] { platforms = ProbeQtPlatforms(false); }), "");
+        EXPECT_EQ(platforms, "offscreen");
+    }
+    const ScopedVariable withAuthority("XAUTHORITY", authority.c_str());
+    EXPECT_STREQ(ProbeQtPlatforms(false), "xcb");
 }
 
 }  // namespace
