@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/signalfd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -27,6 +28,8 @@
 #include <cstring>
 #include <optional>
 #include <string>
+
+#include "QtProgramStart.h"
 
 namespace vel {
 namespace {
@@ -210,25 +213,48 @@ struct Displays {
     bool wayland = false;
 };
 
+// A descriptor that becomes readable while one of the held end signals is pending; it is never
+// read, so that the signal stays pending for the end command. -1 when none is held.
+class HeldSignalWatch {
+public:
+    HeldSignalWatch() {
+        const sigset_t held = HeldEndSignals();
+        if (!sigisemptyset(&held)) fd_ = ::signalfd(-1, &held, SFD_NONBLOCK | SFD_CLOEXEC);
+    }
+    ~HeldSignalWatch() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    HeldSignalWatch(const HeldSignalWatch&) = delete;
+    HeldSignalWatch& operator=(const HeldSignalWatch&) = delete;
+    int Ready() const { return fd_; }
+
+private:
+    int fd_ = -1;
+};
+
 // Asks the displays side by side, for kDisplayProbeLimitMs at most: one that has not answered by
-// then counts as none.
+// then counts as none. A held end signal ends the asking at once, and then none counts: the
+// program is ending.
 Displays AskDisplays(const QByteArray& x, const QByteArray& wayland) {
+    const HeldSignalWatch endSignals;
     std::optional<XQuestion> xQuestion;
     if (!x.isEmpty()) xQuestion.emplace(x);
     std::optional<WaylandQuestion> waylandQuestion;
     if (!wayland.isEmpty()) waylandQuestion.emplace(wayland);
     Displays found;
-    pollfd waits[2] = {{xQuestion ? xQuestion->Ready() : -1, POLLIN, 0},
-                       {waylandQuestion ? waylandQuestion->Ready() : -1, POLLIN, 0}};
+    pollfd waits[3] = {{xQuestion ? xQuestion->Ready() : -1, POLLIN, 0},
+                       {waylandQuestion ? waylandQuestion->Ready() : -1, POLLIN, 0},
+                       {endSignals.Ready(), POLLIN, 0}};
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(kDisplayProbeLimitMs);
     while (waits[0].fd >= 0 || waits[1].fd >= 0) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) break;
-        const int n = ::poll(waits, 2, static_cast<int>(left.count()));
+        const int n = ::poll(waits, 3, static_cast<int>(left.count()));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
+        if (waits[2].revents != 0) return Displays{};
         // A descriptor that is ready has answered (poll ignores the negative ones).
         if (waits[0].revents != 0) {
             found.x = xQuestion->Answer();

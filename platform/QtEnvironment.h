@@ -19,7 +19,8 @@ void PrepareQtEnvironment(bool offscreen = false);
 // `waylandPlugin` (Qt has its Wayland platform plugin). The displays are asked side by side for
 // about 2 s at most (X in a forked child; before the QApplication the process has one thread),
 // after which one that has not answered counts as none. Nothing of the asking reaches stdout or
-// stderr.
+// stderr. A signal that HoldEndSignals holds ends the asking at once, with "offscreen", and stays
+// pending.
 const char* ProbeQtPlatforms(bool waylandPlugin);
 
 // True when windows on the Qt platform of this name can be seen by a user: false for the

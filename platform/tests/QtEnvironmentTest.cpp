@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
@@ -16,11 +17,13 @@
 
 #include <QFile>
 #include <QLibraryInfo>
+#include <QObject>
 #include <QStandardPaths>
 #include <QString>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -35,9 +38,13 @@
 #include <vector>
 
 #include "QtEnvironment.h"
+#include "QtProgramStart.h"
+#include "SilentListener.h"
 
 namespace vel {
 namespace {
+
+using testing::SilentListener;
 
 std::vector<std::string> qtMessages;
 
@@ -112,58 +119,6 @@ private:
     std::string path_;
 };
 
-// A stream socket that listens and takes every connection without ever answering.
-class SilentListener {
-public:
-    // At an X display ":<n>" of the first free n from 300 (the abstract socket that an X server
-    // of that number binds, and that libxcb tries first).
-    static SilentListener AtXDisplay() {
-        SilentListener listener;
-        for (int n = 300; n < 400 && listener.name_.empty(); ++n) {
-            const std::string number = std::to_string(n);
-            std::string file = "/tmp/.X11-unix/X";
-            file += number;
-            sockaddr_un address{};
-            address.sun_family = AF_UNIX;
-            std::memcpy(address.sun_path + 1, file.data(), file.size());
-            std::string display = ":";
-            display += number;
-            if (listener.Listen(address, offsetof(sockaddr_un, sun_path) + 1 + file.size()))
-                listener.name_ = display;
-        }
-        return listener;
-    }
-    // At a socket file of this path.
-    static SilentListener AtPath(const std::string& path) {
-        SilentListener listener;
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::memcpy(address.sun_path, path.data(),
-                    std::min(path.size(), sizeof address.sun_path - 1));
-        if (listener.Listen(address, sizeof address)) listener.name_ = path;
-        return listener;
-    }
-    SilentListener(SilentListener&& other) noexcept
-        : fd_(std::exchange(other.fd_, -1)), name_(std::move(other.name_)) {}
-    ~SilentListener() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    // The display name or path, "" when no socket could be bound.
-    const std::string& Name() const { return name_; }
-
-private:
-    SilentListener() = default;
-    bool Listen(const sockaddr_un& address, size_t length) {
-        if (fd_ < 0) fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        return fd_ >= 0 &&
-               ::bind(fd_, reinterpret_cast<const sockaddr*>(&address),
-                      static_cast<socklen_t>(length)) == 0 &&
-               ::listen(fd_, 8) == 0;
-    }
-    int fd_ = -1;
-    std::string name_;
-};
-
 TEST(QtEnvironment, ADisplayThatCannotBeOpenedMeansOffscreenUnlessTheUserChoseAPlatform) {
     const std::string dead = DeadXDisplay();
     const SilentListener silent = SilentListener::AtXDisplay();
@@ -197,6 +152,39 @@ TEST(QtEnvironment, ADisplayThatCannotBeOpenedMeansOffscreenUnlessTheUserChoseAP
         PrepareQtEnvironment();
         EXPECT_STREQ(std::getenv("QT_QPA_PLATFORM"), "xcb");
     }
+}
+
+TEST(QtEnvironment, AHeldEndSignalEndsTheProbeAtOnceAndStaysPendingForTheEndCommand) {
+    const SilentListener silent = SilentListener::AtXDisplay();
+    ASSERT_FALSE(silent.Name().empty());
+    const ScopedVariable setX("DISPLAY", silent.Name().c_str());
+    const ScopedVariable setWayland("WAYLAND_DISPLAY", nullptr);
+    HoldEndSignals();
+    // Sent to this thread alone: another thread of the test program would take it unheld.
+    const pthread_t prober = ::pthread_self();
+    std::thread sender([prober] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        ::pthread_kill(prober, SIGTERM);
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const std::string platforms = ProbeQtPlatforms(false);
+    const auto took = std::chrono::steady_clock::now() - start;
+    sender.join();
+    EXPECT_EQ(platforms, "offscreen");
+    EXPECT_LT(took, std::chrono::milliseconds(1500));
+    sigset_t pending;
+    ::sigpending(&pending);
+    EXPECT_TRUE(sigismember(&pending, SIGTERM));
+
+    // Taken here, so that the test program lives on, and the hold released.
+    sigset_t term;
+    sigemptyset(&term);
+    sigaddset(&term, SIGTERM);
+    const timespec now{};
+    EXPECT_EQ(::sigtimedwait(&term, nullptr, &now), SIGTERM);
+    QObject parent;
+    RouteEndSignals(&parent, [] {});
+    for (const int number : {SIGTERM, SIGINT, SIGHUP}) std::signal(number, SIG_DFL);
 }
 
 // An X server of the test's own (Xvfb at the first free display number, which it reports),
