@@ -49,6 +49,9 @@ void ShowWindows() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Until RouteEndSignals, a signal waits for the end command instead of ending the program
+    // unlogged; the display probe ends at once on it.
+    vel::HoldEndSignals();
     vel::PrepareQtEnvironment();
     vel::RouteQtMessages(&vel::WriteActivityLogOrHold);
     QApplication app(argc, argv);

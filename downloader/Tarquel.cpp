@@ -17,6 +17,9 @@
 #include "frmTarquel.h"
 
 int main(int argc, char** argv) {
+    // Until RouteEndSignals, a signal waits for the end command instead of ending the program
+    // unlogged; the display probe ends at once on it.
+    vel::HoldEndSignals();
     vel::PrepareQtEnvironment();
     vel::RouteQtMessages(&vel::WriteActivityLogOrHold);
     QApplication app(argc, argv);

@@ -2,6 +2,7 @@
 #include "QtProgramStart.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -23,6 +24,19 @@ namespace vel {
 namespace {
 
 int g_signalPipe[2] = {-1, -1};
+
+// The end signals that HoldEndSignals blocked, released by RouteEndSignals. Only those: one that
+// the program's parent had blocked stays as it came.
+sigset_t g_heldSignals = [] {
+    sigset_t none;
+    sigemptyset(&none);
+    return none;
+}();
+
+void ReleaseEndSignals() {
+    pthread_sigmask(SIG_UNBLOCK, &g_heldSignals, nullptr);
+    sigemptyset(&g_heldSignals);
+}
 
 // Only write(2) here, and errno as the interrupted code left it. The write end does not block:
 // when the socket is full a wake-up is already pending, so the byte may be dropped.
@@ -52,7 +66,31 @@ void Drain(int fd) {
 
 }  // namespace
 
+void HoldEndSignals() {
+    sigset_t blocked;
+    if (pthread_sigmask(SIG_BLOCK, nullptr, &blocked) != 0) return;
+    sigset_t hold;
+    sigemptyset(&hold);
+    for (const int number : {SIGTERM, SIGINT, SIGHUP})
+        if (!sigismember(&blocked, number)) sigaddset(&hold, number);
+    // Linux keeps a blocked signal pending even where its action is to ignore it.
+    struct sigaction hangUp {};
+    if (sigaction(SIGHUP, nullptr, &hangUp) == 0 && hangUp.sa_handler == SIG_IGN)
+        sigdelset(&hold, SIGHUP);
+    if (pthread_sigmask(SIG_BLOCK, &hold, nullptr) == 0)
+        sigorset(&g_heldSignals, &g_heldSignals, &hold);
+}
+
+sigset_t HeldEndSignals() {
+    return g_heldSignals;
+}
+
 void RouteEndSignals(QObject* parent, std::function<void()> endCommand) {
+    // After the handlers are in place, or without them: a held signal then takes its default
+    // action.
+    struct Release {
+        ~Release() { ReleaseEndSignals(); }
+    } release;
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) return;
     SetNonBlocking(g_signalPipe[0]);
     SetNonBlocking(g_signalPipe[1]);

@@ -2,6 +2,8 @@
 // the program's own end command on the event loop, and the command line as one text.
 #pragma once
 
+#include <signal.h>
+
 #include <functional>
 #include <string>
 
@@ -9,12 +11,24 @@ class QObject;
 
 namespace vel {
 
+// Holds SIGTERM, SIGINT and SIGHUP blocked until RouteEndSignals routes them, so that one that
+// comes during the start (while the displays are asked, before the end command exists) stays
+// pending and then runs the end command, as at any other moment. A SIGHUP that the program was
+// started to ignore (nohup) is not held and stays ignored. Called on the first line of main,
+// while the process has one thread.
+void HoldEndSignals();
+
+// The signals that HoldEndSignals holds and RouteEndSignals has not yet released (none before
+// and after): a wait of the start (the display probe) ends at once when one of them is pending.
+sigset_t HeldEndSignals();
+
 // From now on SIGTERM, SIGINT and SIGHUP run `endCommand` on the event loop of `parent`'s thread
 // (also while a long command yields to window events), through a socket pair written by the signal
 // handler. Each burst of signals runs the command once; a signal arriving while the command runs
-// (and yields) does not start it again inside itself. Called once per process, after the
-// QApplication exists. When the socket pair cannot be made, the signals keep their default
-// action.
+// (and yields) does not start it again inside itself. Releases the signals that HoldEndSignals
+// holds, so that one that came meanwhile runs the command now, and the programs started from
+// here on inherit none blocked. Called once per process, after the QApplication exists. When the
+// socket pair cannot be made, the signals keep their default action.
 void RouteEndSignals(QObject* parent, std::function<void()> endCommand);
 
 // The folder of the running executable, with a trailing "/", as the bytes of its path

@@ -3,7 +3,8 @@
 // runs the three calculations with their reports; the download and set failures with real
 // processes; a downloader whose late result would mislead the next run; and the real Vellicor
 // program running the demonstration set as `make run` does, ending by itself with its run, also
-// from a program folder whose name is not UTF-8; signals, and the kill of Vellicor, during a run.
+// from a program folder whose name is not UTF-8; signals, and the kill of Vellicor, during a run
+// and while the displays are asked.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -27,6 +28,7 @@
 #include "DirectoryListing.h"
 #include "FolderLock.h"
 #include "QtDoor.h"
+#include "SilentListener.h"
 #include "TestHttpServer.h"
 #include "UnattendedRuns.h"
 
@@ -469,6 +471,42 @@ TEST_F(AutorunSignalTest, SighupActsAsSigterm) {
     const pid_t tarquel = SignalInTheMiddleOfADownload(vellicor, SIGHUP);
     ASSERT_NE(tarquel, 0);
     ExpectTheRunFailedAndTarquelEnded(vellicor, tarquel);
+}
+
+// A signal while the display probe waits for an X server that never answers (a hung one) ends
+// the program as at any other moment: logged, status 1, and a run that began is stopped.
+TEST_F(AutorunSignalTest, SigtermWhileTheDisplaysAreAskedEndsTheProgramAsAtAnyOtherMoment) {
+    CopyProgram(VELLICOR_BINARY, "Vellicor");
+    GenerateEod("Demo", 5, 300);
+    ASSERT_TRUE(WriteDemonstrationSet("Demo"));
+    const testing::SilentListener hungX = testing::SilentListener::AtXDisplay();
+    ASSERT_FALSE(hungX.Name().empty());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", QString::fromStdString(hungX.Name()));
+    env.remove("WAYLAND_DISPLAY");
+    env.remove("QT_QPA_PLATFORM");
+    QProcess vellicor;
+    vellicor.setProcessEnvironment(env);
+    vellicor.start(QString::fromStdString(TempPath("Vellicor")), {"Demo.autorun"});
+    ASSERT_TRUE(vellicor.waitForStarted(10000));
+    clock.start();
+    // The probe asks the X server from a child of its own, which the program has only then.
+    while (ChildrenOf(vellicor.processId()).empty() && clock.elapsed() < 10000) QThread::msleep(5);
+    ASSERT_FALSE(ChildrenOf(vellicor.processId()).empty());
+    ::kill(static_cast<pid_t>(vellicor.processId()), SIGTERM);
+    ASSERT_TRUE(vellicor.waitForFinished(30000));
+    EXPECT_EQ(vellicor.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(vellicor.exitCode(), 1);
+    EXPECT_EQ(vellicor.readAllStandardError().toStdString(), "");
+    // The end command comes before the run begins or stops it, as the timing falls.
+    const std::string log = ReadFile(TempPath("Vellicor.log"));
+    ASSERT_FALSE(LogTexts().empty()) << log;
+    EXPECT_EQ(LogTexts().back(), "Exiting Vellicor.") << log;
+    EXPECT_TRUE(LogLinesStarting({"Autorun mode - End."}).empty()) << log;
+    const bool began = !LogLinesStarting({"Autorun mode - Start."}).empty();
+    const auto stopped =
+        LogLinesStarting({"Autorun mode - Error - The run was stopped by a signal!"});
+    EXPECT_EQ(stopped.size(), began ? 1u : 0u) << log;
 }
 
 TEST_F(AutorunSignalTest, TarquelEndsWhenVellicorIsKilled) {

@@ -1,5 +1,7 @@
-// SIGTERM routed to the end command: one run per signal, none started inside a run that yields.
+// SIGTERM routed to the end command: one run per signal, none started inside a run that yields,
+// and a signal held during the start run once the end command is routed.
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -8,6 +10,7 @@
 #include <algorithm>
 #include <csignal>
 #include <memory>
+#include <vector>
 
 #include "QtProgramStart.h"
 
@@ -18,6 +21,16 @@ void RunEventLoopFor(int milliseconds) {
     QEventLoop loop;
     QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+// The end signals that the calling thread blocks.
+std::vector<int> BlockedEndSignals() {
+    sigset_t blocked;
+    pthread_sigmask(SIG_BLOCK, nullptr, &blocked);
+    std::vector<int> numbers;
+    for (const int number : {SIGTERM, SIGINT, SIGHUP})
+        if (sigismember(&blocked, number)) numbers.push_back(number);
+    return numbers;
 }
 
 // Each test routes the signals to its own parent and gives them back their default action, so
@@ -88,6 +101,38 @@ TEST_F(QtProgramStartTest, ASignalWhileTheCommandYieldsDoesNotStartItInsideItsel
     EXPECT_GE(calls, 1);
     EXPECT_LE(calls, 2);
     EXPECT_EQ(deepest, 1);
+}
+
+TEST_F(QtProgramStartTest, ASignalWhileTheyAreHeldRunsTheEndCommandOnceTheyAreRouted) {
+    HoldEndSignals();
+    EXPECT_EQ(BlockedEndSignals(), (std::vector<int>{SIGTERM, SIGINT, SIGHUP}));
+    std::raise(SIGTERM);
+    int calls = 0;
+    RouteEndSignals(parent.get(), [&calls] { ++calls; });
+    RunEventLoopFor(200);
+    EXPECT_EQ(calls, 1);
+    // None stays blocked for the programs started from here on.
+    EXPECT_EQ(BlockedEndSignals(), std::vector<int>{});
+    const sigset_t held = HeldEndSignals();
+    EXPECT_TRUE(sigisemptyset(&held));
+}
+
+TEST_F(QtProgramStartTest, ASighupThatTheProgramWasStartedToIgnoreIsNotHeldAndStaysIgnored) {
+    std::signal(SIGHUP, SIG_IGN);
+    HoldEndSignals();
+    const sigset_t held = HeldEndSignals();
+    EXPECT_TRUE(sigismember(&held, SIGTERM));
+    EXPECT_FALSE(sigismember(&held, SIGHUP));
+    // Not pending either, where it would end the display probe.
+    std::raise(SIGHUP);
+    sigset_t pending;
+    sigpending(&pending);
+    EXPECT_FALSE(sigismember(&pending, SIGHUP));
+    int calls = 0;
+    RouteEndSignals(parent.get(), [&calls] { ++calls; });
+    RunEventLoopFor(200);
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(BlockedEndSignals(), std::vector<int>{});
 }
 
 }  // namespace
