@@ -138,12 +138,13 @@ LogOpen OpenLog(bool truncate) {
     return result;
 }
 
+std::string reportedPath;  // the log path whose failure was reported on standard error
+
 // Appends the text in one write, so that a reader of the file never sees part of a line and
 // the log is complete up to its last line however the process ends. Reports a failure once per
 // log path so that an unwritable log does not flood the terminal.
 // The outcome of the open (LogOpen::Open when the file was open already).
 LogOpen WriteToLog(bool truncate, const std::string& text) {
-    static std::string reportedPath;
     const std::lock_guard<std::mutex> lock(g_logMutex);
     const LogOpen opened = !truncate && LogStillOpen() ? LogOpen::Open : OpenLog(truncate);
     bool ok = opened == LogOpen::Open;
@@ -184,6 +185,8 @@ std::string OneLine(const std::string& text) {
 bool OpenActivityLog(const std::string& name) {
     ActivityLogPath = JoinPath(ProgramFolderPath, name);
     SetMessageLogSink(&WriteActivityLog);
+    // A start reports its own failure.
+    reportedPath.clear();
     std::error_code ec;
     std::uintmax_t size = 0;
     if (std::filesystem::is_regular_file(ActivityLogPath, ec)) {
@@ -191,8 +194,8 @@ bool OpenActivityLog(const std::string& name) {
         if (ec) size = 0;
     }
     const bool anew = size == 0 || size > kActivityLogLimit;
-    return WriteToLog(anew, anew ? std::string() : std::string(kSeparator) + "\r\n") !=
-           LogOpen::NotRegular;
+    return WriteToLog(anew, anew ? std::string() : std::string(kSeparator) + "\r\n") ==
+           LogOpen::Open;
 }
 
 void WriteActivityLogOrHold(const std::string& text) {

@@ -25,11 +25,11 @@ constexpr std::uintmax_t kActivityLogLimit = 2000000;
 // Sets ActivityLogPath to the name in ProgramFolderPath (which the caller has set) and
 // prepares the file: a missing or empty file, or one longer than kActivityLogLimit bytes, is
 // created empty; otherwise a separator line of 74 "*" is appended. Also makes the log the
-// place where unattended message boxes are written. A file that cannot be written is reported
-// once on standard error; the program goes on. Something other than a regular file under the
-// name (a FIFO, a device, a folder) is never waited on: it is reported once on standard error
-// ("The activity log is not a regular file: " and the path) and the result is false, on which
-// the program ends with status 1.
+// place where unattended message boxes are written. Something other than a regular file under
+// the name (a FIFO, a device, a folder) is never waited on. A log that cannot be opened is
+// reported once on standard error ("The activity log is not a regular file: " or "The activity
+// log cannot be written: ", and the path) and the result is false, on which the program ends
+// with status 1.
 bool OpenActivityLog(const std::string& name);
 
 // Writes the text as WriteActivityLog does when the log is open; before, keeps it until
