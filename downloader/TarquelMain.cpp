@@ -17,7 +17,7 @@ void Main(const std::string& commandLine, const std::string& executableFolder, D
           const std::function<void()>& showWindow) {
     ProgramFolderPath = AsFolderPath(executableFolder);
     CommandLineText = Trim(commandLine);
-    // A log that is no regular file was refused on standard error: nothing could be logged.
+    // A log that cannot be opened was reported on standard error: nothing could be logged.
     if (!OpenActivityLog("Tarquel.log")) door().EndProcess(1);
     WriteActivityLog("Starting Tarquel.");
 

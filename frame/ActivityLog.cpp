@@ -2,6 +2,7 @@
 #include "ActivityLog.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,9 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <mutex>
-#include <system_error>
 #include <vector>
 
 #include "AppState.h"
@@ -116,52 +115,88 @@ bool LogStillOpen() {
 
 enum class LogOpen { Open, Failed, NotRegular };
 
-// Opens the file without waiting (a FIFO would wait for a reader for ever, before any signal can
-// be handled) and takes only a regular file.
-LogOpen OpenLog(bool truncate) {
-    CloseLog();
-    const int fd = ::open(
-        ActivityLogPath.c_str(),
-        O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | (truncate ? O_TRUNC : 0), 0666);
+// Opens the file for appends without waiting (a FIFO would wait for a reader for ever, before any
+// signal can be handled) and takes only a regular file: `fd` and `st` get its descriptor and
+// status. Neither creates nor empties anything but a missing file.
+LogOpen OpenForAppends(int& fd, struct stat& st) {
+    fd = ::open(ActivityLogPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK,
+                0666);
     // A FIFO without a reader, a socket or a folder.
     if (fd < 0) return errno == ENXIO || errno == EISDIR ? LogOpen::NotRegular : LogOpen::Failed;
-    struct stat st {};
     const LogOpen result = ::fstat(fd, &st) != 0 ? LogOpen::Failed
                            : S_ISREG(st.st_mode) ? LogOpen::Open
                                                  : LogOpen::NotRegular;
     if (result != LogOpen::Open) {
         ::close(fd);
-        return result;
+        fd = -1;
     }
-    g_log = OpenLogFile{ActivityLogPath, fd, st.st_dev, st.st_ino};
-    WatchLog();
     return result;
 }
 
-// Appends the text in one write, so that a reader of the file never sees part of a line and
-// the log is complete up to its last line however the process ends. Reports a failure once per
-// log path so that an unwritable log does not flood the terminal.
-// The outcome of the open (LogOpen::Open when the file was open already).
-LogOpen WriteToLog(bool truncate, const std::string& text) {
-    static std::string reportedPath;
-    const std::lock_guard<std::mutex> lock(g_logMutex);
-    const LogOpen opened = !truncate && LogStillOpen() ? LogOpen::Open : OpenLog(truncate);
-    bool ok = opened == LogOpen::Open;
-    for (size_t done = 0; ok && done < text.size();) {
-        const auto written = ::write(g_log.fd, text.data() + done, text.size() - done);
+// Takes the shared lock that every writer of the log holds on its descriptor while it runs, so
+// that no start of another process empties the file under it. Another start holds the file
+// exclusively only while it empties it or writes its separator: that is waited for, up to about
+// two seconds (an outside program holding the lock for longer is not waited on; the log is then
+// written without the lock).
+void LockShared(int fd) {
+    for (int tries = 0; tries < 2000; ++tries) {
+        if (::flock(fd, LOCK_SH | LOCK_NB) == 0) return;
+        if (errno != EWOULDBLOCK && errno != EINTR) return;
+        ::usleep(1000);
+    }
+}
+
+// Makes the descriptor the open log (the one open before is closed only now, so that its shared
+// lock is held until the new one's is).
+void InstallLog(int fd, const struct stat& st) {
+    CloseLog();
+    g_log = OpenLogFile{ActivityLogPath, fd, st.st_dev, st.st_ino};
+    WatchLog();
+}
+
+// Writes the whole text in one write where the system allows, so that a reader of the file never
+// sees part of a line and the log is complete up to its last line however the process ends.
+bool WriteAll(int fd, const std::string& text) {
+    for (size_t done = 0; done < text.size();) {
+        const auto written = ::write(fd, text.data() + done, text.size() - done);
         if (written > 0)
             done += static_cast<size_t>(written);
         else if (written == 0 || errno != EINTR)
-            ok = false;
+            return false;
     }
-    if (!ok && reportedPath != ActivityLogPath) {
-        reportedPath = ActivityLogPath;
-        std::fprintf(stderr,
-                     opened == LogOpen::NotRegular ? "The activity log is not a regular file: %s\n"
-                                                   : "The activity log cannot be written: %s\n",
-                     ActivityLogPath.c_str());
+    return true;
+}
+
+std::string g_reportedPath;  // the log path whose failure was reported on standard error
+
+// Reports a failure of the log once per log path, so that an unwritable log does not flood the
+// terminal.
+void ReportFailure(LogOpen opened) {
+    if (g_reportedPath == ActivityLogPath) return;
+    g_reportedPath = ActivityLogPath;
+    std::fprintf(stderr,
+                 opened == LogOpen::NotRegular ? "The activity log is not a regular file: %s\n"
+                                               : "The activity log cannot be written: %s\n",
+                 ActivityLogPath.c_str());
+}
+
+// Appends the text to the log, opening it anew (under the shared lock) where the open file no
+// longer stands under its path.
+void WriteToLog(const std::string& text) {
+    const std::lock_guard<std::mutex> lock(g_logMutex);
+    LogOpen opened = LogOpen::Open;
+    if (!LogStillOpen()) {
+        int fd = -1;
+        struct stat st {};
+        opened = OpenForAppends(fd, st);
+        if (opened == LogOpen::Open) {
+            LockShared(fd);
+            InstallLog(fd, st);
+        } else {
+            CloseLog();
+        }
     }
-    return opened;
+    if (opened != LogOpen::Open || !WriteAll(g_log.fd, text)) ReportFailure(opened);
 }
 
 // The text as one line: trailing line breaks dropped, inner ones (CR LF, LF or CR) made blanks.
@@ -184,15 +219,33 @@ std::string OneLine(const std::string& text) {
 bool OpenActivityLog(const std::string& name) {
     ActivityLogPath = JoinPath(ProgramFolderPath, name);
     SetMessageLogSink(&WriteActivityLog);
-    std::error_code ec;
-    std::uintmax_t size = 0;
-    if (std::filesystem::is_regular_file(ActivityLogPath, ec)) {
-        size = std::filesystem::file_size(ActivityLogPath, ec);
-        if (ec) size = 0;
+    const std::lock_guard<std::mutex> lock(g_logMutex);
+    // An earlier open of this process is no other writer; a start reports its own failure.
+    CloseLog();
+    g_reportedPath.clear();
+    int fd = -1;
+    struct stat st {};
+    const LogOpen opened = OpenForAppends(fd, st);
+    bool ready = opened == LogOpen::Open;
+    if (ready) {
+        // Only a start that holds the file alone (no other process has it open as its log) may
+        // empty it. Of two starts at once one gets the exclusive lock; the other waits for its
+        // shared lock until the first has emptied the file, and then finds it empty (and writes
+        // no separator) or holding the first one's lines (and appends its separator). The size
+        // is measured under the lock, so that what a start decides holds until it has written.
+        const bool alone = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+        if (!alone) LockShared(fd);
+        ready = ::fstat(fd, &st) == 0;
+        if (ready && st.st_size > 0) {
+            ready = alone && static_cast<std::uintmax_t>(st.st_size) > kActivityLogLimit
+                        ? ::ftruncate(fd, 0) == 0
+                        : WriteAll(fd, std::string(kSeparator) + "\r\n");
+        }
+        if (alone) ::flock(fd, LOCK_SH);
+        InstallLog(fd, st);
     }
-    const bool anew = size == 0 || size > kActivityLogLimit;
-    return WriteToLog(anew, anew ? std::string() : std::string(kSeparator) + "\r\n") !=
-           LogOpen::NotRegular;
+    if (!ready) ReportFailure(opened);
+    return ready;
 }
 
 void WriteActivityLogOrHold(const std::string& text) {
@@ -211,8 +264,8 @@ void WriteHeldActivityLog() {
 void WriteActivityLog(const std::string& text) {
     if (ActivityLogPath.empty()) return;
     const DateTime now = door().Now();
-    WriteToLog(false, "Date: " + formatShortDate(now.date) + "  Time: " + formatLongTime(now) +
-                          " >> " + OneLine(text) + "\r\n");
+    WriteToLog("Date: " + formatShortDate(now.date) + "  Time: " + formatLongTime(now) + " >> " +
+               OneLine(text) + "\r\n");
 }
 
 }  // namespace vel

@@ -19,17 +19,20 @@ struct ActivityLogState {
 extern ActivityLogState ActivityLog;
 inline std::string& ActivityLogPath = ActivityLog.ActivityLogPath;
 
-// A log file longer than this is begun anew at the next start.
+// A log file longer than this is begun anew at the next start that holds it alone.
 constexpr std::uintmax_t kActivityLogLimit = 2000000;
 
 // Sets ActivityLogPath to the name in ProgramFolderPath (which the caller has set) and
-// prepares the file: a missing or empty file, or one longer than kActivityLogLimit bytes, is
-// created empty; otherwise a separator line of 74 "*" is appended. Also makes the log the
-// place where unattended message boxes are written. A file that cannot be written is reported
-// once on standard error; the program goes on. Something other than a regular file under the
-// name (a FIFO, a device, a folder) is never waited on: it is reported once on standard error
-// ("The activity log is not a regular file: " and the path) and the result is false, on which
-// the program ends with status 1.
+// prepares the file: a missing file is created; an empty one stays so; one longer than
+// kActivityLogLimit bytes is emptied, but only when no other process holds it as its log;
+// otherwise a separator line of 74 "*" is appended. Every process holds a shared lock (flock) on
+// the log it has open, on every descriptor it opens anew too; the start takes it exclusively,
+// without waiting, to empty the file. Also makes the log the place where unattended message
+// boxes are written. Something other than a regular file under the name (a FIFO, a device, a
+// folder) is never waited on. A log that cannot be opened, or emptied, or given its separator, is
+// reported once on standard error ("The activity log is not a regular file: " or "The activity
+// log cannot be written: ", and the path) and the result is false, on which the program ends
+// with status 1.
 bool OpenActivityLog(const std::string& name);
 
 // Writes the text as WriteActivityLog does when the log is open; before, keeps it until

@@ -39,7 +39,7 @@ void ParseCommandLine() {
 void Main(const std::string& commandLine, const std::string& executableFolder,
           const std::function<void()>& showWindows) {
     ProgramFolderPath = AsFolderPath(executableFolder);
-    // A log that is no regular file was refused on standard error: nothing could be logged.
+    // A log that cannot be opened was reported on standard error: nothing could be logged.
     if (!OpenActivityLog("Vellicor.log")) door().EndProcess(1);
     WriteActivityLog("Starting Vellicor.");
 

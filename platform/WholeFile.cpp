@@ -1,6 +1,7 @@
 // Files written whole or not at all.
 #include "WholeFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,9 +10,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
-#include <filesystem>
 #include <string>
-#include <system_error>
+#include <vector>
 
 #include "FilePaths.h"
 #include "UnfinishedFiles.h"
@@ -138,17 +138,43 @@ void InjectUnprivilegedOwnership(bool on, gid_t memberOf) {
 int RemoveTemporaryFilesOf(long long pid, const std::string& folder) {
     if (pid <= 0) return 0;
     const std::string stem = TemporaryStem(pid);
+    const auto named = [&stem](const std::string& name) {
+        return name.size() > stem.size() + 4 && name.compare(0, stem.size(), stem) == 0 &&
+               name.compare(name.size() - 4, 4, ".tmp") == 0;
+    };
     int removed = 0;
-    std::error_code ec;
-    // Subfolders too, since a save name may lead into one; a link to a folder is not entered.
-    for (std::filesystem::recursive_directory_iterator it(folder, ec), end; !ec && it != end;
-         it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (name.size() > stem.size() + 4 && name.compare(0, stem.size(), stem) == 0 &&
-            name.compare(name.size() - 4, 4, ".tmp") == 0 &&
-            std::filesystem::is_regular_file(it->symlink_status(ec)) &&
-            ::unlink(it->path().c_str()) == 0)
+    // Subfolders too, since a save name may lead into one, depth first: each is opened through
+    // its parent without following a link. What cannot be read (a folder the process may not
+    // open, an entry gone meanwhile, a status that fails) is passed over; the rest is still seen.
+    std::vector<DIR*> open;
+    if (DIR* top = ::opendir(folder.c_str())) open.push_back(top);
+    while (!open.empty()) {
+        DIR* dir = open.back();
+        const dirent* entry = ::readdir(dir);
+        if (entry == nullptr) {  // the end, or a folder that cannot be read further
+            ::closedir(dir);
+            open.pop_back();
+            continue;
+        }
+        const std::string name = entry->d_name;
+        const bool temporary = named(name);
+        if (name == "." || name == ".." ||
+            (!temporary && entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN))
+            continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        if (S_ISDIR(st.st_mode)) {
+            const int fd = ::openat(::dirfd(dir), name.c_str(),
+                                    O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            DIR* sub = fd >= 0 ? ::fdopendir(fd) : nullptr;
+            if (sub != nullptr)
+                open.push_back(sub);
+            else if (fd >= 0)
+                ::close(fd);
+        } else if (temporary && S_ISREG(st.st_mode) &&
+                   ::unlinkat(::dirfd(dir), name.c_str(), 0) == 0) {
             ++removed;
+        }
     }
     return removed;
 }

@@ -61,7 +61,8 @@ bool RemoveFile(const std::string& path);
 // link to a folder is not entered): those of its whole-file writes (a short name that carries its
 // process id), which a process killed in the middle of a write cannot remove itself. Only
 // regular files of that name are removed, as entries themselves (a link of such a name is no
-// file of the process, and stays, as does what it names); nothing else is touched. Returns how
+// file of the process, and stays, as does what it names); nothing else is touched. A folder it
+// may not read, or an entry gone meanwhile, is passed over and the rest still seen. Returns how
 // many were removed.
 int RemoveTemporaryFilesOf(long long pid, const std::string& folder);
 

@@ -1,5 +1,7 @@
 // The activity log: its size rule at start and the shape of its lines.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -113,6 +115,87 @@ TEST_F(ActivityLogTest, ALinkedLogFollowsItsTargetRotatedOrRemoved) {
               std::vector<std::string>{"Date: 12/31/2002  Time: 6:05:01 PM >> One"});
     EXPECT_TRUE(std::filesystem::is_symlink(LogPath()));
     EXPECT_EQ(OpenDescriptorsOf(target), 1);
+}
+
+// Another run of the program, in a child process: it starts on the log, writes a line of the
+// given length, and after each step that the test asks for one line more, each time telling the
+// test that it has written; it ends when the test closes its end of the pipe.
+class OtherRun {
+public:
+    explicit OtherRun(size_t firstLine) {
+        if (::pipe(toChild_) != 0 || ::pipe(toParent_) != 0) return;
+        pid_ = ::fork();
+        if (pid_ != 0) {
+            ::close(toChild_[0]);
+            ::close(toParent_[1]);
+            return;
+        }
+        ::close(toChild_[1]);
+        ::close(toParent_[0]);
+        const bool opened = OpenActivityLog("Vellicor.log");
+        WriteActivityLog(std::string(firstLine, 'c'));
+        char step = 0;
+        for (int n = 1; ::write(toParent_[1], "w", 1) == 1 && ::read(toChild_[0], &step, 1) == 1;)
+            WriteActivityLog("Step " + std::to_string(n++));
+        ::_exit(opened ? 0 : 1);
+    }
+    ~OtherRun() { End(); }
+    // Waits until the run has written its first line or the one of the last step.
+    bool Written() {
+        char c = 0;
+        return pid_ > 0 && ::read(toParent_[0], &c, 1) == 1;
+    }
+    // Lets the run write one line more.
+    bool Step() { return ::write(toChild_[1], "s", 1) == 1 && Written(); }
+    // Ends the run; true when it ended well.
+    bool End() {
+        if (pid_ <= 0) return false;
+        ::close(toChild_[1]);
+        ::close(toParent_[0]);
+        int status = 0;
+        const bool ended = ::waitpid(pid_, &status, 0) == pid_;
+        pid_ = 0;
+        return ended && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+
+private:
+    int toChild_[2] = {-1, -1};
+    int toParent_[2] = {-1, -1};
+    pid_t pid_ = -1;
+};
+
+// A log over the limit is begun anew only by a start that no other process writes the log
+// beside: a second start appends its separator while the first run holds the file, also a file
+// that the first run opened anew after a rotation; once the first run has ended, the next start
+// empties the file.
+TEST_F(ActivityLogTest, AnOverlongLogIsKeptWhileAnotherProcessWritesIt) {
+    WriteBytes(kActivityLogLimit + 1);
+    OtherRun other(kActivityLogLimit);
+    ASSERT_TRUE(other.Written());
+    const std::string entry = "Date: 12/31/2002  Time: 6:05:01 PM >> ";
+    const std::string separator = kSeparator + "\r\n";
+    std::string raw = Raw();
+    // It began the log anew itself.
+    ASSERT_EQ(raw.size(), entry.size() + kActivityLogLimit + 2);
+    EXPECT_EQ(raw.substr(0, entry.size() + 1), entry + "c");
+
+    EXPECT_TRUE(OpenActivityLog("Vellicor.log"));
+    raw = Raw();
+    ASSERT_EQ(raw.size(), entry.size() + kActivityLogLimit + 2 + separator.size());
+    EXPECT_EQ(raw.substr(raw.size() - separator.size() - 3), "c\r\n" + separator);
+
+    std::filesystem::rename(LogPath(), TempPath("Vellicor.log.1"));
+    WriteBytes(kActivityLogLimit + 1);
+    ASSERT_TRUE(other.Step());
+    EXPECT_TRUE(OpenActivityLog("Vellicor.log"));
+    raw = Raw();
+    const std::string tail = "x" + entry + "Step 1\r\n" + separator;
+    ASSERT_EQ(raw.size(), kActivityLogLimit + tail.size());
+    EXPECT_EQ(raw.substr(kActivityLogLimit), tail);
+
+    EXPECT_TRUE(other.End());
+    EXPECT_TRUE(OpenActivityLog("Vellicor.log"));
+    EXPECT_EQ(Raw(), "");
 }
 
 TEST_F(ActivityLogTest, UnattendedMessagesGoIntoTheLog) {

@@ -104,6 +104,22 @@ TEST_F(StartUpTest, ALogThatIsNoRegularFileIsRefusedOnStderrAndEndsTheStartWithO
     ::close(reader);
 }
 
+// A log that cannot be opened (a link into a missing folder, a link loop) ends the start with 1
+// and its one line on standard error.
+TEST_F(StartUpTest, ALogThatCannotBeOpenedIsReportedOnStderrAndEndsTheStartWithOne) {
+    const std::string log = TempPath("Vellicor.log");
+    for (const std::string& target : {TempPath("missing/Vellicor.log"), log}) {
+        std::filesystem::remove(log);
+        std::filesystem::create_symlink(target, log);
+        ::testing::internal::CaptureStderr();
+        ASSERT_TRUE(RunMain("demo.autorun")) << target;
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  "The activity log cannot be written: " + log + "\n");
+        EXPECT_EQ(endStatus, 1);
+        EXPECT_EQ(windowsShown, 0);
+    }
+}
+
 TEST_F(StartUpTest, QuotedAutorunFileStartsTheUnattendedRun) {
     Touch("demo.autorun");
     EXPECT_FALSE(RunMain("  \"demo.autorun\" "));

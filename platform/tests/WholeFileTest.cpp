@@ -224,5 +224,53 @@ TEST_F(WholeFileTest, AFailedWriteLeavesWhatWasThereAndNoTemporaryFile) {
     EXPECT_EQ(ListDirectory(TempFolder(), "*", EntryKind::Files), only);
 }
 
+// The temporary files of a killed process go from every folder that the remover may read, also
+// where a folder beside them may not be opened (a root-only lost+found, for a remover that is not
+// root); a link into a folder is not followed, and nothing but regular files of that process's
+// names goes.
+TEST_F(WholeFileTest, AKilledProcessesTemporariesGoFromEveryFolderThatCanBeRead) {
+    namespace fs = std::filesystem;
+    const auto touch = [this](const std::string& name) { std::ofstream(TempPath(name)) << "x"; };
+    fs::create_directories(TempPath("Save/Sub"));
+    fs::create_directory(TempPath("Elsewhere"));
+    for (const char* name : {"Save/.vel-42-1.tmp", "Save/Sub/.vel-42-2.tmp",
+                             "Elsewhere/.vel-42-3.tmp", "Save/.vel-43-1.tmp", "Save/.vel-42-4.csv"})
+        touch(name);
+    fs::create_directory_symlink(TempPath("Elsewhere"), TempPath("Save/Into"));
+    fs::create_symlink(TempPath("Elsewhere/.vel-42-3.tmp"), TempPath("Save/.vel-42-5.tmp"));
+    fs::create_directory(TempPath("Save/lost+found"));
+    // Temporaries that the folder lists after the unreadable one, which a removal that stopped
+    // there would miss.
+    const auto oneFollows = [this] {
+        bool locked = false;
+        for (const auto& e : fs::directory_iterator(TempPath("Save"))) {
+            const std::string name = e.path().filename().string();
+            locked = locked || name == "lost+found";
+            if (locked && name.starts_with(".vel-42-") && e.is_regular_file()) return true;
+        }
+        return false;
+    };
+    int extra = 0;
+    while (!oneFollows() && extra < 50)
+        touch("Save/.vel-42-" + std::to_string(10 + extra++) + ".tmp");
+    ASSERT_TRUE(oneFollows());
+    for (const char* folder : {"", "Save", "Save/Sub", "Elsewhere"})
+        fs::permissions(TempPath(folder), fs::perms::all);
+    fs::permissions(TempPath("Save/lost+found"), fs::perms::none);
+    // As root, the remover runs as nobody, to whom the folder of root's is closed.
+    EXPECT_EXIT(
+        {
+            if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(99);
+            ::_exit(RemoveTemporaryFilesOf(42, TempPath("Save/")));
+        },
+        ::testing::ExitedWithCode(2 + extra), "");
+    fs::permissions(TempPath("Save/lost+found"), fs::perms::owner_all);
+    EXPECT_FALSE(fs::exists(TempPath("Save/.vel-42-1.tmp")));
+    EXPECT_FALSE(fs::exists(TempPath("Save/Sub/.vel-42-2.tmp")));
+    for (const char* kept : {"Elsewhere/.vel-42-3.tmp", "Save/.vel-43-1.tmp", "Save/.vel-42-4.csv"})
+        EXPECT_EQ(Raw(kept), "x") << kept;
+    EXPECT_TRUE(fs::is_symlink(TempPath("Save/.vel-42-5.tmp")));
+}
+
 }  // namespace
 }  // namespace vel
