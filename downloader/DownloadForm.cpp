@@ -1,12 +1,14 @@
 // The download window's procedures.
 #include "DownloadForm.h"
 
+#include <QUrl>
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
 
 #include "ActivityLog.h"
 #include "AppState.h"
+#include "AsciiText.h"
 #include "AutomationFiles.h"
 #include "DirectoryListing.h"
 #include "Door.h"
@@ -22,13 +24,34 @@
 
 namespace vel {
 
+namespace {
+
+std::int64_t g_firstProbePauseMs = DownloadForm::kFirstProbePauseMs;
+std::int64_t g_outageBudgetMs = DownloadForm::kOutageBudgetMs;
+
+// The origin of an address as the outages count it: scheme, host and port, in small letters
+// ("http://127.0.0.1:8080"); credentials and path are no part of it.
+std::string OriginOf(const std::string& address) {
+    const QUrl url(QString::fromStdString(address), QUrl::TolerantMode);
+    const std::string scheme = ToLowerAscii(url.scheme().toStdString());
+    const int port = url.port(scheme == "https" ? 443 : 80);
+    return scheme + "://" + ToLowerAscii(url.host().toStdString()) + ":" + std::to_string(port);
+}
+
+}  // namespace
+
+void DownloadForm::SetOutageTimings(std::int64_t firstProbePauseMs, std::int64_t budgetMs) {
+    g_firstProbePauseMs = std::max<std::int64_t>(firstProbePauseMs, 0);
+    g_outageBudgetMs = std::max<std::int64_t>(budgetMs, 0);
+}
+
 DownloadForm::DownloadForm(QObject* parent) : QObject(parent) {
     endProgram = [](int status) { door().EndProcess(status); };
     for (auto& control : controls_) {
         control = std::make_unique<ctlURLDownload>(transport_);
         // The run goes on as soon as an attempt ends, in the handling of the event that ended it:
         // a pass of its own would cost the event loop one more wake-up for every file.
-        const ctlURLDownload* c = control.get();
+        ctlURLDownload* c = control.get();
         connect(c, &ctlURLDownload::attemptEnded, this, [this, c] {
             NoteAttemptEnded(*c);
             Pump();
@@ -36,7 +59,9 @@ DownloadForm::DownloadForm(QObject* parent) : QObject(parent) {
     }
 }
 
-DownloadForm::~DownloadForm() = default;
+DownloadForm::~DownloadForm() {
+    ClearOutages();
+}
 
 ctlURLDownload& DownloadForm::Control(int n) {
     return *controls_.at(static_cast<size_t>(n - 1));
@@ -172,8 +197,10 @@ void DownloadForm::LoadAndSaveByURLlist(const std::string& listPath,
     SaveFolder = saveFolder;
     DownloadBreak = false;
     next_ = 1;
-    givenUpInARow_ = 0;
     lookedAt_ = 0;
+    ClearOutages();
+    folder_.name = "the save folder " + saveFolder;
+    entryHosts_.assign(static_cast<size_t>(std::max(count_, 0)), std::string());
     if (count_ <= 0) {
         count_ = 0;
         FinishRun();
@@ -193,9 +220,14 @@ void DownloadForm::Pump() {
     inPump_ = true;
     do {
         pumpAgain_ = false;
-        if (phase_ == Phase::Dispatching) {
-            AdvanceIndicator(0);
-            while (next_ <= count_ && !DownloadBreak && DispatchNext()) ++next_;
+        if (phase_ == Phase::Dispatching) AdvanceIndicator(0);
+        if (phase_ != Phase::Idle && !DownloadBreak) {
+            DispatchProbes();
+            while (!again_.empty() && !DownloadBreak && DispatchEntry(again_.front(), false))
+                again_.pop_front();
+        }
+        if (phase_ == Phase::Dispatching && again_.empty()) {
+            while (next_ <= count_ && !DownloadBreak && DispatchEntry(next_, true)) ++next_;
             if (next_ > count_ && !DownloadBreak) phase_ = Phase::Waiting;
         }
         if (phase_ == Phase::Waiting && !DownloadBreak) {
@@ -210,11 +242,11 @@ void DownloadForm::Pump() {
     inPump_ = false;
 }
 
-bool DownloadForm::DispatchNext() {
-    const std::string& entry = Entries[static_cast<size_t>(next_ - 1)];
+bool DownloadForm::DispatchEntry(int index, bool fresh) {
+    const std::string& entry = Entries[static_cast<size_t>(index - 1)];
     const ListEntry parts = SplitListEntry(entry);
     // The entry is looked at once; while it waits for a free control, the look stands.
-    if (lookedAt_ != next_) {
+    if (fresh && lookedAt_ != index) {
         // The look for links also tells whether the file is there, so a new file costs one.
         bool present = false;
         if (!IsSafeSaveName(parts.fileName) ||
@@ -236,23 +268,238 @@ bool DownloadForm::DispatchNext() {
             YieldToEvents();
             return true;
         }
-        lookedAt_ = next_;
+        lookedAt_ = index;
+    }
+    HostState& host = HostOf(index);
+    if (folder_.spent || host.spent) {
+        GiveUpInOutage(folder_.spent ? folder_ : host, index);
+        return true;
+    }
+    if (HostState* outage = OutageOf(host)) {
+        Hold(*outage, index);
+        return true;
     }
     ctlURLDownload* control = FindFreeDownloader();
     if (!control || DownloadBreak) return false;
-    control->DownloadIndex = static_cast<std::int16_t>(next_);
-    control->DownloadIndexMax = static_cast<std::int16_t>(count_);
-    control->DownloadURL = parts.urlPart;
-    control->SaveFilePath = JoinPath(SaveFolder, parts.fileName);
-    control->SaveFileLookedMissing = lookedMissing_;
-    control->PassCount = 0;
-    control->PassCountMax = PassCountMax;
-    control->SaveOnError = SaveOnError;
-    control->ProcessTimeOut = kProcessTimeOut;
-    WriteActivityLog("Start downloading URL=" + MaskPasswords(control->DownloadURL));
-    control->StartDownload();
-    YieldToEvents();
+    StartEntry(*control, index, fresh && lookedMissing_);
     return true;
+}
+
+void DownloadForm::StartEntry(ctlURLDownload& control, int index, bool lookedMissing) {
+    const ListEntry parts = SplitListEntry(Entries[static_cast<size_t>(index - 1)]);
+    control.DownloadIndex = static_cast<std::int16_t>(index);
+    control.DownloadIndexMax = static_cast<std::int16_t>(count_);
+    control.DownloadURL = parts.urlPart;
+    control.SaveFilePath = JoinPath(SaveFolder, parts.fileName);
+    control.SaveFileLookedMissing = lookedMissing;
+    control.PassCount = 0;
+    control.PassCountMax = PassCountMax;
+    control.SaveOnError = SaveOnError;
+    control.ProcessTimeOut = kProcessTimeOut;
+    WriteActivityLog("Start downloading URL=" + MaskPasswords(control.DownloadURL));
+    control.StartDownload();
+    YieldToEvents();
+}
+
+void DownloadForm::DispatchProbes() {
+    if (folder_.spent) return;
+    std::vector<HostState*> states{&folder_};
+    // While the save folder is out, its probe is the only attempt of the run.
+    if (!folder_.out)
+        for (auto& [origin, host] : hosts_) states.push_back(&host);
+    for (HostState* state : states) {
+        if (!state->out || !state->probeDue || state->probe != 0 || state->held.empty()) continue;
+        ctlURLDownload* control = FindFreeDownloader();
+        if (!control || DownloadBreak) return;
+        const int entry = state->held.front();
+        state->held.erase(state->held.begin());
+        state->probeDue = false;
+        state->probe = entry;
+        StartEntry(*control, entry, false);
+    }
+}
+
+DownloadForm::HostState& DownloadForm::HostOf(int entry) {
+    std::string& origin = entryHosts_.at(static_cast<size_t>(entry - 1));
+    if (origin.empty())
+        origin = OriginOf(
+            SplitCredentials(SplitListEntry(Entries[static_cast<size_t>(entry - 1)]).urlPart).url);
+    HostState& host = hosts_[origin];
+    if (host.name.empty()) host.name = origin;
+    return host;
+}
+
+DownloadForm::HostState* DownloadForm::OutageOf(HostState& host) {
+    if (folder_.out) return &folder_;
+    return host.out ? &host : nullptr;
+}
+
+void DownloadForm::NoteAttemptEnded(ctlURLDownload& control) {
+    const int entry = control.DownloadIndex;
+    // Only the attempts of the run's entries count (not a control driven by itself).
+    if (phase_ == Phase::Idle || entry < 1 || entry > count_ ||
+        (control.ProcessResult != 2 && control.ProcessResult != 3))
+        return;
+    HostState& host = HostOf(entry);
+    if (control.ProcessResult == 2) {
+        NoteSaved(folder_);
+        NoteSaved(host);
+        return;
+    }
+    // A probe that failed: the next one is due after its pause (the entry waits again, behind
+    // the others, so that a URL of its own trouble does not stand for its host).
+    std::vector<HostState*> probed;
+    for (HostState* state : {&folder_, &host})
+        if (state->probe == entry) {
+            state->probe = 0;
+            probed.push_back(state);
+        }
+    const AttemptFailure failure = control.LastFailure;
+    if (failure == AttemptFailure::Saving) NoteFailed(folder_, entry);
+    if (IsHostFailure(failure)) NoteFailed(host, entry);
+    for (HostState* state : probed) ProbeFailed(*state);
+    if (HostState* outage = OutageOf(host)) {
+        control.Release();
+        Hold(*outage, entry);
+        return;
+    }
+    if (folder_.spent || host.spent) {
+        // The budget ran out while this attempt was under way: no further attempt.
+        control.Release();
+        GiveUpInOutage(folder_.spent ? folder_ : host, entry);
+        return;
+    }
+    if (control.PassCount < control.PassCountMax) return;
+    // Given up: should the failures turn out to be an outage, it goes again at its end.
+    if (failure == AttemptFailure::Saving) folder_.givenUp.push_back(entry);
+    if (IsHostFailure(failure)) host.givenUp.push_back(entry);
+}
+
+void DownloadForm::NoteFailed(HostState& state, int entry) {
+    if (state.spent) return;
+    if (++state.failedInARow == 1)
+        state.firstFailed = entry;
+    else if (entry != state.firstFailed)
+        state.severalUrls = true;
+    if (!state.out && state.failedInARow >= kFailedInARowForOutage && state.severalUrls)
+        BeginOutage(state);
+}
+
+void DownloadForm::NoteSaved(HostState& state) {
+    if (state.out) EndOutage(state);
+    state.failedInARow = 0;
+    state.severalUrls = false;
+    state.givenUp.clear();
+}
+
+void DownloadForm::BeginOutage(HostState& state) {
+    state.out = true;
+    state.since = door().MonotonicMs();
+    state.probePauseMs = g_firstProbePauseMs;
+    WriteActivityLog("Outage of " + state.name + " after " + std::to_string(state.failedInARow) +
+                     (&state == &folder_ ? " files in a row that could not be saved"
+                                         : " failed attempts in a row") +
+                     ": its URLs wait while one of them is tried at growing intervals.");
+    for (const int entry : state.givenUp) Hold(state, entry);
+    state.givenUp.clear();
+    // The URLs that wait on a pause before their next attempt wait for the outage instead.
+    for (auto& control : controls_) {
+        const int entry = control->DownloadIndex;
+        if (!control->IsPausing() || entry < 1 || entry > count_) continue;
+        if (&state != &folder_ && &HostOf(entry) != &state) continue;
+        control->Release();
+        Hold(state, entry);
+    }
+    ScheduleProbe(state);
+}
+
+void DownloadForm::EndOutage(HostState& state) {
+    state.out = false;
+    state.spentMs += door().MonotonicMs() - state.since;
+    if (state.probeTimer != 0) door().CancelTimer(state.probeTimer);
+    state.probeTimer = 0;
+    state.probeDue = false;
+    std::vector<int> held;
+    held.swap(state.held);
+    std::sort(held.begin(), held.end());
+    WriteActivityLog("Outage of " + state.name + " ended: " + std::to_string(held.size()) +
+                     " waiting URLs go again.");
+    std::deque<int> merged;
+    std::merge(again_.begin(), again_.end(), held.begin(), held.end(), std::back_inserter(merged));
+    again_.swap(merged);
+}
+
+void DownloadForm::ScheduleProbe(HostState& state) {
+    const std::int64_t left =
+        g_outageBudgetMs - state.spentMs - (door().MonotonicMs() - state.since);
+    const std::int64_t pause = std::clamp<std::int64_t>(left, 0, state.probePauseMs);
+    state.probePauseMs = std::min(state.probePauseMs * 2, kMaxProbePauseMs);
+    HostState* const probed = &state;
+    state.probeTimer = door().StartTimer(pause, [this, probed] {
+        probed->probeTimer = 0;
+        probed->probeDue = true;
+        Pump();
+    });
+}
+
+void DownloadForm::ProbeFailed(HostState& state) {
+    if (!state.out) return;
+    if (state.spentMs + door().MonotonicMs() - state.since >= g_outageBudgetMs)
+        SpendBudget(state);
+    else
+        ScheduleProbe(state);
+}
+
+void DownloadForm::SpendBudget(HostState& state) {
+    state.out = false;
+    state.spent = true;
+    state.spentMs += door().MonotonicMs() - state.since;
+    if (state.probeTimer != 0) door().CancelTimer(state.probeTimer);
+    state.probeTimer = 0;
+    WriteActivityLog("Outage of " + state.name + " lasted its budget of " +
+                     std::to_string(g_outageBudgetMs / 1000) +
+                     " s: its remaining URLs are given up.");
+    std::vector<int> held;
+    held.swap(state.held);
+    // The save folder's outage holds every URL of the run: nothing more can be saved.
+    if (&state == &folder_) {
+        for (auto& [origin, host] : hosts_) {
+            held.insert(held.end(), host.held.begin(), host.held.end());
+            host.held.clear();
+        }
+        held.insert(held.end(), again_.begin(), again_.end());
+        again_.clear();
+    }
+    std::sort(held.begin(), held.end());
+    for (const int entry : held) GiveUpInOutage(state, entry);
+}
+
+void DownloadForm::GiveUpInOutage(const HostState& state, int entry) {
+    WriteActivityLog(
+        "Given up in the outage of " + state.name +
+        " URL=" + MaskPasswords(SplitListEntry(Entries[static_cast<size_t>(entry - 1)]).urlPart));
+}
+
+void DownloadForm::Hold(HostState& state, int entry) {
+    state.held.push_back(entry);
+}
+
+bool DownloadForm::OutageWaits() const {
+    if (!again_.empty() || !folder_.held.empty()) return true;
+    return std::any_of(hosts_.begin(), hosts_.end(),
+                       [](const auto& h) { return !h.second.held.empty(); });
+}
+
+void DownloadForm::ClearOutages() {
+    // The form may outlive the door at the very end of the program.
+    if (Door* d = InstalledDoor()) {
+        if (folder_.probeTimer != 0) d->CancelTimer(folder_.probeTimer);
+        for (auto& [origin, host] : hosts_)
+            if (host.probeTimer != 0) d->CancelTimer(host.probeTimer);
+    }
+    hosts_.clear();
+    folder_ = HostState{};
+    again_.clear();
 }
 
 ctlURLDownload* DownloadForm::FindFreeDownloader() {
@@ -280,6 +527,7 @@ bool DownloadForm::EndDownloading() {
         }
     }
     if (DownloadBreak) return false;
+    if (done && OutageWaits()) done = false;
     if (done) {
         AutomationResultText = UndeletedSaveFilesRemain() ? "ERROR" : "OK";
         WriteAutomationResult();
@@ -287,20 +535,13 @@ bool DownloadForm::EndDownloading() {
     return done;
 }
 
-void DownloadForm::NoteAttemptEnded(const ctlURLDownload& control) {
-    if (control.ProcessResult == 2)
-        givenUpInARow_ = 0;
-    else if (control.ProcessResult == 3 && control.PassCount >= control.PassCountMax)
-        ++givenUpInARow_;
-}
-
 void DownloadForm::Restart(ctlURLDownload& control) {
-    control.PauseBeforeRetry = givenUpInARow_ < kGivenUpForOutage;
     control.StartDownload();
 }
 
 void DownloadForm::FinishRun() {
     phase_ = Phase::Idle;
+    ClearOutages();
     saveFolderLock_.reset();
     if (count_ == 0) {
         SetStatus(" No valid URLs found! End of downloading!");
@@ -354,6 +595,7 @@ void DownloadForm::mnuQuitDownloading_Click() {
     WriteAutomationResult();
     const bool wasRunning = IsRunning();
     phase_ = Phase::Idle;
+    ClearOutages();
     saveFolderLock_.reset();
     if (wasRunning) emit runEnded();
     Form_Unload();

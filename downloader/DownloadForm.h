@@ -8,12 +8,15 @@
 #include <QObject>
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "CurlTransport.h"
+#include "Door.h"
 #include "ctlURLDownload.h"
 
 namespace vel {
@@ -41,14 +44,27 @@ public:
     static constexpr int kControlCount = 5;
     // The deadline the run gives every attempt, in seconds.
     static constexpr std::int16_t kProcessTimeOut = 60;
-    // URLs given up one after another, with no file saved in between, after which the run
-    // restarts failed attempts without their pauses, until a file is saved again. Three: one
-    // URL given up may be that URL's own fault (a host name that is gone, a path that always
-    // breaks), and every URL is given up only after all its pauses (15 s for an EOD list), so
-    // three in a row mean that the server or the save folder has failed for at least that long,
-    // and the five controls, which an outage fails side by side, tell it in their first round.
-    // A blink of the server costs some pauses and gives nothing up.
-    static constexpr int kGivenUpForOutage = 3;
+    // An outage is a host's state, not a URL's: once kFailedInARowForOutage attempts in a row
+    // to one host (scheme, name and port) have failed in a way that tells of the host (at the
+    // connection, by the deadline with nothing received, or with 429, 502, 503 or 504), of more
+    // than one URL and with nothing saved from the host between them, its URLs wait: no attempt
+    // goes to it but one probe, after a pause of kFirstProbePauseMs that doubles up to
+    // kMaxProbePauseMs, the last one when its budget ends. A probe (or any attempt still under
+    // way) that saves its file ends the outage, and the URLs that waited, or were given up since
+    // the failures began, go again with all their attempts. The outages of a host in one run
+    // have kOutageBudgetMs together: once it is spent with no file saved, the host's remaining
+    // URLs are given up without attempts, each logged. Files that cannot be saved, as many in a
+    // row, are an outage of the save folder (full, read-only), which holds every URL under the
+    // same rule. So an outage shorter than the budget costs no file, and a host or a save folder
+    // that is down costs the run about its budget however long the list, where each URL would
+    // pay its pauses. Five controls meet an outage side by side, so their first round tells it;
+    // a single URL that fails is its own trouble and only pays its pauses.
+    static constexpr int kFailedInARowForOutage = 3;
+    static constexpr std::int64_t kFirstProbePauseMs = 1000;
+    static constexpr std::int64_t kMaxProbePauseMs = 8000;
+    static constexpr std::int64_t kOutageBudgetMs = 60000;
+    // The first probe pause and the budget of the runs from now on (tests shorten them).
+    static void SetOutageTimings(std::int64_t firstProbePauseMs, std::int64_t budgetMs);
 
     explicit DownloadForm(QObject* parent = nullptr);
     ~DownloadForm() override;
@@ -90,7 +106,8 @@ public:
     // returns the lowest-numbered free one (idle, saved, or failed for good), or nullptr.
     ctlURLDownload* FindFreeDownloader();
     // One pass of the final wait: restarts failed controls with attempts left; true when no
-    // control runs any more, and then (without a break) the result becomes "OK" and is written.
+    // control runs any more and no URL waits for the end of an outage, and then (without a
+    // break) the result becomes "OK" and is written.
     bool EndDownloading();
     // Cancels the five controls.
     void BreakDownloading();
@@ -124,21 +141,69 @@ private:
 
     void SetStatus(const std::string& text);
     void AdvanceIndicator(int shownOffset);
-    // Dispatches entries to free controls and runs the final wait, as far as it can go now
+    // The state of a host, or of the save folder, in the current run (see
+    // kFailedInARowForOutage).
+    struct HostState {
+        std::string name;          // as the log names it: the origin, or "the save folder ..."
+        int failedInARow = 0;      // failed attempts that tell of it, since its last saved file
+        int firstFailed = 0;       // the entry of the first of them
+        bool severalUrls = false;  // they came from more than one entry
+        std::vector<int> givenUp;  // entries given up by such failures since then
+        bool out = false;          // in an outage
+        bool spent = false;        // its budget is spent: its URLs are given up
+        std::int64_t since = 0;    // when the outage began (the door's monotonic clock)
+        std::int64_t spentMs = 0;  // the budget that its ended outages used
+        std::int64_t probePauseMs = 0;
+        TimerId probeTimer = 0;
+        bool probeDue = false;
+        int probe = 0;          // the entry sent as the probe, 0 when none is under way
+        std::vector<int> held;  // the entries that wait for the end of the outage
+    };
+
+    // Dispatches entries to free controls (the probes of outages first, then the entries that
+    // go again after an outage, then the list) and runs the final wait, as far as it can go now
     // (nothing when no run is under way).
     void Pump();
-    // Dispatches entry next_; false when it has to wait for a free control. The entry's file
-    // is looked for once, when the entry comes up.
-    bool DispatchNext();
+    // Dispatches the entry; false when it has to wait for a free control. A `fresh` entry (the
+    // list's next) is looked at once when it comes up: its name and address, and its file. An
+    // entry whose host or save folder is out waits for the outage's end; one whose budget is
+    // spent is given up.
+    bool DispatchEntry(int entry, bool fresh);
+    // Hands the entry to the control and starts its first attempt.
+    void StartEntry(ctlURLDownload& control, int entry, bool lookedMissing);
+    // Sends the probes that are due, as far as controls are free.
+    void DispatchProbes();
+    // The state of the entry's host.
+    HostState& HostOf(int entry);
+    // The outage that holds the entry now (the save folder's first), or nullptr.
+    HostState* OutageOf(HostState& host);
+    // A failed attempt of the entry that tells of the state; may begin its outage.
+    void NoteFailed(HostState& state, int entry);
+    // A file of the state was saved: its count starts again and its outage ends.
+    void NoteSaved(HostState& state);
+    void BeginOutage(HostState& state);
+    void EndOutage(HostState& state);
+    void ScheduleProbe(HostState& state);
+    // A probe has failed: the next one, or the end of the budget.
+    void ProbeFailed(HostState& state);
+    // Gives up the entries that wait, each logged, and every later entry of the state.
+    void SpendBudget(HostState& state);
+    void GiveUpInOutage(const HostState& state, int entry);
+    // The entry waits for the end of the state's outage.
+    void Hold(HostState& state, int entry);
+    // Whether an entry waits for an outage, or goes again after one.
+    bool OutageWaits() const;
+    // Stops the probes' timers and forgets the hosts.
+    void ClearOutages();
     // The end of a run: the closing status text and beep, and in automatic mode the quit.
     void FinishRun();
     // Takes the lock of an existing save folder for a manual run; false, after the log line
     // and the message, when another run, import or command holds it or it cannot be taken.
     bool HoldSaveFolder();
-    // Counts the URLs given up in a row (a saved file starts the count again).
-    void NoteAttemptEnded(const ctlURLDownload& control);
-    // Starts the next attempt of a failed control: after its pause, unless the run meets an
-    // outage (kGivenUpForOutage).
+    // Takes the outcome of an attempt of the run: counts it for its host and the save folder,
+    // and takes the entry back (the control idle) while an outage holds it.
+    void NoteAttemptEnded(ctlURLDownload& control);
+    // Starts the next attempt of a failed control, after its pause.
     void Restart(ctlURLDownload& control);
 
     CurlTransport transport_;
@@ -155,7 +220,10 @@ private:
     int lookedAt_ = 0;            // the entry whose file was looked for, waiting for a control
     bool lookedMissing_ = false;  // that look found nothing under its name
     int count_ = 0;
-    int givenUpInARow_ = 0;  // URLs of this run given up since its last saved file
+    std::map<std::string, HostState> hosts_;  // by origin
+    HostState folder_;                        // the save folder's
+    std::vector<std::string> entryHosts_;     // the origin of each entry, "" until looked at
+    std::deque<int> again_;                   // entries that go again, in list order
     bool inPump_ = false;
     bool pumpAgain_ = false;
     bool quitting_ = false;

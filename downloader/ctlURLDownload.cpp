@@ -221,6 +221,15 @@ void ctlURLDownload::SetFirstRetryPauseMs(std::int64_t ms) {
     g_firstRetryPauseMs = std::max<std::int64_t>(ms, 0);
 }
 
+bool IsHostFailure(AttemptFailure failure) {
+    return failure == AttemptFailure::Connection || failure == AttemptFailure::Silent ||
+           failure == AttemptFailure::Transient;
+}
+
+bool IsTransientStatus(int status) {
+    return status == 429 || status == 502 || status == 503 || status == 504;
+}
+
 std::string TransferStateCaption(int state) {
     if (state >= 0 && state <= 12) return kStateCaptions[state];
     return std::to_string(state) + " ???";
@@ -278,16 +287,18 @@ void ctlURLDownload::StartDownload() {
     DropTransfer();
     TransferError = 0;
     ProcessResult = 1;
+    LastFailure = AttemptFailure::None;
 
     curUrl_ = ParsedUrl(CurURL);
     if (!IsFetchableUrl(curUrl_) || SaveFilePath.empty()) {
         WriteActivityLog("Refused URL (only http and https are fetched): " +
                          MaskPasswords(DownloadURL));
+        LastFailure = AttemptFailure::Other;
         Inet1_StateChanged(kCommError);
         return;
     }
 
-    const std::int64_t pause = restart && PauseBeforeRetry ? RetryPauseMs(PassCount) : 0;
+    const std::int64_t pause = restart ? RetryPauseMs(PassCount) : 0;
     if (pause > 0) {
         // A single timer: the control costs nothing while it waits.
         pause_ = door().StartTimer(pause, [this] {
@@ -301,6 +312,7 @@ void ctlURLDownload::StartDownload() {
 
 void ctlURLDownload::SendAttempt() {
     redirects_ = 0;
+    answered_ = false;
     Request(curUrl_);
     if (ProcessTimeOut > 0)
         deadline_ = door().StartTimer(std::int64_t{ProcessTimeOut} * 1000, [this] {
@@ -341,6 +353,12 @@ void ctlURLDownload::CancelDownload() {
     YieldToEvents();
 }
 
+void ctlURLDownload::Release() {
+    DropTransfer();
+    ProcessResult = 0;
+    Show();
+}
+
 void ctlURLDownload::ResizeControlWidth(std::int32_t ControlWidthValue) {
     ControlWidth = ControlWidthValue;
     const std::int32_t textWidth = std::max<std::int32_t>(
@@ -358,6 +376,7 @@ void ctlURLDownload::Inet1_StateChanged(int State) {
         return;
     }
     if (State == kCommError || State < 0 || State > kComplete) {
+        if (LastFailure == AttemptFailure::None) LastFailure = AttemptFailure::Other;
         DropTransfer();
         EndAttempt(3);
     }
@@ -394,6 +413,7 @@ bool ctlURLDownload::TakeTransferBody(const char* data, std::size_t size) {
 }
 
 void ctlURLDownload::TransferHeadArrived(int) {
+    answered_ = true;
     if (ProcessStatus != kReceiving) Inet1_StateChanged(kReceiving);
 }
 
@@ -405,9 +425,20 @@ void ctlURLDownload::TransferEnded(const TransferOutcome& outcome) {
         return;
     }
     if (!outcome.whole) {
+        const AttemptFailure failure = IsTransientStatus(outcome.status) ? AttemptFailure::Transient
+                                       : outcome.status == 0 && !answered_
+                                           ? AttemptFailure::Connection
+                                           : AttemptFailure::Other;
         FailTransfer(outcome.status > 0
                          ? "HTTP " + std::to_string(outcome.status) + ", " + outcome.error
-                         : outcome.error);
+                         : outcome.error,
+                     failure);
+        return;
+    }
+    // An overloaded or unreachable server (or a proxy before it) says so in its page: that
+    // page is no file of the list, and the URL is tried again.
+    if (IsTransientStatus(outcome.status)) {
+        FailTransfer("HTTP " + std::to_string(outcome.status), AttemptFailure::Transient);
         return;
     }
     if (!outcome.redirectTo.empty()) {
@@ -420,6 +451,7 @@ void ctlURLDownload::TransferEnded(const TransferOutcome& outcome) {
 
 void ctlURLDownload::FollowRedirect(const std::string& target) {
     // The redirect's own page is not the content.
+    answered_ = true;
     heldBody_.clear();
     if (file_) {
         file_->Discard();
@@ -435,6 +467,7 @@ void ctlURLDownload::FollowRedirect(const std::string& target) {
         !to.host().isEmpty() && ++redirects_ <= kMaxRedirects;
     if (!allowed) {
         WriteActivityLog("Refused redirect to: " + MaskPasswords(target));
+        LastFailure = AttemptFailure::Other;
         Inet1_StateChanged(kCommError);
         return;
     }
@@ -443,12 +476,14 @@ void ctlURLDownload::FollowRedirect(const std::string& target) {
 
 void ctlURLDownload::OnDeadline() {
     if (transfer_ != 0)
-        FailTransfer("no whole answer within " + std::to_string(ProcessTimeOut) + " seconds");
+        FailTransfer("no whole answer within " + std::to_string(ProcessTimeOut) + " seconds",
+                     answered_ ? AttemptFailure::Other : AttemptFailure::Silent);
 }
 
-void ctlURLDownload::FailTransfer(const std::string& why) {
+void ctlURLDownload::FailTransfer(const std::string& why, AttemptFailure failure) {
     WriteActivityLog("Failed attempt" + formatWholeExport(PassCount) + " (" + why +
                      ") URL=" + MaskPasswords(DownloadURL));
+    LastFailure = failure;
     Inet1_StateChanged(kCommError);
 }
 
@@ -521,6 +556,7 @@ void ctlURLDownload::FinishSaving(bool saved) {
 void ctlURLDownload::FailSaving() {
     const int reason = errno;
     TransferError = 1;
+    LastFailure = AttemptFailure::Saving;
     DropTransfer();
     std::string text = "File cannot be saved: " + SaveFilePath;
     if (reason != 0) text += " (" + SystemErrorText(reason) + ")";

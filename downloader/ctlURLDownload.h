@@ -32,6 +32,19 @@ public:
     virtual void ShowWidths(std::int32_t controlWidth, std::int32_t textBoxWidth) = 0;
 };
 
+// Why an attempt failed. Connection (no answer at all: refused, reset, a name not found, a TLS
+// handshake that failed), Silent (the deadline came with nothing of an answer received) and
+// Transient (an answer 429, 502, 503 or 504: the server, or a proxy before it, is overloaded or
+// down for the moment) say that the host fails; Saving says that the file could not be written;
+// Other is the URL's own trouble (a body broken off, a refused redirect or address).
+enum class AttemptFailure { None, Connection, Silent, Transient, Saving, Other };
+
+// True for the failures that tell of the host: Connection, Silent and Transient.
+bool IsHostFailure(AttemptFailure failure);
+
+// True for the statuses that are failed attempts, retried and never saved: 429, 502, 503, 504.
+bool IsTransientStatus(int status);
+
 // The caption of the transfer state shown in labAction ("Standstill" .. "Comm. error", and
 // n & " ???" for a state outside 0 to 12). State 12 shows "Saving buffer".
 std::string TransferStateCaption(int state);
@@ -85,10 +98,9 @@ public:
     std::int16_t ProcessStatus = 0;  // the last transfer state
     std::int16_t PassCount = 0;      // attempts started for this URL
     std::int16_t TransferError = 0;  // 1 when saving the response failed in this attempt
-    // Whether a restart after a failed attempt waits its pause (off: StartDownload sends it at
-    // once); the scheduler turns it off while its run meets an outage, so that a server that is
-    // down ends the run soon.
-    bool PauseBeforeRetry = true;
+    // Why the last attempt failed (None while it runs and after a save): the scheduler tells an
+    // outage of the URL's host, or of the save folder, from the URL's own trouble by it.
+    AttemptFailure LastFailure = AttemptFailure::None;
 
     // ---- what the control shows -----------------------------------------------------------
     std::string labUrlNum;
@@ -103,13 +115,20 @@ public:
     // above 0) sends it after the pause of that attempt, ProcessResult being 1 meanwhile; the
     // attempt's deadline counts from the GET. The outcome comes through Inet1_StateChanged. An
     // address that is not http or https, or an empty save path, ends the attempt in error at once.
-    // A response is saved only with a final status (200 or more) and a body that its framing says
-    // is whole; anything else is a communication error that leaves SaveFilePath as it was. Each
+    // A response is saved only with a final status (200 or more, but not 429, 502, 503 or 504)
+    // and a body that its framing says is whole; anything else is a communication error that
+    // leaves SaveFilePath as it was (LastFailure says of what kind). Each
     // failed attempt logs why in one line; one that fails with no attempts left (PassCount >=
     // PassCountMax) is logged as given up too.
     void StartDownload();
     // Stops any transfer, drops what it received, empties the texts and returns to idle.
     void CancelDownload();
+    // Stops a pause before a restart, or a transfer, and returns to idle (ProcessResult 0) without
+    // yielding, its texts kept: the scheduler takes the URL back to try it later (an outage of its
+    // host).
+    void Release();
+    // True while the control waits on the pause before a restart.
+    bool IsPausing() const { return pause_ != 0; }
     // Sets ControlWidth and the text boxes' width (the width less their left edge, the frame
     // margin and a gap, but at least a minimum) and shows them.
     void ResizeControlWidth(std::int32_t ControlWidthValue);
@@ -145,8 +164,8 @@ private:
     void OnDeadline();
     void StopDeadline();
     void StopPause();
-    // Ends the attempt as a communication error and logs why.
-    void FailTransfer(const std::string& why);
+    // Ends the attempt as a communication error of the kind and logs why.
+    void FailTransfer(const std::string& why, AttemptFailure failure);
     // The response is complete: renames the temporary file onto SaveFilePath and logs it.
     void SaveBufferToFile();
     // The saving is done (the rename, when `saved`; else errno tells why it failed).
@@ -174,7 +193,8 @@ private:
     TimerId deadline_ = 0;              // the door's timer of the running attempt, 0 when none
     TimerId pause_ = 0;  // the door's timer of the pause before a restart, 0 when none
     int redirects_ = 0;
-    unsigned cancels_ = 0;  // counts CancelDownload calls
+    bool answered_ = false;  // something of an answer came in this attempt (a head, a redirect)
+    unsigned cancels_ = 0;   // counts CancelDownload calls
     std::string CurURL;
     QUrl curUrl_;  // CurURL parsed
     std::string CurUserName;

@@ -27,9 +27,10 @@ std::string TemporaryStem(long long pid) {
 }
 
 long g_failureIn = 0;
-std::string g_failureTarget;  // "": every target counts
-std::string g_removeFailure;  // "": no removal fails
-bool g_unprivileged = false;  // ownership changes judged as for a user who is not root
+std::string g_failureTarget;          // "": every target counts
+std::atomic<bool> g_fullDisk{false};  // every Open fails (ENOSPC); read by the writer thread
+std::string g_removeFailure;          // "": no removal fails
+bool g_unprivileged = false;          // ownership changes judged as for a user who is not root
 gid_t g_memberGroup = static_cast<gid_t>(-1);
 std::function<void(const std::string&)> g_writeHook;
 
@@ -126,6 +127,10 @@ void InjectWriteHook(std::function<void(const std::string& target)> hook) {
     g_writeHook = std::move(hook);
 }
 
+void InjectFullDisk(bool on) {
+    g_fullDisk = on;
+}
+
 void InjectRemoveFailure(const std::string& path) {
     g_removeFailure = path;
 }
@@ -191,6 +196,10 @@ bool WholeFile::Open() {
     struct stat st {};
     bool exists = false;
     if (InjectedFailure(target_)) return false;
+    if (g_fullDisk) {
+        errno = ENOSPC;
+        return false;
+    }
     if (lookedMissing_) {
         // One look less for a new file: the caller's look found no link to follow, nothing
         // to refuse and no mode to keep.

@@ -82,6 +82,10 @@ void InjectUnprivilegedOwnership(bool on, gid_t memberOf = static_cast<gid_t>(-1
 // or there was none).
 long InjectFileFailure(long n, const std::string& target = "");
 
+// Fault injection for tests: from now on (`on`) every Open of WholeFile fails as a full disk
+// would make it (ENOSPC), until this is called with false.
+void InjectFullDisk(bool on);
+
 // Fault injection for tests: the hook runs at the start of every WholeFile::Write, on the thread
 // that writes, with the target (to make a write slow); nullptr removes it. Set it only while no
 // file is being written.

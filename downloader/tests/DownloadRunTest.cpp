@@ -209,53 +209,203 @@ TEST_F(DownloadRunTest, AFailedAttemptIsRetriedAfterAPauseThatDoubles) {
     EXPECT_EQ(LogCount("Attempt= 3 Saved URL=" + server.Url("/eod")), 1);
 }
 
-// A server that is down ends the run soon: once kGivenUpForOutage URLs in a row were given up
-// with nothing saved between them, failed attempts are restarted without their pauses, until a
-// file is saved again. The pauses run on the door's clock; four stalled transfers keep the
-// other controls busy, so that the URLs go through control 1 one after another.
-TEST_F(DownloadRunTest, AfterUrlsGivenUpInARowAttemptsGoWithoutPausesUntilAFileIsSaved) {
-    ctlURLDownload::SetFirstRetryPauseMs(ctlURLDownload::kFirstRetryPauseMs);
-    server.Route("/stall", Stalled());
-    server.Route("/good", Page("good"));
-    const std::string down = "http://127.0.0.1:" + std::to_string(server.RefusingPort()) + "/d";
-    const int streak = DownloadForm::kGivenUpForOutage;
-    // The line "SaveTo(<kind><n>.html):<url>".
-    const auto line = [](char kind, int n, const std::string& url) {
-        std::string text = "SaveTo(";
-        text += kind;
-        return text += std::to_string(n) + ".html):" + url + "\r\n";
-    };
-    std::string list = line('D', 1, down + "1");
-    for (int i = 1; i <= 4; ++i) list += line('S', i, server.Url("/stall"));
-    for (int i = 2; i <= streak + 1; ++i) list += line('D', i, down + std::to_string(i));
-    list += line('G', 1, server.Url("/good")) + line('E', 1, down + "e");
-    WriteFile(TempPath("O.htmurls"), list);
-    form->Form_Load();
-    form->SetUrlListText("O.htmurls");
-    form->mnuStartDownloading_Click();
-    const ctlURLDownload& c = form->Control(1);
-    // Control 1 waits on the pause before attempt n of the URL.
-    const auto pausedBefore = [&](const std::string& url, int n) {
-        return RunUntil([&] {
-            return c.DownloadURL == url && c.PassCount == n && c.ProcessResult == 1 &&
-                   !c.IsExecuting();
-        });
-    };
-    // An htm list tries a URL three times, after pauses of 1 s and 2 s.
-    for (int i = 1; i <= streak; ++i) {
-        const std::string url = down + std::to_string(i);
-        ASSERT_TRUE(pausedBefore(url, 2)) << i;
-        door_.AdvanceMs(1000);
-        ASSERT_TRUE(pausedBefore(url, 3)) << i;
-        door_.AdvanceMs(2000);
+// A host whose answers are 429, 502, 503 or 504 is busy or down for the moment: such an answer
+// is a failed attempt, tried again and never saved, where another status is content (a 500 page
+// too, as it came).
+TEST_F(DownloadRunTest, TransientStatusesAreFailedAttemptsAndNeverSaved) {
+    for (const int status : {429, 502, 503, 504, 500}) {
+        const std::string path = "/s" + std::to_string(status);
+        server.Route(path, Page("the server's page", status));
+        WriteList("T.eodurls", {"T.csv=" + path});
+        fs::remove_all(TempPath("T-EOD"));
+        ASSERT_TRUE(RunManual("T.eodurls")) << status;
+        const bool content = status == 500;
+        EXPECT_EQ(server.RequestsFor(path), content ? 1 : 5) << status;
+        EXPECT_EQ(Exists(TempPath("T-EOD/T.csv")), content) << status;
+        EXPECT_EQ(LogCount("Failed attempt 1 (HTTP " + std::to_string(status) + ") URL="),
+                  content ? 0 : 1);
     }
-    // The next URL is tried three times with the clock standing still.
-    const std::string next = down + std::to_string(streak + 1);
-    ASSERT_TRUE(RunUntil([&] { return LogCount("Given up after attempt 3 URL=" + next) == 1; }));
-    // After the saved file a failed attempt waits its pause again.
-    ASSERT_TRUE(pausedBefore(down + "e", 2));
-    EXPECT_EQ(ReadFile(TempPath("O-HTM/G1.html")), "good");
-    EXPECT_EQ(LogCount("Given up after attempt 3 URL="), streak + 1);
+}
+
+class DownloadOutageTest : public DownloadRunTest {
+protected:
+    void SetUp() override {
+        DownloadRunTest::SetUp();
+        ctlURLDownload::SetFirstRetryPauseMs(ctlURLDownload::kFirstRetryPauseMs);
+    }
+    void TearDown() override {
+        InjectFullDisk(false);
+        DownloadRunTest::TearDown();
+    }
+    // Starts a manual run of the list; `emptying`: its folder holds files, which go.
+    void Start(const std::string& listName, bool emptying = false) {
+        form->Form_Load();
+        form->SetUrlListText(listName);
+        if (emptying) door_.QueueMessageAnswer(MsgAnswer::Yes);
+        form->mnuStartDownloading_Click();
+    }
+    // The controls whose attempt is under way (not waiting on a pause): a transfer, or the
+    // saving of its file.
+    int Busy() const {
+        int n = 0;
+        for (int c = 1; c <= DownloadForm::kControlCount; ++c) {
+            const ctlURLDownload& control = form->Control(c);
+            n += control.ProcessResult == 1 && !control.IsPausing();
+        }
+        return n;
+    }
+    // Lets the events of the clock's last step run out: every attempt under way has ended, or
+    // (`stalls`: of a server that never answers) waits at the server.
+    bool Settle(bool stalls = false) {
+        QCoreApplication::processEvents();
+        return RunUntil([&] { return Busy() == (stalls ? server.InFlight() : 0); });
+    }
+    // Steps the door's clock until the run ends; how far it went, -1 past the limit.
+    std::int64_t StepUntilEnded(std::int64_t limitMs, std::int64_t stepMs = 500,
+                                bool stalls = false) {
+        std::int64_t advanced = 0;
+        for (; form->IsRunning(); advanced += stepMs) {
+            if (advanced > limitMs || !Settle(stalls)) return -1;
+            door_.AdvanceMs(stepMs);
+        }
+        return advanced;
+    }
+    std::string Origin(quint16 port) const { return "http://127.0.0.1:" + std::to_string(port); }
+    // The number of log entries from entry `from` on that begin with the text.
+    int CountSince(size_t from, const std::string& prefix) const {
+        const std::vector<std::string> all = LogTexts();
+        return static_cast<int>(
+            std::count_if(all.begin() + static_cast<std::ptrdiff_t>(from), all.end(),
+                          [&](const std::string& t) { return t.rfind(prefix, 0) == 0; }));
+    }
+    // The log's last lines, for a failure's message.
+    std::string LogTail(size_t lines = 40) const {
+        const std::vector<std::string> all = LogTexts();
+        std::string tail;
+        for (size_t i = all.size() > lines ? all.size() - lines : 0; i < all.size(); ++i)
+            tail += all[i] + "\n";
+        return tail;
+    }
+    const std::string origin_ = Origin(server.port());
+};
+
+// An outage of the host holds its URLs: once three attempts of more than one URL failed in a row,
+// no attempt goes to it but one probe at growing intervals, and the probe that saves its file
+// ends the outage and sends every URL again, so that an outage within the budget costs no file,
+// whether the server closes its connections or answers 503.
+TEST_F(DownloadOutageTest, AnOutageWithinTheBudgetCostsNoFile) {
+    HttpBehaviour closing;
+    closing.closeWithoutAnswer = true;
+    for (const HttpBehaviour& down : {closing, Page("busy", 503)}) {
+        const size_t logged = LogTexts().size();
+        server.ResetCounts();
+        const auto route = [&](const HttpBehaviour& b) {
+            for (int i = 1; i <= 20; ++i) server.Route("/p/" + std::to_string(i), b);
+        };
+        route(down);
+        WriteNumberedList("O.eodurls", server, "/p/", 20);
+        Start("O.eodurls", fs::exists(TempPath("O-EOD")));
+        const std::string began =
+            "Outage of " + origin_ + " after 3 failed attempts in a row: its URLs wait";
+        ASSERT_TRUE(RunUntil([&] { return CountSince(logged, began) == 1 && Busy() == 0; }));
+        // The URLs that failed, and those whose pause was running, wait with all the others.
+        const int failed = CountSince(logged, "Failed attempt");
+        EXPECT_LE(failed, 5);
+        for (int c = 1; c <= DownloadForm::kControlCount; ++c)
+            EXPECT_NE(form->Control(c).ProcessResult, 1) << c;
+        RunFor(100);
+        EXPECT_EQ(CountSince(logged, "Failed attempt"), failed);
+        // One probe after a second, the next two seconds later; then the server is back.
+        door_.AdvanceMs(DownloadForm::kFirstProbePauseMs);
+        ASSERT_TRUE(RunUntil([&] { return CountSince(logged, "Failed attempt") == failed + 1; }));
+        ASSERT_TRUE(Settle());
+        door_.AdvanceMs(2 * DownloadForm::kFirstProbePauseMs - 1);
+        RunFor(50);
+        EXPECT_EQ(CountSince(logged, "Failed attempt"), failed + 1);
+        route(Page("data"));
+        door_.AdvanceMs(1);
+        ASSERT_TRUE(RunUntil([&] { return !form->IsRunning(); })) << LogTail();
+        int whole = 0;
+        for (int i = 1; i <= 20; ++i)
+            whole += ReadFile(TempPath("O-EOD/" + std::to_string(i) + ".html")) == "data";
+        EXPECT_EQ(whole, 20);
+        EXPECT_EQ(CountSince(logged, "Outage of " + origin_ + " ended: 19 waiting URLs go again."),
+                  1);
+        EXPECT_EQ(CountSince(logged, "Given up"), 0);
+        // The first round, two probes, and the 19 URLs that waited, each with all its attempts.
+        EXPECT_EQ(CountSince(logged, "Start downloading URL="), 5 + 2 + 19);
+        EXPECT_EQ(CountSince(logged, "Attempt= 1 Saved URL="), 20);
+    }
+}
+
+// A host that refuses every connection costs the run its budget, however many URLs it has: the
+// URLs of a live host between its URLs go on meanwhile, and once the budget is spent the dead
+// host's remaining URLs are given up without an attempt, each logged.
+TEST_F(DownloadOutageTest, AHostThatStaysDownCostsTheRunItsBudgetAndNoMore) {
+    server.RoutePrefix("/live/", Page("live"));
+    const std::string dead = Origin(server.RefusingPort());
+    std::string list;
+    for (int i = 1; i <= 40; ++i)
+        list +=
+            "SaveTo(" + std::to_string(i) + ".csv):" +
+            (i % 2 ? server.Url("/live/" + std::to_string(i)) : dead + "/" + std::to_string(i)) +
+            "\r\n";
+    WriteFile(TempPath("D.eodurls"), list);
+    Start("D.eodurls");
+    const std::int64_t took = StepUntilEnded(DownloadForm::kOutageBudgetMs + 5000);
+    ASSERT_GE(took, 0) << LogTail();
+    EXPECT_GE(took, DownloadForm::kOutageBudgetMs - 1000);
+    for (int i = 1; i <= 40; i += 2)
+        EXPECT_EQ(ReadFile(TempPath("D-EOD/" + std::to_string(i) + ".csv")), "live") << i;
+    EXPECT_EQ(Downloaded("D-EOD", "D.eodurls").size(), 20u);
+    EXPECT_EQ(LogCount("Outage of " + dead +
+                       " lasted its budget of 60 s: its remaining URLs are "
+                       "given up."),
+              1);
+    // Every dead URL is given up once, by its attempts or in the outage.
+    EXPECT_EQ(LogCount("Given up in the outage of " + dead + " URL=") +
+                  LogCount("Given up after attempt"),
+              20);
+    // A few attempts and about a probe every 8 s, where every URL would have paid 5 attempts.
+    EXPECT_LE(LogCount("Failed attempt"), 5 + 2 + 15);
+    EXPECT_EQ(form->StatusText(), " End of downloading!");
+}
+
+// A host that takes connections and never answers: the first attempts wait their deadline, the
+// outage begins, one probe waits its deadline too, and the budget is spent by then.
+TEST_F(DownloadOutageTest, AHostThatNeverAnswersEndsTheRunAfterTwoDeadlines) {
+    server.RoutePrefix("/silent/", Stalled());
+    WriteNumberedList("S.htmurls", server, "/silent/", 12);
+    Start("S.htmurls");
+    const std::int64_t deadline = DownloadForm::kProcessTimeOut * 1000;
+    const std::int64_t took = StepUntilEnded(2 * deadline + 10000, 1000, true);
+    ASSERT_GE(took, 0);
+    EXPECT_LE(took, 2 * deadline + DownloadForm::kFirstProbePauseMs + 1000);
+    EXPECT_EQ(LogCount("Failed attempt"), 5 + 1);
+    EXPECT_EQ(LogCount("Given up in the outage of " + origin_ + " URL="), 12);
+    EXPECT_EQ(server.Requests(), 6);
+}
+
+// A save folder that takes no file (a full disk) is an outage of the run: every URL waits, one
+// is tried at growing intervals, and once the budget is spent every remaining URL is given up,
+// where each would have paid its pauses.
+TEST_F(DownloadOutageTest, ASaveFolderThatTakesNoFileCostsTheRunItsBudget) {
+    server.RoutePrefix("/f/", Page("file"));
+    WriteNumberedList("F.eodurls", server, "/f/", 30);
+    fs::create_directories(TempPath("F-EOD"));
+    InjectFullDisk(true);
+    Start("F.eodurls");
+    const std::int64_t took = StepUntilEnded(DownloadForm::kOutageBudgetMs + 5000);
+    ASSERT_GE(took, 0);
+    EXPECT_GE(took, DownloadForm::kOutageBudgetMs - 1000);
+    EXPECT_EQ(LogCount("Outage of the save folder " + TempPath("F-EOD/") +
+                       " after 3 files in a row that could not be saved"),
+              1);
+    EXPECT_EQ(
+        LogCount("Given up in the outage of the save folder ") + LogCount("Given up after attempt"),
+        30);
+    EXPECT_LE(server.Requests(), 5 + 2 + 15);
+    EXPECT_EQ(Downloaded("F-EOD", "F.eodurls"), std::vector<std::string>{});
 }
 
 // A real nginx on loopback over HTTPS and HTTP/2: the list's transfers go over HTTP/2 and every
