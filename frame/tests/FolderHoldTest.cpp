@@ -39,6 +39,7 @@ TEST_F(FolderHoldTest, TheHoldingWorkSharesItsHoldAndACommandWhileItYieldsIsRefu
         EXPECT_EQ(Messages(),
                   std::vector<std::string>{
                       "The data folder is in use by another run or import!\r\n" + folder});
+        ASSERT_FALSE(LogTexts().empty());
         EXPECT_EQ(LogTexts().back(),
                   "The data folder is in use by another run or import! " + folder);
     }
