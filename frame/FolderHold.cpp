@@ -37,7 +37,23 @@ std::vector<TakenLock>& TakenLocks() {
 
 }  // namespace
 
+namespace {
+
+// True when the path, without its trailing "/", names something that is not a folder (a file, a
+// FIFO, a socket; a link is followed).
+bool NamesNoFolder(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
 FolderHold::FolderHold(const std::string& folder, bool makeMissing) : folder_(folder) {
+    if (!folder.empty() && NamesNoFolder(folder)) {
+        error_ = "not a folder";
+        return;
+    }
     std::error_code ec;
     if (makeMissing && !folder.empty() && !std::filesystem::create_directories(folder, ec) && ec) {
         error_ = SystemErrorText(ec.value());

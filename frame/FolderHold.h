@@ -18,11 +18,12 @@ class FolderLock;
 class FolderHold {
 public:
     // Takes the lock of the folder without waiting, or shares the hold that the work around this
-    // code has of it. Where there is no folder to lock (an empty path, or one that names no
-    // folder: a writer into it fails its own way) it holds without a lock. With `makeMissing`
-    // (for work that makes the folder it writes in, a rebuild or a download) a missing folder is
-    // made first and then locked, and one that cannot be made is refused with the system's
-    // reason, so that such work never runs unlocked.
+    // code has of it. A path that names something else than a folder (a file, a FIFO, a socket)
+    // is refused as "not a folder". Where there is no folder to lock (an empty path, or a missing
+    // one: a writer into it fails its own way) it holds without a lock. With `makeMissing` (for
+    // work that makes the folder it writes in, a rebuild or a download) a missing folder is made
+    // first and then locked, and one that cannot be made is refused with the system's reason, so
+    // that such work never runs unlocked.
     explicit FolderHold(const std::string& folder, bool makeMissing = false);
     ~FolderHold();
     FolderHold(const FolderHold&) = delete;
@@ -39,7 +40,7 @@ public:
 private:
     std::string folder_;
     std::unique_ptr<FolderLock> lock_;  // the lock this hold took; none when shared or empty
-    std::string error_;                 // why a missing folder could not be made
+    std::string error_;                 // why the folder could not be made, or is none
     bool held_ = false;
 };
 
