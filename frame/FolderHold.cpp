@@ -113,10 +113,14 @@ std::string RefusalText(const FolderHold& hold) {
     return RefusalReason(hold) + "\r\n" + hold.folder();
 }
 
-bool HeldForWriting(const FolderHold& hold) {
-    if (hold.held()) return true;
+void LogRefusal(const FolderHold& hold) {
     WriteActivityLog(RefusalReason(hold) + " " + hold.folder() +
                      (hold.inUse() ? "" : " (" + hold.error() + ")"));
+}
+
+bool HeldForWriting(const FolderHold& hold) {
+    if (hold.held()) return true;
+    LogRefusal(hold);
     door().MessageBox(RefusalText(hold), "Vellicor", MsgButtons::OK);
     return false;
 }

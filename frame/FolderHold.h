@@ -53,9 +53,13 @@ std::string DataFolderOf(const std::string& path);
 // data folder is in use by another run or import!" or "The data folder cannot be locked!".
 std::string RefusalText(const FolderHold& hold);
 
+// Logs the refusal text of a hold that is not held on one line (with the system's reason in
+// parentheses when the folder cannot be locked).
+void LogRefusal(const FolderHold& hold);
+
 // The refusal of a command that writes: true when the hold is held. Otherwise logs the refusal
-// text on one line (with the system's reason in parentheses when the folder cannot be locked),
-// shows it in a box titled "Vellicor", and returns false. The command then writes nothing.
+// (LogRefusal), shows its text in a box titled "Vellicor", and returns false. The command then
+// writes nothing.
 bool HeldForWriting(const FolderHold& hold);
 
 // For a writer into ResultsFolderPath, the RESULTS folder of the loaded history: takes `hold` of
