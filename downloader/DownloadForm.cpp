@@ -142,11 +142,14 @@ bool DownloadForm::HoldSaveFolder() {
         return true;
     }
     const bool inUse = lock->inUse();
-    WriteActivityLog((inUse ? "Save folder in use by another run or import: "
-                            : "Save folder cannot be locked: ") +
-                     SaveFolder + " (" + lock->error() + ")");
-    door().MessageBox(inUse ? "The save folder is in use by another run or import! No downloading!"
-                            : "Problems with save folder! No downloading!",
+    // Another holder's lock is no failure of the system: its reason says nothing.
+    WriteActivityLog(inUse ? "Save folder in use by another run or import: " + SaveFolder
+                           : "Save folder cannot be locked: " + SaveFolder + " (" + lock->error() +
+                                 ")");
+    door().MessageBox(inUse ? "The save folder is in use by another run or import! No "
+                              "downloading!\r\n" +
+                                  SaveFolder
+                            : std::string("Problems with save folder! No downloading!"),
                       "Tarquel", MsgButtons::OK);
     return false;
 }
