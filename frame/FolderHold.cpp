@@ -28,6 +28,7 @@ struct TakenLock {
     dev_t device;
     ino_t inode;
     int depth;
+    int descriptor;
 };
 
 std::vector<TakenLock>& TakenLocks() {
@@ -65,9 +66,11 @@ FolderHold::FolderHold(const std::string& folder, bool makeMissing) : folder_(fo
         return;
     }
     const auto& taken = TakenLocks();
-    if (std::any_of(taken.begin(), taken.end(), [&](const TakenLock& t) {
-            return t.device == st.st_dev && t.inode == st.st_ino && t.depth == EventsDepth();
-        })) {
+    const auto shared = std::find_if(taken.begin(), taken.end(), [&](const TakenLock& t) {
+        return t.device == st.st_dev && t.inode == st.st_ino && t.depth == EventsDepth();
+    });
+    if (shared != taken.end()) {
+        descriptor_ = shared->descriptor;
         held_ = true;
         return;
     }
@@ -76,7 +79,8 @@ FolderHold::FolderHold(const std::string& folder, bool makeMissing) : folder_(fo
     // The folder as the lock holds it, whatever name reached it (as the name named it before,
     // should the open folder not tell).
     ::fstat(lock_->descriptor(), &st);
-    TakenLocks().push_back({this, st.st_dev, st.st_ino, EventsDepth()});
+    descriptor_ = lock_->descriptor();
+    TakenLocks().push_back({this, st.st_dev, st.st_ino, EventsDepth(), descriptor_});
     held_ = true;
 }
 

@@ -36,11 +36,15 @@ public:
     // Why the lock could not be taken ("" when held): FolderLock's reason.
     const std::string& error() const;
     const std::string& folder() const { return folder_; }
+    // The open folder whose lock this hold took or shares, for handing the lock to a program
+    // that works under it (FolderLock(folder, handed)); -1 when it holds no lock.
+    int descriptor() const { return descriptor_; }
 
 private:
     std::string folder_;
     std::unique_ptr<FolderLock> lock_;  // the lock this hold took; none when shared or empty
     std::string error_;                 // why the folder could not be made, or is none
+    int descriptor_ = -1;
     bool held_ = false;
 };
 
