@@ -283,9 +283,13 @@ bool DownloadStep() {
     if (!WriteDownloadParamsFile()) return DownloadFailed();
     const std::string program = JoinPath(ProgramFolderPath, "Tarquel");
     // A downloader killed in the middle of its writes leaves their temporary files in the set's
-    // data folder and its result file's folder: the door removes them once it has ended.
+    // data folder and its result file's folder: the door removes them once it has ended. It
+    // empties and fills the folder under the run's lock, which the run hands it: a downloader
+    // that no run started takes the lock itself, and is refused while a run holds it.
+    const FolderHold set(EodDataFolderPath);
     const ProgramId downloader = door().StartWatchedProgram(
-        program, {DwnParamsFilePath}, {EodDataFolderPath, FolderOf(DwnResultFilePath)});
+        program, {DwnParamsFilePath}, {EodDataFolderPath, FolderOf(DwnResultFilePath)},
+        set.descriptor());
     if (downloader == 0) {
         WriteActivityLog("Autorun mode - Tarquel cannot be started: " + program);
         return DownloadFailed();

@@ -33,12 +33,16 @@ bool IsPositiveNumber(const std::string& text) {
     return v && std::isfinite(*v) && *v > 0;
 }
 
-// The folder's real path (absolute, links resolved as far as it exists); false when it cannot
-// be found out.
+// The folder as the system resolves it: absolute, links and ".." resolved as far as it exists,
+// and the rest as making it would resolve it (`a/x/..` is `a`, whether or not `x` exists), with
+// no trailing separator; false when it cannot be found out.
 bool RealFolder(std::string folder, fs::path& real) {
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
     std::error_code ec;
     real = fs::weakly_canonical(folder.empty() ? fs::path(".") : fs::path(folder), ec);
+    // A ".." after a missing folder comes back as its parent with a trailing separator, an empty
+    // last element that would compare as a folder of its own.
+    if (!ec && !real.has_filename() && real.has_relative_path()) real = real.parent_path();
     return !ec;
 }
 
@@ -154,12 +158,17 @@ bool PrepareSaveFolder() {
         return false;
     }
     std::error_code ec;
-    if (!std::filesystem::exists(SaveFolder, ec)) {
+    if (!std::filesystem::exists(SaveFolder, ec))
         std::filesystem::create_directories(SaveFolder, ec);
-        if (!ec) return true;
-    }
     if (!std::filesystem::is_directory(SaveFolder, ec)) {
         WriteActivityLog("Save folder cannot be created: " + SaveFolder);
+        return false;
+    }
+    // Where the folder really is, now that it exists (a name through a link and "..", or one
+    // changed since it was first checked), is checked again before anything in it is deleted or
+    // written.
+    if (!IsSafeSaveFolder(SaveFolder, URLListPath, AutomationMode != 0 ? CommandLineText : "")) {
+        LogRefusedSaveFolder(SaveFolder);
         return false;
     }
     // Every entry but a folder goes, a link of any kind as a link: one left pointing nowhere

@@ -15,9 +15,10 @@ namespace vel {
 void ReadAutomationParameters();
 
 // True when the automatic emptying of the folder cannot reach the program or the files of a
-// run: the folder is a full path and, compared by real paths (so a link to one of them counts
-// as it), it is neither the program folder nor the folder of the list or of the parameters
-// file (either path may be empty), nor a folder above any of them.
+// run: the folder is a full path and, compared as the system resolves it (a link to one of them
+// counts as it, and `a/x/..` as `a/` whether or not `x` exists), it is neither the program folder
+// nor the folder of the list or of the parameters file (either path may be empty), nor a folder
+// above any of them.
 bool IsSafeSaveFolder(const std::string& folder, const std::string& listPath,
                       const std::string& paramsPath);
 
@@ -32,8 +33,8 @@ void WriteAutomationResult();
 // without asking; the lock of a run that holds the folder stays with the folder. A file that
 // cannot be deleted is logged and noted in UndeletedSaveFiles (emptied first). Returns false, and
 // logs why, deleting nothing, when there is no save folder (an empty SaveFolder never means the
-// current folder), it is not safe for the list of the run (IsSafeSaveFolder), or it cannot be
-// created.
+// current folder), it is not safe for the list of the run (IsSafeSaveFolder, checked before the
+// folder is made and again, by where it really is, once it exists), or it cannot be created.
 bool PrepareSaveFolder();
 
 // True when the path names a file that PrepareSaveFolder was to delete and could not (the

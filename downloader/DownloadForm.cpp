@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "ActivityLog.h"
 #include "AppState.h"
@@ -139,11 +140,11 @@ void DownloadForm::StartDownloading() {
     }
     GetSaveFolder(URLListPath);
     if (AutomationMode != 0 && !AutomationSaveFolder.empty()) SaveFolder = AutomationSaveFolder;
-    // A manual run empties and fills its save folder, which may be a data folder of Vellicor's
-    // sets: it holds that folder's lock as every writer of one does, from the folder's
-    // preparation to the end of the run. An automatic run works for the Vellicor run that
-    // started it and holds that lock already.
-    if (AutomationMode == 0 && !HoldSaveFolder()) return;
+    // A run empties and fills its save folder, which may be a data folder of Vellicor's sets: it
+    // holds that folder's lock as every writer of one does, from the folder's preparation to the
+    // end of the run. An automatic run that a Vellicor run started works under that run's lock,
+    // which it was handed; one that no run started (a second scheduled job) takes it itself.
+    if (!HoldSaveFolder()) return;
     if (!PrepareSaveFolder()) {
         saveFolderLock_.reset();
         if (AutomationMode == 0)
@@ -153,26 +154,39 @@ void DownloadForm::StartDownloading() {
             mnuQuitDownloading_Click();
         return;
     }
-    if (AutomationMode == 0 && !saveFolderLock_ && !HoldSaveFolder()) return;
     LoadAndSaveByURLlist(URLListPath, SaveFolder);
 }
 
 bool DownloadForm::HoldSaveFolder() {
+    // A folder that the preparation refuses is neither made nor locked here: the preparation says
+    // why. A missing one is made first and then locked, so that no run works in it unlocked.
+    if (SaveFolder.empty() ||
+        !IsSafeSaveFolder(SaveFolder, URLListPath, AutomationMode != 0 ? CommandLineText : ""))
+        return true;
     std::error_code ec;
-    // A folder still to be made is held once the preparation has made it.
+    std::filesystem::create_directories(SaveFolder, ec);
     if (!std::filesystem::is_directory(SaveFolder, ec)) return true;
-    auto lock = std::make_unique<FolderLock>(SaveFolder);
+    auto lock = std::make_unique<FolderLock>(SaveFolder, std::exchange(handedLock_, -1));
     if (lock->held()) {
         saveFolderLock_ = std::move(lock);
         return true;
     }
     const bool inUse = lock->inUse();
-    WriteActivityLog((inUse ? "Save folder in use by another run or import: "
-                            : "Save folder cannot be locked: ") +
-                     SaveFolder + " (" + lock->error() + ")");
-    door().MessageBox(inUse ? "The save folder is in use by another run or import! No downloading!"
-                            : "Problems with save folder! No downloading!",
+    // Another holder's lock is no failure of the system: its reason says nothing.
+    WriteActivityLog(inUse ? "Save folder in use by another run or import: " + SaveFolder
+                           : "Save folder cannot be locked: " + SaveFolder + " (" + lock->error() +
+                                 ")");
+    door().MessageBox(inUse ? "The save folder is in use by another run or import! No "
+                              "downloading!\r\n" +
+                                  SaveFolder
+                            : std::string("Problems with save folder! No downloading!"),
                       "Tarquel", MsgButtons::OK);
+    if (AutomationMode != 0) {
+        // The result file is the holding run's, which reads it: nothing of this one is written.
+        AutomationResultPath.clear();
+        Form_Unload();
+        endProgram(1);
+    }
     return false;
 }
 

@@ -92,6 +92,9 @@ public:
 
     // Ends the process; the program leaves it at the door's end, tests record it.
     std::function<void(int status)> endProgram;
+    // The descriptor of the lock that the program that started this one handed it
+    // (TakeHandedLock), or -1: the next run works under it when it is its save folder's lock.
+    void SetHandedLock(int descriptor) { handedLock_ = descriptor; }
 
     // ---- procedures ------------------------------------------------------------------------
     void Form_Load();
@@ -197,8 +200,11 @@ private:
     void ClearOutages();
     // The end of a run: the closing status text and beep, and in automatic mode the quit.
     void FinishRun();
-    // Takes the lock of an existing save folder for a manual run; false, after the log line
-    // and the message, when another run, import or command holds it or it cannot be taken.
+    // Makes the save folder when it is missing and takes its lock, through the handed lock when
+    // that is the folder's; true also when there is no folder to lock because the preparation
+    // refuses it. False, after the log line and the message, when another run, import or command
+    // holds it or it cannot be taken; an automatic run then ends with status 1 without writing
+    // its result file.
     bool HoldSaveFolder();
     // Takes the outcome of an attempt of the run: counts it for its host and the save folder,
     // and takes the entry back (the control idle) while an outage holds it.
@@ -228,7 +234,8 @@ private:
     bool pumpAgain_ = false;
     bool quitting_ = false;
     bool unloaded_ = false;
-    std::unique_ptr<FolderLock> saveFolderLock_;  // held by a manual run, from its preparation
+    std::unique_ptr<FolderLock> saveFolderLock_;  // held by a run, from its preparation
+    int handedLock_ = -1;                         // a handed lock no run has taken yet
 };
 
 }  // namespace vel

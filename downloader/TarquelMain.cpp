@@ -9,12 +9,15 @@
 #include "DownloadText.h"
 #include "DownloaderState.h"
 #include "FilePaths.h"
+#include "FolderLock.h"
 #include "Hooks.h"
 
 namespace vel {
 
 void Main(const std::string& commandLine, const std::string& executableFolder, DownloadForm& form,
           const std::function<void()>& showWindow) {
+    // Before anything else, so that nothing this program starts inherits the handed lock.
+    form.SetHandedLock(TakeHandedLock());
     ProgramFolderPath = AsFolderPath(executableFolder);
     CommandLineText = Trim(commandLine);
     // A log that cannot be opened was reported on standard error: nothing could be logged.

@@ -10,7 +10,8 @@ namespace vel {
 
 class DownloadForm;
 
-// Runs the start: ProgramFolderPath = the executable's folder; the log with "Starting
+// Runs the start: the lock that the starter handed this program taken (TakeHandedLock) for the
+// form's run; ProgramFolderPath = the executable's folder; the log with "Starting
 // Tarquel." (a log that is no regular file ends the process with status 1); CommandLineText = the
 // trimmed command line. Empty: manual mode, the form loaded and showWindow() called. Otherwise the
 // run is unattended (message boxes are logged and answered) and the parameters file is read:

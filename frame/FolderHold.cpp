@@ -28,6 +28,7 @@ struct TakenLock {
     dev_t device;
     ino_t inode;
     int depth;
+    int descriptor;
 };
 
 std::vector<TakenLock>& TakenLocks() {
@@ -37,7 +38,23 @@ std::vector<TakenLock>& TakenLocks() {
 
 }  // namespace
 
+namespace {
+
+// True when the path, without its trailing "/", names something that is not a folder (a file, a
+// FIFO, a socket; a link is followed).
+bool NamesNoFolder(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
 FolderHold::FolderHold(const std::string& folder, bool makeMissing) : folder_(folder) {
+    if (!folder.empty() && NamesNoFolder(folder)) {
+        error_ = "not a folder";
+        return;
+    }
     std::error_code ec;
     if (makeMissing && !folder.empty() && !std::filesystem::create_directories(folder, ec) && ec) {
         error_ = SystemErrorText(ec.value());
@@ -49,9 +66,11 @@ FolderHold::FolderHold(const std::string& folder, bool makeMissing) : folder_(fo
         return;
     }
     const auto& taken = TakenLocks();
-    if (std::any_of(taken.begin(), taken.end(), [&](const TakenLock& t) {
-            return t.device == st.st_dev && t.inode == st.st_ino && t.depth == EventsDepth();
-        })) {
+    const auto shared = std::find_if(taken.begin(), taken.end(), [&](const TakenLock& t) {
+        return t.device == st.st_dev && t.inode == st.st_ino && t.depth == EventsDepth();
+    });
+    if (shared != taken.end()) {
+        descriptor_ = shared->descriptor;
         held_ = true;
         return;
     }
@@ -60,7 +79,8 @@ FolderHold::FolderHold(const std::string& folder, bool makeMissing) : folder_(fo
     // The folder as the lock holds it, whatever name reached it (as the name named it before,
     // should the open folder not tell).
     ::fstat(lock_->descriptor(), &st);
-    TakenLocks().push_back({this, st.st_dev, st.st_ino, EventsDepth()});
+    descriptor_ = lock_->descriptor();
+    TakenLocks().push_back({this, st.st_dev, st.st_ino, EventsDepth(), descriptor_});
     held_ = true;
 }
 
@@ -97,10 +117,14 @@ std::string RefusalText(const FolderHold& hold) {
     return RefusalReason(hold) + "\r\n" + hold.folder();
 }
 
-bool HeldForWriting(const FolderHold& hold) {
-    if (hold.held()) return true;
+void LogRefusal(const FolderHold& hold) {
     WriteActivityLog(RefusalReason(hold) + " " + hold.folder() +
                      (hold.inUse() ? "" : " (" + hold.error() + ")"));
+}
+
+bool HeldForWriting(const FolderHold& hold) {
+    if (hold.held()) return true;
+    LogRefusal(hold);
     door().MessageBox(RefusalText(hold), "Vellicor", MsgButtons::OK);
     return false;
 }

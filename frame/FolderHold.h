@@ -18,11 +18,12 @@ class FolderLock;
 class FolderHold {
 public:
     // Takes the lock of the folder without waiting, or shares the hold that the work around this
-    // code has of it. Where there is no folder to lock (an empty path, or one that names no
-    // folder: a writer into it fails its own way) it holds without a lock. With `makeMissing`
-    // (for work that makes the folder it writes in, a rebuild or a download) a missing folder is
-    // made first and then locked, and one that cannot be made is refused with the system's
-    // reason, so that such work never runs unlocked.
+    // code has of it. A path that names something else than a folder (a file, a FIFO, a socket)
+    // is refused as "not a folder". Where there is no folder to lock (an empty path, or a missing
+    // one: a writer into it fails its own way) it holds without a lock. With `makeMissing` (for
+    // work that makes the folder it writes in, a rebuild or a download) a missing folder is made
+    // first and then locked, and one that cannot be made is refused with the system's reason, so
+    // that such work never runs unlocked.
     explicit FolderHold(const std::string& folder, bool makeMissing = false);
     ~FolderHold();
     FolderHold(const FolderHold&) = delete;
@@ -35,11 +36,15 @@ public:
     // Why the lock could not be taken ("" when held): FolderLock's reason.
     const std::string& error() const;
     const std::string& folder() const { return folder_; }
+    // The open folder whose lock this hold took or shares, for handing the lock to a program
+    // that works under it (FolderLock(folder, handed)); -1 when it holds no lock.
+    int descriptor() const { return descriptor_; }
 
 private:
     std::string folder_;
     std::unique_ptr<FolderLock> lock_;  // the lock this hold took; none when shared or empty
-    std::string error_;                 // why a missing folder could not be made
+    std::string error_;                 // why the folder could not be made, or is none
+    int descriptor_ = -1;
     bool held_ = false;
 };
 
@@ -52,9 +57,13 @@ std::string DataFolderOf(const std::string& path);
 // data folder is in use by another run or import!" or "The data folder cannot be locked!".
 std::string RefusalText(const FolderHold& hold);
 
+// Logs the refusal text of a hold that is not held on one line (with the system's reason in
+// parentheses when the folder cannot be locked).
+void LogRefusal(const FolderHold& hold);
+
 // The refusal of a command that writes: true when the hold is held. Otherwise logs the refusal
-// text on one line (with the system's reason in parentheses when the folder cannot be locked),
-// shows it in a box titled "Vellicor", and returns false. The command then writes nothing.
+// (LogRefusal), shows its text in a box titled "Vellicor", and returns false. The command then
+// writes nothing.
 bool HeldForWriting(const FolderHold& hold);
 
 // For a writer into ResultsFolderPath, the RESULTS folder of the loaded history: takes `hold` of

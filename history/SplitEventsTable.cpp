@@ -32,9 +32,12 @@ DbType ColumnType(Database& db, const char* table, const char* column) {
 }
 
 // Every change is written at once: it holds the lock of the database's folder while it writes,
-// and is refused with the hold's text while a run, an import or a command holds it.
+// and is refused with the hold's text, logged as every refused writer's is, while a run, an
+// import or a command holds it.
 void RequireHeld(const FolderHold& hold) {
-    if (!hold.held()) throw FileError(RefusalText(hold));
+    if (hold.held()) return;
+    LogRefusal(hold);
+    throw FileError(RefusalText(hold));
 }
 
 }  // namespace

@@ -36,8 +36,8 @@ public:
     static const char* ColumnName(int column);
 
     // Each change below holds the lock of the database's folder (FolderHold) while it writes;
-    // FileError with the refusal text (RefusalText), changing nothing, while a run, an import or
-    // a command holds it.
+    // FileError with the refusal text (RefusalText), changing nothing, after the refusal's log
+    // line (LogRefusal), while a run, an import or a command holds it.
     // Writes one cell of an existing row. Returns "" when it was written, otherwise the
     // message that says why the text was refused (the row is then unchanged). SqlError when
     // the database refuses the write.

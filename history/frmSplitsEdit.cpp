@@ -109,7 +109,8 @@ bool SplitEventsModel::HasPendingNewRow() const {
     });
 }
 
-std::string SplitEventsModel::CommitNewRow() {
+std::string SplitEventsModel::CommitNewRow(bool* textRefused) {
+    if (textRefused) *textRefused = false;
     if (!HasPendingNewRow()) return {};
     // The new event goes in front of the new row, which moves down by one. The grid is told of
     // the inserted row, never reset: this runs while the grid commits the editor of the new
@@ -117,6 +118,7 @@ std::string SplitEventsModel::CommitNewRow() {
     std::string refusal;
     try {
         refusal = table_.addRow(pending_[0], pending_[1], pending_[2]);
+        if (textRefused) *textRefused = !refusal.empty();
     } catch (const std::exception& e) {
         refusal = std::string("Split event cannot be saved!\r\n") + e.what();
     }
@@ -202,9 +204,11 @@ bool frmSplitsEdit::Form_Load() {
 
 void frmSplitsEdit::cmdQuit_Click() {
     if (model_ && model_->HasPendingNewRow()) {
-        const std::string refusal = model_->CommitNewRow();
+        bool textRefused = false;
+        const std::string refusal = model_->CommitNewRow(&textRefused);
         if (!refusal.empty()) {
-            Refuse(refusal + "\r\nComplete or empty the row marked with * (asterisk)!");
+            Refuse(textRefused ? refusal + "\r\nComplete or empty the row marked with * (asterisk)!"
+                               : refusal);
             return;
         }
     }

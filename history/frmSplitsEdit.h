@@ -38,8 +38,10 @@ public:
 
     // True while text typed into the new row waits for the rest of its cells.
     bool HasPendingNewRow() const;
-    // Adds the new row's event now; "" when added or empty, else the refusal.
-    std::string CommitNewRow();
+    // Adds the new row's event now; "" when added or empty, else the refusal. `textRefused`, when
+    // given, tells whether it was the row's text that was refused (a cell empty or invalid), not
+    // the write of a complete row (a folder in use, a database error).
+    std::string CommitNewRow(bool* textRefused = nullptr);
 
 private:
     SplitEventsTable& table_;
@@ -59,7 +61,8 @@ public:
     bool Form_Load();
     // "Save and Quit": adds a filled new row, clears the status labels, closes the window and
     // shows "Editing of stock split events is over!". A new row that is only partly filled or
-    // refused is explained and the window stays open.
+    // refused is explained (asking to complete or empty it only when its text was refused) and
+    // the window stays open.
     void cmdQuit_Click();
 
     QTableView* DBGrid1() const { return grid_; }

@@ -120,10 +120,14 @@ public:
     // StopWatchedProgram) cannot remove the temporary files of the writes it was making, and
     // once its end is seen those in these folders and their subfolders are removed
     // (RemoveTemporaryFilesOf), nothing else. Its standard output goes nowhere; its standard error
-    // is kept for TakeProgramErrorOutput.
+    // is kept for TakeProgramErrorOutput. `handedLock`, unless -1, is the open folder of a lock
+    // that this program holds (FolderLock) and hands to the program, which works under it: the
+    // program inherits that descriptor (and no other of this program's locks) under its number,
+    // which the environment variable kHandedLockVariable names.
     virtual ProgramId StartWatchedProgram(const std::string& program,
                                           const std::vector<std::string>& args,
-                                          const std::vector<std::string>& leftoverFolders) = 0;
+                                          const std::vector<std::string>& leftoverFolders,
+                                          int handedLock) = 0;
     // True while the watched program runs; false once it has ended, and for an unknown id. The
     // end is seen when events are processed (Yield, WaitForEvents).
     virtual bool ProgramRunning(ProgramId id) = 0;

@@ -250,8 +250,9 @@ std::string QtDoor::FindProgram(const std::string& name) {
 
 ProgramId QtDoor::StartWatchedProgram(const std::string& program,
                                       const std::vector<std::string>& args,
-                                      const std::vector<std::string>& leftoverFolders) {
-    return programs_.Start(program, args, leftoverFolders);
+                                      const std::vector<std::string>& leftoverFolders,
+                                      int handedLock) {
+    return programs_.Start(program, args, leftoverFolders, handedLock);
 }
 
 bool QtDoor::ProgramRunning(ProgramId id) {

@@ -31,7 +31,8 @@ public:
     bool OpenInTextEditor(const std::string& path) override;
     std::string FindProgram(const std::string& name) override;
     ProgramId StartWatchedProgram(const std::string& program, const std::vector<std::string>& args,
-                                  const std::vector<std::string>& leftoverFolders) override;
+                                  const std::vector<std::string>& leftoverFolders,
+                                  int handedLock) override;
     bool ProgramRunning(ProgramId id) override;
     // Waits for the program without running events (the caller is ending it, or the run).
     void StopWatchedProgram(ProgramId id, std::int64_t graceMs) override;

@@ -1,6 +1,7 @@
 // Watched child programs on QProcess.
 #include "QtWatchedPrograms.h"
 
+#include <fcntl.h>
 #include <sys/prctl.h>
 #include <unistd.h>
 
@@ -11,8 +12,10 @@
 #include <algorithm>
 #include <csignal>
 #include <memory>
+#include <string_view>
 #include <utility>
 
+#include "FolderLock.h"
 #include "WholeFile.h"
 
 namespace vel {
@@ -47,7 +50,8 @@ QtWatchedPrograms::~QtWatchedPrograms() {
 }
 
 ProgramId QtWatchedPrograms::Start(const std::string& program, const std::vector<std::string>& args,
-                                   const std::vector<std::string>& leftoverFolders) {
+                                   const std::vector<std::string>& leftoverFolders,
+                                   int handedLock) {
     if (program.empty()) return 0;
     auto* process = new QProcess;
     QStringList list;
@@ -68,11 +72,24 @@ ProgramId QtWatchedPrograms::Start(const std::string& program, const std::vector
     auto pointers = std::make_shared<std::vector<char*>>();
     for (std::string& a : *argv) pointers->push_back(a.data());
     pointers->push_back(nullptr);
+    // A handed lock's descriptor stays open across exec in this child alone (every lock is
+    // opened close-on-exec), named in the environment; a variable of that name in this program's
+    // own environment never reaches the child. Both are made here: after the fork only calls that
+    // allocate nothing may run.
+    auto environment = std::make_shared<std::vector<std::string>>();
+    const std::string named = std::string(kHandedLockVariable) + "=";
+    for (char** e = environ; *e; ++e)
+        if (std::string_view(*e).substr(0, named.size()) != named) environment->push_back(*e);
+    if (handedLock >= 0) environment->push_back(named + std::to_string(handedLock));
+    auto envp = std::make_shared<std::vector<char*>>();
+    for (std::string& e : *environment) envp->push_back(e.data());
+    envp->push_back(nullptr);
     const pid_t parent = ::getpid();
-    process->setChildProcessModifier([parent, argv, pointers] {
+    process->setChildProcessModifier([parent, argv, pointers, environment, envp, handedLock] {
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
         if (::getppid() != parent) ::_exit(1);
-        ::execv(argv->front().c_str(), pointers->data());
+        if (handedLock >= 0 && ::fcntl(handedLock, F_SETFD, 0) != 0) ::_exit(1);
+        ::execve(argv->front().c_str(), pointers->data(), envp->data());
     });
     auto watched = std::make_shared<Watched>();
     watched->process = process;

@@ -27,9 +27,10 @@ public:
 
     // Starts the program with the arguments (no shell) and waits until it has started or
     // failed to; the id, or 0 when it could not be started. When it ends by a signal, the
-    // temporary files it left in `leftoverFolders` are removed (Door::StartWatchedProgram).
+    // temporary files it left in `leftoverFolders` are removed. It inherits `handedLock` (unless
+    // -1) as Door::StartWatchedProgram says.
     ProgramId Start(const std::string& program, const std::vector<std::string>& args,
-                    const std::vector<std::string>& leftoverFolders);
+                    const std::vector<std::string>& leftoverFolders, int handedLock);
     // True while the program runs (as far as the processed events tell).
     bool Running(ProgramId id) const;
     // Sends the program SIGTERM, then SIGKILL when it has not ended within `graceMs`; returns

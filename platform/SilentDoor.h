@@ -27,7 +27,7 @@ public:
     bool OpenInTextEditor(const std::string&) override { return false; }
     std::string FindProgram(const std::string&) override { return {}; }
     ProgramId StartWatchedProgram(const std::string&, const std::vector<std::string>&,
-                                  const std::vector<std::string>&) override {
+                                  const std::vector<std::string>&, int) override {
         return 0;
     }
     bool ProgramRunning(ProgramId) override { return false; }

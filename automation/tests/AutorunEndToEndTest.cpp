@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QScopeGuard>
 #include <QThread>
+#include <QTimer>
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -300,6 +301,47 @@ TEST_F(AutorunEndToEndTest, ASecondRunOfOneSetIsRefusedAndTheFirstOneEndsWithIts
     EXPECT_EQ(LogLinesStarting({"Autorun mode - End."}).size(), 1u);
     Database db = Database::Open(TempPath("E2E-EOD/History.mdb"));
     EXPECT_EQ(db.scalar("SELECT count(*) FROM History").toInteger(), 4 * 60);
+}
+
+// A second scheduled job that starts Tarquel on the set's parameters while a run downloads the set
+// is refused at once and touches nothing; the run, whose own Tarquel works under the run's lock,
+// ends with its database whole.
+TEST_F(AutorunEndToEndTest, ALoneTarquelDuringARunIsRefusedAndTheRunEndsWithItsDatabase) {
+    CopyProgram(TARQUEL_BINARY, "Tarquel");
+    WriteServedSet({"DownloadEOD = YES", "CreateHistory = YES", "MarketTiming = YES"}, 4, 60);
+    // One file comes late; the lone Tarquel starts while the run's one waits for it.
+    const std::string late =
+        fs::path(ListDirectory(TempPath("served/"), "*.csv", EntryKind::Files)[0]).stem().string();
+    server.Route("/eod/" + late, Page(ReadFile(TempPath("served/" + late + ".csv")), 200, 3000));
+    QProcess lone;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (lone.state() != QProcess::NotRunning || server.RequestsFor("/eod/" + late) == 0 ||
+            server.InFlight() == 0)
+            return;
+        poll.stop();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        lone.setProcessEnvironment(env);
+        lone.start(QString::fromStdString(TempPath("Tarquel")),
+                   {QString::fromStdString(TempPath("E2E.dwnparams"))});
+    });
+    poll.start(20);
+    EXPECT_TRUE(RunAutorunMode());
+    ASSERT_FALSE(poll.isActive()) << "the lone Tarquel was not started";
+    ASSERT_TRUE(lone.state() == QProcess::NotRunning || lone.waitForFinished(20000));
+    EXPECT_EQ(lone.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(lone.exitCode(), 1);
+    EXPECT_EQ(RunLog().back(), "Autorun mode - End.");
+    EXPECT_EQ(ReadFile(TempPath("E2E.dwnresult")), "OK\r\n");
+    Database db = Database::Open(TempPath("E2E-EOD/History.mdb"));
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM History").toInteger(), 4 * 60);
+    const std::string refusal =
+        "Message: The save folder is in use by another run or import! No "
+        "downloading! " +
+        TempPath("E2E-EOD/");
+    EXPECT_NE(ReadFile(TempPath("Tarquel.log")).find(refusal), std::string::npos);
 }
 
 // The files of the folder whose names begin with ".vel-": the temporary files of whole writes.

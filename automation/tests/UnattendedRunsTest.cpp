@@ -4,6 +4,7 @@
 // result read only once the downloader has ended), every failure with its message and log line
 // and both flags back at 0, the demonstration and the load-only run, and runs that may not start.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <sstream>
 
@@ -364,6 +365,11 @@ TEST_F(UnattendedRunsTest, EachFailureOfTheSetItselfEndsTheRunWithItsMessage) {
     const std::string structure =
         "Error in EOD data structure! Check Regional Settings in Control Panel! You have to use "
         "English(US) regional settings when downloading EOD stock history from YAHOO!";
+    const std::string folder = TempPath("T-EOD/");
+    const std::vector<std::string> notAFolder = {
+        "Autorun mode - Start.",
+        "Autorun mode - Error - The data folder cannot be locked: " + folder + " (not a folder)",
+        "Message: The data folder cannot be locked! " + folder};
     const Case cases[] = {
         {"a missing .eodurls",
          [this] {
@@ -402,6 +408,18 @@ TEST_F(UnattendedRunsTest, EachFailureOfTheSetItselfEndsTheRunWithItsMessage) {
          [this] { WriteAutorunSet("T", {"MarketTiming = YES"}); },
          {"Autorun mode - Start.", "Autorun mode - Error - There is no History.mdb to load!",
           "Message: There is no History.mdb to load!"}},
+        {"a data folder that is a FIFO",
+         [this] {
+             WriteAutorunSet("T", {"MarketTiming = YES"});
+             ASSERT_EQ(::mkfifo(TempPath("T-EOD").c_str(), 0600), 0);
+         },
+         notAFolder},
+        {"a data folder that is a file, to download into",
+         [this] {
+             WriteAutorunSet("T", {"DownloadEOD = YES", "CreateHistory = YES"});
+             WriteFile(TempPath("T-EOD"), "x");
+         },
+         notAFolder},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -112,10 +112,17 @@ TEST_F(AutomationFilesTest, ASaveFolderAboveTheProgramOrItsFilesIsRefused) {
         WriteFile(file, "kept");
     fs::create_directory_symlink(TempPath("Prog"), TempPath("ToProg"));
     const std::string params = TempPath("Params/Daily.dwnparams");
-    const std::vector<std::string> refused = {
-        "Daily-EOD",         TempPath("Prog"),   TempPath("Prog/Daily-EOD/.."),
-        TempPath("ToProg/"), TempPath("Lists/"), TempPath("Params"),
-        TempFolder()};
+    // Spelled through a missing folder and "..", a name means the folder that making it gives.
+    const std::vector<std::string> refused = {"Daily-EOD",
+                                              TempPath("Prog"),
+                                              TempPath("Prog/Daily-EOD/.."),
+                                              TempPath("Prog/new/.."),
+                                              TempPath("Prog/new/deeper/../../"),
+                                              TempPath("x/.."),
+                                              TempPath("ToProg/"),
+                                              TempPath("Lists/"),
+                                              TempPath("Params"),
+                                              TempFolder()};
     // The relative name would be taken in the program folder.
     const fs::path before = fs::current_path();
     fs::current_path(TempPath("Prog"));
@@ -136,6 +143,17 @@ TEST_F(AutomationFilesTest, ASaveFolderAboveTheProgramOrItsFilesIsRefused) {
     }
     fs::current_path(before);
     EXPECT_EQ(LogCount("Refused save folder "), 2 * static_cast<int>(refused.size()));
+    EXPECT_FALSE(Exists(TempPath("Prog/new")));
+    EXPECT_FALSE(Exists(TempPath("x")));
+    // A name that only its making and a link lead back to the program folder: the folder made, it
+    // is checked again where it really is, and nothing in it is deleted or written.
+    fs::create_directories(TempPath("Safe"));
+    fs::create_directory_symlink(TempPath("Prog/Daily-EOD"), TempPath("Safe/ToDaily"));
+    SaveFolder = TempPath("Safe/new/../ToDaily/../");
+    ASSERT_TRUE(IsSafeSaveFolder(SaveFolder, list, params));
+    EXPECT_FALSE(PrepareSaveFolder());
+    EXPECT_EQ(ReadFile(TempPath("Prog/Tarquel")), "kept");
+    EXPECT_EQ(LogCount("Refused save folder "), 2 * static_cast<int>(refused.size()) + 1);
     // A folder inside the program folder is the usual one.
     WriteFile(params, list + "\r\n" + TempPath("Prog/Daily-EOD") + "\r\n");
     ReadAutomationParameters();

@@ -778,8 +778,13 @@ TEST_F(DownloadRunTest, AManualRunHoldsItsSaveFolderAndIsRefusedWhileAnotherHold
         form->mnuStartDownloading_Click();
         const auto boxes = door_.CallsOf("message");
         ASSERT_EQ(boxes.size(), 1u);
+        // Named as Vellicor's refusals name their folder; the holder's lock is no system error.
         EXPECT_EQ(boxes[0].text,
-                  "The save folder is in use by another run or import! No downloading!");
+                  "The save folder is in use by another run or import! No downloading!\r\n" +
+                      TempPath("S-EOD/"));
+        ASSERT_FALSE(LogTexts().empty());
+        EXPECT_EQ(LogTexts().back(),
+                  "Save folder in use by another run or import: " + TempPath("S-EOD/"));
         EXPECT_FALSE(form->IsRunning());
         EXPECT_EQ(ReadFile(TempPath("S-EOD/Old.csv")), "old");
         EXPECT_EQ(server.Requests(), 0);

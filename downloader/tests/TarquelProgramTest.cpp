@@ -1,13 +1,18 @@
 // The real program, copied into a temporary program folder and run headless: an unattended
-// download ending with its result file, unusable lists and parameters, and SIGTERM and SIGHUP as
-// quit.
+// download ending with its result file, the lock of its save folder taken or handed to it,
+// unusable lists and parameters, and SIGTERM and SIGHUP as quit.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QProcess>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
+#include <string>
 
 #include "DownloaderFixture.h"
+#include "FolderLock.h"
 #include "TestHttpServer.h"
 
 namespace vel {
@@ -31,12 +36,17 @@ protected:
         }
         DownloaderFixture::TearDown();
     }
-    // Starts the program in its folder without a display; the arguments as given.
-    void Start(const QStringList& args) {
+    // Starts the program in its folder without a display; the arguments as given. A descriptor
+    // `handed` is handed to it as a run hands its lock: inherited, and named in the environment.
+    void Start(const QStringList& args, int handed = -1) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove("DISPLAY");
         env.remove("WAYLAND_DISPLAY");
         env.remove("QT_QPA_PLATFORM");
+        if (handed >= 0) env.insert(kHandedLockVariable, QString::number(handed));
+        process.setChildProcessModifier([handed] {
+            if (handed >= 0) ::fcntl(handed, F_SETFD, 0);
+        });
         process.setProcessEnvironment(env);
         process.setProgram(QString::fromStdString(TempPath("Tarquel")));
         process.setArguments(args);
@@ -92,6 +102,68 @@ TEST_F(TarquelProgramTest, AnUnattendedRunEndsWithItsResultFileOk) {
     EXPECT_EQ(log[1], "Starting automatic mode with coomand line: " + params);
     EXPECT_EQ(log.back(), "Exiting Tarquel.");
     EXPECT_EQ(LogCount("Attempt= 1 Saved URL="), 12);
+}
+
+// A run that no Vellicor run started (a second scheduled job) takes its save folder's lock as
+// every writer does: while another process holds it, nothing in the folder is touched, neither the
+// note nor the result file (the holder's) is written, and it ends with 1. A descriptor of the
+// folder that holds no lock, named as a handed one, gains nothing.
+TEST_F(TarquelProgramTest, AnUnattendedRunIsRefusedWhileAnotherProcessHoldsItsSaveFolder) {
+    server.Route("/eod/1", testing::Page("1,2,3\r\n"));
+    WriteFile(TempPath("Daily.eodurls"), "SaveTo(S1.csv):" + server.Url("/eod/1") + "\r\n");
+    const std::string folder = TempPath("Daily-EOD/");
+    fs::create_directories(folder);
+    WriteFile(folder + "History.mdb", "the run's database");
+    const QString params = QString::fromStdString(WriteParameters("Daily.eodurls", folder));
+    const FolderLock run(folder);
+    ASSERT_TRUE(run.held());
+    const int forged = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(forged, 0);
+    for (const int handed : {-1, forged}) {
+        SCOPED_TRACE(handed < 0 ? "alone" : "with a forged hand-off");
+        Start({params}, handed);
+        EXPECT_EQ(WaitForEnd(), 1);
+        EXPECT_EQ(ListDirectoryNames(folder), std::vector<std::string>{"History.mdb"});
+        EXPECT_EQ(ReadFile(folder + "History.mdb"), "the run's database");
+        EXPECT_FALSE(Exists(TempPath("Daily.dwnresult")));
+        ASSERT_FALSE(LogTexts().empty());
+        EXPECT_EQ(LogTexts().back(), "Exiting Tarquel.");
+    }
+    ::close(forged);
+    EXPECT_EQ(LogCount("Save folder in use by another run or import: " + folder), 2);
+    EXPECT_EQ(LogCount("Message: The save folder is in use by another run or import! No "
+                       "downloading! " +
+                       folder),
+              2);
+    EXPECT_EQ(server.Requests(), 0);
+}
+
+// The run that a Vellicor run starts works under the lock that run hands it, and leaves it to
+// that run: it never unlocks it, and keeps the descriptor from the programs it could start.
+TEST_F(TarquelProgramTest, AnUnattendedRunWorksUnderTheLockItsStarterHandsIt) {
+    server.Route("/eod/1", testing::Page("1,2,3\r\n", 200, 1000));
+    WriteFile(TempPath("Daily.eodurls"), "SaveTo(S1.csv):" + server.Url("/eod/1") + "\r\n");
+    const std::string folder = TempPath("Daily-EOD/");
+    fs::create_directories(folder);
+    WriteFile(folder + "History.mdb", "the run's old database");
+    const FolderLock run(folder);
+    ASSERT_TRUE(run.held());
+    Start({QString::fromStdString(WriteParameters("Daily.eodurls", folder))}, run.descriptor());
+    ASSERT_TRUE(RunUntil(
+        [&] { return server.InFlight() == 1 || process.state() == QProcess::NotRunning; }));
+    ASSERT_EQ(server.InFlight(), 1) << "the run did not start";
+    std::ifstream info("/proc/" + std::to_string(process.processId()) + "/fdinfo/" +
+                       std::to_string(run.descriptor()));
+    std::string field, flags;
+    while (info >> field && field != "flags:") {
+    }
+    info >> flags;
+    ASSERT_FALSE(flags.empty()) << "the descriptor did not reach the program";
+    EXPECT_NE(std::stol(flags, nullptr, 8) & O_CLOEXEC, 0) << flags;
+    EXPECT_EQ(WaitForEnd(), 0);
+    EXPECT_EQ(ReadFile(TempPath("Daily.dwnresult")), "OK\r\n");
+    EXPECT_EQ(ListDirectoryNames(folder), (std::vector<std::string>{"Daily.eodurls", "S1.csv"}));
+    EXPECT_TRUE(FolderLock(folder).inUse());
 }
 
 TEST_F(TarquelProgramTest, AListWithoutValidLinesEndsWithError) {

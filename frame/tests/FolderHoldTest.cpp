@@ -2,6 +2,10 @@
 // runs itself, a command given while it yields is refused like another process, and the refusal
 // of a writing command is logged and shown.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -39,6 +43,7 @@ TEST_F(FolderHoldTest, TheHoldingWorkSharesItsHoldAndACommandWhileItYieldsIsRefu
         EXPECT_EQ(Messages(),
                   std::vector<std::string>{
                       "The data folder is in use by another run or import!\r\n" + folder});
+        ASSERT_FALSE(LogTexts().empty());
         EXPECT_EQ(LogTexts().back(),
                   "The data folder is in use by another run or import! " + folder);
     }
@@ -65,6 +70,38 @@ TEST_F(FolderHoldTest, WorkThatMakesItsFolderLocksTheFolderItMadeOrIsRefused) {
     EXPECT_FALSE(refused.inUse());
     EXPECT_FALSE(refused.error().empty());
     EXPECT_EQ(RefusalText(refused), "The data folder cannot be locked!\r\n" + file + "/Set-EOD/");
+}
+
+// A path that names a file, a FIFO or a socket is no folder, made or not: never held without a
+// lock, never made into one, never waited on.
+TEST_F(FolderHoldTest, APathThatIsNoFolderIsRefusedAsNotAFolder) {
+    OpenActivityLog("Vellicor.log");
+    const std::string fifo = TempPath("Fifo-EOD");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string file = TempPath("File-EOD");
+    { std::ofstream(file) << "x"; }
+    const std::string socket = TempPath("Socket-EOD");
+    const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    socket.copy(address.sun_path, sizeof(address.sun_path) - 1);
+    ASSERT_EQ(::bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+    for (const std::string& path : {fifo, file, socket}) {
+        for (const bool makeMissing : {false, true}) {
+            SCOPED_TRACE(path + (makeMissing ? " made when missing" : ""));
+            const FolderHold hold(path + "/", makeMissing);
+            EXPECT_FALSE(hold.held());
+            EXPECT_FALSE(hold.inUse());
+            EXPECT_EQ(hold.error(), "not a folder");
+            door_.QueueMessageAnswer(MsgAnswer::OK);
+            EXPECT_FALSE(HeldForWriting(hold));
+            ASSERT_FALSE(LogTexts().empty());
+            EXPECT_EQ(LogTexts().back(),
+                      "The data folder cannot be locked! " + path + "/ (not a folder)");
+        }
+    }
+    ::close(s);
+    EXPECT_EQ(std::filesystem::status(file).type(), std::filesystem::file_type::regular);
 }
 
 }  // namespace

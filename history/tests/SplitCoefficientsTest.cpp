@@ -11,6 +11,8 @@
 #include <fstream>
 #include <memory>
 
+#include "FilePaths.h"
+#include "FolderLock.h"
 #include "HistoryCommands.h"
 #include "HistoryDatabaseFixture.h"
 #include "Hooks.h"
@@ -251,6 +253,45 @@ TEST_F(SplitCoefficientsTest, TheGridEndsItsEditorsCleanlyAfterARefusedEntry) {
     }
     qInstallMessageHandler(previous);
     EXPECT_EQ(g_editorWarnings, std::vector<std::string>{});
+}
+
+// While a run holds the database's folder, a complete new event cannot be saved: each refusal is
+// logged, and "Save and Quit" says why without calling the row incomplete and keeps the window.
+TEST_F(SplitCoefficientsTest,
+       AnEventRefusedUnderTheLockIsLoggedAndItsCompleteRowNotCalledIncomplete) {
+    EnsureApplication();
+    SplitsDatabasePath = db_;
+    OpenActivityLog("Vellicor.log");
+    const std::string folder = FolderOf(db_);
+    const std::string refusal =
+        "Split event cannot be saved!\r\nThe data folder is in use by another run or import!\r\n" +
+        folder;
+    frmSplitsEdit window;
+    ASSERT_TRUE(window.Form_Load());
+    SplitEventsModel& grid = *window.Data1();
+    const size_t shown = Messages().size();
+    {
+        const FolderLock run(folder);  // another process, as far as the lock goes
+        ASSERT_TRUE(run.held());
+        EXPECT_TRUE(grid.setData(grid.index(0, 0), QStringLiteral("AAA")));
+        EXPECT_TRUE(grid.setData(grid.index(0, 2), QStringLiteral("2")));
+        Answer();
+        EXPECT_TRUE(grid.setData(grid.index(0, 1), QString::fromStdString(Short(20))));
+        Answer();
+        window.cmdQuit_Click();
+        const auto messages = Messages();
+        EXPECT_EQ(
+            std::vector<std::string>(messages.begin() + static_cast<long>(shown), messages.end()),
+            (std::vector<std::string>{refusal, refusal}));
+        const std::string line = "The data folder is in use by another run or import! " + folder;
+        EXPECT_EQ(LogTexts(), (std::vector<std::string>{line, line}));
+        EXPECT_TRUE(Events().empty());
+        EXPECT_TRUE(grid.HasPendingNewRow());
+    }
+    Answer();
+    window.cmdQuit_Click();
+    EXPECT_EQ(LastMessage().rfind("Editing of stock split events is over!\r\n", 0), 0u);
+    EXPECT_EQ(Events(), std::vector<std::string>{"AAA " + Iso(20) + " 2"});
 }
 
 TEST(SplitCoefficientRule, CoefficientIsTheRatioInHalvesFromOnePointFourOn) {

@@ -17,6 +17,7 @@
 
 #include "AppState.h"
 #include "Door.h"
+#include "FolderLock.h"
 #include "PlatformFixture.h"
 #include "QtDoor.h"
 #include "SilentDoor.h"
@@ -114,7 +115,7 @@ TEST(SilentDoorWait, SleepsUntilTheNextTimerAndFiresIt) {
     EXPECT_EQ(fired, 1);
     EXPECT_GE(silent.MonotonicMs() - start, 40);
     EXPECT_LT(silent.MonotonicMs() - start, 2000);
-    EXPECT_EQ(silent.StartWatchedProgram("/bin/sh", {}, {}), 0u);  // it starts nothing
+    EXPECT_EQ(silent.StartWatchedProgram("/bin/sh", {}, {}, -1), 0u);  // it starts nothing
 }
 
 TEST(FormPresenters, ADoorShowsEachFormTypeByItsPresenter) {
@@ -257,7 +258,7 @@ TEST_F(QtDoorTest, AWatchedProgramIsSeenToEndThroughTheEvents) {
     const std::string shell = qt_.FindProgram("sh");
     ASSERT_FALSE(shell.empty());
     const std::int64_t start = qt_.MonotonicMs();
-    const ProgramId id = qt_.StartWatchedProgram(shell, {"-c", "sleep 0.2"}, {});
+    const ProgramId id = qt_.StartWatchedProgram(shell, {"-c", "sleep 0.2"}, {}, -1);
     ASSERT_NE(id, 0u);
     EXPECT_TRUE(qt_.ProgramRunning(id));
     while (qt_.ProgramRunning(id) && qt_.MonotonicMs() - start < 10000) qt_.WaitForEvents(1000);
@@ -266,12 +267,12 @@ TEST_F(QtDoorTest, AWatchedProgramIsSeenToEndThroughTheEvents) {
     EXPECT_LT(qt_.MonotonicMs() - start, 5000);  // the end woke the wait
     // A program that fails is seen to end as well; the test waits for it, since the door leaves
     // the handle of a program still running at its end (the program must go on).
-    const ProgramId second = qt_.StartWatchedProgram(shell, {"-c", "exit 3"}, {});
+    const ProgramId second = qt_.StartWatchedProgram(shell, {"-c", "exit 3"}, {}, -1);
     EXPECT_NE(second, id);
     while (qt_.ProgramRunning(second) && qt_.MonotonicMs() - start < 10000) qt_.WaitForEvents(1000);
     EXPECT_FALSE(qt_.ProgramRunning(second));
-    EXPECT_EQ(qt_.StartWatchedProgram("/no/such/folder/Tarquel", {}, {}), 0u);
-    EXPECT_EQ(qt_.StartWatchedProgram("", {}, {}), 0u);
+    EXPECT_EQ(qt_.StartWatchedProgram("/no/such/folder/Tarquel", {}, {}, -1), 0u);
+    EXPECT_EQ(qt_.StartWatchedProgram("", {}, {}, -1), 0u);
     EXPECT_FALSE(qt_.ProgramRunning(0));
     EXPECT_FALSE(qt_.ProgramRunning(id + 100));
 }
@@ -283,7 +284,7 @@ TEST_F(QtDoorTest, AWatchedProgramsErrorOutputIsKeptUpToItsLimit) {
     ASSERT_FALSE(shell.empty());
     const ProgramId id = qt_.StartWatchedProgram(
         shell, {"-c", "echo out; echo 'first line' >&2; head -c 300000 /dev/zero | tr '\\0' x >&2"},
-        {});
+        {}, -1);
     ASSERT_NE(id, 0u);
     const std::int64_t start = qt_.MonotonicMs();
     while (qt_.ProgramRunning(id) && qt_.MonotonicMs() - start < 10000) qt_.WaitForEvents(100);
@@ -305,12 +306,53 @@ TEST_F(QtDoorTest, AWatchedProgramAndItsArgumentsKeepTheBytesOfTheirNames) {
     std::filesystem::create_directories(folder);
     std::ofstream(folder + "Run") << "#!/bin/sh\nprintf %s \"$1\" > \"${0%/Run}/Got\"\n";
     std::filesystem::permissions(folder + "Run", std::filesystem::perms::owner_all);
-    const ProgramId id = qt_.StartWatchedProgram(folder + "Run", {folder + "In.dwnparams"}, {});
+    const ProgramId id = qt_.StartWatchedProgram(folder + "Run", {folder + "In.dwnparams"}, {}, -1);
     ASSERT_NE(id, 0u);
     const std::int64_t start = qt_.MonotonicMs();
     while (qt_.ProgramRunning(id) && qt_.MonotonicMs() - start < 10000) qt_.WaitForEvents(100);
     std::ifstream got(folder + "Got");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(got), {}), folder + "In.dwnparams");
+    std::filesystem::remove_all(pattern);
+}
+
+// A lock handed to a watched program reaches it alone: open there under the number that its
+// environment names, while every other lock stays closed on exec; a variable of that name in this
+// program's own environment never reaches a program that is handed nothing.
+TEST_F(QtDoorTest, AHandedLockReachesTheProgramItIsHandedToAndNoOther) {
+    const std::string shell = qt_.FindProgram("sh");
+    ASSERT_FALSE(shell.empty());
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "vellicor-hand-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    const std::string folder = pattern + "/";
+    std::filesystem::create_directories(folder + "A");
+    std::filesystem::create_directories(folder + "B");
+    const FolderLock handed(folder + "A/");
+    const FolderLock kept(folder + "B/");
+    ASSERT_TRUE(handed.held() && kept.held());
+    ::setenv(kHandedLockVariable, std::to_string(kept.descriptor()).c_str(), 1);
+    // The program writes the variable's value and which of the two descriptors it has open.
+    const auto seen = [&](int handedLock) {
+        const ProgramId id = qt_.StartWatchedProgram(
+            shell,
+            {"-c",
+             "out=${" + std::string(kHandedLockVariable) +
+                 "-none}; for fd in $1 $2; do [ -e /proc/$$/fd/$fd ] && out=\"$out $fd\"; done; "
+                 "printf %s \"$out\" > \"$0\"",
+             folder + "seen", std::to_string(handed.descriptor()),
+             std::to_string(kept.descriptor())},
+            {}, handedLock);
+        EXPECT_NE(id, 0u);
+        const std::int64_t start = qt_.MonotonicMs();
+        while (qt_.ProgramRunning(id) && qt_.MonotonicMs() - start < 10000) qt_.WaitForEvents(100);
+        std::ifstream in(folder + "seen");
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string number = std::to_string(handed.descriptor());
+    EXPECT_EQ(seen(handed.descriptor()), number + " " + number);
+    EXPECT_EQ(seen(-1), "none");
+    ::unsetenv(kHandedLockVariable);
+    EXPECT_TRUE(FolderLock(folder + "A/").inUse());
     std::filesystem::remove_all(pattern);
 }
 
@@ -326,7 +368,8 @@ TEST_F(QtDoorTest, AKilledProgramLeavesNoTemporaryFileOfItsOwn) {
     for (const char* other : {".vel-1-1.tmp", "A.csv", ".vel-1-x.csv"})
         std::ofstream(folder + other) << "x";
     const ProgramId id = qt_.StartWatchedProgram(
-        shell, {"-c", "trap '' TERM; : > \"$0/.vel-$$-7.tmp\"; exec sleep 60", folder}, {folder});
+        shell, {"-c", "trap '' TERM; : > \"$0/.vel-$$-7.tmp\"; exec sleep 60", folder}, {folder},
+        -1);
     ASSERT_NE(id, 0u);
     const std::int64_t start = qt_.MonotonicMs();
     const auto written = [&] {

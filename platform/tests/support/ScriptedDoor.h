@@ -148,7 +148,7 @@ public:
         return startSucceeds;
     }
     ProgramId StartWatchedProgram(const std::string& program, const std::vector<std::string>& args,
-                                  const std::vector<std::string>&) override {
+                                  const std::vector<std::string>&, int) override {
         calls_.push_back({"watch", {}, program, MsgButtons::OK, args});
         if (!startSucceeds) return 0;
         const ProgramId id = ++lastProgram_;
