@@ -85,7 +85,7 @@ void TestNginx::Stop() {
 }
 
 bool TestNginx::Start(const std::string& folder, const std::string& root,
-                      const std::string& serverLines) {
+                      const std::string& serverLines, const std::string& httpLines) {
     Stop();
     folder_ = folder;
     std::error_code ec;
@@ -104,39 +104,53 @@ bool TestNginx::Start(const std::string& folder, const std::string& root,
                "  access_log access.log tests;\n"
                "  client_body_temp_path tmp/body;\n  proxy_temp_path tmp/proxy;\n"
                "  fastcgi_temp_path tmp/fastcgi;\n  uwsgi_temp_path tmp/uwsgi;\n"
-               "  scgi_temp_path tmp/scgi;\n"
-            << "  server {\n    listen 127.0.0.1:" << httpPort_ << ";\n    root " << root
-            << ";\n    " << serverLines << "\n  }\n"
+               "  scgi_temp_path tmp/scgi;\n  "
+            << httpLines << "\n  server {\n    listen 127.0.0.1:" << httpPort_ << ";\n    root "
+            << root << ";\n    " << serverLines << "\n  }\n"
             << "  server {\n    listen 127.0.0.1:" << httpsPort_ << " ssl http2;\n"
             << "    ssl_certificate " << certificate << ";\n    ssl_certificate_key " << key
             << ";\n    root " << root << ";\n    " << serverLines << "\n  }\n}\n";
-        process_ = std::make_unique<QProcess>();
-        process_->setProcessChannelMode(QProcess::MergedChannels);
-        // nginx ends with its owner's process, however that ends.
-        process_->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-        process_->start(
-            QString::fromStdString(Program()),
-            {"-p", QString::fromStdString(folder + "/"), "-c", "nginx.conf", "-e", "error.log"});
-        if (!process_->waitForStarted(5000)) {
-            error_ = "nginx did not start: " + process_->errorString().toStdString();
-            process_.reset();
-            return false;
-        }
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < 10000 && !process_->waitForFinished(10)) {
-            if (!Accepts(httpPort_) || !Accepts(httpsPort_)) continue;
-            // Another program that took a port after FreePort answers as well: nginx, which
-            // keeps trying to bind, has then logged its failure within the grace.
-            if (process_->waitForFinished(100) ||
-                ReadText(folder + "/error.log").find("bind()") != std::string::npos)
-                break;
-            return true;
-        }
-        error_ = "nginx did not come up: " + process_->readAll().toStdString() +
-                 ReadText(folder + "/error.log");
+        if (Launch()) return true;
+        if (!process_) return false;  // it could not be started at all
         Stop();
     }
+    return false;
+}
+
+bool TestNginx::Restart() {
+    Stop();
+    if (Launch()) return true;
+    Stop();
+    return false;
+}
+
+bool TestNginx::Launch() {
+    std::error_code ec;
+    fs::remove(fs::path(folder_) / "error.log", ec);
+    process_ = std::make_unique<QProcess>();
+    process_->setProcessChannelMode(QProcess::MergedChannels);
+    // nginx ends with its owner's process, however that ends.
+    process_->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    process_->start(QString::fromStdString(Program()), {"-p", QString::fromStdString(folder_ + "/"),
+                                                        "-c", "nginx.conf", "-e", "error.log"});
+    if (!process_->waitForStarted(5000)) {
+        error_ = "nginx did not start: " + process_->errorString().toStdString();
+        process_.reset();
+        return false;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 10000 && !process_->waitForFinished(10)) {
+        if (!Accepts(httpPort_) || !Accepts(httpsPort_)) continue;
+        // Another program that took a port after FreePort answers as well: nginx, which keeps
+        // trying to bind, has then logged its failure within the grace.
+        if (process_->waitForFinished(100) ||
+            ReadText(folder_ + "/error.log").find("bind()") != std::string::npos)
+            break;
+        return true;
+    }
+    error_ = "nginx did not come up: " + process_->readAll().toStdString() +
+             ReadText(folder_ + "/error.log");
     return false;
 }
 

@@ -24,11 +24,18 @@ public:
     TestNginx& operator=(const TestNginx&) = delete;
 
     // Starts nginx with its files in `folder` (made if missing), serving the files of `root`;
-    // `serverLines` go into both server blocks (such as "gzip_static always;"). Returns once
-    // both ports accept connections; false (with Error() saying why) when nginx did not come up.
+    // `serverLines` go into both server blocks (such as "gzip_static always;"), `httpLines` into
+    // the http block (such as a limit_req_zone). Returns once both ports accept connections;
+    // false (with Error() saying why) when nginx did not come up.
     bool Start(const std::string& folder, const std::string& root,
-               const std::string& serverLines = "");
+               const std::string& serverLines = "", const std::string& httpLines = "");
     const std::string& Error() const { return error_; }
+    // Ends nginx (its fast shutdown: connections are closed at once); nothing when it is not
+    // running.
+    void Stop();
+    // Starts nginx again as Start left it, on the same ports: a server back after an outage.
+    // False (with Error()) when it did not come up.
+    bool Restart();
 
     // "http://127.0.0.1:<port>" & path and "https://127.0.0.1:<port>" & path.
     std::string HttpUrl(const std::string& path) const;
@@ -37,7 +44,8 @@ public:
     std::string AccessLog() const;
 
 private:
-    void Stop();
+    // Starts nginx from the configuration in folder_ and waits until both ports accept.
+    bool Launch();
 
     std::unique_ptr<QProcess> process_;
     std::string folder_;
