@@ -212,6 +212,7 @@ void DownloadForm::LoadAndSaveByURLlist(const std::string& listPath,
     DownloadBreak = false;
     next_ = 1;
     lookedAt_ = 0;
+    ++runs_;
     ClearOutages();
     folder_.name = "the save folder " + saveFolder;
     entryHosts_.assign(static_cast<size_t>(std::max(count_, 0)), std::string());
@@ -315,21 +316,32 @@ void DownloadForm::StartEntry(ctlURLDownload& control, int index, bool lookedMis
     YieldToEvents();
 }
 
-void DownloadForm::DispatchProbes() {
-    if (folder_.spent) return;
-    std::vector<HostState*> states{&folder_};
+DownloadForm::HostState* DownloadForm::DueProbe() {
+    const auto due = [](const HostState& state) {
+        return state.out && state.probeDue && state.probe == 0 && !state.held.empty();
+    };
+    if (folder_.spent) return nullptr;
     // While the save folder is out, its probe is the only attempt of the run.
-    if (!folder_.out)
-        for (auto& [origin, host] : hosts_) states.push_back(&host);
-    for (HostState* state : states) {
-        if (!state->out || !state->probeDue || state->probe != 0 || state->held.empty()) continue;
+    if (folder_.out) return due(folder_) ? &folder_ : nullptr;
+    for (auto& [origin, host] : hosts_)
+        if (due(host)) return &host;
+    return nullptr;
+}
+
+void DownloadForm::DispatchProbes() {
+    // The look for a free control and the start of an attempt yield: the state is looked up
+    // again after each, and a run that ended meanwhile (a break, a quit) sends nothing more.
+    const unsigned run = runs_;
+    while (DueProbe() != nullptr) {
         ctlURLDownload* control = FindFreeDownloader();
-        if (!control || DownloadBreak) return;
+        HostState* state = DueProbe();
+        if (!control || !state || DownloadBreak || runs_ != run) return;
         const int entry = state->held.front();
         state->held.erase(state->held.begin());
         state->probeDue = false;
         state->probe = entry;
         StartEntry(*control, entry, false);
+        if (DownloadBreak || runs_ != run) return;
     }
 }
 
@@ -355,6 +367,12 @@ void DownloadForm::NoteAttemptEnded(ctlURLDownload& control) {
         (control.ProcessResult != 2 && control.ProcessResult != 3))
         return;
     HostState& host = HostOf(entry);
+    std::vector<HostState*> probed;
+    for (HostState* state : {&folder_, &host})
+        if (state->probe == entry) {
+            state->probe = 0;
+            probed.push_back(state);
+        }
     if (control.ProcessResult == 2) {
         NoteSaved(folder_);
         NoteSaved(host);
@@ -362,12 +380,6 @@ void DownloadForm::NoteAttemptEnded(ctlURLDownload& control) {
     }
     // A probe that failed: the next one is due after its pause (the entry waits again, behind
     // the others, so that a URL of its own trouble does not stand for its host).
-    std::vector<HostState*> probed;
-    for (HostState* state : {&folder_, &host})
-        if (state->probe == entry) {
-            state->probe = 0;
-            probed.push_back(state);
-        }
     const AttemptFailure failure = control.LastFailure;
     if (failure == AttemptFailure::Saving) NoteFailed(folder_, entry);
     if (IsHostFailure(failure)) NoteFailed(host, entry);
@@ -429,6 +441,8 @@ void DownloadForm::BeginOutage(HostState& state) {
 
 void DownloadForm::EndOutage(HostState& state) {
     state.out = false;
+    // A probe still under way is an attempt like the others now.
+    state.probe = 0;
     state.spentMs += door().MonotonicMs() - state.since;
     if (state.probeTimer != 0) door().CancelTimer(state.probeTimer);
     state.probeTimer = 0;

@@ -176,6 +176,8 @@ private:
     void StartEntry(ctlURLDownload& control, int entry, bool lookedMissing);
     // Sends the probes that are due, as far as controls are free.
     void DispatchProbes();
+    // The state whose probe is due now, or nullptr.
+    HostState* DueProbe();
     // The state of the entry's host.
     HostState& HostOf(int entry);
     // The outage that holds the entry now (the save folder's first), or nullptr.
@@ -230,6 +232,7 @@ private:
     HostState folder_;                        // the save folder's
     std::vector<std::string> entryHosts_;     // the origin of each entry, "" until looked at
     std::deque<int> again_;                   // entries that go again, in list order
+    unsigned runs_ = 0;                       // counts the runs begun
     bool inPump_ = false;
     bool pumpAgain_ = false;
     bool quitting_ = false;
