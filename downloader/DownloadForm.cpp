@@ -238,8 +238,7 @@ void DownloadForm::Pump() {
         if (phase_ == Phase::Dispatching) AdvanceIndicator(0);
         if (phase_ != Phase::Idle && !DownloadBreak) {
             DispatchProbes();
-            while (!again_.empty() && !DownloadBreak && DispatchEntry(again_.front(), false))
-                again_.pop_front();
+            DispatchAgain();
         }
         if (phase_ == Phase::Dispatching && again_.empty()) {
             while (next_ <= count_ && !DownloadBreak && DispatchEntry(next_, true)) ++next_;
@@ -316,6 +315,21 @@ void DownloadForm::StartEntry(ctlURLDownload& control, int index, bool lookedMis
     YieldToEvents();
 }
 
+void DownloadForm::DispatchAgain() {
+    // The entry is taken off the queue before its dispatch, which yields: an outage that ends
+    // meanwhile merges its entries into the queue, and a break empties it.
+    const unsigned run = runs_;
+    while (!again_.empty() && !DownloadBreak) {
+        const int entry = again_.front();
+        again_.pop_front();
+        if (!DispatchEntry(entry, false)) {
+            if (!DownloadBreak && runs_ == run) again_.push_front(entry);
+            return;
+        }
+        if (runs_ != run) return;
+    }
+}
+
 DownloadForm::HostState* DownloadForm::DueProbe() {
     const auto due = [](const HostState& state) {
         return state.out && state.probeDue && state.probe == 0 && !state.held.empty();
@@ -384,15 +398,15 @@ void DownloadForm::NoteAttemptEnded(ctlURLDownload& control) {
     if (failure == AttemptFailure::Saving) NoteFailed(folder_, entry);
     if (IsHostFailure(failure)) NoteFailed(host, entry);
     for (HostState* state : probed) ProbeFailed(*state);
-    if (HostState* outage = OutageOf(host)) {
-        control.Release();
-        Hold(*outage, entry);
-        return;
-    }
     if (folder_.spent || host.spent) {
         // The budget ran out while this attempt was under way: no further attempt.
         control.Release();
         GiveUpInOutage(folder_.spent ? folder_ : host, entry);
+        return;
+    }
+    if (HostState* outage = OutageOf(host)) {
+        control.Release();
+        Hold(*outage, entry);
         return;
     }
     if (control.PassCount < control.PassCountMax) return;
@@ -443,7 +457,12 @@ void DownloadForm::EndOutage(HostState& state) {
     state.out = false;
     // A probe still under way is an attempt like the others now.
     state.probe = 0;
-    state.spentMs += door().MonotonicMs() - state.since;
+    // An outage that its first probe ends costs the budget nothing: a server that sheds load
+    // (429, 503 to more than so many requests at once) answers it at once, and would otherwise
+    // spend the budget a second at a time and lose the rest of a long list. Its time beyond the
+    // first pause counts.
+    state.spentMs +=
+        std::max<std::int64_t>(door().MonotonicMs() - state.since - g_firstProbePauseMs, 0);
     if (state.probeTimer != 0) door().CancelTimer(state.probeTimer);
     state.probeTimer = 0;
     state.probeDue = false;
@@ -489,11 +508,15 @@ void DownloadForm::SpendBudget(HostState& state) {
                      " s: its remaining URLs are given up.");
     std::vector<int> held;
     held.swap(state.held);
-    // The save folder's outage holds every URL of the run: nothing more can be saved.
+    // The save folder's outage holds every URL of the run: nothing more can be saved, and the
+    // hosts' outages end with it.
     if (&state == &folder_) {
         for (auto& [origin, host] : hosts_) {
             held.insert(held.end(), host.held.begin(), host.held.end());
             host.held.clear();
+            host.out = false;
+            if (host.probeTimer != 0) door().CancelTimer(host.probeTimer);
+            host.probeTimer = 0;
         }
         held.insert(held.end(), again_.begin(), again_.end());
         again_.clear();

@@ -176,6 +176,8 @@ private:
     void StartEntry(ctlURLDownload& control, int entry, bool lookedMissing);
     // Sends the probes that are due, as far as controls are free.
     void DispatchProbes();
+    // Dispatches the entries that go again after an outage, as far as controls are free.
+    void DispatchAgain();
     // The state whose probe is due now, or nullptr.
     HostState* DueProbe();
     // The state of the entry's host.

@@ -226,6 +226,11 @@ bool IsHostFailure(AttemptFailure failure) {
            failure == AttemptFailure::Transient;
 }
 
+bool IsFolderError(int error) {
+    return error == ENOSPC || error == EDQUOT || error == EROFS || error == EIO ||
+           error == EACCES || error == EPERM;
+}
+
 bool IsTransientStatus(int status) {
     return status == 429 || status == 502 || status == 503 || status == 504;
 }
@@ -556,7 +561,7 @@ void ctlURLDownload::FinishSaving(bool saved) {
 void ctlURLDownload::FailSaving() {
     const int reason = errno;
     TransferError = 1;
-    LastFailure = AttemptFailure::Saving;
+    LastFailure = IsFolderError(reason) ? AttemptFailure::Saving : AttemptFailure::Other;
     DropTransfer();
     std::string text = "File cannot be saved: " + SaveFilePath;
     if (reason != 0) text += " (" + SystemErrorText(reason) + ")";

@@ -35,12 +35,18 @@ public:
 // Why an attempt failed. Connection (no answer at all: refused, reset, a name not found, a TLS
 // handshake that failed), Silent (the deadline came with nothing of an answer received) and
 // Transient (an answer 429, 502, 503 or 504: the server, or a proxy before it, is overloaded or
-// down for the moment) say that the host fails; Saving says that the file could not be written;
-// Other is the URL's own trouble (a body broken off, a refused redirect or address).
+// down for the moment) say that the host fails; Saving says that the save folder took no file (it
+// is full or may not be written: IsFolderError); Other is the URL's own trouble (a body broken
+// off, a refused redirect or address, a save name that leads into a missing folder or names a
+// folder).
 enum class AttemptFailure { None, Connection, Silent, Transient, Saving, Other };
 
 // True for the failures that tell of the host: Connection, Silent and Transient.
 bool IsHostFailure(AttemptFailure failure);
+
+// True for the errors of a file that cannot be saved that tell of its folder, not of its name:
+// the disk or quota is full, the folder may not be written, the device fails.
+bool IsFolderError(int error);
 
 // True for the statuses that are failed attempts, retried and never saved: 429, 502, 503, 504.
 bool IsTransientStatus(int status);

@@ -3,6 +3,8 @@
 // automatic run with its result file.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QThread>
 #include <algorithm>
 #include <filesystem>
 
@@ -235,6 +237,8 @@ protected:
     }
     void TearDown() override {
         InjectFullDisk(false);
+        DownloadForm::SetOutageTimings(DownloadForm::kFirstProbePauseMs,
+                                       DownloadForm::kOutageBudgetMs);
         DownloadRunTest::TearDown();
     }
     // Starts a manual run of the list; `emptying`: its folder holds files, which go.
@@ -406,6 +410,184 @@ TEST_F(DownloadOutageTest, ASaveFolderThatTakesNoFileCostsTheRunItsBudget) {
         30);
     EXPECT_LE(server.Requests(), 5 + 2 + 15);
     EXPECT_EQ(Downloaded("F-EOD", "F.eodurls"), std::vector<std::string>{});
+}
+
+// A host may fail again after its outage ended: the second outage sends its probes too, the
+// probe that was under way when the first one ended being an attempt like the others.
+TEST_F(DownloadOutageTest, ASecondOutageOfTheSameHostIsProbedAndEndsToo) {
+    HttpBehaviour closing;
+    closing.closeWithoutAnswer = true;
+    const auto route = [&](int from, int to, const HttpBehaviour& b) {
+        for (int i = from; i <= to; ++i) server.Route("/p/" + std::to_string(i), b);
+    };
+    route(1, 40, closing);
+    WriteNumberedList("O.eodurls", server, "/p/", 40);
+    Start("O.eodurls");
+    const std::string began = "Outage of " + origin_ + " after";
+    ASSERT_TRUE(RunUntil([&] { return LogCount(began) == 1 && Busy() == 0; }));
+    // Half of the host is back: the probe ends the outage, the other half begins the next.
+    route(1, 20, Page("data"));
+    door_.AdvanceMs(DownloadForm::kFirstProbePauseMs);
+    ASSERT_TRUE(RunUntil([&] { return LogCount(began) == 2 && Busy() == 0; })) << LogTail();
+    route(1, 40, Page("data"));
+    ASSERT_GE(StepUntilEnded(DownloadForm::kOutageBudgetMs), 0) << LogTail();
+    int whole = 0;
+    for (int i = 1; i <= 40; ++i)
+        whole += ReadFile(TempPath("O-EOD/" + std::to_string(i) + ".html")) == "data";
+    EXPECT_EQ(whole, 40) << LogTail();
+}
+
+// A server that sheds load (503 to the requests beyond what it takes) goes out and is back at
+// the first probe again and again: such outages spend no budget, and no URL is given up however
+// often they come, where each would have spent a second of it.
+TEST_F(DownloadOutageTest, OutagesThatTheFirstProbeEndsSpendNoBudget) {
+    DownloadForm::SetOutageTimings(DownloadForm::kFirstProbePauseMs, 2500);
+    const auto route = [&](const HttpBehaviour& b) {
+        for (int i = 1; i <= 200; ++i) server.Route("/p/" + std::to_string(i), b);
+    };
+    route(Page("busy", 503));
+    WriteNumberedList("O.eodurls", server, "/p/", 200);
+    Start("O.eodurls");
+    const std::string began = "Outage of " + origin_ + " after";
+    for (int outage = 1; outage <= 5; ++outage) {
+        ASSERT_TRUE(RunUntil([&] { return LogCount(began) == outage && Busy() == 0; }))
+            << outage << "\n"
+            << LogTail();
+        // A probe due at once (a spent budget) would meet the 503.
+        door_.AdvanceMs(0);
+        ASSERT_TRUE(Settle());
+        route(Page("data"));
+        door_.AdvanceMs(DownloadForm::kFirstProbePauseMs);
+        ASSERT_TRUE(RunUntil([&] { return LogCount("Outage of " + origin_ + " ended") == outage; }))
+            << outage << "\n"
+            << LogTail();
+        route(Page("busy", 503));
+    }
+    route(Page("data"));
+    ASSERT_GE(StepUntilEnded(DownloadForm::kOutageBudgetMs), 0) << LogTail();
+    EXPECT_EQ(LogCount("Given up"), 0) << LogTail();
+    EXPECT_EQ(Downloaded("O-EOD", "O.eodurls").size(), 200u);
+    EXPECT_EQ(LogCount("Attempt= 1 Saved URL="), 200);
+}
+
+// The outages of two hosts that end close together, while the window's events run at every
+// yield (as in the program): each URL goes again once, and every file arrives.
+TEST_F(DownloadOutageTest, OutagesOfTwoHostsThatEndTogetherLoseNoUrl) {
+    SetYieldHook([] {
+        QThread::msleep(2);
+        QCoreApplication::processEvents();
+    });
+    TestHttpServer other;
+    HttpBehaviour closing;
+    closing.closeWithoutAnswer = true;
+    const auto route = [&](TestHttpServer& on, const HttpBehaviour& b) {
+        for (int i = 1; i <= 40; ++i) on.Route("/p/" + std::to_string(i), b);
+    };
+    route(server, closing);
+    route(other, closing);
+    std::string list;
+    for (int i = 1; i <= 40; ++i)
+        list += "SaveTo(" + std::to_string(i) +
+                ".html):" + (i % 2 ? other : server).Url("/p/" + std::to_string(i)) + "\r\n";
+    WriteFile(TempPath("O.eodurls"), list);
+    Start("O.eodurls");
+    ASSERT_TRUE(RunUntil([&] { return LogCount("Outage of ") == 2 && Busy() == 0; })) << LogTail();
+    route(server, Page("data"));
+    route(other, Page("data", 200, 25));
+    const std::int64_t took = StepUntilEnded(DownloadForm::kOutageBudgetMs);
+    SetYieldHook(nullptr);
+    ASSERT_GE(took, 0) << LogTail();
+    for (int i = 1; i <= 40; ++i)
+        EXPECT_EQ(ReadFile(TempPath("O-EOD/" + std::to_string(i) + ".html")), "data") << i;
+    EXPECT_EQ(LogCount("Attempt= 1 Saved URL="), 40) << LogTail(100);
+}
+
+// A break while a probe starts, or while the URLs that waited go again (the window's events run
+// at the start's yield): the run ends at once and the form serves the next run.
+TEST_F(DownloadOutageTest, ABreakWhileAProbeOrTheWaitingUrlsStartEndsTheRun) {
+    HttpBehaviour closing;
+    closing.closeWithoutAnswer = true;
+    for (const bool probing : {true, false}) {
+        const auto route = [&](const HttpBehaviour& b) {
+            for (int i = 1; i <= 20; ++i) server.Route("/p/" + std::to_string(i), b);
+        };
+        route(closing);
+        WriteNumberedList("O.eodurls", server, "/p/", 20);
+        form = std::make_unique<DownloadForm>();
+        form->endProgram = [this](int status) { ended.push_back(status); };
+        Start("O.eodurls", fs::exists(TempPath("O-EOD")));
+        ASSERT_TRUE(RunUntil(
+            [&] { return form->IsRunning() && Busy() == 0 && LogCount("Outage of ") > 0; }));
+        const int endedBefore = LogCount("Outage of " + origin_ + " ended");
+        if (!probing) route(Page("data"));
+        static std::function<void()> breakNow;
+        bool broke = false;
+        breakNow = [&] {
+            const bool due =
+                probing ||
+                (LogCount("Outage of " + origin_ + " ended") > endedBefore && Busy() >= 2);
+            if (broke || !due) return;
+            broke = true;
+            form->mnuBreakDownloading_Click();
+        };
+        SetYieldHook([] {
+            QCoreApplication::processEvents();
+            if (breakNow) breakNow();
+        });
+        door_.AdvanceMs(DownloadForm::kFirstProbePauseMs);
+        const bool sawBreak = RunUntil([&] { return broke; });
+        SetYieldHook(nullptr);
+        breakNow = nullptr;
+        ASSERT_TRUE(sawBreak) << probing << "\n" << LogTail();
+        EXPECT_FALSE(form->IsRunning()) << probing;
+        RunFor(50);
+        EXPECT_FALSE(form->IsRunning()) << probing;
+        // The next run of the same form goes to its end.
+        route(Page("data"));
+        Start("O.eodurls", true);
+        ASSERT_TRUE(RunUntil([&] { return !form->IsRunning(); })) << probing;
+        EXPECT_EQ(Downloaded("O-EOD", "O.eodurls").size(), 20u) << probing;
+    }
+}
+
+// The save folder's budget may run out while a host's outage holds an entry under way: that
+// entry is given up as it ends, and the run ends.
+TEST_F(DownloadOutageTest, TheSaveFoldersSpentBudgetEndsTheOutagesOfHostsToo) {
+    server.RoutePrefix("/a/", Page("file"));
+    server.RoutePrefix("/silent/", Stalled());
+    std::string list;
+    for (int i = 1; i <= 3; ++i)
+        list += "SaveTo(A" + std::to_string(i) + ".csv):" + server.Url("/a/" + std::to_string(i)) +
+                "\r\n";
+    for (int i = 1; i <= 5; ++i)
+        list += "SaveTo(B" + std::to_string(i) +
+                ".csv):" + server.Url("/silent/" + std::to_string(i)) + "\r\n";
+    WriteFile(TempPath("F.eodurls"), list);
+    InjectFullDisk(true);
+    Start("F.eodurls");
+    ASSERT_GE(StepUntilEnded(4 * DownloadForm::kOutageBudgetMs, 1000, true), 0) << LogTail();
+    EXPECT_EQ(LogCount("Given up in the outage of ") + LogCount("Given up after attempt"), 8)
+        << LogTail();
+}
+
+// Save names that cannot be files (into a missing subfolder) are the names' own trouble, not an
+// outage of the save folder: the good names of the list are saved.
+TEST_F(DownloadOutageTest, SaveNamesThatCannotBeFilesAreNoOutageOfTheFolder) {
+    server.RoutePrefix("/f/", Page("file"));
+    std::string list;
+    for (int i = 1; i <= 20; ++i)
+        list += "SaveTo(sub/" + std::to_string(i) +
+                ".csv):" + server.Url("/f/s" + std::to_string(i)) + "\r\n";
+    for (int i = 1; i <= 20; ++i)
+        list += "SaveTo(" + std::to_string(i) + ".csv):" + server.Url("/f/" + std::to_string(i)) +
+                "\r\n";
+    WriteFile(TempPath("F.eodurls"), list);
+    Start("F.eodurls");
+    ASSERT_GE(StepUntilEnded(10 * DownloadForm::kOutageBudgetMs), 0) << LogTail();
+    EXPECT_EQ(LogCount("Outage of "), 0) << LogTail();
+    for (int i = 1; i <= 20; ++i)
+        EXPECT_EQ(ReadFile(TempPath("F-EOD/" + std::to_string(i) + ".csv")), "file") << i;
+    EXPECT_EQ(LogCount("Given up after attempt 5 URL="), 20);
 }
 
 // A real nginx on loopback over HTTPS and HTTP/2: the list's transfers go over HTTP/2 and every
