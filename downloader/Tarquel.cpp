@@ -7,6 +7,7 @@
 #include "ActivityLog.h"
 #include "Door.h"
 #include "DownloadForm.h"
+#include "FolderLock.h"
 #include "Hooks.h"
 #include "QtDoor.h"
 #include "QtEnvironment.h"
@@ -17,6 +18,9 @@
 #include "frmTarquel.h"
 
 int main(int argc, char** argv) {
+    // The lock that a Vellicor run hands this program goes to no child of it, the display
+    // probe's first among them (Main takes it up).
+    vel::TakeHandedLock();
     // Until RouteEndSignals, a signal waits for the end command instead of ending the program
     // unlogged; the display probe ends at once on it.
     vel::HoldEndSignals();

@@ -16,7 +16,7 @@ namespace vel {
 
 void Main(const std::string& commandLine, const std::string& executableFolder, DownloadForm& form,
           const std::function<void()>& showWindow) {
-    // Before anything else, so that nothing this program starts inherits the handed lock.
+    // Taken before anything else, so that nothing this program starts inherits the handed lock.
     form.SetHandedLock(TakeHandedLock());
     ProgramFolderPath = AsFolderPath(executableFolder);
     CommandLineText = Trim(commandLine);

@@ -119,8 +119,11 @@ enum class LogOpen { Open, Failed, NotRegular };
 // signal can be handled) and takes only a regular file: `fd` and `st` get its descriptor and
 // status. Neither creates nor empties anything but a missing file.
 LogOpen OpenForAppends(int& fd, struct stat& st) {
-    fd = ::open(ActivityLogPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK,
-                0666);
+    // For reading too where the user may: on NFS a shared flock is a read lock, which a descriptor
+    // open for writing only cannot take.
+    const int flags = O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK;
+    fd = ::open(ActivityLogPath.c_str(), O_RDWR | flags, 0666);
+    if (fd < 0 && errno == EACCES) fd = ::open(ActivityLogPath.c_str(), O_WRONLY | flags, 0666);
     // A FIFO without a reader, a socket or a folder.
     if (fd < 0) return errno == ENXIO || errno == EISDIR ? LogOpen::NotRegular : LogOpen::Failed;
     const LogOpen result = ::fstat(fd, &st) != 0 ? LogOpen::Failed
@@ -241,7 +244,8 @@ bool OpenActivityLog(const std::string& name) {
                         ? ::ftruncate(fd, 0) == 0
                         : WriteAll(fd, std::string(kSeparator) + "\r\n");
         }
-        if (alone) ::flock(fd, LOCK_SH);
+        // Back to the shared lock without waiting on whoever may take the file meanwhile.
+        if (alone) LockShared(fd);
         InstallLog(fd, st);
     }
     if (!ready) ReportFailure(opened);

@@ -62,7 +62,9 @@ void FolderLock::Lock(int fd) {
     fd_ = fd;
 }
 
-int TakeHandedLock() {
+namespace {
+
+int TakeHandedLockOnce() {
     const char* value = std::getenv(kHandedLockVariable);
     const std::string text = value ? value : "";
     ::unsetenv(kHandedLockVariable);
@@ -74,6 +76,13 @@ int TakeHandedLock() {
         return -1;
     ::fcntl(fd, F_SETFD, FD_CLOEXEC);
     return fd;
+}
+
+}  // namespace
+
+int TakeHandedLock() {
+    static const int handed = TakeHandedLockOnce();
+    return handed;
 }
 
 }  // namespace vel

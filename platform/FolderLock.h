@@ -63,8 +63,9 @@ inline constexpr const char* kHandedLockVariable = "VELLICOR_HANDED_LOCK";
 // The descriptor that the program that started this one handed it with a folder's lock: removes
 // kHandedLockVariable and sets the descriptor it names close-on-exec again, so that no program
 // this one starts inherits either. Returns the descriptor, or -1 when none was named or the one
-// named is no open folder (such a descriptor is left as it is). Called once, at the start, before
-// this program starts any other. Whether the descriptor holds the lock of the folder it works in
+// named is no open folder (such a descriptor is left as it is). The first call takes it, at the
+// start, before this program starts any other (the display probe's child included); a later call
+// returns what the first one took. Whether the descriptor holds the lock of the folder it works in
 // is for FolderLock(folder, handed) to find out: a variable alone gains nothing.
 int TakeHandedLock();
 

@@ -91,7 +91,9 @@ void RouteEndSignals(QObject* parent, std::function<void()> endCommand) {
     struct Release {
         ~Release() { ReleaseEndSignals(); }
     } release;
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) return;
+    // No program that this one starts inherits it (it would hold the pair open, and could wake
+    // the end command).
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) return;
     SetNonBlocking(g_signalPipe[0]);
     SetNonBlocking(g_signalPipe[1]);
     const int readEnd = g_signalPipe[1];

@@ -146,6 +146,11 @@ void TestHttpServer::Route(const std::string& path, const HttpBehaviour& behavio
     routes_[path] = behaviour;
 }
 
+void TestHttpServer::AnswerAsRoutedOnly(int routed, const HttpBehaviour& otherwise) {
+    routedLeft_ = routed;
+    otherwise_ = otherwise;
+}
+
 void TestHttpServer::RoutePrefix(const std::string& prefix, const HttpBehaviour& behaviour) {
     prefixes_.emplace_back(prefix, behaviour);
 }
@@ -286,6 +291,10 @@ void TestHttpServer::HandleRequest(QTcpSocket* socket, const Request& request) {
     static const HttpBehaviour kNotFound = Page("Not found", 404);
     const HttpBehaviour* found = Find(path);
     HttpBehaviour b = found ? *found : kNotFound;
+    if (routedLeft_ == 0)
+        b = otherwise_;
+    else if (routedLeft_ > 0)
+        --routedLeft_;
     if (b.truncateTimes >= 0 && requestsFor_[path] > b.truncateTimes) b.truncateAt = -1;
     if (b.closeWithoutAnswer) {
         socket->disconnectFromHost();

@@ -107,6 +107,10 @@ public:
     const std::string& LastAcceptEncoding() const { return lastAcceptEncoding_; }
     void ResetCounts();
 
+    // From now on only the next `routed` requests are answered as their paths' behaviour says;
+    // every one after them gets `otherwise` (a server that sheds load). -1 ends it.
+    void AnswerAsRoutedOnly(int routed, const HttpBehaviour& otherwise = HttpBehaviour());
+
     // A loopback port on which nothing listens: a connection to it is refused. The server holds
     // it bound (without listening) for its lifetime, so that no other program, such as a test
     // server of a test running beside this one, can take it and answer there.
@@ -151,6 +155,8 @@ private:
     std::string lastAcceptEncoding_;
     int refusingSocket_ = -1;
     quint16 refusingPort_ = 0;
+    int routedLeft_ = -1;  // requests still answered as routed; -1: all of them
+    HttpBehaviour otherwise_;
 };
 
 }  // namespace vel::testing
