@@ -269,11 +269,13 @@ bool DownloadForm::DispatchEntry(int index, bool fresh) {
                              MaskPasswords(entry));
             return true;
         }
-        if (!IsFetchableUrl(SplitCredentials(parts.urlPart).url)) {
+        const std::string url = SplitCredentials(parts.urlPart).url;
+        if (!IsFetchableUrl(url)) {
             WriteActivityLog("Refused URL (only http and https are fetched): " +
                              MaskPasswords(entry));
             return true;
         }
+        entryHosts_[static_cast<size_t>(index - 1)] = OriginOf(url);
         YieldToEvents();
         // A file the folder's preparation could not delete is an old one: it is downloaded
         // again.
@@ -295,12 +297,12 @@ bool DownloadForm::DispatchEntry(int index, bool fresh) {
     }
     ctlURLDownload* control = FindFreeDownloader();
     if (!control || DownloadBreak) return false;
-    StartEntry(*control, index, fresh && lookedMissing_);
+    StartEntry(*control, index, parts, fresh && lookedMissing_);
     return true;
 }
 
-void DownloadForm::StartEntry(ctlURLDownload& control, int index, bool lookedMissing) {
-    const ListEntry parts = SplitListEntry(Entries[static_cast<size_t>(index - 1)]);
+void DownloadForm::StartEntry(ctlURLDownload& control, int index, const ListEntry& parts,
+                              bool lookedMissing) {
     control.DownloadIndex = static_cast<std::int16_t>(index);
     control.DownloadIndexMax = static_cast<std::int16_t>(count_);
     control.DownloadURL = parts.urlPart;
@@ -354,7 +356,7 @@ void DownloadForm::DispatchProbes() {
         state->held.erase(state->held.begin());
         state->probeDue = false;
         state->probe = entry;
-        StartEntry(*control, entry, false);
+        StartEntry(*control, entry, SplitListEntry(Entries[static_cast<size_t>(entry - 1)]), false);
         if (DownloadBreak || runs_ != run) return;
     }
 }

@@ -17,6 +17,7 @@
 
 #include "CurlTransport.h"
 #include "Door.h"
+#include "UrlListFile.h"
 #include "ctlURLDownload.h"
 
 namespace vel {
@@ -173,7 +174,7 @@ private:
     // spent is given up.
     bool DispatchEntry(int entry, bool fresh);
     // Hands the entry to the control and starts its first attempt.
-    void StartEntry(ctlURLDownload& control, int entry, bool lookedMissing);
+    void StartEntry(ctlURLDownload& control, int entry, const ListEntry& parts, bool lookedMissing);
     // Sends the probes that are due, as far as controls are free.
     void DispatchProbes();
     // Dispatches the entries that go again after an outage, as far as controls are free.
