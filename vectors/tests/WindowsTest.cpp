@@ -278,8 +278,9 @@ TEST_F(FastRoadTest, EveryFastRoadEqualsThePlainForm) {
         const long from = pick(1, 3), to = pick(0, 3) == 0 ? from : pick(1, 3);
         // A period mostly inside the days, sometimes reversed or beyond them; its start whole
         // or single.
-        const long first = pick(-2, days + 3),
-                   last = pick(0, 4) == 0 ? pick(-2, days + 40) : pick(first, days);
+        const long first = pick(-2, days + 3), last = pick(0, 4) == 0
+                                                          ? pick(-2, days + 40)
+                                                          : pick(first, std::max(first, days));
         GroupFrom = pick(0, 3) == 0 ? Num(static_cast<float>(first)) : Num(static_cast<int>(first));
         GroupTo = static_cast<std::int16_t>(last);
         const std::string period =
@@ -306,7 +307,8 @@ TEST_F(FastRoadTest, EveryFastRoadEqualsThePlainForm) {
                     Num(static_cast<int>(from)), Num(static_cast<int>(to)), start, last)));
             },
             "relative deviation" + period);
-        const long len = pick(0, 5) == 0 ? pick(-1, 120) : pick(3, std::min(100L, days + 1));
+        const long len = pick(0, 5) == 0 ? pick(-1, 120)
+                                         : pick(std::min(3L, days + 1), std::min(100L, days + 1));
         expectSame(
             [&](clsVectors& s) {
                 s.CoordPastMedian(from, to, len);
