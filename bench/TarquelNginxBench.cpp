@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "Bench.h"
+#include "BenchFiles.h"
 #include "TestHttpServer.h"
 #include "TestNginx.h"
 
@@ -42,21 +43,9 @@ constexpr int kFiles = 10000;
 constexpr std::size_t kPageSize = 20 * 1024;
 constexpr int kRounds = 5;
 
-// Ends the benchmark: nginx is stopped and the folder removed on the way out.
-[[noreturn]] void Fail(const std::string& what) {
-    throw std::runtime_error(what);
-}
-
-void WriteText(const fs::path& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-    if (!out.flush()) Fail("cannot write " + path.string());
-}
-
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using vel::bench::Fail;
+using vel::bench::ReadText;
+using vel::bench::WriteText;
 
 // The CPU seconds of the children that have ended.
 double ChildrenCpuSeconds() {

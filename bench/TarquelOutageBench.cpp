@@ -34,6 +34,7 @@
 #include <string>
 
 #include "Bench.h"
+#include "BenchFiles.h"
 #include "TestNginx.h"
 
 namespace {
@@ -44,20 +45,9 @@ using vel::testing::TestNginx;
 constexpr std::size_t kPageSize = 2048;
 constexpr int kArrivedBeforeOutage = 300;
 
-[[noreturn]] void Fail(const std::string& what) {
-    throw std::runtime_error(what);
-}
-
-void WriteText(const fs::path& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-    if (!out.flush()) Fail("cannot write " + path.string());
-}
-
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using vel::bench::Fail;
+using vel::bench::ReadText;
+using vel::bench::WriteText;
 
 std::string Page() {
     std::string page;
