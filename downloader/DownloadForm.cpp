@@ -9,7 +9,6 @@
 
 #include "ActivityLog.h"
 #include "AppState.h"
-#include "AsciiText.h"
 #include "AutomationFiles.h"
 #include "DirectoryListing.h"
 #include "Door.h"
@@ -29,15 +28,6 @@ namespace {
 
 std::int64_t g_firstProbePauseMs = DownloadForm::kFirstProbePauseMs;
 std::int64_t g_outageBudgetMs = DownloadForm::kOutageBudgetMs;
-
-// The origin of an address as the outages count it: scheme, host and port, in small letters
-// ("http://127.0.0.1:8080"); credentials and path are no part of it.
-std::string OriginOf(const std::string& address) {
-    const QUrl url(QString::fromStdString(address), QUrl::TolerantMode);
-    const std::string scheme = ToLowerAscii(url.scheme().toStdString());
-    const int port = url.port(scheme == "https" ? 443 : 80);
-    return scheme + "://" + ToLowerAscii(url.host().toStdString()) + ":" + std::to_string(port);
-}
 
 }  // namespace
 
@@ -275,7 +265,8 @@ bool DownloadForm::DispatchEntry(int index, bool fresh) {
                              MaskPasswords(entry));
             return true;
         }
-        entryHosts_[static_cast<size_t>(index - 1)] = OriginOf(url);
+        entryHosts_[static_cast<size_t>(index - 1)] =
+            OriginOf(QUrl(QString::fromStdString(url), QUrl::TolerantMode));
         YieldToEvents();
         // A file the folder's preparation could not delete is an old one: it is downloaded
         // again.
@@ -362,10 +353,7 @@ void DownloadForm::DispatchProbes() {
 }
 
 DownloadForm::HostState& DownloadForm::HostOf(int entry) {
-    std::string& origin = entryHosts_.at(static_cast<size_t>(entry - 1));
-    if (origin.empty())
-        origin = OriginOf(
-            SplitCredentials(SplitListEntry(Entries[static_cast<size_t>(entry - 1)]).urlPart).url);
+    const std::string& origin = entryHosts_.at(static_cast<size_t>(entry - 1));
     HostState& host = hosts_[origin];
     if (host.name.empty()) host.name = origin;
     return host;
@@ -465,8 +453,7 @@ void DownloadForm::EndOutage(HostState& state) {
     // first pause counts.
     state.spentMs +=
         std::max<std::int64_t>(door().MonotonicMs() - state.since - g_firstProbePauseMs, 0);
-    if (state.probeTimer != 0) door().CancelTimer(state.probeTimer);
-    state.probeTimer = 0;
+    StopProbe(state);
     state.probeDue = false;
     std::vector<int> held;
     held.swap(state.held);
@@ -503,8 +490,7 @@ void DownloadForm::SpendBudget(HostState& state) {
     state.out = false;
     state.spent = true;
     state.spentMs += door().MonotonicMs() - state.since;
-    if (state.probeTimer != 0) door().CancelTimer(state.probeTimer);
-    state.probeTimer = 0;
+    StopProbe(state);
     WriteActivityLog("Outage of " + state.name + " lasted its budget of " +
                      std::to_string(g_outageBudgetMs / 1000) +
                      " s: its remaining URLs are given up.");
@@ -517,8 +503,7 @@ void DownloadForm::SpendBudget(HostState& state) {
             held.insert(held.end(), host.held.begin(), host.held.end());
             host.held.clear();
             host.out = false;
-            if (host.probeTimer != 0) door().CancelTimer(host.probeTimer);
-            host.probeTimer = 0;
+            StopProbe(host);
         }
         held.insert(held.end(), again_.begin(), again_.end());
         again_.clear();
@@ -543,13 +528,15 @@ bool DownloadForm::OutageWaits() const {
                        [](const auto& h) { return !h.second.held.empty(); });
 }
 
-void DownloadForm::ClearOutages() {
+void DownloadForm::StopProbe(HostState& state) {
     // The form may outlive the door at the very end of the program.
-    if (Door* d = InstalledDoor()) {
-        if (folder_.probeTimer != 0) d->CancelTimer(folder_.probeTimer);
-        for (auto& [origin, host] : hosts_)
-            if (host.probeTimer != 0) d->CancelTimer(host.probeTimer);
-    }
+    if (Door* d = InstalledDoor(); d && state.probeTimer != 0) d->CancelTimer(state.probeTimer);
+    state.probeTimer = 0;
+}
+
+void DownloadForm::ClearOutages() {
+    StopProbe(folder_);
+    for (auto& [origin, host] : hosts_) StopProbe(host);
     hosts_.clear();
     folder_ = HostState{};
     again_.clear();
@@ -563,7 +550,7 @@ ctlURLDownload* DownloadForm::FindFreeDownloader() {
         if (r == 0 || r == 2 || (r == 3 && c.PassCount >= c.PassCountMax))
             candidate = &c;
         else if (r == 3)
-            Restart(c);
+            c.StartDownload();
     }
     return DownloadBreak ? nullptr : candidate;
 }
@@ -573,7 +560,7 @@ bool DownloadForm::EndDownloading() {
     for (int n = kControlCount; n >= 1 && !DownloadBreak; --n) {
         ctlURLDownload& c = Control(n);
         if (c.ProcessResult == 3 && c.PassCount < c.PassCountMax) {
-            Restart(c);
+            c.StartDownload();
             done = false;
         } else if (c.ProcessResult == 1) {
             done = false;
@@ -586,10 +573,6 @@ bool DownloadForm::EndDownloading() {
         WriteAutomationResult();
     }
     return done;
-}
-
-void DownloadForm::Restart(ctlURLDownload& control) {
-    control.StartDownload();
 }
 
 void DownloadForm::FinishRun() {

@@ -181,7 +181,7 @@ private:
     void DispatchAgain();
     // The state whose probe is due now, or nullptr.
     HostState* DueProbe();
-    // The state of the entry's host.
+    // The state of the entry's host (known once the entry was looked at).
     HostState& HostOf(int entry);
     // The outage that holds the entry now (the save folder's first), or nullptr.
     HostState* OutageOf(HostState& host);
@@ -192,6 +192,8 @@ private:
     void BeginOutage(HostState& state);
     void EndOutage(HostState& state);
     void ScheduleProbe(HostState& state);
+    // Stops the timer of the state's next probe.
+    void StopProbe(HostState& state);
     // A probe has failed: the next one, or the end of the budget.
     void ProbeFailed(HostState& state);
     // Gives up the entries that wait, each logged, and every later entry of the state.
@@ -214,8 +216,6 @@ private:
     // Takes the outcome of an attempt of the run: counts it for its host and the save folder,
     // and takes the entry back (the control idle) while an outage holds it.
     void NoteAttemptEnded(ctlURLDownload& control);
-    // Starts the next attempt of a failed control, after its pause.
-    void Restart(ctlURLDownload& control);
 
     CurlTransport transport_;
     std::array<std::unique_ptr<ctlURLDownload>, kControlCount> controls_;

@@ -5,6 +5,7 @@
 
 #include <QUrl>
 
+#include "AsciiText.h"
 #include "DownloadText.h"
 #include "DownloaderState.h"
 #include "FilePaths.h"
@@ -84,6 +85,12 @@ bool IsFetchableUrl(const QUrl& u) {
     if (!u.isValid()) return false;
     const std::string scheme = u.scheme().toStdString();
     return (EqualsNoCase(scheme, "http") || EqualsNoCase(scheme, "https")) && !u.host().isEmpty();
+}
+
+std::string OriginOf(const QUrl& url) {
+    const std::string scheme = ToLowerAscii(url.scheme().toStdString());
+    const int port = url.port(scheme == "https" ? 443 : 80);
+    return scheme + "://" + ToLowerAscii(url.host().toStdString()) + ":" + std::to_string(port);
 }
 
 std::string MaskPasswords(const std::string& text) {

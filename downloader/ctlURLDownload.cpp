@@ -35,17 +35,6 @@ QUrl ParsedUrl(const std::string& address) {
     return QUrl(QString::fromStdString(address), QUrl::TolerantMode);
 }
 
-int DefaultPort(const QUrl& url) {
-    return EqualsNoCase(url.scheme().toStdString(), "https") ? 443 : 80;
-}
-
-// Scheme, host and port agree: credentials of a list line go nowhere else.
-bool SameOrigin(const QUrl& a, const QUrl& b) {
-    return EqualsNoCase(a.scheme().toStdString(), b.scheme().toStdString()) &&
-           EqualsNoCase(a.host().toStdString(), b.host().toStdString()) &&
-           a.port(DefaultPort(a)) == b.port(DefaultPort(b));
-}
-
 std::int64_t g_firstRetryPauseMs = ctlURLDownload::kFirstRetryPauseMs;
 
 // The one thread that writes the controls' files, in the order they were handed over (beside the
@@ -336,7 +325,7 @@ void ctlURLDownload::Request(const QUrl& parsed) {
     // Redirects are followed here, step by step, so that each is checked and the credentials go
     // only to the list line's own origin.
     request.withCredentials =
-        (!CurUserName.empty() || !CurPassword.empty()) && SameOrigin(parsed, curUrl_);
+        (!CurUserName.empty() || !CurPassword.empty()) && OriginOf(parsed) == OriginOf(curUrl_);
     request.userName = CurUserName;
     request.password = CurPassword;
     address_ = parsed;
