@@ -36,10 +36,6 @@ std::vector<TakenLock>& TakenLocks() {
     return taken;
 }
 
-}  // namespace
-
-namespace {
-
 // True when the path, without its trailing "/", names something that is not a folder (a file, a
 // FIFO, a socket; a link is followed).
 bool NamesNoFolder(std::string path) {
